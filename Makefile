@@ -1,0 +1,36 @@
+# Thin wrappers over scripts/install-deps, CMake and CTest.
+PRESET ?= release
+BUILD := build/$(PRESET)
+JOBS ?= $(shell nproc)
+
+.PHONY: deps configure build test run bench fuzz soak clean
+
+deps:
+	scripts/install-deps
+
+configure: deps
+	cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+
+run: build
+	$(BUILD)/src/app/vivarion $(ARGS)
+
+bench: deps
+	cmake --preset bench >/dev/null
+	cmake --build build/bench -j $(JOBS)
+	build/bench/bench/vivarion_bench $(BENCH_ARGS)
+
+fuzz:
+	VIVARION_WITH_FUZZ=1 scripts/install-deps
+	scripts/fuzz $(FUZZ_SECONDS)
+
+soak:
+	scripts/soak $(SOAK_STEPS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,21 @@
+// vivarion-cli: runs a world with no window, for batch runs, experiments and tests.
+#include <iostream>
+#include <stdexcept>
+
+#include "cli/options.h"
+#include "cli/runner.h"
+
+int main(int argc, char** argv) {
+  viv::TRunnerOptions options;
+  try {
+    options = viv::ParseRunnerOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::invalid_argument& e) {
+    std::cerr << "vivarion-cli: " << e.what() << '\n' << viv::RunnerUsage;
+    return 2;
+  }
+  if (options.Help) {
+    std::cout << viv::RunnerUsage;
+    return 0;
+  }
+  return viv::RunWorld(options, std::cout, std::cerr);
+}

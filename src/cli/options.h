@@ -1,0 +1,32 @@
+#pragma once
+// The runner's command line.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace viv {
+
+struct TRunnerOptions {
+  std::string SettingsFile;    // empty: VIVARION.ini beside the program
+  std::string PopulationFile;  // empty: population.ini here, then beside the program
+  std::optional<uint64_t> Seed;
+  int64_t Steps = 1000;
+  int32_t Width = 800, Height = 600;
+  int64_t Report = 0;
+  std::string CsvFile;
+  std::string SaveAnimalsFolder;
+  std::string PngFile;
+  bool Reference = false;
+  int32_t Threads = 0;  // 0: all cores
+  bool Help = false;
+  std::vector<std::string> AnimalFiles;
+};
+
+// Parses the arguments (without the program name). Throws std::invalid_argument with a
+// message for a usage error.
+TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args);
+
+extern const char* const RunnerUsage;
+
+}  // namespace viv

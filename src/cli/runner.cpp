@@ -1,0 +1,84 @@
+#include "cli/runner.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "config/errors.h"
+#include "config/files.h"
+#include "config/random.h"
+#include "config/settings.h"
+#include "world/creature_list.h"
+#include "world/grid.h"
+#include "world/world_report.h"
+#ifdef VIVARION_WITH_VIEW
+#include "view/frame_png.h"
+#endif
+
+namespace viv {
+
+namespace {
+
+std::string StatusLine(int64_t step, const TWorldFigures& f) {
+  std::ostringstream s;
+  s << "step=" << step << " creatures=" << f.Animals << " food=" << f.Plants << " biomass=" << f.Biomass
+    << " species=" << f.Species;
+  return s.str();
+}
+
+std::string CsvRow(int64_t step, const TWorldFigures& f) {
+  std::ostringstream s;
+  s << step << ',' << f.Animals << ',' << f.Plants << ',' << f.Biomass << ',' << f.Species << '\n';
+  return s.str();
+}
+
+}  // namespace
+
+int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
+  try {
+    Settings.Open(o.SettingsFile.empty() ? SettingsFileName() : o.SettingsFile);
+    if (o.Seed) SeedRandom(*o.Seed);
+    else SeedRandomFromEnvironment();
+    GridReset();
+
+    TPopulationCounts counts;
+    if (!o.PopulationFile.empty()) {
+      if (!FileExists(o.PopulationFile)) throw EVivarion(o.PopulationFile + ": cannot open the population file");
+      counts = ReadPopulationFile(o.PopulationFile);
+    } else {
+      counts = ReadPopulationFile(FindPopulationFile());
+    }
+
+    TCreatureList world;
+    world.Reference = o.Reference;
+    world.Populate(o.Width, o.Height, o.AnimalFiles, counts);
+
+    std::string csv = "step,creatures,food,biomass,species\n";
+    auto report = [&](int64_t step) {
+      TWorldFigures f = CountWorld(world);
+      out << StatusLine(step, f) << '\n';
+      csv += CsvRow(step, f);
+    };
+    for (int64_t step = 1; step <= o.Steps; ++step) {
+      world.WorldStep();
+      if (o.Report > 0 && step % o.Report == 0) report(step);
+    }
+    if (o.Report == 0 || o.Steps % o.Report != 0) report(o.Steps);
+    out.flush();
+
+    if (!o.CsvFile.empty()) WriteFileAtomically(o.CsvFile, csv, false);
+    if (!o.SaveAnimalsFolder.empty()) world.SaveAnimals(o.SaveAnimalsFolder);
+    if (!o.PngFile.empty()) {
+#ifdef VIVARION_WITH_VIEW
+      WriteFramePng(world, o.Width, o.Height, o.Steps, o.PngFile);
+#else
+      throw EVivarion("this runner was built without pictures; --png is not available");
+#endif
+    }
+    return 0;
+  } catch (const std::exception& e) {
+    err << "vivarion-cli: " << e.what() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace viv

@@ -1,0 +1,47 @@
+#pragma once
+// Small text, file, range and list routines shared by the whole program.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace viv {
+
+// Cuts the text before the first Delimiter into Head and keeps what follows it in Text.
+// Without the delimiter (or with an empty one) Head takes the whole text.
+void SplitOff(std::string& text, const std::string& delimiter, std::string& head);
+
+// A random non-zero whole number from -(n-1) to n-1; 0 (and no draw) when n <= 1.
+int32_t RandomOffset(int32_t n);
+
+// Attribute bits of the mask given to ListFiles.
+constexpr uint32_t faReadOnly = 1, faHidden = 2, faSysFile = 4, faVolumeId = 8,
+                   faDirectory = 16, faArchive = 32;
+
+// Appends the bare names of the entries matching Pattern ("folder/*.viv"; "\" is
+// accepted as a separator too) whose kind the mask admits, sorted by name.
+void ListFiles(const std::string& pattern, uint32_t attributes, std::vector<std::string>& names);
+
+// Whether a "*"/"?" wildcard matches the whole name.
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+// True when Value lies strictly between A and B, in either order.
+bool StrictlyBetween(int32_t value, int32_t a, int32_t b);
+
+// Frees every object of the list once, even if it is listed several times, and empties it.
+template <class T>
+void FreeDistinct(std::vector<T*>& list) {
+  const size_t count = list.size();
+  for (size_t i = 0; i < count; ++i)
+    for (size_t j = 0; j < i; ++j)
+      if (list[i] != nullptr && list[j] == list[i]) {
+        list[i] = nullptr;
+        break;
+      }
+  while (!list.empty()) {
+    T* first = list.front();
+    list.erase(list.begin());
+    delete first;
+  }
+}
+
+}  // namespace viv

@@ -1,0 +1,17 @@
+#pragma once
+// Mutation primitives: each changes its value by a small random step with a probability
+// equal to the rate, drawing one RandomReal first (so a rate of 0 still draws once).
+#include <cstdint>
+
+namespace viv {
+
+using TColor = uint32_t;
+
+int32_t MutateByte(int32_t value, double rate);
+double MutateUnit(double value, double rate);
+double MutateAngle(double value, double rate);
+double MutateScale(double value, double rate);
+// Mutates red, green and blue in turn; the result always carries 0x02 in the top byte.
+TColor MutateColor(TColor color, double rate);
+
+}  // namespace viv

@@ -1,0 +1,69 @@
+#pragma once
+// A creature: a round body with a position, velocity, heading and spin, an energy held as
+// the square of its radius, its organs, and the genes that division passes on.
+#include <string>
+
+#include "config/mutate.h"
+#include "parts/part_list.h"
+
+namespace viv {
+
+class TLogoCanvas;
+
+class TCreature : public TVirtualCreature {
+ public:
+  // The empty creature: no energy, no organs, mutation rate 0.05, at rest at the origin.
+  TCreature();
+  // Leaves its grid cell and frees each of its organs once.
+  ~TCreature() override;
+  TCreature(const TCreature&) = delete;
+  TCreature& operator=(const TCreature&) = delete;
+
+  static TCreature* Create() { return new TCreature(); }
+  // A plant: radius 10, divides above energy 160, green, named "APPEL".
+  static TCreature* CreateFood();
+  // Divides Parent: halves its energy, makes the mutated child and enters it in the grid.
+  static TCreature* CreateChild(TCreature& parent);
+
+  float Radius = 0;
+  float Heading = 0;
+  TColor Color = 0;
+  float VX = 0, VY = 0;
+  float X = 0, Y = 0;
+  float Spin = 0;
+  TPartList Parts;
+  float MaxEnergy = 0;
+  bool Vegetable = false;
+  std::string Name;
+  float MutationRate = 0.05f;
+
+  void SetX(float x) { X = x; }
+  void SetY(float y) { Y = y; }
+  float Energy() const { return Radius * Radius; }
+  // Radius := sqrt(energy); a negative or non-finite energy leaves radius 0.
+  void SetEnergy(float energy);
+  // The energy cost of one step of living.
+  float Upkeep() const;
+  // One step of the creature's own physics and economy, and its move in the grid.
+  void Step();
+  TPart* FindPart(const std::string& id) const override { return Parts.Find(id); }
+  // Whether position, velocity, spin, heading and radius are all finite.
+  bool IsFinite() const;
+
+  void Draw(TLogoCanvas& canvas) const;
+
+  // Reads the body and organs of an animal file into this creature. Errors name the file.
+  void LoadFromFile(const std::string& fileName);
+  // The animal file text of this creature.
+  std::string ToXmlText() const;
+  // Writes the animal file; an existing file is replaced only after the new one is whole.
+  void SaveToFile(const std::string& fileName) const;
+};
+
+// A species name passed through one mutation: a letter replaced, a pair inserted or deleted.
+std::string MutateName(const std::string& name);
+bool IsVowel(char c);
+char RandomVowel();
+char RandomConsonant();
+
+}  // namespace viv

@@ -1,0 +1,61 @@
+// Animal files: a creature's body and organs as XML.
+#include <pugixml.hpp>
+
+#include <sstream>
+
+#include "config/files.h"
+#include "config/number_text.h"
+#include "creature/creature.h"
+
+namespace viv {
+
+namespace {
+
+std::string RootText(const pugi::xml_node& root, const char* name) {
+  pugi::xml_attribute a = root.attribute(name);
+  if (!a) throw EConvertError("Could not convert variant of type (Null) into type (String)");
+  return a.value();
+}
+
+}  // namespace
+
+void TCreature::LoadFromFile(const std::string& fileName) {
+  WithFileName(fileName, [&] {
+    pugi::xml_document document;
+    pugi::xml_parse_result parsed = document.load_file(fileName.c_str());
+    if (!parsed) {
+      std::string message = parsed.status == pugi::status_file_not_found ? "cannot open the file"
+                            : parsed.status == pugi::status_io_error     ? "cannot read the file"
+                                                                          : parsed.description();
+      if (parsed.status != pugi::status_file_not_found && parsed.status != pugi::status_io_error)
+        message += " at offset " + std::to_string(parsed.offset);
+      throw EVivarion(message);
+    }
+    pugi::xml_node root = document.document_element();
+    if (!root) throw EVivarion("the document has no root element");
+    Vegetable = StrToBool(RootText(root, "vegetable"));
+    Radius = StrToSingle(RootText(root, "radius"));
+    MaxEnergy = StrToSingle(RootText(root, "maxenergy"));
+    Color = static_cast<TColor>(StrToInt(RootText(root, "color")));
+    Parts.LoadFromXML(document);
+  });
+}
+
+std::string TCreature::ToXmlText() const {
+  pugi::xml_document document;
+  pugi::xml_node root = document.append_child("vivarion");
+  root.append_attribute("vegetable").set_value(Vegetable ? "True" : "False");
+  root.append_attribute("radius").set_value(FloatToText(Radius).c_str());
+  root.append_attribute("maxenergy").set_value(FloatToText(MaxEnergy).c_str());
+  root.append_attribute("color").set_value(std::to_string(static_cast<int32_t>(Color)).c_str());
+  Parts.SaveToXML(document);
+  std::ostringstream out;
+  document.save(out, "", pugi::format_raw);
+  return out.str();
+}
+
+void TCreature::SaveToFile(const std::string& fileName) const {
+  WriteFileAtomically(fileName, ToXmlText(), false);
+}
+
+}  // namespace viv

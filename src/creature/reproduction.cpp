@@ -1,0 +1,79 @@
+// Division into a mutated child, and the mutation of species names.
+#include <numbers>
+
+#include "config/random.h"
+#include "creature/creature.h"
+#include "world/grid.h"
+
+namespace viv {
+
+bool IsVowel(char c) { return c == 'A' || c == 'E' || c == 'O' || c == 'I' || c == 'U'; }
+
+char RandomVowel() { return "EOIU"[RandomInt(4)]; }
+
+char RandomConsonant() { return "CDFGHJKLMNPRSTVWZ"[RandomInt(17)]; }
+
+std::string MutateName(const std::string& name) {
+  std::string s = name;
+  const int32_t length = static_cast<int32_t>(s.size());
+  if (length == 0) {
+    // A nameless animal (one read from a file) gets its first syllable.
+    char consonant = RandomConsonant();
+    char vowel = RandomVowel();
+    return {consonant, vowel};
+  }
+  if (RandomInt(length) >= 8) {
+    s.erase(RandomInt(length - 2), 2);
+    return s;
+  }
+  // Names of 15 letters or more can only shrink or change a letter.
+  const bool insert = length < 15 && RandomInt(14 - length) >= 8;
+  const int32_t p = RandomInt(length);
+  if (insert) {
+    std::string pair(2, ' ');
+    if (IsVowel(s[p])) {
+      pair[0] = RandomVowel();
+      pair[1] = RandomConsonant();
+    } else {
+      pair[0] = RandomConsonant();
+      pair[1] = RandomVowel();
+    }
+    s.insert(p, pair);
+  } else {
+    s[p] = IsVowel(s[p]) ? RandomVowel() : RandomConsonant();
+  }
+  return s;
+}
+
+TCreature* TCreature::CreateChild(TCreature& parent) {
+  TCreature* child = Create();
+  const double rate = parent.MutationRate;
+  parent.SetEnergy(parent.Energy() / 2);
+  child->SetEnergy(parent.Energy());
+  child->Vegetable = parent.Vegetable;
+  child->MutationRate = parent.MutationRate;
+  child->Heading = static_cast<float>(std::numbers::pi + parent.Heading);
+  child->Color = MutateColor(parent.Color, rate);
+  child->VX = -parent.VX;
+  child->VY = -parent.VY;
+  child->X = parent.X + child->VX;
+  child->Y = parent.Y + child->VY;
+  child->Spin = parent.Spin;
+  child->Name = parent.Name;
+  child->MaxEnergy = static_cast<float>(MutateScale(parent.MaxEnergy, rate));
+  for (const TPart* part : parent.Parts.Items) child->Parts.Add(part->Clone(child));
+  for (TPart* part : child->Parts.Items) part->Mutate(child->MutationRate);
+  // Structural mutation: a new name and a second copy of one organ either side of it.
+  const double r = RandomReal();
+  if (-r < rate && child->Parts.Count() > 0) {
+    child->Name = MutateName(child->Name);
+    TPart* organ = child->Parts.GetPart(RandomInt(child->Parts.Count()));
+    organ->Phi = static_cast<float>(organ->Phi + 0.1);
+    child->Parts.Add(organ->Clone(child));
+    organ->Phi = static_cast<float>(organ->Phi - 0.2);
+  }
+  GridAdd(child, child->X, child->Y);
+  return child;
+}
+
+}  // namespace viv

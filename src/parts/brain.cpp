@@ -1,0 +1,60 @@
+#include "parts/brain.h"
+
+#include "config/mutate.h"
+#include "config/number_text.h"
+#include "config/random.h"
+#include "draw/logo_canvas.h"
+
+namespace viv {
+
+TBrain::TBrain(TVirtualCreature* owner, std::string id, float r, float phi, float randomWeight, float constant,
+               std::string formula)
+    : TPart(owner, std::move(id), r, phi), RandomWeight(randomWeight), Constant(constant) {
+  SetFormula(std::move(formula));
+}
+
+void TBrain::SetFormula(std::string formula) {
+  formula_ = std::move(formula);
+  compiled_ = TCompiledFormula(formula_);
+}
+
+std::string TBrain::GetProperty(const std::string& name) const {
+  if (name == "random") return FloatToText(RandomWeight);
+  if (name == "constant") return FloatToText(Constant);
+  if (name == "formula") return formula_;
+  return TPart::GetProperty(name);
+}
+
+void TBrain::SetProperty(const std::string& name, const std::string& value) {
+  if (name == "random") RandomWeight = StrToSingle(value);
+  else if (name == "constant") Constant = StrToSingle(value);
+  else if (name == "formula") SetFormula(value);
+  else TPart::SetProperty(name, value);
+}
+
+TPart* TBrain::Clone(TVirtualCreature* newOwner) const {
+  return new TBrain(newOwner, Id, R, Phi, RandomWeight, Constant, formula_);
+}
+
+void TBrain::Mutate(float rate) {
+  RandomWeight = static_cast<float>(MutateUnit(RandomWeight, rate));
+  Constant = static_cast<float>(MutateUnit(Constant, rate));
+  Phi = static_cast<float>(MutateAngle(Phi, rate));
+}
+
+void TBrain::SetValue(float formulaValue) {
+  double u = RandomReal();
+  Value = static_cast<float>(u * RandomWeight + Constant + formulaValue);
+}
+
+void TBrain::Update() { SetValue(compiled_.Eval(Owner)); }
+void TBrain::UpdateByText() { SetValue(EvalFormula(formula_)); }
+
+std::string TBrain::PropertyNames() const { return TPart::PropertyNames() + "|random|constant|formula"; }
+
+void TBrain::Draw(TLogoCanvas& canvas) {
+  canvas.Brush() = 0x00303030;
+  canvas.Circle(0.083f);
+}
+
+}  // namespace viv

@@ -1,0 +1,40 @@
+#pragma once
+// The brain: noise plus a constant plus a formula, offered as one output channel.
+#include "parts/formula.h"
+#include "parts/part.h"
+
+namespace viv {
+
+class TBrain : public TPart {
+ public:
+  TBrain(TVirtualCreature* owner, std::string id, float r, float phi, float randomWeight, float constant,
+         std::string formula);
+
+  float RandomWeight;
+  float Constant;
+  float Value = 0;
+
+  const std::string& Formula() const { return formula_; }
+  void SetFormula(std::string formula);
+
+  TPartKind Kind() const override { return TPartKind::Brain; }
+  std::string GetProperty(const std::string& name) const override;
+  void SetProperty(const std::string& name, const std::string& value) override;
+  TPart* Clone(TVirtualCreature* newOwner) const override;
+  void Draw(TLogoCanvas& canvas) override;
+  int32_t OutputCount() const override { return 1; }
+  float Output(int32_t) const override { return Value; }
+  void Mutate(float rate) override;
+  void Update() override;
+  std::string PropertyNames() const override;
+
+  // Update with the formula parsed afresh, as the plain world step does.
+  void UpdateByText();
+
+ private:
+  void SetValue(float formulaValue);
+  std::string formula_;
+  TCompiledFormula compiled_;
+};
+
+}  // namespace viv

@@ -1,0 +1,89 @@
+#include "parts/engine.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "config/mutate.h"
+#include "config/number_text.h"
+#include "draw/logo_canvas.h"
+
+namespace viv {
+
+TEngine::TEngine(TVirtualCreature* owner, std::string id, float phi, float angle, std::string formula)
+    : TPart(owner, std::move(id), 1.0f, phi), Angle(angle), FlapAngle(static_cast<float>(std::numbers::pi / 8)) {
+  Size = 0.07f;
+  SetFormula(std::move(formula));
+}
+
+void TEngine::SetFormula(std::string formula) {
+  formula_ = std::move(formula);
+  compiled_ = TCompiledFormula(formula_);
+}
+
+std::string TEngine::GetProperty(const std::string& name) const {
+  if (name == "angle") return FloatToText(Angle);
+  if (name == "formula") return formula_;
+  return TPart::GetProperty(name);
+}
+
+void TEngine::SetProperty(const std::string& name, const std::string& value) {
+  if (name == "angle") Angle = StrToSingle(value);
+  else if (name == "formula") SetFormula(value);
+  else TPart::SetProperty(name, value);
+}
+
+TPart* TEngine::Clone(TVirtualCreature* newOwner) const {
+  return new TEngine(newOwner, Id, Phi, Angle, formula_);
+}
+
+float TEngine::Cost() const { return static_cast<float>(Power / 20.0 + 1); }
+
+void TEngine::Mutate(float rate) {
+  Phi = static_cast<float>(MutateAngle(Phi, rate));
+  Angle = static_cast<float>(MutateAngle(Angle, rate));
+}
+
+void TEngine::SetPower(float value) {
+  Power = value;
+  if (!(Power >= 0)) Power = 0;
+  if (Power > 100) Power = 100;
+  Phase += Power;
+}
+
+void TEngine::Update() {
+  if (Id == "RightEngine") Phase += 0.001f;
+  SetPower(compiled_.Eval(Owner));
+}
+
+void TEngine::UpdateByText() {
+  if (Id == "RightEngine") Phase += 0.001f;
+  SetPower(EvalFormula(formula_));
+}
+
+std::string TEngine::PropertyNames() const { return TPart::PropertyNames() + "|angle|formula"; }
+
+void TEngine::GetThrust(float radius, float& force, float& torque) const {
+  if (!(radius > 0)) {
+    force = torque = 0;
+    return;
+  }
+  const double a = Angle;
+  force = static_cast<float>(std::cos(a) * Size * Power / radius);
+  torque = static_cast<float>(std::sin(a) * 0.25 * Size * Power / radius);
+}
+
+// A flapping fin: a zigzag whose opening swings with the running phase.
+void TEngine::Draw(TLogoCanvas& canvas) {
+  canvas.Turn(Angle);
+  FlapAngle = static_cast<float>((std::sin(static_cast<double>(Phase) / 30) + 1) * (3 * std::numbers::pi) / 16);
+  canvas.Turn(FlapAngle);
+  canvas.Forward(Size);
+  for (int32_t i = 0; i < Segments; ++i) {
+    canvas.Turn(-2 * FlapAngle);
+    canvas.Forward(Size);
+    canvas.Turn(2 * FlapAngle);
+    canvas.Forward(Size);
+  }
+}
+
+}  // namespace viv

@@ -1,0 +1,44 @@
+#pragma once
+// The engine (fin): its formula sets a power from 0 to 100 that pushes and turns the body.
+#include "parts/formula.h"
+#include "parts/part.h"
+
+namespace viv {
+
+class TEngine : public TPart {
+ public:
+  TEngine(TVirtualCreature* owner, std::string id, float phi, float angle, std::string formula);
+
+  int32_t Segments = 3;
+  float Angle;
+  float Power = 0;
+  float FlapAngle;
+  float Phase = 0;
+
+  const std::string& Formula() const { return formula_; }
+  void SetFormula(std::string formula);
+
+  TPartKind Kind() const override { return TPartKind::Engine; }
+  std::string GetProperty(const std::string& name) const override;
+  void SetProperty(const std::string& name, const std::string& value) override;
+  TPart* Clone(TVirtualCreature* newOwner) const override;
+  void Draw(TLogoCanvas& canvas) override;
+  float Cost() const override;
+  void Mutate(float rate) override;
+  void Update() override;
+  std::string PropertyNames() const override;
+
+  // The push along the organ's direction and the turn, for a body of this radius.
+  // A body of radius 0 (no energy) gets neither.
+  void GetThrust(float radius, float& force, float& torque) const;
+
+  // Update with the formula parsed afresh, as the plain world step does.
+  void UpdateByText();
+
+ private:
+  void SetPower(float value);
+  std::string formula_;
+  TCompiledFormula compiled_;
+};
+
+}  // namespace viv

@@ -1,0 +1,39 @@
+#pragma once
+// Linear formulas over the outputs of a creature's organs: "Id.Index*Factor + ...".
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace viv {
+
+class TPart;
+class TVirtualCreature;
+
+// Parses and evaluates in one go, looking every organ up by name.
+float EvalFormulaText(const std::string& formula, const TVirtualCreature* owner);
+
+// A formula parsed once, when it is set. Evaluating it gives the same value and raises
+// the same errors, in the same order, as EvalFormulaText on its text; the organ that
+// each term names is remembered while ids stay as they are.
+class TCompiledFormula {
+ public:
+  TCompiledFormula() = default;
+  explicit TCompiledFormula(const std::string& text);
+  float Eval(const TVirtualCreature* owner) const;
+
+ private:
+  struct Term {
+    std::string id;
+    int32_t index = 0;
+    float factor = 0;
+    std::string error;  // the conversion error of the index or the factor, if any
+    mutable const TPart* part = nullptr;  // the organ found, valid for partEpoch
+    mutable uint64_t partEpoch = 0;
+  };
+  std::vector<Term> terms_;
+};
+
+// Called whenever an organ's id changes, so that remembered look-ups are made again.
+void NoteIdChanged();
+
+}  // namespace viv

@@ -1,0 +1,66 @@
+#pragma once
+// The organ base class: named text properties, the formula evaluator, and the ten
+// operations every organ kind provides.
+#include <cstdint>
+#include <string>
+
+#include "config/errors.h"
+
+namespace pugi {
+class xml_node;
+}
+
+namespace viv {
+
+class TLogoCanvas;
+class TPart;
+
+// The creature as its organs see it: a place to look up other organs by id.
+class TVirtualCreature {
+ public:
+  virtual ~TVirtualCreature() = default;
+  // The first organ with exactly this id, or nullptr.
+  virtual TPart* FindPart(const std::string& id) const = 0;
+};
+
+enum class TPartKind { Eye, Mouth, Engine, Brain };
+
+class TPart {
+ public:
+  TPart(TVirtualCreature* owner, std::string id, float r, float phi);
+  virtual ~TPart() = default;
+  TPart(const TPart&) = delete;
+  TPart& operator=(const TPart&) = delete;
+
+  float Size;  // in body radii
+  float R;     // distance from the body centre, in body radii
+  float Phi;   // angle on the body, from the heading
+  TVirtualCreature* Owner;
+  std::string Id;
+
+  virtual TPartKind Kind() const = 0;
+
+  virtual std::string GetProperty(const std::string& name) const;
+  virtual void SetProperty(const std::string& name, const std::string& value);
+  // A new organ of the same kind for NewOwner: genetic values copied, momentary state reset.
+  virtual TPart* Clone(TVirtualCreature* newOwner) const = 0;
+  virtual void Draw(TLogoCanvas& canvas) = 0;
+  virtual float Cost() const;
+  virtual int32_t OutputCount() const;
+  virtual float Output(int32_t index) const;
+  virtual void Mutate(float rate);
+  virtual void Update();
+  virtual std::string PropertyNames() const;
+
+  // The value of a linear formula such as "RightEye.1*8 + LeftEye.1*8" over the
+  // outputs of the owner's organs, parsed afresh.
+  float EvalFormula(const std::string& formula) const;
+
+  // Adds a "part" element with one attribute per property under parent.
+  void SaveToXML(pugi::xml_node parent) const;
+};
+
+// "eye", "mouth", "engine" or "brain".
+const char* KindName(TPartKind kind);
+
+}  // namespace viv

@@ -1,0 +1,89 @@
+// Organs to and from the "parts" element of an animal file.
+#include <pugixml.hpp>
+
+#include "config/duck.h"
+#include "config/number_text.h"
+#include "parts/brain.h"
+#include "parts/engine.h"
+#include "parts/eye.h"
+#include "parts/mouth.h"
+#include "parts/part_list.h"
+
+namespace viv {
+
+namespace {
+
+// The text of an attribute; a missing one is the conversion error of a null value.
+std::string AttributeText(const pugi::xml_node& node, const char* name) {
+  pugi::xml_attribute a = node.attribute(name);
+  if (!a) throw EConvertError("Could not convert variant of type (Null) into type (String)");
+  return a.value();
+}
+
+float AttributeSingle(const pugi::xml_node& node, const char* name) {
+  return StrToSingle(AttributeText(node, name));
+}
+
+TPart* ReadPart(const pugi::xml_node& node, TVirtualCreature* owner) {
+  std::string type = AttributeText(node, "type");
+  std::string id = AttributeText(node, "id");
+  if (type == "eye") {
+    float phi = AttributeSingle(node, "phi");
+    return new TEye(owner, id, phi);
+  }
+  if (type == "engine") {
+    float phi = AttributeSingle(node, "phi");
+    float angle = AttributeSingle(node, "angle");
+    std::string formula = AttributeText(node, "formula");
+    return new TEngine(owner, id, phi, angle, formula);
+  }
+  if (type == "mouth") {
+    float phi = AttributeSingle(node, "phi");
+    return new TMouth(owner, id, phi);
+  }
+  if (type == "brain") {
+    float r = AttributeSingle(node, "r");
+    float phi = AttributeSingle(node, "phi");
+    float random = AttributeSingle(node, "random");
+    float constant = AttributeSingle(node, "constant");
+    std::string formula = AttributeText(node, "formula");
+    return new TBrain(owner, id, r, phi, random, constant, formula);
+  }
+  throw EVivarion("TPartList.LoadFromXML: No such part type: " + type);
+}
+
+}  // namespace
+
+void TPartList::LoadFromXML(const pugi::xml_document& document) {
+  pugi::xml_node root = document.document_element();
+  pugi::xml_node parts = root.child("parts");
+  if (!parts) throw EVivarion("TPartList.LoadFromXML: the root element has no \"parts\" element");
+  for (pugi::xml_node node : parts.children()) {
+    switch (node.type()) {
+      case pugi::node_element:
+        Add(ReadPart(node, Owner));
+        break;
+      case pugi::node_comment:
+      case pugi::node_pi:
+        break;
+      default:
+        throw EVivarion("TPartList.LoadFromXML: the \"parts\" element holds something that is not an organ");
+    }
+  }
+}
+
+void TPartList::SaveToXML(pugi::xml_document& document) const {
+  pugi::xml_node parts = document.document_element().append_child("parts");
+  for (const TPart* part : Items) part->SaveToXML(parts);
+}
+
+void TPart::SaveToXML(pugi::xml_node parent) const {
+  pugi::xml_node node = parent.append_child("part");
+  std::string names = PropertyNames(), name;
+  while (!names.empty()) {
+    SplitOff(names, "|", name);
+    node.append_attribute(name.c_str()).set_value(GetProperty(name).c_str());
+  }
+}
+
+}  // namespace viv

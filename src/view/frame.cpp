@@ -1,0 +1,53 @@
+#include "view/frame.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "config/duck.h"
+#include "draw/logo_canvas.h"
+#include "view/qpainter_canvas.h"
+#include "world/world_report.h"
+
+namespace viv {
+
+void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus& status, QImage& image) {
+  image.fill(Qt::black);
+  TQPainterCanvas canvas(image);
+  TLogoCanvas turtle(canvas);
+  const int width = image.width(), height = image.height();
+  int32_t animals = 0, plants = 0;
+  float energy = 0;
+  for (int32_t i = world.Count() - 1; i >= 0; --i) {
+    const TCreature* c = world.List[i];
+    const TScreenPoint p = WorldToScreen(view, c->X, c->Y, c->Heading);
+    if (StrictlyBetween(RoundToPixel(p.X), 0, width) && StrictlyBetween(RoundToPixel(p.Y), 0, height)) {
+      turtle.Reset(p.X, p.Y, p.A, view.Zoom);
+      c->Draw(turtle);
+    }
+    energy += c->Energy();
+    if (c->Vegetable) ++plants;
+    else ++animals;
+  }
+
+  canvas.TextColor = 0xFFFFFF;
+  canvas.BrushClear = true;
+  int y = 0;
+  auto line = [&](const char* format, long long value) {
+    char text[96];
+    std::snprintf(text, sizeof text, format, value);
+    canvas.TextOut(0, y, text);
+    y += 14;
+  };
+  line("Generations x1000 : %lld", status.StepCount / 1000);
+  const double rate = std::nearbyint(status.StepsPerSecond);
+  line("Steps per sec : %lld", std::isfinite(rate) && std::fabs(rate) < 9e18 ? static_cast<long long>(rate) : 0);
+  line("Creatures : %lld", animals);
+  line("Food : %lld", plants);
+  line("Biomass : %lld", static_cast<long long>(BiomassOf(energy)));
+  canvas.TextOut(2, height - 16,
+                 "Use Arrow keys to scroll, A/Z to Zoom/Unzoom, X/C to rotate, S to save the current animals as xml");
+  canvas.TextColor = 0xFF0000;
+  canvas.TextOut(width - 220, height - 16, VIVARION_HOMEPAGE);
+}
+
+}  // namespace viv

@@ -1,0 +1,21 @@
+#pragma once
+// One picture of the world: the visible creatures, the status overlay and the footer.
+#include <QImage>
+#include <cstdint>
+
+#include "view/view_transform.h"
+#include "world/creature_list.h"
+
+namespace viv {
+
+struct TFrameStatus {
+  int32_t StepCount = 0;
+  double StepsPerSecond = 0;
+};
+
+// Draws the world into image (already of the window's client size): black, then each
+// creature whose rounded centre lies strictly inside, from the last to the first, then
+// the overlay and the footer.
+void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus& status, QImage& image);
+
+}  // namespace viv

@@ -1,0 +1,40 @@
+#include "view/frame_png.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <cstdlib>
+
+#include "config/errors.h"
+#include "config/files.h"
+#include "view/frame.h"
+
+namespace viv {
+
+void EnsureGuiApplication() {
+  if (QCoreApplication::instance()) return;
+  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char name[] = "vivarion";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication app(argc, argv);
+}
+
+void WriteFramePng(const TCreatureList& world, int32_t width, int32_t height, int64_t stepCount,
+                   const std::string& fileName) {
+  EnsureGuiApplication();
+  QImage image(width, height, QImage::Format_RGB32);
+  TView view;
+  view.WindowWidth = width;
+  view.WindowHeight = height;
+  TFrameStatus status;
+  status.StepCount = static_cast<int32_t>(std::min<int64_t>(stepCount, INT32_MAX));
+  DrawFrame(world, view, status, image);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) throw EVivarion(fileName + ": cannot encode the picture");
+  WriteFileAtomically(fileName, std::string(bytes.constData(), static_cast<size_t>(bytes.size())), false);
+}
+
+}  // namespace viv

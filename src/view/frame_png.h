@@ -1,0 +1,18 @@
+#pragma once
+// Pictures of the world written as PNG files, with or without a display.
+#include <cstdint>
+#include <string>
+
+#include "world/creature_list.h"
+
+namespace viv {
+
+// Makes sure a Qt GUI application exists for painting text; without a display it uses
+// the offscreen platform.
+void EnsureGuiApplication();
+
+// Writes the frame at the default view of a window of width x height as a PNG.
+void WriteFramePng(const TCreatureList& world, int32_t width, int32_t height, int64_t stepCount,
+                   const std::string& fileName);
+
+}  // namespace viv

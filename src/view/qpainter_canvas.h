@@ -1,0 +1,26 @@
+#pragma once
+// The raster canvas painted with QPainter on a QImage.
+#include <QImage>
+#include <QPainter>
+
+#include "draw/raster_canvas.h"
+
+namespace viv {
+
+QColor ToQColor(TColor color);
+
+class TQPainterCanvas : public TRasterCanvas {
+ public:
+  explicit TQPainterCanvas(QImage& image);
+
+  void MoveTo(int x, int y) override;
+  void LineTo(int x, int y) override;
+  void Ellipse(int x1, int y1, int x2, int y2) override;
+  void TextOut(int x, int y, const std::string& text) override;
+
+ private:
+  QPainter painter_;
+  QPoint current_;
+};
+
+}  // namespace viv

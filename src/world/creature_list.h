@@ -1,0 +1,81 @@
+#pragma once
+// The population: an ordered list of creatures that owns them. Order is behaviour:
+// creatures sense, step, are hit-tested and are drawn in list order.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "creature/creature.h"
+
+namespace viv {
+
+// How many of each kind a seeding makes.
+struct TPopulationCounts {
+  int32_t NumCreatures = 1;
+  int32_t NumFood = 300;
+};
+
+class TCreatureList {
+ public:
+  TCreatureList() = default;
+  // Destroys the creatures still listed.
+  ~TCreatureList();
+  TCreatureList(const TCreatureList&) = delete;
+  TCreatureList& operator=(const TCreatureList&) = delete;
+
+  std::vector<TCreature*> List;
+
+  // Use the plain passes (every eye scans the list, formulas parsed afresh) instead of
+  // the fast ones. Both give bit-identical worlds.
+  bool Reference = false;
+
+  int32_t Count() const { return static_cast<int32_t>(List.size()); }
+  TCreature* Add(TCreature* creature);
+  // The creature at index; EListError "List index out of bounds (%d)" outside the list.
+  TCreature* Items(int32_t index) const;
+  bool Contains(const TCreature* creature) const;
+  // The first creature in list order whose disc strictly contains the point, or nullptr.
+  TCreature* CreatureAt(float x, float y) const;
+  // Destroys every creature and empties the list.
+  void Clear();
+
+  // One world step: sensing and actuation, own steps, deaths and births, collisions, gravity.
+  void WorldStep();
+  // The passes of a world step, each callable on its own.
+  void SenseAndAct();
+  float StepAll();  // returns the largest radius after the steps
+  void DeathsAndBirths();
+  void Collisions(float maxRadius);
+  void Gravity();
+  // The collision callback: merges the velocities of an overlapping pair and pushes it apart.
+  void Collide(TCreature* a, TCreature* b);
+
+  // The red, green and blue light an eye at (x, y) looking along direction receives from
+  // every creature but the viewer.
+  void GatherLight(int32_t viewer, float x, float y, float direction, float width, float& red, float& green,
+                   float& blue) const;
+
+  // Seeds the world: NumCreatures animals (the files used in turn, or the built-in animal
+  // when there are none) then NumFood plants, scattered over half the window around the
+  // origin. A file that cannot be read stops the seeding with an error naming it.
+  void Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
+                const TPopulationCounts& counts);
+  // Writes the first living animal of each species name to Folder/Name.viv unless that
+  // file exists. Returns the number of files written.
+  int SaveAnimals(const std::string& folder) const;
+
+ private:
+  void SenseAndActReference();
+  void SenseAndActFast();
+};
+
+// The built-in animal "ADAM".
+TCreature* CreateAdam();
+
+// Reads section "Population" of a population file; absent file, keys or bad values give
+// the defaults (1 animal, 300 plants).
+TPopulationCounts ReadPopulationFile(const std::string& fileName);
+// "population.ini" in the current folder if it is there, else beside the executable.
+std::string FindPopulationFile();
+
+}  // namespace viv

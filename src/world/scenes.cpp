@@ -1,0 +1,20 @@
+#include "world/scenes.h"
+
+#include "config/random.h"
+#include "world/grid.h"
+
+namespace viv {
+
+void BuildScatteredWorld(TCreatureList& world, int32_t count, float side, uint64_t seed) {
+  SeedRandom(seed);
+  for (int32_t i = 0; i < count; ++i) {
+    TCreature* c = RandomInt(5) == 0 ? CreateAdam() : TCreature::CreateFood();
+    c->SetX(static_cast<float>((RandomReal() - 0.5) * side));
+    c->SetY(static_cast<float>((RandomReal() - 0.5) * side));
+    c->Heading = static_cast<float>(RandomReal() * 6.283185307179586);
+    world.Add(c);
+    GridAdd(c, c->X, c->Y);
+  }
+}
+
+}  // namespace viv

@@ -1,0 +1,14 @@
+#pragma once
+// Ready-made worlds shared by tests, benchmarks and the runner.
+#include <cstdint>
+
+#include "world/creature_list.h"
+
+namespace viv {
+
+// A world of count creatures, a fifth of them built-in animals and the rest plants, in
+// random order, scattered uniformly over a square of the given side around the origin and
+// entered in the grid. Draws from the program-wide generator after seeding it with seed.
+void BuildScatteredWorld(TCreatureList& world, int32_t count, float side, uint64_t seed);
+
+}  // namespace viv

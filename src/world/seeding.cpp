@@ -1,0 +1,95 @@
+// Seeding the world and saving its species.
+#include <INIReader.h>
+
+#include "config/files.h"
+#include "config/number_text.h"
+#include "config/random.h"
+#include "config/settings.h"
+#include "parts/brain.h"
+#include "parts/engine.h"
+#include "parts/eye.h"
+#include "parts/mouth.h"
+#include "world/creature_list.h"
+
+namespace viv {
+
+TCreature* CreateAdam() {
+  TCreature* adam = TCreature::Create();
+  adam->Name = "ADAM";
+  adam->Vegetable = false;
+  adam->Radius = 40;
+  adam->MaxEnergy = 2000;
+  adam->Color = 0x02005050;
+  TPartList& p = adam->Parts;
+  p.Add(new TBrain(adam, "Brain", 0, 0, 0, 1, ""));
+  p.Add(new TEye(adam, "RightEye", 0.5235988f));
+  p.Add(new TEye(adam, "LeftEye", -0.5235988f));
+  p.Add(new TMouth(adam, "RightMouth", 0.18f));
+  p.Add(new TMouth(adam, "LeftMouth", -0.18f));
+  p.Add(new TEngine(adam, "MidEngine", 3.1415927f, 0, "RightEye.1*8 + LeftEye.1*8"));
+  p.Add(new TEngine(adam, "RightEngine", 3.0115926f, -0.13f, "LeftEye.1*8+Brain.0*5"));
+  p.Add(new TEngine(adam, "LeftEngine", 3.2715926f, 0.13f, "RightEye.1*8"));
+  return adam;
+}
+
+TPopulationCounts ReadPopulationFile(const std::string& fileName) {
+  TPopulationCounts counts;
+  INIReader ini(fileName);
+  if (ini.ParseError() == -1) return counts;
+  auto read = [&](const char* key, int32_t& field) {
+    try {
+      field = StrToInt(ini.Get("Population", key, ""));
+    } catch (const EConvertError&) {
+      // a missing or malformed value keeps the default
+    }
+  };
+  read("NumCreatures", counts.NumCreatures);
+  read("NumFood", counts.NumFood);
+  return counts;
+}
+
+std::string FindPopulationFile() {
+  if (FileExists("population.ini")) return "population.ini";
+  return ExecutableFolder() + "population.ini";
+}
+
+void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
+                             const TPopulationCounts& counts) {
+  auto place = [&](TCreature* c) {
+    c->SetX(static_cast<float>(RandomInt(width / 2) - width / 4));
+    c->SetY(static_cast<float>(RandomInt(height / 2) - height / 4));
+  };
+  for (int32_t i = 0; i < counts.NumCreatures; ++i) {
+    TCreature* c;
+    if (!animalFiles.empty()) {
+      c = TCreature::Create();
+      try {
+        c->LoadFromFile(animalFiles[i % animalFiles.size()]);
+      } catch (...) {
+        delete c;
+        throw;
+      }
+    } else {
+      c = CreateAdam();
+    }
+    place(Add(c));
+  }
+  for (int32_t i = 0; i < counts.NumFood; ++i) place(Add(TCreature::CreateFood()));
+}
+
+int TCreatureList::SaveAnimals(const std::string& folder) const {
+  std::string prefix = folder;
+  if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') prefix += '/';
+  int written = 0;
+  const int32_t count = Count();
+  for (int32_t i = 0; i < count; ++i) {
+    const TCreature* c = List[i];
+    if (c->Vegetable) continue;
+    const std::string fileName = prefix + c->Name + ".viv";
+    if (FileExists(fileName)) continue;
+    if (WriteFileAtomically(fileName, c->ToXmlText(), true)) ++written;
+  }
+  return written;
+}
+
+}  // namespace viv

@@ -1,0 +1,43 @@
+#pragma once
+// Pieces of the sensing and actuation pass shared by its plain and fast forms.
+#include <cmath>
+#include <cstdint>
+
+#include "world/creature_list.h"
+
+namespace viv {
+
+class TEngine;
+class TMouth;
+
+constexpr float EyeWidth = 0.5235988f;
+constexpr double LightWeight = 0.05;
+constexpr double BiteDivisor = 1000;
+constexpr double IntakeScale = 500;
+
+// Pushes and turns the creature with the engine's thrust of the previous step.
+void ApplyEngine(TCreature& k, const TEngine& engine);
+// The point a mouth reaches, one 0.7-size-plus-one radii out along its angle.
+void MouthReach(const TCreature& k, const TMouth& mouth, float& qx, float& qy);
+// Moves a bite of energy from victim (may be nullptr) to eater and sets the intake.
+void Bite(TCreature& k, TMouth& mouth, TCreature* victim);
+
+// The contribution of one seen creature to an eye: colour byte times 0.05 / distance.
+// Returns false when the creature is outside the cone or at the eye itself.
+inline bool LightFrom(float ox, float oy, float x, float y, float cosD, float sinD, float w2, float& weight) {
+  const float dx = ox - x, dy = oy - y;
+  const float d = static_cast<float>(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
+  if (d == 0) return false;  // a creature at the eye adds nothing
+  const double ux = dx / static_cast<double>(d) - cosD, uy = dy / static_cast<double>(d) - sinD;
+  if (ux * ux + uy * uy >= w2) return false;
+  weight = static_cast<float>(LightWeight / d);
+  return true;
+}
+
+inline void AddLight(uint32_t color, float weight, float& red, float& green, float& blue) {
+  red = static_cast<float>(red + static_cast<double>(color & 255) * weight);
+  green = static_cast<float>(green + static_cast<double>((color >> 8) & 255) * weight);
+  blue = static_cast<float>(blue + static_cast<double>((color >> 16) & 255) * weight);
+}
+
+}  // namespace viv

@@ -1,0 +1,125 @@
+// The world step: its five passes in order.
+#include <algorithm>
+#include <cmath>
+
+#include "config/settings.h"
+#include "world/creature_list.h"
+#include "world/grid.h"
+
+namespace viv {
+
+void TCreatureList::WorldStep() {
+  SenseAndAct();
+  const float maxRadius = StepAll();
+  DeathsAndBirths();
+  Collisions(maxRadius);
+  Gravity();
+}
+
+void TCreatureList::SenseAndAct() {
+  if (Reference) SenseAndActReference();
+  else SenseAndActFast();
+}
+
+float TCreatureList::StepAll() {
+  float maxRadius = 0;
+  const int32_t count = Count();
+  for (int32_t i = 0; i < count; ++i) {
+    TCreature* k = List[i];
+    k->Step();
+    if (k->Radius > maxRadius) maxRadius = k->Radius;
+  }
+  return maxRadius;
+}
+
+void TCreatureList::DeathsAndBirths() {
+  // Walks from the last creature down, as a pass that deletes in place would: the dead are
+  // marked and squeezed out at the end, newborns are appended in the order of their birth.
+  // The count that MaxFood is compared with is the one such a pass would see.
+  const int32_t count = Count();
+  int32_t current = count;
+  bool anyDead = false;
+  std::vector<TCreature*> newborns;
+  for (int32_t i = count - 1; i >= 0; --i) {
+    TCreature* k = List[i];
+    if (!(k->Energy() >= Settings.MinEnergy) || !k->IsFinite()) {
+      delete k;
+      List[i] = nullptr;
+      anyDead = true;
+      --current;
+    } else if (k->Energy() > k->MaxEnergy) {
+      if (current >= Settings.MaxFood && k->Vegetable) {
+        k->SetEnergy(k->MaxEnergy);
+      } else {
+        newborns.push_back(TCreature::CreateChild(*k));
+        ++current;
+      }
+    }
+  }
+  if (anyDead) List.erase(std::remove(List.begin(), List.end(), nullptr), List.end());
+  List.insert(List.end(), newborns.begin(), newborns.end());
+}
+
+void TCreatureList::Collisions(float maxRadius) {
+  const double m = maxRadius;
+  auto collide = [this](TCreature* a, TCreature* b) { Collide(a, b); };
+  for (int32_t i = Count() - 1; i >= 0; --i) {
+    TCreature* k = List[i];
+    const double reach = m + k->Radius;
+    GridQuery(k, static_cast<float>(k->X - reach), static_cast<float>(k->Y - reach), static_cast<float>(k->X + reach),
+              static_cast<float>(k->Y + reach), collide);
+  }
+}
+
+void TCreatureList::Gravity() {
+  const double g = Settings.Gravity;
+  for (int32_t i = Count() - 1; i >= 0; --i) {
+    TCreature* k = List[i];
+    k->VX = static_cast<float>(k->VX - k->X * g);
+    k->VY = static_cast<float>(k->VY - k->Y * g);
+  }
+}
+
+namespace {
+
+void PushAway(TCreature* c, float contactX, float contactY, float f) {
+  const float oldX = c->X, oldY = c->Y;
+  c->X = c->X + static_cast<float>((static_cast<double>(c->X) - contactX) * f);
+  c->Y = c->Y + static_cast<float>((static_cast<double>(c->Y) - contactY) * f);
+  GridMove(c, oldX, oldY, c->X, c->Y);
+}
+
+}  // namespace
+
+void TCreatureList::Collide(TCreature* a, TCreature* b) {
+  const double dx = static_cast<double>(a->X) - b->X, dy = static_cast<double>(a->Y) - b->Y;
+  const double sumR = static_cast<double>(a->Radius) + b->Radius;
+  if (dx * dx + dy * dy >= sumR * sumR) return;
+
+  // Energy is the mass. Two bodies too large for their energies to add up as floats
+  // are weighed in double precision instead of giving NaN.
+  const float ea = a->Energy(), eb = b->Energy();
+  double weight = static_cast<double>(ea) / (static_cast<double>(ea) + eb);
+  if (!std::isfinite(ea + eb)) {
+    const double ra = a->Radius, rb = b->Radius;
+    weight = ra * ra / (ra * ra + rb * rb);
+  }
+  const float w = static_cast<float>(weight);
+  const float u = static_cast<float>(1.0 - w);
+  const float vx = static_cast<float>(static_cast<double>(w) * a->VX + static_cast<double>(u) * b->VX);
+  const float vy = static_cast<float>(static_cast<double>(w) * a->VY + static_cast<double>(u) * b->VY);
+  a->VX = b->VX = vx;
+  a->VY = b->VY = vy;
+
+  const float t = static_cast<float>(a->Radius / sumR);
+  const float t1 = static_cast<float>(1.0 - t);
+  const float contactX = static_cast<float>(static_cast<double>(a->X) * t1 + static_cast<double>(b->X) * t);
+  const float contactY = static_cast<float>(static_cast<double>(a->Y) * t1 + static_cast<double>(b->Y) * t);
+  float dist = static_cast<float>(std::sqrt(dx * dx + dy * dy));
+  if (dist < 0.001f) dist = 0.001f;
+  const float f = static_cast<float>(sumR / dist - 0.99);
+  PushAway(a, contactX, contactY, f);
+  PushAway(b, contactX, contactY, f);
+}
+
+}  // namespace viv

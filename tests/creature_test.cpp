@@ -1,0 +1,262 @@
+#include <cmath>
+#include <limits>
+#include <map>
+#include <set>
+#include <numbers>
+
+#include "creature/creature.h"
+#include "parts/brain.h"
+#include "parts/engine.h"
+#include "parts/eye.h"
+#include "parts/mouth.h"
+#include "test_support.h"
+#include "world/creature_list.h"
+
+namespace viv {
+namespace {
+
+using Creature = CleanWorld;
+
+TEST_F(Creature, ConstructorsGiveTheEmptyCreatureAndThePlant) {
+  TCreature* c = TCreature::Create();
+  EXPECT_EQ(c->Energy(), 0);
+  EXPECT_EQ(c->MutationRate, 0.05f);
+  EXPECT_EQ(c->Parts.Count(), 0);
+  EXPECT_EQ(c->Parts.Owner, c);
+  delete c;
+  TCreature* f = TCreature::CreateFood();
+  EXPECT_EQ(f->Energy(), 100);
+  EXPECT_EQ(f->MaxEnergy, 160);
+  EXPECT_EQ(f->Name, "APPEL");
+  EXPECT_EQ(f->MutationRate, 0);
+  EXPECT_EQ(f->Color, 0x200A000u);
+  EXPECT_TRUE(f->Vegetable);
+  delete f;
+}
+
+TEST_F(Creature, EnergyIsTheSquareOfTheRadius) {
+  TCreature c;
+  c.Radius = 20;
+  c.SetEnergy(2 * c.Energy());
+  EXPECT_FLOAT_EQ(c.Radius, 20 * std::sqrt(2.0f));
+  c.SetEnergy(-5);
+  EXPECT_EQ(c.Radius, 0);
+  c.Radius = 3;
+  c.SetEnergy(std::numeric_limits<float>::infinity());
+  EXPECT_EQ(c.Radius, 0);
+  c.SetEnergy(std::nanf(""));
+  EXPECT_EQ(c.Radius, 0);
+}
+
+TEST_F(Creature, UpkeepFollowsTheCostSettings) {
+  TCreature* adam = CreateAdam();
+  Settings.PartsCost = 2;
+  Settings.RadiusCost = 0.5;
+  Settings.CreatureCost = 3;
+  EXPECT_EQ(adam->Upkeep(), 0);  // CostOfLiving 0
+  Settings.CostOfLiving = 0.1;
+  EXPECT_FLOAT_EQ(adam->Upkeep(), static_cast<float>((8 * 2 + (40 * 0.5 + 3)) * 0.1));
+  TCreature empty;
+  empty.Radius = 10;
+  EXPECT_FLOAT_EQ(empty.Upkeep(), static_cast<float>((10 * 0.5 + 3) * 0.1));
+  delete adam;
+}
+
+TEST_F(Creature, WithoutFrictionAnAnimalDriftsAndTurns) {
+  TCreature c;
+  c.Radius = 10;
+  c.VX = 15, c.VY = -20, c.Spin = 0.25f;
+  c.Step();
+  EXPECT_EQ(GridCell(0, 0).size(), 0u);  // still in its first cell: not yet listed
+  for (int i = 0; i < 3; ++i) c.Step();
+  EXPECT_EQ(c.X, 60);
+  EXPECT_EQ(c.Y, -80);
+  EXPECT_EQ(c.Heading, 1);
+  EXPECT_EQ(c.VX, 15);
+  EXPECT_EQ(c.Energy(), 100);
+  auto [i, j] = CellOf(c.X, c.Y);
+  EXPECT_EQ(GridCell(i, j).size(), 1u);
+  GridRemove(&c, c.X, c.Y);
+}
+
+TEST_F(Creature, DampingKicksSpinAndSunlightAsComputed) {
+  Settings.Remming = 0.01;
+  Settings.PhiRemming = 0.5;
+  Settings.SunLight = 2;
+  TCreature* plant = TCreature::CreateFood();
+  plant->VX = 3, plant->VY = 4, plant->Spin = 1;
+  plant->Step();
+  // F = 1 - 25 x 0.01 = 0.75
+  EXPECT_EQ(plant->VX, 2.25f);
+  EXPECT_EQ(plant->VY, 3.0f);
+  EXPECT_EQ(plant->Spin, 0.5f);
+  EXPECT_FLOAT_EQ(plant->Energy(), static_cast<float>(100 + 2 / (2.25 * 2.25 + 9 + 0.2)));
+  // At rest a plant gains 5 x SunLight.
+  TCreature* rest = TCreature::CreateFood();
+  rest->Step();
+  EXPECT_FLOAT_EQ(rest->Energy(), 110);
+  // Fast enough, the damping factor is -1 and reverses the velocity.
+  TCreature fast;
+  fast.VX = std::sqrt(200.0f);
+  Settings.Remming = 2 / (static_cast<double>(fast.VX) * fast.VX);
+  fast.Step();
+  EXPECT_FLOAT_EQ(fast.VX, -std::sqrt(200.0f));
+  delete plant;
+  delete rest;
+}
+
+TEST_F(Creature, BrownianKicksAreWholeHundredths) {
+  struct Row {
+    double brown;
+    std::set<float> allowed;
+  } rows[] = {{1.4, {0}}, {1.5, {-0.01f, 0.01f}}, {2.5, {-0.01f, 0.01f}}, {3, {-0.02f, -0.01f, 0.01f, 0.02f}}};
+  for (const Row& row : rows) {
+    Settings.Brown = row.brown;
+    for (int i = 0; i < 200; ++i) {
+      TCreature c;
+      c.Step();
+      EXPECT_TRUE(row.allowed.count(c.VX)) << row.brown << " gave " << c.VX;
+      EXPECT_TRUE(row.allowed.count(c.VY));
+      GridRemove(&c, c.X, c.Y);
+    }
+  }
+  Settings.Brown = 1.4;
+  TCreature still;
+  EXPECT_EQ(CountDraws([&] { still.Step(); }), 0);
+}
+
+TEST_F(Creature, DestroyingFreesADuplicatedOrganOnce) {
+  TCreature* c = TCreature::Create();
+  TPart* eye = c->Parts.Add(new TEye(c, "E", 0));
+  c->Parts.Add(eye);
+  c->Parts.Add(new TMouth(c, "E", 1));
+  EXPECT_EQ(c->FindPart("E"), eye);
+  EXPECT_EQ(c->FindPart("X"), nullptr);
+  delete c;  // a double free would be caught by the sanitizer build
+}
+
+TEST_F(Creature, APlantDividesIntoTwoEqualPlants) {
+  TCreature* plant = TCreature::CreateFood();
+  plant->SetEnergy(400);
+  TCreature* child = TCreature::CreateChild(*plant);
+  EXPECT_EQ(plant->Energy(), 200);
+  EXPECT_EQ(child->Radius, plant->Radius);
+  EXPECT_EQ(child->Name, "APPEL");
+  EXPECT_EQ(child->Color, plant->Color);
+  EXPECT_EQ(child->MaxEnergy, 160);
+  EXPECT_TRUE(child->Vegetable);
+  EXPECT_EQ(child->Parts.Count(), 0);
+  EXPECT_EQ(GridCell(0, 0).size(), 1u);
+  delete child;
+  delete plant;
+}
+
+TEST_F(Creature, AChildStartsBehindItsParentMovingTheOtherWay) {
+  TCreature* parent = CreateAdam();
+  parent->X = 100, parent->Y = 50, parent->VX = 1, parent->VY = -2, parent->Heading = 1;
+  TCreature* child = TCreature::CreateChild(*parent);
+  EXPECT_EQ(child->X, 99);
+  EXPECT_EQ(child->Y, 52);
+  EXPECT_EQ(child->VX, -1);
+  EXPECT_EQ(child->VY, 2);
+  EXPECT_EQ(child->Heading, static_cast<float>(1 + std::numbers::pi));
+  EXPECT_EQ(parent->X, 100);
+  EXPECT_EQ(parent->VX, 1);
+  EXPECT_EQ(parent->Energy(), 800);
+  EXPECT_EQ(child->Energy(), 800);
+  EXPECT_EQ(GridCell(2, 1).size(), 1u);
+  delete child;
+  delete parent;
+}
+
+TEST_F(Creature, DivisionMakesItsDrawsInTheirOrder) {
+  TCreature* parent = CreateAdam();
+  SeedRandom(99);
+  TCreature* child = TCreature::CreateChild(*parent);
+  // Replay the same draws by hand, in the order of the division.
+  SeedRandom(99);
+  TColor color = MutateColor(parent->Color, parent->MutationRate);
+  float maxEnergy = static_cast<float>(MutateScale(parent->MaxEnergy, parent->MutationRate));
+  TCreature* expected = CreateAdam();
+  for (TPart* p : expected->Parts.Items) p->Mutate(parent->MutationRate);
+  RandomReal();
+  std::string name = MutateName("ADAM");
+  int32_t copied = RandomInt(8);
+  EXPECT_EQ(child->Color, color);
+  EXPECT_EQ(child->MaxEnergy, maxEnergy);
+  EXPECT_EQ(child->Name, name);
+  ASSERT_EQ(child->Parts.Count(), 9);
+  for (int i = 0; i < 8; ++i) {
+    TPart* got = child->Parts.GetPart(i);
+    TPart* want = expected->Parts.GetPart(i);
+    EXPECT_EQ(got->Id, want->Id);
+    EXPECT_EQ(got->Owner, child);
+    float phi = want->Phi;
+    if (i == copied) phi = static_cast<float>(static_cast<float>(phi + 0.1) - 0.2);
+    EXPECT_EQ(got->Phi, phi) << i;
+  }
+  TPart* copy = child->Parts.GetPart(8);
+  EXPECT_EQ(copy->Id, expected->Parts.GetPart(copied)->Id);
+  EXPECT_EQ(copy->Phi, static_cast<float>(expected->Parts.GetPart(copied)->Phi + 0.1));
+  EXPECT_EQ(child->FindPart(copy->Id), child->Parts.GetPart(copied));
+  delete expected;
+  delete child;
+  delete parent;
+}
+
+TEST_F(Creature, NamesMutateWithTheirStatedChances) {
+  std::map<size_t, int> lengths;
+  const int draws = 20000;
+  for (int i = 0; i < draws; ++i) {
+    std::string n = MutateName("ADAM");
+    ++lengths[n.size()];
+    if (n.size() == 4) {
+      int changed = 0;
+      for (int k = 0; k < 4; ++k) {
+        changed += n[k] != "ADAM"[k];
+        EXPECT_EQ(IsVowel(n[k]), IsVowel("ADAM"[k]));
+      }
+      EXPECT_LE(changed, 1);
+    }
+  }
+  EXPECT_NEAR(lengths[6] / double(draws), 2.0 / 10, 0.015);
+  EXPECT_EQ(lengths[6] + lengths[4], draws);
+
+  int shrunk = 0;
+  for (int i = 0; i < draws; ++i) {
+    std::string n = MutateName("ABCDEFGHZ");
+    if (n.size() == 7) {
+      ++shrunk;
+      EXPECT_EQ(n.back(), 'Z');
+    } else {
+      EXPECT_EQ(n.size(), 9u);
+    }
+  }
+  EXPECT_NEAR(shrunk / double(draws), 1.0 / 9, 0.01);
+  for (int i = 0; i < 200; ++i) {
+    EXPECT_EQ(MutateName("ABCDEFG").size(), 7u);
+    std::string longName(20, 'K');
+    size_t len = MutateName(longName).size();
+    EXPECT_TRUE(len == 18 || len == 20);
+  }
+  std::string empty = MutateName("");
+  ASSERT_EQ(empty.size(), 2u);
+  EXPECT_FALSE(IsVowel(empty[0]));
+  EXPECT_TRUE(IsVowel(empty[1]));
+}
+
+TEST_F(Creature, LettersComeFromTheirSets) {
+  std::set<char> vowels, consonants;
+  for (int i = 0; i < 2000; ++i) {
+    vowels.insert(RandomVowel());
+    consonants.insert(RandomConsonant());
+  }
+  EXPECT_EQ(vowels, (std::set<char>{'E', 'O', 'I', 'U'}));
+  EXPECT_EQ(consonants.size(), 17u);
+  for (char c : {'B', 'Q', 'X', 'Y'}) EXPECT_FALSE(consonants.count(c));
+  EXPECT_FALSE(IsVowel('a'));
+  EXPECT_TRUE(IsVowel('A'));
+}
+
+}  // namespace
+}  // namespace viv

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "config/errors.h"
+#include "config/number_text.h"
+
+namespace viv {
+namespace {
+
+struct TextRow {
+  double value;
+  const char* text;
+};
+
+TEST(NumberText, WritesTheGeneralFormatOfTheWidenedFloat) {
+  const TextRow rows[] = {
+      {0, "0"},
+      {1, "1"},
+      {-1, "-1"},
+      {0.3f, "0.300000011920929"},
+      {0.1f, "0.100000001490116"},
+      {1e-5, "1E-5"},
+      {1.5e20, "1.5E20"},
+      {0.0001, "0.0001"},
+      {0.00012345, "0.00012345"},
+      {0.00009, "9E-5"},
+      {123456789012345.0, "123456789012345"},
+      {1e15, "1E15"},
+      {999999999999999.0, "999999999999999"},
+      {2000, "2000"},
+      {3.1415927f, "3.14159274101257"},
+      {-0.5235988f, "-0.523598790168762"},
+      {33574992, "33574992"},
+      {1.25e-7, "1.25E-7"},
+      {-2.5e30, "-2.5E30"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(FloatToText(row.value), row.text) << row.value;
+}
+
+TEST(NumberText, SinglesSurviveTheRoundTrip) {
+  const float values[] = {0.3f, 0.1f, 3.1415927f, -0.13f, 1e-7f, 3.4e38f, 1.17549435e-38f, 40, 0.18f, 123.456f};
+  for (float v : values) EXPECT_EQ(static_cast<float>(StrToFloat(FloatToText(v))), v) << v;
+}
+
+TEST(NumberText, ReadsRealsWithTheHostGrammar) {
+  EXPECT_EQ(StrToFloat("0.05"), 0.05);
+  EXPECT_EQ(StrToFloat("300"), 300);
+  EXPECT_EQ(StrToFloat("  -1.5e3  "), -1500);
+  EXPECT_EQ(StrToFloat("+.5"), 0.5);
+  EXPECT_EQ(StrToFloat("5."), 5);
+  EXPECT_EQ(StrToFloat("8 "), 8);
+  EXPECT_EQ(StrToFloat("1E-5"), 1e-5);
+  EXPECT_EQ(StrToFloat("1e-400"), 0);  // underflow reads as zero
+}
+
+TEST(NumberText, RejectsMalformedRealsWithTheHostMessage) {
+  for (const char* bad : {"", " ", "abc", "1.2.3", "1e", "1e+", "--1", "1 2", "0x10", "1,5", "NaN", "inf", "1e400",
+                          "8-LeftEye.1*8"}) {
+    try {
+      StrToFloat(bad);
+      ADD_FAILURE() << "accepted '" << bad << "'";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' is not a valid floating point value");
+    }
+  }
+}
+
+TEST(NumberText, SinglesOutsideTheFloatRangeAreRejected) {
+  EXPECT_EQ(StrToSingle("3e38"), 3e38f);
+  EXPECT_THROW(StrToSingle("1e39"), EConvertError);
+  EXPECT_THROW(StrToSingle("-1e300"), EConvertError);
+}
+
+TEST(NumberText, ReadsIntegersInDecimalAndHexadecimal) {
+  EXPECT_EQ(StrToInt("300"), 300);
+  EXPECT_EQ(StrToInt("  -42"), -42);
+  EXPECT_EQ(StrToInt("+7"), 7);
+  EXPECT_EQ(StrToInt("$FF"), 255);
+  EXPECT_EQ(StrToInt("x10"), 16);
+  EXPECT_EQ(StrToInt("X1a"), 26);
+  EXPECT_EQ(StrToInt("0x2005050"), 0x2005050);
+  EXPECT_EQ(StrToInt("0XfF"), 255);
+  EXPECT_EQ(StrToInt("-$10"), -16);
+  EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);
+  EXPECT_EQ(StrToInt("2147483647"), 2147483647);
+  EXPECT_EQ(StrToInt("-2147483648"), -2147483647 - 1);
+}
+
+TEST(NumberText, RejectsMalformedIntegersWithTheHostMessage) {
+  for (const char* bad : {"", "1 ", "1 *", "abc", "1.0", "2147483648", "-2147483649", "$", "0x", "$1FFFFFFFF", "12a"}) {
+    try {
+      StrToInt(bad);
+      ADD_FAILURE() << "accepted '" << bad << "'";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' is not a valid integer value");
+    }
+  }
+}
+
+TEST(NumberText, ReadsBooleans) {
+  EXPECT_TRUE(StrToBool("True"));
+  EXPECT_TRUE(StrToBool("tRUE"));
+  EXPECT_FALSE(StrToBool("FALSE"));
+  EXPECT_TRUE(StrToBool("1"));
+  EXPECT_TRUE(StrToBool("-0.5"));
+  EXPECT_FALSE(StrToBool("0"));
+  try {
+    StrToBool("yes");
+    ADD_FAILURE();
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "'yes' is not a valid boolean value");
+  }
+}
+
+}  // namespace
+}  // namespace viv

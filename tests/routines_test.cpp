@@ -1,0 +1,173 @@
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <set>
+
+#include "config/duck.h"
+#include "config/mutate.h"
+#include "test_support.h"
+
+namespace viv {
+namespace {
+
+using Routines = CleanWorld;
+
+TEST_F(Routines, SplitOffWalksAListFromTheLeft) {
+  std::string text = "a|b|c", head;
+  const char* expected[][2] = {{"a", "b|c"}, {"b", "c"}, {"c", ""}, {"", ""}};
+  for (auto& e : expected) {
+    SplitOff(text, "|", head);
+    EXPECT_EQ(head, e[0]);
+    EXPECT_EQ(text, e[1]);
+  }
+  text = "|x";
+  SplitOff(text, "|", head);
+  EXPECT_EQ(head, "");
+  EXPECT_EQ(text, "x");
+  text = "ab::cd";
+  SplitOff(text, "::", head);
+  EXPECT_EQ(head, "ab");
+  EXPECT_EQ(text, "cd");
+  text = "abc";
+  SplitOff(text, "", head);
+  EXPECT_EQ(head, "abc");
+  EXPECT_EQ(text, "");
+}
+
+TEST_F(Routines, RandomOffsetIsNonZeroAndDrawsAsSaid) {
+  EXPECT_EQ(CountDraws([] { EXPECT_EQ(RandomOffset(1), 0); }), 0);
+  EXPECT_EQ(CountDraws([] { EXPECT_EQ(RandomOffset(0), 0); }), 0);
+  EXPECT_EQ(CountDraws([] { EXPECT_EQ(RandomOffset(-5), 0); }), 0);
+  EXPECT_EQ(CountDraws([] { EXPECT_EQ(std::abs(RandomOffset(2)), 1); }), 1);
+  EXPECT_EQ(CountDraws([] { RandomOffset(30); }), 2);
+  std::set<int> seen;
+  for (int i = 0; i < 4000; ++i) {
+    int o = RandomOffset(5);
+    ASSERT_NE(o, 0);
+    ASSERT_LE(std::abs(o), 4);
+    seen.insert(o);
+  }
+  EXPECT_EQ(seen.size(), 8u);
+}
+
+TEST_F(Routines, RandomDrawsAreUniformAndRepeatable) {
+  SeedRandom(7);
+  double a = RandomReal();
+  int32_t b = RandomInt(1000);
+  SeedRandom(7);
+  EXPECT_EQ(RandomReal(), a);
+  EXPECT_EQ(RandomInt(1000), b);
+  int counts[4] = {};
+  for (int i = 0; i < 40000; ++i) {
+    double r = RandomReal();
+    ASSERT_GE(r, 0);
+    ASSERT_LT(r, 1);
+    ++counts[RandomInt(4)];
+  }
+  for (int c : counts) EXPECT_NEAR(c, 10000, 400);
+}
+
+TEST_F(Routines, StrictlyBetweenExcludesTheBounds) {
+  EXPECT_FALSE(StrictlyBetween(5, 5, 10));
+  EXPECT_TRUE(StrictlyBetween(7, 10, 5));
+  EXPECT_FALSE(StrictlyBetween(3, 3, 3));
+  EXPECT_TRUE(StrictlyBetween(1, 0, 800));
+  EXPECT_FALSE(StrictlyBetween(800, 0, 800));
+}
+
+struct Counted {
+  static int freed;
+  ~Counted() { ++freed; }
+};
+int Counted::freed = 0;
+
+TEST_F(Routines, FreeDistinctFreesEachObjectOnce) {
+  Counted::freed = 0;
+  Counted* a = new Counted;
+  Counted* b = new Counted;
+  std::vector<Counted*> list = {a, nullptr, a, b};
+  FreeDistinct(list);
+  EXPECT_EQ(Counted::freed, 2);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST_F(Routines, ListFilesHonoursPatternAndMask) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / "vivarion-listfiles";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "sub.viv");
+  for (const char* n : {"b.viv", "a.viv", "c.txt", ".h.viv"}) std::ofstream(dir / n) << "x";
+  std::vector<std::string> names = {"kept"};
+  ListFiles((dir / "*.viv").string(), 63, names);
+  EXPECT_EQ(names, (std::vector<std::string>{"kept", ".h.viv", "a.viv", "b.viv", "sub.viv"}));
+  names.clear();
+  ListFiles((dir / "*.viv").string(), faArchive, names);
+  EXPECT_EQ(names, (std::vector<std::string>{"a.viv", "b.viv"}));
+  names.clear();
+  ListFiles((dir.string() + "\\?.viv"), 63, names);
+  EXPECT_EQ(names, (std::vector<std::string>{"a.viv", "b.viv"}));
+  names.clear();
+  ListFiles("/no/such/folder/*.viv", 63, names);
+  EXPECT_TRUE(names.empty());
+  fs::remove_all(dir);
+}
+
+TEST_F(Routines, WildcardsMatchWholeNames) {
+  EXPECT_TRUE(WildcardMatch("*.viv", "ADAM.viv"));
+  EXPECT_TRUE(WildcardMatch("*.viv", ".viv"));
+  EXPECT_FALSE(WildcardMatch("*.viv", "ADAM.viv.bak"));
+  EXPECT_TRUE(WildcardMatch("A?AM*", "ADAMS"));
+  EXPECT_FALSE(WildcardMatch("A?AM", "AAM"));
+}
+
+TEST_F(Routines, RateZeroChangesNothingAndDrawsOnce) {
+  EXPECT_EQ(CountDraws([] { EXPECT_EQ(MutateByte(77, 0), 77); }), 1);
+  EXPECT_EQ(CountDraws([] { EXPECT_EQ(MutateUnit(0.25, 0), 0.25); }), 1);
+  EXPECT_EQ(CountDraws([] { EXPECT_EQ(MutateAngle(1.5, 0), 1.5); }), 1);
+  EXPECT_EQ(CountDraws([] { EXPECT_EQ(MutateScale(2000, 0), 2000); }), 1);
+  EXPECT_EQ(CountDraws([] { EXPECT_EQ(MutateColor(0x200A000, 0), 0x200A000u); }), 3);
+  EXPECT_EQ(MutateColor(0xFF, 0), 0x20000FFu);
+  EXPECT_EQ(MutateColor(0xFF123456, 0), 0x2123456u);
+}
+
+TEST_F(Routines, MutationsAtRateOneStayInTheirRanges) {
+  std::set<double> units;
+  for (int i = 0; i < 3000; ++i) {
+    int32_t hi = MutateByte(255, 1), lo = MutateByte(0, 1);
+    ASSERT_TRUE(hi == 255 || hi == 254);
+    ASSERT_TRUE(lo == 0 || lo == 1);
+    double u = MutateUnit(1, 1);
+    ASSERT_LE(u, 1);
+    ASSERT_GE(u, 1 - 0.149 - 1e-12);
+    units.insert(u);
+    double s = MutateScale(100, 1);
+    ASSERT_NE(s, 100);
+    ASSERT_GE(s, 91 - 1e-9);
+    ASSERT_LE(s, 109 + 1e-9);
+    double a = MutateAngle(3, 1);
+    ASSERT_LE(std::abs(a - 3), 0.087 + 1e-12);
+  }
+  EXPECT_TRUE(units.count(1.0));  // a positive offset is clamped at 1
+  EXPECT_EQ(MutateUnit(5, 0), 5);
+  EXPECT_EQ(CountDraws([] { MutateUnit(5, 1); }), 3);
+  EXPECT_EQ(CountDraws([] { MutateAngle(5, 1); }), 7);
+}
+
+TEST_F(Routines, MutateAngleWrapsOnceAtEachEnd) {
+  // Find a draw sequence whose three offsets sum to -0.05 and replay it.
+  for (int attempt = 0; attempt < 200000; ++attempt) {
+    TRandomState s = GetRandomState();
+    RandomReal();
+    int sum = RandomOffset(30) + RandomOffset(30) + RandomOffset(30);
+    if (sum == -50) {
+      SetRandomState(s);
+      double a = MutateAngle(0.01, 1);
+      EXPECT_NEAR(a, 2 * std::numbers::pi - 0.04, 1e-12);
+      return;
+    }
+  }
+  FAIL() << "no draw sequence summing to -50 found";
+}
+
+}  // namespace
+}  // namespace viv

@@ -1,0 +1,61 @@
+#pragma once
+// Shared pieces of the core tests: a clean program-wide state and a recording canvas.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/random.h"
+#include "config/settings.h"
+#include "draw/raster_canvas.h"
+#include "world/grid.h"
+
+namespace viv {
+
+// Every test starts with zero settings, an empty grid and a fixed seed.
+class CleanWorld : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Settings.Reset();
+    GridReset();
+    SeedRandom(12345);
+  }
+  void TearDown() override { GridReset(); }
+};
+
+// Counts the draws a piece of code makes from the generator.
+template <class F>
+int CountDraws(F&& f, int limit = 64) {
+  TRandomState before = GetRandomState();
+  f();
+  TRandomState after = GetRandomState();
+  SetRandomState(before);
+  for (int n = 0; n <= limit; ++n) {
+    if (GetRandomState() == after) return n;
+    RandomReal();
+  }
+  return -1;
+}
+
+// Remembers every call made on it as a line of text.
+class TRecordingCanvas : public TRasterCanvas {
+ public:
+  std::vector<std::string> Calls;
+  void MoveTo(int x, int y) override { Calls.push_back("MoveTo " + std::to_string(x) + " " + std::to_string(y)); }
+  void LineTo(int x, int y) override { Calls.push_back("LineTo " + std::to_string(x) + " " + std::to_string(y)); }
+  void Ellipse(int x1, int y1, int x2, int y2) override {
+    Calls.push_back("Ellipse " + std::to_string(x1) + " " + std::to_string(y1) + " " + std::to_string(x2) + " " +
+                    std::to_string(y2) + " pen " + std::to_string(PenColor) + " brush " +
+                    std::to_string(BrushColor));
+  }
+  void TextOut(int x, int y, const std::string& text) override {
+    Calls.push_back("TextOut " + std::to_string(x) + " " + std::to_string(y) + " " + text);
+  }
+  int Count(const std::string& prefix) const {
+    int n = 0;
+    for (const auto& c : Calls) n += c.rfind(prefix, 0) == 0;
+    return n;
+  }
+};
+
+}  // namespace viv

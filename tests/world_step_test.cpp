@@ -1,0 +1,231 @@
+#include <cmath>
+
+#include "parts/brain.h"
+#include "parts/engine.h"
+#include "parts/eye.h"
+#include "parts/mouth.h"
+#include "test_support.h"
+#include "world/creature_list.h"
+#include "world/grid.h"
+
+namespace viv {
+namespace {
+
+class WorldStep : public CleanWorld {
+ protected:
+  TCreatureList world;
+  TCreature* Put(TCreature* c, float x, float y, float radius) {
+    c->X = x, c->Y = y;
+    c->Radius = radius;
+    world.Add(c);
+    GridAdd(c, x, y);
+    return c;
+  }
+  TCreature* Body(float x, float y, float radius) { return Put(TCreature::Create(), x, y, radius); }
+};
+
+TEST_F(WorldStep, ItemsAndCreatureAt) {
+  TCreature* a = Body(0, 0, 10);
+  TCreature* b = Body(5, 0, 10);
+  EXPECT_EQ(world.Items(1), b);
+  EXPECT_THROW(world.Items(2), EListError);
+  EXPECT_EQ(world.CreatureAt(3, 0), a);  // overlapping: the earlier one
+  EXPECT_EQ(world.CreatureAt(14, 0), b);
+  EXPECT_EQ(world.CreatureAt(15, 0), nullptr);  // on the rim: outside
+  EXPECT_EQ(world.CreatureAt(100, 100), nullptr);
+}
+
+TEST_F(WorldStep, AnEmptyWorldStepsWithoutEffect) {
+  world.WorldStep();
+  EXPECT_EQ(world.Count(), 0);
+}
+
+TEST_F(WorldStep, OverlappingBodiesArePushedApart) {
+  TCreature* a = Body(-30, 0, 40);
+  TCreature* b = Body(30, 0, 40);
+  world.Collide(a, b);
+  EXPECT_EQ(a->VX, 0);
+  EXPECT_EQ(b->VX, 0);
+  EXPECT_NEAR(b->X - a->X, 80.6, 0.01);
+  EXPECT_NEAR(a->X, -30 - 10.3, 0.01);
+  EXPECT_NEAR(b->X, 30 + 10.3, 0.01);
+  EXPECT_EQ(a->Y, 0);
+}
+
+TEST_F(WorldStep, CollisionsMergeVelocitiesByEnergy) {
+  TCreature* a = Body(0, 0, 30);
+  TCreature* b = Body(35, 0, 10);
+  a->VX = 1;
+  b->VX = -9;
+  world.Collide(a, b);
+  const float w = 900.0f / 1000, u = static_cast<float>(1.0 - w);
+  EXPECT_EQ(a->VX, static_cast<float>(static_cast<double>(w) * 1 + static_cast<double>(u) * -9));
+  EXPECT_EQ(a->VX, b->VX);
+  EXPECT_LT(a->X, 0);
+  EXPECT_GT(b->X, 35);
+  EXPECT_NEAR(b->X - a->X, 40 + 0.35, 1e-3);
+}
+
+TEST_F(WorldStep, TouchingDiscsAreUntouchedAndCoincidentCentresStay) {
+  TCreature* a = Body(0, 0, 10);
+  TCreature* b = Body(20, 0, 10);
+  a->VX = 5;
+  world.Collide(a, b);
+  EXPECT_EQ(a->VX, 5);
+  EXPECT_EQ(b->X, 20);
+  TCreature* c = Body(100, 100, 10);
+  TCreature* d = Body(100, 100, 10);
+  c->VX = 2;
+  world.Collide(c, d);
+  EXPECT_EQ(c->VX, 1);
+  EXPECT_EQ(d->VX, 1);
+  EXPECT_EQ(c->X, 100);
+  EXPECT_EQ(d->X, 100);
+}
+
+TEST_F(WorldStep, AnEyeSeesAPlantAheadAndNothingBehind) {
+  TCreature* viewer = Body(0, 0, 10);
+  TEye* eye = static_cast<TEye*>(viewer->Parts.Add(new TEye(viewer, "E", 0)));
+  Put(TCreature::CreateFood(), 100, 0, 10);
+  float r, g, b;
+  world.GatherLight(0, 0, 0, 0, 0.5235988f, r, g, b);
+  EXPECT_EQ(r, 0);
+  EXPECT_FLOAT_EQ(g, 0.08f);
+  EXPECT_EQ(b, 0);
+  world.GatherLight(0, 0, 0, 3.14159f, 0.5235988f, r, g, b);
+  EXPECT_EQ(g, 0);
+  world.SenseAndAct();
+  EXPECT_FLOAT_EQ(eye->Green, 0.08f);
+  // A creature at the eye itself adds nothing; alone, an eye sees black.
+  Put(TCreature::CreateFood(), 0, 0, 10);
+  world.GatherLight(0, 0, 0, 0, 0.5235988f, r, g, b);
+  EXPECT_FLOAT_EQ(g, 0.08f);
+  world.GatherLight(1, 100, 0, 0, 0.5235988f, r, g, b);
+  EXPECT_EQ(g, 0);
+}
+
+TEST_F(WorldStep, TheConeEdgeIsExclusive) {
+  Body(0, 0, 10);
+  // At 30.35 degrees either side the chord equals the width: seen inside, not beyond.
+  const double half = 2 * std::asin(0.5235988 / 2);
+  Put(TCreature::CreateFood(), static_cast<float>(100 * std::cos(half - 0.001)),
+      static_cast<float>(100 * std::sin(half - 0.001)), 10);
+  Put(TCreature::CreateFood(), static_cast<float>(100 * std::cos(half + 0.001)),
+      static_cast<float>(100 * std::sin(half + 0.001)), 10);
+  float r, g, b;
+  world.GatherLight(0, 0, 0, 0, 0.5235988f, r, g, b);
+  EXPECT_FLOAT_EQ(g, 0.08f);
+}
+
+TEST_F(WorldStep, AMouthBitesTheCreatureAtItsReach) {
+  TCreature* eater = Body(0, 0, std::sqrt(2000.0f));
+  TMouth* mouth = static_cast<TMouth*>(eater->Parts.Add(new TMouth(eater, "M", 0)));
+  TCreature* victim = Body(eater->Radius * 1.14f + 20, 0, 30);
+  world.SenseAndAct();
+  EXPECT_FLOAT_EQ(eater->Energy(), 2002);
+  EXPECT_FLOAT_EQ(victim->Energy(), 898);
+  EXPECT_NEAR(mouth->Intake, 500.0 * 2 / 2002, 1e-4);
+  victim->X = 1000;
+  world.SenseAndAct();
+  EXPECT_EQ(mouth->Intake, 0);
+}
+
+TEST_F(WorldStep, AVictimWithLessThanABiteGivesAll) {
+  TCreature* eater = Body(0, 0, 100);
+  eater->Parts.Add(new TMouth(eater, "M", 0));
+  eater->Parts.Add(new TMouth(eater, "M2", 0));
+  TCreature* victim = Body(114 + 1, 0, 2);
+  world.SenseAndAct();
+  EXPECT_EQ(victim->Radius, 0);
+  EXPECT_FLOAT_EQ(eater->Energy(), 10004);
+}
+
+TEST_F(WorldStep, EnginesPushWithThePowerOfThePreviousStep) {
+  TCreature* c = Body(0, 0, 10);
+  TBrain* brain = static_cast<TBrain*>(c->Parts.Add(new TBrain(c, "B", 0, 0, 0, 100, "")));
+  TEngine* engine = static_cast<TEngine*>(c->Parts.Add(new TEngine(c, "E", 3.1415927f, 0, "B.0*1")));
+  world.SenseAndAct();
+  EXPECT_EQ(c->VX, 0);  // power was 0 during this pass
+  EXPECT_EQ(engine->Power, 100);
+  EXPECT_EQ(brain->Value, 100);
+  world.SenseAndAct();
+  EXPECT_FLOAT_EQ(c->VX, 0.7f);  // an engine at the back drives along the heading
+  EXPECT_NEAR(c->VY, 0, 1e-6);
+  c->Radius = 0;  // no energy: no thrust
+  world.SenseAndAct();
+  EXPECT_FLOAT_EQ(c->VX, 0.7f);
+}
+
+TEST_F(WorldStep, DeathsAndBirthsFollowMinEnergyAndMaxFood) {
+  Settings.MinEnergy = 50;
+  Settings.MaxFood = 3;
+  TCreature* dying = Body(0, 0, 7);                  // 49 < 50
+  TCreature* living = Body(1000, 0, std::sqrt(50.0f));  // about MinEnergy: lives
+  living->MaxEnergy = 1000;
+  TCreature* plantA = Put(TCreature::CreateFood(), 2000, 0, 13);  // 169 > 160
+  TCreature* plantB = Put(TCreature::CreateFood(), 3000, 0, 13);
+  world.DeathsAndBirths();
+  // The count (4) is at MaxFood or above, so both plants are capped; the weak one dies.
+  EXPECT_EQ(world.Count(), 3);
+  EXPECT_EQ(world.Items(0), living);
+  EXPECT_EQ(plantB->Energy(), 160);
+  EXPECT_EQ(plantA->Energy(), 160);
+  (void)dying;
+}
+
+TEST_F(WorldStep, NewbornsCountTowardsMaxFood) {
+  Settings.MaxFood = 3;
+  TCreature* plantA = Put(TCreature::CreateFood(), 2000, 0, 13);
+  TCreature* plantB = Put(TCreature::CreateFood(), 3000, 0, 13);
+  world.DeathsAndBirths();
+  // plantB divides (count 2 < 3); then the count is 3 and plantA is capped.
+  EXPECT_EQ(world.Count(), 3);
+  EXPECT_FLOAT_EQ(plantB->Energy(), 84.5f);
+  EXPECT_EQ(plantA->Energy(), 160);
+  EXPECT_TRUE(world.Items(2)->Vegetable);
+}
+
+TEST_F(WorldStep, AnimalsDivideRegardlessOfMaxFood) {
+  Settings.MaxFood = 0;
+  TCreature* adam = CreateAdam();
+  Put(adam, 0, 0, 50);
+  world.DeathsAndBirths();
+  EXPECT_EQ(world.Count(), 2);
+  EXPECT_EQ(world.Items(1)->Parts.Count(), 9);
+}
+
+TEST_F(WorldStep, NonFiniteCreaturesDieInTheSameStep) {
+  Settings.MinEnergy = -1;
+  TCreature* bad = Body(0, 0, 10);
+  bad->VX = std::numeric_limits<float>::infinity();
+  bad->MaxEnergy = 1000;
+  Body(500, 0, 10)->MaxEnergy = 1000;
+  world.WorldStep();
+  EXPECT_EQ(world.Count(), 1);
+  EXPECT_EQ(world.Items(0)->X, 500);
+}
+
+TEST_F(WorldStep, GravityPullsTowardTheOrigin) {
+  Settings.Gravity = 0.01;
+  TCreature* c = Body(100, -50, 10);
+  TCreature* o = Body(0, 0, 10);
+  world.Gravity();
+  EXPECT_EQ(c->VX, -1);
+  EXPECT_EQ(c->VY, 0.5f);
+  EXPECT_EQ(o->VX, 0);
+}
+
+TEST_F(WorldStep, ANewbornCollidesInItsFirstStep) {
+  Settings.MaxFood = 100;
+  TCreature* plant = Put(TCreature::CreateFood(), 0, 0, 20);
+  plant->VX = 0.5f;
+  world.DeathsAndBirths();
+  ASSERT_EQ(world.Count(), 2);
+  TCreature* child = world.Items(1);
+  world.Collisions(plant->Radius);
+  const float dx = plant->X - child->X, dy = plant->Y - child->Y;
+  EXPECT_GE(std::sqrt(dx * dx + dy * dy), plant->Radius + child->Radius);
+}
+
+}  // namespace
+}  // namespace viv
