@@ -9,7 +9,7 @@
 namespace viv {
 
 struct TFrameStatus {
-  int32_t StepCount = 0;
+  int64_t StepCount = 0;
   double StepsPerSecond = 0;
 };
 

@@ -28,7 +28,7 @@ void WriteFramePng(const TCreatureList& world, int32_t width, int32_t height, in
   view.WindowWidth = width;
   view.WindowHeight = height;
   TFrameStatus status;
-  status.StepCount = static_cast<int32_t>(std::min<int64_t>(stepCount, INT32_MAX));
+  status.StepCount = stepCount;
   DrawFrame(world, view, status, image);
   QByteArray bytes;
   QBuffer buffer(&bytes);

@@ -1,0 +1,243 @@
+#include "app/main_window.h"
+
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "app/info_window.h"
+#include "config/duck.h"
+#include "config/settings.h"
+#include "view/frame.h"
+#include "world/grid.h"
+
+namespace viv {
+
+int64_t TickCount() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds)
+    : LastStepTick(TickCount()), StartTick(LastStepTick), RunLimitMs(1000 * static_cast<int64_t>(runLimitSeconds)) {
+  setWindowTitle("Vivarion 0.35");
+  setObjectName("frmVivarion");
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  resize(800, 600);
+
+  gbSettings = new QGroupBox("Use these animals:", this);
+  gbSettings->setObjectName("gbSettings");
+  gbSettings->setGeometry(rect());
+  Label1 = new QLabel(
+      "Select the animal files you want to use for the simulation, or none to use the build in one.", gbSettings);
+  Label1->setObjectName("Label1");
+  Label1->setGeometry(16, 16, 193, 41);
+  Label1->setWordWrap(true);
+  chklAnimals = new QListWidget(gbSettings);
+  chklAnimals->setObjectName("chklAnimals");
+  chklAnimals->setGeometry(16, 56, 193, 169);
+  butGo = new QPushButton("Go", gbSettings);
+  butGo->setObjectName("butGo");
+  butGo->setGeometry(136, 232, 75, 25);
+  butGo->setDefault(true);
+  connect(butGo, &QPushButton::clicked, this, &TfrmVivarion::butGoClick);
+
+  timerReloadValues = new QTimer(this);
+  timerReloadValues->setObjectName("timerReloadValues");
+  timerReloadValues->setInterval(2500);
+  connect(timerReloadValues, &QTimer::timeout, this, &TfrmVivarion::timerReloadValuesTimer);
+  timerReloadValues->start();
+}
+
+TfrmVivarion::~TfrmVivarion() = default;
+
+TView TfrmVivarion::View() const {
+  TView v;
+  v.ScrollX = ScrollX;
+  v.ScrollY = ScrollY;
+  v.Zoom = Zoom;
+  v.Rotation = Rotation;
+  const QRect outer = frameGeometry();
+  v.WindowWidth = outer.width();
+  v.WindowHeight = outer.height();
+  return v;
+}
+
+void TfrmVivarion::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  if (!FirstShow) return;
+  FirstShow = false;
+  std::vector<std::string> names;
+  ListFiles("animals/*.viv", 63, names);
+  for (const std::string& name : names) {
+    auto* item = new QListWidgetItem(QString::fromStdString(name), chklAnimals);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+  }
+}
+
+void TfrmVivarion::ReportError(const QString& title, const QString& text) {
+  auto* box = new QMessageBox(QMessageBox::Critical, title, text, QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
+}
+
+void TfrmVivarion::butGoClick() {
+  gbSettings->hide();
+  std::vector<std::string> files;
+  for (int i = 0; i < chklAnimals->count(); ++i)
+    if (chklAnimals->item(i)->checkState() == Qt::Checked)
+      files.push_back("animals/" + chklAnimals->item(i)->text().toStdString());
+  const QRect outer = frameGeometry();
+  try {
+    Population.Populate(outer.width(), outer.height(), files, ReadPopulationFile(FindPopulationFile()));
+  } catch (const std::exception& e) {
+    // Back to the start panel, so that the user can untick the file and go again.
+    Population.Clear();
+    gbSettings->show();
+    ReportError("Vivarion", QString::fromStdString(e.what()));
+    return;
+  }
+  // Step timing starts now, not at window creation, so the first pause is not inflated by
+  // the time spent on the start panel.
+  LastStepTick = TickCount();
+  QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+}
+
+bool TfrmVivarion::event(QEvent* e) {
+  if (e->type() == QEvent::User) {
+    RunLoop();
+    return true;
+  }
+  return QWidget::event(e);
+}
+
+void TfrmVivarion::RunLoop() {
+  setpriority(PRIO_PROCESS, 0, 19);
+  Running = true;
+  try {
+    for (;;) {
+      RunFrame();
+      if (RunLimitMs > 0 && TickCount() - StartTick > RunLimitMs) {
+        Terminated = true;
+        QCoreApplication::quit();
+      }
+      QCoreApplication::processEvents(QEventLoop::AllEvents);
+      if (CloseRequested || Terminated) break;
+    }
+  } catch (const std::exception& e) {
+    // The world stops stepping; the window stays open with the last picture.
+    ReportError("Vivarion", QString::fromStdString(e.what()));
+  }
+  Running = false;
+}
+
+void TfrmVivarion::Pause() {
+  const int64_t now = TickCount();
+  const int64_t elapsed = now - LastStepTick;
+  const int nice = std::clamp(Settings.NiceValue, 0, 99);
+  const int64_t pause = static_cast<int64_t>(std::nearbyint(elapsed / (1 - nice / 100.0))) - elapsed;
+  std::this_thread::sleep_for(std::chrono::milliseconds(std::max<int64_t>(pause, 0)));
+  const int64_t rate = elapsed == 0 ? 2000 : 1000 / elapsed;
+  LastStepTick = TickCount();
+  StepsPerSecond = 0.95 * StepsPerSecond + 0.05 * static_cast<double>(rate);
+  ++StepCount;
+}
+
+void TfrmVivarion::RunFrame() {
+  if (!Paused) {
+    do {
+      float heldX = 0, heldY = 0;
+      if (Dragged) heldX = Dragged->X, heldY = Dragged->Y;
+      Population.WorldStep();
+      if (Dragged) {
+        if (Population.Contains(Dragged)) {
+          const float x = Dragged->X, y = Dragged->Y;
+          Dragged->SetX(heldX);
+          Dragged->SetY(heldY);
+          GridMove(Dragged, x, y, heldX, heldY);
+        } else {
+          Dragged = nullptr;
+        }
+      }
+      Pause();
+    } while (!(TickCount() > LastRedrawTick + 90));
+  }
+  DrawFrame();
+  VisitInfoWindows();
+}
+
+void TfrmVivarion::DrawFrame() {
+  if (StageBitmap.size() != size()) StageBitmap = QImage(size(), QImage::Format_RGB32);
+  TFrameStatus status;
+  status.StepCount = StepCount;
+  status.StepsPerSecond = StepsPerSecond;
+  viv::DrawFrame(Population, View(), status, StageBitmap);
+  repaint();
+  LastRedrawTick = TickCount();
+}
+
+void TfrmVivarion::VisitInfoWindows() {
+  const QList<TfrmInfo*> windows = findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly);
+  for (TfrmInfo* w : windows) {
+    if (!w->Creature) continue;  // released, waiting for deletion
+    if (!Population.Contains(w->Creature)) {
+      w->Creature = nullptr;
+      w->hide();
+      w->deleteLater();
+    } else {
+      w->RefreshInfo();
+    }
+  }
+}
+
+void TfrmVivarion::timerReloadValuesTimer() {
+  try {
+    Settings.Load();
+    if (reloadError_) {
+      reloadError_->close();
+      reloadError_ = nullptr;
+    }
+  } catch (const std::exception& e) {
+    // One report, kept up to date while the error lasts; the world goes on meanwhile.
+    if (!reloadError_) {
+      reloadError_ = new QMessageBox(QMessageBox::Warning, "Vivarion", "", QMessageBox::Ok, this);
+      reloadError_->setAttribute(Qt::WA_DeleteOnClose);
+      reloadError_->setModal(false);
+      connect(reloadError_, &QObject::destroyed, this, [this] { reloadError_ = nullptr; });
+    }
+    reloadError_->setText(QString::fromStdString(e.what()));
+    reloadError_->show();
+  }
+}
+
+void TfrmVivarion::closeEvent(QCloseEvent* e) {
+  CloseRequested = true;
+  QWidget::closeEvent(e);
+}
+
+void TfrmVivarion::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  gbSettings->setGeometry(rect());
+}
+
+void TfrmVivarion::paintEvent(QPaintEvent*) {
+  if (gbSettings->isVisible() || StageBitmap.isNull()) return;
+  QPainter painter(this);
+  painter.drawImage(0, 0, StageBitmap);
+}
+
+}  // namespace viv

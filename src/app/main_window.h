@@ -1,0 +1,92 @@
+#pragma once
+// The main window: the start panel, the run loop that steps and draws the world, and the
+// keyboard and mouse.
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+
+#include "view/view_transform.h"
+#include "world/creature_list.h"
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMessageBox;
+class QPushButton;
+class QTimer;
+
+namespace viv {
+
+class TfrmInfo;
+
+// Milliseconds of a steady clock; never wraps.
+int64_t TickCount();
+
+class TfrmVivarion : public QWidget {
+  Q_OBJECT
+ public:
+  // runLimitSeconds: end the run loop after this long (0 or less: no limit).
+  explicit TfrmVivarion(int32_t runLimitSeconds = 0);
+  ~TfrmVivarion() override;
+
+  QTimer* timerReloadValues;
+  QGroupBox* gbSettings;
+  QListWidget* chklAnimals;
+  QPushButton* butGo;
+  QLabel* Label1;
+
+  TCreatureList Population;
+  TCreature* Dragged = nullptr;
+  float ScrollX = 0, ScrollY = 0;
+  float Zoom = 0.2f;
+  float Rotation = 0;
+  int64_t LastRedrawTick = 0;
+  int64_t LastStepTick;
+  int64_t StartTick;
+  int64_t RunLimitMs = 0;
+  double StepsPerSecond = 0;
+  int64_t StepCount = 0;
+  bool CloseRequested = false;
+  bool Paused = false;
+  bool Terminated = false;  // the run-time limit has passed
+  bool Running = false;     // inside the run loop
+  bool FirstShow = true;    // the animal list is filled at the first showing only
+  QImage StageBitmap;
+
+  void butGoClick();
+  void RunLoop();
+  void RunFrame();
+  void DrawFrame();
+  void timerReloadValuesTimer();
+  // The view as the transform sees it: the fields above and the window's outer size.
+  TView View() const;
+
+  void FormKeyDown(int key);
+  void sbStageMouseDown(int x, int y);
+  void sbStageMouseMove(int x, int y);
+  void FormMouseUp();
+  void sbStageDblClick(int x, int y);
+
+  // The non-modal report of a failed settings reload, or nullptr.
+  QMessageBox* ReloadError() const { return reloadError_; }
+
+ protected:
+  bool event(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+ private:
+  void Pause();
+  void VisitInfoWindows();
+  void ReportError(const QString& title, const QString& text);
+  QMessageBox* reloadError_ = nullptr;
+};
+
+}  // namespace viv

@@ -1,0 +1,208 @@
+#include <QGroupBox>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "app/info_window.h"
+#include "app/main_window.h"
+#include "config/settings.h"
+#include "world/grid.h"
+
+namespace fs = std::filesystem;
+
+namespace viv {
+
+class AppTest : public QObject {
+  Q_OBJECT
+  fs::path home_ = fs::current_path();
+  fs::path dir_ = fs::temp_directory_path() / "vivarion-app-test";
+
+  // A world of one ADAM at (100, 50) in a shown window, without going through Go.
+  void Place(TfrmVivarion& w, TCreature* c, float x, float y) {
+    c->X = x, c->Y = y;
+    w.Population.Add(c);
+  }
+
+ private slots:
+  void init() {
+    Settings.Reset();
+    GridReset();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "animals");
+    fs::current_path(dir_);
+  }
+  void cleanup() {
+    fs::current_path(home_);
+    fs::remove_all(dir_);
+  }
+
+  void startPanelListsAnimalFilesOnce() {
+    for (const char* n : {"b.viv", "a.viv", "notes.txt"}) std::ofstream(dir_ / "animals" / n) << "x";
+    TfrmVivarion w;
+    QCOMPARE(w.windowTitle(), QString("Vivarion 0.35"));
+    QCOMPARE(w.gbSettings->title(), QString("Use these animals:"));
+    QVERIFY(w.butGo->isDefault());
+    QCOMPARE(w.timerReloadValues->interval(), 2500);
+    w.show();
+    QCOMPARE(w.chklAnimals->count(), 2);
+    QCOMPARE(w.chklAnimals->item(0)->text(), QString("a.viv"));
+    QCOMPARE(w.chklAnimals->item(0)->checkState(), Qt::Unchecked);
+    w.hide();
+    w.show();
+    QCOMPARE(w.chklAnimals->count(), 2);
+  }
+
+  void goSeedsTheBuiltInAnimalAndRunsUntilTheLimit() {
+    TfrmVivarion w(1);
+    w.show();
+    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    QVERIFY(!w.gbSettings->isVisible());
+    QCOMPARE(w.Population.Count(), 301);
+    QCOMPARE(w.Population.Items(0)->Name, std::string("ADAM"));
+    QCoreApplication::processEvents();  // dispatches the start event: the loop runs to the limit
+    QVERIFY(w.Terminated);
+    QVERIFY(w.StepCount > 0);
+    QVERIFY(!w.StageBitmap.isNull());
+    QCOMPARE(w.StageBitmap.size(), w.size());
+  }
+
+  void aBrokenAnimalFileBringsThePanelBack() {
+    std::ofstream(dir_ / "animals" / "bad.viv") << "<vivarion/>";
+    TfrmVivarion w;
+    w.show();
+    w.chklAnimals->item(0)->setCheckState(Qt::Checked);
+    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    QVERIFY(w.gbSettings->isVisible());
+    QCOMPARE(w.Population.Count(), 0);
+    auto boxes = w.findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes[0]->text().contains("animals/bad.viv"));
+  }
+
+  void spacePausesAndAPressResumes() {
+    TfrmVivarion w;
+    w.show();
+    w.gbSettings->hide();
+    QTest::keyClick(&w, Qt::Key_Space);
+    QVERIFY(w.Paused);
+    const int before = w.Population.Count();
+    w.RunFrame();  // paused: no steps
+    QCOMPARE(w.StepCount, int64_t(0));
+    QCOMPARE(w.Population.Count(), before);
+    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(!w.Paused);
+    QVERIFY(w.Dragged == nullptr);
+  }
+
+  void keysSteerTheView() {
+    TfrmVivarion w;
+    w.show();
+    w.gbSettings->hide();
+    const float zoom = w.Zoom;
+    QTest::keyClick(&w, Qt::Key_A);
+    QVERIFY(w.Zoom > zoom);
+    QTest::keyClick(&w, Qt::Key_Q);
+    QVERIFY(std::abs(w.Zoom - zoom) < 1e-7);
+    QTest::keyClick(&w, Qt::Key_Left);
+    QTest::keyClick(&w, Qt::Key_Up);
+    QCOMPARE(w.ScrollX, 10.0f);
+    QCOMPARE(w.ScrollY, -10.0f);
+    QTest::keyClick(&w, Qt::Key_X);
+    QTest::keyClick(&w, Qt::Key_X);
+    QTest::keyClick(&w, Qt::Key_Z);
+    QVERIFY(std::abs(w.Rotation - 0.1f) < 1e-6);
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(w.isMaximized());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(!w.isMaximized());
+  }
+
+  void aPressPicksTheCreatureUnderThePointerAndDragsIt() {
+    TfrmVivarion w;
+    w.show();
+    w.gbSettings->hide();
+    TCreature* plant = TCreature::CreateFood();
+    Place(w, plant, 100, 50);
+    const TView v = w.View();
+    const QPoint at(v.WindowWidth / 2 + 20, v.WindowHeight / 2 + 10);
+    QTest::mousePress(&w, Qt::LeftButton, {}, at);
+    QCOMPARE(w.Dragged, plant);
+    QTest::mouseMove(&w, at + QPoint(10, 0));
+    QCOMPARE(plant->X, 150.0f);
+    QCOMPARE(GridCell(3, 1).size(), size_t(1));
+    // A held creature stays put through world steps.
+    plant->VX = 5;
+    w.RunFrame();
+    QCOMPARE(plant->X, 150.0f);
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, at);
+    QVERIFY(w.Dragged == nullptr);
+  }
+
+  void aDoubleClickOpensAnInformationWindowThatFollowsItsCreature() {
+    TfrmVivarion w;
+    w.show();
+    w.gbSettings->hide();
+    TCreature* adam = CreateAdam();
+    Place(w, adam, 100, 50);
+    const TView v = w.View();
+    QTest::mouseDClick(&w, Qt::LeftButton, {}, QPoint(v.WindowWidth / 2 + 20, v.WindowHeight / 2 + 10));
+    auto windows = w.findChildren<TfrmInfo*>();
+    QCOMPARE(windows.size(), 1);
+    TfrmInfo* info = windows[0];
+    QCOMPARE(info->Memo1->toPlainText(), QString("Energy = 1600"));
+    QCOMPARE(info->geometry(), QRect(356, 68, 243, 443));
+    QCOMPARE(w.ScrollX, -100.0f);
+    QCOMPARE(w.ScrollY, -50.0f);
+    info->hide();  // closing only hides: it still follows
+    adam->X = 300;
+    w.Paused = true;
+    w.RunFrame();
+    QCOMPARE(w.ScrollX, -300.0f);
+    // The creature dies: the window goes after the next frame.
+    w.Population.List.clear();
+    delete adam;
+    w.RunFrame();
+    QVERIFY(info->Creature == nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(w.findChildren<TfrmInfo*>().size(), 0);
+  }
+
+  void sSavesTheSpecies() {
+    TfrmVivarion w;
+    w.show();
+    w.gbSettings->hide();
+    Place(w, CreateAdam(), 0, 0);
+    Place(w, TCreature::CreateFood(), 0, 0);
+    QTest::keyClick(&w, Qt::Key_S);
+    QVERIFY(fs::exists(dir_ / "animals" / "ADAM.viv"));
+    QCOMPARE(std::distance(fs::directory_iterator(dir_ / "animals"), fs::directory_iterator()), 1L);
+  }
+
+  void aFailedReloadIsReportedOnceAndClearedWhenFixed() {
+    const std::string file = (dir_ / "VIVARION.ini").string();
+    std::ofstream(file) << "[VIVARION]\nBrown=2\n";
+    Settings.Open(file);
+    TfrmVivarion w;
+    std::ofstream(file) << "[VIVARION]\nBrown=abc\n";
+    w.timerReloadValuesTimer();
+    w.timerReloadValuesTimer();
+    QVERIFY(w.ReloadError() != nullptr);
+    QCOMPARE(w.findChildren<QMessageBox*>().size(), 1);
+    QVERIFY(w.ReloadError()->text().contains("'abc' is not a valid floating point value"));
+    QVERIFY(w.ReloadError()->text().contains("VIVARION.ini"));
+    std::ofstream(file) << "[VIVARION]\nBrown=3\n";
+    w.timerReloadValuesTimer();
+    QVERIFY(w.ReloadError() == nullptr);
+    QCOMPARE(Settings.Brown, 3.0);
+  }
+};
+
+}  // namespace viv
+
+QTEST_MAIN(viv::AppTest)
+#include "app_test.moc"

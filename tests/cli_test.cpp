@@ -1,0 +1,133 @@
+// The runner end to end: the real program, its output and its exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status;
+  std::string out, err;
+};
+
+class Runner : public ::testing::Test {
+ protected:
+  fs::path dir = fs::temp_directory_path() / "vivarion-cli-test";
+  void SetUp() override {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "settings.ini") << "[VIVARION]\nRemming=0.001\nBrown=3\nPhiRemming=0.1\nGravity=0.00001\n"
+                                           "SunLight=0.5\nCostOfLiving=0.01\nMinEnergy=50\nRadiusCost=1\nPartsCost=1\n"
+                                           "CreatureCost=1\nMaxFood=300\n";
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  Result Run(const std::string& args) {
+    const std::string errFile = (dir / "stderr.txt").string();
+    const std::string command = "cd '" + dir.string() + "' && '" VIVARION_CLI_PATH "' " + args + " 2>'" + errFile + "'";
+    Result r;
+    FILE* pipe = popen(command.c_str(), "r");
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) r.out.append(buf.data(), n);
+    r.status = WEXITSTATUS(pclose(pipe));
+    std::ifstream in(errFile);
+    r.err.assign(std::istreambuf_iterator<char>(in), {});
+    return r;
+  }
+  std::string Settings() { return "--settings settings.ini "; }
+};
+
+TEST_F(Runner, ASeededRunReportsItsCounts) {
+  Result r = Run(Settings() + "--seed 3 --steps 400 --report 200");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  std::istringstream lines(r.out);
+  std::string first, second, extra;
+  std::getline(lines, first);
+  std::getline(lines, second);
+  EXPECT_FALSE(std::getline(lines, extra));
+  EXPECT_EQ(first.rfind("step=200 creatures=", 0), 0u) << first;
+  EXPECT_EQ(second.rfind("step=400 creatures=", 0), 0u) << second;
+  EXPECT_NE(second.find(" food="), std::string::npos);
+  EXPECT_NE(second.find(" biomass="), std::string::npos);
+  EXPECT_NE(second.find(" species="), std::string::npos);
+}
+
+TEST_F(Runner, TheSameSeedGivesTheSameRunOnEveryPath) {
+  Result a = Run(Settings() + "--seed 11 --steps 1500 --report 100 --csv a.csv");
+  Result b = Run(Settings() + "--seed 11 --steps 1500 --report 100 --csv b.csv");
+  Result ref = Run(Settings() + "--seed 11 --steps 1500 --report 100 --reference --threads 1");
+  ASSERT_EQ(a.status, 0) << a.err;
+  EXPECT_EQ(a.out, b.out);
+  EXPECT_EQ(a.out, ref.out);
+  std::ifstream ca(dir / "a.csv"), cb(dir / "b.csv");
+  std::string ta(std::istreambuf_iterator<char>(ca), {}), tb(std::istreambuf_iterator<char>(cb), {});
+  EXPECT_EQ(ta, tb);
+  EXPECT_EQ(ta.rfind("step,creatures,food,biomass,species\n100,", 0), 0u) << ta;
+  EXPECT_EQ(std::count(ta.begin(), ta.end(), '\n'), 16);
+}
+
+TEST_F(Runner, UsageErrorsExitWithTwo) {
+  for (const char* args : {"--steps", "--steps -1", "--steps abc", "--size 800", "--frobnicate", "--threads 0"}) {
+    Result r = Run(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_NE(r.err.find("usage: vivarion-cli"), std::string::npos) << args;
+  }
+  Result help = Run("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--save-animals DIR"), std::string::npos);
+}
+
+TEST_F(Runner, ABrokenAnimalFileExitsWithOneNamingIt) {
+  std::ofstream(dir / "broken.viv") << "<vivarion radius=\"1\"><parts/></vivarion>";
+  Result r = Run(Settings() + "--steps 5 broken.viv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "vivarion-cli: broken.viv: Could not convert variant of type (Null) into type (String)\n");
+  Result missing = Run(Settings() + "--steps 5 nowhere.viv");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "vivarion-cli: nowhere.viv: cannot open the file\n");
+}
+
+TEST_F(Runner, ABrokenSettingsFileExitsWithOne) {
+  std::ofstream(dir / "bad.ini") << "[VIVARION]\nGravity=strong\n";
+  Result r = Run("--settings bad.ini --steps 5");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "vivarion-cli: bad.ini: 'strong' is not a valid floating point value\n");
+}
+
+TEST_F(Runner, ThePopulationFileSetsTheCounts) {
+  std::ofstream(dir / "pop.ini") << "[Population]\nNumCreatures=3\nNumFood=7\n";
+  Result r = Run(Settings() + "--steps 0 --population pop.ini");
+  EXPECT_EQ(r.out, "step=0 creatures=3 food=7 biomass=55 species=1\n");
+  std::ofstream(dir / "population.ini") << "[Population]\nNumCreatures=2\nNumFood=x\n";
+  r = Run(Settings() + "--steps 0");
+  EXPECT_EQ(r.out, "step=0 creatures=2 food=300 biomass=332 species=1\n");
+  r = Run(Settings() + "--steps 0 --population none.ini");
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(Runner, AnimalsSavedAfterTheRunLoadAgain) {
+  fs::create_directories(dir / "out");
+  Result r = Run(Settings() + "--seed 2 --steps 50 --save-animals out --png world.png");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(dir / "out" / "ADAM.viv"));
+  EXPECT_GT(fs::file_size(dir / "world.png"), 1000u);
+  Result again = Run(Settings() + "--seed 2 --steps 10 out/ADAM.viv");
+  EXPECT_EQ(again.status, 0) << again.err;
+  // Saving again never overwrites.
+  auto before = fs::last_write_time(dir / "out" / "ADAM.viv");
+  Run(Settings() + "--seed 3 --steps 5 --save-animals out");
+  EXPECT_EQ(fs::last_write_time(dir / "out" / "ADAM.viv"), before);
+  Result missing = Run(Settings() + "--steps 1 --save-animals nowhere");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("nowhere/ADAM.viv"), std::string::npos);
+}
+
+}  // namespace

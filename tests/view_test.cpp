@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <cmath>
+
+#include "config/settings.h"
+#include "view/frame.h"
+#include "view/frame_png.h"
+#include "world/grid.h"
+
+namespace viv {
+namespace {
+
+class View : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureGuiApplication();
+    Settings.Reset();
+    GridReset();
+  }
+  TCreatureList world;
+  TView view;  // 800 x 600, zoom 0.2
+  QImage Render(int w = 800, int h = 600) {
+    QImage image(w, h, QImage::Format_RGB32);
+    DrawFrame(world, view, TFrameStatus{1999, 12.6}, image);
+    return image;
+  }
+  static bool HasColour(const QImage& image, QRect area, QRgb colour) {
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x)
+        if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF)) return true;
+    return false;
+  }
+};
+
+TEST_F(View, AnEmptyWorldIsBlackWithTheOverlay) {
+  QImage image = Render();
+  EXPECT_EQ(image.pixel(400, 300) & 0xFFFFFF, 0u);
+  EXPECT_TRUE(HasColour(image, QRect(0, 0, 120, 70), qRgb(255, 255, 255)));     // overlay
+  EXPECT_TRUE(HasColour(image, QRect(0, 584, 400, 16), qRgb(255, 255, 255)));   // footer
+  EXPECT_TRUE(HasColour(image, QRect(580, 584, 220, 16), qRgb(0, 0, 255)));     // address
+  EXPECT_FALSE(HasColour(image, QRect(100, 100, 600, 400), qRgb(255, 255, 255)));
+}
+
+TEST_F(View, TheTransformPutsWorldPointsWhereExpected) {
+  TScreenPoint p = WorldToScreen(view, 100, 50, 0);
+  EXPECT_EQ(p.X, 420);
+  EXPECT_EQ(p.Y, 310);
+  view.ScrollX = -100, view.ScrollY = -50;
+  p = WorldToScreen(view, 100, 50, 1);
+  EXPECT_EQ(p.X, 400);
+  EXPECT_EQ(p.Y, 300);
+  EXPECT_EQ(p.A, 1);
+}
+
+TEST_F(View, ScreenToWorldInvertsWorldToScreen) {
+  for (float rotation : {0.0f, 0.1f, -0.7f, 1.5707964f, 3.0f, 12.5f}) {
+    view.Rotation = rotation;
+    view.Zoom = 0.37f;
+    view.ScrollX = 31, view.ScrollY = -17;
+    for (float x : {-300.0f, 0.0f, 123.5f})
+      for (float y : {-80.0f, 0.0f, 410.25f}) {
+        TScreenPoint s = WorldToScreen(view, x, y, 0.5f);
+        TScreenPoint w = ScreenToWorld(view, s.X, s.Y, s.A);
+        EXPECT_NEAR(w.X, x, 1e-3) << rotation;
+        EXPECT_NEAR(w.Y, y, 1e-3) << rotation;
+        EXPECT_NEAR(w.A, 0.5f, 1e-6);
+      }
+  }
+}
+
+TEST_F(View, ACreatureIsDrawnAtItsScreenPoint) {
+  TCreature* plant = world.Add(TCreature::CreateFood());
+  plant->X = 100, plant->Y = 50;
+  QImage image = Render();
+  EXPECT_EQ(image.pixel(420, 310) & 0xFFFFFF, qRgb(0, 160, 0) & 0xFFFFFF);
+  EXPECT_EQ(image.pixel(440, 310) & 0xFFFFFF, 0u);
+}
+
+TEST_F(View, CentresOnTheEdgeOrOutsideAreNotDrawn) {
+  // Zoom 1 and no scroll: world x -400 maps to column 0.
+  view.Zoom = 1;
+  TCreature* edge = world.Add(TCreature::CreateFood());
+  edge->X = -400, edge->Y = 0;
+  TCreature* inside = world.Add(TCreature::CreateFood());
+  inside->X = -399, inside->Y = 100;
+  QImage image = Render();
+  EXPECT_FALSE(HasColour(image, QRect(0, 290, 12, 20), qRgb(0, 160, 0)));
+  EXPECT_TRUE(HasColour(image, QRect(0, 390, 12, 20), qRgb(0, 160, 0)));
+}
+
+TEST_F(View, ThePngOfTheRunnerIsTheFrame) {
+  world.Add(CreateAdam());
+  const std::string file = ::testing::TempDir() + "vivarion-view-test.png";
+  WriteFramePng(world, 320, 240, 5000, file);
+  QImage image(QString::fromStdString(file));
+  ASSERT_EQ(image.width(), 320);
+  EXPECT_TRUE(HasColour(image, QRect(155, 115, 10, 10), qRgb(80, 80, 0)));  // ADAM's body
+  std::remove(file.c_str());
+}
+
+}  // namespace
+}  // namespace viv

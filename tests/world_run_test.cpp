@@ -1,0 +1,118 @@
+// Long seeded runs: the invariants of the world hold after every step, and the fast
+// passes give the same world as the plain ones, bit for bit.
+#include <cmath>
+#include <cstring>
+
+#include "test_support.h"
+#include "world/creature_list.h"
+#include "world/grid.h"
+#include "world/scenes.h"
+
+namespace viv {
+namespace {
+
+void TunedSettings() {
+  Settings.Reset();
+  Settings.Remming = 0.001;
+  Settings.Brown = 3;
+  Settings.PhiRemming = 0.1;
+  Settings.Gravity = 0.00001;
+  Settings.SunLight = 0.5;
+  Settings.CostOfLiving = 0.01;
+  Settings.MinEnergy = 50;
+  Settings.RadiusCost = 1;
+  Settings.PartsCost = 1;
+  Settings.CreatureCost = 1;
+  Settings.MaxFood = 300;
+}
+
+// Every creature is listed at most once, and only in the cell of its position; no cell
+// lists anything else.
+void CheckGrid(const TCreatureList& world, bool scanAllCells) {
+  size_t listed = 0;
+  for (const TCreature* c : world.List) {
+    auto [i, j] = CellOf(c->X, c->Y);
+    const TGridCell& cell = GridCell(i, j);
+    const auto n = std::count(cell.begin(), cell.end(), c);
+    ASSERT_LE(n, 1);
+    listed += n;
+  }
+  if (!scanAllCells) return;
+  size_t entries = 0;
+  for (int i = -GridHalfSize; i <= GridHalfSize; ++i)
+    for (int j = -GridHalfSize; j <= GridHalfSize; ++j) entries += GridCell(i, j).size();
+  ASSERT_EQ(entries, listed);
+}
+
+void CheckFinite(const TCreatureList& world) {
+  for (const TCreature* c : world.List) {
+    ASSERT_TRUE(c->IsFinite());
+    ASSERT_TRUE(std::isfinite(c->MaxEnergy));
+    for (const TPart* p : c->Parts.Items) {
+      ASSERT_TRUE(std::isfinite(p->Phi));
+      for (int k = 0; k < p->OutputCount(); ++k) ASSERT_TRUE(std::isfinite(p->Output(k)));
+    }
+  }
+}
+
+using WorldRun = CleanWorld;
+
+TEST_F(WorldRun, InvariantsHoldThroughAThousandsOfSteps) {
+  TunedSettings();
+  TCreatureList world;
+  world.Populate(800, 600, {}, {3, 300});
+  int maxAnimals = 0;
+  for (int step = 1; step <= 3000; ++step) {
+    world.WorldStep();
+    CheckGrid(world, step % 100 == 0);
+    CheckFinite(world);
+    int animals = 0;
+    for (const TCreature* c : world.List) animals += !c->Vegetable;
+    maxAnimals = std::max(maxAnimals, animals);
+    if (HasFatalFailure()) FAIL() << "at step " << step;
+  }
+  EXPECT_GT(world.Count(), 100);
+}
+
+// Every field of every creature and organ, as bytes.
+std::string Snapshot(const TCreatureList& world) {
+  std::string s;
+  auto put = [&](const void* p, size_t n) { s.append(static_cast<const char*>(p), n); };
+  for (const TCreature* c : world.List) {
+    for (float f : {c->Radius, c->Heading, c->VX, c->VY, c->X, c->Y, c->Spin, c->MaxEnergy, c->MutationRate})
+      put(&f, sizeof f);
+    put(&c->Color, sizeof c->Color);
+    s += c->Name + '|' + (c->Vegetable ? 'v' : 'a');
+    for (const TPart* p : c->Parts.Items) {
+      s += p->Id;
+      for (float f : {p->Phi, p->R, p->Size}) put(&f, sizeof f);
+      for (const char* name : {"angle", "formula", "random", "constant"}) s += p->GetProperty(name);
+      for (int k = 0; k < p->OutputCount(); ++k) {
+        float o = p->Output(k);
+        put(&o, sizeof o);
+      }
+    }
+  }
+  return s;
+}
+
+TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
+  TunedSettings();
+  for (uint64_t seed : {1u, 2u}) {
+    std::string fast, plain;
+    for (bool reference : {false, true}) {
+      GridReset();
+      TCreatureList world;
+      world.Reference = reference;
+      BuildScatteredWorld(world, 600, 3000, seed);
+      for (int step = 0; step < 300; ++step) world.WorldStep();
+      (reference ? plain : fast) = Snapshot(world);
+      world.Clear();
+    }
+    EXPECT_TRUE(fast == plain) << "seed " << seed;
+    EXPECT_GT(fast.size(), 1000u);
+  }
+}
+
+}  // namespace
+}  // namespace viv
