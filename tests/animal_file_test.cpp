@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 class AnimalFile : public CleanWorld {
  protected:
-  fs::path dir = fs::temp_directory_path() / "vivarion-animal-file-test";
+  fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
   void SetUp() override {
     CleanWorld::SetUp();
     fs::remove_all(dir);

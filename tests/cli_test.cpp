@@ -18,7 +18,8 @@ struct Result {
 
 class Runner : public ::testing::Test {
  protected:
-  fs::path dir = fs::temp_directory_path() / "vivarion-cli-test";
+  fs::path dir = fs::temp_directory_path() /
+                 (std::string("vivarion-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
   void SetUp() override {
     fs::remove_all(dir);
     fs::create_directories(dir);

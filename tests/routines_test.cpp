@@ -93,7 +93,7 @@ TEST_F(Routines, FreeDistinctFreesEachObjectOnce) {
 
 TEST_F(Routines, ListFilesHonoursPatternAndMask) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() / "vivarion-listfiles";
+  fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
   fs::remove_all(dir);
   fs::create_directories(dir / "sub.viv");
   for (const char* n : {"b.viv", "a.viv", "c.txt", ".h.viv"}) std::ofstream(dir / n) << "x";

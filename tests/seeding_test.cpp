@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 class Seeding : public CleanWorld {
  protected:
-  fs::path dir = fs::temp_directory_path() / "vivarion-seeding-test";
+  fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
   TCreatureList world;
   void SetUp() override {
     CleanWorld::SetUp();

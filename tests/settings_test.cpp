@@ -9,7 +9,7 @@ namespace {
 
 class SettingsTest : public CleanWorld {
  protected:
-  std::string file = (std::filesystem::temp_directory_path() / "vivarion-settings-test.ini").string();
+  std::string file = (std::filesystem::temp_directory_path() / (TestFolderName("vivarion") + ".ini")).string();
   void Write(const std::string& text) { std::ofstream(file) << text; }
   void TearDown() override {
     std::filesystem::remove(file);

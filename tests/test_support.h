@@ -59,3 +59,13 @@ class TRecordingCanvas : public TRasterCanvas {
 };
 
 }  // namespace viv
+
+namespace viv {
+
+// A folder name of its own for the running test, so that tests can run in parallel.
+inline std::string TestFolderName(const std::string& prefix) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return prefix + "-" + info->test_suite_name() + "-" + info->name();
+}
+
+}  // namespace viv

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <unistd.h>
+
 #include <cmath>
 
 #include "config/settings.h"
@@ -91,7 +93,7 @@ TEST_F(View, CentresOnTheEdgeOrOutsideAreNotDrawn) {
 
 TEST_F(View, ThePngOfTheRunnerIsTheFrame) {
   world.Add(CreateAdam());
-  const std::string file = ::testing::TempDir() + "vivarion-view-test.png";
+  const std::string file = ::testing::TempDir() + "vivarion-view-test-" + std::to_string(getpid()) + ".png";
   WriteFramePng(world, 320, 240, 5000, file);
   QImage image(QString::fromStdString(file));
   ASSERT_EQ(image.width(), 320);
