@@ -111,7 +111,9 @@ TEST_F(Drawing, OrgansDrawAtTheirPlacesAndLeaveTheStackAsItWas) {
   // Two mouths of three strokes, three engines of seven.
   EXPECT_EQ(canvas.Count("LineTo"), 2 * 3 + 3 * 7);
   for (TPart* p : adam->Parts.Items)
-    if (p->Kind() == TPartKind::Engine) EXPECT_EQ(static_cast<TEngine*>(p)->FlapAngle, static_cast<float>(3 * std::numbers::pi / 16));
+    if (p->Kind() == TPartKind::Engine) {
+      EXPECT_EQ(static_cast<TEngine*>(p)->FlapAngle, static_cast<float>(3 * std::numbers::pi / 16));
+    }
   delete adam;
 }
 

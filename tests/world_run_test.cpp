@@ -6,7 +6,9 @@
 #include "test_support.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
+#include "world/mouth_index.h"
 #include "world/scenes.h"
+#include "world/thread_pool.h"
 
 namespace viv {
 namespace {
@@ -96,22 +98,52 @@ std::string Snapshot(const TCreatureList& world) {
   return s;
 }
 
+std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bool reference) {
+  GridReset();
+  TCreatureList world;
+  world.Reference = reference;
+  BuildScatteredWorld(world, count, side, seed);
+  for (int step = 0; step < steps; ++step) world.WorldStep();
+  return Snapshot(world);
+}
+
 TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
   TunedSettings();
-  for (uint64_t seed : {1u, 2u}) {
-    std::string fast, plain;
-    for (bool reference : {false, true}) {
-      GridReset();
-      TCreatureList world;
-      world.Reference = reference;
-      BuildScatteredWorld(world, 600, 3000, seed);
-      for (int step = 0; step < 300; ++step) world.WorldStep();
-      (reference ? plain : fast) = Snapshot(world);
-      world.Clear();
+  struct Case {
+    uint64_t seed;
+    int32_t count;
+    float side;
+    int steps;
+  } cases[] = {{1, 600, 3000, 300}, {2, 600, 600, 200}, {3, 2000, 20000, 30}, {4, 50, 200, 1000}};
+  for (const Case& c : cases) {
+    const std::string plain = RunScattered(c.seed, c.count, c.side, c.steps, true);
+    EXPECT_GT(plain.size(), 1000u);
+    for (int threads : {1, 2, 3}) {
+      SetWorkerThreads(threads);
+      EXPECT_TRUE(RunScattered(c.seed, c.count, c.side, c.steps, false) == plain)
+          << "seed " << c.seed << " with " << threads << " threads";
     }
-    EXPECT_TRUE(fast == plain) << "seed " << seed;
-    EXPECT_GT(fast.size(), 1000u);
   }
+  SetWorkerThreads(0);
+}
+
+TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {
+  TunedSettings();
+  TCreatureList world;
+  BuildScatteredWorld(world, 3000, 2500, 9);
+  TMouthIndex index;
+  index.Build(world.List);
+  SeedRandom(4);
+  for (int k = 0; k < 20000; ++k) {
+    const float x = static_cast<float>((RandomReal() - 0.5) * 2600), y = static_cast<float>((RandomReal() - 0.5) * 2600);
+    ASSERT_EQ(index.CreatureAt(x, y), world.CreatureAt(x, y)) << x << "," << y;
+  }
+  // A creature far away and a huge one are still found.
+  world.List[5]->X = 1e9f;
+  world.List[7]->Radius = 5000;
+  index.Build(world.List);
+  EXPECT_EQ(index.CreatureAt(1e9f, world.List[5]->Y), world.List[5]);
+  EXPECT_EQ(index.CreatureAt(world.List[7]->X + 4000, world.List[7]->Y), world.List[7]);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "config/settings.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
+#include "world/thread_pool.h"
 #include "world/world_report.h"
 #ifdef VIVARION_WITH_VIEW
 #include "view/frame_png.h"
@@ -39,6 +40,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     if (o.Seed) SeedRandom(*o.Seed);
     else SeedRandomFromEnvironment();
     GridReset();
+    if (o.Threads > 0) SetWorkerThreads(o.Threads);
 
     TPopulationCounts counts;
     if (!o.PopulationFile.empty()) {

@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "config/errors.h"
+#include "world/sensing_fast.h"
 
 namespace viv {
 
+TCreatureList::TCreatureList() = default;
 TCreatureList::~TCreatureList() { Clear(); }
 
 TCreature* TCreatureList::Add(TCreature* creature) {

@@ -2,6 +2,7 @@
 // The population: an ordered list of creatures that owns them. Order is behaviour:
 // creatures sense, step, are hit-tested and are drawn in list order.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,11 @@ struct TPopulationCounts {
   int32_t NumFood = 300;
 };
 
+struct TFastSensing;
+
 class TCreatureList {
  public:
-  TCreatureList() = default;
+  TCreatureList();
   // Destroys the creatures still listed.
   ~TCreatureList();
   TCreatureList(const TCreatureList&) = delete;
@@ -64,9 +67,16 @@ class TCreatureList {
   // file exists. Returns the number of files written.
   int SaveAnimals(const std::string& folder) const;
 
+  // Every eye's light at once, as the fast pass gathers it.
+  void GatherAllLight();
+  // Eye-creature pairs the fast pass tested exactly, and those it proved invisible.
+  int64_t PairsTested() const;
+  int64_t PairsCulled() const;
+
  private:
   void SenseAndActReference();
   void SenseAndActFast();
+  std::unique_ptr<TFastSensing> fast_;
 };
 
 // The built-in animal "ADAM".

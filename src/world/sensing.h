@@ -31,7 +31,7 @@ inline bool LightFrom(float ox, float oy, float x, float y, float cosD, float si
   const double ux = dx / static_cast<double>(d) - cosD, uy = dy / static_cast<double>(d) - sinD;
   if (ux * ux + uy * uy >= w2) return false;
   weight = static_cast<float>(LightWeight / d);
-  return true;
+  return weight < INFINITY;  // nearer than a weight can express: nothing, as at the eye itself
 }
 
 inline void AddLight(uint32_t color, float weight, float& red, float& green, float& blue) {

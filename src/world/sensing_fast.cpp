@@ -1,42 +1,123 @@
-// The sensing and actuation pass in its fast form. It gives the same world as the plain
-// pass, bit for bit: formulas are evaluated from their compiled form.
+// The sensing and actuation pass in its fast form, giving the same world as the plain
+// pass bit for bit: all eyes gather their light first, in parallel (light depends only on
+// positions and colours, which the pass does not change); mouths find their victims
+// through an index of the centres; formulas run from their compiled form. Engines, bites
+// and updates keep their order.
+#include "world/sensing_fast.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
 #include "world/sensing.h"
+#include "world/thread_pool.h"
 
 namespace viv {
 
+namespace {
+
+void SnapshotScene(const std::vector<TCreature*>& list, TLightScene& scene) {
+  scene.Resize(list.size());
+  for (size_t j = 0; j < list.size(); ++j) {
+    const TCreature* o = list[j];
+    scene.X[j] = o->X;
+    scene.Y[j] = o->Y;
+    scene.Red[j] = o->Color & 255;
+    scene.Green[j] = (o->Color >> 8) & 255;
+    scene.Blue[j] = (o->Color >> 16) & 255;
+  }
+}
+
+void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::EyeRef>& eyes) {
+  eyes.clear();
+  float lo[2] = {INFINITY, INFINITY}, hi[2] = {-INFINITY, -INFINITY};
+  for (size_t i = 0; i < list.size(); ++i) {
+    TCreature* k = list[i];
+    for (TPart* part : k->Parts.Items) {
+      if (part->Kind() != TPartKind::Eye) continue;
+      const float d = part->Phi + k->Heading;
+      eyes.push_back({static_cast<TEye*>(part), static_cast<int32_t>(i), k->X, k->Y,
+                      static_cast<float>(std::cos(static_cast<double>(d))),
+                      static_cast<float>(std::sin(static_cast<double>(d))), 0});
+      lo[0] = std::min(lo[0], k->X), hi[0] = std::max(hi[0], k->X);
+      lo[1] = std::min(lo[1], k->Y), hi[1] = std::max(hi[1], k->Y);
+    }
+  }
+  // 16 direction sectors, then 32 x 32 places over the eyes' extent.
+  const double sx = 32 / std::max(1.0, static_cast<double>(hi[0]) - lo[0]);
+  const double sy = 32 / std::max(1.0, static_cast<double>(hi[1]) - lo[1]);
+  for (auto& e : eyes) {
+    const double angle = std::atan2(static_cast<double>(e.SinD), static_cast<double>(e.CosD));
+    const uint32_t sector = static_cast<uint32_t>(std::clamp((angle + std::numbers::pi) * (8 / std::numbers::pi), 0.0, 15.0));
+    const uint32_t cx = static_cast<uint32_t>(std::clamp((e.X - lo[0]) * sx, 0.0, 31.0));
+    const uint32_t cy = static_cast<uint32_t>(std::clamp((e.Y - lo[1]) * sy, 0.0, 31.0));
+    e.Key = sector << 10 | cx << 5 | (cx & 1 ? 31 - cy : cy);
+  }
+  std::sort(eyes.begin(), eyes.end(), [](const auto& a, const auto& b) { return a.Key < b.Key; });
+}
+
+}  // namespace
+
+void TCreatureList::GatherAllLight() {
+  if (!fast_) fast_ = std::make_unique<TFastSensing>();
+  TFastSensing& f = *fast_;
+  SnapshotScene(List, f.Scene);
+  CollectEyes(List, f.Eyes);
+  const size_t batches = (f.Eyes.size() + LightLanes - 1) / LightLanes;
+  f.Batches.resize(batches);
+  WorkerPool().ParallelFor(static_cast<int64_t>(batches), [&f](int64_t b) {
+    TLightBatch& batch = f.Batches[b];
+    const size_t first = static_cast<size_t>(b) * LightLanes;
+    for (int l = 0; l < LightLanes; ++l) {
+      const size_t e = first + l;
+      if (e < f.Eyes.size()) {
+        const auto& eye = f.Eyes[e];
+        batch.X[l] = eye.X, batch.Y[l] = eye.Y, batch.CosD[l] = eye.CosD, batch.SinD[l] = eye.SinD;
+        batch.Viewer[l] = eye.Viewer;
+      } else {
+        batch.X[l] = batch.Y[l] = batch.CosD[l] = batch.SinD[l] = 0;
+        batch.Viewer[l] = -1;
+      }
+    }
+    const TLightCounts counts = GatherBatch(f.Scene, EyeWidth, batch);
+    f.PairsTested += counts.Tested;
+    f.PairsCulled += counts.Culled;
+    for (int l = 0; l < LightLanes && first + l < f.Eyes.size(); ++l)
+      f.Eyes[first + l].Eye->SetColors(batch.Red[l], batch.Green[l], batch.Blue[l]);
+  });
+}
+
 void TCreatureList::SenseAndActFast() {
+  GatherAllLight();
+  TFastSensing& f = *fast_;
+  bool indexed = false;
   const int32_t count = Count();
   for (int32_t i = 0; i < count; ++i) {
     TCreature& k = *List[i];
     for (TPart* part : k.Parts.Items) {
-      switch (part->Kind()) {
-        case TPartKind::Eye: {
-          auto* eye = static_cast<TEye*>(part);
-          float r, g, b;
-          GatherLight(i, k.X, k.Y, eye->Phi + k.Heading, EyeWidth, r, g, b);
-          eye->SetColors(r, g, b);
-          break;
+      if (part->Kind() == TPartKind::Engine) {
+        ApplyEngine(k, *static_cast<TEngine*>(part));
+      } else if (part->Kind() == TPartKind::Mouth) {
+        if (!indexed) {
+          f.Mouths.Build(List);
+          indexed = true;
         }
-        case TPartKind::Engine:
-          ApplyEngine(k, *static_cast<TEngine*>(part));
-          break;
-        case TPartKind::Brain:
-          break;
-        case TPartKind::Mouth: {
-          auto* mouth = static_cast<TMouth*>(part);
-          float qx, qy;
-          MouthReach(k, *mouth, qx, qy);
-          Bite(k, *mouth, CreatureAt(qx, qy));
-          break;
-        }
+        auto* mouth = static_cast<TMouth*>(part);
+        float qx, qy;
+        MouthReach(k, *mouth, qx, qy);
+        Bite(k, *mouth, f.Mouths.CreatureAt(qx, qy));
+        f.Mouths.NoteRadius(k.Radius);  // the eater may have grown
       }
     }
   }
   for (TCreature* k : List)
     for (TPart* part : k->Parts.Items) part->Update();
 }
+
+int64_t TCreatureList::PairsTested() const { return fast_ ? fast_->PairsTested.load() : 0; }
+int64_t TCreatureList::PairsCulled() const { return fast_ ? fast_->PairsCulled.load() : 0; }
 
 }  // namespace viv

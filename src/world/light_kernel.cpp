@@ -1,0 +1,90 @@
+#include "world/light_kernel.h"
+
+#include <cmath>
+
+#include "world/sensing.h"
+
+namespace viv {
+
+namespace {
+
+typedef double v8d __attribute__((vector_size(64)));
+typedef float v8f __attribute__((vector_size(32)));
+typedef int64_t v8l __attribute__((vector_size(64)));
+
+// cos^2 of a little more than the cone's half-angle (about 30.35 degrees): a creature whose
+// bearing lies further out than this from every eye of a batch cannot be seen by any of them.
+constexpr double CullCos2 = 0.72;
+
+
+}  // namespace
+
+__attribute__((target_clones("avx512f", "avx2", "default")))
+TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& batch) {
+  v8f ex, ey, cosF, sinF;
+  v8l viewer;
+  for (int l = 0; l < LightLanes; ++l) {
+    ex[l] = batch.X[l], ey[l] = batch.Y[l], cosF[l] = batch.CosD[l], sinF[l] = batch.SinD[l];
+    viewer[l] = batch.Viewer[l];
+  }
+  const v8d cosD = __builtin_convertvector(cosF, v8d), sinD = __builtin_convertvector(sinF, v8d);
+  const v8l active = viewer >= 0;
+  const double w2 = static_cast<double>(width * width);
+  const v8d zero = {};
+  v8d red = zero, green = zero, blue = zero;
+  TLightCounts counts;
+
+  const int64_t n = static_cast<int64_t>(scene.X.size());
+  for (int64_t j = 0; j < n; ++j) {
+    const v8f dxf = scene.X[j] - ex, dyf = scene.Y[j] - ey;
+    const v8d dx = __builtin_convertvector(dxf, v8d), dy = __builtin_convertvector(dyf, v8d);
+    const v8d dot = dx * cosD + dy * sinD;
+    const v8d len2 = dx * dx + dy * dy;
+    // Conservative: only bearings well outside the cone are dropped here.
+    const v8l candidate = active & (viewer != j) & (dot > 0) & ~(dot * dot <= CullCos2 * len2);
+    int64_t any = 0;
+    for (int l = 0; l < LightLanes; ++l) any |= candidate[l];
+    if (any == 0) {
+      ++counts.Culled;
+      continue;
+    }
+    ++counts.Tested;
+    v8d root;
+    for (int l = 0; l < LightLanes; ++l) root[l] = __builtin_sqrt(len2[l]);
+    const v8d d = __builtin_convertvector(__builtin_convertvector(root, v8f), v8d);
+    const v8d ux = dx / d - cosD, uy = dy / d - sinD;
+    const v8d weight = __builtin_convertvector(__builtin_convertvector(LightWeight / d, v8f), v8d);
+    const v8l seen = candidate & (d != 0) & ~(ux * ux + uy * uy >= w2) & (weight < __builtin_inf());
+    const v8d r = scene.Red[j] * weight, g = scene.Green[j] * weight, b = scene.Blue[j] * weight;
+    red = __builtin_convertvector(__builtin_convertvector(red + (seen ? r : zero), v8f), v8d);
+    green = __builtin_convertvector(__builtin_convertvector(green + (seen ? g : zero), v8f), v8d);
+    blue = __builtin_convertvector(__builtin_convertvector(blue + (seen ? b : zero), v8f), v8d);
+  }
+  for (int l = 0; l < LightLanes; ++l) {
+    batch.Red[l] = static_cast<float>(red[l]);
+    batch.Green[l] = static_cast<float>(green[l]);
+    batch.Blue[l] = static_cast<float>(blue[l]);
+  }
+  counts.Tested *= LightLanes;
+  counts.Culled *= LightLanes;
+  return counts;
+}
+
+void GatherOneByOne(const TLightScene& scene, float width, TLightBatch& batch) {
+  const float w2 = width * width;
+  const int64_t n = static_cast<int64_t>(scene.X.size());
+  for (int l = 0; l < LightLanes; ++l) {
+    float red = 0, green = 0, blue = 0, weight;
+    for (int64_t j = 0; j < n; ++j) {
+      if (j == batch.Viewer[l]) continue;
+      if (!LightFrom(scene.X[j], scene.Y[j], batch.X[l], batch.Y[l], batch.CosD[l], batch.SinD[l], w2, weight))
+        continue;
+      red = static_cast<float>(red + scene.Red[j] * weight);
+      green = static_cast<float>(green + scene.Green[j] * weight);
+      blue = static_cast<float>(blue + scene.Blue[j] * weight);
+    }
+    batch.Red[l] = red, batch.Green[l] = green, batch.Blue[l] = blue;
+  }
+}
+
+}  // namespace viv

@@ -1,0 +1,42 @@
+#pragma once
+// The light of every eye at once. Eyes are taken in batches of eight that look the same
+// way from nearby places; the eight sums are built side by side in vector lanes, each
+// still adding the creatures it sees in list order, so every sum is bit for bit the one
+// the plain pass computes. A cheap, conservative test of the whole batch skips the
+// creatures that none of its eyes can see.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace viv {
+
+constexpr int LightLanes = 8;
+
+// Positions and colour bytes of the population, in list order.
+struct TLightScene {
+  std::vector<float> X, Y;
+  std::vector<double> Red, Green, Blue;
+  void Resize(size_t n) {
+    X.resize(n), Y.resize(n), Red.resize(n), Green.resize(n), Blue.resize(n);
+  }
+};
+
+// One batch: up to eight eyes (unused lanes have Viewer -1 and see nothing).
+struct TLightBatch {
+  float X[LightLanes], Y[LightLanes], CosD[LightLanes], SinD[LightLanes];
+  int32_t Viewer[LightLanes];
+  float Red[LightLanes], Green[LightLanes], Blue[LightLanes];  // results
+};
+
+struct TLightCounts {
+  int64_t Tested = 0;  // eye-creature pairs tested exactly
+  int64_t Culled = 0;  // pairs proved invisible by the batch test
+};
+
+// Fills the results of a batch. width is the eye's cone width (its square is compared).
+TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& batch);
+
+// The same sums computed one eye at a time with the plain scalar test (for benchmarks).
+void GatherOneByOne(const TLightScene& scene, float width, TLightBatch& batch);
+
+}  // namespace viv

@@ -1,0 +1,86 @@
+#include "world/thread_pool.h"
+
+#include <memory>
+
+namespace viv {
+
+TThreadPool::TThreadPool(int threads) {
+  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  for (int i = 1; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+}
+
+TThreadPool::~TThreadPool() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  for (auto& t : workers_) t.join();
+}
+
+void TThreadPool::RunJobs() {
+  for (;;) {
+    int64_t k;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (next_ >= count_) return;
+      k = next_++;
+    }
+    (*job_)(k);
+  }
+}
+
+void TThreadPool::Work() {
+  uint64_t seen = 0;
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      wake_.wait(lock, [&] { return stop_ || generation_ != seen; });
+      if (stop_) return;
+      seen = generation_;
+      ++busy_;
+    }
+    RunJobs();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      --busy_;
+    }
+    done_.notify_all();
+  }
+}
+
+void TThreadPool::ParallelFor(int64_t count, const std::function<void(int64_t)>& job) {
+  if (count <= 0) return;
+  if (workers_.empty() || count == 1) {
+    for (int64_t k = 0; k < count; ++k) job(k);
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    job_ = &job;
+    count_ = count;
+    next_ = 0;
+    ++generation_;
+  }
+  wake_.notify_all();
+  RunJobs();
+  std::unique_lock<std::mutex> lock(mutex_);
+  done_.wait(lock, [&] { return busy_ == 0 && next_ >= count_; });
+  job_ = nullptr;
+}
+
+namespace {
+std::unique_ptr<TThreadPool>& Pool() {
+  static std::unique_ptr<TThreadPool> pool;
+  return pool;
+}
+}  // namespace
+
+TThreadPool& WorkerPool() {
+  if (!Pool()) Pool() = std::make_unique<TThreadPool>(0);
+  return *Pool();
+}
+
+void SetWorkerThreads(int threads) { Pool() = std::make_unique<TThreadPool>(threads); }
+
+}  // namespace viv

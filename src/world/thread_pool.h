@@ -1,0 +1,42 @@
+#pragma once
+// A few worker threads that split a range of jobs among themselves.
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace viv {
+
+class TThreadPool {
+ public:
+  // threads: how many threads work, the caller's included; 0 means one per core.
+  explicit TThreadPool(int threads = 0);
+  ~TThreadPool();
+  TThreadPool(const TThreadPool&) = delete;
+  TThreadPool& operator=(const TThreadPool&) = delete;
+
+  int Threads() const { return static_cast<int>(workers_.size()) + 1; }
+  // Calls job(k) for every k in [0, count), spread over the threads; returns when all are done.
+  void ParallelFor(int64_t count, const std::function<void(int64_t)>& job);
+
+ private:
+  void Work();
+  void RunJobs();
+  std::vector<std::thread> workers_;
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  const std::function<void(int64_t)>* job_ = nullptr;
+  int64_t count_ = 0;
+  int64_t next_ = 0;
+  int busy_ = 0;
+  uint64_t generation_ = 0;
+  bool stop_ = false;
+};
+
+// The pool the fast world step uses; SetWorkerThreads replaces it (0: one per core).
+TThreadPool& WorkerPool();
+void SetWorkerThreads(int threads);
+
+}  // namespace viv
