@@ -12,15 +12,17 @@ typedef double v8d __attribute__((vector_size(64)));
 typedef float v8f __attribute__((vector_size(32)));
 typedef int64_t v8l __attribute__((vector_size(64)));
 
-// cos^2 of a little more than the cone's half-angle (about 30.35 degrees): a creature whose
-// bearing lies further out than this from every eye of a batch cannot be seen by any of them.
-constexpr double CullCos2 = 0.72;
 
 
 }  // namespace
 
-__attribute__((target_clones("avx512f", "avx2", "default")))
-TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& batch) {
+TLightCounts GatherBatchAvx512(const TLightScene& scene, float width, TLightBatch& batch);
+
+namespace {
+
+// The same kernel in portable vector code, for processors without AVX-512.
+__attribute__((target_clones("avx2", "default")))
+TLightCounts GatherBatchGeneric(const TLightScene& scene, float width, TLightBatch& batch) {
   v8f ex, ey, cosF, sinF;
   v8l viewer;
   for (int l = 0; l < LightLanes; ++l) {
@@ -41,7 +43,7 @@ TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& bat
     const v8d dot = dx * cosD + dy * sinD;
     const v8d len2 = dx * dx + dy * dy;
     // Conservative: only bearings well outside the cone are dropped here.
-    const v8l candidate = active & (viewer != j) & (dot > 0) & ~(dot * dot <= CullCos2 * len2);
+    const v8l candidate = active & (viewer != j) & (dot > 0) & ~(dot * dot <= LightCullCos2 * len2);
     int64_t any = 0;
     for (int l = 0; l < LightLanes; ++l) any |= candidate[l];
     if (any == 0) {
@@ -52,9 +54,16 @@ TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& bat
     v8d root;
     for (int l = 0; l < LightLanes; ++l) root[l] = __builtin_sqrt(len2[l]);
     const v8d d = __builtin_convertvector(__builtin_convertvector(root, v8f), v8d);
-    const v8d ux = dx / d - cosD, uy = dy / d - sinD;
     const v8d weight = __builtin_convertvector(__builtin_convertvector(LightWeight / d, v8f), v8d);
-    const v8l seen = candidate & (d != 0) & ~(ux * ux + uy * uy >= w2) & (weight < __builtin_inf());
+    v8l inside = candidate & (dot * dot > LightSureCos2 * len2);
+    const v8l band = candidate & ~inside;
+    int64_t anyBand = 0;
+    for (int l = 0; l < LightLanes; ++l) anyBand |= band[l];
+    if (anyBand != 0) {
+      const v8d ux = dx / d - cosD, uy = dy / d - sinD;
+      inside |= band & ~(ux * ux + uy * uy >= w2);
+    }
+    const v8l seen = inside & (d != 0) & (weight < __builtin_inf());
     const v8d r = scene.Red[j] * weight, g = scene.Green[j] * weight, b = scene.Blue[j] * weight;
     red = __builtin_convertvector(__builtin_convertvector(red + (seen ? r : zero), v8f), v8d);
     green = __builtin_convertvector(__builtin_convertvector(green + (seen ? g : zero), v8f), v8d);
@@ -68,6 +77,13 @@ TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& bat
   counts.Tested *= LightLanes;
   counts.Culled *= LightLanes;
   return counts;
+}
+
+}  // namespace
+
+TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& batch) {
+  static const bool avx512 = __builtin_cpu_supports("avx512f");
+  return avx512 ? GatherBatchAvx512(scene, width, batch) : GatherBatchGeneric(scene, width, batch);
 }
 
 void GatherOneByOne(const TLightScene& scene, float width, TLightBatch& batch) {

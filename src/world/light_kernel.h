@@ -12,6 +12,13 @@ namespace viv {
 
 constexpr int LightLanes = 8;
 
+// The cone's half-angle is about 30.35 degrees (cos^2 about 0.7446). A creature whose bearing
+// has cos^2 below LightCullCos2 is surely outside, one above LightSureCos2 surely inside;
+// only bearings in between need the exact chord test with its divisions. The margins are far
+// wider than the rounding of either computation.
+constexpr double LightCullCos2 = 0.72;
+constexpr double LightSureCos2 = 0.77;
+
 // Positions and colour bytes of the population, in list order.
 struct TLightScene {
   std::vector<float> X, Y;

@@ -31,6 +31,8 @@ void SnapshotScene(const std::vector<TCreature*>& list, TLightScene& scene) {
   }
 }
 
+constexpr int Sectors = 32;
+
 void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::EyeRef>& eyes) {
   eyes.clear();
   float lo[2] = {INFINITY, INFINITY}, hi[2] = {-INFINITY, -INFINITY};
@@ -46,15 +48,18 @@ void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::
       lo[1] = std::min(lo[1], k->Y), hi[1] = std::max(hi[1], k->Y);
     }
   }
-  // 16 direction sectors, then 32 x 32 places over the eyes' extent.
-  const double sx = 32 / std::max(1.0, static_cast<double>(hi[0]) - lo[0]);
-  const double sy = 32 / std::max(1.0, static_cast<double>(hi[1]) - lo[1]);
+  // Direction sectors, then places over the eyes' extent in Morton order, so that the eyes
+  // of a batch look the same way from nearby.
+  const double sx = 1023 / std::max(1.0, static_cast<double>(hi[0]) - lo[0]);
+  const double sy = 1023 / std::max(1.0, static_cast<double>(hi[1]) - lo[1]);
   for (auto& e : eyes) {
     const double angle = std::atan2(static_cast<double>(e.SinD), static_cast<double>(e.CosD));
-    const uint32_t sector = static_cast<uint32_t>(std::clamp((angle + std::numbers::pi) * (8 / std::numbers::pi), 0.0, 15.0));
-    const uint32_t cx = static_cast<uint32_t>(std::clamp((e.X - lo[0]) * sx, 0.0, 31.0));
-    const uint32_t cy = static_cast<uint32_t>(std::clamp((e.Y - lo[1]) * sy, 0.0, 31.0));
-    e.Key = sector << 10 | cx << 5 | (cx & 1 ? 31 - cy : cy);
+    const uint32_t sector = static_cast<uint32_t>(std::clamp((angle + std::numbers::pi) * (Sectors / (2 * std::numbers::pi)), 0.0, Sectors - 1.0));
+    const uint32_t cx = static_cast<uint32_t>(std::clamp((e.X - lo[0]) * sx, 0.0, 1023.0));
+    const uint32_t cy = static_cast<uint32_t>(std::clamp((e.Y - lo[1]) * sy, 0.0, 1023.0));
+    uint32_t morton = 0;
+    for (int bit = 0; bit < 10; ++bit) morton |= ((cx >> bit) & 1) << (2 * bit) | ((cy >> bit) & 1) << (2 * bit + 1);
+    e.Key = sector << 20 | morton;
   }
   std::sort(eyes.begin(), eyes.end(), [](const auto& a, const auto& b) { return a.Key < b.Key; });
 }

@@ -1,0 +1,204 @@
+// Speed of the world step: whole steps on scattered worlds of 1,000 to 100,000 creatures,
+// each pass on its own, the eye kernel against a tight vectorised loop, and mouth look-ups.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include "config/random.h"
+#include "config/settings.h"
+#include "world/creature_list.h"
+#include "world/grid.h"
+#include "world/light_kernel.h"
+#include "world/mouth_index.h"
+#include "world/scenes.h"
+#include "world/sensing.h"
+#include "world/thread_pool.h"
+
+namespace viv {
+namespace {
+
+void TunedSettings(int32_t maxFood) {
+  Settings.Reset();
+  Settings.Remming = 0.001;
+  Settings.Brown = 3;
+  Settings.PhiRemming = 0.1;
+  Settings.Gravity = 0.00001;
+  Settings.SunLight = 0.5;
+  Settings.CostOfLiving = 0.01;
+  Settings.MinEnergy = 50;
+  Settings.RadiusCost = 1;
+  Settings.PartsCost = 1;
+  Settings.CreatureCost = 1;
+  Settings.MaxFood = maxFood;
+}
+
+// A world of n creatures, a fifth of them animals, one per 100 x 100 units on average.
+void Build(TCreatureList& world, int64_t n) {
+  GridReset();
+  TunedSettings(static_cast<int32_t>(n));
+  BuildScatteredWorld(world, static_cast<int32_t>(n), static_cast<float>(100 * std::sqrt(n)), 42);
+}
+
+int64_t CountEyes(const TCreatureList& world) {
+  int64_t eyes = 0;
+  for (const TCreature* c : world.List)
+    for (const TPart* p : c->Parts.Items) eyes += p->Kind() == TPartKind::Eye;
+  return eyes;
+}
+
+void BM_WorldStep(benchmark::State& state) {
+  TCreatureList world;
+  Build(world, state.range(0));
+  world.Reference = state.range(1) != 0;
+  for (auto _ : state) world.WorldStep();
+  state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["creatures"] = world.Count();
+  world.Clear();
+}
+BENCHMARK(BM_WorldStep)->ArgNames({"n", "reference"})->Args({1000, 0})->Args({1000, 1})->Args({10000, 0})
+    ->Args({10000, 1})->Args({100000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The passes of a step, each on its own.
+void BM_Pass(benchmark::State& state) {
+  TCreatureList world;
+  Build(world, state.range(0));
+  world.Reference = state.range(2) != 0;
+  world.WorldStep();
+  const int pass = static_cast<int>(state.range(1));
+  float maxRadius = 0;
+  for (auto _ : state) {
+    switch (pass) {
+      case 0: world.SenseAndAct(); break;
+      case 1: maxRadius = world.StepAll(); break;
+      case 2: world.DeathsAndBirths(); break;
+      case 3: world.Collisions(maxRadius > 0 ? maxRadius : 40); break;
+      case 4: world.Gravity(); break;
+    }
+  }
+  world.Clear();
+}
+BENCHMARK(BM_Pass)->ArgNames({"n", "pass", "reference"})
+    ->ArgsProduct({{10000}, {0, 1, 2, 3, 4}, {0}})->Args({10000, 0, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Eye-creature pairs per second: the fast pass's light gathering (all eyes, all threads).
+void BM_GatherLightFast(benchmark::State& state) {
+  TCreatureList world;
+  Build(world, state.range(0));
+  const int64_t pairs = CountEyes(world) * world.Count();
+  const int64_t tested0 = world.PairsTested(), culled0 = world.PairsCulled();
+  for (auto _ : state) world.GatherAllLight();
+  state.counters["pairs/s"] = benchmark::Counter(static_cast<double>(pairs * state.iterations()), benchmark::Counter::kIsRate);
+  const double seen = static_cast<double>(world.PairsTested() - tested0 + world.PairsCulled() - culled0);
+  state.counters["culled"] = seen > 0 ? (world.PairsCulled() - culled0) / seen : 0;
+  world.Clear();
+}
+BENCHMARK(BM_GatherLightFast)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same light, one eye at a time with the plain scalar test, on one thread.
+void BM_GatherLightScalar(benchmark::State& state) {
+  TCreatureList world;
+  Build(world, state.range(0));
+  TLightScene scene;
+  scene.Resize(world.List.size());
+  for (size_t j = 0; j < world.List.size(); ++j) {
+    scene.X[j] = world.List[j]->X, scene.Y[j] = world.List[j]->Y;
+    scene.Red[j] = world.List[j]->Color & 255, scene.Green[j] = (world.List[j]->Color >> 8) & 255;
+    scene.Blue[j] = (world.List[j]->Color >> 16) & 255;
+  }
+  TLightBatch batch{};
+  for (int l = 0; l < LightLanes; ++l) {
+    batch.X[l] = world.List[l]->X, batch.Y[l] = world.List[l]->Y;
+    batch.CosD[l] = std::cos(l * 0.8f), batch.SinD[l] = std::sin(l * 0.8f), batch.Viewer[l] = l;
+  }
+  for (auto _ : state) {
+    GatherOneByOne(scene, EyeWidth, batch);
+    benchmark::DoNotOptimize(batch);
+  }
+  state.counters["pairs/s"] = benchmark::Counter(static_cast<double>(LightLanes * scene.X.size() * state.iterations()),
+                                                 benchmark::Counter::kIsRate);
+  world.Clear();
+}
+BENCHMARK(BM_GatherLightScalar)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+typedef float v8f __attribute__((vector_size(32)));
+
+// A tight vectorised loop over the same arrays: every pair in single precision, sums in any
+// order, no culling. The yardstick for the eye kernel.
+__attribute__((target_clones("avx512f", "avx2", "default")))
+void TightLoop(const float* x, const float* y, const float* g, int64_t n, float ex, float ey, float c, float s,
+               float out[3]) {
+  v8f red = {}, green = {}, blue = {};
+  for (int64_t j = 0; j + 8 <= n; j += 8) {
+    v8f ox, oy, og;
+    __builtin_memcpy(&ox, x + j, sizeof ox);
+    __builtin_memcpy(&oy, y + j, sizeof oy);
+    __builtin_memcpy(&og, g + j, sizeof og);
+    const v8f dx = ox - ex, dy = oy - ey;
+    const v8f d2 = dx * dx + dy * dy;
+    v8f d;
+    for (int l = 0; l < 8; ++l) d[l] = __builtin_sqrtf(d2[l]);
+    const v8f ux = dx / d - c, uy = dy / d - s;
+    const v8f w = 0.05f / d;
+    const auto seen = (ux * ux + uy * uy < 0.2741557f);
+    const v8f zero = {};
+    red += seen ? og * w : zero;
+    green += seen ? og * w : zero;
+    blue += seen ? w : zero;
+  }
+  float r = 0, gg = 0, b = 0;
+  for (int l = 0; l < 8; ++l) r += red[l], gg += green[l], b += blue[l];
+  out[0] = r, out[1] = gg, out[2] = b;
+}
+
+void BM_GatherLightTightLoop(benchmark::State& state) {
+  TCreatureList world;
+  Build(world, state.range(0));
+  const int64_t n = world.Count();
+  std::vector<float> x(n), y(n), g(n);
+  for (int64_t j = 0; j < n; ++j) x[j] = world.List[j]->X, y[j] = world.List[j]->Y, g[j] = (world.List[j]->Color >> 8) & 255;
+  std::vector<float> ex, ey, ec, es;
+  for (const TCreature* k : world.List)
+    for (const TPart* p : k->Parts.Items)
+      if (p->Kind() == TPartKind::Eye) {
+        ex.push_back(k->X), ey.push_back(k->Y);
+        ec.push_back(std::cos(p->Phi + k->Heading)), es.push_back(std::sin(p->Phi + k->Heading));
+      }
+  const int64_t eyes = static_cast<int64_t>(ex.size());
+  std::vector<float> out(3 * eyes);
+  for (auto _ : state) {
+    WorkerPool().ParallelFor((eyes + 63) / 64, [&](int64_t b) {
+      for (int64_t e = b * 64; e < std::min(eyes, b * 64 + 64); ++e)
+        TightLoop(x.data(), y.data(), g.data(), n, ex[e], ey[e], ec[e], es[e], &out[3 * e]);
+    });
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["pairs/s"] = benchmark::Counter(static_cast<double>(eyes * n * state.iterations()), benchmark::Counter::kIsRate);
+  world.Clear();
+}
+BENCHMARK(BM_GatherLightTightLoop)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Finding the creature at a mouth's reach: the index against the walk of the list.
+void BM_MouthLookup(benchmark::State& state) {
+  TCreatureList world;
+  Build(world, state.range(0));
+  const bool indexed = state.range(1) != 0;
+  TMouthIndex index;
+  index.Build(world.List);
+  SeedRandom(3);
+  std::vector<std::pair<float, float>> points(1024);
+  const float side = static_cast<float>(100 * std::sqrt(state.range(0)));
+  for (auto& p : points) p = {static_cast<float>((RandomReal() - 0.5) * side), static_cast<float>((RandomReal() - 0.5) * side)};
+  size_t k = 0;
+  for (auto _ : state) {
+    const auto& p = points[k++ & 1023];
+    benchmark::DoNotOptimize(indexed ? index.CreatureAt(p.first, p.second) : world.CreatureAt(p.first, p.second));
+  }
+  state.counters["lookups/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  world.Clear();
+}
+BENCHMARK(BM_MouthLookup)->ArgNames({"n", "indexed"})->Args({10000, 0})->Args({10000, 1});
+
+}  // namespace
+}  // namespace viv
+
+BENCHMARK_MAIN();
