@@ -22,6 +22,7 @@ constexpr double LightSureCos2 = 0.77;
 // Positions and colour bytes of the population, in list order.
 struct TLightScene {
   std::vector<float> X, Y;
+  float Extent = 0;  // the largest |X| or |Y|
   std::vector<double> Red, Green, Blue;
   void Resize(size_t n) {
     X.resize(n), Y.resize(n), Red.resize(n), Green.resize(n), Blue.resize(n);

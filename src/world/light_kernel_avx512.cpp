@@ -1,16 +1,32 @@
 // The eye kernel with AVX-512: one lane per eye of the batch, in double precision, every
 // operation the one the plain pass performs, so that the sums are bit for bit the same.
+// First a cheap pass over the whole population notes, without branching, the creatures
+// that some eye of the batch may see; then only those are worked out exactly, in order.
 #include <immintrin.h>
 
 #include <cmath>
+#include <vector>
 
 #include "world/light_kernel.h"
 #include "world/sensing.h"
 
 namespace viv {
 
-__attribute__((target("avx512f"))) TLightCounts GatherBatchAvx512(const TLightScene& scene, float width,
-                                                                   TLightBatch& batch) {
+namespace {
+
+// Per thread: the creatures a batch may see and which of its eyes may see them.
+struct TCandidates {
+  std::vector<int32_t> Index;
+  std::vector<uint8_t> Lanes;
+};
+
+thread_local TCandidates candidates;
+
+}  // namespace
+
+__attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx512(const TLightScene& scene,
+                                                                                       float width,
+                                                                                       TLightBatch& batch) {
   const __m256 ex = _mm256_loadu_ps(batch.X), ey = _mm256_loadu_ps(batch.Y);
   const __m512d cosD = _mm512_cvtps_pd(_mm256_loadu_ps(batch.CosD));
   const __m512d sinD = _mm512_cvtps_pd(_mm256_loadu_ps(batch.SinD));
@@ -20,48 +36,68 @@ __attribute__((target("avx512f"))) TLightCounts GatherBatchAvx512(const TLightSc
   const __m512d cull = _mm512_set1_pd(LightCullCos2), sure = _mm512_set1_pd(LightSureCos2);
   const __m512d zero = _mm512_setzero_pd(), weightOf = _mm512_set1_pd(LightWeight);
   const __m512d infinity = _mm512_set1_pd(INFINITY);
-  __m512d red = zero, green = zero, blue = zero;
-  alignas(32) float lone[3][LightLanes] = {};
-  int64_t tested = 0, culled = 0;
 
   const int64_t n = static_cast<int64_t>(scene.X.size());
-  for (int64_t j = 0; j < n; ++j) {
+  TCandidates& c = candidates;
+  if (static_cast<int64_t>(c.Index.size()) < n + 1) c.Index.resize(n + 1), c.Lanes.resize(n + 1);
+
+  // Phase 1: the conservative test of every creature against all eight cones, two
+  // creatures at a time in single precision (the margin of the test dwarfs its rounding;
+  // scenes too wide for squares in single precision take the double-precision test).
+  int64_t found = 0;
+  auto note = [&](int64_t j, unsigned lanes) {
+    c.Index[found] = static_cast<int32_t>(j);
+    c.Lanes[found] = static_cast<uint8_t>(lanes);
+    found += lanes != 0;
+  };
+  int64_t j = 0;
+  if (scene.Extent < 1e15f) {
+    const __m512 ex2 = _mm512_insertf32x8(_mm512_castps256_ps512(ex), ex, 1);
+    const __m512 ey2 = _mm512_insertf32x8(_mm512_castps256_ps512(ey), ey, 1);
+    const __m512 c2 = _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.CosD)), _mm256_loadu_ps(batch.CosD), 1);
+    const __m512 s2 = _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.SinD)), _mm256_loadu_ps(batch.SinD), 1);
+    const __m256i v32 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(batch.Viewer));
+    const __m512i viewer2 = _mm512_inserti64x4(_mm512_castsi256_si512(v32), v32, 1);
+    const __mmask16 active2 = static_cast<__mmask16>(active | active << 8);
+    const __m512 cull2 = _mm512_set1_ps(static_cast<float>(LightCullCos2)), zero2 = _mm512_setzero_ps();
+    for (; j + 2 <= n; j += 2) {
+      const __m512 ox = _mm512_insertf32x8(_mm512_set1_ps(scene.X[j]), _mm256_set1_ps(scene.X[j + 1]), 1);
+      const __m512 oy = _mm512_insertf32x8(_mm512_set1_ps(scene.Y[j]), _mm256_set1_ps(scene.Y[j + 1]), 1);
+      const __m512i jj = _mm512_inserti64x4(_mm512_set1_epi32(static_cast<int32_t>(j)),
+                                            _mm256_set1_epi32(static_cast<int32_t>(j + 1)), 1);
+      const __m512 dx = _mm512_sub_ps(ox, ex2), dy = _mm512_sub_ps(oy, ey2);
+      const __m512 dot = _mm512_add_ps(_mm512_mul_ps(dx, c2), _mm512_mul_ps(dy, s2));
+      const __m512 len2 = _mm512_add_ps(_mm512_mul_ps(dx, dx), _mm512_mul_ps(dy, dy));
+      const __mmask16 lanes = active2 & _mm512_cmpneq_epi32_mask(viewer2, jj) &
+                              _mm512_cmp_ps_mask(dot, zero2, _CMP_GT_OQ) &
+                              _mm512_cmp_ps_mask(_mm512_mul_ps(dot, dot), _mm512_mul_ps(cull2, len2), _CMP_NLE_UQ);
+      note(j, lanes & 0xFF);
+      note(j + 1, lanes >> 8);
+    }
+  }
+  for (; j < n; ++j) {
     const __m512d dx = _mm512_cvtps_pd(_mm256_sub_ps(_mm256_set1_ps(scene.X[j]), ex));
     const __m512d dy = _mm512_cvtps_pd(_mm256_sub_ps(_mm256_set1_ps(scene.Y[j]), ey));
     const __m512d dot = _mm512_add_pd(_mm512_mul_pd(dx, cosD), _mm512_mul_pd(dy, sinD));
     const __m512d len2 = _mm512_add_pd(_mm512_mul_pd(dx, dx), _mm512_mul_pd(dy, dy));
-    const __m512d dot2 = _mm512_mul_pd(dot, dot);
-    __mmask8 candidate = active & _mm512_cmpneq_epi64_mask(viewer, _mm512_set1_epi64(j)) &
-                         _mm512_cmp_pd_mask(dot, zero, _CMP_GT_OQ) &
-                         _mm512_cmp_pd_mask(dot2, _mm512_mul_pd(cull, len2), _CMP_NLE_UQ);
-    if (!candidate) {
-      ++culled;
-      continue;
-    }
-    ++tested;
-    if (__builtin_popcount(candidate) <= 2) {
-      // One or two eyes: the scalar test, lane by lane, is cheaper than a full vector.
-      do {
-        const int l = __builtin_ctz(candidate);
-        candidate &= candidate - 1;
-        float weight;
-        if (LightFrom(scene.X[j], scene.Y[j], batch.X[l], batch.Y[l], batch.CosD[l], batch.SinD[l], width * width,
-                      weight)) {
-          lone[0][l] = static_cast<float>(lone[0][l] + scene.Red[j] * weight);
-          lone[1][l] = static_cast<float>(lone[1][l] + scene.Green[j] * weight);
-          lone[2][l] = static_cast<float>(lone[2][l] + scene.Blue[j] * weight);
-        }
-      } while (candidate);
-      continue;
-    }
-    // Lanes hold their sums in the vectors or in lone[], whichever was used last.
-    red = _mm512_cvtps_pd(_mm256_loadu_ps(lone[0]));
-    green = _mm512_cvtps_pd(_mm256_loadu_ps(lone[1]));
-    blue = _mm512_cvtps_pd(_mm256_loadu_ps(lone[2]));
+    note(j, active & _mm512_cmpneq_epi64_mask(viewer, _mm512_set1_epi64(j)) &
+                _mm512_cmp_pd_mask(dot, zero, _CMP_GT_OQ) &
+                _mm512_cmp_pd_mask(_mm512_mul_pd(dot, dot), _mm512_mul_pd(cull, len2), _CMP_NLE_UQ));
+  }
+
+  // Phase 2: the exact sums over the candidates, in list order.
+  __m512d red = zero, green = zero, blue = zero;
+  for (int64_t k = 0; k < found; ++k) {
+    j = c.Index[k];
+    const __mmask8 lanes = c.Lanes[k];
+    const __m512d dx = _mm512_cvtps_pd(_mm256_sub_ps(_mm256_set1_ps(scene.X[j]), ex));
+    const __m512d dy = _mm512_cvtps_pd(_mm256_sub_ps(_mm256_set1_ps(scene.Y[j]), ey));
+    const __m512d dot = _mm512_add_pd(_mm512_mul_pd(dx, cosD), _mm512_mul_pd(dy, sinD));
+    const __m512d len2 = _mm512_add_pd(_mm512_mul_pd(dx, dx), _mm512_mul_pd(dy, dy));
     const __m512d d = _mm512_cvtps_pd(_mm512_cvtpd_ps(_mm512_sqrt_pd(len2)));
     const __m512d weight = _mm512_cvtps_pd(_mm512_cvtpd_ps(_mm512_div_pd(weightOf, d)));
-    __mmask8 inside = candidate & _mm512_cmp_pd_mask(dot2, _mm512_mul_pd(sure, len2), _CMP_GT_OQ);
-    const __mmask8 band = candidate & ~inside;
+    __mmask8 inside = lanes & _mm512_cmp_pd_mask(_mm512_mul_pd(dot, dot), _mm512_mul_pd(sure, len2), _CMP_GT_OQ);
+    const __mmask8 band = lanes & ~inside;
     if (band) {
       const __m512d ux = _mm512_sub_pd(_mm512_div_pd(dx, d), cosD);
       const __m512d uy = _mm512_sub_pd(_mm512_div_pd(dy, d), sinD);
@@ -70,16 +106,17 @@ __attribute__((target("avx512f"))) TLightCounts GatherBatchAvx512(const TLightSc
     }
     const __mmask8 seen = inside & _mm512_cmp_pd_mask(d, zero, _CMP_NEQ_UQ) &
                           _mm512_cmp_pd_mask(weight, infinity, _CMP_LT_OQ);
-    if (!seen) continue;
-    _mm256_storeu_ps(lone[0], _mm512_cvtpd_ps(
+    red = _mm512_cvtps_pd(_mm512_cvtpd_ps(
         _mm512_mask_add_pd(red, seen, red, _mm512_mul_pd(_mm512_set1_pd(scene.Red[j]), weight))));
-    _mm256_storeu_ps(lone[1], _mm512_cvtpd_ps(
+    green = _mm512_cvtps_pd(_mm512_cvtpd_ps(
         _mm512_mask_add_pd(green, seen, green, _mm512_mul_pd(_mm512_set1_pd(scene.Green[j]), weight))));
-    _mm256_storeu_ps(lone[2], _mm512_cvtpd_ps(
+    blue = _mm512_cvtps_pd(_mm512_cvtpd_ps(
         _mm512_mask_add_pd(blue, seen, blue, _mm512_mul_pd(_mm512_set1_pd(scene.Blue[j]), weight))));
   }
-  for (int l = 0; l < LightLanes; ++l) batch.Red[l] = lone[0][l], batch.Green[l] = lone[1][l], batch.Blue[l] = lone[2][l];
-  return {tested * LightLanes, culled * LightLanes};
+  _mm256_storeu_ps(batch.Red, _mm512_cvtpd_ps(red));
+  _mm256_storeu_ps(batch.Green, _mm512_cvtpd_ps(green));
+  _mm256_storeu_ps(batch.Blue, _mm512_cvtpd_ps(blue));
+  return {found * LightLanes, (n - found) * LightLanes};
 }
 
 }  // namespace viv

@@ -21,8 +21,10 @@ namespace {
 
 void SnapshotScene(const std::vector<TCreature*>& list, TLightScene& scene) {
   scene.Resize(list.size());
+  scene.Extent = 0;
   for (size_t j = 0; j < list.size(); ++j) {
     const TCreature* o = list[j];
+    scene.Extent = std::max({scene.Extent, std::fabs(o->X), std::fabs(o->Y)});
     scene.X[j] = o->X;
     scene.Y[j] = o->Y;
     scene.Red[j] = o->Color & 255;
@@ -31,7 +33,7 @@ void SnapshotScene(const std::vector<TCreature*>& list, TLightScene& scene) {
   }
 }
 
-constexpr int Sectors = 32;
+constexpr int Sectors = 16;
 
 void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::EyeRef>& eyes) {
   eyes.clear();
