@@ -131,4 +131,34 @@ TEST_F(Runner, AnimalsSavedAfterTheRunLoadAgain) {
   EXPECT_NE(missing.err.find("nowhere/ADAM.viv"), std::string::npos);
 }
 
+TEST_F(Runner, BrokenAnimalFilesFailCleanlyAndTouchNothing) {
+  // The broken files sit in an animals folder next to a good one; each run names its file.
+  const fs::path animals = dir / "animals";
+  fs::copy(fs::path(VIVARION_TEST_DATA) / "malformed", animals);
+  std::ifstream table(animals / "expected.txt");
+  auto listing = [&] {
+    std::string all;
+    for (auto& e : fs::directory_iterator(animals)) {
+      std::ifstream in(e.path());
+      all += e.path().filename().string() + ":" + std::string(std::istreambuf_iterator<char>(in), {}) + "\n";
+    }
+    return all;
+  };
+  const std::string before = listing();
+  std::string line;
+  int rows = 0;
+  while (std::getline(table, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::string file = line.substr(0, line.find('|'));
+    std::string message = line.substr(line.rfind('|') + 1);
+    Result r = Run(Settings() + "--steps 3 --save-animals animals animals/" + file);
+    EXPECT_EQ(r.status, 1) << file;
+    EXPECT_EQ(r.err, "vivarion-cli: animals/" + file + ": " + message + "\n") << file;
+    EXPECT_EQ(r.out, "") << file;
+    ++rows;
+  }
+  EXPECT_GE(rows, 15);
+  EXPECT_EQ(listing(), before);
+}
+
 }  // namespace

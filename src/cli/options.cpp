@@ -18,6 +18,7 @@ const char* const RunnerUsage =
     "  --png FILE           after the run, write the picture of the world at the default view\n"
     "  --reference          run the plain passes of the world step (same results, slower)\n"
     "  --threads N          threads for the fast passes (default: all cores)\n"
+    "  --check              after every step, check that every creature is finite and in its grid cell\n"
     "  -h, --help           show this help\n";
 
 namespace {
@@ -68,6 +69,8 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
       o.PngFile = value();
     } else if (a == "--reference") {
       o.Reference = true;
+    } else if (a == "--check") {
+      o.Check = true;
     } else if (a == "--threads") {
       o.Threads = Whole<int32_t>(a, value(), 1);
     } else if (a.size() > 1 && a[0] == '-') {

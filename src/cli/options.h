@@ -18,6 +18,7 @@ struct TRunnerOptions {
   std::string SaveAnimalsFolder;
   std::string PngFile;
   bool Reference = false;
+  bool Check = false;
   int32_t Threads = 0;  // 0: all cores
   bool Help = false;
   std::vector<std::string> AnimalFiles;

@@ -1,5 +1,7 @@
 #include "cli/runner.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -32,6 +34,23 @@ std::string CsvRow(int64_t step, const TWorldFigures& f) {
   return s.str();
 }
 
+// Every creature finite and listed at most once, in the cell of its position.
+void CheckWorld(const TCreatureList& world, int64_t step) {
+  for (int32_t i = 0; i < world.Count(); ++i) {
+    const TCreature* c = world.List[i];
+    auto fail = [&](const char* what) {
+      throw EVivarion("step " + std::to_string(step) + ": creature " + std::to_string(i) + " " + what);
+    };
+    if (!c->IsFinite() || !std::isfinite(c->Energy())) fail("is not finite");
+    for (const TPart* p : c->Parts.Items)
+      for (int32_t k = 0; k < p->OutputCount(); ++k)
+        if (!std::isfinite(p->Output(k))) fail("has an organ whose output is not finite");
+    auto [ci, cj] = CellOf(c->X, c->Y);
+    const TGridCell& cell = GridCell(ci, cj);
+    if (std::count(cell.begin(), cell.end(), c) > 1) fail("is listed twice in its grid cell");
+  }
+}
+
 }  // namespace
 
 int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
@@ -62,6 +81,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     };
     for (int64_t step = 1; step <= o.Steps; ++step) {
       world.WorldStep();
+      if (o.Check) CheckWorld(world, step);
       if (o.Report > 0 && step % o.Report == 0) report(step);
     }
     if (o.Report == 0 || o.Steps % o.Report != 0) report(o.Steps);

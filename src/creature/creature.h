@@ -36,6 +36,9 @@ class TCreature : public TVirtualCreature {
   bool Vegetable = false;
   std::string Name;
   float MutationRate = 0.05f;
+  // The animal file this creature or its ancestor was read from, for error messages; not
+  // part of the genome and never written.
+  std::string Origin;
 
   void SetX(float x) { X = x; }
   void SetY(float y) { Y = y; }
@@ -54,10 +57,15 @@ class TCreature : public TVirtualCreature {
 
   // Reads the body and organs of an animal file into this creature. Errors name the file.
   void LoadFromFile(const std::string& fileName);
+  // The same from the text of an animal file; errors carry Name in front.
+  void LoadFromText(const std::string& text, const std::string& name);
   // The animal file text of this creature.
   std::string ToXmlText() const;
   // Writes the animal file; an existing file is replaced only after the new one is whole.
   void SaveToFile(const std::string& fileName) const;
+
+ private:
+  void ReadDocument(const pugi::xml_document& document);
 };
 
 // A species name passed through one mutation: a letter replaced, a pair inserted or deleted.

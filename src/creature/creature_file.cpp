@@ -1,6 +1,7 @@
 // Animal files: a creature's body and organs as XML.
 #include <pugixml.hpp>
 
+#include <filesystem>
 #include <sstream>
 
 #include "config/files.h"
@@ -19,25 +20,44 @@ std::string RootText(const pugi::xml_node& root, const char* name) {
 
 }  // namespace
 
+namespace {
+
+// The reader's own message for a document that failed to parse.
+std::string ParseMessage(const pugi::xml_parse_result& parsed) {
+  if (parsed.status == pugi::status_file_not_found) return "cannot open the file";
+  if (parsed.status == pugi::status_io_error) return "cannot read the file";
+  return std::string(parsed.description()) + " at offset " + std::to_string(parsed.offset);
+}
+
+}  // namespace
+
+void TCreature::ReadDocument(const pugi::xml_document& document) {
+  pugi::xml_node root = document.document_element();
+  if (!root) throw EVivarion("the document has no root element");
+  Vegetable = StrToBool(RootText(root, "vegetable"));
+  Radius = StrToSingle(RootText(root, "radius"));
+  MaxEnergy = StrToSingle(RootText(root, "maxenergy"));
+  Color = static_cast<TColor>(StrToInt(RootText(root, "color")));
+  Parts.LoadFromXML(document);
+}
+
 void TCreature::LoadFromFile(const std::string& fileName) {
   WithFileName(fileName, [&] {
+    std::error_code ec;
+    if (std::filesystem::is_directory(fileName, ec)) throw EVivarion("this is a folder, not an animal file");
     pugi::xml_document document;
     pugi::xml_parse_result parsed = document.load_file(fileName.c_str());
-    if (!parsed) {
-      std::string message = parsed.status == pugi::status_file_not_found ? "cannot open the file"
-                            : parsed.status == pugi::status_io_error     ? "cannot read the file"
-                                                                          : parsed.description();
-      if (parsed.status != pugi::status_file_not_found && parsed.status != pugi::status_io_error)
-        message += " at offset " + std::to_string(parsed.offset);
-      throw EVivarion(message);
-    }
-    pugi::xml_node root = document.document_element();
-    if (!root) throw EVivarion("the document has no root element");
-    Vegetable = StrToBool(RootText(root, "vegetable"));
-    Radius = StrToSingle(RootText(root, "radius"));
-    MaxEnergy = StrToSingle(RootText(root, "maxenergy"));
-    Color = static_cast<TColor>(StrToInt(RootText(root, "color")));
-    Parts.LoadFromXML(document);
+    if (!parsed) throw EVivarion(ParseMessage(parsed));
+    ReadDocument(document);
+  });
+}
+
+void TCreature::LoadFromText(const std::string& text, const std::string& name) {
+  WithFileName(name, [&] {
+    pugi::xml_document document;
+    pugi::xml_parse_result parsed = document.load_buffer(text.data(), text.size());
+    if (!parsed) throw EVivarion(ParseMessage(parsed));
+    ReadDocument(document);
   });
 }
 

@@ -60,6 +60,7 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
   child->Y = parent.Y + child->VY;
   child->Spin = parent.Spin;
   child->Name = parent.Name;
+  child->Origin = parent.Origin;
   child->MaxEnergy = static_cast<float>(MutateScale(parent.MaxEnergy, rate));
   for (const TPart* part : parent.Parts.Items) child->Parts.Add(part->Clone(child));
   for (TPart* part : child->Parts.Items) part->Mutate(child->MutationRate);

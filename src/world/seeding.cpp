@@ -65,6 +65,7 @@ void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<st
       c = TCreature::Create();
       try {
         c->LoadFromFile(animalFiles[i % animalFiles.size()]);
+        c->Origin = animalFiles[i % animalFiles.size()];
       } catch (...) {
         delete c;
         throw;

@@ -43,6 +43,19 @@ void Bite(TCreature& k, TMouth& mouth, TCreature* victim) {
   mouth.SetIntake(std::isfinite(intake) ? intake : 0);
 }
 
+void UpdateParts(TCreature& k, bool plain) {
+  auto update = [&] {
+    for (TPart* part : k.Parts.Items) {
+      if (!plain) part->Update();
+      else if (part->Kind() == TPartKind::Engine) static_cast<TEngine*>(part)->UpdateByText();
+      else if (part->Kind() == TPartKind::Brain) static_cast<TBrain*>(part)->UpdateByText();
+      else part->Update();
+    }
+  };
+  if (k.Origin.empty()) update();
+  else WithFileName(k.Origin, update);
+}
+
 void TCreatureList::GatherLight(int32_t viewer, float x, float y, float direction, float width, float& red,
                                 float& green, float& blue) const {
   red = green = blue = 0;
@@ -87,12 +100,7 @@ void TCreatureList::SenseAndActReference() {
       }
     }
   }
-  for (TCreature* k : List)
-    for (TPart* part : k->Parts.Items) {
-      if (part->Kind() == TPartKind::Engine) static_cast<TEngine*>(part)->UpdateByText();
-      else if (part->Kind() == TPartKind::Brain) static_cast<TBrain*>(part)->UpdateByText();
-      else part->Update();
-    }
+  for (TCreature* k : List) UpdateParts(*k, true);
 }
 
 }  // namespace viv

@@ -22,6 +22,10 @@ void MouthReach(const TCreature& k, const TMouth& mouth, float& qx, float& qy);
 // Moves a bite of energy from victim (may be nullptr) to eater and sets the intake.
 void Bite(TCreature& k, TMouth& mouth, TCreature* victim);
 
+// Updates every organ of the creature, engines and brains from their compiled formulas or,
+// when plain, from the formula text. An error names the file the creature came from.
+void UpdateParts(TCreature& k, bool plain);
+
 // The contribution of one seen creature to an eye: colour byte times 0.05 / distance.
 // Returns false when the creature is outside the cone or at the eye itself.
 inline bool LightFrom(float ox, float oy, float x, float y, float cosD, float sinD, float w2, float& weight) {

@@ -120,8 +120,7 @@ void TCreatureList::SenseAndActFast() {
       }
     }
   }
-  for (TCreature* k : List)
-    for (TPart* part : k->Parts.Items) part->Update();
+  for (TCreature* k : List) UpdateParts(*k, false);
 }
 
 int64_t TCreatureList::PairsTested() const { return fast_ ? fast_->PairsTested.load() : 0; }
