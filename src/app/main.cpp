@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "app/main_window.h"
+#include "view/frame_png.h"
 #include "config/number_text.h"
 #include "config/random.h"
 #include "config/settings.h"
@@ -20,6 +21,7 @@ void Fail(const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  viv::EnsureRuntimeDir();
   QApplication app(argc, argv);
   try {
     viv::Settings.Open(QCoreApplication::applicationDirPath().toStdString() + "/VIVARION.ini");

@@ -2,6 +2,9 @@
 
 #include <QBuffer>
 #include <QGuiApplication>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "config/errors.h"
@@ -10,8 +13,18 @@
 
 namespace viv {
 
+void EnsureRuntimeDir() {
+  if (std::getenv("XDG_RUNTIME_DIR")) return;
+  const std::string dir = "/tmp/runtime-" + std::to_string(getuid());
+  mkdir(dir.c_str(), 0700);
+  struct stat st;
+  if (stat(dir.c_str(), &st) == 0 && st.st_uid == getuid() && (st.st_mode & 077) == 0)
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+}
+
 void EnsureGuiApplication() {
   if (QCoreApplication::instance()) return;
+  EnsureRuntimeDir();
   if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   static int argc = 1;

@@ -7,6 +7,10 @@
 
 namespace viv {
 
+// Points XDG_RUNTIME_DIR at a private folder when the session has none (headless runs),
+// as Qt would, without its warning.
+void EnsureRuntimeDir();
+
 // Makes sure a Qt GUI application exists for painting text; without a display it uses
 // the offscreen platform.
 void EnsureGuiApplication();

@@ -77,6 +77,7 @@ class TCreatureList {
   void SenseAndActReference();
   void SenseAndActFast();
   std::unique_ptr<TFastSensing> fast_;
+  std::vector<TCreature*> newborns_;  // kept between steps so that a step need not allocate
 };
 
 // The built-in animal "ADAM".

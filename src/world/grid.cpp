@@ -7,8 +7,16 @@ namespace viv {
 
 namespace {
 
+// Room for a few creatures in every cell from the start, so that creatures wandering into
+// new cells do not make the world step allocate.
+constexpr size_t CellRoom = 8;
+
 std::vector<TGridCell>& Cells() {
-  static std::vector<TGridCell> cells(static_cast<size_t>(GridSide) * GridSide);
+  static std::vector<TGridCell> cells = [] {
+    std::vector<TGridCell> all(static_cast<size_t>(GridSide) * GridSide);
+    for (TGridCell& cell : all) cell.reserve(CellRoom);
+    return all;
+  }();
   return cells;
 }
 
@@ -48,7 +56,7 @@ void GridMove(TCreature* creature, float oldX, float oldY, float newX, float new
 }
 
 void GridReset() {
-  for (TGridCell& cell : Cells()) TGridCell().swap(cell);
+  for (TGridCell& cell : Cells()) cell.clear();
 }
 
 }  // namespace viv

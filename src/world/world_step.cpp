@@ -39,7 +39,8 @@ void TCreatureList::DeathsAndBirths() {
   const int32_t count = Count();
   int32_t current = count;
   bool anyDead = false;
-  std::vector<TCreature*> newborns;
+  std::vector<TCreature*>& newborns = newborns_;
+  newborns.clear();
   for (int32_t i = count - 1; i >= 0; --i) {
     TCreature* k = List[i];
     if (!(k->Energy() >= Settings.MinEnergy) || !k->IsFinite()) {

@@ -1,0 +1,50 @@
+// Once a world has reached its size, a world step allocates nothing. This program counts
+// every allocation, so it is a test binary of its own.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "config/settings.h"
+#include "world/creature_list.h"
+#include "world/grid.h"
+#include "world/scenes.h"
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+void* operator new(std::size_t n) {
+  ++allocations;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace viv {
+namespace {
+
+TEST(Allocation, AStepOfASteadyWorldAllocatesNothing) {
+  Settings.Reset();
+  Settings.Remming = 0.001;
+  Settings.Brown = 3;
+  Settings.PhiRemming = 0.1;
+  Settings.Gravity = 0.00001;
+  Settings.SunLight = 0.5;
+  Settings.MinEnergy = -1;     // nobody dies
+  Settings.MaxFood = 0;        // plants never divide
+  GridReset();
+  TCreatureList world;
+  BuildScatteredWorld(world, 3000, 3000, 5);
+  for (TCreature* c : world.List) c->MaxEnergy = 1e30f;  // animals never divide either
+  for (int i = 0; i < 50; ++i) world.WorldStep();  // buffers reach their size
+  const long before = allocations.load();
+  for (int i = 0; i < 20; ++i) world.WorldStep();
+  EXPECT_EQ(allocations.load() - before, 0);
+  world.Clear();
+}
+
+}  // namespace
+}  // namespace viv
