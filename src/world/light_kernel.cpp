@@ -91,7 +91,7 @@ void GatherOneByOne(const TLightScene& scene, float width, TLightBatch& batch) {
   const int64_t n = static_cast<int64_t>(scene.X.size());
   for (int l = 0; l < LightLanes; ++l) {
     float red = 0, green = 0, blue = 0, weight;
-    for (int64_t j = 0; j < n; ++j) {
+    for (int64_t j = 0; j < n && batch.Viewer[l] >= 0; ++j) {
       if (j == batch.Viewer[l]) continue;
       if (!LightFrom(scene.X[j], scene.Y[j], batch.X[l], batch.Y[l], batch.CosD[l], batch.SinD[l], w2, weight))
         continue;

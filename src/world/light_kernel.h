@@ -16,8 +16,8 @@ constexpr int LightLanes = 8;
 // has cos^2 below LightCullCos2 is surely outside, one above LightSureCos2 surely inside;
 // only bearings in between need the exact chord test with its divisions. The margins are far
 // wider than the rounding of either computation.
-constexpr double LightCullCos2 = 0.72;
-constexpr double LightSureCos2 = 0.77;
+constexpr double LightCullCos2 = 0.743;
+constexpr double LightSureCos2 = 0.746;
 
 // Positions and colour bytes of the population, in list order.
 struct TLightScene {
@@ -44,7 +44,8 @@ struct TLightCounts {
 // Fills the results of a batch. width is the eye's cone width (its square is compared).
 TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& batch);
 
-// The same sums computed one eye at a time with the plain scalar test (for benchmarks).
+// The same sums computed one eye at a time with the plain scalar test (for benchmarks and
+// tests); lanes without a viewer see nothing, as in GatherBatch.
 void GatherOneByOne(const TLightScene& scene, float width, TLightBatch& batch);
 
 }  // namespace viv

@@ -60,6 +60,7 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
     const __m512i viewer2 = _mm512_inserti64x4(_mm512_castsi256_si512(v32), v32, 1);
     const __mmask16 active2 = static_cast<__mmask16>(active | active << 8);
     const __m512 cull2 = _mm512_set1_ps(static_cast<float>(LightCullCos2)), zero2 = _mm512_setzero_ps();
+    const __m512 tiny2 = _mm512_set1_ps(1e-30f);
     for (; j + 2 <= n; j += 2) {
       const __m512 ox = _mm512_insertf32x8(_mm512_set1_ps(scene.X[j]), _mm256_set1_ps(scene.X[j + 1]), 1);
       const __m512 oy = _mm512_insertf32x8(_mm512_set1_ps(scene.Y[j]), _mm256_set1_ps(scene.Y[j + 1]), 1);
@@ -68,9 +69,12 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
       const __m512 dx = _mm512_sub_ps(ox, ex2), dy = _mm512_sub_ps(oy, ey2);
       const __m512 dot = _mm512_add_ps(_mm512_mul_ps(dx, c2), _mm512_mul_ps(dy, s2));
       const __m512 len2 = _mm512_add_ps(_mm512_mul_ps(dx, dx), _mm512_mul_ps(dy, dy));
+      // Squares of tiny distances lose their precision in single precision: such pairs
+      // always go on to the exact test.
+      const __mmask16 tiny = _mm512_cmp_ps_mask(len2, tiny2, _CMP_LT_OQ);
       const __mmask16 lanes = active2 & _mm512_cmpneq_epi32_mask(viewer2, jj) &
                               _mm512_cmp_ps_mask(dot, zero2, _CMP_GT_OQ) &
-                              _mm512_cmp_ps_mask(_mm512_mul_ps(dot, dot), _mm512_mul_ps(cull2, len2), _CMP_NLE_UQ);
+                              (tiny | _mm512_cmp_ps_mask(_mm512_mul_ps(dot, dot), _mm512_mul_ps(cull2, len2), _CMP_NLE_UQ));
       note(j, lanes & 0xFF);
       note(j + 1, lanes >> 8);
     }

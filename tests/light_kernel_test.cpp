@@ -1,0 +1,84 @@
+// The eye kernel against the plain scalar sums, on scenes built to sit on the edges of the
+// cones, where a sloppy shortcut would show.
+#include <cmath>
+#include <cstring>
+
+#include "test_support.h"
+#include "world/light_kernel.h"
+#include "world/sensing.h"
+
+namespace viv {
+namespace {
+
+using LightKernel = CleanWorld;
+
+// The bearing at which the chord test flips, for a unit direction.
+const double EdgeAngle = 2 * std::asin(0.5235988 / 2);
+
+void Compare(const TLightScene& scene, TLightBatch batch) {
+  TLightBatch plain = batch;
+  GatherOneByOne(scene, EyeWidth, plain);
+  GatherBatch(scene, EyeWidth, batch);
+  for (int l = 0; l < LightLanes; ++l) {
+    ASSERT_EQ(std::memcmp(&batch.Red[l], &plain.Red[l], sizeof(float)), 0) << "lane " << l;
+    ASSERT_EQ(std::memcmp(&batch.Green[l], &plain.Green[l], sizeof(float)), 0) << "lane " << l;
+    ASSERT_EQ(std::memcmp(&batch.Blue[l], &plain.Blue[l], sizeof(float)), 0) << "lane " << l;
+  }
+}
+
+TEST_F(LightKernel, SumsEqualThePlainOnesOnTheConeEdges) {
+  for (int trial = 0; trial < 150; ++trial) {
+    TLightBatch batch{};
+    for (int l = 0; l < LightLanes; ++l) {
+      const double a = RandomReal() * 6.283185307179586;
+      batch.X[l] = static_cast<float>((RandomReal() - 0.5) * 200);
+      batch.Y[l] = static_cast<float>((RandomReal() - 0.5) * 200);
+      batch.CosD[l] = static_cast<float>(std::cos(a));
+      batch.SinD[l] = static_cast<float>(std::sin(a));
+      batch.Viewer[l] = l == 7 ? -1 : l;
+    }
+    TLightScene scene;
+    const int n = 3000;
+    scene.Resize(n);
+    for (int j = 0; j < n; ++j) {
+      // Most creatures near the edge of some eye's cone, the rest anywhere; a few right on an eye.
+      const int l = RandomInt(LightLanes);
+      const double base = std::atan2(batch.SinD[l], batch.CosD[l]);
+      const double side = RandomInt(2) ? 1 : -1;
+      const double angle = base + side * (EdgeAngle + (RandomReal() - 0.5) * 1e-5 * RandomInt(3));
+      const double r = RandomInt(10) == 0 ? RandomReal() * 1e-3 : RandomReal() * 5000;
+      const bool nearOrigin = RandomInt(20) == 0;  // tiny coordinates give tiny distances
+      scene.X[j] = static_cast<float>(batch.X[l] + r * std::cos(angle));
+      scene.Y[j] = static_cast<float>(batch.Y[l] + r * std::sin(angle));
+      if (RandomInt(50) == 0) scene.X[j] = batch.X[l], scene.Y[j] = batch.Y[l];
+      if (nearOrigin) {
+        batch.X[l] = 0, batch.Y[l] = 0;
+        scene.X[j] = static_cast<float>(1e-21 * std::cos(angle)), scene.Y[j] = static_cast<float>(1e-21 * std::sin(angle));
+      }
+      scene.Red[j] = RandomInt(256), scene.Green[j] = RandomInt(256), scene.Blue[j] = RandomInt(256);
+      scene.Extent = std::max({scene.Extent, std::fabs(scene.X[j]), std::fabs(scene.Y[j])});
+    }
+    Compare(scene, batch);
+    if (HasFatalFailure()) FAIL() << "trial " << trial;
+  }
+}
+
+TEST_F(LightKernel, FarFlungScenesTakeTheWidePath) {
+  TLightBatch batch{};
+  for (int l = 0; l < LightLanes; ++l) {
+    batch.X[l] = l * 1e18f, batch.Y[l] = -l * 3e17f;
+    batch.CosD[l] = 1, batch.SinD[l] = 0, batch.Viewer[l] = 1000 + l;
+  }
+  TLightScene scene;
+  scene.Resize(500);
+  for (int j = 0; j < 500; ++j) {
+    scene.X[j] = static_cast<float>((RandomReal() - 0.3) * 2e19);
+    scene.Y[j] = static_cast<float>((RandomReal() - 0.5) * 2e19);
+    scene.Red[j] = 255, scene.Green[j] = j % 256, scene.Blue[j] = 7;
+    scene.Extent = std::max({scene.Extent, std::fabs(scene.X[j]), std::fabs(scene.Y[j])});
+  }
+  Compare(scene, batch);
+}
+
+}  // namespace
+}  // namespace viv
