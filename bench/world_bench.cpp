@@ -1,6 +1,7 @@
 // Speed of the world step: whole steps on scattered worlds of 1,000 to 100,000 creatures,
 // each pass on its own, the eye kernel against a tight vectorised loop, and mouth look-ups.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <cmath>
 
@@ -18,17 +19,7 @@ namespace viv {
 namespace {
 
 void TunedSettings(int32_t maxFood) {
-  Settings.Reset();
-  Settings.Remming = 0.001;
-  Settings.Brown = 3;
-  Settings.PhiRemming = 0.1;
-  Settings.Gravity = 0.00001;
-  Settings.SunLight = 0.5;
-  Settings.CostOfLiving = 0.01;
-  Settings.MinEnergy = 50;
-  Settings.RadiusCost = 1;
-  Settings.PartsCost = 1;
-  Settings.CreatureCost = 1;
+  UseTunedSettings();
   Settings.MaxFood = maxFood;
 }
 
@@ -53,6 +44,9 @@ void BM_WorldStep(benchmark::State& state) {
   for (auto _ : state) world.WorldStep();
   state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["creatures"] = world.Count();
+  rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
   world.Clear();
 }
 BENCHMARK(BM_WorldStep)->ArgNames({"n", "reference"})->Args({1000, 0})->Args({1000, 1})->Args({10000, 0})

@@ -27,12 +27,7 @@ namespace viv {
 namespace {
 
 TEST(Allocation, AStepOfASteadyWorldAllocatesNothing) {
-  Settings.Reset();
-  Settings.Remming = 0.001;
-  Settings.Brown = 3;
-  Settings.PhiRemming = 0.1;
-  Settings.Gravity = 0.00001;
-  Settings.SunLight = 0.5;
+  UseTunedSettings();
   Settings.MinEnergy = -1;     // nobody dies
   Settings.MaxFood = 0;        // plants never divide
   GridReset();

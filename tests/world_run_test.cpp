@@ -13,21 +13,6 @@
 namespace viv {
 namespace {
 
-void TunedSettings() {
-  Settings.Reset();
-  Settings.Remming = 0.001;
-  Settings.Brown = 3;
-  Settings.PhiRemming = 0.1;
-  Settings.Gravity = 0.00001;
-  Settings.SunLight = 0.5;
-  Settings.CostOfLiving = 0.01;
-  Settings.MinEnergy = 50;
-  Settings.RadiusCost = 1;
-  Settings.PartsCost = 1;
-  Settings.CreatureCost = 1;
-  Settings.MaxFood = 300;
-}
-
 // Every creature is listed at most once, and only in the cell of its position; no cell
 // lists anything else.
 void CheckGrid(const TCreatureList& world, bool scanAllCells) {
@@ -60,7 +45,7 @@ void CheckFinite(const TCreatureList& world) {
 using WorldRun = CleanWorld;
 
 TEST_F(WorldRun, InvariantsHoldThroughAThousandsOfSteps) {
-  TunedSettings();
+  UseTunedSettings();
   TCreatureList world;
   world.Populate(800, 600, {}, {3, 300});
   int maxAnimals = 0;
@@ -108,7 +93,7 @@ std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bo
 }
 
 TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
-  TunedSettings();
+  UseTunedSettings();
   struct Case {
     uint64_t seed;
     int32_t count;
@@ -128,7 +113,7 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
 }
 
 TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {
-  TunedSettings();
+  UseTunedSettings();
   TCreatureList world;
   BuildScatteredWorld(world, 3000, 2500, 9);
   TMouthIndex index;

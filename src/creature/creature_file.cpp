@@ -7,18 +7,9 @@
 #include "config/files.h"
 #include "config/number_text.h"
 #include "creature/creature.h"
+#include "parts/xml_attribute.h"
 
 namespace viv {
-
-namespace {
-
-std::string RootText(const pugi::xml_node& root, const char* name) {
-  pugi::xml_attribute a = root.attribute(name);
-  if (!a) throw EConvertError("Could not convert variant of type (Null) into type (String)");
-  return a.value();
-}
-
-}  // namespace
 
 namespace {
 
@@ -34,10 +25,10 @@ std::string ParseMessage(const pugi::xml_parse_result& parsed) {
 void TCreature::ReadDocument(const pugi::xml_document& document) {
   pugi::xml_node root = document.document_element();
   if (!root) throw EVivarion("the document has no root element");
-  Vegetable = StrToBool(RootText(root, "vegetable"));
-  Radius = StrToSingle(RootText(root, "radius"));
-  MaxEnergy = StrToSingle(RootText(root, "maxenergy"));
-  Color = static_cast<TColor>(StrToInt(RootText(root, "color")));
+  Vegetable = StrToBool(AttributeText(root, "vegetable"));
+  Radius = StrToSingle(AttributeText(root, "radius"));
+  MaxEnergy = StrToSingle(AttributeText(root, "maxenergy"));
+  Color = static_cast<TColor>(StrToInt(AttributeText(root, "color")));
   Parts.LoadFromXML(document);
 }
 

@@ -8,17 +8,17 @@
 #include "parts/eye.h"
 #include "parts/mouth.h"
 #include "parts/part_list.h"
+#include "parts/xml_attribute.h"
 
 namespace viv {
 
-namespace {
-
-// The text of an attribute; a missing one is the conversion error of a null value.
 std::string AttributeText(const pugi::xml_node& node, const char* name) {
   pugi::xml_attribute a = node.attribute(name);
   if (!a) throw EConvertError("Could not convert variant of type (Null) into type (String)");
   return a.value();
 }
+
+namespace {
 
 float AttributeSingle(const pugi::xml_node& node, const char* name) {
   return StrToSingle(AttributeText(node, name));

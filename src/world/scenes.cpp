@@ -1,9 +1,25 @@
 #include "world/scenes.h"
 
 #include "config/random.h"
+#include "config/settings.h"
 #include "world/grid.h"
 
 namespace viv {
+
+void UseTunedSettings() {
+  Settings.Reset();
+  Settings.Remming = 0.001;
+  Settings.Brown = 3;
+  Settings.PhiRemming = 0.1;
+  Settings.Gravity = 0.00001;
+  Settings.SunLight = 0.75;
+  Settings.CostOfLiving = 0.0085;
+  Settings.MinEnergy = 50;
+  Settings.RadiusCost = 1;
+  Settings.PartsCost = 1;
+  Settings.CreatureCost = 1;
+  Settings.MaxFood = 300;
+}
 
 void BuildScatteredWorld(TCreatureList& world, int32_t count, float side, uint64_t seed) {
   SeedRandom(seed);

@@ -6,6 +6,9 @@
 
 namespace viv {
 
+// Settings to the values of the shipped VIVARION.ini (a test keeps the two equal).
+void UseTunedSettings();
+
 // A world of count creatures, a fifth of them built-in animals and the rest plants, in
 // random order, scattered uniformly over a square of the given side around the origin and
 // entered in the grid. Draws from the program-wide generator after seeding it with seed.

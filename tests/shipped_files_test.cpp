@@ -1,0 +1,66 @@
+// The settings and animals that ship with the program load and live.
+#include <filesystem>
+
+#include "config/duck.h"
+#include "test_support.h"
+#include "world/creature_list.h"
+#include "world/scenes.h"
+
+namespace viv {
+namespace {
+
+namespace fs = std::filesystem;
+
+using ShippedFiles = CleanWorld;
+
+TEST_F(ShippedFiles, TheSettingsLoadWithEveryKey) {
+  Settings.Open(std::string(VIVARION_SOURCE_DIR) + "/VIVARION.ini");
+  EXPECT_GT(Settings.SunLight, 0);
+  EXPECT_GT(Settings.CostOfLiving, 0);
+  EXPECT_GT(Settings.MinEnergy, 0);
+  EXPECT_GT(Settings.MaxFood, 0);
+  EXPECT_GE(Settings.NiceValue, 0);
+  EXPECT_LE(Settings.NiceValue, 99);
+}
+
+TEST_F(ShippedFiles, TestsAndBenchmarksUseTheShippedSettings) {
+  Settings.Open(std::string(VIVARION_SOURCE_DIR) + "/VIVARION.ini");
+  const TSettings shipped = Settings;
+  UseTunedSettings();
+  EXPECT_EQ(Settings.Remming, shipped.Remming);
+  EXPECT_EQ(Settings.Brown, shipped.Brown);
+  EXPECT_EQ(Settings.PhiRemming, shipped.PhiRemming);
+  EXPECT_EQ(Settings.PhiBrown, shipped.PhiBrown);
+  EXPECT_EQ(Settings.ChemicalStabilizer, shipped.ChemicalStabilizer);
+  EXPECT_EQ(Settings.Gravity, shipped.Gravity);
+  EXPECT_EQ(Settings.SunLight, shipped.SunLight);
+  EXPECT_EQ(Settings.CostOfLiving, shipped.CostOfLiving);
+  EXPECT_EQ(Settings.MinEnergy, shipped.MinEnergy);
+  EXPECT_EQ(Settings.RadiusCost, shipped.RadiusCost);
+  EXPECT_EQ(Settings.PartsCost, shipped.PartsCost);
+  EXPECT_EQ(Settings.CreatureCost, shipped.CreatureCost);
+  EXPECT_EQ(Settings.MaxFood, shipped.MaxFood);
+  EXPECT_EQ(Settings.NiceValue, shipped.NiceValue);
+}
+
+TEST_F(ShippedFiles, EveryAnimalLoadsAndLives) {
+  Settings.Open(std::string(VIVARION_SOURCE_DIR) + "/VIVARION.ini");
+  std::vector<std::string> names;
+  ListFiles(std::string(VIVARION_SOURCE_DIR) + "/animals/*.viv", faArchive, names);
+  ASSERT_GE(names.size(), 4u);
+  for (const std::string& name : names) {
+    const std::string path = std::string(VIVARION_SOURCE_DIR) + "/animals/" + name;
+    TCreature animal;
+    animal.LoadFromFile(path);
+    EXPECT_FALSE(animal.Vegetable) << name;
+    EXPECT_GT(animal.Parts.Count(), 0) << name;
+    // A small world of that animal runs without an error.
+    GridReset();
+    TCreatureList world;
+    world.Populate(800, 600, {path}, {3, 100});
+    for (int step = 0; step < 300; ++step) world.WorldStep();
+  }
+}
+
+}  // namespace
+}  // namespace viv
