@@ -45,9 +45,11 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
   // creatures at a time in single precision (the margin of the test dwarfs its rounding;
   // scenes too wide for squares in single precision take the double-precision test).
   int64_t found = 0;
+  int32_t* const index = c.Index.data();  // plain pointers: the stores must not make the
+  uint8_t* const laneSets = c.Lanes.data();  // compiler reload the vectors at every creature
   auto note = [&](int64_t j, unsigned lanes) {
-    c.Index[found] = static_cast<int32_t>(j);
-    c.Lanes[found] = static_cast<uint8_t>(lanes);
+    index[found] = static_cast<int32_t>(j);
+    laneSets[found] = static_cast<uint8_t>(lanes);
     found += lanes != 0;
   };
   int64_t j = 0;
@@ -92,8 +94,8 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
   // Phase 2: the exact sums over the candidates, in list order.
   __m512d red = zero, green = zero, blue = zero;
   for (int64_t k = 0; k < found; ++k) {
-    j = c.Index[k];
-    const __mmask8 lanes = c.Lanes[k];
+    j = index[k];
+    const __mmask8 lanes = laneSets[k];
     const __m512d dx = _mm512_cvtps_pd(_mm256_sub_ps(_mm256_set1_ps(scene.X[j]), ex));
     const __m512d dy = _mm512_cvtps_pd(_mm256_sub_ps(_mm256_set1_ps(scene.Y[j]), ey));
     const __m512d dot = _mm512_add_pd(_mm512_mul_pd(dx, cosD), _mm512_mul_pd(dy, sinD));
