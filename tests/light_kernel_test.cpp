@@ -15,11 +15,16 @@ using LightKernel = CleanWorld;
 // The bearing at which the chord test flips, for a unit direction.
 const double EdgeAngle = 2 * std::asin(0.5235988 / 2);
 
+// Both vector kernels against the plain sums.
 void Compare(const TLightScene& scene, TLightBatch batch) {
-  TLightBatch plain = batch;
+  TLightBatch plain = batch, portable = batch;
   GatherOneByOne(scene, EyeWidth, plain);
+  GatherBatchPortable(scene, EyeWidth, portable);
   GatherBatch(scene, EyeWidth, batch);
   for (int l = 0; l < LightLanes; ++l) {
+    ASSERT_EQ(std::memcmp(&portable.Red[l], &plain.Red[l], sizeof(float)), 0) << "portable lane " << l;
+    ASSERT_EQ(std::memcmp(&portable.Green[l], &plain.Green[l], sizeof(float)), 0) << "portable lane " << l;
+    ASSERT_EQ(std::memcmp(&portable.Blue[l], &plain.Blue[l], sizeof(float)), 0) << "portable lane " << l;
     ASSERT_EQ(std::memcmp(&batch.Red[l], &plain.Red[l], sizeof(float)), 0) << "lane " << l;
     ASSERT_EQ(std::memcmp(&batch.Green[l], &plain.Green[l], sizeof(float)), 0) << "lane " << l;
     ASSERT_EQ(std::memcmp(&batch.Blue[l], &plain.Blue[l], sizeof(float)), 0) << "lane " << l;

@@ -6,23 +6,14 @@
 
 namespace viv {
 
-namespace {
-
 typedef double v8d __attribute__((vector_size(64)));
 typedef float v8f __attribute__((vector_size(32)));
 typedef int64_t v8l __attribute__((vector_size(64)));
 
-
-
-}  // namespace
-
 TLightCounts GatherBatchAvx512(const TLightScene& scene, float width, TLightBatch& batch);
 
-namespace {
-
-// The same kernel in portable vector code, for processors without AVX-512.
 __attribute__((target_clones("avx2", "default")))
-TLightCounts GatherBatchGeneric(const TLightScene& scene, float width, TLightBatch& batch) {
+TLightCounts GatherBatchPortable(const TLightScene& scene, float width, TLightBatch& batch) {
   v8f ex, ey, cosF, sinF;
   v8l viewer;
   for (int l = 0; l < LightLanes; ++l) {
@@ -79,11 +70,9 @@ TLightCounts GatherBatchGeneric(const TLightScene& scene, float width, TLightBat
   return counts;
 }
 
-}  // namespace
-
 TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& batch) {
   static const bool avx512 = __builtin_cpu_supports("avx512f");
-  return avx512 ? GatherBatchAvx512(scene, width, batch) : GatherBatchGeneric(scene, width, batch);
+  return avx512 ? GatherBatchAvx512(scene, width, batch) : GatherBatchPortable(scene, width, batch);
 }
 
 void GatherOneByOne(const TLightScene& scene, float width, TLightBatch& batch) {

@@ -42,7 +42,10 @@ struct TLightCounts {
 };
 
 // Fills the results of a batch. width is the eye's cone width (its square is compared).
+// Uses AVX-512 where the processor has it, else GatherBatchPortable.
 TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& batch);
+// The same in portable vector code, for processors without AVX-512.
+TLightCounts GatherBatchPortable(const TLightScene& scene, float width, TLightBatch& batch);
 
 // The same sums computed one eye at a time with the plain scalar test (for benchmarks and
 // tests); lanes without a viewer see nothing, as in GatherBatch.
