@@ -4,6 +4,7 @@
 // that some eye of the batch may see; then only those are worked out exactly, in order.
 // GCC 12's own AVX-512 conversion intrinsics start from an undefined register and warn about it.
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 
 #include <cmath>
