@@ -172,6 +172,24 @@ class AppTest : public QObject {
     QCOMPARE(w.findChildren<TfrmInfo*>().size(), 0);
   }
 
+  void theViewFollowsTheLastInformationWindowAndArrowsDoNotLast() {
+    TfrmVivarion w;
+    w.show();
+    w.gbSettings->hide();
+    TCreature* a = CreateAdam();
+    TCreature* b = TCreature::CreateFood();
+    Place(w, a, 100, 50);
+    Place(w, b, -300, 200);
+    (new TfrmInfo(&w, a))->RefreshInfo();
+    (new TfrmInfo(&w, b))->RefreshInfo();
+    w.Paused = true;
+    QTest::keyClick(&w, Qt::Key_Left);
+    w.RunFrame();
+    QCOMPARE(w.ScrollX, 300.0f);  // the window opened last is visited last
+    QCOMPARE(w.ScrollY, -200.0f);
+    QCOMPARE(w.findChildren<TfrmInfo*>().size(), 2);
+  }
+
   void sSavesTheSpecies() {
     TfrmVivarion w;
     w.show();
