@@ -75,6 +75,22 @@ TEST_F(Runner, TheSameSeedGivesTheSameRunOnEveryPath) {
   EXPECT_EQ(std::count(ta.begin(), ta.end(), '\n'), 16);
 }
 
+TEST_F(Runner, FastAndReferenceRunsSaveTheSameAnimals) {
+  fs::create_directories(dir / "fast");
+  fs::create_directories(dir / "plain");
+  ASSERT_EQ(Run(Settings() + "--seed 5 --steps 20000 --save-animals fast").status, 0);
+  ASSERT_EQ(Run(Settings() + "--seed 5 --steps 20000 --save-animals plain --reference --threads 1").status, 0);
+  size_t files = 0;
+  for (auto& e : fs::directory_iterator(dir / "fast")) {
+    std::ifstream a(e.path()), b(dir / "plain" / e.path().filename());
+    ASSERT_TRUE(b.good()) << e.path().filename();
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}), std::string(std::istreambuf_iterator<char>(b), {}));
+    ++files;
+  }
+  EXPECT_GT(files, 1u);  // the world has evolved species of its own by then
+  EXPECT_EQ(files, static_cast<size_t>(std::distance(fs::directory_iterator(dir / "plain"), fs::directory_iterator())));
+}
+
 TEST_F(Runner, UsageErrorsExitWithTwo) {
   for (const char* args : {"--steps", "--steps -1", "--steps abc", "--size 800", "--frobnicate", "--threads 0"}) {
     Result r = Run(args);
