@@ -129,6 +129,9 @@ TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {
   index.Build(world.List);
   EXPECT_EQ(index.CreatureAt(1e9f, world.List[5]->Y), world.List[5]);
   EXPECT_EQ(index.CreatureAt(world.List[7]->X + 4000, world.List[7]->Y), world.List[7]);
+  // Points far beyond the grid find nothing, and convert safely.
+  EXPECT_EQ(index.CreatureAt(3e38f, -3e38f), nullptr);
+  EXPECT_EQ(index.CreatureAt(-3e38f, 1e30f), nullptr);
 }
 
 }  // namespace

@@ -205,6 +205,19 @@ TEST_F(WorldStep, NonFiniteCreaturesDieInTheSameStep) {
   EXPECT_EQ(world.Items(0)->X, 500);
 }
 
+TEST_F(WorldStep, CreaturesThatGravityMakesInfiniteDieAtTheEndOfTheStep) {
+  Settings.MinEnergy = -1;
+  Settings.Gravity = 1e38;
+  TCreature* far = Body(1e10f, 0, 10);
+  far->MaxEnergy = 1000;
+  TCreature* home = Body(0, 0, 10);
+  home->MaxEnergy = 1000;
+  world.WorldStep();
+  ASSERT_EQ(world.Count(), 1);
+  EXPECT_EQ(world.Items(0), home);
+  EXPECT_EQ(GridCell(250, 0).size(), 0u);
+}
+
 TEST_F(WorldStep, GravityPullsTowardTheOrigin) {
   Settings.Gravity = 0.01;
   TCreature* c = Body(100, -50, 10);

@@ -42,7 +42,8 @@ class TCreatureList {
   // Destroys every creature and empties the list.
   void Clear();
 
-  // One world step: sensing and actuation, own steps, deaths and births, collisions, gravity.
+  // One world step: sensing and actuation, own steps, deaths and births, collisions, gravity
+  // (then the removal of any creature those made non-finite).
   void WorldStep();
   // The passes of a world step, each callable on its own.
   void SenseAndAct();
@@ -50,6 +51,9 @@ class TCreatureList {
   void DeathsAndBirths();
   void Collisions(float maxRadius);
   void Gravity();
+  // Hostile settings can overflow a push or the pull of gravity to infinity: such creatures
+  // die at the end of the step, so that between steps every creature is finite.
+  void RemoveNonFinite();
   // The collision callback: merges the velocities of an overlapping pair and pushes it apart.
   void Collide(TCreature* a, TCreature* b);
 

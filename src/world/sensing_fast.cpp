@@ -35,6 +35,11 @@ void SnapshotScene(const std::vector<TCreature*>& list, TLightScene& scene) {
 
 constexpr int Sectors = 16;
 
+// v rounded down into 0..top; NaN (from positions pushed to infinity) gives 0.
+uint32_t Bucket(double v, double top) {
+  return v >= 0 ? static_cast<uint32_t>(std::min(v, top)) : 0;
+}
+
 void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::EyeRef>& eyes) {
   eyes.clear();
   float lo[2] = {INFINITY, INFINITY}, hi[2] = {-INFINITY, -INFINITY};
@@ -56,9 +61,9 @@ void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::
   const double sy = 1023 / std::max(1.0, static_cast<double>(hi[1]) - lo[1]);
   for (auto& e : eyes) {
     const double angle = std::atan2(static_cast<double>(e.SinD), static_cast<double>(e.CosD));
-    const uint32_t sector = static_cast<uint32_t>(std::clamp((angle + std::numbers::pi) * (Sectors / (2 * std::numbers::pi)), 0.0, Sectors - 1.0));
-    const uint32_t cx = static_cast<uint32_t>(std::clamp((e.X - lo[0]) * sx, 0.0, 1023.0));
-    const uint32_t cy = static_cast<uint32_t>(std::clamp((e.Y - lo[1]) * sy, 0.0, 1023.0));
+    const uint32_t sector = Bucket((angle + std::numbers::pi) * (Sectors / (2 * std::numbers::pi)), Sectors - 1);
+    const uint32_t cx = Bucket((e.X - lo[0]) * sx, 1023);
+    const uint32_t cy = Bucket((e.Y - lo[1]) * sy, 1023);
     uint32_t morton = 0;
     for (int bit = 0; bit < 10; ++bit) morton |= ((cx >> bit) & 1) << (2 * bit) | ((cy >> bit) & 1) << (2 * bit + 1);
     e.Key = sector << 20 | morton;

@@ -14,6 +14,7 @@ void TCreatureList::WorldStep() {
   DeathsAndBirths();
   Collisions(maxRadius);
   Gravity();
+  RemoveNonFinite();
 }
 
 void TCreatureList::SenseAndAct() {
@@ -59,6 +60,17 @@ void TCreatureList::DeathsAndBirths() {
   }
   if (anyDead) List.erase(std::remove(List.begin(), List.end(), nullptr), List.end());
   List.insert(List.end(), newborns.begin(), newborns.end());
+}
+
+void TCreatureList::RemoveNonFinite() {
+  bool anyDead = false;
+  for (int32_t i = Count() - 1; i >= 0; --i) {
+    if (List[i]->IsFinite()) continue;
+    delete List[i];
+    List[i] = nullptr;
+    anyDead = true;
+  }
+  if (anyDead) List.erase(std::remove(List.begin(), List.end(), nullptr), List.end());
 }
 
 void TCreatureList::Collisions(float maxRadius) {
