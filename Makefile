@@ -3,7 +3,7 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test asan-cli run bench fuzz soak clean
+.PHONY: deps configure build test sanitized run bench fuzz soak clean
 
 deps:
 	scripts/install-deps
@@ -14,13 +14,15 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build asan-cli
+# Every test twice: built with AddressSanitizer and UndefinedBehaviorSanitizer, then optimised
+# (whose tests also run the sanitized runner for a soak and compare its worlds with their own).
+test: build sanitized
+	cd build/asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 900
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 900
 
-# The runner with AddressSanitizer and UndefinedBehaviorSanitizer, for the soak tests.
-asan-cli: deps
-	cmake --preset asan -DVIVARION_BUILD_APP=OFF -DVIVARION_BUILD_TESTS=OFF >/dev/null
-	cmake --build build/asan --target vivarion-cli -j $(JOBS)
+sanitized: deps
+	cmake --preset asan >/dev/null
+	cmake --build build/asan -j $(JOBS)
 
 run: build
 	$(BUILD)/src/app/vivarion $(ARGS)
@@ -34,7 +36,7 @@ fuzz:
 	VIVARION_WITH_FUZZ=1 scripts/install-deps
 	scripts/fuzz $(FUZZ_SECONDS)
 
-soak: asan-cli
+soak: sanitized
 	scripts/soak $(if $(SOAK_STEPS),--steps $(SOAK_STEPS))
 
 clean:

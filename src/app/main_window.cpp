@@ -217,7 +217,6 @@ void TfrmVivarion::timerReloadValuesTimer() {
       reloadError_ = new QMessageBox(QMessageBox::Warning, "Vivarion", "", QMessageBox::Ok, this);
       reloadError_->setAttribute(Qt::WA_DeleteOnClose);
       reloadError_->setModal(false);
-      connect(reloadError_, &QObject::destroyed, this, [this] { reloadError_ = nullptr; });
     }
     reloadError_->setText(QString::fromStdString(e.what()));
     reloadError_->show();

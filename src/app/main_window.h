@@ -2,6 +2,8 @@
 // The main window: the start panel, the run loop that steps and draws the world, and the
 // keyboard and mouse.
 #include <QImage>
+#include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 
@@ -11,7 +13,6 @@
 class QGroupBox;
 class QLabel;
 class QListWidget;
-class QMessageBox;
 class QPushButton;
 class QTimer;
 
@@ -86,7 +87,7 @@ class TfrmVivarion : public QWidget {
   void Pause();
   void VisitInfoWindows();
   void ReportError(const QString& title, const QString& text);
-  QMessageBox* reloadError_ = nullptr;
+  QPointer<QMessageBox> reloadError_;  // cleared by Qt when the box goes
 };
 
 }  // namespace viv
