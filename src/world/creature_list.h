@@ -80,6 +80,8 @@ class TCreatureList {
  private:
   void SenseAndActReference();
   void SenseAndActFast();
+  // Closes the gaps that destroyed creatures left as null entries, keeping the order.
+  void SqueezeOutDead();
   std::unique_ptr<TFastSensing> fast_;
   std::vector<TCreature*> newborns_;  // kept between steps so that a step need not allocate
 };

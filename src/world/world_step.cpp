@@ -40,8 +40,7 @@ void TCreatureList::DeathsAndBirths() {
   const int32_t count = Count();
   int32_t current = count;
   bool anyDead = false;
-  std::vector<TCreature*>& newborns = newborns_;
-  newborns.clear();
+  newborns_.clear();
   for (int32_t i = count - 1; i >= 0; --i) {
     TCreature* k = List[i];
     if (!(k->Energy() >= Settings.MinEnergy) || !k->IsFinite()) {
@@ -53,14 +52,16 @@ void TCreatureList::DeathsAndBirths() {
       if (current >= Settings.MaxFood && k->Vegetable) {
         k->SetEnergy(k->MaxEnergy);
       } else {
-        newborns.push_back(TCreature::CreateChild(*k));
+        newborns_.push_back(TCreature::CreateChild(*k));
         ++current;
       }
     }
   }
-  if (anyDead) List.erase(std::remove(List.begin(), List.end(), nullptr), List.end());
-  List.insert(List.end(), newborns.begin(), newborns.end());
+  if (anyDead) SqueezeOutDead();
+  List.insert(List.end(), newborns_.begin(), newborns_.end());
 }
+
+void TCreatureList::SqueezeOutDead() { List.erase(std::remove(List.begin(), List.end(), nullptr), List.end()); }
 
 void TCreatureList::RemoveNonFinite() {
   bool anyDead = false;
@@ -70,7 +71,7 @@ void TCreatureList::RemoveNonFinite() {
     List[i] = nullptr;
     anyDead = true;
   }
-  if (anyDead) List.erase(std::remove(List.begin(), List.end(), nullptr), List.end());
+  if (anyDead) SqueezeOutDead();
 }
 
 void TCreatureList::Collisions(float maxRadius) {
