@@ -10,6 +10,7 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
+#include "parts/engine.h"
 #include "config/settings.h"
 #include "world/grid.h"
 
@@ -188,6 +189,25 @@ class AppTest : public QObject {
     QCOMPARE(w.ScrollX, 300.0f);  // the window opened last is visited last
     QCOMPARE(w.ScrollY, -200.0f);
     QCOMPARE(w.findChildren<TfrmInfo*>().size(), 2);
+  }
+
+  void anErrorInAFrameStopsTheWorldAndIsShown() {
+    TfrmVivarion w(30);
+    w.show();
+    w.gbSettings->hide();
+    TCreature* c = TCreature::Create();
+    c->Radius = 40;
+    c->MaxEnergy = 1e9f;
+    c->Origin = "animals/broken.viv";
+    c->Parts.Add(new TEngine(c, "E", 3, 0, "Nowhere.1*1"));
+    Place(w, c, 0, 0);
+    w.RunLoop();  // returns at once: the first step fails
+    QVERIFY(!w.Running);
+    QVERIFY(!w.Terminated);
+    auto boxes = w.findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0]->text(), QString("animals/broken.viv: TPart.EvalFormula: part not found (Nowhere)"));
+    QVERIFY(w.isVisible());
   }
 
   void sSavesTheSpecies() {
