@@ -9,7 +9,7 @@ namespace viv {
 void UseTunedSettings() {
   Settings.Reset();
   Settings.Remming = 0.001;
-  Settings.Brown = 3;
+  Settings.Brown = 4;
   Settings.PhiRemming = 0.1;
   Settings.Gravity = 0.00001;
   Settings.SunLight = 0.75;
