@@ -88,8 +88,9 @@ void TfrmVivarion::showEvent(QShowEvent* e) {
   }
 }
 
-void TfrmVivarion::ReportError(const QString& title, const QString& text) {
-  auto* box = new QMessageBox(QMessageBox::Critical, title, text, QMessageBox::Ok, this);
+void TfrmVivarion::ReportError(const std::exception& e) {
+  auto* box = new QMessageBox(QMessageBox::Critical, "Vivarion", QString::fromStdString(e.what()),
+                              QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
   box->show();
@@ -108,7 +109,7 @@ void TfrmVivarion::butGoClick() {
     // Back to the start panel, so that the user can untick the file and go again.
     Population.Clear();
     gbSettings->show();
-    ReportError("Vivarion", QString::fromStdString(e.what()));
+    ReportError(e);
     return;
   }
   // Step timing starts now, not at window creation, so the first pause is not inflated by
@@ -140,7 +141,7 @@ void TfrmVivarion::RunLoop() {
     }
   } catch (const std::exception& e) {
     // The world stops stepping; the window stays open with the last picture.
-    ReportError("Vivarion", QString::fromStdString(e.what()));
+    ReportError(e);
   }
   Running = false;
 }

@@ -86,7 +86,8 @@ class TfrmVivarion : public QWidget {
  private:
   void Pause();
   void VisitInfoWindows();
-  void ReportError(const QString& title, const QString& text);
+  // Shows an error in a non-modal box, so that the window stays usable.
+  void ReportError(const std::exception& e);
   QPointer<QMessageBox> reloadError_;  // cleared by Qt when the box goes
 };
 

@@ -1,7 +1,6 @@
 // Keys and mouse of the main window.
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QMessageBox>
 #include <QGroupBox>
 #include <QPushButton>
 
@@ -30,11 +29,7 @@ void TfrmVivarion::FormKeyDown(int key) {
       try {
         Population.SaveAnimals("animals");
       } catch (const std::exception& e) {
-        auto* box = new QMessageBox(QMessageBox::Critical, "Vivarion", QString::fromStdString(e.what()),
-                                    QMessageBox::Ok, this);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setModal(false);
-        box->show();
+        ReportError(e);
       }
       break;
     default: break;
