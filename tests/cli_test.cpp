@@ -106,7 +106,8 @@ TEST_F(Runner, ABrokenAnimalFileExitsWithOneNamingIt) {
   std::ofstream(dir / "broken.viv") << "<vivarion radius=\"1\"><parts/></vivarion>";
   Result r = Run(Settings() + "--steps 5 broken.viv");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "vivarion-cli: broken.viv: Could not convert variant of type (Null) into type (String)\n");
+  EXPECT_EQ(r.err, "vivarion-cli: broken.viv: Could not convert variant of type (Null) into type (String): no attribute "
+                   "\"vegetable\" in <vivarion>\n");
   Result missing = Run(Settings() + "--steps 5 nowhere.viv");
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "vivarion-cli: nowhere.viv: cannot open the file\n");
@@ -116,7 +117,7 @@ TEST_F(Runner, ABrokenSettingsFileExitsWithOne) {
   std::ofstream(dir / "bad.ini") << "[VIVARION]\nGravity=strong\n";
   Result r = Run("--settings bad.ini --steps 5");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "vivarion-cli: bad.ini: 'strong' is not a valid floating point value\n");
+  EXPECT_EQ(r.err, "vivarion-cli: bad.ini: Gravity: 'strong' is not a valid floating point value\n");
 }
 
 TEST_F(Runner, ThePopulationFileSetsTheCounts) {

@@ -52,6 +52,18 @@ TEST_F(Malformed, EveryBrokenFileGivesItsMessage) {
   }
 }
 
+TEST_F(Malformed, WellFormedVariantsStillLoad) {
+  // A byte-order mark, a UTF-8 declaration, references to XML's entities and to characters,
+  // a comment and a non-ASCII id.
+  TCreature c;
+  c.LoadFromText("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><!-- made by hand --><vivarion "
+                 "vegetable=\"False\" radius=\"&#52;0\" maxenergy=\"2000\" color=\"1\"><parts><part type=\"eye\" "
+                 "id=\"&lt;\xC3\xA9&amp;&#x41;&quot;\" phi=\"0\"/></parts></vivarion>\n",
+                 "hand.viv");
+  EXPECT_EQ(c.Radius, 40);
+  EXPECT_EQ(c.Parts.GetPart(0)->Id, "<\xC3\xA9&A\"");
+}
+
 TEST_F(Malformed, GeneratedMonstersAreHandled) {
   const fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
   fs::remove_all(dir);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "config/errors.h"
 #include "config/number_text.h"
@@ -39,8 +40,27 @@ TEST(NumberText, WritesTheGeneralFormatOfTheWidenedFloat) {
 }
 
 TEST(NumberText, SinglesSurviveTheRoundTrip) {
-  const float values[] = {0.3f, 0.1f, 3.1415927f, -0.13f, 1e-7f, 3.4e38f, 1.17549435e-38f, 40, 0.18f, 123.456f};
-  for (float v : values) EXPECT_EQ(static_cast<float>(StrToFloat(FloatToText(v))), v) << v;
+  constexpr float kMax = std::numeric_limits<float>::max();
+  const float values[] = {0.3f, 0.1f, 3.1415927f, -0.13f, 1e-7f, 3.4e38f, 1.17549435e-38f, 40, 0.18f, 123.456f,
+                          kMax, -kMax, std::numeric_limits<float>::denorm_min(), -0.0f};
+  for (float v : values) EXPECT_EQ(StrToSingle(FloatToText(v)), v) << v;
+}
+
+TEST(NumberText, ASingleIsAnyTextThatRoundsToAFiniteFloat) {
+  constexpr float kMax = std::numeric_limits<float>::max();
+  EXPECT_EQ(FloatToText(kMax), "3.40282346638529E38");
+  EXPECT_EQ(StrToSingle("3.4028235e38"), kMax);
+  EXPECT_EQ(StrToSingle("-3.4028235677e38"), -kMax);  // just below the midpoint to 2^128
+  EXPECT_THROW(StrToSingle("3.4028236e38"), EConvertError);
+  EXPECT_THROW(StrToSingle("-3.40282357e38"), EConvertError);
+}
+
+TEST(NumberText, OutOfRangeRealsAreToldApartWithoutTheCLibrary) {
+  EXPECT_EQ(StrToFloat("1.5e-400"), 0);
+  EXPECT_EQ(StrToFloat("0.000001e-320"), 0);
+  EXPECT_EQ(StrToFloat("1e-310"), 1e-310);
+  for (const char* big : {"2.5e400", "0.01e311", "1e99999999999999999999"}) EXPECT_THROW(StrToFloat(big), EConvertError);
+  EXPECT_EQ(StrToFloat("1e-99999999999999999999"), 0);
 }
 
 TEST(NumberText, ReadsRealsWithTheHostGrammar) {

@@ -79,6 +79,8 @@ TEST_F(Formulas, FailWithTheMessagesOfTheirFirstFault) {
   // Conversions come before the look-up, terms from left to right.
   EXPECT_EQ(ErrorOf("NoEye.x*8"), "'x' is not a valid integer value");
   EXPECT_EQ(ErrorOf("NoEye.1*8+RightEye.x*1"), "TPart.EvalFormula: part not found (NoEye)");
+  // A factor beyond the range of a single is refused like any other single.
+  EXPECT_EQ(ErrorOf("RightEye.1*1e39"), "'1e39' is not a valid floating point value");
 }
 
 TEST_F(Formulas, FindTheFirstOrganOfAnIdAndFollowRenames) {
@@ -188,7 +190,12 @@ TEST_F(Formulas, EnginesClampPowerAndDriftTheRightPhase) {
   TEngine rightEngine(&creature, "RightEngine", 3, 0, "");
   rightEngine.Update();
   rightEngine.Update();
-  EXPECT_EQ(rightEngine.Phase, 0.001f + 0.001f);
+  EXPECT_EQ(rightEngine.Phase, static_cast<float>(static_cast<double>(static_cast<float>(0.001)) + 0.001));
+  // Added wide and rounded once: single-precision addition gives 0.00190000026 here.
+  rightEngine.Phase = 0.000900000159f;
+  rightEngine.Update();
+  EXPECT_EQ(rightEngine.Phase, static_cast<float>(0.000900000159f + 0.001));
+  EXPECT_NE(rightEngine.Phase, 0.000900000159f + 0.001f);
   TEngine mid(&creature, "MidEngine", 3, 0, "");
   mid.Update();
   EXPECT_EQ(mid.Phase, 0);

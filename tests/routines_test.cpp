@@ -96,16 +96,16 @@ TEST_F(Routines, ListFilesHonoursPatternAndMask) {
   fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
   fs::remove_all(dir);
   fs::create_directories(dir / "sub.viv");
-  for (const char* n : {"b.viv", "a.viv", "c.txt", ".h.viv"}) std::ofstream(dir / n) << "x";
+  for (const char* n : {"b.viv", "a.viv", "c.txt", ".h.viv", "C.VIV"}) std::ofstream(dir / n) << "x";
   std::vector<std::string> names = {"kept"};
   ListFiles((dir / "*.viv").string(), 63, names);
-  EXPECT_EQ(names, (std::vector<std::string>{"kept", ".h.viv", "a.viv", "b.viv", "sub.viv"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"kept", ".h.viv", "C.VIV", "a.viv", "b.viv", "sub.viv"}));
   names.clear();
   ListFiles((dir / "*.viv").string(), faArchive, names);
-  EXPECT_EQ(names, (std::vector<std::string>{"a.viv", "b.viv"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"C.VIV", "a.viv", "b.viv"}));
   names.clear();
   ListFiles((dir.string() + "\\?.viv"), 63, names);
-  EXPECT_EQ(names, (std::vector<std::string>{"a.viv", "b.viv"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"C.VIV", "a.viv", "b.viv"}));
   names.clear();
   ListFiles("/no/such/folder/*.viv", 63, names);
   EXPECT_TRUE(names.empty());
@@ -118,6 +118,8 @@ TEST_F(Routines, WildcardsMatchWholeNames) {
   EXPECT_FALSE(WildcardMatch("*.viv", "ADAM.viv.bak"));
   EXPECT_TRUE(WildcardMatch("A?AM*", "ADAMS"));
   EXPECT_FALSE(WildcardMatch("A?AM", "AAM"));
+  EXPECT_TRUE(WildcardMatch("*.viv", "C.VIV"));
+  EXPECT_TRUE(WildcardMatch("adam.*", "ADAM.Viv"));
 }
 
 TEST_F(Routines, RateZeroChangesNothingAndDrawsOnce) {

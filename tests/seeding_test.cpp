@@ -64,6 +64,12 @@ TEST_F(Seeding, PopulationFileDefaultsAndBadValues) {
   TPopulationCounts empty = ReadPopulationFile(Write("q.ini", "[Population]\nNumCreatures=\nNumFood=0\n"));
   EXPECT_EQ(empty.NumCreatures, 1);
   EXPECT_EQ(empty.NumFood, 0);
+  // Quotes are dropped; indented, repeated and long lines follow the settings file's rules.
+  TPopulationCounts quoted = ReadPopulationFile(
+      Write("r.ini", "[Population]\nNumCreatures=\"3\" ; three\n  NumFood='40'\nNumFood=50\n;" + std::string(300, 'x') +
+                         "NumCreatures=9\n"));
+  EXPECT_EQ(quoted.NumCreatures, 3);
+  EXPECT_EQ(quoted.NumFood, 40);
 }
 
 TEST_F(Seeding, AnimalsThenPlantsScatteredOverHalfTheWindow) {
@@ -124,7 +130,7 @@ TEST_F(Seeding, SavingWritesEachSpeciesOnceAndNeverOverwrites) {
   TCreature* nameless = world.Add(CreateAdam());
   nameless->Name = "";
   EXPECT_EQ(world.SaveAnimals(dir.string()), 3);
-  EXPECT_EQ(Files(), (std::vector<std::string>{".viv", "ADAM.viv", "ODAM.viv"}));
+  EXPECT_EQ(Files(), (std::vector<std::string>{"ADAM.viv", "ODAM.viv", "unnamed.viv"}));  // never a hidden file
   TCreature back;
   back.LoadFromFile((dir / "ADAM.viv").string());
   EXPECT_EQ(back.Radius, 40);  // the first ADAM, not the second

@@ -62,7 +62,7 @@ TEST_F(SettingsTest, AFailedReloadStopsAtTheBadKey) {
     Settings.Load();
     FAIL() << "the bad value was accepted";
   } catch (const EConvertError& e) {
-    EXPECT_EQ(std::string(e.what()), file + ": 'abc' is not a valid floating point value");
+    EXPECT_EQ(std::string(e.what()), file + ": Brown: 'abc' is not a valid floating point value");
   }
   EXPECT_EQ(Settings.Remming, 0.7);
   EXPECT_EQ(Settings.Brown, 2);
@@ -85,8 +85,38 @@ TEST_F(SettingsTest, AnEmptyValueIsAnErrorAndUnusedKeysStillMustBeNumbers) {
     Settings.Open(file);
     FAIL();
   } catch (const EConvertError& e) {
-    EXPECT_EQ(std::string(e.what()), file + ": '1.5' is not a valid integer value");
+    EXPECT_EQ(std::string(e.what()), file + ": NiceValue: '1.5' is not a valid integer value");
   }
+}
+
+TEST_F(SettingsTest, OneLinePerSettingWhateverItsIndentLengthOrRepetition) {
+  // An indented key is a key, not the rest of the line before it.
+  Write("[VIVARION]\nRemming=0.5\n  Brown=4\n\tGravity=2\n");
+  Settings.Open(file);
+  EXPECT_EQ(Settings.Remming, 0.5);
+  EXPECT_EQ(Settings.Brown, 4);
+  EXPECT_EQ(Settings.Gravity, 2);
+  // The first of two equal keys wins, even when they differ in case.
+  Write("[VIVARION]\nMaxFood=3\nmaxfood=4\n");
+  Settings.Open(file);
+  EXPECT_EQ(Settings.MaxFood, 3);
+  // Long lines are read whole: a long comment does not spill into a setting, long values count.
+  Write("[VIVARION]\n;" + std::string(250, 'x') + "Gravity=5\nSunLight=" + std::string(250, '0') + "7\n");
+  Settings.Open(file);
+  EXPECT_EQ(Settings.Gravity, 0);
+  EXPECT_EQ(Settings.SunLight, 7);
+}
+
+TEST_F(SettingsTest, QuotesAroundAValueAndCommentsAfterItAreDropped) {
+  Write("\xEF\xBB\xBF[VIVARION]\nBrown=\"4\"\nRemming='0.25' ; the damping\nMaxFood = 30 ;\nGravity=\"1\n");
+  try {
+    Settings.Open(file);
+    FAIL() << "an unmatched quote was accepted";
+  } catch (const EConvertError& e) {
+    EXPECT_NE(std::string(e.what()).find("'\"1' is not a valid floating point value"), std::string::npos);
+  }
+  EXPECT_EQ(Settings.Remming, 0.25);
+  EXPECT_EQ(Settings.Brown, 4);
 }
 
 TEST_F(SettingsTest, EditsAreSeenAtTheNextLoad) {

@@ -66,6 +66,28 @@ TEST_F(WorldStep, CollisionsMergeVelocitiesByEnergy) {
   EXPECT_NEAR(b->X - a->X, 40 + 0.35, 1e-3);
 }
 
+TEST_F(WorldStep, HugeAndTinyBodiesAreWeighedSoundly) {
+  // Energies that overflow only when added as floats are weighed in double precision.
+  TCreature* a = Body(0, 0, 1.5e19f);
+  TCreature* b = Body(1e19f, 0, 1.5e19f);
+  a->VX = 1;
+  b->VX = 3;
+  ASSERT_FALSE(std::isfinite(a->Energy() + b->Energy()));
+  world.Collide(a, b);
+  const double ea = 1.5e19f * 1.5e19f;
+  const float w = static_cast<float>(ea / (ea + ea));
+  EXPECT_EQ(a->VX, static_cast<float>(static_cast<double>(w) * 1 + static_cast<double>(1.0f - w) * 3));
+  // Two bodies whose energies underflow to 0 share their velocity in equal halves.
+  TCreature* c = Body(100, 100, 1e-30f);
+  TCreature* d = Body(100, 100 + 1e-30f, 1e-30f);
+  c->VX = 2;
+  ASSERT_EQ(c->Energy(), 0);
+  world.Collide(c, d);
+  EXPECT_EQ(c->VX, 1);
+  EXPECT_EQ(d->VX, 1);
+  EXPECT_TRUE(c->IsFinite() && d->IsFinite());
+}
+
 TEST_F(WorldStep, TouchingDiscsAreUntouchedAndCoincidentCentresStay) {
   TCreature* a = Body(0, 0, 10);
   TCreature* b = Body(20, 0, 10);

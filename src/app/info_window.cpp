@@ -1,7 +1,9 @@
 #include "app/info_window.h"
 
 #include <QHBoxLayout>
+#include <algorithm>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -12,7 +14,7 @@
 
 namespace viv {
 
-TfrmInfo::TfrmInfo(TfrmVivarion* main, TCreature* creature) : QFrame(main), Creature(creature), main_(main) {
+TfrmInfo::TfrmInfo(TfrmVivarion* main, uint64_t serial) : QFrame(main), Serial(serial), main_(main) {
   setObjectName("frmInfo");
   setFrameStyle(QFrame::Panel | QFrame::Raised);
   setAutoFillBackground(true);
@@ -20,6 +22,9 @@ TfrmInfo::TfrmInfo(TfrmVivarion* main, TCreature* creature) : QFrame(main), Crea
 
   auto* caption = new QLabel("Information Window", this);
   caption->setObjectName("Caption");
+  caption->setCursor(Qt::SizeAllCursor);
+  caption->installEventFilter(this);
+  caption_ = caption;
   auto* close = new QToolButton(this);
   close->setObjectName("CloseButton");
   close->setText("x");
@@ -35,6 +40,9 @@ TfrmInfo::TfrmInfo(TfrmVivarion* main, TCreature* creature) : QFrame(main), Crea
   font.setPixelSize(12);
   Memo1->setFont(font);
   Memo1->setReadOnly(true);
+  // The text never takes the keyboard from the main window, whose keys keep working.
+  Memo1->setFocusPolicy(Qt::NoFocus);
+  Memo1->installEventFilter(main);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
@@ -44,11 +52,30 @@ TfrmInfo::TfrmInfo(TfrmVivarion* main, TCreature* creature) : QFrame(main), Crea
   show();
 }
 
-void TfrmInfo::RefreshInfo() {
+bool TfrmInfo::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == caption_) {
+    if (e->type() == QEvent::MouseButtonPress) {
+      grab_ = caption_->mapTo(this, static_cast<QMouseEvent*>(e)->position().toPoint());
+      return true;
+    }
+    if (e->type() == QEvent::MouseMove && (static_cast<QMouseEvent*>(e)->buttons() & Qt::LeftButton)) {
+      const QPoint inParent = caption_->mapTo(parentWidget(), static_cast<QMouseEvent*>(e)->position().toPoint());
+      // Kept where its caption can still be reached.
+      const QRect room = parentWidget()->rect();
+      const int x = std::clamp(inParent.x() - grab_.x(), room.left() - width() + 40, room.right() - 40);
+      const int y = std::clamp(inParent.y() - grab_.y(), room.top(), room.bottom() - 20);
+      move(x, y);
+      return true;
+    }
+  }
+  return QFrame::eventFilter(watched, e);
+}
+
+void TfrmInfo::RefreshInfo(const TCreature& creature) {
   Memo1->clear();
-  Memo1->appendPlainText(QString::fromStdString("Energy = " + FloatToText(Creature->Energy())));
-  main_->ScrollX = -Creature->X;
-  main_->ScrollY = -Creature->Y;
+  Memo1->appendPlainText(QString::fromStdString("Energy = " + FloatToText(creature.Energy())));
+  main_->ScrollX = -creature.X;
+  main_->ScrollY = -creature.Y;
 }
 
 }  // namespace viv

@@ -2,6 +2,8 @@
 // A small window inside the main window that shows one creature's energy and keeps the
 // view centred on it while it lives.
 #include <QFrame>
+#include <QPoint>
+#include <cstdint>
 
 class QPlainTextEdit;
 
@@ -13,16 +15,23 @@ class TfrmVivarion;
 class TfrmInfo : public QFrame {
   Q_OBJECT
  public:
-  TfrmInfo(TfrmVivarion* main, TCreature* creature);
+  // Follows the creature with this serial.
+  TfrmInfo(TfrmVivarion* main, uint64_t serial);
 
-  TCreature* Creature;  // not owned; cleared when the window is released
+  uint64_t Serial;  // the creature shown; 0 once the window is released
   QPlainTextEdit* Memo1;
 
   // Rewrites the energy line and centres the main window's view on the creature.
-  void RefreshInfo();
+  void RefreshInfo(const TCreature& creature);
+
+ protected:
+  // Dragging the caption moves the window within the main window.
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   TfrmVivarion* main_;
+  QWidget* caption_;
+  QPoint grab_;  // where the caption was grabbed, in the window's coordinates
 };
 
 }  // namespace viv

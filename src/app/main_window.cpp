@@ -30,7 +30,10 @@ int64_t TickCount() {
 }
 
 TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds)
-    : LastStepTick(TickCount()), StartTick(LastStepTick), RunLimitMs(1000 * static_cast<int64_t>(runLimitSeconds)) {
+    : LastStepTick(TickCount()),
+      LastStepTime(std::chrono::steady_clock::now()),
+      StartTick(LastStepTick),
+      RunLimitMs(1000 * static_cast<int64_t>(runLimitSeconds)) {
   setWindowTitle("Vivarion 0.35");
   setObjectName("frmVivarion");
   setMouseTracking(true);
@@ -48,6 +51,12 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds)
   chklAnimals = new QListWidget(gbSettings);
   chklAnimals->setObjectName("chklAnimals");
   chklAnimals->setGeometry(16, 56, 193, 169);
+  // A click on a file name ticks or unticks it, as a click on its box does (the box
+  // toggles itself before the click is reported).
+  connect(chklAnimals, &QListWidget::itemPressed, this, [this](QListWidgetItem* item) { pressedCheck_ = item->checkState(); });
+  connect(chklAnimals, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    if (item->checkState() == pressedCheck_) item->setCheckState(pressedCheck_ == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+  });
   butGo = new QPushButton("Go", gbSettings);
   butGo->setObjectName("butGo");
   butGo->setGeometry(136, 232, 75, 25);
@@ -88,12 +97,18 @@ void TfrmVivarion::showEvent(QShowEvent* e) {
   }
 }
 
-void TfrmVivarion::ReportError(const std::exception& e) {
-  auto* box = new QMessageBox(QMessageBox::Critical, "Vivarion", QString::fromStdString(e.what()),
-                              QMessageBox::Ok, this);
+QMessageBox* TfrmVivarion::ShowBox(QMessageBox::Icon icon, const QString& text) {
+  auto* box = new QMessageBox(icon, "Vivarion", text, QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setAttribute(Qt::WA_ShowWithoutActivating);
   box->setModal(false);
-  box->show();
+  box->installEventFilter(this);
+  return box;
+}
+
+void TfrmVivarion::ReportError(const std::exception& e) {
+  ShowBox(QMessageBox::Critical, QString::fromStdString(e.what()))->show();
+  NeedsRedraw = true;
 }
 
 void TfrmVivarion::butGoClick() {
@@ -129,14 +144,23 @@ bool TfrmVivarion::event(QEvent* e) {
 void TfrmVivarion::RunLoop() {
   setpriority(PRIO_PROCESS, 0, 19);
   Running = true;
+  if (RunLimitMs > 0 && !limitTimer_) {
+    limitTimer_ = new QTimer(this);
+    limitTimer_->setSingleShot(true);
+    limitTimer_->start(static_cast<int>(std::clamp<int64_t>(StartTick + RunLimitMs + 1 - TickCount(), 0, INT32_MAX)));
+  }
   try {
     for (;;) {
-      RunFrame();
+      // A paused world that nothing has changed is not drawn again: the loop sleeps until
+      // input, a reload, a resize or the run-time limit wakes it.
+      const bool idle = Paused && !NeedsRedraw;
+      if (!idle) RunFrame();
       if (RunLimitMs > 0 && TickCount() - StartTick > RunLimitMs) {
         Terminated = true;
         QCoreApplication::quit();
       }
-      QCoreApplication::processEvents(QEventLoop::AllEvents);
+      if (CloseRequested || Terminated) break;
+      QCoreApplication::processEvents(idle ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
       if (CloseRequested || Terminated) break;
     }
   } catch (const std::exception& e) {
@@ -152,9 +176,14 @@ void TfrmVivarion::Pause() {
   const int nice = std::clamp(Settings.NiceValue, 0, 99);
   const int64_t pause = static_cast<int64_t>(std::nearbyint(elapsed / (1 - nice / 100.0))) - elapsed;
   std::this_thread::sleep_for(std::chrono::milliseconds(std::max<int64_t>(pause, 0)));
-  const int64_t rate = elapsed == 0 ? 2000 : 1000 / elapsed;
+  // The rate comes from the step's time at the clock's full resolution: whole milliseconds
+  // would cap it at 2,000 steps per second.
+  const auto stepTime = std::chrono::steady_clock::now() - LastStepTime;
+  const double seconds = std::chrono::duration<double>(stepTime).count();
+  const double rate = seconds > 0 ? 1 / seconds : 1e9;
   LastStepTick = TickCount();
-  StepsPerSecond = 0.95 * StepsPerSecond + 0.05 * static_cast<double>(rate);
+  LastStepTime = std::chrono::steady_clock::now();
+  StepsPerSecond = 0.95 * StepsPerSecond + 0.05 * rate;
   ++StepCount;
 }
 
@@ -162,17 +191,15 @@ void TfrmVivarion::RunFrame() {
   if (!Paused) {
     do {
       float heldX = 0, heldY = 0;
-      if (Dragged) heldX = Dragged->X, heldY = Dragged->Y;
+      if (const TCreature* held = DraggedCreature()) heldX = held->X, heldY = held->Y;
       Population.WorldStep();
-      if (Dragged) {
-        if (Population.Contains(Dragged)) {
-          const float x = Dragged->X, y = Dragged->Y;
-          Dragged->SetX(heldX);
-          Dragged->SetY(heldY);
-          GridMove(Dragged, x, y, heldX, heldY);
-        } else {
-          Dragged = nullptr;
-        }
+      if (TCreature* held = DraggedCreature()) {
+        const float x = held->X, y = held->Y;
+        held->SetX(heldX);
+        held->SetY(heldY);
+        GridMove(held, x, y, heldX, heldY);
+      } else {
+        Dragged = 0;
       }
       Pause();
     } while (!(TickCount() > LastRedrawTick + 90));
@@ -186,21 +213,25 @@ void TfrmVivarion::DrawFrame() {
   TFrameStatus status;
   status.StepCount = StepCount;
   status.StepsPerSecond = StepsPerSecond;
+  status.SayWhenNoAnimals = StepCount > 0;
+  if (!Notice.empty() && TickCount() < NoticeUntilTick) status.Notices.push_back(Notice);
   viv::DrawFrame(Population, View(), status, StageBitmap);
   repaint();
   LastRedrawTick = TickCount();
+  NeedsRedraw = false;
+  ++FramesDrawn;
 }
 
 void TfrmVivarion::VisitInfoWindows() {
   const QList<TfrmInfo*> windows = findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly);
   for (TfrmInfo* w : windows) {
-    if (!w->Creature) continue;  // released, waiting for deletion
-    if (!Population.Contains(w->Creature)) {
-      w->Creature = nullptr;
+    if (!w->Serial) continue;  // released, waiting for deletion
+    if (const TCreature* c = Population.FindSerial(w->Serial)) {
+      w->RefreshInfo(*c);
+    } else {
+      w->Serial = 0;
       w->hide();
       w->deleteLater();
-    } else {
-      w->RefreshInfo();
     }
   }
 }
@@ -214,14 +245,11 @@ void TfrmVivarion::timerReloadValuesTimer() {
     }
   } catch (const std::exception& e) {
     // One report, kept up to date while the error lasts; the world goes on meanwhile.
-    if (!reloadError_) {
-      reloadError_ = new QMessageBox(QMessageBox::Warning, "Vivarion", "", QMessageBox::Ok, this);
-      reloadError_->setAttribute(Qt::WA_DeleteOnClose);
-      reloadError_->setModal(false);
-    }
+    if (!reloadError_) reloadError_ = ShowBox(QMessageBox::Warning, "");
     reloadError_->setText(QString::fromStdString(e.what()));
     reloadError_->show();
   }
+  NeedsRedraw = true;  // a paused world is drawn once more after a reload
 }
 
 void TfrmVivarion::closeEvent(QCloseEvent* e) {
@@ -232,6 +260,10 @@ void TfrmVivarion::closeEvent(QCloseEvent* e) {
 void TfrmVivarion::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   gbSettings->setGeometry(rect());
+  // Information windows left outside a smaller window come back to its edge.
+  for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly))
+    info->move(std::clamp(info->x(), 0, std::max(0, width() - 60)), std::clamp(info->y(), 0, std::max(0, height() - 30)));
+  NeedsRedraw = true;
 }
 
 void TfrmVivarion::paintEvent(QPaintEvent*) {

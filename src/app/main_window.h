@@ -5,12 +5,15 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "view/view_transform.h"
 #include "world/creature_list.h"
 
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -37,12 +40,13 @@ class TfrmVivarion : public QWidget {
   QLabel* Label1;
 
   TCreatureList Population;
-  TCreature* Dragged = nullptr;
+  uint64_t Dragged = 0;  // serial of the creature held with the mouse, 0 for none
   float ScrollX = 0, ScrollY = 0;
   float Zoom = 0.2f;
   float Rotation = 0;
   int64_t LastRedrawTick = 0;
   int64_t LastStepTick;
+  std::chrono::steady_clock::time_point LastStepTime;  // the rate is measured at full resolution
   int64_t StartTick;
   int64_t RunLimitMs = 0;
   double StepsPerSecond = 0;
@@ -52,6 +56,12 @@ class TfrmVivarion : public QWidget {
   bool Terminated = false;  // the run-time limit has passed
   bool Running = false;     // inside the run loop
   bool FirstShow = true;    // the animal list is filled at the first showing only
+  bool NeedsRedraw = true;  // while paused, frames are drawn only when something changed
+  int64_t FramesDrawn = 0;
+  uint64_t PressedSerial = 0;  // the creature under the last press, for a double click
+  // A short message under the overlay (the outcome of S) and when it goes.
+  std::string Notice;
+  int64_t NoticeUntilTick = 0;
   QImage StageBitmap;
 
   void butGoClick();
@@ -59,10 +69,15 @@ class TfrmVivarion : public QWidget {
   void RunFrame();
   void DrawFrame();
   void timerReloadValuesTimer();
+  // The held creature while it lives, else nullptr.
+  TCreature* DraggedCreature() const { return Population.FindSerial(Dragged); }
   // The view as the transform sees it: the fields above and the window's outer size.
   TView View() const;
 
   void FormKeyDown(int key);
+  // The key as the main window's bindings know it: the physical key when the keyboard
+  // layout gives no Latin letter for it.
+  static int BindingKey(const QKeyEvent& e);
   void sbStageMouseDown(int x, int y);
   void sbStageMouseMove(int x, int y);
   void FormMouseUp();
@@ -82,13 +97,22 @@ class TfrmVivarion : public QWidget {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void Pause();
   void VisitInfoWindows();
+  void SaveSpecies();
+  // Waits for input while paused, waking up in time for the run-time limit.
+  void WaitForInput();
   // Shows an error in a non-modal box, so that the window stays usable.
   void ReportError(const std::exception& e);
+  // An error box shown beside the window: it does not take the focus, and the window's
+  // keys keep working while it is up.
+  QMessageBox* ShowBox(QMessageBox::Icon icon, const QString& text);
   QPointer<QMessageBox> reloadError_;  // cleared by Qt when the box goes
+  Qt::CheckState pressedCheck_ = Qt::Unchecked;  // an animal file's tick when the press began
+  QTimer* limitTimer_ = nullptr;                 // wakes a paused loop at the run-time limit
 };
 
 }  // namespace viv

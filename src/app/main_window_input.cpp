@@ -1,5 +1,6 @@
 // Keys and mouse of the main window.
 #include <QKeyEvent>
+#include <filesystem>
 #include <QMouseEvent>
 #include <QGroupBox>
 #include <QPushButton>
@@ -25,14 +26,40 @@ void TfrmVivarion::FormKeyDown(int key) {
     case Qt::Key_Q: Zoom = static_cast<float>(Zoom * 0.9); break;
     case Qt::Key_X: Rotation = static_cast<float>(Rotation + 0.1); break;
     case Qt::Key_Z: Rotation = static_cast<float>(Rotation - 0.1); break;
-    case Qt::Key_S:
-      try {
-        Population.SaveAnimals("animals");
-      } catch (const std::exception& e) {
-        ReportError(e);
-      }
-      break;
+    case Qt::Key_S: SaveSpecies(); break;
     default: break;
+  }
+  NeedsRedraw = true;
+}
+
+void TfrmVivarion::SaveSpecies() {
+  try {
+    int kept = 0;
+    const int written = Population.SaveAnimals("animals", &kept);
+    std::error_code ec;
+    const std::string where = std::filesystem::absolute("animals", ec).string();
+    if (written == 0 && kept == 0) Notice = "No animal species to save";
+    else Notice = "Saved " + std::to_string(written) + " species" + " in " + where;
+    if (kept > 0) Notice += " (" + std::to_string(kept) + " kept: " + (kept == 1 ? "its file exists" : "their files exist") + ")";
+    NoticeUntilTick = TickCount() + 5000;
+  } catch (const std::exception& e) {
+    ReportError(e);
+  }
+}
+
+int TfrmVivarion::BindingKey(const QKeyEvent& e) {
+  const int key = e.key();
+  // Latin letters, digits and the special keys are what the bindings name.
+  if (key < 0x80 || key >= Qt::Key_Escape) return key;
+  // A letter of another layout (Cyrillic, Greek ...): the physical key decides, by its
+  // evdev key code as X11 and Wayland report it.
+  switch (e.nativeScanCode()) {
+    case 24: return Qt::Key_Q;
+    case 38: return Qt::Key_A;
+    case 39: return Qt::Key_S;
+    case 52: return Qt::Key_Z;
+    case 53: return Qt::Key_X;
+    default: return key;
   }
 }
 
@@ -43,29 +70,58 @@ void TfrmVivarion::keyPressEvent(QKeyEvent* e) {
     else QWidget::keyPressEvent(e);
     return;
   }
-  FormKeyDown(e->key());
+  FormKeyDown(BindingKey(*e));
+}
+
+bool TfrmVivarion::eventFilter(QObject* watched, QEvent* e) {
+  // The keys of the world work while an error box or an information window is in front;
+  // Enter and Esc stay with the box, to close it.
+  if (e->type() == QEvent::KeyPress && !gbSettings->isVisible()) {
+    const int key = BindingKey(*static_cast<QKeyEvent*>(e));
+    const bool boxKey = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+    if (!boxKey) {
+      FormKeyDown(key);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, e);
 }
 
 void TfrmVivarion::sbStageMouseDown(int x, int y) {
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
-  Dragged = Population.CreatureAt(p.X, p.Y);
+  const TCreature* picked = Population.CreatureAt(p.X, p.Y);
+  Dragged = picked ? picked->Serial : 0;
+  PressedSerial = Dragged;
   Paused = false;
+  NeedsRedraw = true;
 }
 
 void TfrmVivarion::sbStageMouseMove(int x, int y) {
-  if (!Dragged) return;
+  TCreature* held = DraggedCreature();
+  if (!held) return;
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
-  const float oldX = Dragged->X, oldY = Dragged->Y;
-  Dragged->SetX(p.X);
-  Dragged->SetY(p.Y);
-  GridMove(Dragged, oldX, oldY, p.X, p.Y);
+  const float oldX = held->X, oldY = held->Y;
+  held->SetX(p.X);
+  held->SetY(p.Y);
+  GridMove(held, oldX, oldY, p.X, p.Y);
+  NeedsRedraw = true;
 }
 
-void TfrmVivarion::FormMouseUp() { Dragged = nullptr; }
+void TfrmVivarion::FormMouseUp() { Dragged = 0; }
 
 void TfrmVivarion::sbStageDblClick(int x, int y) {
-  const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
-  if (TCreature* c = Population.CreatureAt(p.X, p.Y)) (new TfrmInfo(this, c))->RefreshInfo();
+  // The first press of the double click resumed the world, so by the second press its
+  // creature may have moved on: the creature that press picked is the one meant.
+  const TCreature* c = Population.FindSerial(PressedSerial);
+  if (!c) {
+    const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
+    c = Population.CreatureAt(p.X, p.Y);
+  }
+  if (c) {
+    auto* info = new TfrmInfo(this, c->Serial);
+    info->RefreshInfo(*c);
+  }
+  NeedsRedraw = true;
 }
 
 void TfrmVivarion::mousePressEvent(QMouseEvent* e) {

@@ -1,4 +1,5 @@
 // vivarion-cli: runs a world with no window, for batch runs, experiments and tests.
+#include <clocale>
 #include <iostream>
 #include <stdexcept>
 
@@ -6,6 +7,8 @@
 #include "cli/runner.h"
 
 int main(int argc, char** argv) {
+  // The user's locale, as any program takes it; number text never consults it.
+  std::setlocale(LC_ALL, "");
   viv::TRunnerOptions options;
   try {
     options = viv::ParseRunnerOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -25,10 +25,20 @@ int32_t RandomOffset(int32_t n) {
   return RandomInt(2) == 1 ? magnitude : -magnitude;
 }
 
+namespace {
+
+// Letters compare without case, as file names did on the platform the design comes from.
+bool SameLetter(char a, char b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return lower(a) == lower(b);
+}
+
+}  // namespace
+
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
   size_t p = 0, n = 0, star = std::string::npos, mark = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+    if (p < pattern.size() && (pattern[p] == '?' || SameLetter(pattern[p], name[n]))) {
       ++p, ++n;
     } else if (p < pattern.size() && pattern[p] == '*') {
       star = p++;

@@ -21,7 +21,7 @@ constexpr uint32_t faReadOnly = 1, faHidden = 2, faSysFile = 4, faVolumeId = 8,
 // accepted as a separator too) whose kind the mask admits, sorted by name.
 void ListFiles(const std::string& pattern, uint32_t attributes, std::vector<std::string>& names);
 
-// Whether a "*"/"?" wildcard matches the whole name.
+// Whether a "*"/"?" wildcard matches the whole name; ASCII letters match without case.
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 
 // True when Value lies strictly between A and B, in either order.

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "config/errors.h"
@@ -15,14 +14,18 @@ std::string FloatToText(double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
   if (value == 0) return "0";
-  // 15 significant digits: one before the point and fourteen after it.
+  // 15 significant digits: one before the point and fourteen after it. to_chars never
+  // consults the locale, so the separator is "." whatever LC_ALL says.
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", value);
-  std::string s(buf);
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+  std::string s(buf, ec == std::errc() ? end : buf);
   bool negative = s[0] == '-';
   if (negative) s.erase(0, 1);
   size_t ePos = s.find('e');
-  int exponent = std::atoi(s.c_str() + ePos + 1);
+  int exponent = 0;
+  const char* e = s.c_str() + ePos + 1;
+  if (*e == '+') ++e;
+  std::from_chars(e, s.c_str() + s.size(), exponent);
   std::string digits = s.substr(0, 1) + s.substr(2, ePos - 2);
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
@@ -91,6 +94,33 @@ bool CleanFloat(const std::string& text, std::string& clean) {
   return i == n;
 }
 
+// The power of ten of the first significant digit of a cleaned number ("0.05e-3" gives -5),
+// enough to tell an overflow from an underflow without the C library's locale.
+long long DecimalExponent(const std::string& clean) {
+  size_t i = clean[0] == '-' ? 1 : 0;
+  long long position = 0;  // digits before the point, less leading zeros after it
+  bool seenPoint = false, significant = false;
+  for (; i < clean.size() && clean[i] != 'e'; ++i) {
+    if (clean[i] == '.') {
+      seenPoint = true;
+    } else if (!significant && clean[i] == '0') {
+      if (seenPoint) --position;
+    } else {
+      significant = true;
+      if (!seenPoint) ++position;
+    }
+  }
+  long long exponent = 0;
+  if (i < clean.size()) {
+    const char* p = clean.c_str() + i + 1;
+    if (*p == '+') ++p;
+    // An exponent too long for 64 bits is out of range either way: its sign decides.
+    if (std::from_chars(p, clean.c_str() + clean.size(), exponent).ec != std::errc())
+      exponent = *p == '-' ? -(1LL << 60) : (1LL << 60);
+  }
+  return (significant ? position - 1 : -(1LL << 60)) + exponent;
+}
+
 }  // namespace
 
 double StrToFloat(const std::string& text) {
@@ -100,9 +130,8 @@ double StrToFloat(const std::string& text) {
   auto [end, ec] = std::from_chars(clean.data(), clean.data() + clean.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Underflow reads as zero; overflow is no number we can hold.
-    double probe = std::strtod(clean.c_str(), nullptr);
-    if (std::isinf(probe)) BadFloat(text);
-    return probe;
+    if (DecimalExponent(clean) >= 0) BadFloat(text);
+    return clean[0] == '-' ? -0.0 : 0.0;
   }
   if (ec != std::errc() || end != clean.data() + clean.size()) BadFloat(text);
   return value;
@@ -110,7 +139,12 @@ double StrToFloat(const std::string& text) {
 
 float StrToSingle(const std::string& text) {
   double value = StrToFloat(text);
-  if (std::fabs(value) > std::numeric_limits<float>::max()) BadFloat(text);
+  // Values from FLT_MAX up to the midpoint below 2^128 round to FLT_MAX; from there on they
+  // would round to infinity. The cast itself must stay within the range of a float.
+  constexpr double kMax = std::numeric_limits<float>::max();
+  constexpr double kRoundsToInfinity = 0x1p128 - 0x1p103;
+  if (!(std::fabs(value) < kRoundsToInfinity)) BadFloat(text);
+  if (std::fabs(value) > kMax) return value > 0 ? std::numeric_limits<float>::max() : -std::numeric_limits<float>::max();
   return static_cast<float>(value);
 }
 

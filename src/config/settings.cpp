@@ -1,11 +1,11 @@
 #include "config/settings.h"
 
-#include <INIReader.h>
 #include <unistd.h>
 
 #include <climits>
 
 #include "config/errors.h"
+#include "config/ini_file.h"
 #include "config/number_text.h"
 
 namespace viv {
@@ -14,12 +14,20 @@ TSettings Settings;
 
 void TSettings::Load() {
   // A fresh reader each time, so that edits made while the program runs are seen.
-  INIReader ini(FileName);
+  const TIniFile ini(FileName);
   auto text = [&](const char* key, const char* fallback) {
-    return ini.ParseError() == -1 ? std::string(fallback) : ini.Get("VIVARION", key, fallback);
+    return ini.Get("VIVARION", key).value_or(fallback);
   };
-  auto real = [&](const char* key, double& field) { field = StrToFloat(text(key, "0.0")); };
-  auto whole = [&](const char* key, int32_t& field) { field = StrToInt(text(key, "0")); };
+  // A bad value is reported with its key, so the user knows which line to fix.
+  auto withKey = [](const char* key, auto convert) {
+    try {
+      convert();
+    } catch (const EConvertError& e) {
+      throw EConvertError(std::string(key) + ": " + e.what());
+    }
+  };
+  auto real = [&](const char* key, double& field) { withKey(key, [&] { field = StrToFloat(text(key, "0.0")); }); };
+  auto whole = [&](const char* key, int32_t& field) { withKey(key, [&] { field = StrToInt(text(key, "0")); }); };
   WithFileName(FileName, [&] {
     real("Remming", Remming);
     real("Brown", Brown);

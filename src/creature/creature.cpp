@@ -9,7 +9,16 @@
 
 namespace viv {
 
-TCreature::TCreature() : Parts(this) {}
+namespace {
+
+uint64_t nextSerial = 1;
+
+}  // namespace
+
+uint64_t NextCreatureSerial() { return nextSerial; }
+void ResetCreatureSerials(uint64_t next) { nextSerial = next; }
+
+TCreature::TCreature() : Serial(nextSerial++), Parts(this) {}
 
 TCreature::~TCreature() {
   GridRemove(this, X, Y);

@@ -1,6 +1,7 @@
 #pragma once
 // A creature: a round body with a position, velocity, heading and spin, an energy held as
 // the square of its radius, its organs, and the genes that division passes on.
+#include <cstdint>
 #include <string>
 
 #include "config/mutate.h"
@@ -24,6 +25,11 @@ class TCreature : public TVirtualCreature {
   static TCreature* CreateFood();
   // Divides Parent: halves its energy, makes the mutated child and enters it in the grid.
   static TCreature* CreateChild(TCreature& parent);
+
+  // Identifies the creature for as long as the program runs: 1, 2, 3 ... in order of
+  // creation. Addresses do not: a newborn may take the memory of a creature that died in
+  // the same step.
+  const uint64_t Serial;
 
   float Radius = 0;
   float Heading = 0;
@@ -67,6 +73,10 @@ class TCreature : public TVirtualCreature {
  private:
   void ReadDocument(const pugi::xml_document& document);
 };
+
+// The serial the next creature will get, and a new start for the count (tests, new worlds).
+uint64_t NextCreatureSerial();
+void ResetCreatureSerials(uint64_t next = 1);
 
 // A species name passed through one mutation: a letter replaced, a pair inserted or deleted.
 std::string MutateName(const std::string& name);

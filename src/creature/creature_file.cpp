@@ -2,10 +2,12 @@
 #include <pugixml.hpp>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "config/files.h"
 #include "config/number_text.h"
+#include "creature/animal_document.h"
 #include "creature/creature.h"
 #include "parts/xml_attribute.h"
 
@@ -13,11 +15,13 @@ namespace viv {
 
 namespace {
 
-// The reader's own message for a document that failed to parse.
-std::string ParseMessage(const pugi::xml_parse_result& parsed) {
-  if (parsed.status == pugi::status_file_not_found) return "cannot open the file";
-  if (parsed.status == pugi::status_io_error) return "cannot read the file";
-  return std::string(parsed.description()) + " at offset " + std::to_string(parsed.offset);
+std::string ReadWholeFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw EVivarion("cannot open the file");
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) throw EVivarion("cannot read the file");
+  return text.str();
 }
 
 }  // namespace
@@ -37,8 +41,7 @@ void TCreature::LoadFromFile(const std::string& fileName) {
     std::error_code ec;
     if (std::filesystem::is_directory(fileName, ec)) throw EVivarion("this is a folder, not an animal file");
     pugi::xml_document document;
-    pugi::xml_parse_result parsed = document.load_file(fileName.c_str());
-    if (!parsed) throw EVivarion(ParseMessage(parsed));
+    ParseAnimalDocument(ReadWholeFile(fileName), document);
     ReadDocument(document);
   });
 }
@@ -46,8 +49,7 @@ void TCreature::LoadFromFile(const std::string& fileName) {
 void TCreature::LoadFromText(const std::string& text, const std::string& name) {
   WithFileName(name, [&] {
     pugi::xml_document document;
-    pugi::xml_parse_result parsed = document.load_buffer(text.data(), text.size());
-    if (!parsed) throw EVivarion(ParseMessage(parsed));
+    ParseAnimalDocument(text, document);
     ReadDocument(document);
   });
 }

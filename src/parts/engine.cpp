@@ -50,13 +50,23 @@ void TEngine::SetPower(float value) {
   Phase += Power;
 }
 
+namespace {
+
+// The right engine's phase runs on by a thousandth a step, added in double precision and
+// rounded when stored.
+void AdvancePhase(const std::string& id, float& phase) {
+  if (id == "RightEngine") phase = static_cast<float>(static_cast<double>(phase) + 0.001);
+}
+
+}  // namespace
+
 void TEngine::Update() {
-  if (Id == "RightEngine") Phase += 0.001f;
+  AdvancePhase(Id, Phase);
   SetPower(compiled_.Eval(Owner));
 }
 
 void TEngine::UpdateByText() {
-  if (Id == "RightEngine") Phase += 0.001f;
+  AdvancePhase(Id, Phase);
   SetPower(EvalFormula(formula_));
 }
 

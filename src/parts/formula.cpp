@@ -46,7 +46,7 @@ float EvalFormulaText(const std::string& formula, const TVirtualCreature* owner)
     SplitOff(rest, "*", head);
     int32_t index = StrToInt(head);
     SplitOff(rest, "+", head);
-    float factor = static_cast<float>(StrToFloat(head));
+    float factor = StrToSingle(head);
     result = Accumulate(result, FindOrFail(owner, id), index, factor);
   }
   return result;
@@ -67,7 +67,7 @@ TCompiledFormula::TCompiledFormula(const std::string& text) {
     SplitOff(rest, "+", head);
     if (term.error.empty()) {
       try {
-        term.factor = static_cast<float>(StrToFloat(head));
+        term.factor = StrToSingle(head);
       } catch (const EConvertError& e) {
         term.error = e.what();
       }

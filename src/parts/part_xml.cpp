@@ -12,9 +12,28 @@
 
 namespace viv {
 
+namespace {
+
+// "<part> 3 (id "MidEngine")": an element as a user finds it in the file.
+std::string ElementName(const pugi::xml_node& node) {
+  std::string text = "<" + std::string(node.name()) + ">";
+  if (node.parent() && node.parent().type() == pugi::node_element) {
+    int position = 1;
+    for (pugi::xml_node n = node.previous_sibling(); n; n = n.previous_sibling())
+      position += n.type() == pugi::node_element;
+    text += " " + std::to_string(position);
+  }
+  if (pugi::xml_attribute id = node.attribute("id")) text += " (id \"" + std::string(id.value()) + "\")";
+  return text;
+}
+
+}  // namespace
+
 std::string AttributeText(const pugi::xml_node& node, const char* name) {
   pugi::xml_attribute a = node.attribute(name);
-  if (!a) throw EConvertError("Could not convert variant of type (Null) into type (String)");
+  if (!a)
+    throw EConvertError("Could not convert variant of type (Null) into type (String): no attribute \"" +
+                        std::string(name) + "\" in " + ElementName(node));
   return a.value();
 }
 

@@ -44,10 +44,25 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
   line("Creatures : %lld", animals);
   line("Food : %lld", plants);
   line("Biomass : %lld", static_cast<long long>(BiomassOf(energy)));
-  canvas.TextOut(2, height - 16,
-                 "Use Arrow keys to scroll, A/Z to Zoom/Unzoom, X/C to rotate, S to save the current animals as xml");
-  canvas.TextColor = 0xFF0000;
-  canvas.TextOut(width - 220, height - 16, VIVARION_HOMEPAGE);
+  canvas.TextColor = 0x80FFFF;  // notices in pale yellow, apart from the figures
+  y += 4;
+  auto notice = [&](const std::string& text) {
+    canvas.TextOut(0, y, text);
+    y += 14;
+  };
+  if (status.SayWhenNoAnimals && animals == 0)
+    notice(plants > 0 ? "No animals are alive: the plants live on" : "Nothing is alive");
+  for (const std::string& text : status.Notices) notice(text);
+  canvas.TextColor = 0xFFFFFF;
+  const std::string hint =
+      "Use Arrow keys to scroll, A/Z to Zoom/Unzoom, X/C to rotate, S to save the current animals as xml";
+  canvas.TextOut(2, height - 16, hint);
+  // The address in a light blue that reads on black, and only where it does not run into
+  // the hint.
+  if (2 + canvas.TextWidth(hint) + 8 <= width - 220) {
+    canvas.TextColor = 0xFFB050;
+    canvas.TextOut(width - 220, height - 16, VIVARION_HOMEPAGE);
+  }
 }
 
 }  // namespace viv

@@ -2,6 +2,8 @@
 // One picture of the world: the visible creatures, the status overlay and the footer.
 #include <QImage>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "view/view_transform.h"
 #include "world/creature_list.h"
@@ -11,6 +13,10 @@ namespace viv {
 struct TFrameStatus {
   int64_t StepCount = 0;
   double StepsPerSecond = 0;
+  // Lines written under the overlay, such as the outcome of a save.
+  std::vector<std::string> Notices;
+  // Say so under the overlay when no animal is alive.
+  bool SayWhenNoAnimals = false;
 };
 
 // Draws the world into image (already of the window's client size): black, then each

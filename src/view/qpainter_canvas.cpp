@@ -36,3 +36,11 @@ void TQPainterCanvas::TextOut(int x, int y, const std::string& text) {
 }
 
 }  // namespace viv
+
+namespace viv {
+
+int TQPainterCanvas::TextWidth(const std::string& text) const {
+  return painter_.fontMetrics().horizontalAdvance(QString::fromStdString(text));
+}
+
+}  // namespace viv

@@ -17,6 +17,8 @@ class TQPainterCanvas : public TRasterCanvas {
   void LineTo(int x, int y) override;
   void Ellipse(int x1, int y1, int x2, int y2) override;
   void TextOut(int x, int y, const std::string& text) override;
+  // The width of text in pixels, in the canvas's font.
+  int TextWidth(const std::string& text) const;
 
  private:
   QPainter painter_;

@@ -24,6 +24,13 @@ bool TCreatureList::Contains(const TCreature* creature) const {
   return std::find(List.begin(), List.end(), creature) != List.end();
 }
 
+TCreature* TCreatureList::FindSerial(uint64_t serial) const {
+  if (serial == 0) return nullptr;
+  for (TCreature* c : List)
+    if (c->Serial == serial) return c;
+  return nullptr;
+}
+
 TCreature* TCreatureList::CreatureAt(float x, float y) const {
   for (TCreature* c : List) {
     const double dx = static_cast<double>(x) - c->X, dy = static_cast<double>(y) - c->Y;

@@ -37,6 +37,8 @@ class TCreatureList {
   // The creature at index; EListError "List index out of bounds (%d)" outside the list.
   TCreature* Items(int32_t index) const;
   bool Contains(const TCreature* creature) const;
+  // The living creature with this serial, or nullptr once it has died.
+  TCreature* FindSerial(uint64_t serial) const;
   // The first creature in list order whose disc strictly contains the point, or nullptr.
   TCreature* CreatureAt(float x, float y) const;
   // Destroys every creature and empties the list.
@@ -68,8 +70,9 @@ class TCreatureList {
   void Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
                 const TPopulationCounts& counts);
   // Writes the first living animal of each species name to Folder/Name.viv unless that
-  // file exists. Returns the number of files written.
-  int SaveAnimals(const std::string& folder) const;
+  // file exists. Returns the number of files written; kept, when given, counts the species
+  // whose file existed.
+  int SaveAnimals(const std::string& folder, int* kept = nullptr) const;
 
   // Every eye's light at once, as the fast pass gathers it.
   void GatherAllLight();

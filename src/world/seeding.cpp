@@ -1,7 +1,8 @@
 // Seeding the world and saving its species.
-#include <INIReader.h>
+#include <set>
 
 #include "config/files.h"
+#include "config/ini_file.h"
 #include "config/number_text.h"
 #include "config/random.h"
 #include "config/settings.h"
@@ -34,11 +35,10 @@ TCreature* CreateAdam() {
 
 TPopulationCounts ReadPopulationFile(const std::string& fileName) {
   TPopulationCounts counts;
-  INIReader ini(fileName);
-  if (ini.ParseError() == -1) return counts;
+  const TIniFile ini(fileName);
   auto read = [&](const char* key, int32_t& field) {
     try {
-      field = StrToInt(ini.Get("Population", key, ""));
+      field = StrToInt(ini.Get("Population", key).value_or(""));
     } catch (const EConvertError&) {
       // a missing or malformed value keeps the default
     }
@@ -78,18 +78,22 @@ void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<st
   for (int32_t i = 0; i < counts.NumFood; ++i) place(Add(TCreature::CreateFood()));
 }
 
-int TCreatureList::SaveAnimals(const std::string& folder) const {
+int TCreatureList::SaveAnimals(const std::string& folder, int* kept) const {
   std::string prefix = folder;
   if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') prefix += '/';
-  int written = 0;
+  int written = 0, existing = 0;
+  std::set<std::string> done;  // species already written or kept by this call
   const int32_t count = Count();
   for (int32_t i = 0; i < count; ++i) {
     const TCreature* c = List[i];
-    if (c->Vegetable) continue;
-    const std::string fileName = prefix + c->Name + ".viv";
-    if (FileExists(fileName)) continue;
-    if (WriteFileAtomically(fileName, c->ToXmlText(), true)) ++written;
+    if (c->Vegetable || !done.insert(c->Name).second) continue;
+    // A species without a name would make a hidden ".viv"; mutated names are upper case,
+    // so "unnamed" never meets one of them.
+    const std::string fileName = prefix + (c->Name.empty() ? "unnamed" : c->Name) + ".viv";
+    if (!FileExists(fileName) && WriteFileAtomically(fileName, c->ToXmlText(), true)) ++written;
+    else ++existing;
   }
+  if (kept) *kept = existing;
   return written;
 }
 

@@ -110,13 +110,17 @@ void TCreatureList::Collide(TCreature* a, TCreature* b) {
   const double sumR = static_cast<double>(a->Radius) + b->Radius;
   if (dx * dx + dy * dy >= sumR * sumR) return;
 
-  // Energy is the mass. Two bodies too large for their energies to add up as floats
-  // are weighed in double precision instead of giving NaN.
+  // Energy is the mass. A body whose energy overflows a float is weighed by its radius in
+  // double precision; two bodies whose energies both underflow to 0 share equal halves.
   const float ea = a->Energy(), eb = b->Energy();
-  double weight = static_cast<double>(ea) / (static_cast<double>(ea) + eb);
-  if (!std::isfinite(ea + eb)) {
+  double weight;
+  if (!std::isfinite(ea) || !std::isfinite(eb)) {
     const double ra = a->Radius, rb = b->Radius;
     weight = ra * ra / (ra * ra + rb * rb);
+  } else if (ea == 0 && eb == 0) {
+    weight = 0.5;
+  } else {
+    weight = static_cast<double>(ea) / (static_cast<double>(ea) + eb);
   }
   const float w = static_cast<float>(weight);
   const float u = static_cast<float>(1.0 - w);

@@ -1,0 +1,31 @@
+#pragma once
+// INI files as the settings and the population are written: "[Section]" lines, "key=value"
+// lines, ";" and "#" comment lines. Read whole lines of any length; blanks around a key,
+// a value and a section name are ignored; section and key names compare without case; the
+// first of two equal keys in a section wins; a value in matching single or double quotes
+// loses them; " ;" starts a comment after a value. Lines that are none of these are skipped.
+#include <map>
+#include <optional>
+#include <string>
+
+namespace viv {
+
+class TIniFile {
+ public:
+  // Reads the file; Exists() tells whether it could be opened.
+  explicit TIniFile(const std::string& fileName);
+  // From text already in memory.
+  static TIniFile FromText(const std::string& text);
+
+  bool Exists() const { return exists_; }
+  // The value of key in section, or nothing when the key is absent.
+  std::optional<std::string> Get(const std::string& section, const std::string& key) const;
+
+ private:
+  TIniFile() = default;
+  void Parse(const std::string& text);
+  bool exists_ = false;
+  std::map<std::string, std::string> values_;  // "section\nkey" in lower case -> value
+};
+
+}  // namespace viv
