@@ -1,6 +1,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <memory>
 #include <set>
 #include <numbers>
 
@@ -201,6 +202,34 @@ TEST_F(Creature, DivisionMakesItsDrawsInTheirOrder) {
   EXPECT_EQ(child->FindPart(copy->Id), child->Parts.GetPart(copied));
   delete expected;
   delete child;
+  delete parent;
+}
+
+TEST_F(Creature, OrganLossDropsCopiesButNeverTheFirstOrganOfAnId) {
+  // ADAM with two extra copies of its left eye: eleven organs after the division's own copy.
+  auto parentWithCopies = [] {
+    TCreature* parent = CreateAdam();
+    parent->Parts.Add(parent->Parts.GetPart(2)->Clone(parent));
+    parent->Parts.Add(parent->Parts.GetPart(2)->Clone(parent));
+    return parent;
+  };
+  TCreature* parent = parentWithCopies();
+  const TRandomState start = GetRandomState();
+  TCreature* keeps = TCreature::CreateChild(*parent);  // OrganLoss absent: 0
+  EXPECT_EQ(keeps->Parts.Count(), 11);
+  const int plainDraws = CountDraws([&] { delete TCreature::CreateChild(*parent); });
+
+  Settings.OrganLoss = 1;
+  SetRandomState(start);
+  std::unique_ptr<TCreature> other(parentWithCopies()), adam(CreateAdam());
+  TCreature* bare = TCreature::CreateChild(*other);
+  ASSERT_EQ(bare->Parts.Count(), 8);  // every copy gone, the eight organs of the genome kept
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(bare->Parts.GetPart(i)->Id, adam->Parts.GetPart(i)->Id);
+  for (TPart* p : bare->Parts.Items) p->Update();  // every formula still finds its organs
+  // One draw for each of the three copies, after the division's own draws.
+  EXPECT_EQ(CountDraws([&] { delete TCreature::CreateChild(*parent); }), plainDraws + 3);
+  delete bare;
+  delete keeps;
   delete parent;
 }
 

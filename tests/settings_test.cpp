@@ -52,6 +52,18 @@ TEST_F(SettingsTest, OnlyGravitySetLeavesTheRestZero) {
   EXPECT_EQ(Settings.Gravity, 0.001);
   EXPECT_EQ(Settings.SunLight, 0);
   EXPECT_EQ(Settings.MaxFood, 0);
+  EXPECT_EQ(Settings.OrganLoss, 0);  // the rules beside the design are off
+  EXPECT_EQ(Settings.PlantFloor, 0);
+}
+
+TEST_F(SettingsTest, TheKeysOfTheAddedRulesAreReadAfterTheFourteen) {
+  Write("[VIVARION]\nOrganLoss=0.25\nPlantFloor=40\n");
+  Settings.Open(file);
+  EXPECT_EQ(Settings.OrganLoss, 0.25);
+  EXPECT_EQ(Settings.PlantFloor, 40);
+  Write("[VIVARION]\nNiceValue=5\nPlantFloor=lots\n");
+  EXPECT_THROW(Settings.Open(file), EConvertError);
+  EXPECT_EQ(Settings.NiceValue, 5);
 }
 
 TEST_F(SettingsTest, AFailedReloadStopsAtTheBadKey) {

@@ -88,6 +88,22 @@ TEST_F(WorldStep, HugeAndTinyBodiesAreWeighedSoundly) {
   EXPECT_TRUE(c->IsFinite() && d->IsFinite());
 }
 
+TEST_F(WorldStep, PlantsSproutOneAStepUpToTheFloor) {
+  Body(0, 0, 40)->MaxEnergy = 1e9;  // an animal at rest that neither divides nor dies
+  const int draws = CountDraws([&] { world.WorldStep(); });
+  EXPECT_EQ(world.Count(), 1);  // PlantFloor absent: nothing sprouts and nothing is drawn
+  Settings.PlantFloor = 3;
+  EXPECT_EQ(CountDraws([&] { world.WorldStep(); }), draws + 2);
+  for (int i = 0; i < 5; ++i) world.WorldStep();
+  ASSERT_EQ(world.Count(), 4);
+  for (int i = 1; i < 4; ++i) {
+    const TCreature* plant = world.Items(i);
+    EXPECT_TRUE(plant->Vegetable);
+    EXPECT_LE(std::fabs(plant->X), 200);
+    EXPECT_LE(std::fabs(plant->Y), 150);
+  }
+}
+
 TEST_F(WorldStep, TouchingDiscsAreUntouchedAndCoincidentCentresStay) {
   TCreature* a = Body(0, 0, 10);
   TCreature* b = Body(20, 0, 10);

@@ -43,6 +43,8 @@ void TSettings::Load() {
     real("CreatureCost", CreatureCost);
     whole("MaxFood", MaxFood);
     whole("NiceValue", NiceValue);
+    real("OrganLoss", OrganLoss);
+    whole("PlantFloor", PlantFloor);
   });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The fourteen physics and economy constants, read from the settings file and re-read
-// while the world runs.
+// The physics and economy constants, read from the settings file and re-read while the
+// world runs: the fourteen of the design and the keys of the rules added beside them.
 #include <cstdint>
 #include <string>
 
@@ -22,6 +22,10 @@ class TSettings {
   double CreatureCost = 0;        // fixed upkeep per creature
   int32_t MaxFood = 0;            // population from which plants stop dividing
   int32_t NiceValue = 0;          // percent of run time spent asleep
+
+  // Rules beside the fourteen original keys; absent or 0, the world is as it always was.
+  double OrganLoss = 0;    // chance that a division drops each copied organ of the child
+  int32_t PlantFloor = 0;  // fewer plants than this: one sprouts near the origin each step
 
   std::string FileName;
 

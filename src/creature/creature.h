@@ -78,6 +78,10 @@ class TCreature : public TVirtualCreature {
 uint64_t NextCreatureSerial();
 void ResetCreatureSerials(uint64_t next = 1);
 
+// Drops each copied organ of a newborn with the given chance (the OrganLoss rule), so that
+// body plans can shrink as well as grow.
+void LoseCopies(TCreature& child, double chance);
+
 // A species name passed through one mutation: a letter replaced, a pair inserted or deleted.
 std::string MutateName(const std::string& name);
 bool IsVowel(char c);

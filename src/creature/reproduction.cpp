@@ -1,7 +1,9 @@
 // Division into a mutated child, and the mutation of species names.
+#include <algorithm>
 #include <numbers>
 
 #include "config/random.h"
+#include "config/settings.h"
 #include "creature/creature.h"
 #include "world/grid.h"
 
@@ -73,8 +75,24 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
     child->Parts.Add(organ->Clone(child));
     organ->Phi = static_cast<float>(organ->Phi - 0.2);
   }
+  if (Settings.OrganLoss > 0) LoseCopies(*child, Settings.OrganLoss);
   GridAdd(child, child->X, child->Y);
   return child;
+}
+
+void LoseCopies(TCreature& child, double chance) {
+  // A copy is an organ whose id an earlier organ has. Formulas read the first organ of an
+  // id, so a copy can go without breaking one; the first organs of the genome stay. One
+  // draw per copy, from the last organ to the first.
+  std::vector<TPart*>& items = child.Parts.Items;
+  for (int32_t i = static_cast<int32_t>(items.size()) - 1; i > 0; --i) {
+    TPart* organ = items[i];
+    bool copy = false;
+    for (int32_t j = 0; j < i && !copy; ++j) copy = items[j]->Id == organ->Id;
+    if (!copy || !(RandomReal() < chance)) continue;
+    items.erase(items.begin() + i);
+    if (std::find(items.begin(), items.end(), organ) == items.end()) delete organ;
+  }
 }
 
 }  // namespace viv

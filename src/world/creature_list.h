@@ -56,6 +56,9 @@ class TCreatureList {
   // Hostile settings can overflow a push or the pull of gravity to infinity: such creatures
   // die at the end of the step, so that between steps every creature is finite.
   void RemoveNonFinite();
+  // The PlantFloor rule: while fewer plants live than the floor, one sprouts each step at a
+  // random place near the origin.
+  void SproutPlants();
   // The collision callback: merges the velocities of an overlapping pair and pushes it apart.
   void Collide(TCreature* a, TCreature* b);
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "config/random.h"
 #include "config/settings.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
@@ -15,6 +16,19 @@ void TCreatureList::WorldStep() {
   Collisions(maxRadius);
   Gravity();
   RemoveNonFinite();
+  if (Settings.PlantFloor > 0) SproutPlants();
+}
+
+void TCreatureList::SproutPlants() {
+  int32_t plants = 0;
+  for (const TCreature* c : List) plants += c->Vegetable;
+  if (plants >= Settings.PlantFloor) return;
+  // Over the area that seeding covers in the default window of 800 x 600.
+  TCreature* plant = TCreature::CreateFood();
+  plant->SetX(static_cast<float>(RandomInt(400) - 200));
+  plant->SetY(static_cast<float>(RandomInt(300) - 150));
+  GridAdd(plant, plant->X, plant->Y);
+  Add(plant);
 }
 
 void TCreatureList::SenseAndAct() {
