@@ -1,9 +1,9 @@
-# Thin wrappers over scripts/install-deps, CMake and CTest.
+# Thin wrappers over scripts/install-deps and the CMake presets (CMakePresets.json).
 PRESET ?= release
 BUILD := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test sanitized run bench fuzz soak clean
+.PHONY: deps configure build test sanitized clang run bench bench-compare fuzz soak clean
 
 deps:
 	scripts/install-deps
@@ -12,25 +12,37 @@ configure: deps
 	cmake --preset $(PRESET) >/dev/null
 
 build: configure
-	cmake --build $(BUILD) -j $(JOBS)
+	cmake --build --preset $(PRESET) -j $(JOBS)
 
-# Every test twice: built with AddressSanitizer and UndefinedBehaviorSanitizer, then optimised
-# (whose tests also run the sanitized runner for a soak and compare its worlds with their own).
-test: build sanitized
-	cd build/asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 900
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 900
+# Every test three times: built with AddressSanitizer and UndefinedBehaviorSanitizer, then
+# optimised (whose tests also run the sanitized runner for a soak and compare its worlds with
+# their own), then by clang with warnings as errors.
+test: sanitized build clang
+	ctest --preset asan -j $(JOBS)
+	ctest --preset $(PRESET) -j $(JOBS)
+	ctest --preset clang -j $(JOBS)
 
 sanitized: deps
 	cmake --preset asan >/dev/null
-	cmake --build build/asan -j $(JOBS)
+	cmake --build --preset asan -j $(JOBS)
+
+clang: deps
+	cmake --preset clang >/dev/null
+	cmake --build --preset clang -j $(JOBS)
 
 run: build
 	$(BUILD)/src/app/vivarion $(ARGS)
 
 bench: deps
 	cmake --preset bench >/dev/null
-	cmake --build build/bench -j $(JOBS)
+	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/vivarion_bench $(BENCH_ARGS)
+
+# A new benchmark run against the baselines committed in bench/results/.
+bench-compare: deps
+	cmake --preset bench >/dev/null
+	cmake --build --preset bench -j $(JOBS)
+	scripts/bench-compare $(BENCH_ARGS)
 
 fuzz:
 	VIVARION_WITH_FUZZ=1 scripts/install-deps

@@ -9,17 +9,17 @@
 #include "config/settings.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
-#include "world/light_kernel.h"
-#include "world/mouth_index.h"
-#include "world/scenes.h"
+#include "world/fast/light_kernel.h"
+#include "world/fast/mouth_index.h"
+#include "support/scenes.h"
 #include "world/sensing.h"
-#include "world/thread_pool.h"
+#include "config/thread_pool.h"
 
 namespace viv {
 namespace {
 
 void TunedSettings(int32_t maxFood) {
-  UseTunedSettings();
+  UseShippedSettings();
   Settings.MaxFood = maxFood;
 }
 
@@ -40,7 +40,7 @@ int64_t CountEyes(const TCreatureList& world) {
 void BM_WorldStep(benchmark::State& state) {
   TCreatureList world;
   Build(world, state.range(0));
-  world.Reference = state.range(1) != 0;
+  world.Passes = state.range(1) != 0 ? TPasses::Plain : TPasses::Fast;
   for (auto _ : state) world.WorldStep();
   state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["creatures"] = world.Count();
@@ -49,14 +49,14 @@ void BM_WorldStep(benchmark::State& state) {
   state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
   world.Clear();
 }
-BENCHMARK(BM_WorldStep)->ArgNames({"n", "reference"})->Args({1000, 0})->Args({1000, 1})->Args({10000, 0})
+BENCHMARK(BM_WorldStep)->ArgNames({"n", "plain"})->Args({1000, 0})->Args({1000, 1})->Args({10000, 0})
     ->Args({10000, 1})->Args({100000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The passes of a step, each on its own.
 void BM_Pass(benchmark::State& state) {
   TCreatureList world;
   Build(world, state.range(0));
-  world.Reference = state.range(2) != 0;
+  world.Passes = state.range(2) != 0 ? TPasses::Plain : TPasses::Fast;
   world.WorldStep();
   const int pass = static_cast<int>(state.range(1));
   float maxRadius = 0;
@@ -71,7 +71,7 @@ void BM_Pass(benchmark::State& state) {
   }
   world.Clear();
 }
-BENCHMARK(BM_Pass)->ArgNames({"n", "pass", "reference"})
+BENCHMARK(BM_Pass)->ArgNames({"n", "pass", "plain"})
     ->ArgsProduct({{10000}, {0, 1, 2, 3, 4}, {0}})->Args({10000, 0, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Eye-creature pairs per second: the fast pass's light gathering (all eyes, all threads).

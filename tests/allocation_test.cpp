@@ -9,7 +9,7 @@
 #include "config/settings.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
-#include "world/scenes.h"
+#include "support/scenes.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -27,7 +27,7 @@ namespace viv {
 namespace {
 
 TEST(Allocation, AStepOfASteadyWorldAllocatesNothing) {
-  UseTunedSettings();
+  UseShippedSettings();
   Settings.MinEnergy = -1;     // nobody dies
   Settings.MaxFood = 0;        // plants never divide
   GridReset();

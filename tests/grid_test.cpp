@@ -4,6 +4,7 @@
 #include "creature/creature.h"
 #include "test_support.h"
 #include "world/grid.h"
+#include "world/grid_query.h"
 
 namespace viv {
 namespace {

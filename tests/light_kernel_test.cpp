@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "test_support.h"
-#include "world/light_kernel.h"
+#include "world/fast/light_kernel.h"
 #include "world/sensing.h"
 
 namespace viv {

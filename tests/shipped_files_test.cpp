@@ -4,7 +4,7 @@
 #include "config/duck.h"
 #include "test_support.h"
 #include "world/creature_list.h"
-#include "world/scenes.h"
+#include "support/scenes.h"
 
 namespace viv {
 namespace {
@@ -26,21 +26,13 @@ TEST_F(ShippedFiles, TheSettingsLoadWithEveryKey) {
 TEST_F(ShippedFiles, TestsAndBenchmarksUseTheShippedSettings) {
   Settings.Open(std::string(VIVARION_SOURCE_DIR) + "/VIVARION.ini");
   const TSettings shipped = Settings;
-  UseTunedSettings();
-  EXPECT_EQ(Settings.Remming, shipped.Remming);
-  EXPECT_EQ(Settings.Brown, shipped.Brown);
-  EXPECT_EQ(Settings.PhiRemming, shipped.PhiRemming);
-  EXPECT_EQ(Settings.PhiBrown, shipped.PhiBrown);
-  EXPECT_EQ(Settings.ChemicalStabilizer, shipped.ChemicalStabilizer);
-  EXPECT_EQ(Settings.Gravity, shipped.Gravity);
+  Settings.Reset();
+  UseShippedSettings();
+  EXPECT_EQ(Settings.FileName, shipped.FileName);
   EXPECT_EQ(Settings.SunLight, shipped.SunLight);
-  EXPECT_EQ(Settings.CostOfLiving, shipped.CostOfLiving);
-  EXPECT_EQ(Settings.MinEnergy, shipped.MinEnergy);
-  EXPECT_EQ(Settings.RadiusCost, shipped.RadiusCost);
-  EXPECT_EQ(Settings.PartsCost, shipped.PartsCost);
-  EXPECT_EQ(Settings.CreatureCost, shipped.CreatureCost);
   EXPECT_EQ(Settings.MaxFood, shipped.MaxFood);
-  EXPECT_EQ(Settings.NiceValue, shipped.NiceValue);
+  EXPECT_EQ(Settings.OrganLoss, shipped.OrganLoss);
+  EXPECT_EQ(Settings.PlantFloor, shipped.PlantFloor);
 }
 
 TEST_F(ShippedFiles, EveryAnimalLoadsAndLives) {

@@ -24,7 +24,10 @@ class View : public ::testing::Test {
   TView view;  // 800 x 600, zoom 0.2
   QImage Render(int w = 800, int h = 600) {
     QImage image(w, h, QImage::Format_RGB32);
-    DrawFrame(world, view, TFrameStatus{1999, 12.6}, image);
+    TFrameStatus status;
+    status.StepCount = 1999;
+    status.StepsPerSecond = 12.6;
+    DrawFrame(world, view, status, image);
     return image;
   }
   static bool HasColour(const QImage& image, QRect area, QRgb colour) {
@@ -52,7 +55,8 @@ TEST_F(View, TheFooterNeverOverlapsAndNoticesFollowTheOverlay) {
   // Notices and the news that no animal lives, in pale yellow below the five lines.
   world.Add(TCreature::CreateFood());
   QImage image(800, 600, QImage::Format_RGB32);
-  TFrameStatus status{5000, 100};
+  TFrameStatus status;
+  status.StepCount = 5000;
   DrawFrame(world, view, status, image);
   // Text is smoothed: look for yellowish pixels, red and green alike and well above blue.
   auto yellowish = [&](QRect area) {

@@ -6,9 +6,9 @@
 #include "test_support.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
-#include "world/mouth_index.h"
-#include "world/scenes.h"
-#include "world/thread_pool.h"
+#include "world/fast/mouth_index.h"
+#include "support/scenes.h"
+#include "config/thread_pool.h"
 
 namespace viv {
 namespace {
@@ -45,7 +45,7 @@ void CheckFinite(const TCreatureList& world) {
 using WorldRun = CleanWorld;
 
 TEST_F(WorldRun, InvariantsHoldThroughAThousandsOfSteps) {
-  UseTunedSettings();
+  UseShippedSettings();
   TCreatureList world;
   world.Populate(800, 600, {}, {3, 300});
   int maxAnimals = 0;
@@ -83,17 +83,17 @@ std::string Snapshot(const TCreatureList& world) {
   return s;
 }
 
-std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bool reference) {
+std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bool plain) {
   GridReset();
   TCreatureList world;
-  world.Reference = reference;
+  world.Passes = plain ? TPasses::Plain : TPasses::Fast;
   BuildScatteredWorld(world, count, side, seed);
   for (int step = 0; step < steps; ++step) world.WorldStep();
   return Snapshot(world);
 }
 
 TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
-  UseTunedSettings();
+  UseShippedSettings();
   struct Case {
     uint64_t seed;
     int32_t count;
@@ -113,7 +113,7 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
 }
 
 TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {
-  UseTunedSettings();
+  UseShippedSettings();
   TCreatureList world;
   BuildScatteredWorld(world, 3000, 2500, 9);
   TMouthIndex index;

@@ -18,7 +18,9 @@ const char* const RunnerUsage =
     "  --png FILE           after the run, write the picture of the world at the default view\n"
     "  --reference          run the plain passes of the world step (same results, slower)\n"
     "  --threads N          threads for the fast passes (default: all cores)\n"
-    "  --check              after every step, check that every creature is finite and in its grid cell\n"
+    "  --check              after every step, check that every creature and organ output is finite and\n"
+    "                       that the grid lists only living creatures, each at most once and in the\n"
+    "                       cell of its position\n"
     "  -h, --help           show this help\n";
 
 namespace {
@@ -68,7 +70,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
     } else if (a == "--png") {
       o.PngFile = value();
     } else if (a == "--reference") {
-      o.Reference = true;
+      o.Passes = TPasses::Plain;
     } else if (a == "--check") {
       o.Check = true;
     } else if (a == "--threads") {

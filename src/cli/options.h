@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "world/creature_list.h"
+
 namespace viv {
 
 struct TRunnerOptions {
@@ -17,7 +19,7 @@ struct TRunnerOptions {
   std::string CsvFile;
   std::string SaveAnimalsFolder;
   std::string PngFile;
-  bool Reference = false;
+  TPasses Passes = TPasses::Fast;  // --reference: the plain passes
   bool Check = false;
   int32_t Threads = 0;  // 0: all cores
   bool Help = false;

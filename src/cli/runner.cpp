@@ -11,8 +11,8 @@
 #include "config/settings.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
-#include "world/thread_pool.h"
-#include "world/world_report.h"
+#include "config/thread_pool.h"
+#include "world/world_figures.h"
 #ifdef VIVARION_WITH_VIEW
 #include "view/frame_png.h"
 #endif
@@ -34,8 +34,11 @@ std::string CsvRow(int64_t step, const TWorldFigures& f) {
   return s.str();
 }
 
-// Every creature finite and listed at most once, in the cell of its position.
+// Every creature finite, with finite organ outputs, and listed at most once, in the cell of
+// its position; the grid lists no one else (so no dead creature and none in a wrong cell).
+// A seeded creature may be missing: it joins the grid when its own step first changes its cell.
 void CheckWorld(const TCreatureList& world, int64_t step) {
+  size_t listedInOwnCells = 0;
   for (int32_t i = 0; i < world.Count(); ++i) {
     const TCreature* c = world.List[i];
     auto fail = [&](const char* what) {
@@ -47,8 +50,14 @@ void CheckWorld(const TCreatureList& world, int64_t step) {
         if (!std::isfinite(p->Output(k))) fail("has an organ whose output is not finite");
     auto [ci, cj] = CellOf(c->X, c->Y);
     const TGridCell& cell = GridCell(ci, cj);
-    if (std::count(cell.begin(), cell.end(), c) > 1) fail("is listed twice in its grid cell");
+    const auto listed = std::count(cell.begin(), cell.end(), c);
+    if (listed > 1) fail("is listed twice in its grid cell");
+    listedInOwnCells += static_cast<size_t>(listed);
   }
+  if (GridEntryCount() != listedInOwnCells)
+    throw EVivarion("step " + std::to_string(step) + ": the grid lists " +
+                    std::to_string(GridEntryCount() - listedInOwnCells) +
+                    " entries that are not a living creature in the cell of its position");
 }
 
 }  // namespace
@@ -70,13 +79,13 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     TCreatureList world;
-    world.Reference = o.Reference;
+    world.Passes = o.Passes;
     world.Populate(o.Width, o.Height, o.AnimalFiles, counts);
 
     std::string csv = "step,creatures,food,biomass,species\n";
     auto report = [&](int64_t step) {
       TWorldFigures f = CountWorld(world);
-      out << StatusLine(step, f) << '\n';
+      out << StatusLine(step, f) << std::endl;  // flushed: a pipe sees each line as it comes
       csv += CsvRow(step, f);
     };
     for (int64_t step = 1; step <= o.Steps; ++step) {

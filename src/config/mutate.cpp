@@ -38,10 +38,10 @@ double MutateScale(double value, double rate) {
   return value * (1 + RandomOffset(10) / 100.0);
 }
 
-TColor MutateColor(TColor color, double rate) {
-  TColor red = MutateByte(color & 255, rate);
-  TColor green = MutateByte((color >> 8) & 255, rate);
-  TColor blue = MutateByte((color >> 16) & 255, rate);
+uint32_t MutateColor(uint32_t color, double rate) {
+  uint32_t red = MutateByte(color & 255, rate);
+  uint32_t green = MutateByte((color >> 8) & 255, rate);
+  uint32_t blue = MutateByte((color >> 16) & 255, rate);
   return red + green * 256 + blue * 65536 + 0x2000000;
 }
 

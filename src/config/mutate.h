@@ -5,13 +5,12 @@
 
 namespace viv {
 
-using TColor = uint32_t;
-
 int32_t MutateByte(int32_t value, double rate);
 double MutateUnit(double value, double rate);
 double MutateAngle(double value, double rate);
 double MutateScale(double value, double rate);
-// Mutates red, green and blue in turn; the result always carries 0x02 in the top byte.
-TColor MutateColor(TColor color, double rate);
+// Mutates red, green and blue in turn of a colour (red in the low byte, as TColor of the
+// drawing layer); the result always carries 0x02 in the top byte.
+uint32_t MutateColor(uint32_t color, double rate);
 
 }  // namespace viv

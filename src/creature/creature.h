@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/mutate.h"
+#include "draw/raster_canvas.h"
 #include "parts/part_list.h"
 
 namespace viv {

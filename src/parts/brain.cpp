@@ -48,7 +48,7 @@ void TBrain::SetValue(float formulaValue) {
 }
 
 void TBrain::Update() { SetValue(compiled_.Eval(Owner)); }
-void TBrain::UpdateByText() { SetValue(EvalFormula(formula_)); }
+void TBrain::UpdatePlain() { SetValue(EvalFormula(formula_)); }
 
 std::string TBrain::PropertyNames() const { return TPart::PropertyNames() + "|random|constant|formula"; }
 

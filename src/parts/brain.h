@@ -29,7 +29,7 @@ class TBrain : public TPart {
   std::string PropertyNames() const override;
 
   // Update with the formula parsed afresh, as the plain world step does.
-  void UpdateByText();
+  void UpdatePlain();
 
  private:
   void SetValue(float formulaValue);

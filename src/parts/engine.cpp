@@ -65,7 +65,7 @@ void TEngine::Update() {
   SetPower(compiled_.Eval(Owner));
 }
 
-void TEngine::UpdateByText() {
+void TEngine::UpdatePlain() {
   AdvancePhase(Id, Phase);
   SetPower(EvalFormula(formula_));
 }

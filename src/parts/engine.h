@@ -33,7 +33,7 @@ class TEngine : public TPart {
   void GetThrust(float radius, float& force, float& torque) const;
 
   // Update with the formula parsed afresh, as the plain world step does.
-  void UpdateByText();
+  void UpdatePlain();
 
  private:
   void SetPower(float value);

@@ -6,7 +6,7 @@
 #include "config/duck.h"
 #include "draw/logo_canvas.h"
 #include "view/qpainter_canvas.h"
-#include "world/world_report.h"
+#include "world/world_figures.h"
 
 namespace viv {
 

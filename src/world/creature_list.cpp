@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "config/errors.h"
-#include "world/sensing_fast.h"
+#include "world/fast/sensing_fast.h"
 
 namespace viv {
 

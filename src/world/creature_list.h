@@ -18,6 +18,11 @@ struct TPopulationCounts {
 
 struct TFastSensing;
 
+// The two forms of the sensing and actuation pass. Plain: every eye scans the whole list
+// and formulas are parsed afresh, as the design states them. Fast: eyes in parallel vector
+// batches, mouths through an index, compiled formulas.
+enum class TPasses { Fast, Plain };
+
 class TCreatureList {
  public:
   TCreatureList();
@@ -28,9 +33,8 @@ class TCreatureList {
 
   std::vector<TCreature*> List;
 
-  // Use the plain passes (every eye scans the list, formulas parsed afresh) instead of
-  // the fast ones. Both give bit-identical worlds.
-  bool Reference = false;
+  // Which form of the sensing pass runs: both give bit-identical worlds.
+  TPasses Passes = TPasses::Fast;
 
   int32_t Count() const { return static_cast<int32_t>(List.size()); }
   TCreature* Add(TCreature* creature);
@@ -84,7 +88,7 @@ class TCreatureList {
   int64_t PairsCulled() const;
 
  private:
-  void SenseAndActReference();
+  void SenseAndActPlain();
   void SenseAndActFast();
   // Closes the gaps that destroyed creatures left as null entries, keeping the order.
   void SqueezeOutDead();

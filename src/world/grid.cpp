@@ -59,4 +59,10 @@ void GridReset() {
   for (TGridCell& cell : Cells()) cell.clear();
 }
 
+size_t GridEntryCount() {
+  size_t n = 0;
+  for (const TGridCell& cell : Cells()) n += cell.size();
+  return n;
+}
+
 }  // namespace viv

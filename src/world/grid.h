@@ -1,6 +1,7 @@
 #pragma once
 // The program-wide spatial grid: 501 x 501 cells of 50 world units, each listing the
 // creatures whose position falls in it. Positions beyond the border fall in border cells.
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -23,15 +24,13 @@ TGridCell& GridCell(int i, int j);
 void GridAdd(TCreature* creature, float x, float y);
 void GridRemove(TCreature* creature, float x, float y);
 void GridMove(TCreature* creature, float oldX, float oldY, float newX, float newY);
+// The number of entries in all cells together.
+size_t GridEntryCount();
 // Empties every cell (the creatures are not touched).
 void GridReset();
 
-// Calls callback(creature, other) for every other creature listed in the cells covering
-// the rectangle whose position lies inside it, bounds included. Each cell is walked by
-// index with its length re-read, so the callback may move creatures between cells.
-template <class Callback>
-void GridQuery(TCreature* creature, float x1, float y1, float x2, float y2, Callback&& callback);
+// GridQuery, which reads creatures' positions, is in world/grid_query.h: only the code that
+// runs queries includes it, so that this header needs nothing of the creature.
 
 }  // namespace viv
 
-#include "world/grid_query.inl"

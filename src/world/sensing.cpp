@@ -43,12 +43,12 @@ void Bite(TCreature& k, TMouth& mouth, TCreature* victim) {
   mouth.SetIntake(std::isfinite(intake) ? intake : 0);
 }
 
-void UpdateParts(TCreature& k, bool plain) {
+void UpdateParts(TCreature& k, TPasses passes) {
   auto update = [&] {
     for (TPart* part : k.Parts.Items) {
-      if (!plain) part->Update();
-      else if (part->Kind() == TPartKind::Engine) static_cast<TEngine*>(part)->UpdateByText();
-      else if (part->Kind() == TPartKind::Brain) static_cast<TBrain*>(part)->UpdateByText();
+      if (passes == TPasses::Fast) part->Update();
+      else if (part->Kind() == TPartKind::Engine) static_cast<TEngine*>(part)->UpdatePlain();
+      else if (part->Kind() == TPartKind::Brain) static_cast<TBrain*>(part)->UpdatePlain();
       else part->Update();
     }
   };
@@ -71,7 +71,7 @@ void TCreatureList::GatherLight(int32_t viewer, float x, float y, float directio
   }
 }
 
-void TCreatureList::SenseAndActReference() {
+void TCreatureList::SenseAndActPlain() {
   const int32_t count = Count();
   for (int32_t i = 0; i < count; ++i) {
     TCreature& k = *List[i];
@@ -100,7 +100,7 @@ void TCreatureList::SenseAndActReference() {
       }
     }
   }
-  for (TCreature* k : List) UpdateParts(*k, true);
+  for (TCreature* k : List) UpdateParts(*k, TPasses::Plain);
 }
 
 }  // namespace viv

@@ -24,7 +24,7 @@ void Bite(TCreature& k, TMouth& mouth, TCreature* victim);
 
 // Updates every organ of the creature, engines and brains from their compiled formulas or,
 // when plain, from the formula text. An error names the file the creature came from.
-void UpdateParts(TCreature& k, bool plain);
+void UpdateParts(TCreature& k, TPasses passes);
 
 // The contribution of one seen creature to an eye: colour byte times 0.05 / distance.
 // Returns false when the creature is outside the cone or at the eye itself.

@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
+#include "world/grid_query.h"
 
 namespace viv {
 
@@ -32,7 +33,7 @@ void TCreatureList::SproutPlants() {
 }
 
 void TCreatureList::SenseAndAct() {
-  if (Reference) SenseAndActReference();
+  if (Passes == TPasses::Plain) SenseAndActPlain();
   else SenseAndActFast();
 }
 

@@ -1,9 +1,13 @@
 #pragma once
-// The body of GridQuery, a template so that the callback is inlined.
+// Queries of the spatial grid: a template so that the callback is inlined.
 #include "creature/creature.h"
+#include "world/grid.h"
 
 namespace viv {
 
+// Calls callback(creature, other) for every other creature listed in the cells covering
+// the rectangle whose position lies inside it, bounds included. Each cell is walked by
+// index with its length re-read, so the callback may move creatures between cells.
 template <class Callback>
 void GridQuery(TCreature* creature, float x1, float y1, float x2, float y2, Callback&& callback) {
   auto [i1, j1] = CellOf(x1, y1);

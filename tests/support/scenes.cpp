@@ -1,4 +1,4 @@
-#include "world/scenes.h"
+#include "support/scenes.h"
 
 #include "config/random.h"
 #include "config/settings.h"
@@ -6,19 +6,9 @@
 
 namespace viv {
 
-void UseTunedSettings() {
+void UseShippedSettings() {
   Settings.Reset();
-  Settings.Remming = 0.001;
-  Settings.Brown = 4;
-  Settings.PhiRemming = 0.1;
-  Settings.Gravity = 0.00001;
-  Settings.SunLight = 0.75;
-  Settings.CostOfLiving = 0.0085;
-  Settings.MinEnergy = 50;
-  Settings.RadiusCost = 1;
-  Settings.PartsCost = 1;
-  Settings.CreatureCost = 1;
-  Settings.MaxFood = 300;
+  Settings.Open(VIVARION_SHIPPED_SETTINGS);
 }
 
 void BuildScatteredWorld(TCreatureList& world, int32_t count, float side, uint64_t seed) {

@@ -3,7 +3,7 @@
 // positions and colours, which the pass does not change); mouths find their victims
 // through an index of the centres; formulas run from their compiled form. Engines, bites
 // and updates keep their order.
-#include "world/sensing_fast.h"
+#include "world/fast/sensing_fast.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +13,7 @@
 #include "parts/eye.h"
 #include "parts/mouth.h"
 #include "world/sensing.h"
-#include "world/thread_pool.h"
+#include "config/thread_pool.h"
 
 namespace viv {
 
@@ -125,7 +125,7 @@ void TCreatureList::SenseAndActFast() {
       }
     }
   }
-  for (TCreature* k : List) UpdateParts(*k, false);
+  for (TCreature* k : List) UpdateParts(*k, TPasses::Fast);
 }
 
 int64_t TCreatureList::PairsTested() const { return fast_ ? fast_->PairsTested.load() : 0; }

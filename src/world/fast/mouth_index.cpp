@@ -1,4 +1,4 @@
-#include "world/mouth_index.h"
+#include "world/fast/mouth_index.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,8 +4,8 @@
 #include <atomic>
 #include <vector>
 
-#include "world/light_kernel.h"
-#include "world/mouth_index.h"
+#include "world/fast/light_kernel.h"
+#include "world/fast/mouth_index.h"
 
 namespace viv {
 

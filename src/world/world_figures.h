@@ -14,6 +14,7 @@ struct TWorldFigures {
   int32_t Species = 0;  // distinct names among the animals
 };
 
+// Counts the animals, plants, biomass and species of a world.
 TWorldFigures CountWorld(const TCreatureList& world);
 
 // round(energy) div 100 without overflow: too large (or infinite) gives INT64_MAX,

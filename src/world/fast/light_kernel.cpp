@@ -1,4 +1,4 @@
-#include "world/light_kernel.h"
+#include "world/fast/light_kernel.h"
 
 #include <cmath>
 

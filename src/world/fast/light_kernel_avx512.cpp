@@ -3,14 +3,16 @@
 // First a cheap pass over the whole population notes, without branching, the creatures
 // that some eye of the batch may see; then only those are worked out exactly, in order.
 // GCC 12's own AVX-512 conversion intrinsics start from an undefined register and warn about it.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 #include <cmath>
 #include <vector>
 
-#include "world/light_kernel.h"
+#include "world/fast/light_kernel.h"
 #include "world/sensing.h"
 
 namespace viv {

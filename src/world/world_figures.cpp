@@ -1,4 +1,4 @@
-#include "world/world_report.h"
+#include "world/world_figures.h"
 
 #include <cmath>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "world/thread_pool.h"
+#include "config/thread_pool.h"
 
 #include <memory>
 

@@ -1,13 +1,13 @@
 #pragma once
-// Ready-made worlds shared by tests, benchmarks and the runner.
+// Ready-made worlds shared by tests and benchmarks (not part of the programs).
 #include <cstdint>
 
 #include "world/creature_list.h"
 
 namespace viv {
 
-// Settings to the values of the shipped VIVARION.ini (a test keeps the two equal).
-void UseTunedSettings();
+// Loads the VIVARION.ini that ships with the program, from the source tree.
+void UseShippedSettings();
 
 // A world of count creatures, a fifth of them built-in animals and the rest plants, in
 // random order, scattered uniformly over a square of the given side around the origin and
