@@ -7,13 +7,13 @@
 
 #include "config/random.h"
 #include "config/settings.h"
+#include "config/thread_pool.h"
+#include "support/scenes.h"
 #include "world/creature_list.h"
-#include "world/grid.h"
 #include "world/fast/light_kernel.h"
 #include "world/fast/mouth_index.h"
-#include "support/scenes.h"
+#include "world/grid.h"
 #include "world/sensing.h"
-#include "config/thread_pool.h"
 
 namespace viv {
 namespace {
@@ -49,8 +49,15 @@ void BM_WorldStep(benchmark::State& state) {
   state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
   world.Clear();
 }
-BENCHMARK(BM_WorldStep)->ArgNames({"n", "plain"})->Args({1000, 0})->Args({1000, 1})->Args({10000, 0})
-    ->Args({10000, 1})->Args({100000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WorldStep)
+    ->ArgNames({"n", "plain"})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Args({100000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The passes of a step, each on its own.
 void BM_Pass(benchmark::State& state) {
@@ -71,8 +78,12 @@ void BM_Pass(benchmark::State& state) {
   }
   world.Clear();
 }
-BENCHMARK(BM_Pass)->ArgNames({"n", "pass", "plain"})
-    ->ArgsProduct({{10000}, {0, 1, 2, 3, 4}, {0}})->Args({10000, 0, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Pass)
+    ->ArgNames({"n", "pass", "plain"})
+    ->ArgsProduct({{10000}, {0, 1, 2, 3, 4}, {0}})
+    ->Args({10000, 0, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Eye-creature pairs per second: the fast pass's light gathering (all eyes, all threads).
 void BM_GatherLightFast(benchmark::State& state) {
@@ -81,7 +92,8 @@ void BM_GatherLightFast(benchmark::State& state) {
   const int64_t pairs = CountEyes(world) * world.Count();
   const int64_t tested0 = world.PairsTested(), culled0 = world.PairsCulled();
   for (auto _ : state) world.GatherAllLight();
-  state.counters["pairs/s"] = benchmark::Counter(static_cast<double>(pairs * state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["pairs/s"] =
+      benchmark::Counter(static_cast<double>(pairs * state.iterations()), benchmark::Counter::kIsRate);
   const double seen = static_cast<double>(world.PairsTested() - tested0 + world.PairsCulled() - culled0);
   state.counters["culled"] = seen > 0 ? (world.PairsCulled() - culled0) / seen : 0;
   world.Clear();
@@ -118,9 +130,9 @@ typedef float v8f __attribute__((vector_size(32)));
 
 // A tight vectorised loop over the same arrays: every pair in single precision, sums in any
 // order, no culling. The yardstick for the eye kernel.
-__attribute__((target_clones("avx512f", "avx2", "default")))
-void TightLoop(const float* x, const float* y, const float* g, int64_t n, float ex, float ey, float c, float s,
-               float out[3]) {
+__attribute__((target_clones("avx512f", "avx2", "default"))) void TightLoop(const float* x, const float* y,
+                                                                            const float* g, int64_t n, float ex,
+                                                                            float ey, float c, float s, float out[3]) {
   v8f red = {}, green = {}, blue = {};
   for (int64_t j = 0; j + 8 <= n; j += 8) {
     v8f ox, oy, og;
@@ -149,7 +161,8 @@ void BM_GatherLightTightLoop(benchmark::State& state) {
   Build(world, state.range(0));
   const int64_t n = world.Count();
   std::vector<float> x(n), y(n), g(n);
-  for (int64_t j = 0; j < n; ++j) x[j] = world.List[j]->X, y[j] = world.List[j]->Y, g[j] = (world.List[j]->Color >> 8) & 255;
+  for (int64_t j = 0; j < n; ++j)
+    x[j] = world.List[j]->X, y[j] = world.List[j]->Y, g[j] = (world.List[j]->Color >> 8) & 255;
   std::vector<float> ex, ey, ec, es;
   for (const TCreature* k : world.List)
     for (const TPart* p : k->Parts.Items)
@@ -166,7 +179,8 @@ void BM_GatherLightTightLoop(benchmark::State& state) {
     });
     benchmark::DoNotOptimize(out.data());
   }
-  state.counters["pairs/s"] = benchmark::Counter(static_cast<double>(eyes * n * state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["pairs/s"] =
+      benchmark::Counter(static_cast<double>(eyes * n * state.iterations()), benchmark::Counter::kIsRate);
   world.Clear();
 }
 BENCHMARK(BM_GatherLightTightLoop)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -181,13 +195,15 @@ void BM_MouthLookup(benchmark::State& state) {
   SeedRandom(3);
   std::vector<std::pair<float, float>> points(1024);
   const float side = static_cast<float>(100 * std::sqrt(state.range(0)));
-  for (auto& p : points) p = {static_cast<float>((RandomReal() - 0.5) * side), static_cast<float>((RandomReal() - 0.5) * side)};
+  for (auto& p : points)
+    p = {static_cast<float>((RandomReal() - 0.5) * side), static_cast<float>((RandomReal() - 0.5) * side)};
   size_t k = 0;
   for (auto _ : state) {
     const auto& p = points[k++ & 1023];
     benchmark::DoNotOptimize(indexed ? index.CreatureAt(p.first, p.second) : world.CreatureAt(p.first, p.second));
   }
-  state.counters["lookups/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["lookups/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   world.Clear();
 }
 BENCHMARK(BM_MouthLookup)->ArgNames({"n", "indexed"})->Args({10000, 0})->Args({10000, 1});

@@ -7,9 +7,9 @@
 #include <new>
 
 #include "config/settings.h"
+#include "support/scenes.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
-#include "support/scenes.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -28,13 +28,13 @@ namespace {
 
 TEST(Allocation, AStepOfASteadyWorldAllocatesNothing) {
   UseShippedSettings();
-  Settings.MinEnergy = -1;     // nobody dies
-  Settings.MaxFood = 0;        // plants never divide
+  Settings.MinEnergy = -1;  // nobody dies
+  Settings.MaxFood = 0;     // plants never divide
   GridReset();
   TCreatureList world;
   BuildScatteredWorld(world, 3000, 3000, 5);
   for (TCreature* c : world.List) c->MaxEnergy = 1e30f;  // animals never divide either
-  for (int i = 0; i < 50; ++i) world.WorldStep();  // buffers reach their size
+  for (int i = 0; i < 50; ++i) world.WorldStep();        // buffers reach their size
   const long before = allocations.load();
   for (int i = 0; i < 20; ++i) world.WorldStep();
   EXPECT_EQ(allocations.load() - before, 0);

@@ -53,11 +53,17 @@ const char* const Body = R"(<vivarion vegetable="False" radius="40" maxenergy="2
 TEST_F(AnimalFile, WritesTheDocumentAsSpecifiedAndReadsItBack) {
   TCreature* adam = CreateAdam();
   std::string text = adam->ToXmlText();
-  EXPECT_EQ(text.rfind(std::string("<?xml version=\"1.0\"?>") + Body + "<parts><part type=\"brain\" id=\"Brain\" r=\"0\" "
-                       "phi=\"0\" random=\"0\" constant=\"1\" formula=\"\"/><part type=\"eye\" id=\"RightEye\" r=\"1\" "
-                       "phi=\"0.523598790168762\"/>", 0), 0u) << text;
+  EXPECT_EQ(
+      text.rfind(std::string("<?xml version=\"1.0\"?>") + Body +
+                     "<parts><part type=\"brain\" id=\"Brain\" r=\"0\" "
+                     "phi=\"0\" random=\"0\" constant=\"1\" formula=\"\"/><part type=\"eye\" id=\"RightEye\" r=\"1\" "
+                     "phi=\"0.523598790168762\"/>",
+                 0),
+      0u)
+      << text;
   EXPECT_NE(text.find("<part type=\"engine\" id=\"MidEngine\" r=\"1\" phi=\"3.14159274101257\" angle=\"0\" "
-                      "formula=\"RightEye.1*8 + LeftEye.1*8\"/>"), std::string::npos);
+                      "formula=\"RightEye.1*8 + LeftEye.1*8\"/>"),
+            std::string::npos);
   std::string path = (dir / "ADAM.viv").string();
   adam->SaveToFile(path);
   TCreature back;
@@ -95,16 +101,18 @@ TEST_F(AnimalFile, MutatedValuesSurviveTheRoundTripExactly) {
   EXPECT_EQ(back.Radius, adam->Radius);
   EXPECT_EQ(back.MaxEnergy, adam->MaxEnergy);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(back.Parts.GetPart(i)->Phi, adam->Parts.GetPart(i)->Phi);
-  EXPECT_EQ(static_cast<TBrain*>(back.Parts.GetPart(0))->Constant, static_cast<TBrain*>(adam->Parts.GetPart(0))->Constant);
+  EXPECT_EQ(static_cast<TBrain*>(back.Parts.GetPart(0))->Constant,
+            static_cast<TBrain*>(adam->Parts.GetPart(0))->Constant);
   delete adam;
 }
 
 TEST_F(AnimalFile, ReadsLooselyWrittenFiles) {
-  std::string path = Write("loose.viv",
-                           "<?xml version=\"1.0\"?>\n<animal color=\"$FF\" maxenergy=\" 500 \" radius=\"10\" vegetable=\"1\" "
-                           "extra=\"x\">\n  <!-- organs -->\n  <parts>\n    <organ id=\"E\" type=\"eye\" r=\"0.5\" phi=\"1\"/>\n"
-                           "    <part type=\"brain\" id=\"B\" r=\"0.5\" phi=\"0\" random=\"0\" constant=\"2\" formula=\"\"/>\n"
-                           "    <?pi ignored?>\n    <part type=\"eye\" id=\"E\" phi=\"2\"/>\n  </parts>\n</animal>\n");
+  std::string path =
+      Write("loose.viv",
+            "<?xml version=\"1.0\"?>\n<animal color=\"$FF\" maxenergy=\" 500 \" radius=\"10\" vegetable=\"1\" "
+            "extra=\"x\">\n  <!-- organs -->\n  <parts>\n    <organ id=\"E\" type=\"eye\" r=\"0.5\" phi=\"1\"/>\n"
+            "    <part type=\"brain\" id=\"B\" r=\"0.5\" phi=\"0\" random=\"0\" constant=\"2\" formula=\"\"/>\n"
+            "    <?pi ignored?>\n    <part type=\"eye\" id=\"E\" phi=\"2\"/>\n  </parts>\n</animal>\n");
   TCreature c;
   c.LoadFromFile(path);
   EXPECT_TRUE(c.Vegetable);
@@ -162,8 +170,10 @@ TEST_F(AnimalFile, EveryFaultGivesItsMessage) {
 }
 
 TEST_F(AnimalFile, FieldsAndOrgansReadBeforeAFaultStay) {
-  std::string path = Write("half.viv", std::string(Body) +
-                                           "<parts><part type=\"eye\" id=\"E\" phi=\"0\"/><part type=\"gill\" id=\"G\"/></parts></vivarion>");
+  std::string path =
+      Write("half.viv",
+            std::string(Body) +
+                "<parts><part type=\"eye\" id=\"E\" phi=\"0\"/><part type=\"gill\" id=\"G\"/></parts></vivarion>");
   TCreature c;
   EXPECT_THROW(c.LoadFromFile(path), EVivarion);
   EXPECT_EQ(c.Radius, 40);

@@ -40,7 +40,8 @@ TEST(AppStartup, ABrokenSettingsFileEndsWithOneNamingIt) {
   std::ofstream(dir / "VIVARION.ini") << "[VIVARION]\nSunLight=bright\n";
   Outcome o = Start((dir / "vivarion").string(), "");
   EXPECT_EQ(o.status, 1);
-  EXPECT_NE(o.err.find("VIVARION.ini: SunLight: 'bright' is not a valid floating point value"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("VIVARION.ini: SunLight: 'bright' is not a valid floating point value"), std::string::npos)
+      << o.err;
   fs::remove_all(dir);
 }
 

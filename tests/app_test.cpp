@@ -1,8 +1,8 @@
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -13,8 +13,8 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
-#include "parts/engine.h"
 #include "config/settings.h"
+#include "parts/engine.h"
 #include "world/grid.h"
 
 namespace fs = std::filesystem;

@@ -106,8 +106,9 @@ TEST_F(Runner, ABrokenAnimalFileExitsWithOneNamingIt) {
   std::ofstream(dir / "broken.viv") << "<vivarion radius=\"1\"><parts/></vivarion>";
   Result r = Run(Settings() + "--steps 5 broken.viv");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "vivarion-cli: broken.viv: Could not convert variant of type (Null) into type (String): no attribute "
-                   "\"vegetable\" in <vivarion>\n");
+  EXPECT_EQ(r.err,
+            "vivarion-cli: broken.viv: Could not convert variant of type (Null) into type (String): no attribute "
+            "\"vegetable\" in <vivarion>\n");
   Result missing = Run(Settings() + "--steps 5 nowhere.viv");
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "vivarion-cli: nowhere.viv: cannot open the file\n");

@@ -2,8 +2,8 @@
 #include <limits>
 #include <map>
 #include <memory>
-#include <set>
 #include <numbers>
+#include <set>
 
 #include "creature/creature.h"
 #include "parts/brain.h"

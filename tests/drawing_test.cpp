@@ -88,8 +88,8 @@ TEST_F(Drawing, APlantIsOneCircle) {
   turtle.Reset(50, 50, 0, 1);
   plant->Draw(turtle);
   ASSERT_EQ(canvas.Calls.size(), 2u);  // Reset's move and the body
-  EXPECT_EQ(canvas.Calls[1], "Ellipse 60 60 40 40 pen " + std::to_string(0x02B0B0B0) + " brush " +
-                                 std::to_string(0x200A000));
+  EXPECT_EQ(canvas.Calls[1],
+            "Ellipse 60 60 40 40 pen " + std::to_string(0x02B0B0B0) + " brush " + std::to_string(0x200A000));
   delete plant;
 }
 

@@ -24,8 +24,8 @@ TEST_F(Grid, CellsRoundHalvesToEvenAndClampAtTheBorder) {
   struct Row {
     float x;
     int cell;
-  } rows[] = {{25, 0}, {75, 2}, {125, 2}, {-25, 0}, {-75, -2}, {24.9f, 0}, {25.1f, 1},
-              {12525, 250}, {12526, 250}, {1e30f, 250}, {-1e30f, -250}, {-12600, -250}};
+  } rows[] = {{25, 0},    {75, 2},      {125, 2},     {-25, 0},     {-75, -2},      {24.9f, 0},
+              {25.1f, 1}, {12525, 250}, {12526, 250}, {1e30f, 250}, {-1e30f, -250}, {-12600, -250}};
   for (const Row& r : rows) EXPECT_EQ(CellOf(r.x, 0).first, r.cell) << r.x;
   EXPECT_EQ(CellOf(std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()),
             std::make_pair(250, -250));

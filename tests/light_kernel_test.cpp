@@ -58,7 +58,8 @@ TEST_F(LightKernel, SumsEqualThePlainOnesOnTheConeEdges) {
       if (RandomInt(50) == 0) scene.X[j] = batch.X[l], scene.Y[j] = batch.Y[l];
       if (nearOrigin) {
         batch.X[l] = 0, batch.Y[l] = 0;
-        scene.X[j] = static_cast<float>(1e-21 * std::cos(angle)), scene.Y[j] = static_cast<float>(1e-21 * std::sin(angle));
+        scene.X[j] = static_cast<float>(1e-21 * std::cos(angle)),
+        scene.Y[j] = static_cast<float>(1e-21 * std::sin(angle));
       }
       scene.Red[j] = RandomInt(256), scene.Green[j] = RandomInt(256), scene.Blue[j] = RandomInt(256);
       scene.Extent = std::max({scene.Extent, std::fabs(scene.X[j]), std::fabs(scene.Y[j])});

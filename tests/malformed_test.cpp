@@ -56,10 +56,11 @@ TEST_F(Malformed, WellFormedVariantsStillLoad) {
   // A byte-order mark, a UTF-8 declaration, references to XML's entities and to characters,
   // a comment and a non-ASCII id.
   TCreature c;
-  c.LoadFromText("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><!-- made by hand --><vivarion "
-                 "vegetable=\"False\" radius=\"&#52;0\" maxenergy=\"2000\" color=\"1\"><parts><part type=\"eye\" "
-                 "id=\"&lt;\xC3\xA9&amp;&#x41;&quot;\" phi=\"0\"/></parts></vivarion>\n",
-                 "hand.viv");
+  c.LoadFromText(
+      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><!-- made by hand --><vivarion "
+      "vegetable=\"False\" radius=\"&#52;0\" maxenergy=\"2000\" color=\"1\"><parts><part type=\"eye\" "
+      "id=\"&lt;\xC3\xA9&amp;&#x41;&quot;\" phi=\"0\"/></parts></vivarion>\n",
+      "hand.viv");
   EXPECT_EQ(c.Radius, 40);
   EXPECT_EQ(c.Parts.GetPart(0)->Id, "<\xC3\xA9&A\"");
 }
@@ -72,8 +73,9 @@ TEST_F(Malformed, GeneratedMonstersAreHandled) {
   // A formula of a megabyte, valid: read and evaluated like any other.
   std::string formula;
   while (formula.size() < (1 << 20)) formula += "E.1*0.5+";
-  std::ofstream(dir / "long.viv") << head << R"(<part type="eye" id="E" phi="0"/><part type="engine" id="M" phi="3" angle="0" formula=")"
-                                  << formula << R"("/></parts></vivarion>)";
+  std::ofstream(dir / "long.viv")
+      << head << R"(<part type="eye" id="E" phi="0"/><part type="engine" id="M" phi="3" angle="0" formula=")" << formula
+      << R"("/></parts></vivarion>)";
   // Elements nested a hundred thousand deep inside an organ.
   std::ofstream deep(dir / "deep.viv");
   deep << head << R"(<part type="eye" id="E" phi="0">)";

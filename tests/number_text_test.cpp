@@ -41,8 +41,20 @@ TEST(NumberText, WritesTheGeneralFormatOfTheWidenedFloat) {
 
 TEST(NumberText, SinglesSurviveTheRoundTrip) {
   constexpr float kMax = std::numeric_limits<float>::max();
-  const float values[] = {0.3f, 0.1f, 3.1415927f, -0.13f, 1e-7f, 3.4e38f, 1.17549435e-38f, 40, 0.18f, 123.456f,
-                          kMax, -kMax, std::numeric_limits<float>::denorm_min(), -0.0f};
+  const float values[] = {0.3f,
+                          0.1f,
+                          3.1415927f,
+                          -0.13f,
+                          1e-7f,
+                          3.4e38f,
+                          1.17549435e-38f,
+                          40,
+                          0.18f,
+                          123.456f,
+                          kMax,
+                          -kMax,
+                          std::numeric_limits<float>::denorm_min(),
+                          -0.0f};
   for (float v : values) EXPECT_EQ(StrToSingle(FloatToText(v)), v) << v;
 }
 
@@ -59,7 +71,8 @@ TEST(NumberText, OutOfRangeRealsAreToldApartWithoutTheCLibrary) {
   EXPECT_EQ(StrToFloat("1.5e-400"), 0);
   EXPECT_EQ(StrToFloat("0.000001e-320"), 0);
   EXPECT_EQ(StrToFloat("1e-310"), 1e-310);
-  for (const char* big : {"2.5e400", "0.01e311", "1e99999999999999999999"}) EXPECT_THROW(StrToFloat(big), EConvertError);
+  for (const char* big : {"2.5e400", "0.01e311", "1e99999999999999999999"})
+    EXPECT_THROW(StrToFloat(big), EConvertError);
   EXPECT_EQ(StrToFloat("1e-99999999999999999999"), 0);
 }
 
@@ -75,8 +88,8 @@ TEST(NumberText, ReadsRealsWithTheHostGrammar) {
 }
 
 TEST(NumberText, RejectsMalformedRealsWithTheHostMessage) {
-  for (const char* bad : {"", " ", "abc", "1.2.3", "1e", "1e+", "--1", "1 2", "0x10", "1,5", "NaN", "inf", "1e400",
-                          "8-LeftEye.1*8"}) {
+  for (const char* bad :
+       {"", " ", "abc", "1.2.3", "1e", "1e+", "--1", "1 2", "0x10", "1,5", "NaN", "inf", "1e400", "8-LeftEye.1*8"}) {
     try {
       StrToFloat(bad);
       ADD_FAILURE() << "accepted '" << bad << "'";

@@ -47,7 +47,8 @@ TEST_F(Seeding, TheBuiltInAnimalIsAdam) {
   EXPECT_EQ(adam->Energy(), 1600);
   EXPECT_EQ(adam->Color, 0x02005050u);
   ASSERT_EQ(adam->Parts.Count(), 8);
-  const char* ids[] = {"Brain", "RightEye", "LeftEye", "RightMouth", "LeftMouth", "MidEngine", "RightEngine", "LeftEngine"};
+  const char* ids[] = {"Brain",     "RightEye",  "LeftEye",     "RightMouth",
+                       "LeftMouth", "MidEngine", "RightEngine", "LeftEngine"};
   for (int i = 0; i < 8; ++i) EXPECT_EQ(adam->Parts.GetPart(i)->Id, ids[i]);
   EXPECT_EQ(adam->Parts.TotalCost(), 8.0f);
   EXPECT_EQ(GridCell(0, 0).size(), 0u);
@@ -65,9 +66,9 @@ TEST_F(Seeding, PopulationFileDefaultsAndBadValues) {
   EXPECT_EQ(empty.NumCreatures, 1);
   EXPECT_EQ(empty.NumFood, 0);
   // Quotes are dropped; indented, repeated and long lines follow the settings file's rules.
-  TPopulationCounts quoted = ReadPopulationFile(
-      Write("r.ini", "[Population]\nNumCreatures=\"3\" ; three\n  NumFood='40'\nNumFood=50\n;" + std::string(300, 'x') +
-                         "NumCreatures=9\n"));
+  TPopulationCounts quoted =
+      ReadPopulationFile(Write("r.ini", "[Population]\nNumCreatures=\"3\" ; three\n  NumFood='40'\nNumFood=50\n;" +
+                                            std::string(300, 'x') + "NumCreatures=9\n"));
   EXPECT_EQ(quoted.NumCreatures, 3);
   EXPECT_EQ(quoted.NumFood, 40);
 }

@@ -26,9 +26,10 @@ TEST_F(SettingsTest, NoFileMeansAllZero) {
 }
 
 TEST_F(SettingsTest, ReadsEveryKeyOfItsSectionCaseInsensitively) {
-  Write("[Other]\nGravity=5\n[vivarion]\nremming=0.5\nBrown=3\nPhiRemming=0.1\nPhiBrown=7\nChemicalStabilizer=8\n"
-        "Gravity=0.001\nSunLight=2\nCostOfLiving=0.01\nMinEnergy=50\nRadiusCost=1.5\nPartsCost=2.5\n"
-        "CreatureCost=3.5\nMaxFood=300\nNiceValue=$10\n");
+  Write(
+      "[Other]\nGravity=5\n[vivarion]\nremming=0.5\nBrown=3\nPhiRemming=0.1\nPhiBrown=7\nChemicalStabilizer=8\n"
+      "Gravity=0.001\nSunLight=2\nCostOfLiving=0.01\nMinEnergy=50\nRadiusCost=1.5\nPartsCost=2.5\n"
+      "CreatureCost=3.5\nMaxFood=300\nNiceValue=$10\n");
   Settings.Open(file);
   EXPECT_EQ(Settings.Remming, 0.5);
   EXPECT_EQ(Settings.Brown, 3);

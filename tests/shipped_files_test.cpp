@@ -2,9 +2,9 @@
 #include <filesystem>
 
 #include "config/duck.h"
+#include "support/scenes.h"
 #include "test_support.h"
 #include "world/creature_list.h"
-#include "support/scenes.h"
 
 namespace viv {
 namespace {

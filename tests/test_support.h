@@ -45,8 +45,7 @@ class TRecordingCanvas : public TRasterCanvas {
   void LineTo(int x, int y) override { Calls.push_back("LineTo " + std::to_string(x) + " " + std::to_string(y)); }
   void Ellipse(int x1, int y1, int x2, int y2) override {
     Calls.push_back("Ellipse " + std::to_string(x1) + " " + std::to_string(y1) + " " + std::to_string(x2) + " " +
-                    std::to_string(y2) + " pen " + std::to_string(PenColor) + " brush " +
-                    std::to_string(BrushColor));
+                    std::to_string(y2) + " pen " + std::to_string(PenColor) + " brush " + std::to_string(BrushColor));
   }
   void TextOut(int x, int y, const std::string& text) override {
     Calls.push_back("TextOut " + std::to_string(x) + " " + std::to_string(y) + " " + text);

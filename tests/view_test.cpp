@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <unistd.h>
+#include <QGuiApplication>
 
 #include <cmath>
 
@@ -41,8 +41,8 @@ class View : public ::testing::Test {
 TEST_F(View, AnEmptyWorldIsBlackWithTheOverlay) {
   QImage image = Render();
   EXPECT_EQ(image.pixel(400, 300) & 0xFFFFFF, 0u);
-  EXPECT_TRUE(HasColour(image, QRect(0, 0, 120, 70), qRgb(255, 255, 255)));     // overlay
-  EXPECT_TRUE(HasColour(image, QRect(0, 584, 400, 16), qRgb(255, 255, 255)));   // footer
+  EXPECT_TRUE(HasColour(image, QRect(0, 0, 120, 70), qRgb(255, 255, 255)));         // overlay
+  EXPECT_TRUE(HasColour(image, QRect(0, 584, 400, 16), qRgb(255, 255, 255)));       // footer
   EXPECT_TRUE(HasColour(image, QRect(580, 584, 220, 16), qRgb(0x50, 0xB0, 0xFF)));  // address, light blue
   EXPECT_FALSE(HasColour(image, QRect(100, 100, 600, 400), qRgb(255, 255, 255)));
 }

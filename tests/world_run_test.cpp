@@ -3,12 +3,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "config/thread_pool.h"
+#include "support/scenes.h"
 #include "test_support.h"
 #include "world/creature_list.h"
-#include "world/grid.h"
 #include "world/fast/mouth_index.h"
-#include "support/scenes.h"
-#include "config/thread_pool.h"
+#include "world/grid.h"
 
 namespace viv {
 namespace {
@@ -120,7 +120,8 @@ TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {
   index.Build(world.List);
   SeedRandom(4);
   for (int k = 0; k < 20000; ++k) {
-    const float x = static_cast<float>((RandomReal() - 0.5) * 2600), y = static_cast<float>((RandomReal() - 0.5) * 2600);
+    const float x = static_cast<float>((RandomReal() - 0.5) * 2600),
+                y = static_cast<float>((RandomReal() - 0.5) * 2600);
     ASSERT_EQ(index.CreatureAt(x, y), world.CreatureAt(x, y)) << x << "," << y;
   }
   // A creature far away and a huge one are still found.

@@ -197,7 +197,7 @@ TEST_F(WorldStep, EnginesPushWithThePowerOfThePreviousStep) {
 TEST_F(WorldStep, DeathsAndBirthsFollowMinEnergyAndMaxFood) {
   Settings.MinEnergy = 50;
   Settings.MaxFood = 3;
-  TCreature* dying = Body(0, 0, 7);                  // 49 < 50
+  TCreature* dying = Body(0, 0, 7);                     // 49 < 50
   TCreature* living = Body(1000, 0, std::sqrt(50.0f));  // about MinEnergy: lives
   living->MaxEnergy = 1000;
   TCreature* plantA = Put(TCreature::CreateFood(), 2000, 0, 13);  // 169 > 160

@@ -4,10 +4,10 @@
 #include <iostream>
 
 #include "app/main_window.h"
-#include "view/frame_png.h"
 #include "config/number_text.h"
 #include "config/random.h"
 #include "config/settings.h"
+#include "view/frame_png.h"
 #include "world/grid.h"
 
 namespace {

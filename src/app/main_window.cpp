@@ -43,8 +43,8 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds)
   gbSettings = new QGroupBox("Use these animals:", this);
   gbSettings->setObjectName("gbSettings");
   gbSettings->setGeometry(rect());
-  Label1 = new QLabel(
-      "Select the animal files you want to use for the simulation, or none to use the build in one.", gbSettings);
+  Label1 = new QLabel("Select the animal files you want to use for the simulation, or none to use the build in one.",
+                      gbSettings);
   Label1->setObjectName("Label1");
   Label1->setGeometry(16, 16, 193, 41);
   Label1->setWordWrap(true);
@@ -53,9 +53,11 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds)
   chklAnimals->setGeometry(16, 56, 193, 169);
   // A click on a file name ticks or unticks it, as a click on its box does (the box
   // toggles itself before the click is reported).
-  connect(chklAnimals, &QListWidget::itemPressed, this, [this](QListWidgetItem* item) { pressedCheck_ = item->checkState(); });
+  connect(chklAnimals, &QListWidget::itemPressed, this,
+          [this](QListWidgetItem* item) { pressedCheck_ = item->checkState(); });
   connect(chklAnimals, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-    if (item->checkState() == pressedCheck_) item->setCheckState(pressedCheck_ == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    if (item->checkState() == pressedCheck_)
+      item->setCheckState(pressedCheck_ == Qt::Checked ? Qt::Unchecked : Qt::Checked);
   });
   butGo = new QPushButton("Go", gbSettings);
   butGo->setObjectName("butGo");
@@ -262,7 +264,8 @@ void TfrmVivarion::resizeEvent(QResizeEvent* e) {
   gbSettings->setGeometry(rect());
   // Information windows left outside a smaller window come back to its edge.
   for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly))
-    info->move(std::clamp(info->x(), 0, std::max(0, width() - 60)), std::clamp(info->y(), 0, std::max(0, height() - 30)));
+    info->move(std::clamp(info->x(), 0, std::max(0, width() - 60)),
+               std::clamp(info->y(), 0, std::max(0, height() - 30)));
   NeedsRedraw = true;
 }
 

@@ -110,7 +110,7 @@ class TfrmVivarion : public QWidget {
   // An error box shown beside the window: it does not take the focus, and the window's
   // keys keep working while it is up.
   QMessageBox* ShowBox(QMessageBox::Icon icon, const QString& text);
-  QPointer<QMessageBox> reloadError_;  // cleared by Qt when the box goes
+  QPointer<QMessageBox> reloadError_;            // cleared by Qt when the box goes
   Qt::CheckState pressedCheck_ = Qt::Unchecked;  // an animal file's tick when the press began
   QTimer* limitTimer_ = nullptr;                 // wakes a paused loop at the run-time limit
 };

@@ -1,9 +1,9 @@
 // Keys and mouse of the main window.
-#include <QKeyEvent>
-#include <filesystem>
-#include <QMouseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <filesystem>
 
 #include "app/info_window.h"
 #include "app/main_window.h"
@@ -40,7 +40,8 @@ void TfrmVivarion::SaveSpecies() {
     const std::string where = std::filesystem::absolute("animals", ec).string();
     if (written == 0 && kept == 0) Notice = "No animal species to save";
     else Notice = "Saved " + std::to_string(written) + " species" + " in " + where;
-    if (kept > 0) Notice += " (" + std::to_string(kept) + " kept: " + (kept == 1 ? "its file exists" : "their files exist") + ")";
+    if (kept > 0)
+      Notice += " (" + std::to_string(kept) + " kept: " + (kept == 1 ? "its file exists" : "their files exist") + ")";
     NoticeUntilTick = TickCount() + 5000;
   } catch (const std::exception& e) {
     ReportError(e);

@@ -9,9 +9,9 @@
 #include "config/files.h"
 #include "config/random.h"
 #include "config/settings.h"
+#include "config/thread_pool.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
-#include "config/thread_pool.h"
 #include "world/world_figures.h"
 #ifdef VIVARION_WITH_VIEW
 #include "view/frame_png.h"

@@ -14,8 +14,7 @@ void SplitOff(std::string& text, const std::string& delimiter, std::string& head
 int32_t RandomOffset(int32_t n);
 
 // Attribute bits of the mask given to ListFiles.
-constexpr uint32_t faReadOnly = 1, faHidden = 2, faSysFile = 4, faVolumeId = 8,
-                   faDirectory = 16, faArchive = 32;
+constexpr uint32_t faReadOnly = 1, faHidden = 2, faSysFile = 4, faVolumeId = 8, faDirectory = 16, faArchive = 32;
 
 // Appends the bare names of the entries matching Pattern ("folder/*.viv"; "\" is
 // accepted as a separator too) whose kind the mask admits, sorted by name.

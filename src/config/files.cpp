@@ -55,14 +55,18 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& content
     p += n;
     left -= static_cast<size_t>(n);
   }
-  fchmod(fd, 0644 & ~[] { mode_t m = umask(0); umask(m); return m; }());
+  fchmod(
+      fd, 0644 & ~[] {
+        mode_t m = umask(0);
+        umask(m);
+        return m;
+      }());
   if (fsync(fd) != 0 || close(fd) != 0) {
     int error = errno;
     unlink(tmp.c_str());
     Fail(fileName, error);
   }
-  int error = noReplace ? RenameNoReplace(tmp, fileName)
-                        : (rename(tmp.c_str(), fileName.c_str()) == 0 ? 0 : errno);
+  int error = noReplace ? RenameNoReplace(tmp, fileName) : (rename(tmp.c_str(), fileName.c_str()) == 0 ? 0 : errno);
   if (error != 0) {
     unlink(tmp.c_str());
     if (noReplace && error == EEXIST) return false;

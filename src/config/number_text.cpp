@@ -144,7 +144,8 @@ float StrToSingle(const std::string& text) {
   constexpr double kMax = std::numeric_limits<float>::max();
   constexpr double kRoundsToInfinity = 0x1p128 - 0x1p103;
   if (!(std::fabs(value) < kRoundsToInfinity)) BadFloat(text);
-  if (std::fabs(value) > kMax) return value > 0 ? std::numeric_limits<float>::max() : -std::numeric_limits<float>::max();
+  if (std::fabs(value) > kMax)
+    return value > 0 ? std::numeric_limits<float>::max() : -std::numeric_limits<float>::max();
   return static_cast<float>(value);
 }
 

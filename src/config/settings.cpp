@@ -15,9 +15,7 @@ TSettings Settings;
 void TSettings::Load() {
   // A fresh reader each time, so that edits made while the program runs are seen.
   const TIniFile ini(FileName);
-  auto text = [&](const char* key, const char* fallback) {
-    return ini.Get("VIVARION", key).value_or(fallback);
-  };
+  auto text = [&](const char* key, const char* fallback) { return ini.Get("VIVARION", key).value_or(fallback); };
   // A bad value is reported with its key, so the user knows which line to fix.
   auto withKey = [](const char* key, auto convert) {
     try {

@@ -61,8 +61,8 @@ void CheckReferences(std::string_view raw, const std::string& where) {
     if (!known && end != std::string_view::npos && name.size() >= 2 && name[0] == '#') {
       const bool hex = name[1] == 'x';
       const std::string_view digits = name.substr(hex ? 2 : 1);
-      known = !digits.empty() && digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") ==
-                                     std::string_view::npos;
+      known = !digits.empty() &&
+              digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") == std::string_view::npos;
     }
     if (!known) Fail("undefined entity \"&" + std::string(name.substr(0, 40)) + "\" in " + where);
   }
@@ -120,7 +120,8 @@ std::string ParseMessage(const pugi::xml_parse_result& parsed) {
 
 void ParseAnimalDocument(const std::string& text, pugi::xml_document& document) {
   // UTF-8 only: the parser is told so, and other encodings are refused by the checks.
-  pugi::xml_parse_result parsed = document.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+  pugi::xml_parse_result parsed =
+      document.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
   if (!parsed) Fail(ParseMessage(parsed));
   // Once more as a fragment without expanding entities: the parser then keeps text beside
   // the root element and raw values, for the checks it leaves to us.

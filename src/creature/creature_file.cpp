@@ -67,8 +67,6 @@ std::string TCreature::ToXmlText() const {
   return out.str();
 }
 
-void TCreature::SaveToFile(const std::string& fileName) const {
-  WriteFileAtomically(fileName, ToXmlText(), false);
-}
+void TCreature::SaveToFile(const std::string& fileName) const { WriteFileAtomically(fileName, ToXmlText(), false); }
 
 }  // namespace viv

@@ -12,9 +12,7 @@ int RoundToPixel(double value) {
   return static_cast<int>(std::nearbyint(value));
 }
 
-void TLogoCanvas::PushStatus() {
-  StatusList.push_back({Pen(), Brush(), PosX, PosY, Scale, DirX, DirY});
-}
+void TLogoCanvas::PushStatus() { StatusList.push_back({Pen(), Brush(), PosX, PosY, Scale, DirX, DirY}); }
 
 void TLogoCanvas::PopStatus() {
   if (StatusList.empty()) throw EListError("List index out of bounds (-1)");
@@ -66,8 +64,7 @@ void TLogoCanvas::MoveTo(float x, float y) {
 
 void TLogoCanvas::Circle(float r) {
   double h = static_cast<double>(r) * Scale;
-  Canvas->Ellipse(RoundToPixel(PosX + h), RoundToPixel(PosY + h), RoundToPixel(PosX - h),
-                  RoundToPixel(PosY - h));
+  Canvas->Ellipse(RoundToPixel(PosX + h), RoundToPixel(PosY + h), RoundToPixel(PosX - h), RoundToPixel(PosY - h));
 }
 
 void TLogoCanvas::Reset(float x, float y, float angle, float scale) {

@@ -32,9 +32,7 @@ void TEngine::SetProperty(const std::string& name, const std::string& value) {
   else TPart::SetProperty(name, value);
 }
 
-TPart* TEngine::Clone(TVirtualCreature* newOwner) const {
-  return new TEngine(newOwner, Id, Phi, Angle, formula_);
-}
+TPart* TEngine::Clone(TVirtualCreature* newOwner) const { return new TEngine(newOwner, Id, Phi, Angle, formula_); }
 
 float TEngine::Cost() const { return static_cast<float>(Power / 20.0 + 1); }
 

@@ -29,8 +29,7 @@ const TPart* FindOrFail(const TVirtualCreature* owner, const std::string& id) {
 }
 
 float Accumulate(float result, const TPart* part, int32_t index, float factor) {
-  return static_cast<float>(static_cast<double>(result) +
-                            static_cast<double>(part->Output(index)) * factor);
+  return static_cast<float>(static_cast<double>(result) + static_cast<double>(part->Output(index)) * factor);
 }
 
 }  // namespace

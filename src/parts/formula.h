@@ -26,7 +26,7 @@ class TCompiledFormula {
     std::string id;
     int32_t index = 0;
     float factor = 0;
-    std::string error;  // the conversion error of the index or the factor, if any
+    std::string error;                    // the conversion error of the index or the factor, if any
     mutable const TPart* part = nullptr;  // the organ found, valid for partEpoch
     mutable uint64_t partEpoch = 0;
   };

@@ -8,8 +8,7 @@ TPart* TPartList::Add(TPart* part) {
 }
 
 TPart* TPartList::GetPart(int32_t index) const {
-  if (index < 0 || index >= Count())
-    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   return Items[index];
 }
 

@@ -39,9 +39,7 @@ std::string AttributeText(const pugi::xml_node& node, const char* name) {
 
 namespace {
 
-float AttributeSingle(const pugi::xml_node& node, const char* name) {
-  return StrToSingle(AttributeText(node, name));
-}
+float AttributeSingle(const pugi::xml_node& node, const char* name) { return StrToSingle(AttributeText(node, name)); }
 
 TPart* ReadPart(const pugi::xml_node& node, TVirtualCreature* owner) {
   std::string type = AttributeText(node, "type");
@@ -79,14 +77,10 @@ void TPartList::LoadFromXML(const pugi::xml_document& document) {
   if (!parts) throw EVivarion("TPartList.LoadFromXML: the root element has no \"parts\" element");
   for (pugi::xml_node node : parts.children()) {
     switch (node.type()) {
-      case pugi::node_element:
-        Add(ReadPart(node, Owner));
-        break;
+      case pugi::node_element: Add(ReadPart(node, Owner)); break;
       case pugi::node_comment:
-      case pugi::node_pi:
-        break;
-      default:
-        throw EVivarion("TPartList.LoadFromXML: the \"parts\" element holds something that is not an organ");
+      case pugi::node_pi: break;
+      default: throw EVivarion("TPartList.LoadFromXML: the \"parts\" element holds something that is not an organ");
     }
   }
 }

@@ -1,9 +1,9 @@
 #include "view/frame_png.h"
 
-#include <QBuffer>
-#include <QGuiApplication>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QBuffer>
+#include <QGuiApplication>
 
 #include <cstdlib>
 

@@ -33,4 +33,3 @@ void GridReset();
 // runs queries includes it, so that this header needs nothing of the creature.
 
 }  // namespace viv
-

@@ -85,11 +85,8 @@ void TCreatureList::SenseAndActPlain() {
           eye->SetColors(r, g, b);
           break;
         }
-        case TPartKind::Engine:
-          ApplyEngine(k, *static_cast<TEngine*>(part));
-          break;
-        case TPartKind::Brain:
-          break;
+        case TPartKind::Engine: ApplyEngine(k, *static_cast<TEngine*>(part)); break;
+        case TPartKind::Brain: break;
         case TPartKind::Mouth: {
           auto* mouth = static_cast<TMouth*>(part);
           float qx, qy;

@@ -12,8 +12,8 @@ typedef int64_t v8l __attribute__((vector_size(64)));
 
 TLightCounts GatherBatchAvx512(const TLightScene& scene, float width, TLightBatch& batch);
 
-__attribute__((target_clones("avx2", "default")))
-TLightCounts GatherBatchPortable(const TLightScene& scene, float width, TLightBatch& batch) {
+__attribute__((target_clones("avx2", "default"))) TLightCounts GatherBatchPortable(const TLightScene& scene,
+                                                                                   float width, TLightBatch& batch) {
   v8f ex, ey, cosF, sinF;
   v8l viewer;
   for (int l = 0; l < LightLanes; ++l) {

@@ -24,9 +24,7 @@ struct TLightScene {
   std::vector<float> X, Y;
   float Extent = 0;  // the largest |X| or |Y|
   std::vector<double> Red, Green, Blue;
-  void Resize(size_t n) {
-    X.resize(n), Y.resize(n), Red.resize(n), Green.resize(n), Blue.resize(n);
-  }
+  void Resize(size_t n) { X.resize(n), Y.resize(n), Red.resize(n), Green.resize(n), Blue.resize(n); }
 };
 
 // One batch: up to eight eyes (unused lanes have Viewer -1 and see nothing).

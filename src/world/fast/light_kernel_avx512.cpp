@@ -30,8 +30,7 @@ thread_local TCandidates candidates;
 }  // namespace
 
 __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx512(const TLightScene& scene,
-                                                                                       float width,
-                                                                                       TLightBatch& batch) {
+                                                                                    float width, TLightBatch& batch) {
   const __m256 ex = _mm256_loadu_ps(batch.X), ey = _mm256_loadu_ps(batch.Y);
   const __m512d cosD = _mm512_cvtps_pd(_mm256_loadu_ps(batch.CosD));
   const __m512d sinD = _mm512_cvtps_pd(_mm256_loadu_ps(batch.SinD));
@@ -50,7 +49,7 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
   // creatures at a time in single precision (the margin of the test dwarfs its rounding;
   // scenes too wide for squares in single precision take the double-precision test).
   int64_t found = 0;
-  int32_t* const index = c.Index.data();  // plain pointers: the stores must not make the
+  int32_t* const index = c.Index.data();     // plain pointers: the stores must not make the
   uint8_t* const laneSets = c.Lanes.data();  // compiler reload the vectors at every creature
   auto note = [&](int64_t j, unsigned lanes) {
     index[found] = static_cast<int32_t>(j);
@@ -61,8 +60,10 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
   if (scene.Extent < 1e15f) {
     const __m512 ex2 = _mm512_insertf32x8(_mm512_castps256_ps512(ex), ex, 1);
     const __m512 ey2 = _mm512_insertf32x8(_mm512_castps256_ps512(ey), ey, 1);
-    const __m512 c2 = _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.CosD)), _mm256_loadu_ps(batch.CosD), 1);
-    const __m512 s2 = _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.SinD)), _mm256_loadu_ps(batch.SinD), 1);
+    const __m512 c2 =
+        _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.CosD)), _mm256_loadu_ps(batch.CosD), 1);
+    const __m512 s2 =
+        _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.SinD)), _mm256_loadu_ps(batch.SinD), 1);
     const __m256i v32 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(batch.Viewer));
     const __m512i viewer2 = _mm512_inserti64x4(_mm512_castsi256_si512(v32), v32, 1);
     const __mmask16 active2 = static_cast<__mmask16>(active | active << 8);
@@ -79,9 +80,9 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
       // Squares of tiny distances lose their precision in single precision: such pairs
       // always go on to the exact test.
       const __mmask16 tiny = _mm512_cmp_ps_mask(len2, tiny2, _CMP_LT_OQ);
-      const __mmask16 lanes = active2 & _mm512_cmpneq_epi32_mask(viewer2, jj) &
-                              _mm512_cmp_ps_mask(dot, zero2, _CMP_GT_OQ) &
-                              (tiny | _mm512_cmp_ps_mask(_mm512_mul_ps(dot, dot), _mm512_mul_ps(cull2, len2), _CMP_NLE_UQ));
+      const __mmask16 lanes =
+          active2 & _mm512_cmpneq_epi32_mask(viewer2, jj) & _mm512_cmp_ps_mask(dot, zero2, _CMP_GT_OQ) &
+          (tiny | _mm512_cmp_ps_mask(_mm512_mul_ps(dot, dot), _mm512_mul_ps(cull2, len2), _CMP_NLE_UQ));
       note(j, lanes & 0xFF);
       note(j + 1, lanes >> 8);
     }
@@ -115,14 +116,14 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
       const __m512d chord = _mm512_add_pd(_mm512_mul_pd(ux, ux), _mm512_mul_pd(uy, uy));
       inside |= band & _mm512_cmp_pd_mask(chord, w2, _CMP_NGE_UQ);
     }
-    const __mmask8 seen = inside & _mm512_cmp_pd_mask(d, zero, _CMP_NEQ_UQ) &
-                          _mm512_cmp_pd_mask(weight, infinity, _CMP_LT_OQ);
-    red = _mm512_cvtps_pd(_mm512_cvtpd_ps(
-        _mm512_mask_add_pd(red, seen, red, _mm512_mul_pd(_mm512_set1_pd(scene.Red[j]), weight))));
-    green = _mm512_cvtps_pd(_mm512_cvtpd_ps(
-        _mm512_mask_add_pd(green, seen, green, _mm512_mul_pd(_mm512_set1_pd(scene.Green[j]), weight))));
-    blue = _mm512_cvtps_pd(_mm512_cvtpd_ps(
-        _mm512_mask_add_pd(blue, seen, blue, _mm512_mul_pd(_mm512_set1_pd(scene.Blue[j]), weight))));
+    const __mmask8 seen =
+        inside & _mm512_cmp_pd_mask(d, zero, _CMP_NEQ_UQ) & _mm512_cmp_pd_mask(weight, infinity, _CMP_LT_OQ);
+    red = _mm512_cvtps_pd(
+        _mm512_cvtpd_ps(_mm512_mask_add_pd(red, seen, red, _mm512_mul_pd(_mm512_set1_pd(scene.Red[j]), weight))));
+    green = _mm512_cvtps_pd(
+        _mm512_cvtpd_ps(_mm512_mask_add_pd(green, seen, green, _mm512_mul_pd(_mm512_set1_pd(scene.Green[j]), weight))));
+    blue = _mm512_cvtps_pd(
+        _mm512_cvtpd_ps(_mm512_mask_add_pd(blue, seen, blue, _mm512_mul_pd(_mm512_set1_pd(scene.Blue[j]), weight))));
   }
   _mm256_storeu_ps(batch.Red, _mm512_cvtpd_ps(red));
   _mm256_storeu_ps(batch.Green, _mm512_cvtpd_ps(green));

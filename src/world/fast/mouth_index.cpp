@@ -84,7 +84,8 @@ TCreature* TMouthIndex::CreatureAt(float x, float y) const {
   }
   // Clamped while still real, so that a point far outside the grid converts safely.
   const auto cell = [](double v, int64_t count) { return static_cast<int64_t>(std::clamp(v, -1.0, double(count))); };
-  const int64_t cx0 = std::max<int64_t>(0, cell(x0, columns_)), cx1 = std::min<int64_t>(columns_ - 1, cell(x1, columns_));
+  const int64_t cx0 = std::max<int64_t>(0, cell(x0, columns_)),
+                cx1 = std::min<int64_t>(columns_ - 1, cell(x1, columns_));
   const int64_t cy0 = std::max<int64_t>(0, cell(y0, rows_)), cy1 = std::min<int64_t>(rows_ - 1, cell(y1, rows_));
   for (int64_t cx = cx0; cx <= cx1; ++cx)
     for (int64_t cy = cy0; cy <= cy1; ++cy) {

@@ -9,11 +9,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "config/thread_pool.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
 #include "world/sensing.h"
-#include "config/thread_pool.h"
 
 namespace viv {
 
@@ -36,9 +36,7 @@ void SnapshotScene(const std::vector<TCreature*>& list, TLightScene& scene) {
 constexpr int Sectors = 16;
 
 // v rounded down into 0..top; NaN (from positions pushed to infinity) gives 0.
-uint32_t Bucket(double v, double top) {
-  return v >= 0 ? static_cast<uint32_t>(std::min(v, top)) : 0;
-}
+uint32_t Bucket(double v, double top) { return v >= 0 ? static_cast<uint32_t>(std::min(v, top)) : 0; }
 
 void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::EyeRef>& eyes) {
   eyes.clear();
