@@ -4,10 +4,12 @@
 #include <sys/resource.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "config/random.h"
 #include "config/settings.h"
 #include "config/thread_pool.h"
+#include "sim/simulation.h"
 #include "support/scenes.h"
 #include "world/creature_list.h"
 #include "world/fast/light_kernel.h"
@@ -207,6 +209,25 @@ void BM_MouthLookup(benchmark::State& state) {
   world.Clear();
 }
 BENCHMARK(BM_MouthLookup)->ArgNames({"n", "indexed"})->Args({10000, 0})->Args({10000, 1});
+
+// World files of a stepped world: the whole save (compression included) and the whole load.
+void BM_WorldFile(benchmark::State& state) {
+  const bool load = state.range(1) != 0;
+  UseShippedSettings();
+  GridReset();
+  TSimulation sim;
+  BuildScatteredWorld(sim.World, static_cast<int32_t>(state.range(0)), 4000, 1);
+  for (int i = 0; i < 10; ++i) sim.Step();
+  const std::string file = "/tmp/vivarion-bench-world.vivw";
+  sim.SaveWorld(file);
+  for (auto _ : state) {
+    if (load) sim.LoadWorld(file);
+    else sim.SaveWorld(file);
+  }
+  state.counters["file bytes"] = static_cast<double>(std::filesystem::file_size(file));
+  std::filesystem::remove(file);
+}
+BENCHMARK(BM_WorldFile)->ArgNames({"n", "load"})->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace viv

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <clocale>
@@ -376,6 +377,57 @@ class AppTest : public QObject {
     QCOMPARE(item->checkState(), Qt::Checked);
     QTest::mouseClick(w.chklAnimals->viewport(), Qt::LeftButton, {}, onName);
     QCOMPARE(item->checkState(), Qt::Unchecked);
+  }
+
+  void aWorldSavedAndOpenedThroughTheWindowGoesOn() {
+    TfrmVivarion w;
+    w.show();
+    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    for (int i = 0; i < 50; ++i) w.Sim.Step();
+    const std::string file = (dir_ / "kept.vivw").string();
+    QVERIFY(w.SaveWorldTo(file));
+    for (int i = 0; i < 50; ++i) w.Sim.Step();
+    const uint64_t later = w.Sim.Hash();
+    // A second window opens it from its start panel and runs the same 50 steps.
+    TfrmVivarion other;
+    other.show();
+    QVERIFY(other.OpenWorld(file));
+    QVERIFY(!other.gbSettings->isVisible());
+    QCOMPARE(other.StepCount, int64_t(50));
+    for (int i = 0; i < 50; ++i) other.Sim.Step();
+    QCOMPARE(other.Sim.Hash(), later);
+    // A file that is no world: a message, and the world runs on unchanged.
+    std::ofstream(dir_ / "bad.vivw") << "nonsense";
+    QVERIFY(!other.OpenWorld((dir_ / "bad.vivw").string()));
+    QCOMPARE(other.Sim.Hash(), later);
+    QVERIFY(w.findChildren<QMessageBox*>().isEmpty());
+    QCOMPARE(other.findChildren<QMessageBox*>().size(), 1);
+  }
+
+  void theLastWorldIsKeptAtTheLimitAndCanBeResumed() {
+    QStandardPaths::setTestModeEnabled(true);
+    fs::remove(TfrmVivarion::LastWorldFile());
+    {
+      TfrmVivarion first;
+      first.show();
+      QVERIFY(!first.butResume->isVisible());
+      QTest::mouseClick(first.butGo, Qt::LeftButton);
+      first.RunLimitMs = 300;
+      first.RunLoop();  // runs to the limit, then keeps the world
+      QVERIFY(first.Terminated);
+      QVERIFY(fs::exists(TfrmVivarion::LastWorldFile()));
+      const uint64_t hash = first.Sim.Hash();
+      TfrmVivarion next;
+      next.show();
+      QVERIFY(next.butResume->isVisible());
+      QCOMPARE(next.butResume->text(), QString("Resume last world"));
+      QCOMPARE(next.butGo->geometry(), QRect(136, 232, 75, 25));  // Go stays where it was
+      next.butResume->click();
+      QVERIFY(!next.gbSettings->isVisible());
+      QCOMPARE(next.StepCount, first.StepCount);
+      QCOMPARE(next.Sim.Hash(), hash);
+    }
+    fs::remove(TfrmVivarion::LastWorldFile());
   }
 
   void savedNumbersIgnoreTheLocale() {

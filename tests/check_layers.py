@@ -17,9 +17,10 @@ BELOW = {
     "parts": {"config", "draw", "parts"},
     "creature": {"config", "draw", "parts", "creature"},
     "world": {"config", "draw", "parts", "creature", "world"},
-    "view": {"config", "draw", "parts", "creature", "world", "view"},
-    "app": {"config", "draw", "parts", "creature", "world", "view", "app"},
-    "cli": {"config", "draw", "parts", "creature", "world", "view", "cli"},
+    "sim": {"config", "draw", "parts", "creature", "world", "sim"},
+    "view": {"config", "draw", "parts", "creature", "world", "sim", "view"},
+    "app": {"config", "draw", "parts", "creature", "world", "sim", "view", "app"},
+    "cli": {"config", "draw", "parts", "creature", "world", "sim", "view", "cli"},
 }
 # Single headers a folder may include from a layer it otherwise may not: the grid, which
 # creatures keep up to date as they move, and the exception types that every layer throws.

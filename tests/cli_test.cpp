@@ -179,4 +179,53 @@ TEST_F(Runner, BrokenAnimalFilesFailCleanlyAndTouchNothing) {
   EXPECT_EQ(listing(), before);
 }
 
+TEST_F(Runner, AWorldSavedAndLoadedGoesOnWithItsStepsAndHash) {
+  Result whole = Run(Settings() + "--seed 4 --steps 600 --report 300 --hash");
+  ASSERT_EQ(whole.status, 0) << whole.err;
+  EXPECT_NE(whole.out.find("step=600 creatures="), std::string::npos);
+  const size_t at = whole.out.find(" hash=");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(whole.out.find_first_not_of("0123456789abcdef", at + 6), at + 22);  // 16 lowercase hex digits
+  ASSERT_EQ(Run(Settings() + "--seed 4 --steps 300 --save-world w.vivw").status, 0);
+  Result resumed = Run(Settings() + "--seed 1 --load-world w.vivw --until 600 --report 300 --hash");
+  ASSERT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_EQ(resumed.err, "vivarion-cli: note: --seed is not used: the generator's state comes from the world file\n");
+  EXPECT_EQ(resumed.out, whole.out.substr(whole.out.find("step=600")));
+  // Without --hash the status line is as it always was.
+  EXPECT_EQ(Run(Settings() + "--load-world w.vivw --steps 300").out,
+            resumed.out.substr(0, resumed.out.find(" hash=")) + "\n");
+}
+
+TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
+  ASSERT_EQ(Run(Settings() + "--seed 4 --steps 10 --save-world w.vivw").status, 0);
+  std::ifstream in(dir / "w.vivw", std::ios::binary);
+  const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto write = [&](const char* name, const std::string& bytes) { std::ofstream(dir / name, std::ios::binary) << bytes; };
+  write("empty.vivw", "");
+  write("short.vivw", good.substr(0, good.size() / 2));
+  std::string flipped = good;
+  flipped[good.size() - 3] ^= 1;
+  write("flipped.vivw", flipped);
+  std::string newer = good;
+  newer[8] = 2;
+  write("newer.vivw", newer);
+  write("animal.vivw", "<vivarion vegetable=\"False\" radius=\"40\"/>");
+  fs::create_directories(dir / "folder.vivw");
+  const std::pair<const char*, const char*> cases[] = {
+      {"empty.vivw", "the file is empty, not a world file"},
+      {"short.vivw", "the world file is damaged: it is truncated"},
+      {"flipped.vivw", "the world file is damaged: its checksum does not match its contents"},
+      {"newer.vivw", "the world file has format 2, newer than this program reads (1)"},
+      {"animal.vivw", "this is an animal file, not a world file"},
+      {"folder.vivw", "this is a folder, not a world file"},
+      {"none.vivw", "cannot open the file"},
+  };
+  for (auto [file, message] : cases) {
+    Result r = Run(Settings() + "--load-world " + file);
+    EXPECT_EQ(r.status, 1) << file;
+    EXPECT_EQ(r.err, std::string("vivarion-cli: ") + file + ": " + message + "\n");
+    EXPECT_EQ(r.out, "");
+  }
+}
+
 }  // namespace

@@ -23,14 +23,14 @@ void Fail(const QString& text) {
 int main(int argc, char** argv) {
   viv::EnsureRuntimeDir();
   QApplication app(argc, argv);
+  QCoreApplication::setApplicationName("Vivarion");  // names the folder of the last world
   try {
-    viv::Settings.Open(QCoreApplication::applicationDirPath().toStdString() + "/VIVARION.ini");
+    viv::TSimulation::StartUp(QCoreApplication::applicationDirPath().toStdString() + "/VIVARION.ini", std::nullopt,
+                              0);
   } catch (const std::exception& e) {
     Fail(QString::fromStdString(e.what()));
     return 1;
   }
-  viv::GridReset();
-  viv::SeedRandomFromEnvironment();
 
   int32_t runLimit = 0;
   const QStringList args = QCoreApplication::arguments();

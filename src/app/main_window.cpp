@@ -18,6 +18,7 @@
 
 #include "app/info_window.h"
 #include "config/duck.h"
+#include "config/files.h"
 #include "config/settings.h"
 #include "view/frame.h"
 #include "world/grid.h"
@@ -64,6 +65,11 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds)
   butGo->setGeometry(136, 232, 75, 25);
   butGo->setDefault(true);
   connect(butGo, &QPushButton::clicked, this, &TfrmVivarion::butGoClick);
+  butResume = new QPushButton("Resume last world", gbSettings);
+  butResume->setObjectName("butResume");
+  butResume->setGeometry(16, 232, 114, 25);
+  butResume->hide();
+  connect(butResume, &QPushButton::clicked, this, [this] { OpenWorld(LastWorldFile()); });
 
   timerReloadValues = new QTimer(this);
   timerReloadValues->setObjectName("timerReloadValues");
@@ -90,6 +96,7 @@ void TfrmVivarion::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (!FirstShow) return;
   FirstShow = false;
+  butResume->setVisible(FileExists(LastWorldFile()));
   std::vector<std::string> names;
   ListFiles("animals/*.viv", 63, names);
   for (const std::string& name : names) {
@@ -121,10 +128,10 @@ void TfrmVivarion::butGoClick() {
       files.push_back("animals/" + chklAnimals->item(i)->text().toStdString());
   const QRect outer = frameGeometry();
   try {
-    Population.Populate(outer.width(), outer.height(), files, ReadPopulationFile(FindPopulationFile()));
+    Sim.Populate(outer.width(), outer.height(), files, ReadPopulationFile(FindPopulationFile()));
   } catch (const std::exception& e) {
-    // Back to the start panel, so that the user can untick the file and go again.
-    Population.Clear();
+    // Back to the start panel (the world is empty again), so that the user can untick the
+    // file and go again.
     gbSettings->show();
     ReportError(e);
     return;
@@ -132,6 +139,7 @@ void TfrmVivarion::butGoClick() {
   // Step timing starts now, not at window creation, so the first pause is not inflated by
   // the time spent on the start panel.
   LastStepTick = TickCount();
+  WorldStarted = true;
   QCoreApplication::postEvent(this, new QEvent(QEvent::User));
 }
 
@@ -159,6 +167,7 @@ void TfrmVivarion::RunLoop() {
       if (!idle) RunFrame();
       if (RunLimitMs > 0 && TickCount() - StartTick > RunLimitMs) {
         Terminated = true;
+        KeepLastWorld();
         QCoreApplication::quit();
       }
       if (CloseRequested || Terminated) break;
@@ -186,23 +195,12 @@ void TfrmVivarion::Pause() {
   LastStepTick = TickCount();
   LastStepTime = std::chrono::steady_clock::now();
   StepsPerSecond = 0.95 * StepsPerSecond + 0.05 * rate;
-  ++StepCount;
 }
 
 void TfrmVivarion::RunFrame() {
   if (!Paused) {
     do {
-      float heldX = 0, heldY = 0;
-      if (const TCreature* held = DraggedCreature()) heldX = held->X, heldY = held->Y;
-      Population.WorldStep();
-      if (TCreature* held = DraggedCreature()) {
-        const float x = held->X, y = held->Y;
-        held->SetX(heldX);
-        held->SetY(heldY);
-        GridMove(held, x, y, heldX, heldY);
-      } else {
-        Dragged = 0;
-      }
+      Sim.Step();  // a held creature is put back where the mouse holds it
       Pause();
     } while (!(TickCount() > LastRedrawTick + 90));
   }
@@ -255,6 +253,7 @@ void TfrmVivarion::timerReloadValuesTimer() {
 }
 
 void TfrmVivarion::closeEvent(QCloseEvent* e) {
+  if (!CloseRequested && !Terminated) KeepLastWorld();
   CloseRequested = true;
   QWidget::closeEvent(e);
 }

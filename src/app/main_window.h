@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "sim/simulation.h"
 #include "view/view_transform.h"
 #include "world/creature_list.h"
 
@@ -39,8 +40,12 @@ class TfrmVivarion : public QWidget {
   QPushButton* butGo;
   QLabel* Label1;
 
-  TCreatureList Population;
-  uint64_t Dragged = 0;  // serial of the creature held with the mouse, 0 for none
+  QPushButton* butResume;  // "Resume last world", shown when the program left one
+
+  TSimulation Sim;  // the world and its stepping; the names below are its fields
+  TCreatureList& Population = Sim.World;
+  uint64_t& Dragged = Sim.Held;  // serial of the creature held with the mouse, 0 for none
+  int64_t& StepCount = Sim.StepCount;
   float ScrollX = 0, ScrollY = 0;
   float Zoom = 0.2f;
   float Rotation = 0;
@@ -50,12 +55,12 @@ class TfrmVivarion : public QWidget {
   int64_t StartTick;
   int64_t RunLimitMs = 0;
   double StepsPerSecond = 0;
-  int64_t StepCount = 0;
   bool CloseRequested = false;
   bool Paused = false;
   bool Terminated = false;  // the run-time limit has passed
   bool Running = false;     // inside the run loop
   bool FirstShow = true;    // the animal list is filled at the first showing only
+  bool WorldStarted = false;  // Go or an opened world: there is a world to keep at the end
   bool NeedsRedraw = true;  // while paused, frames are drawn only when something changed
   int64_t FramesDrawn = 0;
   uint64_t PressedSerial = 0;  // the creature under the last press, for a double click
@@ -75,6 +80,19 @@ class TfrmVivarion : public QWidget {
   TView View() const;
 
   void FormKeyDown(int key);
+  // Ctrl+S and Ctrl+O: a file dialog, then SaveWorldTo or OpenWorld.
+  void SaveWorldDialog();
+  void OpenWorldDialog();
+  // Writes the running world; an error is shown in a box. Returns whether it was written.
+  bool SaveWorldTo(const std::string& fileName);
+  // Replaces the world with a file's and lets it run; an error is shown in a box and the
+  // world (or the start panel) stays as it was.
+  bool OpenWorld(const std::string& fileName);
+  // Where the world is kept when the program ends: last-world.vivw in the application's
+  // data folder.
+  static std::string LastWorldFile();
+  // Keeps the world in LastWorldFile if one was started (at the close and at the run-time limit).
+  void KeepLastWorld();
   // The key as the main window's bindings know it: the physical key when the keyboard
   // layout gives no Latin letter for it.
   static int BindingKey(const QKeyEvent& e);

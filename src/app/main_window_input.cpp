@@ -57,6 +57,7 @@ int TfrmVivarion::BindingKey(const QKeyEvent& e) {
   switch (e.nativeScanCode()) {
     case 24: return Qt::Key_Q;
     case 38: return Qt::Key_A;
+    case 32: return Qt::Key_O;
     case 39: return Qt::Key_S;
     case 52: return Qt::Key_Z;
     case 53: return Qt::Key_X;
@@ -65,6 +66,12 @@ int TfrmVivarion::BindingKey(const QKeyEvent& e) {
 }
 
 void TfrmVivarion::keyPressEvent(QKeyEvent* e) {
+  // Ctrl+S and Ctrl+O keep and open whole worlds; S alone still saves the species.
+  if (e->modifiers() & Qt::ControlModifier) {
+    const int key = BindingKey(*e);
+    if (key == Qt::Key_O) return OpenWorldDialog();
+    if (key == Qt::Key_S) return SaveWorldDialog();
+  }
   if (gbSettings->isVisible()) {
     // On the start panel Enter presses the default button.
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) butGo->click();

@@ -21,6 +21,13 @@ const char* const RunnerUsage =
     "  --check              after every step, check that every creature and organ output is finite and\n"
     "                       that the grid lists only living creatures, each at most once and in the\n"
     "                       cell of its position\n"
+    "  --hash               add the world's 64-bit hash to every status line (hash=16 hex digits)\n"
+    "  --save-world FILE    after the run, write the whole world to FILE (.vivw), to continue it later\n"
+    "  --load-world FILE    start from a world file instead of seeding (animal files, the population\n"
+    "                       file and --seed are not used); step numbers go on from the file's\n"
+    "  --until STEP         run until the world's step count reaches STEP (instead of --steps)\n"
+    "  --checkpoint FILE    with --checkpoint-every N: write the world to FILE every N steps,\n"
+    "  --checkpoint-every N   replacing the previous checkpoint whole\n"
     "  -h, --help           show this help\n";
 
 namespace {
@@ -73,6 +80,18 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
       o.Passes = TPasses::Plain;
     } else if (a == "--check") {
       o.Check = true;
+    } else if (a == "--hash") {
+      o.Hash = true;
+    } else if (a == "--save-world") {
+      o.SaveWorldFile = value();
+    } else if (a == "--load-world") {
+      o.LoadWorldFile = value();
+    } else if (a == "--until") {
+      o.Until = Whole<int64_t>(a, value(), 0);
+    } else if (a == "--checkpoint") {
+      o.CheckpointFile = value();
+    } else if (a == "--checkpoint-every") {
+      o.CheckpointEvery = Whole<int64_t>(a, value(), 1);
     } else if (a == "--threads") {
       o.Threads = Whole<int32_t>(a, value(), 1);
     } else if (a.size() > 1 && a[0] == '-') {
@@ -81,6 +100,8 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
       o.AnimalFiles.push_back(a);
     }
   }
+  if (o.CheckpointFile.empty() != (o.CheckpointEvery == 0))
+    throw std::invalid_argument("--checkpoint and --checkpoint-every go together");
   return o;
 }
 

@@ -14,6 +14,7 @@ struct TRunnerOptions {
   std::string PopulationFile;  // empty: population.ini here, then beside the program
   std::optional<uint64_t> Seed;
   int64_t Steps = 1000;
+  std::optional<int64_t> Until;  // run until the step count reaches it, instead of Steps more
   int32_t Width = 800, Height = 600;
   int64_t Report = 0;
   std::string CsvFile;
@@ -23,6 +24,11 @@ struct TRunnerOptions {
   bool Check = false;
   int32_t Threads = 0;  // 0: all cores
   bool Help = false;
+  bool Hash = false;  // the world hash on every status line
+  std::string SaveWorldFile;
+  std::string LoadWorldFile;
+  std::string CheckpointFile;
+  int64_t CheckpointEvery = 0;
   std::vector<std::string> AnimalFiles;
 };
 

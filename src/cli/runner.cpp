@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -10,6 +11,7 @@
 #include "config/random.h"
 #include "config/settings.h"
 #include "config/thread_pool.h"
+#include "sim/simulation.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
 #include "world/world_figures.h"
@@ -26,6 +28,12 @@ std::string StatusLine(int64_t step, const TWorldFigures& f) {
   s << "step=" << step << " creatures=" << f.Animals << " food=" << f.Plants << " biomass=" << f.Biomass
     << " species=" << f.Species;
   return s.str();
+}
+
+std::string HashText(uint64_t hash) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
 }
 
 std::string CsvRow(int64_t step, const TWorldFigures& f) {
@@ -64,43 +72,51 @@ void CheckWorld(const TCreatureList& world, int64_t step) {
 
 int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
   try {
-    Settings.Open(o.SettingsFile.empty() ? SettingsFileName() : o.SettingsFile);
-    if (o.Seed) SeedRandom(*o.Seed);
-    else SeedRandomFromEnvironment();
-    GridReset();
-    if (o.Threads > 0) SetWorkerThreads(o.Threads);
-
-    TPopulationCounts counts;
-    if (!o.PopulationFile.empty()) {
-      if (!FileExists(o.PopulationFile)) throw EVivarion(o.PopulationFile + ": cannot open the population file");
-      counts = ReadPopulationFile(o.PopulationFile);
+    const bool loading = !o.LoadWorldFile.empty();
+    if (loading && o.Seed) err << "vivarion-cli: note: --seed is not used: the generator's state comes from the world file\n";
+    TSimulation sim;
+    TSimulation::StartUp(o.SettingsFile.empty() ? SettingsFileName() : o.SettingsFile, loading ? std::nullopt : o.Seed,
+                         o.Threads);
+    sim.World.Passes = o.Passes;
+    if (loading) {
+      sim.LoadWorld(o.LoadWorldFile);
     } else {
-      counts = ReadPopulationFile(FindPopulationFile());
+      TPopulationCounts counts;
+      if (!o.PopulationFile.empty()) {
+        if (!FileExists(o.PopulationFile)) throw EVivarion(o.PopulationFile + ": cannot open the population file");
+        counts = ReadPopulationFile(o.PopulationFile);
+      } else {
+        counts = ReadPopulationFile(FindPopulationFile());
+      }
+      sim.Populate(o.Width, o.Height, o.AnimalFiles, counts);
     }
-
-    TCreatureList world;
-    world.Passes = o.Passes;
-    world.Populate(o.Width, o.Height, o.AnimalFiles, counts);
 
     std::string csv = "step,creatures,food,biomass,species\n";
-    auto report = [&](int64_t step) {
-      TWorldFigures f = CountWorld(world);
-      out << StatusLine(step, f) << std::endl;  // flushed: a pipe sees each line as it comes
-      csv += CsvRow(step, f);
+    auto report = [&] {
+      TWorldFigures f = sim.Figures();
+      out << StatusLine(sim.StepCount, f);
+      if (o.Hash) out << " hash=" << HashText(sim.Hash());
+      out << std::endl;  // flushed: a pipe sees each line as it comes
+      csv += CsvRow(sim.StepCount, f);
     };
-    for (int64_t step = 1; step <= o.Steps; ++step) {
-      world.WorldStep();
-      if (o.Check) CheckWorld(world, step);
-      if (o.Report > 0 && step % o.Report == 0) report(step);
+    // Step numbers count from the world's start, so a resumed run reports at the same steps.
+    const int64_t last = o.Until ? std::max(*o.Until, sim.StepCount) : sim.StepCount + o.Steps;
+    while (sim.StepCount < last) {
+      sim.Step();
+      if (o.Check) CheckWorld(sim.World, sim.StepCount);
+      if (o.Report > 0 && sim.StepCount % o.Report == 0) report();
+      if (o.CheckpointEvery > 0 && sim.StepCount % o.CheckpointEvery == 0) sim.SaveWorld(o.CheckpointFile);
     }
-    if (o.Report == 0 || o.Steps % o.Report != 0) report(o.Steps);
+    if (o.Report == 0 || sim.StepCount % o.Report != 0) report();
     out.flush();
 
+    const TCreatureList& world = sim.World;
     if (!o.CsvFile.empty()) WriteFileAtomically(o.CsvFile, csv, false);
     if (!o.SaveAnimalsFolder.empty()) world.SaveAnimals(o.SaveAnimalsFolder);
+    if (!o.SaveWorldFile.empty()) sim.SaveWorld(o.SaveWorldFile);
     if (!o.PngFile.empty()) {
 #ifdef VIVARION_WITH_VIEW
-      WriteFramePng(world, o.Width, o.Height, o.Steps, o.PngFile);
+      WriteFramePng(world, o.Width, o.Height, sim.StepCount, o.PngFile);
 #else
       throw EVivarion("this runner was built without pictures; --png is not available");
 #endif

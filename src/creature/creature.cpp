@@ -19,6 +19,7 @@ uint64_t NextCreatureSerial() { return nextSerial; }
 void ResetCreatureSerials(uint64_t next) { nextSerial = next; }
 
 TCreature::TCreature() : Serial(nextSerial++), Parts(this) {}
+TCreature::TCreature(uint64_t serial) : Serial(serial), Parts(this) {}
 
 TCreature::~TCreature() {
   GridRemove(this, X, Y);

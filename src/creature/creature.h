@@ -16,6 +16,8 @@ class TCreature : public TVirtualCreature {
  public:
   // The empty creature: no energy, no organs, mutation rate 0.05, at rest at the origin.
   TCreature();
+  // A creature read back from a world file keeps its serial; the count goes on unchanged.
+  explicit TCreature(uint64_t serial);
   // Leaves its grid cell and frees each of its organs once.
   ~TCreature() override;
   TCreature(const TCreature&) = delete;

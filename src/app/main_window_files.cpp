@@ -1,0 +1,82 @@
+// Worlds kept in files: Ctrl+S and Ctrl+O, and the world the program leaves when it ends.
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QStandardPaths>
+#include <iostream>
+
+#include "app/info_window.h"
+#include "app/main_window.h"
+
+namespace viv {
+
+std::string TfrmVivarion::LastWorldFile() {
+  return (QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/last-world.vivw").toStdString();
+}
+
+bool TfrmVivarion::SaveWorldTo(const std::string& fileName) {
+  try {
+    Sim.SaveWorld(fileName);
+    Notice = "World saved in " + fileName;
+    NoticeUntilTick = TickCount() + 5000;
+    NeedsRedraw = true;
+    return true;
+  } catch (const std::exception& e) {
+    ReportError(e);
+    return false;
+  }
+}
+
+bool TfrmVivarion::OpenWorld(const std::string& fileName) {
+  try {
+    Sim.LoadWorld(fileName);
+  } catch (const std::exception& e) {
+    ReportError(e);
+    return false;
+  }
+  // Serials count again in the opened world: windows on creatures of the old one close.
+  for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly)) {
+    info->Serial = 0;
+    info->hide();
+    info->deleteLater();
+  }
+  WorldStarted = true;
+  NeedsRedraw = true;
+  LastStepTick = TickCount();
+  if (gbSettings->isVisible()) {
+    gbSettings->hide();
+    QCoreApplication::postEvent(this, new QEvent(QEvent::User));  // starts the run loop
+  }
+  return true;
+}
+
+void TfrmVivarion::SaveWorldDialog() {
+  if (!WorldStarted) return;
+  QString name = QFileDialog::getSaveFileName(this, "Save the world", QDir::currentPath() + "/world.vivw",
+                                              "Vivarion worlds (*.vivw)");
+  if (name.isEmpty()) return;
+  if (!name.endsWith(".vivw")) name += ".vivw";
+  SaveWorldTo(name.toStdString());
+}
+
+void TfrmVivarion::OpenWorldDialog() {
+  const QString name =
+      QFileDialog::getOpenFileName(this, "Open a world", QDir::currentPath(), "Vivarion worlds (*.vivw);;All files (*)");
+  if (!name.isEmpty()) OpenWorld(name.toStdString());
+}
+
+void TfrmVivarion::KeepLastWorld() {
+  if (!WorldStarted) return;
+  const std::string file = LastWorldFile();
+  try {
+    QDir().mkpath(QString::fromStdString(file).section('/', 0, -2));
+    Sim.SaveWorld(file);
+  } catch (const std::exception& e) {
+    // The program is ending: no box would stay up to be read.
+    std::cerr << "vivarion: the world could not be kept: " << e.what() << '\n';
+  }
+}
+
+}  // namespace viv

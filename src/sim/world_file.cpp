@@ -1,0 +1,379 @@
+#include "sim/world_file.h"
+
+#include <xxhash.h>
+#include <zstd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <unordered_map>
+
+#include "config/errors.h"
+#include "config/files.h"
+#include "config/random.h"
+#include "config/settings.h"
+#include "parts/brain.h"
+#include "parts/engine.h"
+#include "parts/eye.h"
+#include "parts/mouth.h"
+#include "world/grid.h"
+
+namespace viv {
+
+namespace {
+
+constexpr char Magic[8] = {'V', 'I', 'V', 'W', 'O', 'R', 'L', 'D'};
+constexpr size_t HeaderSize = 8 + 4 + 4 + 8 + 8 + 8;
+// No world of this program comes near it; a header that claims more is damaged.
+constexpr uint64_t MaxBody = uint64_t{1} << 30;
+
+enum PartCode : uint8_t { EyeCode = 0, MouthCode = 1, EngineCode = 2, BrainCode = 3, SameAsCode = 255 };
+
+// Little-endian fields appended to a string.
+class TWriter {
+ public:
+  std::string Bytes;
+  template <class T>
+  void Put(T v) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    char b[sizeof(T)];
+    std::memcpy(b, &v, sizeof(T));
+    Bytes.append(b, sizeof(T));
+  }
+  void Text(const std::string& s) {
+    Put(static_cast<uint32_t>(s.size()));
+    Bytes += s;
+  }
+};
+
+[[noreturn]] void Damaged(const std::string& what) { throw EVivarion("the world file is damaged: " + what); }
+
+// Reads what TWriter wrote; running off the end is a damaged file, never a read past it.
+class TReader {
+ public:
+  explicit TReader(std::string_view bytes) : bytes_(bytes) {}
+  template <class T>
+  T Get() {
+    if (bytes_.size() - pos_ < sizeof(T)) Damaged("it ends in the middle of a value");
+    T v;
+    std::memcpy(&v, bytes_.data() + pos_, sizeof(T));
+    pos_ += sizeof(T);
+    return v;
+  }
+  float Real() {
+    const float v = Get<float>();
+    if (!std::isfinite(v)) Damaged("a value that is not a finite number");
+    return v;
+  }
+  std::string Text() {
+    const uint32_t n = Get<uint32_t>();
+    if (bytes_.size() - pos_ < n) Damaged("it ends in the middle of a text");
+    std::string s(bytes_.substr(pos_, n));
+    pos_ += n;
+    return s;
+  }
+  // A count of items that take at least minBytes each: more than the rest can hold is damage.
+  uint64_t Count(size_t minBytes) {
+    const uint64_t n = Get<uint64_t>();
+    if (n > (bytes_.size() - pos_) / minBytes) Damaged("a count larger than the file");
+    return n;
+  }
+  bool AtEnd() const { return pos_ == bytes_.size(); }
+
+ private:
+  std::string_view bytes_;
+  size_t pos_ = 0;
+};
+
+void PutSettings(TWriter& w) {
+  const TSettings& s = Settings;
+  for (double v : {s.Remming, s.Brown, s.PhiRemming, s.PhiBrown, s.ChemicalStabilizer, s.Gravity, s.SunLight,
+                   s.CostOfLiving, s.MinEnergy, s.RadiusCost, s.PartsCost, s.CreatureCost, s.OrganLoss})
+    w.Put(v);
+  for (int32_t v : {s.MaxFood, s.NiceValue, s.PlantFloor}) w.Put(v);
+}
+
+void PutPart(TWriter& w, const TPart* p, const std::vector<TPart*>& earlier) {
+  // The same organ listed twice is written once, then referred to.
+  for (size_t k = 0; k < earlier.size(); ++k)
+    if (earlier[k] == p) {
+      w.Put(static_cast<uint8_t>(SameAsCode));
+      w.Put(static_cast<uint32_t>(k));
+      return;
+    }
+  const TPartKind kind = p->Kind();
+  w.Put(static_cast<uint8_t>(kind == TPartKind::Eye     ? EyeCode
+                             : kind == TPartKind::Mouth ? MouthCode
+                             : kind == TPartKind::Engine ? EngineCode
+                                                          : BrainCode));
+  w.Text(p->Id);
+  w.Put(p->Size), w.Put(p->R), w.Put(p->Phi);
+  switch (kind) {
+    case TPartKind::Eye: {
+      auto* e = static_cast<const TEye*>(p);
+      w.Put(e->Red), w.Put(e->Green), w.Put(e->Blue);
+      break;
+    }
+    case TPartKind::Mouth: w.Put(static_cast<const TMouth*>(p)->Intake); break;
+    case TPartKind::Engine: {
+      auto* e = static_cast<const TEngine*>(p);
+      w.Put(e->Segments), w.Put(e->Angle), w.Put(e->Power), w.Put(e->FlapAngle), w.Put(e->Phase);
+      w.Text(e->Formula());
+      break;
+    }
+    case TPartKind::Brain: {
+      auto* b = static_cast<const TBrain*>(p);
+      w.Put(b->RandomWeight), w.Put(b->Constant), w.Put(b->Value);
+      w.Text(b->Formula());
+      break;
+    }
+  }
+}
+
+void PutCreature(TWriter& w, const TCreature& c) {
+  w.Put(c.Serial);
+  w.Put(c.Radius), w.Put(c.Heading), w.Put(c.Color), w.Put(c.VX), w.Put(c.VY), w.Put(c.X), w.Put(c.Y);
+  w.Put(c.Spin), w.Put(c.MaxEnergy), w.Put(static_cast<uint8_t>(c.Vegetable)), w.Put(c.MutationRate);
+  w.Text(c.Name);
+  w.Text(c.Origin);
+  w.Put(static_cast<uint32_t>(c.Parts.Count()));
+  std::vector<TPart*> earlier;
+  for (TPart* p : c.Parts.Items) {
+    PutPart(w, p, earlier);
+    earlier.push_back(p);
+  }
+}
+
+// The grid's cells that list creatures of the world, in cell order, each with the population
+// indices of its entries in their order (which decides the order of collisions).
+void PutGrid(TWriter& w, const TCreatureList& world) {
+  std::unordered_map<const TCreature*, uint32_t> index;
+  for (int32_t i = 0; i < world.Count(); ++i) index[world.List[i]] = static_cast<uint32_t>(i);
+  std::vector<std::pair<int, int>> cells;
+  for (const TCreature* c : world.List) {
+    auto [i, j] = CellOf(c->X, c->Y);
+    const TGridCell& cell = GridCell(i, j);
+    if (std::find(cell.begin(), cell.end(), c) != cell.end()) cells.emplace_back(i, j);
+  }
+  std::sort(cells.begin(), cells.end());
+  cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+  w.Put(static_cast<uint64_t>(cells.size()));
+  for (auto [i, j] : cells) {
+    w.Put(static_cast<int32_t>(i)), w.Put(static_cast<int32_t>(j));
+    std::vector<uint32_t> entries;
+    for (const TCreature* c : GridCell(i, j))
+      if (auto it = index.find(c); it != index.end()) entries.push_back(it->second);
+    w.Put(static_cast<uint32_t>(entries.size()));
+    for (uint32_t e : entries) w.Put(e);
+  }
+}
+
+std::string StateBytes(const TCreatureList& world, int64_t stepCount) {
+  TWriter w;
+  w.Put(stepCount);
+  w.Put(NextCreatureSerial());
+  for (uint64_t v : GetRandomState()) w.Put(v);
+  PutSettings(w);
+  w.Put(static_cast<uint64_t>(world.Count()));
+  for (const TCreature* c : world.List) PutCreature(w, *c);
+  PutGrid(w, world);
+  return std::move(w.Bytes);
+}
+
+// A creature read back, with a part list whose organs are owned once each.
+TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier) {
+  const uint8_t code = r.Get<uint8_t>();
+  if (code == SameAsCode) {
+    const uint32_t k = r.Get<uint32_t>();
+    if (k >= earlier.size()) Damaged("an organ refers to one that does not exist");
+    return earlier[k];
+  }
+  std::string id = r.Text();
+  const float size = r.Real(), radius = r.Real(), phi = r.Real();
+  // Every value is read before the organ is made, so that a damaged file leaks nothing.
+  TPart* p = nullptr;
+  switch (code) {
+    case EyeCode: {
+      const float red = r.Real(), green = r.Real(), blue = r.Real();
+      auto* e = new TEye(owner, id, phi);
+      e->Red = red, e->Green = green, e->Blue = blue;
+      p = e;
+      break;
+    }
+    case MouthCode: {
+      const float intake = r.Real();
+      auto* m = new TMouth(owner, id, phi);
+      m->Intake = intake;
+      p = m;
+      break;
+    }
+    case EngineCode: {
+      const int32_t segments = r.Get<int32_t>();
+      const float angle = r.Real(), power = r.Real(), flap = r.Real(), phase = r.Real();
+      std::string formula = r.Text();
+      if (segments < 0 || segments > 1000) Damaged("an engine with a strange number of segments");
+      auto* e = new TEngine(owner, id, phi, angle, std::move(formula));
+      e->Segments = segments, e->Power = power, e->FlapAngle = flap, e->Phase = phase;
+      p = e;
+      break;
+    }
+    case BrainCode: {
+      const float weight = r.Real(), constant = r.Real(), value = r.Real();
+      std::string formula = r.Text();
+      auto* b = new TBrain(owner, id, radius, phi, weight, constant, std::move(formula));
+      b->Value = value;
+      p = b;
+      break;
+    }
+    default: Damaged("an organ of an unknown kind");
+  }
+  p->Size = size, p->R = radius, p->Phi = phi;
+  return p;
+}
+
+TCreature* GetCreature(TReader& r) {
+  auto c = std::make_unique<TCreature>(r.Get<uint64_t>());
+  c->Radius = r.Real(), c->Heading = r.Real(), c->Color = r.Get<uint32_t>();
+  c->VX = r.Real(), c->VY = r.Real(), c->X = r.Real(), c->Y = r.Real();
+  c->Spin = r.Real(), c->MaxEnergy = r.Real();
+  c->Vegetable = r.Get<uint8_t>() != 0;
+  c->MutationRate = r.Real();
+  c->Name = r.Text();
+  c->Origin = r.Text();
+  const uint32_t parts = r.Get<uint32_t>();
+  for (uint32_t k = 0; k < parts; ++k) c->Parts.Add(GetPart(r, c.get(), c->Parts.Items));
+  return c.release();
+}
+
+}  // namespace
+
+std::string WorldBody(const TCreatureList& world, int64_t stepCount) {
+  std::string body = StateBytes(world, stepCount);
+  TWriter w;
+  w.Text(Settings.FileName);
+  return body + w.Bytes;
+}
+
+uint64_t WorldHash(const TCreatureList& world, int64_t stepCount) {
+  const std::string state = StateBytes(world, stepCount);
+  return XXH64(state.data(), state.size(), 0);
+}
+
+void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount) {
+  const std::string body = WorldBody(world, stepCount);
+  std::string packed(ZSTD_compressBound(body.size()), '\0');
+  const size_t n = ZSTD_compress(packed.data(), packed.size(), body.data(), body.size(), 3);
+  if (ZSTD_isError(n)) throw EVivarion(fileName + ": cannot compress the world: " + ZSTD_getErrorName(n));
+  packed.resize(n);
+  TWriter header;
+  header.Bytes.append(Magic, sizeof Magic);
+  header.Put(WorldFormatVersion);
+  header.Put(uint32_t{0});
+  header.Put(static_cast<uint64_t>(body.size()));
+  header.Put(static_cast<uint64_t>(packed.size()));
+  header.Put(static_cast<uint64_t>(XXH64(packed.data(), packed.size(), 0)));
+  WriteFileAtomically(fileName, header.Bytes + packed, false);
+}
+
+TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world) {
+  TReader r(body);
+  TLoadedWorld loaded;
+  loaded.StepCount = r.Get<int64_t>();
+  if (loaded.StepCount < 0) Damaged("a negative step count");
+  const uint64_t nextSerial = r.Get<uint64_t>();
+  TRandomState random;
+  for (uint64_t& v : random) v = r.Get<uint64_t>();
+  for (int k = 0; k < 13; ++k) r.Get<double>();  // the settings in force, kept for reference
+  for (int k = 0; k < 3; ++k) r.Get<int32_t>();
+
+  // Everything is read into a list of its own first: a fault leaves the running world as it was.
+  TCreatureList fresh;
+  const uint64_t count = r.Count(48);
+  for (uint64_t i = 0; i < count; ++i) {
+    fresh.Add(GetCreature(r));
+    if (fresh.List.back()->Serial >= nextSerial || fresh.List.back()->Serial == 0)
+      Damaged("a creature's serial is out of order");
+  }
+  std::vector<std::vector<uint32_t>> cells;
+  std::vector<std::pair<int, int>> where;
+  std::vector<uint8_t> listed(count, 0);
+  const uint64_t cellCount = r.Count(12);
+  for (uint64_t k = 0; k < cellCount; ++k) {
+    const int32_t i = r.Get<int32_t>(), j = r.Get<int32_t>();
+    const uint32_t n = r.Get<uint32_t>();
+    if (n > count) Damaged("a grid cell longer than the world");
+    std::vector<uint32_t> entries(n);
+    for (uint32_t& e : entries) {
+      e = r.Get<uint32_t>();
+      if (e >= count || listed[e]++) Damaged("the grid lists a creature twice or one that does not exist");
+      const TCreature* c = fresh.List[e];
+      if (CellOf(c->X, c->Y) != std::make_pair(static_cast<int>(i), static_cast<int>(j)))
+        Damaged("the grid lists a creature away from its place");
+    }
+    cells.push_back(std::move(entries));
+    where.emplace_back(i, j);
+  }
+  loaded.SettingsFile = r.Text();
+  if (!r.AtEnd()) Damaged("it goes on after its end");
+
+  // Read in full: now the world changes, and nothing below can fail.
+  world.Clear();
+  GridReset();
+  world.List.swap(fresh.List);
+  for (size_t k = 0; k < cells.size(); ++k) {
+    TGridCell& cell = GridCell(where[k].first, where[k].second);
+    for (uint32_t e : cells[k]) cell.push_back(world.List[e]);
+  }
+  SetRandomState(random);
+  ResetCreatureSerials(nextSerial);
+  return loaded;
+}
+
+TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCreatureList& world) {
+  TLoadedWorld loaded;
+  WithFileName(name, [&] {
+    if (bytes.empty()) throw EVivarion("the file is empty, not a world file");
+    if (bytes.size() < sizeof Magic || std::memcmp(bytes.data(), Magic, sizeof Magic) != 0) {
+      const bool xml = bytes.find("<vivarion") != std::string_view::npos;
+      throw EVivarion(xml ? "this is an animal file, not a world file" : "this is not a world file");
+    }
+    if (bytes.size() < HeaderSize) Damaged("it is cut short in its header");
+    TReader header(bytes.substr(sizeof Magic, HeaderSize - sizeof Magic));
+    const uint32_t version = header.Get<uint32_t>();
+    header.Get<uint32_t>();
+    const uint64_t bodySize = header.Get<uint64_t>(), packedSize = header.Get<uint64_t>();
+    const uint64_t checksum = header.Get<uint64_t>();
+    if (version > WorldFormatVersion)
+      throw EVivarion("the world file has format " + std::to_string(version) + ", newer than this program reads (" +
+                      std::to_string(WorldFormatVersion) + ")");
+    if (version == 0) Damaged("format 0 does not exist");
+    const std::string_view packed = bytes.substr(HeaderSize);
+    if (packed.size() < packedSize) Damaged("it is truncated");
+    if (packed.size() > packedSize) Damaged("it goes on after its end");
+    if (XXH64(packed.data(), packed.size(), 0) != checksum) Damaged("its checksum does not match its contents");
+    if (bodySize > MaxBody || ZSTD_getFrameContentSize(packed.data(), packed.size()) != bodySize)
+      Damaged("its sizes do not agree");
+    std::string body(bodySize, '\0');
+    const size_t n = ZSTD_decompress(body.data(), body.size(), packed.data(), packed.size());
+    if (ZSTD_isError(n) || n != bodySize) Damaged("its contents do not unpack");
+    loaded = LoadWorldBody(body, world);
+  });
+  return loaded;
+}
+
+TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(fileName, ec)) throw EVivarion(fileName + ": this is a folder, not a world file");
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw EVivarion(fileName + ": cannot open the file");
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) throw EVivarion(fileName + ": cannot read the file");
+  return LoadWorldBytes(bytes.str(), fileName, world);
+}
+
+}  // namespace viv

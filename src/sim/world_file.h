@@ -1,0 +1,39 @@
+#pragma once
+// World files (.vivw): everything needed to continue a world exactly where it stopped. A
+// header (magic, format version, lengths, checksum) and a zstd-compressed body that holds
+// the step count, the serial counter, the generator's state, the settings in force, every
+// creature with every field and organ state, in population order, and the grid's cells.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "world/creature_list.h"
+
+namespace viv {
+
+constexpr uint32_t WorldFormatVersion = 1;
+
+// The body of a world file before compression: the state, then the name of the settings file
+// (kept for reference). The hash covers the state alone.
+std::string WorldBody(const TCreatureList& world, int64_t stepCount);
+// A 64-bit hash of the state between steps: the same fields a world file holds.
+uint64_t WorldHash(const TCreatureList& world, int64_t stepCount);
+
+// Writes the world file atomically (a temporary name renamed over fileName).
+void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount);
+
+// What a world file held: read in full and checked before anything changes.
+struct TLoadedWorld {
+  int64_t StepCount = 0;
+  std::string SettingsFile;  // the settings file in force when it was written
+};
+
+// Replaces world (its creatures, the grid, the generator's state and the serial counter)
+// with the file's. Throws EVivarion naming the file and the fault; then nothing has changed.
+TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world);
+// The same from a file's bytes (for tests and the fuzzer); name goes in front of errors.
+TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCreatureList& world);
+// Reads an uncompressed body (for the fuzzer: the checksum stops nearly every mutated file).
+TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world);
+
+}  // namespace viv
