@@ -210,6 +210,25 @@ void BM_MouthLookup(benchmark::State& state) {
 }
 BENCHMARK(BM_MouthLookup)->ArgNames({"n", "indexed"})->Args({10000, 0})->Args({10000, 1});
 
+// The world step alone, and as the simulation makes it: with the events of the step read into
+// the species history.
+void BM_StepWithHistory(benchmark::State& state) {
+  const bool history = state.range(1) != 0;
+  TSimulation sim;
+  Build(sim.World, state.range(0));
+  sim.History.Found(sim.World, 0);
+  for (auto _ : state) {
+    if (history) sim.Step();
+    else sim.World.WorldStep();
+  }
+  sim.World.Clear();
+}
+BENCHMARK(BM_StepWithHistory)
+    ->ArgNames({"n", "history"})
+    ->ArgsProduct({{1000, 10000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // World files of a stepped world: the whole save (compression included) and the whole load.
 void BM_WorldFile(benchmark::State& state) {
   const bool load = state.range(1) != 0;

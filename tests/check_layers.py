@@ -17,10 +17,11 @@ BELOW = {
     "parts": {"config", "draw", "parts"},
     "creature": {"config", "draw", "parts", "creature"},
     "world": {"config", "draw", "parts", "creature", "world"},
-    "sim": {"config", "draw", "parts", "creature", "world", "sim"},
-    "view": {"config", "draw", "parts", "creature", "world", "sim", "view"},
-    "app": {"config", "draw", "parts", "creature", "world", "sim", "view", "app"},
-    "cli": {"config", "draw", "parts", "creature", "world", "sim", "view", "cli"},
+    "history": {"config", "draw", "parts", "creature", "world", "history"},
+    "sim": {"config", "draw", "parts", "creature", "world", "history", "sim"},
+    "view": {"config", "draw", "parts", "creature", "world", "history", "sim", "view"},
+    "app": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "app"},
+    "cli": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "cli"},
 }
 # Single headers a folder may include from a layer it otherwise may not: the grid, which
 # creatures keep up to date as they move, and the exception types that every layer throws.

@@ -92,7 +92,7 @@ TEST_F(WorldFile, TheHashOfASeededWorldIsPinned) {
       sim.World.Passes = passes;
       sim.Populate(800, 600, {}, {30, 300});
       Run(sim, 1500);
-      EXPECT_EQ(sim.Hash(), 0xae9177bde3fcaa41ull) << "threads " << threads;
+      EXPECT_EQ(sim.Hash(), 0xb2229b4ccda427a9ull) << "threads " << threads;
     }
 }
 

@@ -104,6 +104,38 @@ TEST_F(WorldStep, PlantsSproutOneAStepUpToTheFloor) {
   }
 }
 
+TEST_F(WorldStep, BirthsAndDeathsAreReportedWithTheirSerialsNamesAndCauses) {
+  Settings.MinEnergy = 50;
+  Settings.MaxFood = 1000;
+  TCreature* parent = Put(CreateAdam(), 0, 0, 50);  // energy 2500 > 2000: divides
+  TCreature* starving = Put(TCreature::CreateFood(), 500, 0, 5);  // energy 25 < 50
+  TCreature* broken = Put(TCreature::CreateFood(), -500, 0, 10);
+  broken->VX = INFINITY;  // its own step makes it non-finite
+  const uint64_t parentSerial = parent->Serial, starvingSerial = starving->Serial, brokenSerial = broken->Serial;
+  world.CurrentStep = 7;
+  starving->BirthStep = 3;
+  world.WorldStep();
+  ASSERT_EQ(world.Births.size(), 1u);
+  const TBirth& birth = world.Births[0];
+  EXPECT_EQ(birth.Parent, parentSerial);
+  const TCreature* child = world.List.back();
+  EXPECT_EQ(birth.Child, child->Serial);
+  EXPECT_EQ(child->ParentSerial, parentSerial);
+  EXPECT_EQ(child->BirthStep, 7);
+  EXPECT_EQ(birth.ParentName, "ADAM");
+  EXPECT_EQ(birth.ChildName, child->Name);
+  EXPECT_NE(child->Name, "ADAM");  // every division of an animal renames the child
+  ASSERT_EQ(world.Deaths.size(), 2u);
+  // From the last creature down: the broken plant, then the starving one.
+  EXPECT_EQ(world.Deaths[0].Serial, brokenSerial);
+  EXPECT_EQ(world.Deaths[0].Cause, TDeathCause::NotFinite);
+  EXPECT_EQ(world.Deaths[1].Serial, starvingSerial);
+  EXPECT_EQ(world.Deaths[1].Cause, TDeathCause::Energy);
+  EXPECT_EQ(world.Deaths[1].Age, 4);
+  world.WorldStep();  // the next step starts its own lists
+  EXPECT_TRUE(world.Deaths.empty());
+}
+
 TEST_F(WorldStep, TouchingDiscsAreUntouchedAndCoincidentCentresStay) {
   TCreature* a = Body(0, 0, 10);
   TCreature* b = Body(20, 0, 10);

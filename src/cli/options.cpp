@@ -28,6 +28,9 @@ const char* const RunnerUsage =
     "  --until STEP         run until the world's step count reaches STEP (instead of --steps)\n"
     "  --checkpoint FILE    with --checkpoint-every N: write the world to FILE every N steps,\n"
     "  --checkpoint-every N   replacing the previous checkpoint whole\n"
+    "  --stats FILE         species statistics every --report steps and at the end, as CSV\n"
+    "  --species-csv FILE   after the run, every species that ever lived, as CSV\n"
+    "  --phylogeny FILE     after the run, the species tree in Newick format\n"
     "  -h, --help           show this help\n";
 
 namespace {
@@ -80,6 +83,12 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
       o.Passes = TPasses::Plain;
     } else if (a == "--check") {
       o.Check = true;
+    } else if (a == "--stats") {
+      o.StatsFile = value();
+    } else if (a == "--species-csv") {
+      o.SpeciesCsvFile = value();
+    } else if (a == "--phylogeny") {
+      o.PhylogenyFile = value();
     } else if (a == "--hash") {
       o.Hash = true;
     } else if (a == "--save-world") {

@@ -28,6 +28,7 @@ struct TRunnerOptions {
   std::string SaveWorldFile;
   std::string LoadWorldFile;
   std::string CheckpointFile;
+  std::string StatsFile, SpeciesCsvFile, PhylogenyFile;
   int64_t CheckpointEvery = 0;
   std::vector<std::string> AnimalFiles;
 };

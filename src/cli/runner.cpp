@@ -1,6 +1,7 @@
 #include "cli/runner.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -34,6 +35,13 @@ std::string HashText(uint64_t hash) {
   char text[17];
   std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
   return text;
+}
+
+// Six decimals, "." whatever the locale.
+std::string Fixed(double v) {
+  char text[64];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 6);
+  return ec == std::errc() ? std::string(text, end) : "0";
 }
 
 std::string CsvRow(int64_t step, const TWorldFigures& f) {
@@ -92,8 +100,17 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     std::string csv = "step,creatures,food,biomass,species\n";
+    std::string stats =
+        "step,creatures,food,biomass,species,diversity,new_species,extinct_species,births,deaths,mean_organs,"
+        "max_organs,persistent_species\n";
     auto report = [&] {
       TWorldFigures f = sim.Figures();
+      const TSpeciesStats s = sim.History.Report(sim.World, sim.StepCount);
+      stats += CsvRow(sim.StepCount, f);
+      stats.pop_back();
+      stats += ',' + Fixed(s.Diversity) + ',' + std::to_string(s.NewSpecies) + ',' + std::to_string(s.ExtinctSpecies) +
+               ',' + std::to_string(s.Births) + ',' + std::to_string(s.Deaths) + ',' + Fixed(s.MeanOrgans) + ',' +
+               std::to_string(s.MaxOrgans) + ',' + std::to_string(s.PersistentSpecies) + '\n';
       out << StatusLine(sim.StepCount, f);
       if (o.Hash) out << " hash=" << HashText(sim.Hash());
       out << std::endl;  // flushed: a pipe sees each line as it comes
@@ -112,6 +129,9 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
 
     const TCreatureList& world = sim.World;
     if (!o.CsvFile.empty()) WriteFileAtomically(o.CsvFile, csv, false);
+    if (!o.StatsFile.empty()) WriteFileAtomically(o.StatsFile, stats, false);
+    if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(o.SpeciesCsvFile, sim.History.SpeciesCsv(), false);
+    if (!o.PhylogenyFile.empty()) WriteFileAtomically(o.PhylogenyFile, sim.History.Newick(), false);
     if (!o.SaveAnimalsFolder.empty()) world.SaveAnimals(o.SaveAnimalsFolder);
     if (!o.SaveWorldFile.empty()) sim.SaveWorld(o.SaveWorldFile);
     if (!o.PngFile.empty()) {

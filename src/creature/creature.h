@@ -33,6 +33,8 @@ class TCreature : public TVirtualCreature {
   // creation. Addresses do not: a newborn may take the memory of a creature that died in
   // the same step.
   const uint64_t Serial;
+  uint64_t ParentSerial = 0;  // 0 for a creature that was seeded, loaded or made by hand
+  int64_t BirthStep = 0;      // the world step it was born in (0: there from the start)
 
   float Radius = 0;
   float Heading = 0;

@@ -63,6 +63,7 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
   child->Spin = parent.Spin;
   child->Name = parent.Name;
   child->Origin = parent.Origin;
+  child->ParentSerial = parent.Serial;
   child->MaxEnergy = static_cast<float>(MutateScale(parent.MaxEnergy, rate));
   for (const TPart* part : parent.Parts.Items) child->Parts.Add(part->Clone(child));
   for (TPart* part : child->Parts.Items) part->Mutate(child->MutationRate);

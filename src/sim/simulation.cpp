@@ -32,17 +32,20 @@ void TSimulation::Populate(int32_t width, int32_t height, const std::vector<std:
     Clear();
     throw;
   }
+  History.Found(World, 0);
 }
 
 void TSimulation::Clear() {
   World.Clear();
   StepCount = 0;
   Held = 0;
+  History = TSpeciesHistory();
 }
 
 void TSimulation::Step() {
   float heldX = 0, heldY = 0;
   if (const TCreature* held = World.FindSerial(Held)) heldX = held->X, heldY = held->Y;
+  World.CurrentStep = StepCount + 1;
   World.WorldStep();
   if (TCreature* held = World.FindSerial(Held)) {
     const float x = held->X, y = held->Y;
@@ -53,16 +56,20 @@ void TSimulation::Step() {
     Held = 0;  // it died in the step
   }
   ++StepCount;
+  History.Record(World, StepCount);
 }
 
-uint64_t TSimulation::Hash() const { return WorldHash(World, StepCount); }
+uint64_t TSimulation::Hash() const { return WorldHash(World, StepCount, &History); }
 
-void TSimulation::SaveWorld(const std::string& fileName) const { SaveWorldFile(fileName, World, StepCount); }
+void TSimulation::SaveWorld(const std::string& fileName) const {
+  SaveWorldFile(fileName, World, StepCount, &History);
+}
 
 std::string TSimulation::LoadWorld(const std::string& fileName) {
   const TLoadedWorld loaded = LoadWorldFile(fileName, World);
   StepCount = loaded.StepCount;
   Held = 0;
+  History = loaded.History;
   return loaded.SettingsFile;
 }
 

@@ -135,7 +135,7 @@ void PutPart(TWriter& w, const TPart* p, const std::vector<TPart*>& earlier) {
 }
 
 void PutCreature(TWriter& w, const TCreature& c) {
-  w.Put(c.Serial);
+  w.Put(c.Serial), w.Put(c.ParentSerial), w.Put(c.BirthStep);
   w.Put(c.Radius), w.Put(c.Heading), w.Put(c.Color), w.Put(c.VX), w.Put(c.VY), w.Put(c.X), w.Put(c.Y);
   w.Put(c.Spin), w.Put(c.MaxEnergy), w.Put(static_cast<uint8_t>(c.Vegetable)), w.Put(c.MutationRate);
   w.Text(c.Name);
@@ -172,7 +172,7 @@ void PutGrid(TWriter& w, const TCreatureList& world) {
   }
 }
 
-std::string StateBytes(const TCreatureList& world, int64_t stepCount) {
+std::string StateBytes(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history) {
   TWriter w;
   w.Put(stepCount);
   w.Put(NextCreatureSerial());
@@ -181,6 +181,7 @@ std::string StateBytes(const TCreatureList& world, int64_t stepCount) {
   w.Put(static_cast<uint64_t>(world.Count()));
   for (const TCreature* c : world.List) PutCreature(w, *c);
   PutGrid(w, world);
+  w.Text(history ? history->Bytes() : TSpeciesHistory().Bytes());
   return std::move(w.Bytes);
 }
 
@@ -237,6 +238,8 @@ TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier)
 
 TCreature* GetCreature(TReader& r) {
   auto c = std::make_unique<TCreature>(r.Get<uint64_t>());
+  c->ParentSerial = r.Get<uint64_t>();
+  c->BirthStep = r.Get<int64_t>();
   c->Radius = r.Real(), c->Heading = r.Real(), c->Color = r.Get<uint32_t>();
   c->VX = r.Real(), c->VY = r.Real(), c->X = r.Real(), c->Y = r.Real();
   c->Spin = r.Real(), c->MaxEnergy = r.Real();
@@ -251,20 +254,21 @@ TCreature* GetCreature(TReader& r) {
 
 }  // namespace
 
-std::string WorldBody(const TCreatureList& world, int64_t stepCount) {
-  std::string body = StateBytes(world, stepCount);
+std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history) {
+  std::string body = StateBytes(world, stepCount, history);
   TWriter w;
   w.Text(Settings.FileName);
   return body + w.Bytes;
 }
 
-uint64_t WorldHash(const TCreatureList& world, int64_t stepCount) {
-  const std::string state = StateBytes(world, stepCount);
+uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history) {
+  const std::string state = StateBytes(world, stepCount, history);
   return XXH64(state.data(), state.size(), 0);
 }
 
-void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount) {
-  const std::string body = WorldBody(world, stepCount);
+void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount,
+                   const TSpeciesHistory* history) {
+  const std::string body = WorldBody(world, stepCount, history);
   std::string packed(ZSTD_compressBound(body.size()), '\0');
   const size_t n = ZSTD_compress(packed.data(), packed.size(), body.data(), body.size(), 3);
   if (ZSTD_isError(n)) throw EVivarion(fileName + ": cannot compress the world: " + ZSTD_getErrorName(n));
@@ -292,7 +296,7 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world) {
 
   // Everything is read into a list of its own first: a fault leaves the running world as it was.
   TCreatureList fresh;
-  const uint64_t count = r.Count(48);
+  const uint64_t count = r.Count(64);
   for (uint64_t i = 0; i < count; ++i) {
     fresh.Add(GetCreature(r));
     if (fresh.List.back()->Serial >= nextSerial || fresh.List.back()->Serial == 0)
@@ -317,6 +321,7 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world) {
     cells.push_back(std::move(entries));
     where.emplace_back(i, j);
   }
+  loaded.History.FromBytes(r.Text());
   loaded.SettingsFile = r.Text();
   if (!r.AtEnd()) Damaged("it goes on after its end");
 

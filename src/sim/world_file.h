@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "history/species_history.h"
 #include "world/creature_list.h"
 
 namespace viv {
@@ -15,17 +16,20 @@ constexpr uint32_t WorldFormatVersion = 1;
 
 // The body of a world file before compression: the state, then the name of the settings file
 // (kept for reference). The hash covers the state alone.
-std::string WorldBody(const TCreatureList& world, int64_t stepCount);
+// history may be null (a world without one, as tests build them).
+std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr);
 // A 64-bit hash of the state between steps: the same fields a world file holds.
-uint64_t WorldHash(const TCreatureList& world, int64_t stepCount);
+uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr);
 
 // Writes the world file atomically (a temporary name renamed over fileName).
-void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount);
+void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount,
+                   const TSpeciesHistory* history = nullptr);
 
 // What a world file held: read in full and checked before anything changes.
 struct TLoadedWorld {
   int64_t StepCount = 0;
   std::string SettingsFile;  // the settings file in force when it was written
+  TSpeciesHistory History;   // empty for a world saved without one
 };
 
 // Replaces world (its creatures, the grid, the generator's state and the serial counter)

@@ -18,6 +18,26 @@ struct TPopulationCounts {
 
 struct TFastSensing;
 
+// A division of the last step: the parent, the child, and their species names (the child's
+// may be a new one).
+struct TBirth {
+  uint64_t Parent = 0, Child = 0;
+  std::string ParentName, ChildName;
+  bool Vegetable = false;
+};
+
+// Why a creature died.
+enum class TDeathCause { Energy, NotFinite };
+
+// A death of the last step: energy below MinEnergy, or a state no longer finite.
+struct TDeath {
+  uint64_t Serial = 0;
+  int64_t Age = 0;  // in steps
+  TDeathCause Cause = TDeathCause::Energy;
+  std::string Name;
+  bool Vegetable = false;
+};
+
 // The two forms of the sensing and actuation pass. Plain: every eye scans the whole list
 // and formulas are parsed afresh, as the design states them. Fast: eyes in parallel vector
 // batches, mouths through an index, compiled formulas.
@@ -32,6 +52,13 @@ class TCreatureList {
   TCreatureList& operator=(const TCreatureList&) = delete;
 
   std::vector<TCreature*> List;
+
+  // The number of the step under way (set by whoever counts steps; births take it).
+  int64_t CurrentStep = 0;
+  // What the last WorldStep did, in the order it happened; kept with their room between steps
+  // so that a steady world does not allocate.
+  std::vector<TBirth> Births;
+  std::vector<TDeath> Deaths;
 
   // Which form of the sensing pass runs: both give bit-identical worlds.
   TPasses Passes = TPasses::Fast;
@@ -92,6 +119,7 @@ class TCreatureList {
   void SenseAndActFast();
   // Closes the gaps that destroyed creatures left as null entries, keeping the order.
   void SqueezeOutDead();
+  void NoteDeath(const TCreature& k, TDeathCause cause);
   std::unique_ptr<TFastSensing> fast_;
   std::vector<TCreature*> newborns_;  // kept between steps so that a step need not allocate
 };

@@ -11,6 +11,8 @@
 namespace viv {
 
 void TCreatureList::WorldStep() {
+  Births.clear();
+  Deaths.clear();
   SenseAndAct();
   const float maxRadius = StepAll();
   DeathsAndBirths();
@@ -59,6 +61,7 @@ void TCreatureList::DeathsAndBirths() {
   for (int32_t i = count - 1; i >= 0; --i) {
     TCreature* k = List[i];
     if (!(k->Energy() >= Settings.MinEnergy) || !k->IsFinite()) {
+      NoteDeath(*k, k->IsFinite() ? TDeathCause::Energy : TDeathCause::NotFinite);
       delete k;
       List[i] = nullptr;
       anyDead = true;
@@ -67,7 +70,12 @@ void TCreatureList::DeathsAndBirths() {
       if (current >= Settings.MaxFood && k->Vegetable) {
         k->SetEnergy(k->MaxEnergy);
       } else {
-        newborns_.push_back(TCreature::CreateChild(*k));
+        TCreature* child = TCreature::CreateChild(*k);
+        child->BirthStep = CurrentStep;
+        newborns_.push_back(child);
+        TBirth& birth = Births.emplace_back();
+        birth.Parent = k->Serial, birth.Child = child->Serial, birth.Vegetable = child->Vegetable;
+        birth.ParentName = k->Name, birth.ChildName = child->Name;
         ++current;
       }
     }
@@ -76,12 +84,19 @@ void TCreatureList::DeathsAndBirths() {
   List.insert(List.end(), newborns_.begin(), newborns_.end());
 }
 
+void TCreatureList::NoteDeath(const TCreature& k, TDeathCause cause) {
+  TDeath& death = Deaths.emplace_back();
+  death.Serial = k.Serial, death.Age = CurrentStep - k.BirthStep, death.Cause = cause;
+  death.Name = k.Name, death.Vegetable = k.Vegetable;
+}
+
 void TCreatureList::SqueezeOutDead() { List.erase(std::remove(List.begin(), List.end(), nullptr), List.end()); }
 
 void TCreatureList::RemoveNonFinite() {
   bool anyDead = false;
   for (int32_t i = Count() - 1; i >= 0; --i) {
     if (List[i]->IsFinite()) continue;
+    NoteDeath(*List[i], TDeathCause::NotFinite);
     delete List[i];
     List[i] = nullptr;
     anyDead = true;

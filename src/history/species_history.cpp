@@ -1,0 +1,205 @@
+#include "history/species_history.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "config/errors.h"
+
+namespace viv {
+
+std::string TEmergence::Label() const { return Index == 1 ? Name : Name + "_" + std::to_string(Index); }
+
+int32_t TSpeciesHistory::Emerge(const std::string& name, int32_t parent, int64_t step) {
+  TEmergence e;
+  e.Name = name;
+  auto it = current_.find(name);
+  e.Index = it == current_.end() ? 1 : Emergences[it->second].Index + 1;
+  e.FirstStep = e.LastStep = step;
+  e.Parent = parent;
+  Emergences.push_back(std::move(e));
+  const int32_t k = static_cast<int32_t>(Emergences.size()) - 1;
+  current_[name] = k;
+  ++newSpecies_;
+  return k;
+}
+
+void TSpeciesHistory::Found(const TCreatureList& world, int64_t step) {
+  lastStep_ = step;
+  for (const TCreature* c : world.List) {
+    if (c->Vegetable) continue;
+    auto it = current_.find(c->Name);
+    int32_t k = it != current_.end() && Emergences[it->second].Alive > 0 ? it->second : Emerge(c->Name, -1, step);
+    TEmergence& e = Emergences[k];
+    e.Peak = std::max(e.Peak, ++e.Alive);
+  }
+}
+
+void TSpeciesHistory::Record(const TCreatureList& world, int64_t step) {
+  lastStep_ = step;
+  // Births first: a species whose last member dies in the step its new member is born lives on.
+  for (const TBirth& b : world.Births) {
+    if (b.Vegetable) continue;
+    ++births_;
+    auto it = current_.find(b.ChildName);
+    int32_t k;
+    if (it != current_.end() && Emergences[it->second].Alive > 0) {
+      k = it->second;
+    } else {
+      auto parent = current_.find(b.ParentName);
+      k = Emerge(b.ChildName, parent == current_.end() ? -1 : parent->second, step);
+    }
+    TEmergence& e = Emergences[k];
+    ++e.Births;
+    e.Peak = std::max(e.Peak, ++e.Alive);
+    e.LastStep = step;
+  }
+  for (const TDeath& d : world.Deaths) {
+    if (d.Vegetable) continue;
+    ++deaths_;
+    auto it = current_.find(d.Name);
+    if (it == current_.end()) continue;
+    TEmergence& e = Emergences[it->second];
+    if (e.Alive > 0 && --e.Alive == 0) {
+      e.LastStep = step;
+      ++extinct_;
+    }
+  }
+}
+
+TSpeciesStats TSpeciesHistory::Report(const TCreatureList& world, int64_t step) {
+  TSpeciesStats s;
+  std::map<std::string, int64_t> counts;
+  int64_t animals = 0, organs = 0;
+  for (const TCreature* c : world.List) {
+    if (c->Vegetable) continue;
+    ++animals;
+    ++counts[c->Name];
+    organs += c->Parts.Count();
+    s.MaxOrgans = std::max(s.MaxOrgans, c->Parts.Count());
+  }
+  for (const auto& [name, n] : counts) {
+    const double p = static_cast<double>(n) / static_cast<double>(animals);
+    s.Diversity -= p * std::log(p);
+  }
+  s.MeanOrgans = animals > 0 ? static_cast<double>(organs) / static_cast<double>(animals) : 0;
+  for (const TEmergence& e : Emergences) {
+    if (e.Alive == 0) continue;
+    if (step - e.FirstStep >= PersistenceSteps) ++s.PersistentSpecies;
+  }
+  s.NewSpecies = newSpecies_, s.ExtinctSpecies = extinct_, s.Births = births_, s.Deaths = deaths_;
+  newSpecies_ = extinct_ = births_ = deaths_ = 0;
+  return s;
+}
+
+std::string TSpeciesHistory::SpeciesCsv() const {
+  std::ostringstream out;
+  out << "name,emergence,first_step,last_step,parent,peak,births,alive\n";
+  for (const TEmergence& e : Emergences)
+    out << e.Name << ',' << e.Index << ',' << e.FirstStep << ',' << (e.Alive > 0 ? lastStep_ : e.LastStep) << ','
+        << (e.Parent < 0 ? std::string() : Emergences[e.Parent].Label()) << ',' << e.Peak << ',' << e.Births << ','
+        << (e.Alive > 0 ? 1 : 0) << '\n';
+  return out.str();
+}
+
+std::string TSpeciesHistory::Newick() const {
+  std::vector<std::vector<int32_t>> children(Emergences.size());
+  std::vector<int32_t> roots;
+  for (size_t k = 0; k < Emergences.size(); ++k) {
+    if (Emergences[k].Parent < 0) roots.push_back(static_cast<int32_t>(k));
+    else children[Emergences[k].Parent].push_back(static_cast<int32_t>(k));
+  }
+  // Written without recursion: a tree may be thousands of species deep.
+  std::string out;
+  auto write = [&](int32_t top) {
+    struct Frame {
+      int32_t node;
+      size_t next;
+    };
+    std::vector<Frame> stack{{top, 0}};
+    while (!stack.empty()) {
+      Frame& f = stack.back();
+      const auto& kids = children[f.node];
+      if (f.next == 0 && !kids.empty()) out += '(';
+      if (f.next < kids.size()) {
+        if (f.next > 0) out += ',';
+        stack.push_back({kids[f.next++], 0});
+        continue;
+      }
+      if (!kids.empty()) out += ')';
+      const TEmergence& e = Emergences[f.node];
+      const int64_t from = e.Parent < 0 ? 0 : Emergences[e.Parent].FirstStep;
+      out += e.Label() + ':' + std::to_string(e.FirstStep - from);
+      stack.pop_back();
+    }
+  };
+  if (roots.size() == 1) {
+    write(roots[0]);
+  } else {
+    out += '(';
+    for (size_t k = 0; k < roots.size(); ++k) {
+      if (k > 0) out += ',';
+      write(roots[k]);
+    }
+    out += ')';
+  }
+  return out + ";\n";
+}
+
+namespace {
+
+template <class T>
+void Put(std::string& out, T v) {
+  char b[sizeof(T)];
+  std::memcpy(b, &v, sizeof(T));
+  out.append(b, sizeof(T));
+}
+
+}  // namespace
+
+std::string TSpeciesHistory::Bytes() const {
+  std::string out;
+  Put(out, static_cast<uint64_t>(Emergences.size()));
+  for (const TEmergence& e : Emergences) {
+    Put(out, static_cast<uint32_t>(e.Name.size()));
+    out += e.Name;
+    Put(out, e.Index), Put(out, e.FirstStep), Put(out, e.LastStep), Put(out, e.Parent);
+    Put(out, e.Peak), Put(out, e.Births), Put(out, e.Alive);
+  }
+  for (int64_t v : {newSpecies_, extinct_, births_, deaths_, lastStep_}) Put(out, v);
+  return out;
+}
+
+void TSpeciesHistory::FromBytes(std::string_view bytes) {
+  size_t pos = 0;
+  auto get = [&](auto& v) {
+    if (bytes.size() - pos < sizeof(v)) throw EVivarion("the world file is damaged: its species history is cut short");
+    std::memcpy(&v, bytes.data() + pos, sizeof(v));
+    pos += sizeof(v);
+  };
+  auto damaged = [] { throw EVivarion("the world file is damaged: its species history does not hold together"); };
+  uint64_t n = 0;
+  get(n);
+  if (n > bytes.size() / 48) damaged();
+  TSpeciesHistory h;
+  for (uint64_t k = 0; k < n; ++k) {
+    TEmergence e;
+    uint32_t length = 0;
+    get(length);
+    if (bytes.size() - pos < length) damaged();
+    e.Name.assign(bytes.substr(pos, length));
+    pos += length;
+    get(e.Index), get(e.FirstStep), get(e.LastStep), get(e.Parent), get(e.Peak), get(e.Births), get(e.Alive);
+    if (e.Parent >= static_cast<int64_t>(k) || e.Parent < -1 || e.Index < 1 || e.Alive < 0) damaged();
+    h.current_[e.Name] = static_cast<int32_t>(k);
+    h.Emergences.push_back(std::move(e));
+  }
+  get(h.newSpecies_), get(h.extinct_), get(h.births_), get(h.deaths_), get(h.lastStep_);
+  if (pos != bytes.size()) damaged();
+  *this = std::move(h);
+}
+
+}  // namespace viv

@@ -1,0 +1,69 @@
+#pragma once
+// The history of the animal species of a world: when each species name appeared, from which
+// species, how many it had at most, how many were born into it and when it died out. Plants
+// ("APPEL") stay out of it. A name that comes back from another parent after dying out is a
+// new emergence of that name (shown as NAME_2, NAME_3 ... in the tree).
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "world/creature_list.h"
+
+namespace viv {
+
+struct TEmergence {
+  std::string Name;
+  int32_t Index = 1;  // 1 for the first emergence of the name, 2 for the next ...
+  int64_t FirstStep = 0;
+  int64_t LastStep = 0;  // the step it died out in (while it lives, see SpeciesCsv)
+  int32_t Parent = -1;   // the emergence of its first member's parent's species; -1 for founders
+  int64_t Peak = 0;
+  int64_t Births = 0;
+  int64_t Alive = 0;
+  // Its name in the tree and the tables: NAME, or NAME_2 for a second emergence.
+  std::string Label() const;
+};
+
+// Counts since the last report, and the measures of a report.
+struct TSpeciesStats {
+  double Diversity = 0;  // Shannon diversity of species among animals (natural logarithm)
+  int64_t NewSpecies = 0, ExtinctSpecies = 0, Births = 0, Deaths = 0;
+  double MeanOrgans = 0;
+  int32_t MaxOrgans = 0;
+  int64_t PersistentSpecies = 0;  // alive and first seen at least PersistenceSteps ago
+};
+
+class TSpeciesHistory {
+ public:
+  // A species counts as persistent once it has lived this many steps (the MODES-style change
+  // and novelty measures count persistent lineages; 5,000 steps is a few animal generations).
+  static constexpr int64_t PersistenceSteps = 5000;
+
+  std::vector<TEmergence> Emergences;
+
+  // The founding species of a world that starts now: its animals as they are.
+  void Found(const TCreatureList& world, int64_t step);
+  // The births and deaths of the step just made.
+  void Record(const TCreatureList& world, int64_t step);
+  // The measures of a report at step; the counts since the last report start again.
+  TSpeciesStats Report(const TCreatureList& world, int64_t step);
+
+  // CSV with header name,emergence,first_step,last_step,parent,peak,births,alive.
+  std::string SpeciesCsv() const;
+  // The species tree in Newick format; several founders are joined under an unnamed root.
+  std::string Newick() const;
+
+  // The history as bytes for world files, and back (throws EVivarion on damage).
+  std::string Bytes() const;
+  void FromBytes(std::string_view bytes);
+
+ private:
+  int32_t Emerge(const std::string& name, int32_t parent, int64_t step);
+  std::unordered_map<std::string, int32_t> current_;  // name -> its latest emergence
+  int64_t newSpecies_ = 0, extinct_ = 0, births_ = 0, deaths_ = 0;
+  int64_t lastStep_ = 0;  // the last step recorded: the last step alive of the living species
+};
+
+}  // namespace viv

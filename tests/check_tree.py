@@ -1,0 +1,32 @@
+"""Checks a species tree against the species table: Biopython reads the tree, its names are
+the table's, every parent exists and no species appears before its parent.
+Usage: check_tree.py TREE.nwk SPECIES.csv"""
+import csv
+import sys
+
+from Bio import Phylo
+
+tree = Phylo.read(sys.argv[1], "newick")
+with open(sys.argv[2], newline="") as f:
+    rows = list(csv.DictReader(f))
+label = lambda r: r["name"] if r["emergence"] == "1" else f"{r['name']}_{r['emergence']}"
+table = {label(r): r for r in rows}
+names = [c.name for c in tree.find_clades() if c.name]
+problems = []
+if sorted(names) != sorted(table):
+    problems.append(f"the tree names {len(names)} species, the table {len(table)}")
+for r in rows:
+    parent = r["parent"]
+    if parent and parent not in table:
+        problems.append(f"{label(r)}: its parent {parent} is not in the table")
+    elif parent and int(table[parent]["first_step"]) > int(r["first_step"]):
+        problems.append(f"{label(r)} appears before its parent {parent}")
+for clade in tree.find_clades():
+    for child in clade.clades:
+        if clade.name and child.name and table[child.name]["parent"] != clade.name:
+            problems.append(f"{child.name} hangs under {clade.name} in the tree, not under its parent")
+for p in problems[:10]:
+    print(p)
+if problems:
+    sys.exit(1)
+print(f"a tree of {len(names)} species, {sum(r['alive'] == '1' for r in rows)} alive, agrees with the table")
