@@ -12,18 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class AnimalFile : public CleanWorld {
+class AnimalFile : public CleanWorldWithFolder {
  protected:
-  fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
-  void SetUp() override {
-    CleanWorld::SetUp();
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override {
-    fs::remove_all(dir);
-    CleanWorld::TearDown();
-  }
   std::string Write(const std::string& name, const std::string& text) {
     std::string path = (dir / name).string();
     std::ofstream(path, std::ios::binary) << text;

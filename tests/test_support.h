@@ -2,6 +2,7 @@
 // Shared pieces of the core tests: a clean program-wide state and a recording canvas.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -66,5 +67,20 @@ inline std::string TestFolderName(const std::string& prefix) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   return prefix + "-" + info->test_suite_name() + "-" + info->name();
 }
+
+// A clean world and an empty folder of the test's own, removed afterwards.
+class CleanWorldWithFolder : public CleanWorld {
+ protected:
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / TestFolderName("vivarion");
+  void SetUp() override {
+    CleanWorld::SetUp();
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(dir);
+    CleanWorld::TearDown();
+  }
+};
 
 }  // namespace viv

@@ -16,18 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class WorldFile : public CleanWorld {
+class WorldFile : public CleanWorldWithFolder {
  protected:
-  fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
-  void SetUp() override {
-    CleanWorld::SetUp();
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
   void TearDown() override {
-    fs::remove_all(dir);
     SetWorkerThreads(0);
-    CleanWorld::TearDown();
+    CleanWorldWithFolder::TearDown();
   }
   // The classic settings, fixed here so that the pinned hash below does not follow tuning.
   static void ClassicSettings() {
