@@ -1,4 +1,6 @@
 #include <QGroupBox>
+#include <QTableWidget>
+#include <QtCharts/QLineSeries>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMessageBox>
@@ -13,6 +15,7 @@
 #include <fstream>
 
 #include "app/info_window.h"
+#include "app/observatory.h"
 #include "app/main_window.h"
 #include "config/settings.h"
 #include "parts/engine.h"
@@ -428,6 +431,69 @@ class AppTest : public QObject {
       QCOMPARE(next.Sim.Hash(), hash);
     }
     fs::remove(TfrmVivarion::LastWorldFile());
+  }
+
+  void theObservatoryListsSpeciesAndRingsTheSelectedOne() {
+    TfrmVivarion w;
+    w.show();
+    w.gbSettings->hide();
+    Place(w, CreateAdam(), -100, 0);
+    Place(w, CreateAdam(), 100, 0);
+    TCreature* other = CreateAdam();
+    other->Name = "ODOM";
+    Place(w, other, 0, 150);
+    w.Sim.History.Found(w.Population, 0);
+    QTest::keyClick(&w, Qt::Key_O);
+    TfrmObservatory* o = w.Observatory();
+    QVERIFY(o && o->isVisible());
+    QCOMPARE(o->windowTitle(), QString("Vivarion Observatory"));
+    QCOMPARE(o->SpeciesTable->rowCount(), 2);
+    QCOMPARE(o->SpeciesTable->item(0, 1)->text(), QString("ADAM"));  // sorted by count alive
+    QCOMPARE(o->SpeciesTable->item(0, 2)->data(Qt::DisplayRole).toInt(), 2);
+    o->SpeciesTable->selectRow(0);
+    QCOMPARE(w.OutlinedSpecies, std::string("ADAM"));
+    w.DrawFrame();
+    const TView v = w.View();
+    auto ringed = [&](int dx, int dy) {
+      const int cx = v.WindowWidth / 2 + dx, cy = v.WindowHeight / 2 + dy;
+      for (int y = cy - 14; y <= cy + 14; ++y)
+        for (int x = cx - 14; x <= cx + 14; ++x)
+          if ((w.StageBitmap.pixel(x, y) & 0xFFFFFF) == 0xFFFF00) return true;
+      return false;
+    };
+    QVERIFY(ringed(-20, 0));
+    QVERIFY(ringed(20, 0));
+    QVERIFY(!ringed(0, 30));  // ODOM is not selected
+    QTest::keyClick(&w, Qt::Key_O);
+    QVERIFY(!o->isVisible());  // hidden, not gone: it opens again where it was
+  }
+
+  void theGraphsFollowTheRunAndStayThin() {
+    TfrmVivarion w;
+    w.show();
+    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    for (int frame = 0; frame < 30; ++frame) {
+      for (int i = 0; i < 20; ++i) w.Sim.Step();
+      w.Paused = true;
+      w.RunFrame();  // draws and samples without stepping
+    }
+    QTest::keyClick(&w, Qt::Key_O);
+    TGraphsTab* g = w.Observatory()->Graphs;
+    QCOMPARE(g->Animals->count(), 30);
+    const TWorldFigures f = w.Sim.Figures();
+    QCOMPARE(g->Animals->at(29), QPointF(600, f.Animals));
+    QCOMPARE(g->Plants->at(29).y(), static_cast<double>(f.Plants));
+    QCOMPARE(g->Biomass->at(29).y(), static_cast<double>(f.Biomass));
+    const QString png = QString::fromStdString((dir_ / "graphs.png").string());
+    QVERIFY(g->SavePng(png));
+    QVERIFY(QImage(png).width() > 0);
+    // Millions of steps keep a few thousand points, the first and the newest among them.
+    TRunGraphs thin;
+    for (int64_t step = 1; step <= 5000; ++step) thin.Sample(w.Population, step);
+    QVERIFY(thin.Samples.size() <= TRunGraphs::MaxSamples);
+    QVERIFY(thin.Samples.size() > TRunGraphs::MaxSamples / 2);
+    QCOMPARE(thin.Samples.front().Step, int64_t(1));
+    QCOMPARE(thin.Samples.back().Step, int64_t(5000));
   }
 
   void savedNumbersIgnoreTheLocale() {

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "app/info_window.h"
+#include "app/observatory.h"
 #include "config/duck.h"
 #include "config/files.h"
 #include "config/settings.h"
@@ -78,7 +79,17 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds)
   timerReloadValues->start();
 }
 
-TfrmVivarion::~TfrmVivarion() = default;
+TfrmVivarion::~TfrmVivarion() { delete observatory_; }
+
+void TfrmVivarion::ToggleObservatory() {
+  if (!observatory_) observatory_ = new TfrmObservatory(this);
+  if (observatory_->isVisible()) {
+    observatory_->hide();
+  } else {
+    observatory_->show();
+    observatory_->Refresh(true);
+  }
+}
 
 TView TfrmVivarion::View() const {
   TView v;
@@ -205,7 +216,9 @@ void TfrmVivarion::RunFrame() {
     } while (!(TickCount() > LastRedrawTick + 90));
   }
   DrawFrame();
+  if (WorldStarted) Graphs.Sample(Population, StepCount);
   VisitInfoWindows();
+  if (observatory_) observatory_->Refresh();
 }
 
 void TfrmVivarion::DrawFrame() {
@@ -214,6 +227,7 @@ void TfrmVivarion::DrawFrame() {
   status.StepCount = StepCount;
   status.StepsPerSecond = StepsPerSecond;
   status.SayWhenNoAnimals = StepCount > 0;
+  status.OutlinedSpecies = OutlinedSpecies;
   if (!Notice.empty() && TickCount() < NoticeUntilTick) status.Notices.push_back(Notice);
   viv::DrawFrame(Population, View(), status, StageBitmap);
   repaint();

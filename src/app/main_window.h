@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/run_graphs.h"
 #include "sim/simulation.h"
 #include "view/view_transform.h"
 #include "world/creature_list.h"
@@ -23,6 +24,7 @@ class QTimer;
 namespace viv {
 
 class TfrmInfo;
+class TfrmObservatory;
 
 // Milliseconds of a steady clock; never wraps.
 int64_t TickCount();
@@ -64,6 +66,8 @@ class TfrmVivarion : public QWidget {
   bool NeedsRedraw = true;  // while paused, frames are drawn only when something changed
   int64_t FramesDrawn = 0;
   uint64_t PressedSerial = 0;  // the creature under the last press, for a double click
+  std::string OutlinedSpecies;
+  TRunGraphs Graphs;  // the run's figures over time, sampled every frame  // ringed in the view: the species selected in the observatory
   // A short message under the overlay (the outcome of S) and when it goes.
   std::string Notice;
   int64_t NoticeUntilTick = 0;
@@ -91,6 +95,9 @@ class TfrmVivarion : public QWidget {
   // Where the world is kept when the program ends: last-world.vivw in the application's
   // data folder.
   static std::string LastWorldFile();
+  // O: shows the observatory (made at the first use), or hides it; it keeps its place and size.
+  void ToggleObservatory();
+  TfrmObservatory* Observatory() const { return observatory_; }
   // Keeps the world in LastWorldFile if one was started (at the close and at the run-time limit).
   void KeepLastWorld();
   // The key as the main window's bindings know it: the physical key when the keyboard
@@ -131,6 +138,7 @@ class TfrmVivarion : public QWidget {
   QPointer<QMessageBox> reloadError_;            // cleared by Qt when the box goes
   Qt::CheckState pressedCheck_ = Qt::Unchecked;  // an animal file's tick when the press began
   QTimer* limitTimer_ = nullptr;                 // wakes a paused loop at the run-time limit
+  TfrmObservatory* observatory_ = nullptr;       // a window of its own, deleted with this one
 };
 
 }  // namespace viv

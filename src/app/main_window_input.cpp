@@ -72,6 +72,9 @@ void TfrmVivarion::keyPressEvent(QKeyEvent* e) {
     if (key == Qt::Key_O) return OpenWorldDialog();
     if (key == Qt::Key_S) return SaveWorldDialog();
   }
+  // O, beside the keys of the design: the observatory.
+  if (!gbSettings->isVisible() && BindingKey(*e) == Qt::Key_O && !(e->modifiers() & Qt::ControlModifier))
+    return ToggleObservatory();
   if (gbSettings->isVisible()) {
     // On the start panel Enter presses the default button.
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) butGo->click();

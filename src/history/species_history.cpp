@@ -70,21 +70,32 @@ void TSpeciesHistory::Record(const TCreatureList& world, int64_t step) {
   }
 }
 
-TSpeciesStats TSpeciesHistory::Report(const TCreatureList& world, int64_t step) {
-  TSpeciesStats s;
+double SpeciesDiversity(const TCreatureList& world) {
   std::map<std::string, int64_t> counts;
-  int64_t animals = 0, organs = 0;
+  int64_t animals = 0;
   for (const TCreature* c : world.List) {
     if (c->Vegetable) continue;
     ++animals;
     ++counts[c->Name];
+  }
+  double diversity = 0;
+  for (const auto& [name, n] : counts) {
+    const double p = static_cast<double>(n) / static_cast<double>(animals);
+    diversity -= p * std::log(p);
+  }
+  return diversity;
+}
+
+TSpeciesStats TSpeciesHistory::Report(const TCreatureList& world, int64_t step) {
+  TSpeciesStats s;
+  int64_t animals = 0, organs = 0;
+  for (const TCreature* c : world.List) {
+    if (c->Vegetable) continue;
+    ++animals;
     organs += c->Parts.Count();
     s.MaxOrgans = std::max(s.MaxOrgans, c->Parts.Count());
   }
-  for (const auto& [name, n] : counts) {
-    const double p = static_cast<double>(n) / static_cast<double>(animals);
-    s.Diversity -= p * std::log(p);
-  }
+  s.Diversity = SpeciesDiversity(world);
   s.MeanOrgans = animals > 0 ? static_cast<double>(organs) / static_cast<double>(animals) : 0;
   for (const TEmergence& e : Emergences) {
     if (e.Alive == 0) continue;

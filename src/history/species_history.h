@@ -35,6 +35,9 @@ struct TSpeciesStats {
   int64_t PersistentSpecies = 0;  // alive and first seen at least PersistenceSteps ago
 };
 
+// The Shannon diversity of the species among a world's animals (natural logarithm).
+double SpeciesDiversity(const TCreatureList& world);
+
 class TSpeciesHistory {
  public:
   // A species counts as persistent once it has lived this many steps (the MODES-style change

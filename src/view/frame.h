@@ -17,6 +17,8 @@ struct TFrameStatus {
   std::vector<std::string> Notices;
   // Say so under the overlay when no animal is alive.
   bool SayWhenNoAnimals = false;
+  // The living animals of this species are drawn with a ring around them (empty: none).
+  std::string OutlinedSpecies;
 };
 
 // Draws the world into image (already of the window's client size): black, then each

@@ -44,3 +44,13 @@ int TQPainterCanvas::TextWidth(const std::string& text) const {
 }
 
 }  // namespace viv
+
+namespace viv {
+
+void TQPainterCanvas::Ring(int x1, int y1, int x2, int y2, TColor colour) {
+  painter_.setPen(QPen(ToQColor(colour), 2));
+  painter_.setBrush(Qt::NoBrush);
+  painter_.drawEllipse(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))));
+}
+
+}  // namespace viv

@@ -17,6 +17,8 @@ class TQPainterCanvas : public TRasterCanvas {
   void LineTo(int x, int y) override;
   void Ellipse(int x1, int y1, int x2, int y2) override;
   void TextOut(int x, int y, const std::string& text) override;
+  // The outline of the ellipse in the rectangle, two pixels wide, in colour; nothing filled.
+  void Ring(int x1, int y1, int x2, int y2, TColor colour);
   // The width of text in pixels, in the canvas's font.
   int TextWidth(const std::string& text) const;
 

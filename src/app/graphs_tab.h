@@ -1,0 +1,37 @@
+#pragma once
+// The Graphs tab of the observatory: animals, plants and species alive, biomass and Shannon
+// diversity over the whole run, a line that tells the values at the step under the pointer,
+// and a button that saves the charts as a PNG picture.
+#include <QWidget>
+#include <vector>
+
+#include "app/run_graphs.h"
+
+class QLabel;
+class QChartView;
+class QLineSeries;
+class QValueAxis;
+
+namespace viv {
+
+class TGraphsTab : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TGraphsTab(QWidget* parent);
+
+  QLineSeries *Animals, *Plants, *Species, *Biomass, *Diversity;
+  QLabel* Values;
+
+  // Replaces the series with the samples (a few thousand at most).
+  void Show(const std::vector<TRunSample>& samples);
+  // Writes the three charts, one under the other, as a PNG file. Returns whether it worked.
+  bool SavePng(const QString& fileName);
+
+ private:
+  QChartView* Chart(const QString& title, const std::vector<QLineSeries*>& series);
+  void TellValuesAt(double step);
+  std::vector<QChartView*> views_;
+  std::vector<TRunSample> samples_;
+};
+
+}  // namespace viv

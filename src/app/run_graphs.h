@@ -1,0 +1,28 @@
+#pragma once
+// The figures of a run over time, for the observatory's graphs: one sample a frame, thinned
+// so that a run of millions of steps keeps at most a few thousand points.
+#include <cstdint>
+#include <vector>
+
+#include "world/creature_list.h"
+
+namespace viv {
+
+struct TRunSample {
+  int64_t Step = 0;
+  int32_t Animals = 0, Plants = 0, Species = 0;
+  int64_t Biomass = 0;
+  double Diversity = 0;
+};
+
+class TRunGraphs {
+ public:
+  static constexpr size_t MaxSamples = 2000;
+  std::vector<TRunSample> Samples;
+
+  // Adds the world's figures at step; when the samples pass MaxSamples, every other one goes
+  // (the first and the newest stay), so the whole run stays evenly covered.
+  void Sample(const TCreatureList& world, int64_t step);
+};
+
+}  // namespace viv
