@@ -299,20 +299,21 @@ class AppTest : public QObject {
     QCOMPARE(w.ScrollX, -400.0f);
   }
 
-  void aFastWorldShowsItsTrueRateAndAPausedOneIsNotRedrawn() {
-    TfrmVivarion w(1);
-    w.show();
-    w.gbSettings->hide();
-    w.RunLoop();  // an empty world for one second: far more than 2,000 steps a second
-    QVERIFY2(w.StepsPerSecond > 2000, QByteArray::number(w.StepsPerSecond));
-    // Paused, with no input: one frame on entering the loop, then none until the limit.
+  void theRateIsTrueAboveTwoThousandAndAPausedWorldIsNotRedrawn() {
+    // Steps of 66 microseconds: the smoothed rate goes to 15,000, past the 2,000 that whole
+    // milliseconds allowed (measured by the clock, not here: machines under test are busy).
+    double rate = 0;
+    for (int i = 0; i < 300; ++i) rate = NextStepsPerSecond(rate, std::chrono::microseconds(66));
+    QVERIFY2(rate > 14000 && rate < 15200, QByteArray::number(rate));
+    // Paused for a second with no input: the first frame, and at most the odd one more when the
+    // platform settles the window's size (a loop that kept drawing drew hundreds).
     TfrmVivarion paused(1);
     paused.show();
     paused.gbSettings->hide();
     paused.Paused = true;
     paused.RunLoop();
     QVERIFY(paused.Terminated);
-    QCOMPARE(paused.FramesDrawn, int64_t(1));
+    QVERIFY2(paused.FramesDrawn >= 1 && paused.FramesDrawn <= 3, QByteArray::number(paused.FramesDrawn));
     QCOMPARE(paused.StepCount, int64_t(0));
   }
 

@@ -192,20 +192,24 @@ void TfrmVivarion::RunLoop() {
   Running = false;
 }
 
+double NextStepsPerSecond(double smoothed, std::chrono::nanoseconds stepTime) {
+  const double seconds = std::chrono::duration<double>(stepTime).count();
+  const double rate = seconds > 0 ? 1 / seconds : 1e9;
+  return 0.95 * smoothed + 0.05 * rate;
+}
+
 void TfrmVivarion::Pause() {
+  // The rate comes from the step's time at the clock's full resolution: whole milliseconds
+  // would cap it at 2,000 steps per second.
+  const auto stepTime = std::chrono::steady_clock::now() - LastStepTime;
   const int64_t now = TickCount();
   const int64_t elapsed = now - LastStepTick;
   const int nice = std::clamp(Settings.NiceValue, 0, 99);
   const int64_t pause = static_cast<int64_t>(std::nearbyint(elapsed / (1 - nice / 100.0))) - elapsed;
   std::this_thread::sleep_for(std::chrono::milliseconds(std::max<int64_t>(pause, 0)));
-  // The rate comes from the step's time at the clock's full resolution: whole milliseconds
-  // would cap it at 2,000 steps per second.
-  const auto stepTime = std::chrono::steady_clock::now() - LastStepTime;
-  const double seconds = std::chrono::duration<double>(stepTime).count();
-  const double rate = seconds > 0 ? 1 / seconds : 1e9;
   LastStepTick = TickCount();
   LastStepTime = std::chrono::steady_clock::now();
-  StepsPerSecond = 0.95 * StepsPerSecond + 0.05 * rate;
+  StepsPerSecond = NextStepsPerSecond(StepsPerSecond, stepTime);
 }
 
 void TfrmVivarion::RunFrame() {

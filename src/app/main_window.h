@@ -28,6 +28,8 @@ class TfrmObservatory;
 
 // Milliseconds of a steady clock; never wraps.
 int64_t TickCount();
+// The overlay's smoothed steps per second after one more step that took stepTime.
+double NextStepsPerSecond(double smoothed, std::chrono::nanoseconds stepTime);
 
 class TfrmVivarion : public QWidget {
   Q_OBJECT
