@@ -35,6 +35,16 @@ class AppTest : public QObject {
     c->X = x, c->Y = y;
     w.Population.Add(c);
   }
+  // A shown window past its start panel, as after Go but with no world seeded.
+  static void Stage(TfrmVivarion& w) {
+    w.show();
+    w.gbSettings->hide();
+  }
+  // Where the world point (100, 50) is drawn at the opening view.
+  static QPoint At100And50(const TfrmVivarion& w) {
+    const TView v = w.View();
+    return QPoint(v.WindowWidth / 2 + 20, v.WindowHeight / 2 + 10);
+  }
 
  private slots:
   void init() {
@@ -94,8 +104,7 @@ class AppTest : public QObject {
 
   void spacePausesAndAPressResumes() {
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     QTest::keyClick(&w, Qt::Key_Space);
     QVERIFY(w.Paused);
     const int before = w.Population.Count();
@@ -109,8 +118,7 @@ class AppTest : public QObject {
 
   void keysSteerTheView() {
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     const float zoom = w.Zoom;
     QTest::keyClick(&w, Qt::Key_A);
     QVERIFY(w.Zoom > zoom);
@@ -132,12 +140,10 @@ class AppTest : public QObject {
 
   void aPressPicksTheCreatureUnderThePointerAndDragsIt() {
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     TCreature* plant = TCreature::CreateFood();
     Place(w, plant, 100, 50);
-    const TView v = w.View();
-    const QPoint at(v.WindowWidth / 2 + 20, v.WindowHeight / 2 + 10);
+    const QPoint at = At100And50(w);
     QTest::mousePress(&w, Qt::LeftButton, {}, at);
     QCOMPARE(w.DraggedCreature(), plant);
     QTest::mouseMove(&w, at + QPoint(10, 0));
@@ -153,12 +159,10 @@ class AppTest : public QObject {
 
   void aDoubleClickOpensAnInformationWindowThatFollowsItsCreature() {
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     TCreature* adam = CreateAdam();
     Place(w, adam, 100, 50);
-    const TView v = w.View();
-    QTest::mouseDClick(&w, Qt::LeftButton, {}, QPoint(v.WindowWidth / 2 + 20, v.WindowHeight / 2 + 10));
+    QTest::mouseDClick(&w, Qt::LeftButton, {}, At100And50(w));
     auto windows = w.findChildren<TfrmInfo*>();
     QCOMPARE(windows.size(), 1);
     TfrmInfo* info = windows[0];
@@ -186,8 +190,7 @@ class AppTest : public QObject {
     Settings.MinEnergy = 50;
     Settings.MaxFood = 1000;
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     TCreature* parent = TCreature::CreateFood();
     parent->Radius = 20;  // energy 400 > 160: divides
     Place(w, parent, 0, 0);
@@ -216,8 +219,7 @@ class AppTest : public QObject {
 
   void theViewFollowsTheLastInformationWindowAndArrowsDoNotLast() {
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     TCreature* a = CreateAdam();
     TCreature* b = TCreature::CreateFood();
     Place(w, a, 100, 50);
@@ -234,8 +236,7 @@ class AppTest : public QObject {
 
   void anErrorInAFrameStopsTheWorldAndIsShown() {
     TfrmVivarion w(30);
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     TCreature* c = TCreature::Create();
     c->Radius = 40;
     c->MaxEnergy = 1e9f;
@@ -253,8 +254,7 @@ class AppTest : public QObject {
 
   void sSavesTheSpecies() {
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     Place(w, CreateAdam(), 0, 0);
     Place(w, TCreature::CreateFood(), 0, 0);
     QTest::keyClick(&w, Qt::Key_S);
@@ -264,8 +264,7 @@ class AppTest : public QObject {
 
   void theInformationWindowMovesWhenItsCaptionIsDragged() {
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     TCreature* adam = CreateAdam();
     Place(w, adam, 100, 50);
     auto* info = new TfrmInfo(&w, adam->Serial);
@@ -281,12 +280,10 @@ class AppTest : public QObject {
 
   void aDoubleClickOpensOnTheCreatureOfItsFirstPress() {
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     TCreature* adam = CreateAdam();
     Place(w, adam, 100, 50);
-    const TView v = w.View();
-    const QPoint at(v.WindowWidth / 2 + 20, v.WindowHeight / 2 + 10);
+    const QPoint at = At100And50(w);
     QTest::mousePress(&w, Qt::LeftButton, {}, at);
     QTest::mouseRelease(&w, Qt::LeftButton, {}, at);
     adam->X = 400;  // the world ran on between the two presses
@@ -308,8 +305,7 @@ class AppTest : public QObject {
     // Paused for a second with no input: the first frame, and at most the odd one more when the
     // platform settles the window's size (a loop that kept drawing drew hundreds).
     TfrmVivarion paused(1);
-    paused.show();
-    paused.gbSettings->hide();
+    Stage(paused);
     paused.Paused = true;
     paused.RunLoop();
     QVERIFY(paused.Terminated);
@@ -321,8 +317,7 @@ class AppTest : public QObject {
     const std::string file = (dir_ / "VIVARION.ini").string();
     Settings.Open(file);
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     w.activateWindow();
     w.setFocus();
     // The reload error box comes up without taking the focus.
@@ -348,8 +343,7 @@ class AppTest : public QObject {
 
   void sAndAnEmptyWorldAreToldInTheOverlay() {
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     Place(w, CreateAdam(), 0, 0);
     TCreature* other = CreateAdam();
     other->Name = "ODAM";
@@ -436,8 +430,7 @@ class AppTest : public QObject {
 
   void theObservatoryListsSpeciesAndRingsTheSelectedOne() {
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     Place(w, CreateAdam(), -100, 0);
     Place(w, CreateAdam(), 100, 0);
     TCreature* other = CreateAdam();
@@ -502,8 +495,7 @@ class AppTest : public QObject {
     if (!qEnvironmentVariableIsSet("LOCPATH")) QSKIP("run by CTest under a Pashto locale");
     QCOMPARE(std::string(std::localeconv()->decimal_point), std::string("\xD9\xAB"));
     TfrmVivarion w;
-    w.show();
-    w.gbSettings->hide();
+    Stage(w);
     TCreature* adam = CreateAdam();
     adam->Radius = 4.5f;
     Place(w, adam, 0, 0);

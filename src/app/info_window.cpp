@@ -71,6 +71,12 @@ bool TfrmInfo::eventFilter(QObject* watched, QEvent* e) {
   return QFrame::eventFilter(watched, e);
 }
 
+void TfrmInfo::Release() {
+  Serial = 0;
+  hide();
+  deleteLater();
+}
+
 void TfrmInfo::RefreshInfo(const TCreature& creature) {
   Memo1->clear();
   Memo1->appendPlainText(QString::fromStdString("Energy = " + FloatToText(creature.Energy())));

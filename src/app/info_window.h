@@ -23,6 +23,8 @@ class TfrmInfo : public QFrame {
 
   // Rewrites the energy line and centres the main window's view on the creature.
   void RefreshInfo(const TCreature& creature);
+  // Lets go of the creature and goes: hidden now, deleted when the event loop next runs.
+  void Release();
 
  protected:
   // Dragging the caption moves the window within the main window.

@@ -26,15 +26,15 @@
 
 namespace viv {
 
-int64_t TickCount() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+int64_t TickCountAt(std::chrono::steady_clock::time_point moment) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(moment.time_since_epoch()).count();
 }
 
+int64_t TickCount() { return TickCountAt(std::chrono::steady_clock::now()); }
+
 TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds)
-    : LastStepTick(TickCount()),
-      LastStepTime(std::chrono::steady_clock::now()),
-      StartTick(LastStepTick),
+    : LastStepTime(std::chrono::steady_clock::now()),
+      StartTick(TickCountAt(LastStepTime)),
       RunLimitMs(1000 * static_cast<int64_t>(runLimitSeconds)) {
   setWindowTitle("Vivarion 0.35");
   setObjectName("frmVivarion");
@@ -149,7 +149,7 @@ void TfrmVivarion::butGoClick() {
   }
   // Step timing starts now, not at window creation, so the first pause is not inflated by
   // the time spent on the start panel.
-  LastStepTick = TickCount();
+  LastStepTime = std::chrono::steady_clock::now();
   WorldStarted = true;
   QCoreApplication::postEvent(this, new QEvent(QEvent::User));
 }
@@ -199,17 +199,15 @@ double NextStepsPerSecond(double smoothed, std::chrono::nanoseconds stepTime) {
 }
 
 void TfrmVivarion::Pause() {
-  // The rate comes from the step's time at the clock's full resolution: whole milliseconds
-  // would cap it at 2,000 steps per second.
-  const auto stepTime = std::chrono::steady_clock::now() - LastStepTime;
-  const int64_t now = TickCount();
-  const int64_t elapsed = now - LastStepTick;
+  const auto now = std::chrono::steady_clock::now();
+  const int64_t elapsed = TickCountAt(now) - TickCountAt(LastStepTime);
   const int nice = std::clamp(Settings.NiceValue, 0, 99);
   const int64_t pause = static_cast<int64_t>(std::nearbyint(elapsed / (1 - nice / 100.0))) - elapsed;
   std::this_thread::sleep_for(std::chrono::milliseconds(std::max<int64_t>(pause, 0)));
-  LastStepTick = TickCount();
+  // The rate comes from the step's time at the clock's full resolution: whole milliseconds
+  // would cap it at 2,000 steps per second.
+  StepsPerSecond = NextStepsPerSecond(StepsPerSecond, now - LastStepTime);
   LastStepTime = std::chrono::steady_clock::now();
-  StepsPerSecond = NextStepsPerSecond(StepsPerSecond, stepTime);
 }
 
 void TfrmVivarion::RunFrame() {
@@ -244,13 +242,8 @@ void TfrmVivarion::VisitInfoWindows() {
   const QList<TfrmInfo*> windows = findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly);
   for (TfrmInfo* w : windows) {
     if (!w->Serial) continue;  // released, waiting for deletion
-    if (const TCreature* c = Population.FindSerial(w->Serial)) {
-      w->RefreshInfo(*c);
-    } else {
-      w->Serial = 0;
-      w->hide();
-      w->deleteLater();
-    }
+    if (const TCreature* c = Population.FindSerial(w->Serial)) w->RefreshInfo(*c);
+    else w->Release();
   }
 }
 

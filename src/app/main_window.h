@@ -28,6 +28,8 @@ class TfrmObservatory;
 
 // Milliseconds of a steady clock; never wraps.
 int64_t TickCount();
+// The same count at a moment of that clock.
+int64_t TickCountAt(std::chrono::steady_clock::time_point moment);
 // The overlay's smoothed steps per second after one more step that took stepTime.
 double NextStepsPerSecond(double smoothed, std::chrono::nanoseconds stepTime);
 
@@ -54,8 +56,9 @@ class TfrmVivarion : public QWidget {
   float Zoom = 0.2f;
   float Rotation = 0;
   int64_t LastRedrawTick = 0;
-  int64_t LastStepTick;
-  std::chrono::steady_clock::time_point LastStepTime;  // the rate is measured at full resolution
+  // When the last step's pause ended: pauses are paced in whole milliseconds from it, the
+  // rate is measured at the clock's full resolution.
+  std::chrono::steady_clock::time_point LastStepTime;
   int64_t StartTick;
   int64_t RunLimitMs = 0;
   double StepsPerSecond = 0;
@@ -109,6 +112,8 @@ class TfrmVivarion : public QWidget {
   void sbStageMouseMove(int x, int y);
   void FormMouseUp();
   void sbStageDblClick(int x, int y);
+  // An information window that follows creature, refreshed at once.
+  void OpenInfoWindow(const TCreature& creature);
 
   // The non-modal report of a failed settings reload, or nullptr.
   QMessageBox* ReloadError() const { return reloadError_; }

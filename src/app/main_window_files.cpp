@@ -37,14 +37,10 @@ bool TfrmVivarion::OpenWorld(const std::string& fileName) {
     return false;
   }
   // Serials count again in the opened world: windows on creatures of the old one close.
-  for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly)) {
-    info->Serial = 0;
-    info->hide();
-    info->deleteLater();
-  }
+  for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly)) info->Release();
   WorldStarted = true;
   NeedsRedraw = true;
-  LastStepTick = TickCount();
+  LastStepTime = std::chrono::steady_clock::now();
   if (gbSettings->isVisible()) {
     gbSettings->hide();
     QCoreApplication::postEvent(this, new QEvent(QEvent::User));  // starts the run loop

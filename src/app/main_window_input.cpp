@@ -128,11 +128,12 @@ void TfrmVivarion::sbStageDblClick(int x, int y) {
     const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
     c = Population.CreatureAt(p.X, p.Y);
   }
-  if (c) {
-    auto* info = new TfrmInfo(this, c->Serial);
-    info->RefreshInfo(*c);
-  }
+  if (c) OpenInfoWindow(*c);
   NeedsRedraw = true;
+}
+
+void TfrmVivarion::OpenInfoWindow(const TCreature& creature) {
+  (new TfrmInfo(this, creature.Serial))->RefreshInfo(creature);
 }
 
 void TfrmVivarion::mousePressEvent(QMouseEvent* e) {

@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 #include <map>
 
-#include "app/info_window.h"
 #include "app/main_window.h"
 #include "view/qpainter_canvas.h"
 
@@ -133,8 +132,7 @@ void TfrmObservatory::FollowSelected() {
   const std::string name = SelectedSpecies();
   for (const TCreature* c : main_->Population.List) {
     if (c->Vegetable || c->Name != name) continue;
-    auto* info = new TfrmInfo(main_, c->Serial);
-    info->RefreshInfo(*c);
+    main_->OpenInfoWindow(*c);
     main_->NeedsRedraw = true;
     return;
   }

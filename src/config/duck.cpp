@@ -27,13 +27,17 @@ int32_t RandomOffset(int32_t n) {
 
 namespace {
 
+char LowerLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // Letters compare without case, as file names did on the platform the design comes from.
-bool SameLetter(char a, char b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return lower(a) == lower(b);
-}
+bool SameLetter(char a, char b) { return LowerLetter(a) == LowerLetter(b); }
 
 }  // namespace
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) c = LowerLetter(c);
+  return text;
+}
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
   size_t p = 0, n = 0, star = std::string::npos, mark = 0;

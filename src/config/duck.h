@@ -20,6 +20,9 @@ constexpr uint32_t faReadOnly = 1, faHidden = 2, faSysFile = 4, faVolumeId = 8, 
 // accepted as a separator too) whose kind the mask admits, sorted by name.
 void ListFiles(const std::string& pattern, uint32_t attributes, std::vector<std::string>& names);
 
+// The text with ASCII letters in lower case (names of keys, sections, encodings).
+std::string LowerAscii(std::string text);
+
 // Whether a "*"/"?" wildcard matches the whole name; ASCII letters match without case.
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 

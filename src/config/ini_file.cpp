@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "config/duck.h"
+
 namespace viv {
 
 namespace {
@@ -14,12 +16,6 @@ std::string Trim(const std::string& s) {
   while (b < e && IsBlank(s[b])) ++b;
   while (e > b && IsBlank(s[e - 1])) --e;
   return s.substr(b, e - b);
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
 }
 
 // A ";" after a blank starts a comment; a value in matching quotes loses them.
@@ -64,19 +60,19 @@ void TIniFile::Parse(const std::string& text) {
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
       const size_t close = line.find(']');
-      if (close != std::string::npos) section = Lower(Trim(line.substr(1, close - 1)));
+      if (close != std::string::npos) section = LowerAscii(Trim(line.substr(1, close - 1)));
       continue;
     }
     const size_t equals = line.find_first_of("=:");
     if (equals == std::string::npos) continue;
-    const std::string key = Lower(Trim(line.substr(0, equals)));
+    const std::string key = LowerAscii(Trim(line.substr(0, equals)));
     if (key.empty()) continue;
     values_.emplace(section + '\n' + key, ValueOf(line.substr(equals + 1)));
   }
 }
 
 std::optional<std::string> TIniFile::Get(const std::string& section, const std::string& key) const {
-  auto it = values_.find(Lower(section) + '\n' + Lower(key));
+  auto it = values_.find(LowerAscii(section) + '\n' + LowerAscii(key));
   if (it == values_.end()) return std::nullopt;
   return it->second;
 }

@@ -4,6 +4,7 @@
 #include <set>
 #include <string_view>
 
+#include "config/duck.h"
 #include "config/errors.h"
 
 namespace viv {
@@ -43,12 +44,6 @@ size_t FirstBadUtf8(std::string_view s) {
     i += n + 1;
   }
   return std::string_view::npos;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
 }
 
 // Every "&" of a raw value must start one of XML's five entities or a character reference.
@@ -103,7 +98,7 @@ void CheckEncoding(const std::string& text, const pugi::xml_document& raw) {
   for (pugi::xml_node n : raw.children()) {
     if (n.type() != pugi::node_declaration) continue;
     const std::string encoding = n.attribute("encoding").value();
-    const std::string lower = Lower(encoding);
+    const std::string lower = LowerAscii(encoding);
     if (!encoding.empty() && lower != "utf-8" && lower != "utf8" && lower != "us-ascii" && lower != "ascii")
       Fail("the file declares the encoding \"" + encoding + "\"; only UTF-8 is read");
   }

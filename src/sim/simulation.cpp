@@ -8,18 +8,12 @@
 
 namespace viv {
 
-uint64_t TSimulation::StartUp(const std::string& settingsFile, std::optional<uint64_t> seed, int threads) {
+void TSimulation::StartUp(const std::string& settingsFile, std::optional<uint64_t> seed, int threads) {
   Settings.Open(settingsFile);
   GridReset();
-  uint64_t used;
-  if (seed) {
-    SeedRandom(*seed);
-    used = *seed;
-  } else {
-    used = SeedRandomFromEnvironment();
-  }
+  if (seed) SeedRandom(*seed);
+  else SeedRandomFromEnvironment();
   if (threads > 0) SetWorkerThreads(threads);
-  return used;
 }
 
 void TSimulation::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
@@ -65,12 +59,11 @@ void TSimulation::SaveWorld(const std::string& fileName) const {
   SaveWorldFile(fileName, World, StepCount, &History);
 }
 
-std::string TSimulation::LoadWorld(const std::string& fileName) {
-  const TLoadedWorld loaded = LoadWorldFile(fileName, World);
+void TSimulation::LoadWorld(const std::string& fileName) {
+  TLoadedWorld loaded = LoadWorldFile(fileName, World);
   StepCount = loaded.StepCount;
   Held = 0;
-  History = loaded.History;
-  return loaded.SettingsFile;
+  History = std::move(loaded.History);
 }
 
 }  // namespace viv

@@ -22,8 +22,8 @@ class TSimulation {
 
   // The program's start-up: the settings from settingsFile (a bad value throws, naming the
   // file and key), an empty grid, the generator seeded with seed or else from VIVARION_SEED
-  // or the clock, and threads worker threads (0 leaves one per core). Returns the seed used.
-  static uint64_t StartUp(const std::string& settingsFile, std::optional<uint64_t> seed, int threads);
+  // or the clock, and threads worker threads (0 leaves one per core).
+  static void StartUp(const std::string& settingsFile, std::optional<uint64_t> seed, int threads);
 
   // A new world over a window of width x height: the old one goes, the step count starts at 0
   // and serials at 1.
@@ -40,8 +40,8 @@ class TSimulation {
   // Writes the world file atomically.
   void SaveWorld(const std::string& fileName) const;
   // Replaces the world with the file's (creatures, grid, generator, serial count, step count);
-  // on an error nothing changes. Returns the settings file that was in force when it was saved.
-  std::string LoadWorld(const std::string& fileName);
+  // on an error nothing changes.
+  void LoadWorld(const std::string& fileName);
 };
 
 }  // namespace viv

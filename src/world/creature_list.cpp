@@ -20,10 +20,6 @@ TCreature* TCreatureList::Items(int32_t index) const {
   return List[index];
 }
 
-bool TCreatureList::Contains(const TCreature* creature) const {
-  return std::find(List.begin(), List.end(), creature) != List.end();
-}
-
 TCreature* TCreatureList::FindSerial(uint64_t serial) const {
   if (serial == 0) return nullptr;
   for (TCreature* c : List)

@@ -67,7 +67,6 @@ class TCreatureList {
   TCreature* Add(TCreature* creature);
   // The creature at index; EListError "List index out of bounds (%d)" outside the list.
   TCreature* Items(int32_t index) const;
-  bool Contains(const TCreature* creature) const;
   // The living creature with this serial, or nullptr once it has died.
   TCreature* FindSerial(uint64_t serial) const;
   // The first creature in list order whose disc strictly contains the point, or nullptr.
