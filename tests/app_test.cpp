@@ -1,11 +1,15 @@
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QTableWidget>
 #include <QtCharts/QLineSeries>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QFile>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
@@ -20,6 +24,8 @@
 #include "app/main_window.h"
 #include "config/settings.h"
 #include "parts/engine.h"
+#include "parts/mouth.h"
+#include "history/species_tree.h"
 #include "world/grid.h"
 
 namespace fs = std::filesystem;
@@ -441,6 +447,8 @@ class AppTest : public QObject {
     TfrmObservatory* o = w.Observatory();
     QVERIFY(o && o->isVisible());
     QCOMPARE(o->windowTitle(), QString("Vivarion Observatory"));
+    QCOMPARE(o->SpeciesTable->rowCount(), 0);  // tabs out of sight wait
+    o->Tabs->setCurrentWidget(o->SpeciesTable);
     QCOMPARE(o->SpeciesTable->rowCount(), 2);
     QCOMPARE(o->SpeciesTable->item(0, 1)->text(), QString("ADAM"));  // sorted by count alive
     QCOMPARE(o->SpeciesTable->item(0, 2)->data(Qt::DisplayRole).toInt(), 2);
@@ -481,6 +489,8 @@ class AppTest : public QObject {
     const QString png = QString::fromStdString((dir_ / "graphs.png").string());
     QVERIFY(g->SavePng(png));
     QVERIFY(QImage(png).width() > 0);
+    QVERIFY(!g->SavePng(QString::fromStdString((dir_ / "no" / "g.png").string())));
+    QCOMPARE(g->findChildren<QMessageBox*>().size(), 1);
     // Millions of steps keep a few thousand points, the first and the newest among them.
     TRunGraphs thin;
     for (int64_t step = 1; step <= 5000; ++step) thin.Sample(w.Population, step);
@@ -488,6 +498,111 @@ class AppTest : public QObject {
     QVERIFY(thin.Samples.size() > TRunGraphs::MaxSamples / 2);
     QCOMPARE(thin.Samples.front().Step, int64_t(1));
     QCOMPARE(thin.Samples.back().Step, int64_t(5000));
+  }
+
+  void theTreeShowsTheRunsSpeciesAndExportsTheRunnersNewick() {
+    // Well-fed animals divide at once, and every child takes a new name; ODOM starves at once.
+    Settings.MinEnergy = 50;
+    TfrmVivarion w;
+    Stage(w);
+    for (int i = 0; i < 4; ++i) {
+      TCreature* adam = CreateAdam();
+      adam->Radius = std::sqrt(adam->MaxEnergy * 6);
+      Place(w, adam, -300.0f + 200 * i, 0);
+    }
+    TCreature* odom = CreateAdam();
+    odom->Name = "ODOM", odom->Radius = 1;
+    Place(w, odom, 0, 300);
+    w.Sim.History.Found(w.Population, 0);
+    for (int i = 0; i < 20; ++i) w.Sim.Step();
+    const TSpeciesHistory& history = w.Sim.History;
+    QVERIFY(history.Emergences.size() > 8);
+    QTest::keyClick(&w, Qt::Key_O);
+    TfrmObservatory* o = w.Observatory();
+    o->Tabs->setCurrentWidget(o->Tree);
+    // Each species below its parent; the short-lived extinct ones only as ancestors.
+    const std::vector<TTreeRow>& rows = o->Tree->View->Rows;
+    QVERIFY(!rows.empty());
+    for (size_t r = 0; r < rows.size(); ++r) {
+      const TEmergence& e = history.Emergences[rows[r].Emergence];
+      if (rows[r].ParentRow < 0) {
+        QCOMPARE(e.Parent, -1);
+        continue;
+      }
+      QVERIFY(rows[r].ParentRow < static_cast<int32_t>(r));
+      QCOMPARE(rows[rows[r].ParentRow].Emergence, e.Parent);
+    }
+    QCOMPARE(rows.size(), history.Emergences.size() - 1);  // without ODOM
+    o->Tree->HideShortLived->setChecked(false);
+    QCOMPARE(rows.size(), history.Emergences.size());
+    // A click on a living species' branch selects it everywhere.
+    size_t living = 0;
+    while (history.Emergences[rows[living].Emergence].Alive == 0) ++living;
+    const std::string name = history.Emergences[rows[living].Emergence].Name;
+    QTest::mouseClick(o->Tree->View, Qt::LeftButton, {},
+                      QPoint(20, 22 + static_cast<int>(living) * TSpeciesTreeView::RowHeight + 8));
+    QCOMPARE(w.OutlinedSpecies, name);
+    QCOMPARE(o->SelectedSpecies(), name);
+    // The export is the runner's text for the same world.
+    const QString world = QString::fromStdString((dir_ / "tree.vivw").string());
+    const QString mine = QString::fromStdString((dir_ / "window.nwk").string());
+    const QString runners = QString::fromStdString((dir_ / "runner.nwk").string());
+    QVERIFY(w.SaveWorldTo(world.toStdString()));
+    QVERIFY(o->Tree->ExportNewick(mine));
+    QProcess runner;
+    runner.start(VIVARION_CLI_PATH, {"--load-world", world, "--steps", "0", "--phylogeny", runners});
+    QVERIFY(runner.waitForFinished(60000));
+    QCOMPARE(runner.exitCode(), 0);
+    QFile a(mine), b(runners);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QByteArray text = a.readAll();
+    QVERIFY(text.startsWith("(") && text.endsWith(";\n"));
+    QCOMPARE(text, b.readAll());
+    // A folder that is not there: a message, no file.
+    QVERIFY(!o->Tree->ExportNewick(QString::fromStdString((dir_ / "no" / "t.nwk").string())));
+    QCOMPARE(o->findChildren<QMessageBox*>().size(), 1);
+    QVERIFY(o->findChildren<QMessageBox*>()[0]->text().contains("t.nwk"));
+    QVERIFY(!fs::exists(dir_ / "no"));
+  }
+
+  void theInspectorShowsTheOrgansOfTheLastWindowsCreatureLive() {
+    TfrmVivarion w;
+    Stage(w);
+    TCreature* adam = CreateAdam();
+    Place(w, adam, 100, 50);
+    QTest::keyClick(&w, Qt::Key_O);
+    TfrmObservatory* o = w.Observatory();
+    o->Tabs->setCurrentWidget(o->Inspector);
+    w.OpenInfoWindow(*adam);
+    w.Paused = true;
+    w.RunFrame();
+    QCOMPARE(o->Inspector->Serial, adam->Serial);
+    QVERIFY(o->Inspector->Header->text().startsWith("ADAM, serial "));
+    QTableWidget* t = o->Inspector->Organs;
+    QCOMPARE(t->rowCount(), adam->Parts.Count());
+    for (int row = 0; row < t->rowCount(); ++row) {
+      QCOMPARE(t->item(row, 1)->text().toStdString(), adam->Parts.Items[row]->Id);
+      QCOMPARE(t->item(row, 0)->text(), QString(KindName(adam->Parts.Items[row]->Kind())));
+    }
+    // Outputs follow the organs frame by frame, and the energy graph grows.
+    auto* mouth = dynamic_cast<TMouth*>(*std::find_if(adam->Parts.Items.begin(), adam->Parts.Items.end(),
+                                                      [](TPart* p) { return p->Kind() == TPartKind::Mouth; }));
+    QVERIFY(mouth);
+    const int mouthRow = static_cast<int>(std::find(adam->Parts.Items.begin(), adam->Parts.Items.end(), mouth) -
+                                          adam->Parts.Items.begin());
+    mouth->Intake = 12.5f;
+    w.Sim.Step();
+    mouth->Intake = 12.5f;
+    w.RunFrame();
+    QCOMPARE(t->item(mouthRow, 5)->text(), QString("12.5"));
+    QCOMPARE(o->Inspector->Energy->count(), 2);
+    // It dies: the tab says so and keeps its last figures.
+    const int organs = adam->Parts.Count();
+    w.Population.List.clear();
+    delete adam;
+    w.RunFrame();
+    QVERIFY(o->Inspector->Header->text().contains("Died at step 1."));
+    QCOMPARE(t->rowCount(), organs);
   }
 
   void savedNumbersIgnoreTheLocale() {

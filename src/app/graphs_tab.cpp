@@ -10,6 +10,8 @@
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 
+#include "app/error_box.h"
+
 namespace viv {
 
 TGraphsTab::TGraphsTab(QWidget* parent) : QWidget(parent) {
@@ -120,7 +122,9 @@ bool TGraphsTab::SavePng(const QString& fileName) {
     y += v->height();
   }
   painter.end();
-  return image.save(fileName, "PNG");
+  if (image.save(fileName, "PNG")) return true;
+  ShowErrorBox(this, "Vivarion Observatory", QString("The graphs could not be written to %1.").arg(fileName));
+  return false;
 }
 
 }  // namespace viv

@@ -24,7 +24,8 @@ class TGraphsTab : public QWidget {
 
   // Replaces the series with the samples (a few thousand at most).
   void Show(const std::vector<TRunSample>& samples);
-  // Writes the three charts, one under the other, as a PNG file. Returns whether it worked.
+  // Writes the three charts, one under the other, as a PNG file; a failure is shown in a box.
+  // Returns whether it worked.
   bool SavePng(const QString& fileName);
 
  private:

@@ -247,6 +247,13 @@ void TfrmVivarion::VisitInfoWindows() {
   }
 }
 
+uint64_t TfrmVivarion::InspectedSerial() const {
+  const QList<TfrmInfo*> windows = findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly);
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+    if ((*it)->Serial) return (*it)->Serial;
+  return Dragged;
+}
+
 void TfrmVivarion::timerReloadValuesTimer() {
   try {
     Settings.Load();

@@ -71,8 +71,8 @@ class TfrmVivarion : public QWidget {
   bool NeedsRedraw = true;  // while paused, frames are drawn only when something changed
   int64_t FramesDrawn = 0;
   uint64_t PressedSerial = 0;  // the creature under the last press, for a double click
-  std::string OutlinedSpecies;
-  TRunGraphs Graphs;  // the run's figures over time, sampled every frame  // ringed in the view: the species selected in the observatory
+  std::string OutlinedSpecies;  // ringed in the view: the species selected in the observatory
+  TRunGraphs Graphs;            // the run's figures over time, sampled every frame
   // A short message under the overlay (the outcome of S) and when it goes.
   std::string Notice;
   int64_t NoticeUntilTick = 0;
@@ -114,6 +114,9 @@ class TfrmVivarion : public QWidget {
   void sbStageDblClick(int x, int y);
   // An information window that follows creature, refreshed at once.
   void OpenInfoWindow(const TCreature& creature);
+  // The creature the observatory's inspector shows: that of the newest information window
+  // still following one, else the one held with the mouse; 0 for none.
+  uint64_t InspectedSerial() const;
 
   // The non-modal report of a failed settings reload, or nullptr.
   QMessageBox* ReloadError() const { return reloadError_; }

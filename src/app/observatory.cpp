@@ -1,5 +1,6 @@
 #include "app/observatory.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -44,12 +45,20 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   SpeciesTable->sortByColumn(Alive, Qt::DescendingOrder);
   connect(SpeciesTable, &QTableWidget::itemSelectionChanged, this, [this] {
     main_->OutlinedSpecies = SelectedSpecies();
+    Tree->Select(main_->OutlinedSpecies);
     main_->NeedsRedraw = true;
   });
   connect(SpeciesTable, &QTableWidget::cellDoubleClicked, this, [this] { FollowSelected(); });
   Graphs = new TGraphsTab(this);
   Tabs->addTab(Graphs, "Graphs");
   Tabs->addTab(SpeciesTable, "Species");
+  Tree = new TTreeTab(this);
+  Tabs->addTab(Tree, "Tree");
+  connect(Tree, &TTreeTab::Picked, this, [this](const QString& name) { Select(name.toStdString()); });
+  connect(Tree->HideShortLived, &QCheckBox::toggled, this, [this] { Refresh(true); });
+  Inspector = new TInspectorTab(this);
+  Tabs->addTab(Inspector, "Inspector");
+  connect(Tabs, &QTabWidget::currentChanged, this, [this] { Refresh(true); });
 
   auto* save = new QPushButton("Save world...", this);
   auto* open = new QPushButton("Open world...", this);
@@ -79,53 +88,80 @@ std::string TfrmObservatory::SelectedSpecies() const {
 
 void TfrmObservatory::Refresh(bool now) {
   if (!isVisible()) return;
+  // The inspector follows the creature of the last information window opened, else the one
+  // held with the mouse; it stays on one that died until another is chosen.
+  const uint64_t wanted = main_->InspectedSerial();
+  if (wanted && wanted != Inspector->Serial) Inspector->Follow(wanted);
+  Inspector->Show(main_->Population.FindSerial(Inspector->Serial), main_->StepCount);
   const int64_t tick = TickCount();
   if (!now && tick - refreshedTick_ < 500) return;
   refreshedTick_ = tick;
-  Graphs->Show(main_->Graphs.Samples);
+  // Hidden tabs wait: a tree of tens of thousands of species is laid out only when seen.
+  if (Tabs->currentWidget() == Graphs) Graphs->Show(main_->Graphs.Samples);
+  if (Tabs->currentWidget() == SpeciesTable || Tabs->currentWidget() == Tree) RefreshSpecies();
+}
+
+void TfrmObservatory::RefreshSpecies() {
   // One row per living species, with the colour of a living member.
   struct Row {
     int64_t alive = 0;
     TColor colour = 0;
   };
   std::map<std::string, Row> rows;
+  std::map<std::string, TColor> colours;
   for (const TCreature* c : main_->Population.List) {
     if (c->Vegetable) continue;
     Row& r = rows[c->Name];
-    if (r.alive++ == 0) r.colour = c->Color;
+    if (r.alive++ == 0) r.colour = colours[c->Name] = c->Color;
   }
-  const std::string selected = SelectedSpecies();
+  if (Tabs->currentWidget() == Tree) Tree->Show(main_->Sim.History, main_->StepCount, colours);
+  const std::string& selected = main_->OutlinedSpecies;
   const TSpeciesHistory& history = main_->Sim.History;
   std::map<std::string, const TEmergence*> latest;
   for (const TEmergence& e : history.Emergences) latest[e.Name] = &e;
   SpeciesTable->setSortingEnabled(false);
   SpeciesTable->blockSignals(true);
-  SpeciesTable->setRowCount(static_cast<int>(rows.size()));
-  int row = 0, selectedRow = -1;
+  // Rows are brought up to date in place: a click or double click in progress keeps its row,
+  // and the selection stays with its species.
+  for (int row = SpeciesTable->rowCount() - 1; row >= 0; --row)
+    if (!rows.count(SpeciesTable->item(row, Name)->text().toStdString())) SpeciesTable->removeRow(row);
+  std::map<std::string, int> present;
+  for (int row = 0; row < SpeciesTable->rowCount(); ++row)
+    present[SpeciesTable->item(row, Name)->text().toStdString()] = row;
   for (const auto& [name, r] : rows) {
+    int row;
+    if (auto it = present.find(name); it != present.end()) {
+      row = it->second;
+    } else {
+      row = SpeciesTable->rowCount();
+      SpeciesTable->insertRow(row);
+      SpeciesTable->setItem(row, Swatch, new QTableWidgetItem);
+      SpeciesTable->setItem(row, Name, new QTableWidgetItem(QString::fromStdString(name)));
+      for (int column : {Alive, FirstSeen, Peak}) SpeciesTable->setItem(row, column, Number(0));
+      SpeciesTable->setItem(row, Parent, new QTableWidgetItem);
+      if (name == selected) SpeciesTable->selectRow(row);
+    }
     const TEmergence* e = latest.count(name) ? latest[name] : nullptr;
-    auto* swatch = new QTableWidgetItem;
-    swatch->setBackground(ToQColor(r.colour));
-    SpeciesTable->setItem(row, Swatch, swatch);
-    SpeciesTable->setItem(row, Name, new QTableWidgetItem(QString::fromStdString(name)));
-    SpeciesTable->setItem(row, Alive, Number(r.alive));
-    SpeciesTable->setItem(row, FirstSeen, Number(e ? e->FirstStep : 0));
+    SpeciesTable->item(row, Swatch)->setBackground(ToQColor(r.colour));
+    SpeciesTable->item(row, Alive)->setData(Qt::DisplayRole, static_cast<qlonglong>(r.alive));
+    SpeciesTable->item(row, FirstSeen)->setData(Qt::DisplayRole, static_cast<qlonglong>(e ? e->FirstStep : 0));
     const std::string parent = e && e->Parent >= 0 ? history.Emergences[e->Parent].Label() : "";
-    SpeciesTable->setItem(row, Parent, new QTableWidgetItem(QString::fromStdString(parent)));
-    SpeciesTable->setItem(row, Peak, Number(e ? e->Peak : r.alive));
-    if (name == selected) selectedRow = row;
-    ++row;
+    SpeciesTable->item(row, Parent)->setText(QString::fromStdString(parent));
+    SpeciesTable->item(row, Peak)->setData(Qt::DisplayRole, static_cast<qlonglong>(e ? e->Peak : r.alive));
   }
   SpeciesTable->setSortingEnabled(true);
-  if (selectedRow >= 0) {
-    const QTableWidgetItem* item = SpeciesTable->item(selectedRow, Name);
-    SpeciesTable->selectRow(item->row());  // rows moved when sorting came back on
-  }
   SpeciesTable->blockSignals(false);
-  if (selectedRow < 0 && !selected.empty()) {  // the species died out
-    main_->OutlinedSpecies.clear();
-    main_->NeedsRedraw = true;
-  }
+}
+
+void TfrmObservatory::Select(const std::string& name) {
+  // The table lists living species only; an extinct one picked in the tree is highlighted
+  // there, and rings nothing.
+  SpeciesTable->clearSelection();
+  for (int row = 0; row < SpeciesTable->rowCount(); ++row)
+    if (SpeciesTable->item(row, Name)->text().toStdString() == name) SpeciesTable->selectRow(row);
+  main_->OutlinedSpecies = name;
+  Tree->Select(name);
+  main_->NeedsRedraw = true;
 }
 
 void TfrmObservatory::FollowSelected() {

@@ -1,7 +1,8 @@
 #pragma once
 // The observatory: a second window beside the main one, opened and closed with O, that shows
-// the species of the running world. Selecting a species rings its living members in the main
-// view; a double click follows one of them in an information window.
+// the running world's graphs, species, species tree and one creature inside out. Selecting a
+// species (in the table or the tree) rings its living members in the main view; a double
+// click follows one of them in an information window.
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -11,6 +12,8 @@ class QTableWidget;
 class QTabWidget;
 
 #include "app/graphs_tab.h"
+#include "app/inspector_tab.h"
+#include "app/tree_tab.h"
 
 namespace viv {
 
@@ -24,16 +27,20 @@ class TfrmObservatory : public QWidget {
   QTabWidget* Tabs;
   TGraphsTab* Graphs;
   QTableWidget* SpeciesTable;  // colour, name, alive, first seen, parent, peak
+  TTreeTab* Tree;
+  TInspectorTab* Inspector;
   QLabel* Help;
 
-  // Brings the tables up to date with the world (the main window calls it after its frames;
-  // it does the work at most twice a second).
+  // Brings the tabs up to date with the world (the main window calls it after its frames):
+  // the inspector every frame, the others at most twice a second.
   void Refresh(bool now = false);
   // The species selected in the table, or empty.
   std::string SelectedSpecies() const;
 
  private:
   void FollowSelected();
+  void RefreshSpecies();
+  void Select(const std::string& name);
   TfrmVivarion* main_;
   int64_t refreshedTick_ = -1000000;
 };

@@ -1,0 +1,142 @@
+#include "app/inspector_tab.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+#include <algorithm>
+#include <numbers>
+
+#include "creature/creature.h"
+#include "parts/brain.h"
+#include "parts/engine.h"
+
+namespace viv {
+
+namespace {
+
+enum Column { Kind, Id, Place, Angle, Formula, Outputs, Columns };
+
+QString Degrees(float radians) { return QString::number(radians * 180 / std::numbers::pi, 'f', 0) + QChar(0xB0); }
+
+}  // namespace
+
+TInspectorTab::TInspectorTab(QWidget* parent) : QWidget(parent) {
+  Header = new QLabel("Open an information window (double click a creature) to inspect it here.", this);
+  Header->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  Energy = new QLineSeries;
+  Energy->setName("Energy");
+  auto* chart = new QChart;
+  chart->setTitle("Energy over its life");
+  chart->setMargins(QMargins(2, 2, 2, 2));
+  chart->legend()->hide();
+  auto* x = new QValueAxis;
+  x->setLabelFormat("%.0f");
+  x->setTickCount(5);
+  auto* y = new QValueAxis;
+  y->setLabelFormat("%.0f");
+  y->setTickCount(3);
+  QFont small = x->labelsFont();
+  small.setPixelSize(10);
+  x->setLabelsFont(small);
+  y->setLabelsFont(small);
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+  chart->addSeries(Energy);
+  Energy->attachAxis(x);
+  Energy->attachAxis(y);
+  auto* view = new QChartView(chart, this);
+  view->setMinimumHeight(160);
+  Organs = new QTableWidget(0, Columns, this);
+  Organs->setObjectName("OrganTable");
+  Organs->setHorizontalHeaderLabels({"Kind", "Id", "Place", "Angle", "Formula", "Outputs"});
+  Organs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Organs->verticalHeader()->hide();
+  Organs->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  Organs->horizontalHeader()->setStretchLastSection(true);
+  Organs->setColumnWidth(Kind, 60), Organs->setColumnWidth(Id, 90), Organs->setColumnWidth(Place, 90);
+  Organs->setColumnWidth(Angle, 50), Organs->setColumnWidth(Formula, 220);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Header);
+  layout->addWidget(view, 1);
+  layout->addWidget(Organs, 2);
+}
+
+void TInspectorTab::Follow(uint64_t serial) {
+  Serial = serial;
+  died_ = false;
+  Energy->clear();
+}
+
+void TInspectorTab::Show(const TCreature* creature, int64_t now) {
+  if (!creature) {
+    if (Serial && !died_) {
+      const QString last = Energy->count() ? Header->text() : QString("The creature of serial %1").arg(Serial);
+      Header->setText(last + QString("\nDied at step %1.").arg(now));
+    }
+    died_ = true;
+    return;
+  }
+  Header->setText(QString("%1, serial %2, parent %3\nage %4 steps, energy %5, %6 organs")
+                      .arg(QString::fromStdString(creature->Name))
+                      .arg(creature->Serial)
+                      .arg(creature->ParentSerial ? QString::number(creature->ParentSerial) : QString("none"))
+                      .arg(now - creature->BirthStep)
+                      .arg(static_cast<double>(creature->Energy()), 0, 'f', 1)
+                      .arg(creature->Parts.Count()));
+  // One point a frame; past MaxPoints every other one goes, so the whole life stays covered.
+  const int count = Energy->count();
+  if (count == 0 || Energy->at(count - 1).x() < static_cast<double>(now)) {
+    Energy->append(static_cast<double>(now), static_cast<double>(creature->Energy()));
+    if (Energy->count() > MaxPoints) {
+      QList<QPointF> kept;
+      const QList<QPointF> all = Energy->points();
+      for (int i = 0; i < all.size(); ++i)
+        if (i % 2 == 0 || i == all.size() - 1) kept.append(all[i]);
+      Energy->replace(kept);
+    }
+    const QList<QPointF> points = Energy->points();
+    double top = 1;
+    for (const QPointF& p : points) top = std::max(top, p.y());
+    const auto axes = Energy->attachedAxes();
+    axes[0]->setRange(points.front().x(), std::max(points.front().x() + 1, points.back().x()));
+    axes[1]->setRange(0, top * 1.1);
+  }
+  ShowOrgans(*creature);
+}
+
+void TInspectorTab::ShowOrgans(const TCreature& creature) {
+  const std::vector<TPart*>& parts = creature.Parts.Items;
+  Organs->setRowCount(static_cast<int>(parts.size()));
+  // Cells are rewritten in place: a creature of hundreds of organs refreshes every frame.
+  auto set = [this](int row, int column, const QString& text) {
+    QTableWidgetItem* item = Organs->item(row, column);
+    if (!item) Organs->setItem(row, column, new QTableWidgetItem(text));
+    else if (item->text() != text) item->setText(text);
+  };
+  for (int row = 0; row < static_cast<int>(parts.size()); ++row) {
+    const TPart& part = *parts[row];
+    QString angle, formula;
+    if (const auto* engine = dynamic_cast<const TEngine*>(&part)) {
+      angle = Degrees(engine->Angle);
+      formula = QString::fromStdString(engine->Formula());
+    } else if (const auto* brain = dynamic_cast<const TBrain*>(&part)) {
+      formula = QString::fromStdString(brain->Formula());
+    }
+    QStringList outputs;
+    for (int32_t i = 0; i < part.OutputCount(); ++i) outputs << QString::number(part.Output(i), 'g', 4);
+    if (const auto* engine = dynamic_cast<const TEngine*>(&part))
+      outputs << QString("power %1").arg(engine->Power, 0, 'f', 1);
+    set(row, Kind, KindName(part.Kind()));
+    set(row, Id, QString::fromStdString(part.Id));
+    set(row, Place, QString("r %1, %2").arg(part.R, 0, 'f', 2).arg(Degrees(part.Phi)));
+    set(row, Angle, angle);
+    set(row, Formula, formula);
+    set(row, Outputs, outputs.join("  "));
+  }
+}
+
+}  // namespace viv

@@ -1,0 +1,75 @@
+#pragma once
+// The Tree tab of the observatory: the species tree of the run with time along the x axis,
+// living species in the colour of a member, extinct ones dimmed, the selected one highlighted;
+// a click selects a species, a button exports the tree as Newick text.
+#include <QString>
+#include <QWidget>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "draw/raster_canvas.h"
+#include "history/species_tree.h"
+
+class QCheckBox;
+class QLabel;
+class QScrollArea;
+
+namespace viv {
+
+class TSpeciesTreeView;
+
+class TTreeTab : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TTreeTab(QWidget* parent);
+
+  QCheckBox* HideShortLived;  // leave out extinct species that lived under 5,000 steps
+  QLabel* Summary;
+  TSpeciesTreeView* View;
+
+  // Lays the tree out again from the history at step now; colours: of a living member by name.
+  void Show(const TSpeciesHistory& history, int64_t now, const std::map<std::string, TColor>& colours);
+  void Select(const std::string& name);
+  // Writes the history's Newick text; a failure is shown in a box. Returns whether it worked.
+  bool ExportNewick(const QString& fileName);
+
+ signals:
+  void Picked(const QString& name);
+
+ private:
+  // Scrolls the selected species into sight once its row is laid out.
+  void ScrollToSelected();
+  QScrollArea* scroll_;
+  bool scrollPending_ = false;
+};
+
+// The drawing of the tree, as tall as its rows; the tab scrolls it.
+class TSpeciesTreeView : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int RowHeight = 16;
+  explicit TSpeciesTreeView(QWidget* parent);
+
+  std::vector<TTreeRow> Rows;
+  // The history the rows index; it belongs to the main window's world, which outlives this
+  // view. Rows laid out before a world was opened may point past its end until the next Show.
+  const TSpeciesHistory* History = nullptr;
+  std::map<std::string, TColor> Colours;
+  int64_t Now = 1;
+  std::string Selected;
+
+  void Relayout();
+  // The x of a step, and the row under a y.
+  double XOf(int64_t step) const;
+  int RowAt(int y) const;
+
+ signals:
+  void Picked(const QString& name);
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+};
+
+}  // namespace viv
