@@ -3,7 +3,7 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test sanitized clang run bench bench-compare fuzz soak clean
+.PHONY: deps configure build test sanitized clang run bench bench-compare fuzz soak clean package install
 
 deps:
 	scripts/install-deps
@@ -29,6 +29,15 @@ sanitized: deps
 clang: deps
 	cmake --preset clang >/dev/null
 	cmake --build --preset clang -j $(JOBS)
+
+# The Debian package (build/release/vivarion_VERSION_ARCH.deb), and an installation into
+# PREFIX (default /usr/local).
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 run: build
 	$(BUILD)/src/app/vivarion $(ARGS)

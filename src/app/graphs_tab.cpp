@@ -11,21 +11,21 @@
 #include <algorithm>
 
 #include "app/error_box.h"
+#include "view/run_charts.h"
 
 namespace viv {
 
 TGraphsTab::TGraphsTab(QWidget* parent) : QWidget(parent) {
-  auto line = [](const QString& name) {
-    auto* s = new QLineSeries;
-    s->setName(name);
-    return s;
-  };
-  Animals = line("Animals"), Plants = line("Plants"), Species = line("Species alive");
-  Biomass = line("Biomass"), Diversity = line("Shannon diversity");
+  const TRunCharts c = charts_ = MakeRunCharts();
+  Animals = c.Animals, Plants = c.Plants, Species = c.Species, Biomass = c.BiomassLine, Diversity = c.DiversityLine;
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Chart("Population by step", {Animals, Plants, Species}), 2);
-  layout->addWidget(Chart("Biomass by step", {Biomass}), 1);
-  layout->addWidget(Chart("Diversity of species (Shannon) by step", {Diversity}), 1);
+  layout->addWidget(View(c.Population), 2);
+  layout->addWidget(View(c.Biomass), 1);
+  layout->addWidget(View(c.Diversity), 1);
+  for (QLineSeries* s : {Animals, Plants, Species, Biomass, Diversity})
+    connect(s, &QLineSeries::hovered, this, [this](const QPointF& p, bool on) {
+      if (on) TellValuesAt(p.x());
+    });
   Values = new QLabel("Point at a graph to read its values.", this);
   auto* save = new QPushButton("Save as PNG...", this);
   connect(save, &QPushButton::clicked, this, [this] {
@@ -38,31 +38,7 @@ TGraphsTab::TGraphsTab(QWidget* parent) : QWidget(parent) {
   layout->addLayout(bottom);
 }
 
-QChartView* TGraphsTab::Chart(const QString& title, const std::vector<QLineSeries*>& series) {
-  auto* chart = new QChart;
-  chart->setTitle(title);
-  chart->setMargins(QMargins(2, 2, 2, 2));
-  auto* x = new QValueAxis;
-  x->setLabelFormat("%.0f");
-  x->setTickCount(5);
-  auto* y = new QValueAxis;
-  y->setLabelFormat(title.startsWith("Diversity") ? "%.2f" : "%.0f");
-  y->setTickCount(4);
-  QFont small = x->labelsFont();
-  small.setPixelSize(10);
-  x->setLabelsFont(small);
-  y->setLabelsFont(small);
-  chart->addAxis(x, Qt::AlignBottom);
-  chart->addAxis(y, Qt::AlignLeft);
-  for (QLineSeries* s : series) {
-    chart->addSeries(s);
-    s->attachAxis(x);
-    s->attachAxis(y);
-    connect(s, &QLineSeries::hovered, this, [this](const QPointF& p, bool on) {
-      if (on) TellValuesAt(p.x());
-    });
-  }
-  chart->legend()->setVisible(series.size() > 1);
+QChartView* TGraphsTab::View(QChart* chart) {
   auto* view = new QChartView(chart, this);
   view->setRenderHint(QPainter::Antialiasing);
   views_.push_back(view);
@@ -71,29 +47,7 @@ QChartView* TGraphsTab::Chart(const QString& title, const std::vector<QLineSerie
 
 void TGraphsTab::Show(const std::vector<TRunSample>& samples) {
   samples_ = samples;
-  QList<QPointF> a, p, s, b, d;
-  for (const TRunSample& r : samples) {
-    const double x = static_cast<double>(r.Step);
-    a.append({x, static_cast<double>(r.Animals)}), p.append({x, static_cast<double>(r.Plants)});
-    s.append({x, static_cast<double>(r.Species)}), b.append({x, static_cast<double>(r.Biomass)});
-    d.append({x, r.Diversity});
-  }
-  Animals->replace(a), Plants->replace(p), Species->replace(s), Biomass->replace(b), Diversity->replace(d);
-  // Axes fitted to what there is: from the first step to the last, from 0 to the largest value.
-  auto fit = [&](QLineSeries* first, std::initializer_list<QLineSeries*> all) {
-    double top = 1;
-    for (QLineSeries* series : all)
-      for (const QPointF& q : series->points()) top = std::max(top, q.y());
-    const auto axes = first->attachedAxes();
-    if (axes.size() < 2) return;
-    const double from = samples.empty() ? 0 : static_cast<double>(samples.front().Step);
-    const double to = samples.empty() ? 1 : std::max(from + 1, static_cast<double>(samples.back().Step));
-    axes[0]->setRange(from, to);
-    axes[1]->setRange(0, top * 1.05);
-  };
-  fit(Animals, {Animals, Plants, Species});
-  fit(Biomass, {Biomass});
-  fit(Diversity, {Diversity});
+  ShowRunSamples(charts_, samples);
 }
 
 void TGraphsTab::TellValuesAt(double step) {

@@ -5,9 +5,11 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/run_graphs.h"
+#include "history/run_samples.h"
+#include "view/run_charts.h"
 
 class QLabel;
+class QChart;
 class QChartView;
 class QLineSeries;
 class QValueAxis;
@@ -29,7 +31,8 @@ class TGraphsTab : public QWidget {
   bool SavePng(const QString& fileName);
 
  private:
-  QChartView* Chart(const QString& title, const std::vector<QLineSeries*>& series);
+  QChartView* View(QChart* chart);
+  TRunCharts charts_;
   void TellValuesAt(double step);
   std::vector<QChartView*> views_;
   std::vector<TRunSample> samples_;

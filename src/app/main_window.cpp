@@ -14,10 +14,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <thread>
 
 #include "app/info_window.h"
 #include "app/observatory.h"
+#include "config/data_files.h"
 #include "config/duck.h"
 #include "config/files.h"
 #include "config/settings.h"
@@ -108,8 +110,14 @@ void TfrmVivarion::showEvent(QShowEvent* e) {
   if (!FirstShow) return;
   FirstShow = false;
   butResume->setVisible(FileExists(LastWorldFile()));
+  // Without an animals folder here (an installed program started from the home folder), the
+  // samples installed with the program are offered, and the label says so.
+  if (!std::filesystem::is_directory("animals") && std::filesystem::is_directory(InstalledDataFolder() + "animals")) {
+    AnimalsFolder = InstalledDataFolder() + "animals";
+    Label1->setText("No animals folder here: these are the samples installed with the program.");
+  }
   std::vector<std::string> names;
-  ListFiles("animals/*.viv", 63, names);
+  ListFiles(AnimalsFolder + "/*.viv", 63, names);
   for (const std::string& name : names) {
     auto* item = new QListWidgetItem(QString::fromStdString(name), chklAnimals);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -136,7 +144,7 @@ void TfrmVivarion::butGoClick() {
   std::vector<std::string> files;
   for (int i = 0; i < chklAnimals->count(); ++i)
     if (chklAnimals->item(i)->checkState() == Qt::Checked)
-      files.push_back("animals/" + chklAnimals->item(i)->text().toStdString());
+      files.push_back(AnimalsFolder + "/" + chklAnimals->item(i)->text().toStdString());
   const QRect outer = frameGeometry();
   try {
     Sim.Populate(outer.width(), outer.height(), files, ReadPopulationFile(FindPopulationFile()));

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/run_graphs.h"
+#include "history/run_samples.h"
 #include "sim/simulation.h"
 #include "view/view_transform.h"
 #include "world/creature_list.h"
@@ -71,6 +71,7 @@ class TfrmVivarion : public QWidget {
   bool NeedsRedraw = true;  // while paused, frames are drawn only when something changed
   int64_t FramesDrawn = 0;
   uint64_t PressedSerial = 0;  // the creature under the last press, for a double click
+  std::string AnimalsFolder = "animals";  // listed on the start panel
   std::string OutlinedSpecies;  // ringed in the view: the species selected in the observatory
   TRunGraphs Graphs;            // the run's figures over time, sampled every frame
   // A short message under the overlay (the outcome of S) and when it goes.

@@ -1,4 +1,6 @@
 // vivarion-cli: runs a world with no window, for batch runs, experiments and tests.
+#include <unistd.h>
+
 #include <clocale>
 #include <iostream>
 #include <stdexcept>
@@ -20,5 +22,10 @@ int main(int argc, char** argv) {
     std::cout << viv::RunnerUsage;
     return 0;
   }
+  if (options.Version) {
+    std::cout << "vivarion-cli " VIVARION_VERSION "\n";
+    return 0;
+  }
+  options.Progress = isatty(STDERR_FILENO) != 0;
   return viv::RunWorld(options, std::cout, std::cerr);
 }

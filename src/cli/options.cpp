@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <stdexcept>
 
@@ -7,7 +8,8 @@ namespace viv {
 
 const char* const RunnerUsage =
     "usage: vivarion-cli [OPTIONS] [ANIMAL_FILE ...]\n"
-    "  --settings FILE      settings file (default: VIVARION.ini beside the program)\n"
+    "  --settings FILE      settings file (default: VIVARION.ini beside the program, else\n"
+    "                       $XDG_CONFIG_HOME/vivarion/VIVARION.ini, made from the installed default)\n"
     "  --population FILE    population file (default: population.ini in the current folder, then beside the program)\n"
     "  --seed N             seed of the random generator (default: from the clock)\n"
     "  --steps N            world steps to run (default: 1000)\n"
@@ -31,6 +33,8 @@ const char* const RunnerUsage =
     "  --stats FILE         species statistics every --report steps and at the end, as CSV\n"
     "  --species-csv FILE   after the run, every species that ever lived, as CSV\n"
     "  --phylogeny FILE     after the run, the species tree in Newick format\n"
+    "  --plot FILE          after the run, a PNG chart of the figures over time (one point a report)\n"
+    "  --version            show the version\n"
     "  -h, --help           show this help\n";
 
 namespace {
@@ -45,70 +49,74 @@ T Whole(const std::string& option, const std::string& text, T min) {
   return value;
 }
 
+// CLI11's own words for a usage error, in the runner's: "--steps needs a value", "unknown
+// option --frobnicate".
+std::string UsageMessage(const CLI::ParseError& e) {
+  const std::string what = e.what();
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) return what.substr(0, what.find(':')) + " needs a value";
+  if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
+    const std::string::size_type colon = what.find(": ");
+    std::string extra = colon == std::string::npos ? what : what.substr(colon + 2);
+    if (const auto space = extra.find(' '); space != std::string::npos) extra.resize(space);
+    return "unknown option " + extra;
+  }
+  return what;
+}
+
 }  // namespace
 
 TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   TRunnerOptions o;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw std::invalid_argument(a + " needs a value");
-      return args[++i];
-    };
-    if (a == "-h" || a == "--help") {
-      o.Help = true;
-    } else if (a == "--settings") {
-      o.SettingsFile = value();
-    } else if (a == "--population") {
-      o.PopulationFile = value();
-    } else if (a == "--seed") {
-      o.Seed = Whole<uint64_t>(a, value(), 0);
-    } else if (a == "--steps") {
-      o.Steps = Whole<int64_t>(a, value(), 0);
-    } else if (a == "--size") {
-      const std::string& v = value();
-      size_t x = v.find('x');
-      if (x == std::string::npos) throw std::invalid_argument("--size needs WxH, not '" + v + "'");
-      o.Width = Whole<int32_t>(a, v.substr(0, x), 1);
-      o.Height = Whole<int32_t>(a, v.substr(x + 1), 1);
-    } else if (a == "--report") {
-      o.Report = Whole<int64_t>(a, value(), 0);
-    } else if (a == "--csv") {
-      o.CsvFile = value();
-    } else if (a == "--save-animals") {
-      o.SaveAnimalsFolder = value();
-    } else if (a == "--png") {
-      o.PngFile = value();
-    } else if (a == "--reference") {
-      o.Passes = TPasses::Plain;
-    } else if (a == "--check") {
-      o.Check = true;
-    } else if (a == "--stats") {
-      o.StatsFile = value();
-    } else if (a == "--species-csv") {
-      o.SpeciesCsvFile = value();
-    } else if (a == "--phylogeny") {
-      o.PhylogenyFile = value();
-    } else if (a == "--hash") {
-      o.Hash = true;
-    } else if (a == "--save-world") {
-      o.SaveWorldFile = value();
-    } else if (a == "--load-world") {
-      o.LoadWorldFile = value();
-    } else if (a == "--until") {
-      o.Until = Whole<int64_t>(a, value(), 0);
-    } else if (a == "--checkpoint") {
-      o.CheckpointFile = value();
-    } else if (a == "--checkpoint-every") {
-      o.CheckpointEvery = Whole<int64_t>(a, value(), 1);
-    } else if (a == "--threads") {
-      o.Threads = Whole<int32_t>(a, value(), 1);
-    } else if (a.size() > 1 && a[0] == '-') {
-      throw std::invalid_argument("unknown option " + a);
-    } else {
-      o.AnimalFiles.push_back(a);
-    }
+  CLI::App app("vivarion-cli");
+  app.set_help_flag();  // -h and --help print the runner's own usage text
+  // An option given twice counts once, the last time, as it always has.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  std::string seed, steps, size, report, until, every, threads;
+  bool reference = false;
+  app.add_flag("-h,--help", o.Help);
+  app.add_flag("--version", o.Version);
+  app.add_option("--settings", o.SettingsFile);
+  app.add_option("--population", o.PopulationFile);
+  app.add_option("--seed", seed);
+  app.add_option("--steps", steps);
+  app.add_option("--size", size);
+  app.add_option("--report", report);
+  app.add_option("--csv", o.CsvFile);
+  app.add_option("--save-animals", o.SaveAnimalsFolder);
+  app.add_option("--png", o.PngFile);
+  app.add_option("--plot", o.PlotFile);
+  app.add_flag("--reference", reference);
+  app.add_flag("--check", o.Check);
+  app.add_option("--stats", o.StatsFile);
+  app.add_option("--species-csv", o.SpeciesCsvFile);
+  app.add_option("--phylogeny", o.PhylogenyFile);
+  app.add_flag("--hash", o.Hash);
+  app.add_option("--save-world", o.SaveWorldFile);
+  app.add_option("--load-world", o.LoadWorldFile);
+  app.add_option("--until", until);
+  app.add_option("--checkpoint", o.CheckpointFile);
+  app.add_option("--checkpoint-every", every);
+  app.add_option("--threads", threads);
+  app.add_option("animal-files", o.AnimalFiles)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  try {
+    app.parse(std::vector<std::string>(args.rbegin(), args.rend()));  // CLI11 takes them last first
+  } catch (const CLI::ParseError& e) {
+    throw std::invalid_argument(UsageMessage(e));
   }
+  auto given = [&](const char* name) { return app.count(name) > 0; };
+  if (given("--seed")) o.Seed = Whole<uint64_t>("--seed", seed, 0);
+  if (given("--steps")) o.Steps = Whole<int64_t>("--steps", steps, 0);
+  if (given("--size")) {
+    const size_t x = size.find('x');
+    if (x == std::string::npos) throw std::invalid_argument("--size needs WxH, not '" + size + "'");
+    o.Width = Whole<int32_t>("--size", size.substr(0, x), 1);
+    o.Height = Whole<int32_t>("--size", size.substr(x + 1), 1);
+  }
+  if (given("--report")) o.Report = Whole<int64_t>("--report", report, 0);
+  if (given("--until")) o.Until = Whole<int64_t>("--until", until, 0);
+  if (given("--checkpoint-every")) o.CheckpointEvery = Whole<int64_t>("--checkpoint-every", every, 1);
+  if (given("--threads")) o.Threads = Whole<int32_t>("--threads", threads, 1);
+  if (reference) o.Passes = TPasses::Plain;
   if (o.CheckpointFile.empty() != (o.CheckpointEvery == 0))
     throw std::invalid_argument("--checkpoint and --checkpoint-every go together");
   return o;

@@ -10,7 +10,7 @@
 namespace viv {
 
 struct TRunnerOptions {
-  std::string SettingsFile;    // empty: VIVARION.ini beside the program
+  std::string SettingsFile;    // empty: FindSettingsFile()
   std::string PopulationFile;  // empty: population.ini here, then beside the program
   std::optional<uint64_t> Seed;
   int64_t Steps = 1000;
@@ -20,10 +20,13 @@ struct TRunnerOptions {
   std::string CsvFile;
   std::string SaveAnimalsFolder;
   std::string PngFile;
+  std::string PlotFile;  // a chart of the figures over time
   TPasses Passes = TPasses::Fast;  // --reference: the plain passes
   bool Check = false;
   int32_t Threads = 0;  // 0: all cores
   bool Help = false;
+  bool Version = false;
+  bool Progress = false;  // a progress line on standard error (set when it is a terminal)
   bool Hash = false;  // the world hash on every status line
   std::string SaveWorldFile;
   std::string LoadWorldFile;

@@ -7,17 +7,22 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/progress_line.h"
+#include "cli/row_file.h"
+#include "config/data_files.h"
 #include "config/errors.h"
 #include "config/files.h"
 #include "config/random.h"
 #include "config/settings.h"
 #include "config/thread_pool.h"
+#include "history/run_samples.h"
 #include "sim/simulation.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
 #include "world/world_figures.h"
 #ifdef VIVARION_WITH_VIEW
 #include "view/frame_png.h"
+#include "view/run_charts.h"
 #endif
 
 namespace viv {
@@ -83,7 +88,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     const bool loading = !o.LoadWorldFile.empty();
     if (loading && o.Seed) err << "vivarion-cli: note: --seed is not used: the generator's state comes from the world file\n";
     TSimulation sim;
-    TSimulation::StartUp(o.SettingsFile.empty() ? SettingsFileName() : o.SettingsFile, loading ? std::nullopt : o.Seed,
+    TSimulation::StartUp(o.SettingsFile.empty() ? FindSettingsFile() : o.SettingsFile, loading ? std::nullopt : o.Seed,
                          o.Threads);
     sim.World.Passes = o.Passes;
     if (loading) {
@@ -99,37 +104,47 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
       sim.Populate(o.Width, o.Height, o.AnimalFiles, counts);
     }
 
-    std::string csv = "step,creatures,food,biomass,species\n";
-    std::string stats =
-        "step,creatures,food,biomass,species,diversity,new_species,extinct_species,births,deaths,mean_organs,"
-        "max_organs,persistent_species\n";
+    // Rows go to their files as they are made, so that tail -f follows a long run.
+    TRowFile csv(o.CsvFile, "step,creatures,food,biomass,species\n");
+    TRowFile stats(o.StatsFile,
+                   "step,creatures,food,biomass,species,diversity,new_species,extinct_species,births,deaths,"
+                   "mean_organs,max_organs,persistent_species\n");
+    // Step numbers count from the world's start, so a resumed run reports at the same steps.
+    const int64_t first = sim.StepCount;
+    const int64_t last = o.Until ? std::max(*o.Until, sim.StepCount) : sim.StepCount + o.Steps;
+    TProgressLine progress(err, o.Progress, first, last);
+    TRunGraphs plot;  // about 1,000 points over the run, for --plot
+    const int64_t plotEvery = std::max<int64_t>(1, (last - first) / 1000);
     auto report = [&] {
+      progress.Clear();
       TWorldFigures f = sim.Figures();
       const TSpeciesStats s = sim.History.Report(sim.World, sim.StepCount);
-      stats += CsvRow(sim.StepCount, f);
-      stats.pop_back();
-      stats += ',' + Fixed(s.Diversity) + ',' + std::to_string(s.NewSpecies) + ',' + std::to_string(s.ExtinctSpecies) +
-               ',' + std::to_string(s.Births) + ',' + std::to_string(s.Deaths) + ',' + Fixed(s.MeanOrgans) + ',' +
-               std::to_string(s.MaxOrgans) + ',' + std::to_string(s.PersistentSpecies) + '\n';
+      std::string row = CsvRow(sim.StepCount, f);
+      csv.Write(row);
+      row.pop_back();
+      stats.Write(row + ',' + Fixed(s.Diversity) + ',' + std::to_string(s.NewSpecies) + ',' +
+                  std::to_string(s.ExtinctSpecies) + ',' + std::to_string(s.Births) + ',' + std::to_string(s.Deaths) +
+                  ',' + Fixed(s.MeanOrgans) + ',' + std::to_string(s.MaxOrgans) + ',' +
+                  std::to_string(s.PersistentSpecies) + '\n');
       out << StatusLine(sim.StepCount, f);
       if (o.Hash) out << " hash=" << HashText(sim.Hash());
       out << std::endl;  // flushed: a pipe sees each line as it comes
-      csv += CsvRow(sim.StepCount, f);
     };
-    // Step numbers count from the world's start, so a resumed run reports at the same steps.
-    const int64_t last = o.Until ? std::max(*o.Until, sim.StepCount) : sim.StepCount + o.Steps;
+    if (!o.PlotFile.empty()) plot.Sample(sim.World, sim.StepCount);
     while (sim.StepCount < last) {
       sim.Step();
       if (o.Check) CheckWorld(sim.World, sim.StepCount);
       if (o.Report > 0 && sim.StepCount % o.Report == 0) report();
       if (o.CheckpointEvery > 0 && sim.StepCount % o.CheckpointEvery == 0) sim.SaveWorld(o.CheckpointFile);
+      if (!o.PlotFile.empty() && ((sim.StepCount - first) % plotEvery == 0 || sim.StepCount == last))
+        plot.Sample(sim.World, sim.StepCount);
+      progress.Update(sim.StepCount);
     }
     if (o.Report == 0 || sim.StepCount % o.Report != 0) report();
+    progress.Clear();
     out.flush();
 
     const TCreatureList& world = sim.World;
-    if (!o.CsvFile.empty()) WriteFileAtomically(o.CsvFile, csv, false);
-    if (!o.StatsFile.empty()) WriteFileAtomically(o.StatsFile, stats, false);
     if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(o.SpeciesCsvFile, sim.History.SpeciesCsv(), false);
     if (!o.PhylogenyFile.empty()) WriteFileAtomically(o.PhylogenyFile, sim.History.Newick(), false);
     if (!o.SaveAnimalsFolder.empty()) world.SaveAnimals(o.SaveAnimalsFolder);
@@ -139,6 +154,13 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
       WriteFramePng(world, o.Width, o.Height, sim.StepCount, o.PngFile);
 #else
       throw EVivarion("this runner was built without pictures; --png is not available");
+#endif
+    }
+    if (!o.PlotFile.empty()) {
+#ifdef VIVARION_WITH_VIEW
+      WriteRunChartsPng(plot.Samples, o.PlotFile);
+#else
+      throw EVivarion("this runner was built without pictures; --plot is not available");
 #endif
     }
     return 0;

@@ -1,4 +1,4 @@
-#include "app/run_graphs.h"
+#include "history/run_samples.h"
 
 #include "history/species_history.h"
 #include "world/world_figures.h"

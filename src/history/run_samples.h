@@ -1,5 +1,5 @@
 #pragma once
-// The figures of a run over time, for the observatory's graphs: one sample a frame, thinned
+// The figures of a run over time, for the observatory's graphs and the runner's plot, thinned
 // so that a run of millions of steps keeps at most a few thousand points.
 #include <cstdint>
 #include <vector>

@@ -1,0 +1,23 @@
+#pragma once
+// Where the programs find their files, in the build tree and once installed: the settings
+// file and the sample animals.
+#include <string>
+
+namespace viv {
+
+// The read-only files installed with the programs: share/vivarion/ beside bin/, found from
+// the running executable, so an installation can be moved to any prefix. With a trailing "/".
+std::string InstalledDataFolder();
+
+// The settings file to use, the first of:
+// 1. VIVARION.ini beside the program (the build tree, or a copy put there on purpose);
+// 2. $XDG_CONFIG_HOME/vivarion/VIVARION.ini (~/.config when the variable is unset);
+// 3. the installed default, which is first copied to 2. so that the user edits a file of
+//    their own (if it cannot be copied, the default itself is used).
+// When there is none, the file beside the program, whose absence the settings reader reports.
+std::string FindSettingsFile();
+
+// The user's settings file of step 2 above.
+std::string UserSettingsFile();
+
+}  // namespace viv

@@ -1,0 +1,123 @@
+#include "view/run_charts.h"
+
+#include <QApplication>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QPainter>
+#include <QtCharts/QChart>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+#include <algorithm>
+#include <memory>
+
+#include "config/errors.h"
+#include "view/frame_png.h"
+
+namespace viv {
+
+namespace {
+
+QChart* Chart(const QString& title, const std::vector<QLineSeries*>& series, const char* format) {
+  auto* chart = new QChart;
+  chart->setTitle(title);
+  chart->setMargins(QMargins(2, 2, 2, 2));
+  auto* x = new QValueAxis;
+  x->setLabelFormat("%.0f");
+  x->setTickCount(5);
+  auto* y = new QValueAxis;
+  y->setLabelFormat(format);
+  y->setTickCount(4);
+  QFont small = x->labelsFont();
+  small.setPixelSize(10);
+  x->setLabelsFont(small);
+  y->setLabelsFont(small);
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+  for (QLineSeries* s : series) {
+    chart->addSeries(s);
+    s->attachAxis(x);
+    s->attachAxis(y);
+  }
+  chart->legend()->setVisible(series.size() > 1);
+  return chart;
+}
+
+QLineSeries* Line(const QString& name) {
+  auto* s = new QLineSeries;
+  s->setName(name);
+  return s;
+}
+
+}  // namespace
+
+TRunCharts MakeRunCharts() {
+  TRunCharts c;
+  c.Animals = Line("Animals"), c.Plants = Line("Plants"), c.Species = Line("Species alive");
+  c.BiomassLine = Line("Biomass"), c.DiversityLine = Line("Shannon diversity");
+  c.Population = Chart("Population by step", {c.Animals, c.Plants, c.Species}, "%.0f");
+  c.Biomass = Chart("Biomass by step", {c.BiomassLine}, "%.0f");
+  c.Diversity = Chart("Diversity of species (Shannon) by step", {c.DiversityLine}, "%.2f");
+  return c;
+}
+
+void ShowRunSamples(const TRunCharts& c, const std::vector<TRunSample>& samples) {
+  QList<QPointF> a, p, s, b, d;
+  for (const TRunSample& r : samples) {
+    const double x = static_cast<double>(r.Step);
+    a.append({x, static_cast<double>(r.Animals)}), p.append({x, static_cast<double>(r.Plants)});
+    s.append({x, static_cast<double>(r.Species)}), b.append({x, static_cast<double>(r.Biomass)});
+    d.append({x, r.Diversity});
+  }
+  c.Animals->replace(a), c.Plants->replace(p), c.Species->replace(s), c.BiomassLine->replace(b);
+  c.DiversityLine->replace(d);
+  auto fit = [&](QLineSeries* first, std::initializer_list<QLineSeries*> all) {
+    double top = 1;
+    for (QLineSeries* series : all)
+      for (const QPointF& q : series->points()) top = std::max(top, q.y());
+    const auto axes = first->attachedAxes();
+    if (axes.size() < 2) return;
+    const double from = samples.empty() ? 0 : static_cast<double>(samples.front().Step);
+    const double to = samples.empty() ? 1 : std::max(from + 1, static_cast<double>(samples.back().Step));
+    axes[0]->setRange(from, to);
+    axes[1]->setRange(0, top * 1.05);
+  };
+  fit(c.Animals, {c.Animals, c.Plants, c.Species});
+  fit(c.BiomassLine, {c.BiomassLine});
+  fit(c.DiversityLine, {c.DiversityLine});
+}
+
+void WriteRunChartsPng(const std::vector<TRunSample>& samples, const std::string& fileName, int width, int height) {
+  // Charts are graphics items: they need an application object, which a runner has not.
+  std::unique_ptr<QApplication> app;
+  static int argc = 3;
+  static char name[] = "vivarion-cli", option[] = "-platform", platform[] = "offscreen";
+  static char* argv[] = {name, option, platform, nullptr};
+  if (!QCoreApplication::instance()) {
+    EnsureRuntimeDir();
+    app = std::make_unique<QApplication>(argc, argv);
+  }
+  {
+    QGraphicsScene scene;
+    const TRunCharts c = MakeRunCharts();
+    ShowRunSamples(c, samples);
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int heights[] = {height / 2, height / 4, height - height / 2 - height / 4};
+    int y = 0, k = 0;
+    for (QChart* chart : {c.Population, c.Biomass, c.Diversity}) {
+      scene.addItem(chart);  // the scene deletes it
+      chart->setGeometry(0, 0, width, heights[k]);
+      scene.setSceneRect(0, 0, width, heights[k]);
+      scene.render(&painter, QRectF(0, y, width, heights[k]), QRectF(0, 0, width, heights[k]));
+      scene.removeItem(chart);
+      delete chart;
+      y += heights[k++];
+    }
+    painter.end();
+    if (!image.save(QString::fromStdString(fileName), "PNG")) throw EVivarion(fileName + ": cannot write the picture");
+  }
+}
+
+}  // namespace viv

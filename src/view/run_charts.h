@@ -1,0 +1,30 @@
+#pragma once
+// The charts of a run's figures over time, shared by the observatory's Graphs tab and the
+// runner's --plot: animals, plants and species alive; biomass; Shannon diversity.
+#include <string>
+#include <vector>
+
+#include "history/run_samples.h"
+
+class QChart;
+class QLineSeries;
+
+namespace viv {
+
+struct TRunCharts {
+  QChart *Population, *Biomass, *Diversity;  // owned by whoever shows them
+  QLineSeries *Animals, *Plants, *Species, *BiomassLine, *DiversityLine;
+};
+
+// Three new charts with their series and axes.
+TRunCharts MakeRunCharts();
+// Replaces the series with the samples and fits the axes: from the first step to the last,
+// from 0 to the largest value.
+void ShowRunSamples(const TRunCharts& charts, const std::vector<TRunSample>& samples);
+// The three charts, one under the other, as a PNG file of width x height pixels, drawn
+// offscreen (a Qt application is made for it when there is none). Throws EVivarion naming
+// the file when it cannot be written.
+void WriteRunChartsPng(const std::vector<TRunSample>& samples, const std::string& fileName, int width = 1000,
+                       int height = 900);
+
+}  // namespace viv
