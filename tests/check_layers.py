@@ -22,6 +22,7 @@ BELOW = {
     "view": {"config", "draw", "parts", "creature", "world", "history", "sim", "view"},
     "app": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "app"},
     "cli": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "cli"},
+    "islands": {"config", "draw", "parts", "creature", "world", "history", "sim", "cli", "islands"},
 }
 # Single headers a folder may include from a layer it otherwise may not: the grid, which
 # creatures keep up to date as they move, and the exception types that every layer throws.

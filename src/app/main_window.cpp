@@ -114,7 +114,7 @@ void TfrmVivarion::showEvent(QShowEvent* e) {
   // samples installed with the program are offered, and the label says so.
   if (!std::filesystem::is_directory("animals") && std::filesystem::is_directory(InstalledDataFolder() + "animals")) {
     AnimalsFolder = InstalledDataFolder() + "animals";
-    Label1->setText("No animals folder here: these are the samples installed with the program.");
+    Label1->setText("No animals folder here: the samples installed with the program.");
   }
   std::vector<std::string> names;
   ListFiles(AnimalsFolder + "/*.viv", 63, names);

@@ -65,6 +65,10 @@ std::string UsageMessage(const CLI::ParseError& e) {
 
 }  // namespace
 
+int64_t WholeOption(const std::string& option, const std::string& text, int64_t min) {
+  return Whole<int64_t>(option, text, min);
+}
+
 TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   TRunnerOptions o;
   CLI::App app("vivarion-cli");

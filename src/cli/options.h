@@ -42,4 +42,8 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args);
 
 extern const char* const RunnerUsage;
 
+// The whole number an option's text holds, at least min; else std::invalid_argument saying
+// so ("--steps needs a whole number of 0 or more, not 'abc'").
+int64_t WholeOption(const std::string& option, const std::string& text, int64_t min);
+
 }  // namespace viv

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/progress_line.h"
+#include "cli/report_rows.h"
 #include "cli/row_file.h"
 #include "config/data_files.h"
 #include "config/errors.h"
@@ -28,32 +29,6 @@
 namespace viv {
 
 namespace {
-
-std::string StatusLine(int64_t step, const TWorldFigures& f) {
-  std::ostringstream s;
-  s << "step=" << step << " creatures=" << f.Animals << " food=" << f.Plants << " biomass=" << f.Biomass
-    << " species=" << f.Species;
-  return s.str();
-}
-
-std::string HashText(uint64_t hash) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-  return text;
-}
-
-// Six decimals, "." whatever the locale.
-std::string Fixed(double v) {
-  char text[64];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 6);
-  return ec == std::errc() ? std::string(text, end) : "0";
-}
-
-std::string CsvRow(int64_t step, const TWorldFigures& f) {
-  std::ostringstream s;
-  s << step << ',' << f.Animals << ',' << f.Plants << ',' << f.Biomass << ',' << f.Species << '\n';
-  return s.str();
-}
 
 // Every creature finite, with finite organ outputs, and listed at most once, in the cell of
 // its position; the grid lists no one else (so no dead creature and none in a wrong cell).
@@ -105,10 +80,8 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     // Rows go to their files as they are made, so that tail -f follows a long run.
-    TRowFile csv(o.CsvFile, "step,creatures,food,biomass,species\n");
-    TRowFile stats(o.StatsFile,
-                   "step,creatures,food,biomass,species,diversity,new_species,extinct_species,births,deaths,"
-                   "mean_organs,max_organs,persistent_species\n");
+    TRowFile csv(o.CsvFile, FiguresHeader);
+    TRowFile stats(o.StatsFile, StatsHeader);
     // Step numbers count from the world's start, so a resumed run reports at the same steps.
     const int64_t first = sim.StepCount;
     const int64_t last = o.Until ? std::max(*o.Until, sim.StepCount) : sim.StepCount + o.Steps;
@@ -119,13 +92,9 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
       progress.Clear();
       TWorldFigures f = sim.Figures();
       const TSpeciesStats s = sim.History.Report(sim.World, sim.StepCount);
-      std::string row = CsvRow(sim.StepCount, f);
-      csv.Write(row);
-      row.pop_back();
-      stats.Write(row + ',' + Fixed(s.Diversity) + ',' + std::to_string(s.NewSpecies) + ',' +
-                  std::to_string(s.ExtinctSpecies) + ',' + std::to_string(s.Births) + ',' + std::to_string(s.Deaths) +
-                  ',' + Fixed(s.MeanOrgans) + ',' + std::to_string(s.MaxOrgans) + ',' +
-                  std::to_string(s.PersistentSpecies) + '\n');
+      const std::string row = FiguresRow(sim.StepCount, f);
+      csv.Write(row + '\n');
+      stats.Write(row + StatsColumns(s) + '\n');
       out << StatusLine(sim.StepCount, f);
       if (o.Hash) out << " hash=" << HashText(sim.Hash());
       out << std::endl;  // flushed: a pipe sees each line as it comes

@@ -86,6 +86,25 @@ double SpeciesDiversity(const TCreatureList& world) {
   return diversity;
 }
 
+void TSpeciesHistory::Depart(const std::string& name, int64_t step) {
+  auto it = current_.find(name);
+  if (it == current_.end()) return;
+  TEmergence& e = Emergences[it->second];
+  if (e.Alive > 0 && --e.Alive == 0) {
+    e.LastStep = step;
+    ++extinct_;
+  }
+}
+
+void TSpeciesHistory::Arrive(const std::string& name, int64_t step) {
+  lastStep_ = step;
+  auto it = current_.find(name);
+  const int32_t k = it != current_.end() && Emergences[it->second].Alive > 0 ? it->second : Emerge(name, -1, step);
+  TEmergence& e = Emergences[k];
+  e.Peak = std::max(e.Peak, ++e.Alive);
+  e.LastStep = step;
+}
+
 TSpeciesStats TSpeciesHistory::Report(const TCreatureList& world, int64_t step) {
   TSpeciesStats s;
   int64_t animals = 0, organs = 0;

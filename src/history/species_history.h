@@ -50,6 +50,11 @@ class TSpeciesHistory {
   void Found(const TCreatureList& world, int64_t step);
   // The births and deaths of the step just made.
   void Record(const TCreatureList& world, int64_t step);
+  // An animal that left the world (to another world) or came into it from one, at step.
+  // A species that arrives where it does not live is a new emergence of its name, without a
+  // parent here; one whose last member leaves has died out here.
+  void Depart(const std::string& name, int64_t step);
+  void Arrive(const std::string& name, int64_t step);
   // The measures of a report at step; the counts since the last report start again.
   TSpeciesStats Report(const TCreatureList& world, int64_t step);
 

@@ -236,8 +236,9 @@ TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier)
   return p;
 }
 
-TCreature* GetCreature(TReader& r) {
-  auto c = std::make_unique<TCreature>(r.Get<uint64_t>());
+TCreature* GetCreature(TReader& r, bool newSerial = false) {
+  const uint64_t serial = r.Get<uint64_t>();
+  auto c = newSerial ? std::make_unique<TCreature>() : std::make_unique<TCreature>(serial);
   c->ParentSerial = r.Get<uint64_t>();
   c->BirthStep = r.Get<int64_t>();
   c->Radius = r.Real(), c->Heading = r.Real(), c->Color = r.Get<uint32_t>();
@@ -379,6 +380,28 @@ TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world) {
   bytes << in.rdbuf();
   if (in.bad()) throw EVivarion(fileName + ": cannot read the file");
   return LoadWorldBytes(bytes.str(), fileName, world);
+}
+
+std::string CreatureBytes(const std::vector<const TCreature*>& creatures) {
+  TWriter w;
+  w.Put(static_cast<uint64_t>(creatures.size()));
+  for (const TCreature* c : creatures) PutCreature(w, *c);
+  return std::move(w.Bytes);
+}
+
+std::vector<TCreature*> CreaturesFromBytes(std::string_view bytes) {
+  TReader r(bytes);
+  const uint64_t n = r.Get<uint64_t>();
+  if (n > bytes.size()) Damaged("more creatures than bytes");
+  // Read whole before any serial is taken, so that damaged bytes change nothing.
+  {
+    TReader check(bytes);
+    check.Get<uint64_t>();
+    for (uint64_t k = 0; k < n; ++k) delete GetCreature(check);
+  }
+  std::vector<TCreature*> read;
+  for (uint64_t k = 0; k < n; ++k) read.push_back(GetCreature(r, true));
+  return read;
 }
 
 }  // namespace viv

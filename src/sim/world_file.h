@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "history/species_history.h"
 #include "world/creature_list.h"
@@ -39,5 +40,11 @@ TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world);
 TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCreatureList& world);
 // Reads an uncompressed body (for the fuzzer: the checksum stops nearly every mutated file).
 TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world);
+
+// Creatures with their full state as bytes, one after another, for moving them between
+// worlds; and back, each read creature taking a new serial of this world's count (serials
+// are unique within a world). Throws EVivarion on damaged bytes; then nothing was made.
+std::string CreatureBytes(const std::vector<const TCreature*>& creatures);
+std::vector<TCreature*> CreaturesFromBytes(std::string_view bytes);
 
 }  // namespace viv

@@ -1,0 +1,50 @@
+#include "cli/report_rows.h"
+
+#include <charconv>
+#include <cstdio>
+#include <sstream>
+
+namespace viv {
+
+const char* const FiguresHeader = "step,creatures,food,biomass,species\n";
+const char* const StatsHeader =
+    "step,creatures,food,biomass,species,diversity,new_species,extinct_species,births,deaths,mean_organs,"
+    "max_organs,persistent_species\n";
+
+namespace {
+
+// Six decimals, "." whatever the locale.
+std::string Fixed(double v) {
+  char text[64];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 6);
+  return ec == std::errc() ? std::string(text, end) : "0";
+}
+
+}  // namespace
+
+std::string StatusLine(int64_t step, const TWorldFigures& f) {
+  std::ostringstream s;
+  s << "step=" << step << " creatures=" << f.Animals << " food=" << f.Plants << " biomass=" << f.Biomass
+    << " species=" << f.Species;
+  return s.str();
+}
+
+std::string HashText(uint64_t hash) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+std::string FiguresRow(int64_t step, const TWorldFigures& f) {
+  std::ostringstream s;
+  s << step << ',' << f.Animals << ',' << f.Plants << ',' << f.Biomass << ',' << f.Species;
+  return s.str();
+}
+
+std::string StatsColumns(const TSpeciesStats& s) {
+  return ',' + Fixed(s.Diversity) + ',' + std::to_string(s.NewSpecies) + ',' + std::to_string(s.ExtinctSpecies) + ',' +
+         std::to_string(s.Births) + ',' + std::to_string(s.Deaths) + ',' + Fixed(s.MeanOrgans) + ',' +
+         std::to_string(s.MaxOrgans) + ',' + std::to_string(s.PersistentSpecies);
+}
+
+}  // namespace viv

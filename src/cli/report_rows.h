@@ -1,0 +1,24 @@
+#pragma once
+// The texts of a report, shared by the runner and the islands program: the status line and
+// the rows of the figures and species statistics CSV files.
+#include <cstdint>
+#include <string>
+
+#include "history/species_history.h"
+#include "world/world_figures.h"
+
+namespace viv {
+
+// "step=N creatures=A food=P biomass=B species=S"
+std::string StatusLine(int64_t step, const TWorldFigures& f);
+// 16 lower-case hex digits.
+std::string HashText(uint64_t hash);
+// "step,creatures,food,biomass,species" values, without a line end.
+std::string FiguresRow(int64_t step, const TWorldFigures& f);
+// The statistics after the figures: ",diversity,new_species,...,persistent_species".
+std::string StatsColumns(const TSpeciesStats& s);
+
+extern const char* const FiguresHeader;  // with its line end
+extern const char* const StatsHeader;    // the figures' columns, then the statistics'
+
+}  // namespace viv

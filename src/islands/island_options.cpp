@@ -1,0 +1,53 @@
+#include "islands/island_options.h"
+
+#include <stdexcept>
+
+namespace viv {
+
+const char* const IslandsUsage =
+    "usage: mpirun -n ISLANDS vivarion-islands [OPTIONS] [ANIMAL_FILE ...]\n"
+    "One world (island) per MPI rank; island i is seeded with --seed + i. The runner's options,\n"
+    "for every island, and:\n"
+    "  --migrate-every N    every N steps, each island sends --migrants of its animals, picked by\n"
+    "                       its own generator, with their full state, to the next island (default 0: never)\n"
+    "  --migrants K         animals that leave each island at a migration (default 1)\n"
+    "World files (--save-world, --load-world, --checkpoint), --species-csv and --phylogeny are one\n"
+    "per island: NAME.vivw stands for NAME.island0.vivw, NAME.island1.vivw ... --stats gets an\n"
+    "island column first, and arrivals and departures last.\n"
+    "The runner's options:\n";
+
+TIslandOptions ParseIslandOptions(const std::vector<std::string>& args) {
+  TIslandOptions o;
+  std::vector<std::string> rest;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i], value;
+    const size_t equals = name.find('=');
+    if (name.rfind("--", 0) == 0 && equals != std::string::npos) value = name.substr(equals + 1), name.resize(equals);
+    if (name != "--migrate-every" && name != "--migrants") {
+      rest.push_back(args[i]);
+      continue;
+    }
+    if (equals == std::string::npos) {
+      if (i + 1 >= args.size()) throw std::invalid_argument(name + " needs a value");
+      value = args[++i];
+    }
+    if (name == "--migrate-every") o.MigrateEvery = WholeOption(name, value, 0);
+    else o.Migrants = static_cast<int32_t>(std::min<int64_t>(WholeOption(name, value, 0), 1 << 30));
+  }
+  o.Run = ParseRunnerOptions(rest);
+  for (const auto& [option, given] : {std::pair{"--csv", !o.Run.CsvFile.empty()}, {"--png", !o.Run.PngFile.empty()},
+                                      {"--plot", !o.Run.PlotFile.empty()},
+                                      {"--save-animals", !o.Run.SaveAnimalsFolder.empty()}})
+    if (given) throw std::invalid_argument(std::string(option) + " is not available in vivarion-islands");
+  return o;
+}
+
+std::string IslandFile(const std::string& name, int32_t island) {
+  const size_t slash = name.find_last_of('/');
+  const size_t dot = name.find_last_of('.');
+  const std::string tag = ".island" + std::to_string(island);
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) return name + tag;
+  return name.substr(0, dot) + tag + name.substr(dot);
+}
+
+}  // namespace viv

@@ -1,0 +1,26 @@
+#pragma once
+// The islands program's command line: the runner's options and the two of migration.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+
+namespace viv {
+
+struct TIslandOptions {
+  TRunnerOptions Run;
+  int64_t MigrateEvery = 0;  // 0: never
+  int32_t Migrants = 1;
+};
+
+// Throws std::invalid_argument with a message for a usage error.
+TIslandOptions ParseIslandOptions(const std::vector<std::string>& args);
+
+// The file of island i for a name given on the command line: "world.vivw" -> "world.island2.vivw"
+// (without an extension, ".island2" is appended).
+std::string IslandFile(const std::string& name, int32_t island);
+
+extern const char* const IslandsUsage;
+
+}  // namespace viv

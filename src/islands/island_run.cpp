@@ -1,0 +1,172 @@
+#include "islands/island_run.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <set>
+#include <sstream>
+
+#include "cli/report_rows.h"
+#include "cli/row_file.h"
+#include "config/data_files.h"
+#include "config/errors.h"
+#include "config/files.h"
+#include "config/random.h"
+#include "islands/migration.h"
+#include "sim/simulation.h"
+
+namespace viv {
+
+namespace {
+
+// An island's own step of the run, caught: a failure is kept for the next meeting of the
+// islands, and the island goes on counting steps with the others without stepping.
+template <class F>
+void Guarded(std::string& error, F&& f) {
+  if (!error.empty()) return;
+  try {
+    f();
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+}
+
+std::string LivingSpecies(const TCreatureList& world) {
+  std::set<std::string> names;
+  for (const TCreature* c : world.List)
+    if (!c->Vegetable) names.insert(c->Name);
+  std::string text;
+  for (const std::string& n : names) text += n + '\n';
+  return text;
+}
+
+}  // namespace
+
+int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out, std::ostream& err) {
+  const TRunnerOptions& o = io.Run;
+  const int32_t me = a.Island;
+  TSimulation sim;
+  std::string error;
+  // One seed for the archipelago: given, or the first island's from the clock.
+  const uint64_t seed = a.FromFirst(o.Seed ? *o.Seed : (me == 0 ? SeedRandomFromEnvironment() : 0));
+  const bool loading = !o.LoadWorldFile.empty();
+  Guarded(error, [&] {
+    TSimulation::StartUp(o.SettingsFile.empty() ? FindSettingsFile() : o.SettingsFile,
+                         loading ? std::nullopt : std::optional<uint64_t>(seed + static_cast<uint64_t>(me)), o.Threads);
+    sim.World.Passes = o.Passes;
+    if (loading) {
+      sim.LoadWorld(IslandFile(o.LoadWorldFile, me));
+    } else {
+      TPopulationCounts counts;
+      if (!o.PopulationFile.empty()) {
+        if (!FileExists(o.PopulationFile)) throw EVivarion(o.PopulationFile + ": cannot open the population file");
+        counts = ReadPopulationFile(o.PopulationFile);
+      } else {
+        counts = ReadPopulationFile(FindPopulationFile());
+      }
+      sim.Populate(o.Width, o.Height, o.AnimalFiles, counts);
+    }
+  });
+  if (!a.AllWell(error, err)) return 1;
+  int64_t earliest = 0, latest = 0;
+  a.Range(sim.StepCount, earliest, latest);
+  if (earliest != latest) {
+    if (me == 0) err << "vivarion-islands: the islands' world files are at different steps (" << earliest << " to " << latest << ")\n";
+    return 1;
+  }
+
+  std::unique_ptr<TRowFile> stats;
+  if (me == 0) Guarded(error, [&] {
+    std::string header = StatsHeader;
+    header.pop_back();  // its line end
+    stats = std::make_unique<TRowFile>(o.StatsFile, "island," + header + ",arrivals,departures\n");
+  });
+  if (!a.AllWell(error, err)) return 1;
+  int64_t arrived = 0, departed = 0, migrants = 0;  // since the last report; in the whole run
+  int64_t rounds = 0;
+  std::chrono::steady_clock::duration migrationTime{};
+  auto report = [&](int64_t step) {
+    std::string line, row;
+    Guarded(error, [&] {
+      const TWorldFigures f = sim.Figures();
+      const TSpeciesStats s = sim.History.Report(sim.World, step);
+      line = "island=" + std::to_string(me) + ' ' + StatusLine(step, f);
+      if (o.Hash) line += " hash=" + HashText(sim.Hash());
+      row = std::to_string(me) + ',' + FiguresRow(step, f) + StatsColumns(s) + ',' + std::to_string(arrived) + ',' +
+            std::to_string(departed) + '\n';
+      arrived = departed = 0;
+    });
+    const std::vector<std::string> lines = a.Gather(line), rows = a.Gather(row);
+    if (me != 0) return;
+    for (const std::string& l : lines) out << l << '\n';
+    out.flush();
+    Guarded(error, [&] {
+      for (const std::string& r : rows) stats->Write(r);
+    });
+  };
+
+  int64_t step = sim.StepCount;  // counts on in step with the others if this island fails
+  const int64_t last = o.Until ? std::max(*o.Until, step) : step + o.Steps;
+  while (step < last) {
+    Guarded(error, [&] { sim.Step(); });
+    ++step;
+    const bool migrate = io.MigrateEvery > 0 && step % io.MigrateEvery == 0;
+    const bool reporting = o.Report > 0 && step % o.Report == 0;
+    const bool checkpoint = o.CheckpointEvery > 0 && step % o.CheckpointEvery == 0;
+    if (!migrate && !reporting && !checkpoint) continue;
+    if (!a.AllWell(error, err)) return 1;
+    if (migrate) {
+      const auto start = std::chrono::steady_clock::now();
+      std::string leaving;
+      Guarded(error, [&] {
+        int32_t taken = 0;
+        leaving = TakeMigrants(sim, io.Migrants, taken);
+        departed += taken, migrants += taken;
+      });
+      const std::string coming = a.PassOn(leaving);
+      Guarded(error, [&] { arrived += Welcome(sim, coming); });
+      migrationTime += std::chrono::steady_clock::now() - start;
+      ++rounds;
+    }
+    if (reporting) report(step);
+    if (checkpoint) Guarded(error, [&] { sim.SaveWorld(IslandFile(o.CheckpointFile, me)); });
+  }
+  if (!a.AllWell(error, err)) return 1;
+  if (o.Report == 0 || step % o.Report != 0) report(step);
+
+  // The archipelago as a whole: every island's figures summed, species counted once.
+  Guarded(error, [&] {
+    if (!o.SaveWorldFile.empty()) sim.SaveWorld(IslandFile(o.SaveWorldFile, me));
+    if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(IslandFile(o.SpeciesCsvFile, me), sim.History.SpeciesCsv(), false);
+    if (!o.PhylogenyFile.empty()) WriteFileAtomically(IslandFile(o.PhylogenyFile, me), sim.History.Newick(), false);
+  });
+  const TWorldFigures f = sim.Figures();
+  const std::vector<std::string> figures = a.Gather(std::to_string(f.Animals) + ' ' + std::to_string(f.Plants) + ' ' +
+                                                    std::to_string(f.Biomass) + ' ' + std::to_string(migrants));
+  const std::vector<std::string> species = a.Gather(LivingSpecies(sim.World));
+  if (!a.AllWell(error, err)) return 1;
+  if (me == 0) {
+    int64_t animals = 0, plants = 0, biomass = 0, moved = 0;
+    for (const std::string& text : figures) {
+      std::istringstream in(text);
+      int64_t x = 0, y = 0, z = 0, m = 0;
+      in >> x >> y >> z >> m;
+      animals += x, plants += y, biomass += z, moved += m;
+    }
+    std::set<std::string> names;
+    for (const std::string& text : species) {
+      std::istringstream in(text);
+      for (std::string name; std::getline(in, name);) names.insert(name);
+    }
+    out << "archipelago islands=" << a.Islands << " step=" << step << " creatures=" << animals << " food=" << plants
+        << " biomass=" << biomass << " species=" << names.size() << std::endl;
+    // Counted by this process: a resumed archipelago counts from its resumption.
+    if (io.MigrateEvery > 0 && rounds > 0)
+      err << "vivarion-islands: " << moved << " migrants moved in this run, in " << rounds << " rounds of "
+          << std::chrono::duration<double, std::micro>(migrationTime).count() / static_cast<double>(rounds)
+          << " microseconds each (at island 0)\n";
+  }
+  return 0;
+}
+
+}  // namespace viv
