@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -58,6 +59,31 @@ BENCHMARK(BM_WorldStep)
     ->Args({10000, 0})
     ->Args({10000, 1})
     ->Args({100000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A world spread far and thin: a scattered world of n creatures and two plants millions of
+// units out on either side. The fast step must not fall behind the plain one here.
+void BM_WorldStepSpread(benchmark::State& state) {
+  TCreatureList world;
+  Build(world, state.range(0));
+  Settings.Gravity = 0;  // else the far plants fall in at a speed that starves them at once
+  for (float x : {9.9e6f, -9.9e6f}) {
+    TCreature* plant = TCreature::CreateFood();
+    plant->X = x, plant->Y = x;
+    world.Add(plant);
+    GridAdd(plant, plant->X, plant->Y);
+  }
+  world.Passes = state.range(1) != 0 ? TPasses::Plain : TPasses::Fast;
+  for (auto _ : state) world.WorldStep();
+  state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["far_plants"] =
+      static_cast<double>(std::count_if(world.List.begin(), world.List.end(), [](const TCreature* c) { return std::fabs(c->X) > 1e6f; }));
+  world.Clear();
+}
+BENCHMARK(BM_WorldStepSpread)
+    ->ArgNames({"n", "plain"})
+    ->ArgsProduct({{2, 1000}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

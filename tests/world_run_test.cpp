@@ -133,6 +133,19 @@ TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {
   // Points far beyond the grid find nothing, and convert safely.
   EXPECT_EQ(index.CreatureAt(3e38f, -3e38f), nullptr);
   EXPECT_EQ(index.CreatureAt(-3e38f, 1e30f), nullptr);
+  // Spread over millions of units, the index keeps only the occupied cells and answers alike,
+  // overlapping creatures included.
+  world.List[5]->X = 9.9e6f, world.List[6]->X = -9.9e6f, world.List[6]->Y = 9.9e6f;
+  world.List[7]->Radius = 8;
+  world.List[9]->X = world.List[8]->X + 3, world.List[9]->Y = world.List[8]->Y;
+  index.Build(world.List);
+  EXPECT_TRUE(index.Sparse());
+  for (int k = 0; k < 20000; ++k) {
+    const TCreature* near = world.List[static_cast<size_t>(k) % world.List.size()];
+    const float x = near->X + static_cast<float>((RandomReal() - 0.5) * 40),
+                y = near->Y + static_cast<float>((RandomReal() - 0.5) * 40);
+    ASSERT_EQ(index.CreatureAt(x, y), world.CreatureAt(x, y)) << x << "," << y;
+  }
 }
 
 }  // namespace

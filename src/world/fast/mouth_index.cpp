@@ -42,26 +42,61 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
   columns_ = static_cast<int64_t>((hi[0] - lo[0]) / cellSize_) + 1;
   rows_ = static_cast<int64_t>((hi[1] - lo[1]) / cellSize_) + 1;
 
-  cellStart_.assign(static_cast<size_t>(columns_ * rows_) + 1, 0);
+  // Dense cells while they are few next to the creatures; else only the occupied ones.
+  sparse_ = static_cast<double>(columns_) * static_cast<double>(rows_) > 16.0 * static_cast<double>(n) + 65536;
   cellOf_.resize(n);
   outside_.clear();
   for (size_t i = 0; i < n; ++i) {
     const TCreature* c = list[i];
     const double cx = std::floor((c->X - minX_) / cellSize_), cy = std::floor((c->Y - minY_) / cellSize_);
     if (cx >= 0 && cx < static_cast<double>(columns_) && cy >= 0 && cy < static_cast<double>(rows_)) {
-      cellOf_[i] = static_cast<int32_t>(static_cast<int64_t>(cx) * rows_ + static_cast<int64_t>(cy));
-      ++cellStart_[cellOf_[i] + 1];
+      cellOf_[i] = static_cast<int32_t>(i);  // marks it inside; the cell number comes below
     } else {
       cellOf_[i] = -1;
       outside_.push_back(static_cast<int32_t>(i));
     }
   }
+  auto cellNumber = [&](const TCreature* c) {
+    return static_cast<int64_t>(std::floor((c->X - minX_) / cellSize_)) * rows_ +
+           static_cast<int64_t>(std::floor((c->Y - minY_) / cellSize_));
+  };
+  entries_.resize(n);
+  if (sparse_) {
+    sorting_.clear();
+    for (size_t i = 0; i < n; ++i)
+      if (cellOf_[i] >= 0) sorting_.emplace_back(cellNumber(list[i]), static_cast<int32_t>(i));
+    std::sort(sorting_.begin(), sorting_.end());  // by cell, then by list index
+    cellNumbers_.clear();
+    cellStart_.clear();
+    for (size_t k = 0; k < sorting_.size(); ++k) {
+      if (k == 0 || sorting_[k].first != sorting_[k - 1].first) {
+        cellNumbers_.push_back(sorting_[k].first);
+        cellStart_.push_back(static_cast<int32_t>(k));
+      }
+      entries_[k] = sorting_[k].second;
+    }
+    cellStart_.push_back(static_cast<int32_t>(sorting_.size()));
+    return;
+  }
+  cellStart_.assign(static_cast<size_t>(columns_ * rows_) + 1, 0);
+  for (size_t i = 0; i < n; ++i)
+    if (cellOf_[i] >= 0) {
+      cellOf_[i] = static_cast<int32_t>(cellNumber(list[i]));
+      ++cellStart_[cellOf_[i] + 1];
+    }
   for (size_t k = 1; k < cellStart_.size(); ++k) cellStart_[k] += cellStart_[k - 1];
   // Filling in list order keeps the indices of each cell ascending.
   cursor_.assign(cellStart_.begin(), cellStart_.end() - 1);
-  entries_.resize(n);
   for (size_t i = 0; i < n; ++i)
     if (cellOf_[i] >= 0) entries_[cursor_[cellOf_[i]]++] = static_cast<int32_t>(i);
+}
+
+std::pair<int32_t, int32_t> TMouthIndex::Cell(int64_t cell) const {
+  if (!sparse_) return {cellStart_[cell], cellStart_[cell + 1]};
+  const auto it = std::lower_bound(cellNumbers_.begin(), cellNumbers_.end(), cell);
+  if (it == cellNumbers_.end() || *it != cell) return {0, 0};
+  const auto k = it - cellNumbers_.begin();
+  return {cellStart_[k], cellStart_[k + 1]};
 }
 
 TCreature* TMouthIndex::CreatureAt(float x, float y) const {
@@ -89,8 +124,8 @@ TCreature* TMouthIndex::CreatureAt(float x, float y) const {
   const int64_t cy0 = std::max<int64_t>(0, cell(y0, rows_)), cy1 = std::min<int64_t>(rows_ - 1, cell(y1, rows_));
   for (int64_t cx = cx0; cx <= cx1; ++cx)
     for (int64_t cy = cy0; cy <= cy1; ++cy) {
-      const int64_t cell = cx * rows_ + cy;
-      for (int32_t k = cellStart_[cell]; k < cellStart_[cell + 1]; ++k) {
+      const auto [first, last] = Cell(cx * rows_ + cy);
+      for (int32_t k = first; k < last; ++k) {
         const int32_t i = entries_[k];
         if (i >= best) break;  // ascending within a cell
         if (Contains(list[i], x, y)) best = i;
