@@ -6,13 +6,13 @@
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
 #include <algorithm>
 #include <numbers>
 
 #include "creature/creature.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
+#include "view/run_charts.h"
 
 namespace viv {
 
@@ -29,25 +29,7 @@ TInspectorTab::TInspectorTab(QWidget* parent) : QWidget(parent) {
   Header->setTextInteractionFlags(Qt::TextSelectableByMouse);
   Energy = new QLineSeries;
   Energy->setName("Energy");
-  auto* chart = new QChart;
-  chart->setTitle("Energy over its life");
-  chart->setMargins(QMargins(2, 2, 2, 2));
-  chart->legend()->hide();
-  auto* x = new QValueAxis;
-  x->setLabelFormat("%.0f");
-  x->setTickCount(5);
-  auto* y = new QValueAxis;
-  y->setLabelFormat("%.0f");
-  y->setTickCount(3);
-  QFont small = x->labelsFont();
-  small.setPixelSize(10);
-  x->setLabelsFont(small);
-  y->setLabelsFont(small);
-  chart->addAxis(x, Qt::AlignBottom);
-  chart->addAxis(y, Qt::AlignLeft);
-  chart->addSeries(Energy);
-  Energy->attachAxis(x);
-  Energy->attachAxis(y);
+  QChart* chart = MakeChart("Energy over its life", {Energy}, "%.0f");
   auto* view = new QChartView(chart, this);
   view->setMinimumHeight(160);
   Organs = new QTableWidget(0, Columns, this);

@@ -69,14 +69,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     if (loading) {
       sim.LoadWorld(o.LoadWorldFile);
     } else {
-      TPopulationCounts counts;
-      if (!o.PopulationFile.empty()) {
-        if (!FileExists(o.PopulationFile)) throw EVivarion(o.PopulationFile + ": cannot open the population file");
-        counts = ReadPopulationFile(o.PopulationFile);
-      } else {
-        counts = ReadPopulationFile(FindPopulationFile());
-      }
-      sim.Populate(o.Width, o.Height, o.AnimalFiles, counts);
+      sim.Populate(o.Width, o.Height, o.AnimalFiles, ReadPopulation(o.PopulationFile));
     }
 
     // Rows go to their files as they are made, so that tail -f follows a long run.

@@ -57,14 +57,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     if (loading) {
       sim.LoadWorld(IslandFile(o.LoadWorldFile, me));
     } else {
-      TPopulationCounts counts;
-      if (!o.PopulationFile.empty()) {
-        if (!FileExists(o.PopulationFile)) throw EVivarion(o.PopulationFile + ": cannot open the population file");
-        counts = ReadPopulationFile(o.PopulationFile);
-      } else {
-        counts = ReadPopulationFile(FindPopulationFile());
-      }
-      sim.Populate(o.Width, o.Height, o.AnimalFiles, counts);
+      sim.Populate(o.Width, o.Height, o.AnimalFiles, ReadPopulation(o.PopulationFile));
     }
   });
   if (!a.AllWell(error, err)) return 1;

@@ -15,9 +15,7 @@
 
 namespace viv {
 
-namespace {
-
-QChart* Chart(const QString& title, const std::vector<QLineSeries*>& series, const char* format) {
+QChart* MakeChart(const QString& title, const std::vector<QLineSeries*>& series, const char* format) {
   auto* chart = new QChart;
   chart->setTitle(title);
   chart->setMargins(QMargins(2, 2, 2, 2));
@@ -42,6 +40,8 @@ QChart* Chart(const QString& title, const std::vector<QLineSeries*>& series, con
   return chart;
 }
 
+namespace {
+
 QLineSeries* Line(const QString& name) {
   auto* s = new QLineSeries;
   s->setName(name);
@@ -54,9 +54,9 @@ TRunCharts MakeRunCharts() {
   TRunCharts c;
   c.Animals = Line("Animals"), c.Plants = Line("Plants"), c.Species = Line("Species alive");
   c.BiomassLine = Line("Biomass"), c.DiversityLine = Line("Shannon diversity");
-  c.Population = Chart("Population by step", {c.Animals, c.Plants, c.Species}, "%.0f");
-  c.Biomass = Chart("Biomass by step", {c.BiomassLine}, "%.0f");
-  c.Diversity = Chart("Diversity of species (Shannon) by step", {c.DiversityLine}, "%.2f");
+  c.Population = MakeChart("Population by step", {c.Animals, c.Plants, c.Species}, "%.0f");
+  c.Biomass = MakeChart("Biomass by step", {c.BiomassLine}, "%.0f");
+  c.Diversity = MakeChart("Diversity of species (Shannon) by step", {c.DiversityLine}, "%.2f");
   return c;
 }
 

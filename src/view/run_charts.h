@@ -7,6 +7,7 @@
 #include "history/run_samples.h"
 
 class QChart;
+class QString;
 class QLineSeries;
 
 namespace viv {
@@ -16,6 +17,9 @@ struct TRunCharts {
   QLineSeries *Animals, *Plants, *Species, *BiomassLine, *DiversityLine;
 };
 
+// A chart of the series against steps, with small axis labels and the values' format (a
+// printf format such as "%.0f"); a legend when there are several.
+QChart* MakeChart(const QString& title, const std::vector<QLineSeries*>& series, const char* format);
 // Three new charts with their series and axes.
 TRunCharts MakeRunCharts();
 // Replaces the series with the samples and fits the axes: from the first step to the last,

@@ -131,5 +131,8 @@ TCreature* CreateAdam();
 TPopulationCounts ReadPopulationFile(const std::string& fileName);
 // "population.ini" in the current folder if it is there, else beside the executable.
 std::string FindPopulationFile();
+// The counts of a population file named on a command line (which must exist: throws
+// EVivarion naming it), or with no name those of FindPopulationFile.
+TPopulationCounts ReadPopulation(const std::string& given);
 
 }  // namespace viv

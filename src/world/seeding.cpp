@@ -1,6 +1,7 @@
 // Seeding the world and saving its species.
 #include <set>
 
+#include "config/errors.h"
 #include "config/files.h"
 #include "config/ini_file.h"
 #include "config/number_text.h"
@@ -51,6 +52,12 @@ TPopulationCounts ReadPopulationFile(const std::string& fileName) {
 std::string FindPopulationFile() {
   if (FileExists("population.ini")) return "population.ini";
   return ExecutableFolder() + "population.ini";
+}
+
+TPopulationCounts ReadPopulation(const std::string& given) {
+  if (given.empty()) return ReadPopulationFile(FindPopulationFile());
+  if (!FileExists(given)) throw EVivarion(given + ": cannot open the population file");
+  return ReadPopulationFile(given);
 }
 
 void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
