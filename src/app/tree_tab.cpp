@@ -80,6 +80,7 @@ void TTreeTab::ScrollToSelected() {
     if (static_cast<size_t>(k) >= all.size() || all[k].Name != View->Selected) continue;
     scroll_->ensureVisible(0, static_cast<int>(row) * TSpeciesTreeView::RowHeight + AxisHeight, 0, 40);
     scrollPending_ = false;
+    return;
   }
 }
 

@@ -30,6 +30,8 @@ namespace viv {
 
 namespace {
 
+}  // namespace
+
 // Every creature finite, with finite organ outputs, and listed at most once, in the cell of
 // its position; the grid lists no one else (so no dead creature and none in a wrong cell).
 // A seeded creature may be missing: it joins the grid when its own step first changes its cell.
@@ -55,8 +57,6 @@ void CheckWorld(const TCreatureList& world, int64_t step) {
                     std::to_string(GridEntryCount() - listedInOwnCells) +
                     " entries that are not a living creature in the cell of its position");
 }
-
-}  // namespace
 
 int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
   try {

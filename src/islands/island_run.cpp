@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/report_rows.h"
+#include "cli/runner.h"
 #include "cli/row_file.h"
 #include "config/data_files.h"
 #include "config/errors.h"
@@ -101,7 +102,10 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   int64_t step = sim.StepCount;  // counts on in step with the others if this island fails
   const int64_t last = o.Until ? std::max(*o.Until, step) : step + o.Steps;
   while (step < last) {
-    Guarded(error, [&] { sim.Step(); });
+    Guarded(error, [&] {
+      sim.Step();
+      if (o.Check) CheckWorld(sim.World, sim.StepCount);
+    });
     ++step;
     const bool migrate = io.MigrateEvery > 0 && step % io.MigrateEvery == 0;
     const bool reporting = o.Report > 0 && step % o.Report == 0;
