@@ -45,7 +45,8 @@ run: build
 bench: deps
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench -j $(JOBS)
-	build/bench/bench/vivarion_bench $(BENCH_ARGS)
+	build/bench/bench/vivarion_bench --benchmark_out=build/bench/results.json --benchmark_out_format=json $(BENCH_ARGS)
+	@scripts/bench-table build/bench/results.json || true
 
 # A new benchmark run against the baselines committed in bench/results/.
 bench-compare: deps

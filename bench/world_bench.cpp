@@ -40,7 +40,10 @@ int64_t CountEyes(const TCreatureList& world) {
   return eyes;
 }
 
+// Whole steps; n creatures, the plain passes or the fast ones, on this many worker threads.
+// The rows run in rising size, so that each row's peak memory is that of its own world.
 void BM_WorldStep(benchmark::State& state) {
+  SetWorkerThreads(static_cast<int>(state.range(2)));
   TCreatureList world;
   Build(world, state.range(0));
   world.Passes = state.range(1) != 0 ? TPasses::Plain : TPasses::Fast;
@@ -51,14 +54,25 @@ void BM_WorldStep(benchmark::State& state) {
   getrusage(RUSAGE_SELF, &usage);
   state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
   world.Clear();
+  SetWorkerThreads(0);
 }
 BENCHMARK(BM_WorldStep)
-    ->ArgNames({"n", "plain"})
-    ->Args({1000, 0})
-    ->Args({1000, 1})
-    ->Args({10000, 0})
-    ->Args({10000, 1})
-    ->Args({100000, 0})
+    ->ArgNames({"n", "plain", "threads"})
+    ->Args({1000, 1, 1})
+    ->Args({1000, 0, 1})
+    ->Args({1000, 0, 2})
+    ->Args({10000, 1, 1})
+    ->Args({10000, 0, 1})
+    ->Args({10000, 0, 2})
+    ->Args({100000, 0, 1})
+    ->Args({100000, 0, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+// The plain step of 100,000 creatures takes about a minute: one step is enough.
+BENCHMARK(BM_WorldStep)
+    ->ArgNames({"n", "plain", "threads"})
+    ->Args({100000, 1, 1})
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
@@ -77,8 +91,8 @@ void BM_WorldStepSpread(benchmark::State& state) {
   world.Passes = state.range(1) != 0 ? TPasses::Plain : TPasses::Fast;
   for (auto _ : state) world.WorldStep();
   state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  state.counters["far_plants"] =
-      static_cast<double>(std::count_if(world.List.begin(), world.List.end(), [](const TCreature* c) { return std::fabs(c->X) > 1e6f; }));
+  state.counters["far_plants"] = static_cast<double>(
+      std::count_if(world.List.begin(), world.List.end(), [](const TCreature* c) { return std::fabs(c->X) > 1e6f; }));
   world.Clear();
 }
 BENCHMARK(BM_WorldStepSpread)

@@ -15,12 +15,20 @@ using LightKernel = CleanWorld;
 // The bearing at which the chord test flips, for a unit direction.
 const double EdgeAngle = 2 * std::asin(0.5235988 / 2);
 
-// Both vector kernels against the plain sums.
-void Compare(const TLightScene& scene, TLightBatch batch) {
-  TLightBatch plain = batch, portable = batch;
+// Both vector kernels, with the scene in cells and without, against the plain sums.
+void Compare(TLightScene scene, TLightBatch batch) {
+  TLightBatch plain = batch, portable = batch, celled = batch;
   GatherOneByOne(scene, EyeWidth, plain);
   GatherBatchPortable(scene, EyeWidth, portable);
   GatherBatch(scene, EyeWidth, batch);
+  BuildLightCells(scene);
+  EXPECT_EQ(scene.Cells.Built(), scene.X.size() >= 2048 && scene.Extent < 1e15f);
+  GatherBatch(scene, EyeWidth, celled);
+  for (int l = 0; l < LightLanes; ++l) {
+    ASSERT_EQ(std::memcmp(&celled.Red[l], &plain.Red[l], sizeof(float)), 0) << "in cells, lane " << l;
+    ASSERT_EQ(std::memcmp(&celled.Green[l], &plain.Green[l], sizeof(float)), 0) << "in cells, lane " << l;
+    ASSERT_EQ(std::memcmp(&celled.Blue[l], &plain.Blue[l], sizeof(float)), 0) << "in cells, lane " << l;
+  }
   for (int l = 0; l < LightLanes; ++l) {
     ASSERT_EQ(std::memcmp(&portable.Red[l], &plain.Red[l], sizeof(float)), 0) << "portable lane " << l;
     ASSERT_EQ(std::memcmp(&portable.Green[l], &plain.Green[l], sizeof(float)), 0) << "portable lane " << l;
@@ -63,6 +71,39 @@ TEST_F(LightKernel, SumsEqualThePlainOnesOnTheConeEdges) {
       }
       scene.Red[j] = RandomInt(256), scene.Green[j] = RandomInt(256), scene.Blue[j] = RandomInt(256);
       scene.Extent = std::max({scene.Extent, std::fabs(scene.X[j]), std::fabs(scene.Y[j])});
+    }
+    Compare(scene, batch);
+    if (HasFatalFailure()) FAIL() << "trial " << trial;
+  }
+}
+
+// Eyes far from a crowded patch, their cone edges swept across it in small steps: each cell
+// of the patch is then a small target near an edge, so a cell passed over that some eye in
+// fact sees (a cone test too narrow by even a hundredth of a radian) changes a sum.
+TEST_F(LightKernel, CellsPassedOverHoldNothingAnEyeSees) {
+  TLightScene scene;
+  const int n = 4096;
+  scene.Resize(n);
+  for (int j = 0; j < n; ++j) {
+    scene.X[j] = static_cast<float>((RandomReal() - 0.5) * 100);
+    scene.Y[j] = static_cast<float>((RandomReal() - 0.5) * 100);
+    scene.Red[j] = RandomInt(256), scene.Green[j] = RandomInt(256), scene.Blue[j] = RandomInt(256);
+    scene.Extent = std::max({scene.Extent, std::fabs(scene.X[j]), std::fabs(scene.Y[j])});
+  }
+  const double half = std::acos(std::sqrt(0.7446));  // about the cone's half-angle
+  for (int trial = 0; trial < 40; ++trial) {
+    TLightBatch batch{};
+    const double from = RandomReal() * 6.283185307179586, distance = 2000 + RandomReal() * 4000;
+    const double side = trial % 2 ? 1 : -1;
+    for (int l = 0; l < LightLanes; ++l) {
+      // The eye sits at bearing `from` from the patch; it looks back past it by about the
+      // half-angle, so that its cone's edge crosses the patch (about 0.03 radians wide).
+      const double look = from + 3.141592653589793 + side * (half + (l - 3.5) * 0.005 + (RandomReal() - 0.5) * 0.004);
+      batch.X[l] = static_cast<float>(distance * std::cos(from));
+      batch.Y[l] = static_cast<float>(distance * std::sin(from));
+      batch.CosD[l] = static_cast<float>(std::cos(look));
+      batch.SinD[l] = static_cast<float>(std::sin(look));
+      batch.Viewer[l] = n + l;
     }
     Compare(scene, batch);
     if (HasFatalFailure()) FAIL() << "trial " << trial;

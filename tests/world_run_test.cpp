@@ -99,7 +99,7 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
     int32_t count;
     float side;
     int steps;
-  } cases[] = {{1, 600, 3000, 300}, {2, 600, 600, 200}, {3, 2000, 20000, 30}, {4, 50, 200, 1000}};
+  } cases[] = {{1, 600, 3000, 300}, {2, 600, 600, 200}, {3, 2000, 20000, 30}, {4, 50, 200, 1000}, {5, 3000, 6000, 12}};
   for (const Case& c : cases) {
     const std::string plain = RunScattered(c.seed, c.count, c.side, c.steps, true);
     EXPECT_GT(plain.size(), 1000u);

@@ -1,5 +1,6 @@
 #include "world/fast/light_kernel.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "world/sensing.h"
@@ -68,6 +69,59 @@ __attribute__((target_clones("avx2", "default"))) TLightCounts GatherBatchPortab
   counts.Tested *= LightLanes;
   counts.Culled *= LightLanes;
   return counts;
+}
+
+void BuildLightCells(TLightScene& scene) {
+  TLightCells& c = scene.Cells;
+  const size_t n = scene.X.size();
+  c.Start.clear();
+  // Small scenes gain nothing; wide ones take the kernel's double-precision path anyway.
+  if (n < 2048 || !(scene.Extent < 1e15f)) return;
+  float lo[2] = {INFINITY, INFINITY}, hi[2] = {-INFINITY, -INFINITY};
+  for (size_t j = 0; j < n; ++j) {
+    if (!std::isfinite(scene.X[j]) || !std::isfinite(scene.Y[j])) continue;
+    lo[0] = std::min(lo[0], scene.X[j]), hi[0] = std::max(hi[0], scene.X[j]);
+    lo[1] = std::min(lo[1], scene.Y[j]), hi[1] = std::max(hi[1], scene.Y[j]);
+  }
+  if (!(lo[0] <= hi[0])) return;
+  const int side = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(n) / 64)), 1, 128);
+  const double w = std::max(1e-30, (static_cast<double>(hi[0]) - lo[0]) / side);
+  const double h = std::max(1e-30, (static_cast<double>(hi[1]) - lo[1]) / side);
+  const int cells = side * side + 1;  // the last: creatures without a finite place
+  std::vector<int32_t>& cellOf = c.CellOf;
+  cellOf.resize(n);
+  c.Start.assign(static_cast<size_t>(cells) + 1, 0);
+  for (size_t j = 0; j < n; ++j) {
+    int cell = cells - 1;
+    if (std::isfinite(scene.X[j]) && std::isfinite(scene.Y[j])) {
+      const int cx = std::min(side - 1, static_cast<int>((scene.X[j] - lo[0]) / w));
+      const int cy = std::min(side - 1, static_cast<int>((scene.Y[j] - lo[1]) / h));
+      cell = cx * side + cy;
+    }
+    cellOf[j] = cell;
+    ++c.Start[cell + 1];
+  }
+  for (int k = 0; k < cells; ++k) c.Start[k + 1] += c.Start[k];
+  c.Member.resize(n), c.X.resize(n), c.Y.resize(n);
+  std::vector<int32_t>& fill = c.Fill;
+  fill.assign(c.Start.begin(), c.Start.end() - 1);
+  for (size_t j = 0; j < n; ++j) {
+    const int32_t at = fill[cellOf[j]]++;
+    c.Member[at] = static_cast<int32_t>(j), c.X[at] = scene.X[j], c.Y[at] = scene.Y[j];
+  }
+  // Each cell's circle: around the middle of its members' box, reaching a little past the
+  // farthest corner (a cell the eyes cannot see must be certain).
+  c.CX.assign(cells, 0), c.CY.assign(cells, 0), c.Reach.assign(cells, INFINITY);
+  for (int k = 0; k + 1 < cells; ++k) {
+    if (c.Start[k] == c.Start[k + 1]) continue;
+    double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
+    for (int32_t m = c.Start[k]; m < c.Start[k + 1]; ++m) {
+      x0 = std::min<double>(x0, c.X[m]), x1 = std::max<double>(x1, c.X[m]);
+      y0 = std::min<double>(y0, c.Y[m]), y1 = std::max<double>(y1, c.Y[m]);
+    }
+    c.CX[k] = (x0 + x1) / 2, c.CY[k] = (y0 + y1) / 2;
+    c.Reach[k] = std::hypot(x1 - x0, y1 - y0) / 2 * (1 + 1e-6) + 1e-6 * (1 + std::fabs(c.CX[k]) + std::fabs(c.CY[k]));
+  }
 }
 
 TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& batch) {

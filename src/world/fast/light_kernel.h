@@ -19,13 +19,29 @@ constexpr int LightLanes = 8;
 constexpr double LightCullCos2 = 0.743;
 constexpr double LightSureCos2 = 0.746;
 
+// The population in square cells, so that a batch can pass over whole cells that none of its
+// eyes can see. Members of a cell are in list order; creatures without a finite place are in
+// a last cell that every batch visits.
+struct TLightCells {
+  std::vector<int32_t> Start;         // per cell, its first member; one more at the end
+  std::vector<int32_t> Member;        // list indices, cell after cell
+  std::vector<float> X, Y;            // the members' places, in the same order
+  std::vector<double> CX, CY, Reach;  // per cell: centre and a radius that holds its members
+  std::vector<int32_t> CellOf, Fill;  // scratch of the sorting, kept so that steps allocate nothing
+  bool Built() const { return !Start.empty(); }
+};
+
 // Positions and colour bytes of the population, in list order.
 struct TLightScene {
   std::vector<float> X, Y;
   float Extent = 0;  // the largest |X| or |Y|
   std::vector<double> Red, Green, Blue;
+  TLightCells Cells;  // optional: without them every batch visits every creature
   void Resize(size_t n) { X.resize(n), Y.resize(n), Red.resize(n), Green.resize(n), Blue.resize(n); }
 };
+
+// Sorts the scene's creatures into about n / 64 cells (none for small scenes).
+void BuildLightCells(TLightScene& scene);
 
 // One batch: up to eight eyes (unused lanes have Viewer -1 and see nothing).
 struct TLightBatch {

@@ -23,7 +23,15 @@ namespace {
 struct TCandidates {
   std::vector<int32_t> Index;
   std::vector<uint8_t> Lanes;
+  std::vector<uint64_t> Seen;        // with cells: a bit per creature that some eye may see
+  std::vector<uint8_t> LanesByList;  // with cells: its lanes, by list index
 };
+
+// A cell is passed over when its circle lies wholly outside every eye's cone widened by a
+// thousandth of a radian: far more than the rounding of the single-precision test, so that
+// no creature that test would keep is ever in a cell passed over.
+const double CellCone = std::acos(std::sqrt(LightCullCos2)) + 1e-3;
+const double CellCos = std::cos(CellCone), CellSin = std::sin(CellCone);
 
 thread_local TCandidates candidates;
 
@@ -57,7 +65,89 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
     found += lanes != 0;
   };
   int64_t j = 0;
-  if (scene.Extent < 1e15f) {
+  if (scene.Cells.Built()) {
+    // By cells: only the cells some eye may see are tested, member by member; the members
+    // found are gathered in list order through a bitmap, so phase 2 is as without cells.
+    const TLightCells& cells = scene.Cells;
+    const size_t words = static_cast<size_t>(n + 63) / 64;
+    if (c.Seen.size() < words) c.Seen.assign(words, 0);
+    if (static_cast<int64_t>(c.LanesByList.size()) < n) c.LanesByList.resize(n);
+    uint64_t* const seen = c.Seen.data();
+    uint8_t* const lanesByList = c.LanesByList.data();
+    const __m512d exd = _mm512_cvtps_pd(ex), eyd = _mm512_cvtps_pd(ey);
+    const __m512d coneCos = _mm512_set1_pd(CellCos), coneSin = _mm512_set1_pd(CellSin);
+    const __m512 c2 =
+        _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.CosD)), _mm256_loadu_ps(batch.CosD), 1);
+    const __m512 s2 =
+        _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.SinD)), _mm256_loadu_ps(batch.SinD), 1);
+    const __m512 ex2 = _mm512_insertf32x8(_mm512_castps256_ps512(ex), ex, 1);
+    const __m512 ey2 = _mm512_insertf32x8(_mm512_castps256_ps512(ey), ey, 1);
+    const __m256i v32 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(batch.Viewer));
+    const __m512i viewer2 = _mm512_inserti64x4(_mm512_castsi256_si512(v32), v32, 1);
+    const __mmask16 active2 = static_cast<__mmask16>(active | active << 8);
+    const __m512 cull2 = _mm512_set1_ps(static_cast<float>(LightCullCos2)), zero2 = _mm512_setzero_ps();
+    const __m512 tiny2 = _mm512_set1_ps(1e-30f);
+    auto mark = [&](int64_t k, unsigned lanes) {
+      lanesByList[k] = static_cast<uint8_t>(lanes);
+      seen[k >> 6] |= static_cast<uint64_t>(lanes != 0) << (k & 63);
+    };
+    const int cellCount = static_cast<int>(cells.Start.size()) - 1;
+    for (int cell = 0; cell < cellCount; ++cell) {
+      const int32_t first = cells.Start[cell], last = cells.Start[cell + 1];
+      if (first == last) continue;
+      const __m512d vx = _mm512_sub_pd(_mm512_set1_pd(cells.CX[cell]), exd);
+      const __m512d vy = _mm512_sub_pd(_mm512_set1_pd(cells.CY[cell]), eyd);
+      const __m512d reach = _mm512_set1_pd(cells.Reach[cell]);
+      const __m512d l2 = _mm512_add_pd(_mm512_mul_pd(vx, vx), _mm512_mul_pd(vy, vy));
+      const __m512d r2 = _mm512_mul_pd(reach, reach);
+      const __m512d dot = _mm512_add_pd(_mm512_mul_pd(vx, cosD), _mm512_mul_pd(vy, sinD));
+      // An eye in the circle may see all of it; else the circle subtends asin(reach / L)
+      // about its centre, and is seen when dot / L >= cos(cone + that angle).
+      const __m512d bound =
+          _mm512_sub_pd(_mm512_mul_pd(coneCos, _mm512_sqrt_pd(_mm512_sub_pd(l2, r2))), _mm512_mul_pd(coneSin, reach));
+      const __mmask8 visible =
+          active & (_mm512_cmp_pd_mask(l2, r2, _CMP_NGT_UQ) | _mm512_cmp_pd_mask(dot, bound, _CMP_NLT_UQ));
+      if (!visible) continue;
+      int32_t m = first;
+      for (; m + 2 <= last; m += 2) {
+        const int32_t a = cells.Member[m], b = cells.Member[m + 1];
+        const __m512 ox = _mm512_insertf32x8(_mm512_set1_ps(cells.X[m]), _mm256_set1_ps(cells.X[m + 1]), 1);
+        const __m512 oy = _mm512_insertf32x8(_mm512_set1_ps(cells.Y[m]), _mm256_set1_ps(cells.Y[m + 1]), 1);
+        const __m512i jj = _mm512_inserti64x4(_mm512_set1_epi32(a), _mm256_set1_epi32(b), 1);
+        const __m512 dx = _mm512_sub_ps(ox, ex2), dy = _mm512_sub_ps(oy, ey2);
+        const __m512 dot2 = _mm512_add_ps(_mm512_mul_ps(dx, c2), _mm512_mul_ps(dy, s2));
+        const __m512 len2 = _mm512_add_ps(_mm512_mul_ps(dx, dx), _mm512_mul_ps(dy, dy));
+        const __mmask16 tiny = _mm512_cmp_ps_mask(len2, tiny2, _CMP_LT_OQ);
+        const __mmask16 lanes =
+            active2 & _mm512_cmpneq_epi32_mask(viewer2, jj) & _mm512_cmp_ps_mask(dot2, zero2, _CMP_GT_OQ) &
+            (tiny | _mm512_cmp_ps_mask(_mm512_mul_ps(dot2, dot2), _mm512_mul_ps(cull2, len2), _CMP_NLE_UQ));
+        mark(a, lanes & 0xFF);
+        mark(b, lanes >> 8);
+      }
+      for (; m < last; ++m) {
+        const int32_t a = cells.Member[m];
+        const __m512 ox = _mm512_set1_ps(cells.X[m]), oy = _mm512_set1_ps(cells.Y[m]);
+        const __m512 dx = _mm512_sub_ps(ox, ex2), dy = _mm512_sub_ps(oy, ey2);
+        const __m512 dot2 = _mm512_add_ps(_mm512_mul_ps(dx, c2), _mm512_mul_ps(dy, s2));
+        const __m512 len2 = _mm512_add_ps(_mm512_mul_ps(dx, dx), _mm512_mul_ps(dy, dy));
+        const __mmask16 tiny = _mm512_cmp_ps_mask(len2, tiny2, _CMP_LT_OQ);
+        const __mmask16 lanes =
+            active2 & _mm512_cmpneq_epi32_mask(viewer2, _mm512_set1_epi32(a)) &
+            _mm512_cmp_ps_mask(dot2, zero2, _CMP_GT_OQ) &
+            (tiny | _mm512_cmp_ps_mask(_mm512_mul_ps(dot2, dot2), _mm512_mul_ps(cull2, len2), _CMP_NLE_UQ));
+        mark(a, lanes & 0xFF);
+      }
+    }
+    for (size_t w = 0; w < words; ++w) {
+      for (uint64_t bits = seen[w]; bits != 0; bits &= bits - 1) {
+        const int64_t k = static_cast<int64_t>(w * 64) + __builtin_ctzll(bits);
+        index[found] = static_cast<int32_t>(k);
+        laneSets[found++] = lanesByList[k];
+      }
+      seen[w] = 0;
+    }
+    j = n;  // all done
+  } else if (scene.Extent < 1e15f) {
     const __m512 ex2 = _mm512_insertf32x8(_mm512_castps256_ps512(ex), ex, 1);
     const __m512 ey2 = _mm512_insertf32x8(_mm512_castps256_ps512(ey), ey, 1);
     const __m512 c2 =

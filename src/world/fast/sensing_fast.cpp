@@ -31,6 +31,7 @@ void SnapshotScene(const std::vector<TCreature*>& list, TLightScene& scene) {
     scene.Green[j] = (o->Color >> 8) & 255;
     scene.Blue[j] = (o->Color >> 16) & 255;
   }
+  BuildLightCells(scene);
 }
 
 constexpr int Sectors = 16;
