@@ -32,6 +32,12 @@ struct TCandidates {
 // no creature that test would keep is ever in a cell passed over.
 const double CellCone = std::acos(std::sqrt(LightCullCos2)) + 1e-3;
 const double CellCos = std::cos(CellCone), CellSin = std::sin(CellCone);
+// A cell whose circle lies wholly inside every eye's cone narrowed to the surely-seen bearings
+// (less a thousandth of a radian) needs no test of its members: all of them are candidates of
+// every eye, in front of it, and the exact work decides them as it would after the test.
+const double InnerCone = std::acos(std::sqrt(LightSureCos2)) - 1e-3;
+const double InnerCos = std::cos(InnerCone), InnerSin = std::sin(InnerCone);
+const double InnerSinInv2 = 1 / (InnerSin * InnerSin);
 
 thread_local TCandidates candidates;
 
@@ -76,6 +82,8 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
     uint8_t* const lanesByList = c.LanesByList.data();
     const __m512d exd = _mm512_cvtps_pd(ex), eyd = _mm512_cvtps_pd(ey);
     const __m512d coneCos = _mm512_set1_pd(CellCos), coneSin = _mm512_set1_pd(CellSin);
+    const __m512d innerCos = _mm512_set1_pd(InnerCos), innerSin = _mm512_set1_pd(InnerSin);
+    const __m512d innerSinInv2 = _mm512_set1_pd(InnerSinInv2);
     const __m512 c2 =
         _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.CosD)), _mm256_loadu_ps(batch.CosD), 1);
     const __m512 s2 =
@@ -103,11 +111,20 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
       const __m512d dot = _mm512_add_pd(_mm512_mul_pd(vx, cosD), _mm512_mul_pd(vy, sinD));
       // An eye in the circle may see all of it; else the circle subtends asin(reach / L)
       // about its centre, and is seen when dot / L >= cos(cone + that angle).
-      const __m512d bound =
-          _mm512_sub_pd(_mm512_mul_pd(coneCos, _mm512_sqrt_pd(_mm512_sub_pd(l2, r2))), _mm512_mul_pd(coneSin, reach));
+      const __m512d side = _mm512_sqrt_pd(_mm512_sub_pd(l2, r2));
+      const __m512d bound = _mm512_sub_pd(_mm512_mul_pd(coneCos, side), _mm512_mul_pd(coneSin, reach));
       const __mmask8 visible =
           active & (_mm512_cmp_pd_mask(l2, r2, _CMP_NGT_UQ) | _mm512_cmp_pd_mask(dot, bound, _CMP_NLT_UQ));
       if (!visible) continue;
+      // Wholly inside a cone: the circle subtends less than the cone (reach < L sin(cone)) and
+      // its far edge is within it (dot / L >= cos(cone - asin(reach / L))).
+      const __m512d inner = _mm512_add_pd(_mm512_mul_pd(innerCos, side), _mm512_mul_pd(innerSin, reach));
+      const __mmask8 full = active & _mm512_cmp_pd_mask(_mm512_mul_pd(r2, innerSinInv2), l2, _CMP_LT_OQ) &
+                            _mm512_cmp_pd_mask(dot, inner, _CMP_GE_OQ);
+      if (full == active) {
+        for (int32_t m = first; m < last; ++m) mark(cells.Member[m], active);
+        continue;
+      }
       int32_t m = first;
       for (; m + 2 <= last; m += 2) {
         const int32_t a = cells.Member[m], b = cells.Member[m + 1];
