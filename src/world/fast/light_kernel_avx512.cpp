@@ -41,6 +41,43 @@ const double InnerSinInv2 = 1 / (InnerSin * InnerSin);
 
 thread_local TCandidates candidates;
 
+#define VIV_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl"), always_inline)) inline
+
+// The conservative single-precision test of two creatures at once against the batch's eight
+// cones: the first creature in the low half of the vectors, the second in the high half.
+struct TConeTest {
+  __m512 X, Y, Cos, Sin;
+  __m512i Viewer;
+  __mmask16 Active;
+};
+
+VIV_AVX512 __m512 Twice(__m256 v) { return _mm512_insertf32x8(_mm512_castps256_ps512(v), v, 1); }
+VIV_AVX512 __m512 Pair(float a, float b) { return _mm512_insertf32x8(_mm512_set1_ps(a), _mm256_set1_ps(b), 1); }
+
+VIV_AVX512 TConeTest MakeConeTest(const TLightBatch& batch, __mmask8 active) {
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(batch.Viewer));
+  return {Twice(_mm256_loadu_ps(batch.X)),
+          Twice(_mm256_loadu_ps(batch.Y)),
+          Twice(_mm256_loadu_ps(batch.CosD)),
+          Twice(_mm256_loadu_ps(batch.SinD)),
+          _mm512_inserti64x4(_mm512_castsi256_si512(v), v, 1),
+          static_cast<__mmask16>(active | active << 8)};
+}
+
+// The lanes whose eyes may see the creatures a and b (list indices) at (ax, ay) and (bx, by).
+VIV_AVX512 __mmask16 ConeLanes(const TConeTest& t, float ax, float ay, int32_t a, float bx, float by, int32_t b) {
+  const __m512 dx = _mm512_sub_ps(Pair(ax, bx), t.X), dy = _mm512_sub_ps(Pair(ay, by), t.Y);
+  const __m512 dot = _mm512_add_ps(_mm512_mul_ps(dx, t.Cos), _mm512_mul_ps(dy, t.Sin));
+  const __m512 len2 = _mm512_add_ps(_mm512_mul_ps(dx, dx), _mm512_mul_ps(dy, dy));
+  const __m512i jj = _mm512_inserti64x4(_mm512_set1_epi32(a), _mm256_set1_epi32(b), 1);
+  // Squares of tiny distances lose their precision in single precision: such pairs always go
+  // on to the exact test.
+  const __mmask16 tiny = _mm512_cmp_ps_mask(len2, _mm512_set1_ps(1e-30f), _CMP_LT_OQ);
+  const __m512 cull = _mm512_set1_ps(static_cast<float>(LightCullCos2));
+  return t.Active & _mm512_cmpneq_epi32_mask(t.Viewer, jj) & _mm512_cmp_ps_mask(dot, _mm512_setzero_ps(), _CMP_GT_OQ) &
+         (tiny | _mm512_cmp_ps_mask(_mm512_mul_ps(dot, dot), _mm512_mul_ps(cull, len2), _CMP_NLE_UQ));
+}
+
 }  // namespace
 
 __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx512(const TLightScene& scene,
@@ -84,17 +121,7 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
     const __m512d coneCos = _mm512_set1_pd(CellCos), coneSin = _mm512_set1_pd(CellSin);
     const __m512d innerCos = _mm512_set1_pd(InnerCos), innerSin = _mm512_set1_pd(InnerSin);
     const __m512d innerSinInv2 = _mm512_set1_pd(InnerSinInv2);
-    const __m512 c2 =
-        _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.CosD)), _mm256_loadu_ps(batch.CosD), 1);
-    const __m512 s2 =
-        _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.SinD)), _mm256_loadu_ps(batch.SinD), 1);
-    const __m512 ex2 = _mm512_insertf32x8(_mm512_castps256_ps512(ex), ex, 1);
-    const __m512 ey2 = _mm512_insertf32x8(_mm512_castps256_ps512(ey), ey, 1);
-    const __m256i v32 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(batch.Viewer));
-    const __m512i viewer2 = _mm512_inserti64x4(_mm512_castsi256_si512(v32), v32, 1);
-    const __mmask16 active2 = static_cast<__mmask16>(active | active << 8);
-    const __m512 cull2 = _mm512_set1_ps(static_cast<float>(LightCullCos2)), zero2 = _mm512_setzero_ps();
-    const __m512 tiny2 = _mm512_set1_ps(1e-30f);
+    const TConeTest test = MakeConeTest(batch, active);
     auto mark = [&](int64_t k, unsigned lanes) {
       lanesByList[k] = static_cast<uint8_t>(lanes);
       seen[k >> 6] |= static_cast<uint64_t>(lanes != 0) << (k & 63);
@@ -128,31 +155,13 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
       int32_t m = first;
       for (; m + 2 <= last; m += 2) {
         const int32_t a = cells.Member[m], b = cells.Member[m + 1];
-        const __m512 ox = _mm512_insertf32x8(_mm512_set1_ps(cells.X[m]), _mm256_set1_ps(cells.X[m + 1]), 1);
-        const __m512 oy = _mm512_insertf32x8(_mm512_set1_ps(cells.Y[m]), _mm256_set1_ps(cells.Y[m + 1]), 1);
-        const __m512i jj = _mm512_inserti64x4(_mm512_set1_epi32(a), _mm256_set1_epi32(b), 1);
-        const __m512 dx = _mm512_sub_ps(ox, ex2), dy = _mm512_sub_ps(oy, ey2);
-        const __m512 dot2 = _mm512_add_ps(_mm512_mul_ps(dx, c2), _mm512_mul_ps(dy, s2));
-        const __m512 len2 = _mm512_add_ps(_mm512_mul_ps(dx, dx), _mm512_mul_ps(dy, dy));
-        const __mmask16 tiny = _mm512_cmp_ps_mask(len2, tiny2, _CMP_LT_OQ);
-        const __mmask16 lanes =
-            active2 & _mm512_cmpneq_epi32_mask(viewer2, jj) & _mm512_cmp_ps_mask(dot2, zero2, _CMP_GT_OQ) &
-            (tiny | _mm512_cmp_ps_mask(_mm512_mul_ps(dot2, dot2), _mm512_mul_ps(cull2, len2), _CMP_NLE_UQ));
+        const __mmask16 lanes = ConeLanes(test, cells.X[m], cells.Y[m], a, cells.X[m + 1], cells.Y[m + 1], b);
         mark(a, lanes & 0xFF);
         mark(b, lanes >> 8);
       }
-      for (; m < last; ++m) {
+      if (m < last) {
         const int32_t a = cells.Member[m];
-        const __m512 ox = _mm512_set1_ps(cells.X[m]), oy = _mm512_set1_ps(cells.Y[m]);
-        const __m512 dx = _mm512_sub_ps(ox, ex2), dy = _mm512_sub_ps(oy, ey2);
-        const __m512 dot2 = _mm512_add_ps(_mm512_mul_ps(dx, c2), _mm512_mul_ps(dy, s2));
-        const __m512 len2 = _mm512_add_ps(_mm512_mul_ps(dx, dx), _mm512_mul_ps(dy, dy));
-        const __mmask16 tiny = _mm512_cmp_ps_mask(len2, tiny2, _CMP_LT_OQ);
-        const __mmask16 lanes =
-            active2 & _mm512_cmpneq_epi32_mask(viewer2, _mm512_set1_epi32(a)) &
-            _mm512_cmp_ps_mask(dot2, zero2, _CMP_GT_OQ) &
-            (tiny | _mm512_cmp_ps_mask(_mm512_mul_ps(dot2, dot2), _mm512_mul_ps(cull2, len2), _CMP_NLE_UQ));
-        mark(a, lanes & 0xFF);
+        mark(a, ConeLanes(test, cells.X[m], cells.Y[m], a, cells.X[m], cells.Y[m], a) & 0xFF);
       }
     }
     for (size_t w = 0; w < words; ++w) {
@@ -165,31 +174,10 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
     }
     j = n;  // all done
   } else if (scene.Extent < 1e15f) {
-    const __m512 ex2 = _mm512_insertf32x8(_mm512_castps256_ps512(ex), ex, 1);
-    const __m512 ey2 = _mm512_insertf32x8(_mm512_castps256_ps512(ey), ey, 1);
-    const __m512 c2 =
-        _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.CosD)), _mm256_loadu_ps(batch.CosD), 1);
-    const __m512 s2 =
-        _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(batch.SinD)), _mm256_loadu_ps(batch.SinD), 1);
-    const __m256i v32 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(batch.Viewer));
-    const __m512i viewer2 = _mm512_inserti64x4(_mm512_castsi256_si512(v32), v32, 1);
-    const __mmask16 active2 = static_cast<__mmask16>(active | active << 8);
-    const __m512 cull2 = _mm512_set1_ps(static_cast<float>(LightCullCos2)), zero2 = _mm512_setzero_ps();
-    const __m512 tiny2 = _mm512_set1_ps(1e-30f);
+    const TConeTest test = MakeConeTest(batch, active);
     for (; j + 2 <= n; j += 2) {
-      const __m512 ox = _mm512_insertf32x8(_mm512_set1_ps(scene.X[j]), _mm256_set1_ps(scene.X[j + 1]), 1);
-      const __m512 oy = _mm512_insertf32x8(_mm512_set1_ps(scene.Y[j]), _mm256_set1_ps(scene.Y[j + 1]), 1);
-      const __m512i jj = _mm512_inserti64x4(_mm512_set1_epi32(static_cast<int32_t>(j)),
-                                            _mm256_set1_epi32(static_cast<int32_t>(j + 1)), 1);
-      const __m512 dx = _mm512_sub_ps(ox, ex2), dy = _mm512_sub_ps(oy, ey2);
-      const __m512 dot = _mm512_add_ps(_mm512_mul_ps(dx, c2), _mm512_mul_ps(dy, s2));
-      const __m512 len2 = _mm512_add_ps(_mm512_mul_ps(dx, dx), _mm512_mul_ps(dy, dy));
-      // Squares of tiny distances lose their precision in single precision: such pairs
-      // always go on to the exact test.
-      const __mmask16 tiny = _mm512_cmp_ps_mask(len2, tiny2, _CMP_LT_OQ);
-      const __mmask16 lanes =
-          active2 & _mm512_cmpneq_epi32_mask(viewer2, jj) & _mm512_cmp_ps_mask(dot, zero2, _CMP_GT_OQ) &
-          (tiny | _mm512_cmp_ps_mask(_mm512_mul_ps(dot, dot), _mm512_mul_ps(cull2, len2), _CMP_NLE_UQ));
+      const __mmask16 lanes = ConeLanes(test, scene.X[j], scene.Y[j], static_cast<int32_t>(j), scene.X[j + 1],
+                                        scene.Y[j + 1], static_cast<int32_t>(j + 1));
       note(j, lanes & 0xFF);
       note(j + 1, lanes >> 8);
     }
