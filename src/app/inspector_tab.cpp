@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "creature/creature.h"
+#include "history/run_samples.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "view/run_charts.h"
@@ -73,13 +74,7 @@ void TInspectorTab::Show(const TCreature* creature, int64_t now) {
   const int count = Energy->count();
   if (count == 0 || Energy->at(count - 1).x() < static_cast<double>(now)) {
     Energy->append(static_cast<double>(now), static_cast<double>(creature->Energy()));
-    if (Energy->count() > MaxPoints) {
-      QList<QPointF> kept;
-      const QList<QPointF> all = Energy->points();
-      for (int i = 0; i < all.size(); ++i)
-        if (i % 2 == 0 || i == all.size() - 1) kept.append(all[i]);
-      Energy->replace(kept);
-    }
+    if (Energy->count() > MaxPoints) Energy->replace(EveryOther(Energy->points()));
     const QList<QPointF> points = Energy->points();
     double top = 1;
     for (const QPointF& p : points) top = std::max(top, p.y());
@@ -101,8 +96,9 @@ void TInspectorTab::ShowOrgans(const TCreature& creature) {
   };
   for (int row = 0; row < static_cast<int>(parts.size()); ++row) {
     const TPart& part = *parts[row];
+    const auto* engine = dynamic_cast<const TEngine*>(&part);
     QString angle, formula;
-    if (const auto* engine = dynamic_cast<const TEngine*>(&part)) {
+    if (engine) {
       angle = Degrees(engine->Angle);
       formula = QString::fromStdString(engine->Formula());
     } else if (const auto* brain = dynamic_cast<const TBrain*>(&part)) {
@@ -110,8 +106,7 @@ void TInspectorTab::ShowOrgans(const TCreature& creature) {
     }
     QStringList outputs;
     for (int32_t i = 0; i < part.OutputCount(); ++i) outputs << QString::number(part.Output(i), 'g', 4);
-    if (const auto* engine = dynamic_cast<const TEngine*>(&part))
-      outputs << QString("power %1").arg(engine->Power, 0, 'f', 1);
+    if (engine) outputs << QString("power %1").arg(engine->Power, 0, 'f', 1);
     set(row, Kind, KindName(part.Kind()));
     set(row, Id, QString::fromStdString(part.Id));
     set(row, Place, QString("r %1, %2").arg(part.R, 0, 'f', 2).arg(Degrees(part.Phi)));

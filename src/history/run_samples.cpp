@@ -9,12 +9,7 @@ void TRunGraphs::Sample(const TCreatureList& world, int64_t step) {
   if (!Samples.empty() && Samples.back().Step == step) return;
   const TWorldFigures f = CountWorld(world);
   Samples.push_back({step, f.Animals, f.Plants, f.Species, f.Biomass, SpeciesDiversity(world)});
-  if (Samples.size() <= MaxSamples) return;
-  std::vector<TRunSample> kept;
-  kept.reserve(MaxSamples / 2 + 2);
-  for (size_t k = 0; k + 1 < Samples.size(); k += 2) kept.push_back(Samples[k]);
-  kept.push_back(Samples.back());
-  Samples.swap(kept);
+  if (Samples.size() > MaxSamples) Samples = EveryOther(Samples);
 }
 
 }  // namespace viv

@@ -50,21 +50,18 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
     const TCreature* c = list[i];
     const double cx = std::floor((c->X - minX_) / cellSize_), cy = std::floor((c->Y - minY_) / cellSize_);
     if (cx >= 0 && cx < static_cast<double>(columns_) && cy >= 0 && cy < static_cast<double>(rows_)) {
-      cellOf_[i] = static_cast<int32_t>(i);  // marks it inside; the cell number comes below
+      // At most 4001 cells a side: the number fits.
+      cellOf_[i] = static_cast<int32_t>(static_cast<int64_t>(cx) * rows_ + static_cast<int64_t>(cy));
     } else {
       cellOf_[i] = -1;
       outside_.push_back(static_cast<int32_t>(i));
     }
   }
-  auto cellNumber = [&](const TCreature* c) {
-    return static_cast<int64_t>(std::floor((c->X - minX_) / cellSize_)) * rows_ +
-           static_cast<int64_t>(std::floor((c->Y - minY_) / cellSize_));
-  };
   entries_.resize(n);
   if (sparse_) {
     sorting_.clear();
     for (size_t i = 0; i < n; ++i)
-      if (cellOf_[i] >= 0) sorting_.emplace_back(cellNumber(list[i]), static_cast<int32_t>(i));
+      if (cellOf_[i] >= 0) sorting_.emplace_back(cellOf_[i], static_cast<int32_t>(i));
     std::sort(sorting_.begin(), sorting_.end());  // by cell, then by list index
     cellNumbers_.clear();
     cellStart_.clear();
@@ -80,10 +77,7 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
   }
   cellStart_.assign(static_cast<size_t>(columns_ * rows_) + 1, 0);
   for (size_t i = 0; i < n; ++i)
-    if (cellOf_[i] >= 0) {
-      cellOf_[i] = static_cast<int32_t>(cellNumber(list[i]));
-      ++cellStart_[cellOf_[i] + 1];
-    }
+    if (cellOf_[i] >= 0) ++cellStart_[cellOf_[i] + 1];
   for (size_t k = 1; k < cellStart_.size(); ++k) cellStart_[k] += cellStart_[k - 1];
   // Filling in list order keeps the indices of each cell ascending.
   cursor_.assign(cellStart_.begin(), cellStart_.end() - 1);
