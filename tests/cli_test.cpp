@@ -146,7 +146,7 @@ TEST_F(Runner, AnimalsSavedAfterTheRunLoadAgain) {
   EXPECT_EQ(fs::last_write_time(dir / "out" / "ADAM.viv"), before);
   Result missing = Run(Settings() + "--steps 1 --save-animals nowhere");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("nowhere/ADAM.viv"), std::string::npos);
+  EXPECT_EQ(missing.err, "vivarion-cli: nowhere: cannot write into the folder: No such file or directory\n");
 }
 
 TEST_F(Runner, BrokenAnimalFilesFailCleanlyAndTouchNothing) {
@@ -229,3 +229,42 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
 }
 
 }  // namespace
+
+// Faults a user meets before the world even runs: a settings file that is not there, a copy
+// of the runner with no settings anywhere, outputs that cannot be written (found before the
+// run, not after it), and pictures of both kinds in one run.
+TEST_F(Runner, SettingsAndOutputsAreSettledBeforeTheFirstStep) {
+  Result missing = Run("--settings nosuch.ini --steps 10");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "vivarion-cli: nosuch.ini: cannot open the settings file\n");
+  fs::create_directories(dir / "folder.ini");
+  Result folder = Run("--settings folder.ini --steps 10");
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_NE(folder.err.find("folder.ini: this is a folder"), std::string::npos) << folder.err;
+
+  fs::copy_file(VIVARION_CLI_PATH, dir / "copied-cli");
+  Result copied = Run("--version >/dev/null; HOME='" + dir.string() + "' XDG_CONFIG_HOME= ./copied-cli --seed 1 --steps 10");
+  EXPECT_EQ(copied.status, 0) << copied.err;
+  EXPECT_NE(copied.err.find("no settings file found (looked for " + (dir / "VIVARION.ini").string() + ", " +
+                            (dir / ".config/vivarion/VIVARION.ini").string()),
+            std::string::npos)
+      << copied.err;
+  EXPECT_NE(copied.err.find("using the built-in values"), std::string::npos) << copied.err;
+
+  for (const char* option : {"--save-world", "--csv", "--stats", "--species-csv", "--phylogeny", "--plot", "--png"}) {
+    Result r = Run(Settings() + "--steps 100000000 " + option + " nowhere/out");
+    EXPECT_EQ(r.status, 1) << option;
+    EXPECT_EQ(r.err, "vivarion-cli: nowhere/out: cannot write the file: No such file or directory\n") << option;
+    EXPECT_EQ(r.out, "") << option;  // refused before the first step
+  }
+  Result checkpoint = Run(Settings() + "--steps 100000000 --checkpoint folder.ini --checkpoint-every 5");
+  EXPECT_EQ(checkpoint.err, "vivarion-cli: folder.ini: cannot write the file: Is a directory\n");
+  Result animals = Run(Settings() + "--steps 100000000 --save-animals nowhere");
+  EXPECT_EQ(animals.err, "vivarion-cli: nowhere: cannot write into the folder: No such file or directory\n");
+
+  Result pictures = Run(Settings() + "--seed 2 --steps 20 --png a.png --plot b.png");
+  EXPECT_EQ(pictures.status, 0) << pictures.err;
+  EXPECT_GT(fs::file_size(dir / "a.png"), 1000u);
+  EXPECT_GT(fs::file_size(dir / "b.png"), 1000u);
+  EXPECT_TRUE(fs::is_empty(dir / "folder.ini"));  // no probe or temporary file left behind
+}

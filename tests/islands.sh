@@ -19,6 +19,15 @@ for i in 0 1 2; do
   diff <(grep "^island=$i " sweep.txt) single.txt || fail "island $i differs from its single run"
 done
 
+# With no --settings, the islands find the same settings as the runner (both beside their
+# programs in the build tree, or installed): the sweep still equals single runs.
+"${mpi[@]}" "$islands" --seed 40 --steps 1000 --report 500 --migrate-every 0 >found.txt 2>found.err || fail "sweep without --settings failed"
+[ -s found.err ] && fail "the islands found no settings: $(cat found.err)"
+for i in 0 1 2; do
+  diff <(grep "^island=$i " found.txt) <("$cli" --seed $((40 + i)) --steps 1000 --report 500 | sed "s/^/island=$i /") ||
+    fail "island $i without --settings differs from the runner's seed $((40 + i))"
+done
+
 # With migration: the same output whatever the threads; as many arrive as leave.
 printf '[Population]\nNumCreatures=10\nNumFood=300\n' >ten.ini
 args=(--settings "$settings" --population ten.ini --seed 5 --report 4000 --migrate-every 500 --migrants 2 --hash)

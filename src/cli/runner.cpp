@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -27,10 +28,6 @@
 #endif
 
 namespace viv {
-
-namespace {
-
-}  // namespace
 
 // Every creature finite, with finite organ outputs, and listed at most once, in the cell of
 // its position; the grid lists no one else (so no dead creature and none in a wrong cell).
@@ -58,13 +55,33 @@ void CheckWorld(const TCreatureList& world, int64_t step) {
                     " entries that are not a living creature in the cell of its position");
 }
 
+std::string RunSettingsFile(const TRunnerOptions& o, std::ostream& err, const char* program) {
+  if (!o.SettingsFile.empty()) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(o.SettingsFile, ec))
+      throw EVivarion(o.SettingsFile + ": this is a folder, not a settings file");
+    if (!IsRegularFile(o.SettingsFile)) throw EVivarion(o.SettingsFile + ": cannot open the settings file");
+    return o.SettingsFile;
+  }
+  const TSettingsSearch search = SearchSettingsFile();
+  if (!search.Found) err << program << ": " << SettingsNotFoundNote(search) << '\n';
+  return search.File;
+}
+
+void CheckRunOutputs(const TRunnerOptions& o, const std::function<std::string(const std::string&)>& fileOf) {
+  for (const std::string* name : {&o.SaveWorldFile, &o.CheckpointFile, &o.CsvFile, &o.StatsFile, &o.SpeciesCsvFile,
+                                  &o.PhylogenyFile, &o.PlotFile, &o.PngFile})
+    if (!name->empty()) CheckWritable(fileOf(*name));
+  if (!o.SaveAnimalsFolder.empty()) CheckWritableFolder(o.SaveAnimalsFolder);
+}
+
 int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
   try {
     const bool loading = !o.LoadWorldFile.empty();
     if (loading && o.Seed) err << "vivarion-cli: note: --seed is not used: the generator's state comes from the world file\n";
     TSimulation sim;
-    TSimulation::StartUp(o.SettingsFile.empty() ? FindSettingsFile() : o.SettingsFile, loading ? std::nullopt : o.Seed,
-                         o.Threads);
+    CheckRunOutputs(o, [](const std::string& name) { return name; });
+    TSimulation::StartUp(RunSettingsFile(o, err, "vivarion-cli"), loading ? std::nullopt : o.Seed, o.Threads);
     sim.World.Passes = o.Passes;
     if (loading) {
       sim.LoadWorld(o.LoadWorldFile);

@@ -1,6 +1,8 @@
 #pragma once
 // Runs a world without a window and reports on it.
+#include <functional>
 #include <ostream>
+#include <string>
 
 #include "cli/options.h"
 
@@ -13,5 +15,15 @@ int RunWorld(const TRunnerOptions& options, std::ostream& out, std::ostream& err
 // The --check of a step: every creature and organ output finite, and the grid listing only
 // living creatures, each at most once and in the cell of its position. Throws EVivarion.
 void CheckWorld(const TCreatureList& world, int64_t step);
+
+// The settings file a run uses: the one named by --settings, which must be a file (else
+// EVivarion naming it), or the one found; when none is found, a note on err (after
+// "program: ") says where the search looked and that the built-in values serve.
+std::string RunSettingsFile(const TRunnerOptions& options, std::ostream& err, const char* program);
+
+// Throws EVivarion naming the first output of the options that cannot be written (a missing
+// or read-only folder, a name that is a folder), before any step is run. fileOf maps a name
+// given on the command line to the file written (the islands add their number).
+void CheckRunOutputs(const TRunnerOptions& options, const std::function<std::string(const std::string&)>& fileOf);
 
 }  // namespace viv

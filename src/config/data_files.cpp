@@ -24,26 +24,51 @@ std::string UserSettingsFile() {
   return folder + "/vivarion/VIVARION.ini";
 }
 
-std::string FindSettingsFile() {
+TSettingsSearch SearchSettingsFile() {
+  TSettingsSearch search;
   const std::string beside = SettingsFileName();
-  if (FileExists(beside)) return beside;
   const std::string user = UserSettingsFile();
-  if (!user.empty() && FileExists(user)) return user;
   const std::string installed = InstalledDataFolder() + "VIVARION.ini";
-  if (!FileExists(installed)) return beside;
-  if (user.empty()) return installed;
+  search.Places = {beside};
+  if (!user.empty()) search.Places.push_back(user);
+  search.Places.push_back(installed);
+  search.File = beside;
+  search.Found = true;
+  if (IsRegularFile(beside)) return search;
+  if (!user.empty() && IsRegularFile(user)) {
+    search.File = user;
+    return search;
+  }
+  if (!IsRegularFile(installed)) {
+    search.Found = false;
+    return search;
+  }
+  search.File = installed;
+  if (user.empty()) return search;
   try {
     std::error_code ec;
     fs::create_directories(fs::path(user).parent_path(), ec);
     std::ifstream in(installed, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
-    if (!in) return installed;
+    if (!in) return search;
     WriteFileAtomically(user, text.str(), true);
-    return user;
+    search.File = user;
   } catch (const std::exception&) {
-    return installed;  // a read-only home: the installed default serves
+    // a read-only home: the installed default serves
   }
+  return search;
+}
+
+std::string FindSettingsFile() { return SearchSettingsFile().File; }
+
+std::string SettingsNotFoundNote(const TSettingsSearch& search) {
+  std::string places;
+  for (size_t k = 0; k < search.Places.size(); ++k) {
+    if (k > 0) places += k + 1 == search.Places.size() ? " and " : ", ";
+    places += fs::path(search.Places[k]).lexically_normal().string();
+  }
+  return "no settings file found (looked for " + places + "); using the built-in values";
 }
 
 }  // namespace viv

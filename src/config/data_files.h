@@ -2,6 +2,7 @@
 // Where the programs find their files, in the build tree and once installed: the settings
 // file and the sample animals.
 #include <string>
+#include <vector>
 
 namespace viv {
 
@@ -16,6 +17,18 @@ std::string InstalledDataFolder();
 //    their own (if it cannot be copied, the default itself is used).
 // When there is none, the file beside the program, whose absence the settings reader reports.
 std::string FindSettingsFile();
+
+// The same search, saying where it looked: Found is false when no settings file exists in any
+// of Places, and File then names the one beside the program (the built-in values serve).
+struct TSettingsSearch {
+  std::string File;
+  bool Found = false;
+  std::vector<std::string> Places;
+};
+TSettingsSearch SearchSettingsFile();
+// "no settings file found (looked for A, B and C); using the built-in values", for the
+// programs to print when a search found nothing.
+std::string SettingsNotFoundNote(const TSettingsSearch& search);
 
 // The user's settings file of step 2 above.
 std::string UserSettingsFile();

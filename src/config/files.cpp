@@ -1,12 +1,16 @@
 #include "config/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "config/errors.h"
 
@@ -28,7 +32,59 @@ int RenameNoReplace(const std::string& tmp, const std::string& target) {
   return 0;
 }
 
+// The folder part of a file name ("" or ending in "/") and the temporary-name prefix of
+// saves to it: ".NAME.vivarion-", so that a killed save's leftover is known as its own.
+std::pair<std::string, std::string> TemporaryPrefix(const std::string& fileName) {
+  const size_t cut = fileName.find_last_of('/');
+  std::string folder = cut == std::string::npos ? "" : fileName.substr(0, cut + 1);
+  std::string base = cut == std::string::npos ? fileName : fileName.substr(cut + 1);
+  base.resize(std::min<size_t>(base.size(), 200));  // room for the rest within a name's 255 bytes
+  return {folder, "." + base + ".vivarion-"};
+}
+
+// Removes what saves to fileName that were killed before their rename left behind.
+void RemoveLeftovers(const std::string& fileName) {
+  const auto [folder, prefix] = TemporaryPrefix(fileName);
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> leftovers;
+  while (const dirent* e = readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) leftovers.push_back(name);
+  }
+  closedir(dir);
+  for (const std::string& name : leftovers) unlink((folder + name).c_str());
+}
+
 }  // namespace
+
+bool IsRegularFile(const std::string& fileName) {
+  struct stat st;
+  return stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void CheckWritable(const std::string& fileName) {
+  struct stat st;
+  if (stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) Fail(fileName, EISDIR);
+  const auto [folder, prefix] = TemporaryPrefix(fileName);
+  std::string probe = folder + prefix + "XXXXXX";
+  const int fd = mkstemp(probe.data());
+  if (fd < 0) Fail(fileName, errno);
+  close(fd);
+  unlink(probe.c_str());
+}
+
+void CheckWritableFolder(const std::string& folder) {
+  auto fail = [&](int error) { throw EVivarion(folder + ": cannot write into the folder: " + std::strerror(error)); };
+  struct stat st;
+  if (stat(folder.c_str(), &st) != 0) fail(errno);
+  if (!S_ISDIR(st.st_mode)) fail(ENOTDIR);
+  std::string probe = folder + "/.vivarion-XXXXXX";
+  const int fd = mkstemp(probe.data());
+  if (fd < 0) fail(errno);
+  close(fd);
+  unlink(probe.c_str());
+}
 
 bool FileExists(const std::string& fileName) {
   struct stat st;
@@ -36,9 +92,9 @@ bool FileExists(const std::string& fileName) {
 }
 
 bool WriteFileAtomically(const std::string& fileName, const std::string& content, bool noReplace) {
-  size_t cut = fileName.find_last_of('/');
-  std::string folder = cut == std::string::npos ? "" : fileName.substr(0, cut + 1);
-  std::string tmp = folder + ".vivarion-XXXXXX";
+  RemoveLeftovers(fileName);
+  const auto [folder, prefix] = TemporaryPrefix(fileName);
+  std::string tmp = folder + prefix + "XXXXXX";
   int fd = mkstemp(tmp.data());
   if (fd < 0) Fail(fileName, errno);
   const char* p = content.data();

@@ -6,8 +6,21 @@ namespace viv {
 
 // Writes Content to a temporary file in the target's folder and renames it into place.
 // With noReplace, an existing file of that name is left untouched and false is returned.
-// Throws EVivarion naming the file when it cannot be written; no temporary file remains.
+// Throws EVivarion naming the file when it cannot be written; no temporary file remains. The
+// temporary file is ".NAME.vivarion-XXXXXX" beside the target; such files left by a save to the
+// same target that was killed are removed first.
 bool WriteFileAtomically(const std::string& fileName, const std::string& content, bool noReplace);
+
+// Throws what WriteFileAtomically would throw if the file cannot be written (its folder is
+// missing or read-only, or the name is a folder), without touching the file: outputs are
+// checked before a long run, not after it.
+void CheckWritable(const std::string& fileName);
+
+// The same for a folder that files will be written into.
+void CheckWritableFolder(const std::string& folder);
+
+// Whether a regular file (or a link to one) of that name exists.
+bool IsRegularFile(const std::string& fileName);
 
 // Whether a file (or anything else) of that name exists.
 bool FileExists(const std::string& fileName);

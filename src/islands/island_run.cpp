@@ -52,8 +52,12 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   const uint64_t seed = a.FromFirst(o.Seed ? *o.Seed : (me == 0 ? SeedRandomFromEnvironment() : 0));
   const bool loading = !o.LoadWorldFile.empty();
   Guarded(error, [&] {
-    TSimulation::StartUp(o.SettingsFile.empty() ? FindSettingsFile() : o.SettingsFile,
-                         loading ? std::nullopt : std::optional<uint64_t>(seed + static_cast<uint64_t>(me)), o.Threads);
+    CheckRunOutputs(o, [&](const std::string& name) { return name == o.StatsFile ? name : IslandFile(name, me); });
+    std::ostringstream note;  // said once, by the first island
+    const std::string settings = RunSettingsFile(o, note, "vivarion-islands");
+    if (me == 0) err << note.str();
+    TSimulation::StartUp(settings, loading ? std::nullopt : std::optional<uint64_t>(seed + static_cast<uint64_t>(me)),
+                         o.Threads);
     sim.World.Passes = o.Passes;
     if (loading) {
       sim.LoadWorld(IslandFile(o.LoadWorldFile, me));

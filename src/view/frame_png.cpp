@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QBuffer>
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <cstdlib>
 
@@ -25,12 +25,14 @@ void EnsureRuntimeDir() {
 void EnsureGuiApplication() {
   if (QCoreApplication::instance()) return;
   EnsureRuntimeDir();
-  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // A program without windows draws offscreen, whatever display the session has.
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // One application for every picture of the process: pictures of the world need a GUI
+  // application, charts a widgets one, and Qt allows a single application object.
   static int argc = 1;
   static char name[] = "vivarion";
   static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
+  static QApplication app(argc, argv);
 }
 
 void WriteFramePng(const TCreatureList& world, int32_t width, int32_t height, int64_t stepCount,

@@ -11,8 +11,8 @@ namespace viv {
 // as Qt would, without its warning.
 void EnsureRuntimeDir();
 
-// Makes sure a Qt GUI application exists for painting text; without a display it uses
-// the offscreen platform.
+// Makes sure a Qt application exists for painting text and charts: the program's own, or one
+// made once for the process (a QApplication on the offscreen platform unless another is set).
 void EnsureGuiApplication();
 
 // Writes the frame at the default view of a window of width x height as a PNG.

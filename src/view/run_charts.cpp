@@ -88,14 +88,7 @@ void ShowRunSamples(const TRunCharts& c, const std::vector<TRunSample>& samples)
 
 void WriteRunChartsPng(const std::vector<TRunSample>& samples, const std::string& fileName, int width, int height) {
   // Charts are graphics items: they need an application object, which a runner has not.
-  std::unique_ptr<QApplication> app;
-  static int argc = 3;
-  static char name[] = "vivarion-cli", option[] = "-platform", platform[] = "offscreen";
-  static char* argv[] = {name, option, platform, nullptr};
-  if (!QCoreApplication::instance()) {
-    EnsureRuntimeDir();
-    app = std::make_unique<QApplication>(argc, argv);
-  }
+  EnsureGuiApplication();
   {
     QGraphicsScene scene;
     const TRunCharts c = MakeRunCharts();
