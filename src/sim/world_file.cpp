@@ -33,9 +33,13 @@ constexpr uint64_t MaxBody = uint64_t{1} << 30;
 
 enum PartCode : uint8_t { EyeCode = 0, MouthCode = 1, EngineCode = 2, BrainCode = 3, SameAsCode = 255 };
 
-// Little-endian fields appended to a string.
+// Little-endian fields appended to a string. For the hash, the writer leaves out what does
+// not decide the world's future: where creatures were read from, the pacing of the window
+// and the fins' drawn flap (changed only by drawing).
 class TWriter {
  public:
+  explicit TWriter(bool forHash = false) : ForHash(forHash) {}
+  const bool ForHash;
   std::string Bytes;
   template <class T>
   void Put(T v) {
@@ -94,7 +98,9 @@ void PutSettings(TWriter& w) {
   for (double v : {s.Remming, s.Brown, s.PhiRemming, s.PhiBrown, s.ChemicalStabilizer, s.Gravity, s.SunLight,
                    s.CostOfLiving, s.MinEnergy, s.RadiusCost, s.PartsCost, s.CreatureCost, s.OrganLoss})
     w.Put(v);
-  for (int32_t v : {s.MaxFood, s.NiceValue, s.PlantFloor}) w.Put(v);
+  w.Put(s.MaxFood);
+  if (!w.ForHash) w.Put(s.NiceValue);
+  w.Put(s.PlantFloor);
 }
 
 void PutPart(TWriter& w, const TPart* p, const std::vector<TPart*>& earlier) {
@@ -121,7 +127,9 @@ void PutPart(TWriter& w, const TPart* p, const std::vector<TPart*>& earlier) {
     case TPartKind::Mouth: w.Put(static_cast<const TMouth*>(p)->Intake); break;
     case TPartKind::Engine: {
       auto* e = static_cast<const TEngine*>(p);
-      w.Put(e->Segments), w.Put(e->Angle), w.Put(e->Power), w.Put(e->FlapAngle), w.Put(e->Phase);
+      w.Put(e->Segments), w.Put(e->Angle), w.Put(e->Power);
+      if (!w.ForHash) w.Put(e->FlapAngle);
+      w.Put(e->Phase);
       w.Text(e->Formula());
       break;
     }
@@ -139,7 +147,7 @@ void PutCreature(TWriter& w, const TCreature& c) {
   w.Put(c.Radius), w.Put(c.Heading), w.Put(c.Color), w.Put(c.VX), w.Put(c.VY), w.Put(c.X), w.Put(c.Y);
   w.Put(c.Spin), w.Put(c.MaxEnergy), w.Put(static_cast<uint8_t>(c.Vegetable)), w.Put(c.MutationRate);
   w.Text(c.Name);
-  w.Text(c.Origin);
+  if (!w.ForHash) w.Text(c.Origin);
   w.Put(static_cast<uint32_t>(c.Parts.Count()));
   std::vector<TPart*> earlier;
   for (TPart* p : c.Parts.Items) {
@@ -172,8 +180,9 @@ void PutGrid(TWriter& w, const TCreatureList& world) {
   }
 }
 
-std::string StateBytes(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history) {
-  TWriter w;
+std::string StateBytes(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history,
+                       bool forHash) {
+  TWriter w(forHash);
   w.Put(stepCount);
   w.Put(NextCreatureSerial());
   for (uint64_t v : GetRandomState()) w.Put(v);
@@ -256,14 +265,14 @@ TCreature* GetCreature(TReader& r, bool newSerial = false) {
 }  // namespace
 
 std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history) {
-  std::string body = StateBytes(world, stepCount, history);
+  std::string body = StateBytes(world, stepCount, history, false);
   TWriter w;
   w.Text(Settings.FileName);
   return body + w.Bytes;
 }
 
 uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history) {
-  const std::string state = StateBytes(world, stepCount, history);
+  const std::string state = StateBytes(world, stepCount, history, true);
   return XXH64(state.data(), state.size(), 0);
 }
 

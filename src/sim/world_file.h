@@ -19,7 +19,9 @@ constexpr uint32_t WorldFormatVersion = 1;
 // (kept for reference). The hash covers the state alone.
 // history may be null (a world without one, as tests build them).
 std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr);
-// A 64-bit hash of the state between steps: the same fields a world file holds.
+// A 64-bit hash of the state between steps that decides the world's future: the fields a
+// world file holds but the creatures' files of origin, the window's pacing (NiceValue) and the
+// fins' drawn flap, so that the same world has the same hash however it was seeded or shown.
 uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr);
 
 // Writes the world file atomically (a temporary name renamed over fileName).
