@@ -207,7 +207,10 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
   flipped[good.size() - 3] ^= 1;
   write("flipped.vivw", flipped);
   std::string newer = good;
-  newer[8] = 2;
+  newer[8] = 3;
+  std::string reserved = good;
+  reserved[12] = 1;
+  write("reserved.vivw", reserved);
   write("newer.vivw", newer);
   write("animal.vivw", "<vivarion vegetable=\"False\" radius=\"40\"/>");
   fs::create_directories(dir / "folder.vivw");
@@ -215,7 +218,8 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
       {"empty.vivw", "the file is empty, not a world file"},
       {"short.vivw", "the world file is damaged: it is truncated"},
       {"flipped.vivw", "the world file is damaged: its checksum does not match its contents"},
-      {"newer.vivw", "the world file has format 2, newer than this program reads (1)"},
+      {"newer.vivw", "the world file has format 3, newer than this program reads (2)"},
+      {"reserved.vivw", "the world file is damaged: its header's reserved field is not zero"},
       {"animal.vivw", "this is an animal file, not a world file"},
       {"folder.vivw", "this is a folder, not a world file"},
       {"none.vivw", "cannot open the file"},
@@ -226,6 +230,12 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
     EXPECT_EQ(r.err, std::string("vivarion-cli: ") + file + ": " + message + "\n");
     EXPECT_EQ(r.out, "");
   }
+  // A world file of the first format (written by the previous release, 4 animals, seed 4, 500
+  // steps) still loads and goes on as the world it holds.
+  fs::copy_file(fs::path(VIVARION_TEST_DATA) / "worlds" / "format1.vivw", dir / "format1.vivw");
+  std::ofstream(dir / "four.ini") << "[Population]\nNumCreatures=4\nNumFood=300\n";
+  EXPECT_EQ(Run(Settings() + "--load-world format1.vivw --steps 500").out,
+            Run(Settings() + "--population four.ini --seed 4 --steps 1000").out);
 }
 
 }  // namespace

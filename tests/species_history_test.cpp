@@ -3,6 +3,9 @@
 #include <cmath>
 
 #include "history/species_history.h"
+#include "sim/simulation.h"
+#include "sim/world_file.h"
+#include "support/scenes.h"
 #include "test_support.h"
 
 namespace viv {
@@ -70,10 +73,50 @@ TEST_F(SpeciesHistory, AReportMeasuresDiversityOrgansAndPersistence) {
   EXPECT_EQ(s.PersistentSpecies, 2);  // ADAM and ODOM, there from step 0; UDOM is too young
   // The history goes into world files and comes back the same.
   TSpeciesHistory back;
-  back.FromBytes(history.Bytes());
+  back.FromBytes(history.Bytes(), WorldFormatVersion);
   EXPECT_EQ(back.SpeciesCsv(), history.SpeciesCsv());
   EXPECT_EQ(back.Newick(), history.Newick());
-  EXPECT_THROW(back.FromBytes(history.Bytes().substr(3)), EVivarion);
+  EXPECT_THROW(back.FromBytes(history.Bytes().substr(3), WorldFormatVersion), EVivarion);
+}
+
+}  // namespace
+}  // namespace viv
+
+namespace viv {
+namespace {
+
+// Founders read from animal files have no name: each file is a founding species of its own,
+// labelled after the file, whose daughters name it as their parent; labels that the table or
+// the tree reserve are quoted there.
+TEST_F(SpeciesHistory, FoundersFromFilesStayApartAndDaughtersKnowThem) {
+  UseShippedSettings();
+  const std::string animals = std::string(VIVARION_SOURCE_DIR) + "/animals/";
+  TSimulation sim;
+  sim.Populate(800, 600, {animals + "ELEDIG.viv", animals + "OCONOG.viv"}, {6, 300});
+  for (int i = 0; i < 4000; ++i) sim.Step();
+  const auto& all = sim.History.Emergences;
+  std::vector<std::string> founders;
+  size_t daughters = 0;
+  for (const TEmergence& e : all) {
+    if (e.Parent < 0) founders.push_back(e.Name);
+    else ++daughters;
+  }
+  EXPECT_EQ(founders, (std::vector<std::string>{"ELEDIG.viv", "OCONOG.viv"}));
+  EXPECT_GT(daughters, 0u);
+  const std::string tree = sim.History.Newick();
+  EXPECT_EQ(tree.find("(:"), std::string::npos) << tree;
+  EXPECT_EQ(tree.find(",:"), std::string::npos) << tree;
+  EXPECT_EQ(tree.find("):"), std::string::npos) << tree;
+  EXPECT_NE(tree.find(")founders;"), std::string::npos) << tree;
+
+  TCreature* odd = Animal("");
+  odd->Origin = "dir/my animal, (2).viv";
+  history.Found(world, 0);
+  Birth("my animal, (2).viv", "BA");
+  Step(5);
+  EXPECT_EQ(history.Newick(), "(BA:5)'my animal, (2).viv':0;\n");
+  EXPECT_NE(history.SpeciesCsv().find("\n\"my animal, (2).viv\",1,0,"), std::string::npos) << history.SpeciesCsv();
+  EXPECT_NE(history.SpeciesCsv().find(",\"my animal, (2).viv\","), std::string::npos) << history.SpeciesCsv();
 }
 
 }  // namespace

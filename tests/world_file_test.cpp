@@ -1,6 +1,8 @@
 // World files and the world hash: a world saved and loaded goes on exactly as if it had never
 // stopped; damaged files are refused without touching the running world.
+#include <climits>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "config/errors.h"
@@ -166,7 +168,7 @@ TEST_F(WorldFile, DamagedFilesAreRefusedAndTheWorldStays) {
       {bytes.substr(0, 20), "the world file is damaged: it is cut short in its header"},
       {flipped, "the world file is damaged: its checksum does not match its contents"},
       {"VIVWORLX" + bytes.substr(8), "this is not a world file"},
-      {newer, "the world file has format 9, newer than this program reads (1)"},
+      {newer, "the world file has format 9, newer than this program reads (2)"},
       {"<vivarion vegetable=\"False\"/>", "this is an animal file, not a world file"},
   };
   for (const Case& k : cases) {
@@ -180,6 +182,88 @@ TEST_F(WorldFile, DamagedFilesAreRefusedAndTheWorldStays) {
   }
   EXPECT_THROW(sim.LoadWorld(dir.string()), EVivarion);
   EXPECT_EQ(sim.Hash(), hash);
+}
+
+// A valid checksum vouches for the bytes, not for the world: files that this program could not
+// have written are refused with their fault named, quickly and without great allocations,
+// and the running world stays as it was.
+TEST_F(WorldFile, WorldsThatCannotBeAreRefused) {
+  ClassicSettings();
+  auto adam = [](TSimulation& sim) -> TCreature* { return sim.World.List[0]; };
+  const std::pair<std::function<void(TSimulation&)>, std::string> cases[] = {
+      {[&](TSimulation& sim) {
+         TCreature* twin = sim.World.Add(new TCreature(adam(sim)->Serial));
+         twin->Radius = 20;
+       },
+       "two creatures have the same serial"},
+      {[&](TSimulation& sim) { adam(sim)->ParentSerial = NextCreatureSerial() + 3; }, "a creature's parent is born after it"},
+      {[&](TSimulation& sim) { adam(sim)->BirthStep = sim.StepCount + 1; }, "a creature is born after the world's step"},
+      {[&](TSimulation& sim) { sim.StepCount = INT64_MAX - 5; }, "a step count that no world reaches"},
+      {[&](TSimulation&) { SetRandomState({0, 0, 0, 0}); }, "the random generator's state is all zero"},
+      {[&](TSimulation& sim) { adam(sim)->Name = "AD,AM"; }, "a species name that is not letters"},
+      {[&](TSimulation& sim) { sim.History.Emergences[0].Alive += 1; }, "its species history does not match its creatures"},
+      {[&](TSimulation& sim) {
+         auto& parts = adam(sim)->Parts.Items;  // without its brain, which an engine's formula names
+         auto brain = std::find_if(parts.begin(), parts.end(), [](TPart* p) { return p->Kind() == TPartKind::Brain; });
+         delete *brain;
+         parts.erase(brain);
+       },
+       "has a formula that fails"},
+      {[&](TSimulation& sim) {
+         TCreature* c = adam(sim);
+         c->Parts.Items.resize(200000, c->Parts.Items[0]);  // one eye listed 200,000 times
+       },
+       "a creature with more organs than any body holds"},
+      {[&](TSimulation& sim) { adam(sim)->Name.assign(40 << 20, 'A'); }, "its sizes do not agree"},
+  };
+  for (const auto& [spoil, message] : cases) {
+    GridReset();
+    SeedRandom(3);
+    TSimulation sim;
+    sim.Populate(800, 600, {}, {1, 20});
+    Run(sim, 5);
+    spoil(sim);
+    const std::string file = (dir / "bad.vivw").string();
+    sim.SaveWorld(file);
+    if (GetRandomState() == TRandomState{}) SeedRandom(3);
+    TCreature* c = adam(sim);
+    c->Parts.Items.resize(std::min<size_t>(c->Parts.Items.size(), 8));  // each organ once again, for the clean-up
+    sim.Clear();
+
+    TSimulation running;
+    running.Populate(800, 600, {}, {2, 10});
+    const uint64_t hash = running.Hash();
+    try {
+      running.LoadWorld(file);
+      ADD_FAILURE() << "accepted: " << message;
+    } catch (const EVivarion& e) {
+      EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(running.Hash(), hash);
+  }
+}
+
+// Every bit of the header counts: a flip anywhere in it is refused.
+TEST_F(WorldFile, EveryHeaderBitIsChecked) {
+  TSimulation sim;
+  sim.Populate(800, 600, {}, {2, 20});
+  Run(sim, 10);
+  const std::string file = (dir / "w.vivw").string();
+  sim.SaveWorld(file);
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  TSimulation other;
+  int accepted = 0;
+  for (size_t bit = 0; bit < 40 * 8; ++bit) {
+    std::string flipped = bytes;
+    flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
+    try {
+      LoadWorldBytes(flipped, "w.vivw", other.World);
+      ++accepted;
+    } catch (const EVivarion&) {
+    }
+  }
+  EXPECT_EQ(accepted, 0);
 }
 
 }  // namespace

@@ -111,8 +111,8 @@ void TfrmObservatory::RefreshSpecies() {
   std::map<std::string, TColor> colours;
   for (const TCreature* c : main_->Population.List) {
     if (c->Vegetable) continue;
-    Row& r = rows[c->Name];
-    if (r.alive++ == 0) r.colour = colours[c->Name] = c->Color;
+    Row& r = rows[c->SpeciesLabel()];
+    if (r.alive++ == 0) r.colour = colours[c->SpeciesLabel()] = c->Color;
   }
   if (Tabs->currentWidget() == Tree) Tree->Show(main_->Sim.History, main_->StepCount, colours);
   const std::string& selected = main_->OutlinedSpecies;
@@ -167,7 +167,7 @@ void TfrmObservatory::Select(const std::string& name) {
 void TfrmObservatory::FollowSelected() {
   const std::string name = SelectedSpecies();
   for (const TCreature* c : main_->Population.List) {
-    if (c->Vegetable || c->Name != name) continue;
+    if (c->Vegetable || c->SpeciesLabel() != name) continue;
     main_->OpenInfoWindow(*c);
     main_->NeedsRedraw = true;
     return;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -94,6 +95,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     TRowFile stats(o.StatsFile, StatsHeader);
     // Step numbers count from the world's start, so a resumed run reports at the same steps.
     const int64_t first = sim.StepCount;
+    if (!o.Until && o.Steps > INT64_MAX - sim.StepCount) throw EVivarion("--steps goes past the largest step count");
     const int64_t last = o.Until ? std::max(*o.Until, sim.StepCount) : sim.StepCount + o.Steps;
     TProgressLine progress(err, o.Progress, first, last);
     TRunGraphs plot;  // about 1,000 points over the run, for --plot

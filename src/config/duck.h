@@ -1,7 +1,10 @@
 #pragma once
 // Small text, file, range and list routines shared by the whole program.
 #include <cstdint>
+#include <algorithm>
+#include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace viv {
@@ -30,20 +33,21 @@ bool WildcardMatch(const std::string& pattern, const std::string& name);
 bool StrictlyBetween(int32_t value, int32_t a, int32_t b);
 
 // Frees every object of the list once, even if it is listed several times, and empties it.
+// In list order; a long list is checked through a set, so that a body of many organs (a
+// hostile file's) costs linear time.
 template <class T>
 void FreeDistinct(std::vector<T*>& list) {
-  const size_t count = list.size();
-  for (size_t i = 0; i < count; ++i)
-    for (size_t j = 0; j < i; ++j)
-      if (list[i] != nullptr && list[j] == list[i]) {
-        list[i] = nullptr;
-        break;
-      }
-  while (!list.empty()) {
-    T* first = list.front();
-    list.erase(list.begin());
-    delete first;
+  constexpr size_t SmallList = 32;
+  if (list.size() <= SmallList) {
+    for (size_t i = 0; i < list.size(); ++i)
+      if (std::find(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(i), list[i]) == list.begin() + static_cast<std::ptrdiff_t>(i))
+        delete list[i];
+  } else {
+    std::unordered_set<T*> freed;
+    for (T* item : list)
+      if (freed.insert(item).second) delete item;
   }
+  list.clear();
 }
 
 }  // namespace viv

@@ -37,6 +37,11 @@ TCreature* TCreature::CreateFood() {
   return food;
 }
 
+std::string TCreature::SpeciesLabel() const {
+  if (!Name.empty() || Origin.empty()) return Name;
+  return Origin.substr(Origin.find_last_of("/\\") + 1);
+}
+
 void TCreature::SetEnergy(float energy) {
   Radius = energy >= 0 && std::isfinite(energy) ? static_cast<float>(std::sqrt(static_cast<double>(energy))) : 0;
 }

@@ -35,6 +35,7 @@ class TCreature : public TVirtualCreature {
   const uint64_t Serial;
   uint64_t ParentSerial = 0;  // 0 for a creature that was seeded, loaded or made by hand
   int64_t BirthStep = 0;      // the world step it was born in (0: there from the start)
+  bool ParentElsewhere = false;  // ParentSerial numbers a creature of another world (a migrant's parent)
 
   float Radius = 0;
   float Heading = 0;
@@ -47,9 +48,14 @@ class TCreature : public TVirtualCreature {
   bool Vegetable = false;
   std::string Name;
   float MutationRate = 0.05f;
-  // The animal file this creature or its ancestor was read from, for error messages; not
-  // part of the genome and never written.
+  // The animal file this creature or its ancestor was read from, for error messages and the
+  // label of a founding species; not part of the genome, and not hashed.
   std::string Origin;
+
+  // The name its species is known by in the history and the tables: its name, or, while an
+  // animal read from a file has none (the first renaming division gives one), the name of its
+  // file ("ELEDIG.viv"), so that founders from different files stay apart.
+  std::string SpeciesLabel() const;
 
   void SetX(float x) { X = x; }
   void SetY(float y) { Y = y; }

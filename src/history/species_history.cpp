@@ -11,7 +11,30 @@
 
 namespace viv {
 
-std::string TEmergence::Label() const { return Index == 1 ? Name : Name + "_" + std::to_string(Index); }
+std::string TEmergence::Label() const {
+  const std::string name = Name.empty() ? "unnamed" : Name;
+  return Index == 1 ? name : name + "_" + std::to_string(Index);
+}
+
+namespace {
+
+// A field of the species table, quoted when it holds a comma, a quote or a line end.
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + '"';
+}
+
+// A label of the Newick tree, quoted when it holds a character that the format reserves.
+std::string NewickLabel(const std::string& text) {
+  if (text.find_first_of(" \t\r\n()[]':;,") == std::string::npos) return text;
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+  return quoted + '\'';
+}
+
+}  // namespace
 
 int32_t TSpeciesHistory::Emerge(const std::string& name, int32_t parent, int64_t step) {
   TEmergence e;
@@ -31,8 +54,9 @@ void TSpeciesHistory::Found(const TCreatureList& world, int64_t step) {
   lastStep_ = step;
   for (const TCreature* c : world.List) {
     if (c->Vegetable) continue;
-    auto it = current_.find(c->Name);
-    int32_t k = it != current_.end() && Emergences[it->second].Alive > 0 ? it->second : Emerge(c->Name, -1, step);
+    const std::string label = c->SpeciesLabel();
+    auto it = current_.find(label);
+    int32_t k = it != current_.end() && Emergences[it->second].Alive > 0 ? it->second : Emerge(label, -1, step);
     TEmergence& e = Emergences[k];
     e.Peak = std::max(e.Peak, ++e.Alive);
   }
@@ -76,7 +100,7 @@ double SpeciesDiversity(const TCreatureList& world) {
   for (const TCreature* c : world.List) {
     if (c->Vegetable) continue;
     ++animals;
-    ++counts[c->Name];
+    ++counts[c->SpeciesLabel()];
   }
   double diversity = 0;
   for (const auto& [name, n] : counts) {
@@ -87,6 +111,7 @@ double SpeciesDiversity(const TCreatureList& world) {
 }
 
 void TSpeciesHistory::Depart(const std::string& name, int64_t step) {
+  ++departures_;
   auto it = current_.find(name);
   if (it == current_.end()) return;
   TEmergence& e = Emergences[it->second];
@@ -97,6 +122,7 @@ void TSpeciesHistory::Depart(const std::string& name, int64_t step) {
 }
 
 void TSpeciesHistory::Arrive(const std::string& name, int64_t step) {
+  ++arrivals_;
   lastStep_ = step;
   auto it = current_.find(name);
   const int32_t k = it != current_.end() && Emergences[it->second].Alive > 0 ? it->second : Emerge(name, -1, step);
@@ -121,7 +147,8 @@ TSpeciesStats TSpeciesHistory::Report(const TCreatureList& world, int64_t step) 
     if (step - e.FirstStep >= PersistenceSteps) ++s.PersistentSpecies;
   }
   s.NewSpecies = newSpecies_, s.ExtinctSpecies = extinct_, s.Births = births_, s.Deaths = deaths_;
-  newSpecies_ = extinct_ = births_ = deaths_ = 0;
+  s.Arrivals = arrivals_, s.Departures = departures_;
+  newSpecies_ = extinct_ = births_ = deaths_ = arrivals_ = departures_ = 0;
   return s;
 }
 
@@ -129,9 +156,10 @@ std::string TSpeciesHistory::SpeciesCsv() const {
   std::ostringstream out;
   out << "name,emergence,first_step,last_step,parent,peak,births,alive\n";
   for (const TEmergence& e : Emergences)
-    out << e.Name << ',' << e.Index << ',' << e.FirstStep << ',' << (e.Alive > 0 ? lastStep_ : e.LastStep) << ','
-        << (e.Parent < 0 ? std::string() : Emergences[e.Parent].Label()) << ',' << e.Peak << ',' << e.Births << ','
-        << (e.Alive > 0 ? 1 : 0) << '\n';
+    out << CsvField(e.Name.empty() ? "unnamed" : e.Name) << ',' << e.Index << ',' << e.FirstStep << ','
+        << (e.Alive > 0 ? lastStep_ : e.LastStep) << ','
+        << (e.Parent < 0 ? std::string() : CsvField(Emergences[e.Parent].Label())) << ',' << e.Peak << ',' << e.Births
+        << ',' << (e.Alive > 0 ? 1 : 0) << '\n';
   return out.str();
 }
 
@@ -162,7 +190,7 @@ std::string TSpeciesHistory::Newick() const {
       if (!kids.empty()) out += ')';
       const TEmergence& e = Emergences[f.node];
       const int64_t from = e.Parent < 0 ? 0 : Emergences[e.Parent].FirstStep;
-      out += e.Label() + ':' + std::to_string(e.FirstStep - from);
+      out += NewickLabel(e.Label()) + ':' + std::to_string(e.FirstStep - from);
       stack.pop_back();
     }
   };
@@ -174,7 +202,7 @@ std::string TSpeciesHistory::Newick() const {
       if (k > 0) out += ',';
       write(roots[k]);
     }
-    out += ')';
+    out += ")founders";
   }
   return out + ";\n";
 }
@@ -190,20 +218,25 @@ void Put(std::string& out, T v) {
 
 }  // namespace
 
-std::string TSpeciesHistory::Bytes() const {
+std::string TSpeciesHistory::Bytes(bool forHash) const {
   std::string out;
   Put(out, static_cast<uint64_t>(Emergences.size()));
   for (const TEmergence& e : Emergences) {
-    Put(out, static_cast<uint32_t>(e.Name.size()));
-    out += e.Name;
+    // A founder's label that is a file name (species names are letters only) stays out of the
+    // hash, as the creatures' files of origin do.
+    const bool fileLabel = !std::all_of(e.Name.begin(), e.Name.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
+    const std::string_view name = forHash && fileLabel ? std::string_view() : std::string_view(e.Name);
+    Put(out, static_cast<uint32_t>(name.size()));
+    out += name;
     Put(out, e.Index), Put(out, e.FirstStep), Put(out, e.LastStep), Put(out, e.Parent);
     Put(out, e.Peak), Put(out, e.Births), Put(out, e.Alive);
   }
   for (int64_t v : {newSpecies_, extinct_, births_, deaths_, lastStep_}) Put(out, v);
+  if (!forHash) Put(out, arrivals_), Put(out, departures_);
   return out;
 }
 
-void TSpeciesHistory::FromBytes(std::string_view bytes) {
+void TSpeciesHistory::FromBytes(std::string_view bytes, uint32_t version) {
   size_t pos = 0;
   auto get = [&](auto& v) {
     if (bytes.size() - pos < sizeof(v)) throw EVivarion("the world file is damaged: its species history is cut short");
@@ -228,8 +261,24 @@ void TSpeciesHistory::FromBytes(std::string_view bytes) {
     h.Emergences.push_back(std::move(e));
   }
   get(h.newSpecies_), get(h.extinct_), get(h.births_), get(h.deaths_), get(h.lastStep_);
+  if (version >= 2) get(h.arrivals_), get(h.departures_);
   if (pos != bytes.size()) damaged();
   *this = std::move(h);
+}
+
+bool TSpeciesHistory::AgreesWith(const TCreatureList& world) const {
+  if (Emergences.empty()) return true;
+  std::unordered_map<std::string, int64_t> members;
+  for (const TCreature* c : world.List)
+    if (!c->Vegetable) ++members[c->SpeciesLabel()];
+  int64_t living = 0;
+  for (const TEmergence& e : Emergences) living += e.Alive > 0 ? 1 : 0;
+  if (living != static_cast<int64_t>(members.size())) return false;
+  for (const auto& [label, n] : members) {
+    auto it = current_.find(label);
+    if (it == current_.end() || Emergences[it->second].Alive != n) return false;
+  }
+  return true;
 }
 
 }  // namespace viv

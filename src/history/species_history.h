@@ -33,6 +33,7 @@ struct TSpeciesStats {
   double MeanOrgans = 0;
   int32_t MaxOrgans = 0;
   int64_t PersistentSpecies = 0;  // alive and first seen at least PersistenceSteps ago
+  int64_t Arrivals = 0, Departures = 0;  // animals that came from or left for another world
 };
 
 // The Shannon diversity of the species among a world's animals (natural logarithm).
@@ -58,19 +59,27 @@ class TSpeciesHistory {
   // The measures of a report at step; the counts since the last report start again.
   TSpeciesStats Report(const TCreatureList& world, int64_t step);
 
-  // CSV with header name,emergence,first_step,last_step,parent,peak,births,alive.
+  // CSV with header name,emergence,first_step,last_step,parent,peak,births,alive; a species
+  // without a name is "unnamed", fields with commas or quotes are quoted.
   std::string SpeciesCsv() const;
-  // The species tree in Newick format; several founders are joined under an unnamed root.
+  // The species tree in Newick format; several founders are joined under a root labelled
+  // "founders". Labels that hold characters the format reserves are quoted.
   std::string Newick() const;
 
-  // The history as bytes for world files, and back (throws EVivarion on damage).
-  std::string Bytes() const;
-  void FromBytes(std::string_view bytes);
+  // The history as bytes for world files, and back from a file of the given format (throws
+  // EVivarion on damage).
+  // The bytes for the world hash leave out the counts of migrants, which only report, and the
+  // founders' labels that are file names.
+  std::string Bytes(bool forHash = false) const;
+  void FromBytes(std::string_view bytes, uint32_t version);
+  // Whether the living species of the history are those of the world's animals, with as many
+  // members each. A history without any species (a world made without one) agrees with any.
+  bool AgreesWith(const TCreatureList& world) const;
 
  private:
   int32_t Emerge(const std::string& name, int32_t parent, int64_t step);
   std::unordered_map<std::string, int32_t> current_;  // name -> its latest emergence
-  int64_t newSpecies_ = 0, extinct_ = 0, births_ = 0, deaths_ = 0;
+  int64_t newSpecies_ = 0, extinct_ = 0, births_ = 0, deaths_ = 0, arrivals_ = 0, departures_ = 0;
   int64_t lastStep_ = 0;  // the last step recorded: the last step alive of the living species
 };
 

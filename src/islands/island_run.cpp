@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -80,7 +81,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     stats = std::make_unique<TRowFile>(o.StatsFile, "island," + header + ",arrivals,departures\n");
   });
   if (!a.AllWell(error, err)) return 1;
-  int64_t arrived = 0, departed = 0, migrants = 0;  // since the last report; in the whole run
+  int64_t migrants = 0;  // that left this island in this run
   int64_t rounds = 0;
   std::chrono::steady_clock::duration migrationTime{};
   auto report = [&](int64_t step) {
@@ -90,9 +91,8 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
       const TSpeciesStats s = sim.History.Report(sim.World, step);
       line = "island=" + std::to_string(me) + ' ' + StatusLine(step, f);
       if (o.Hash) line += " hash=" + HashText(sim.Hash());
-      row = std::to_string(me) + ',' + FiguresRow(step, f) + StatsColumns(s) + ',' + std::to_string(arrived) + ',' +
-            std::to_string(departed) + '\n';
-      arrived = departed = 0;
+      row = std::to_string(me) + ',' + FiguresRow(step, f) + StatsColumns(s) + ',' + std::to_string(s.Arrivals) + ',' +
+            std::to_string(s.Departures) + '\n';
     });
     const std::vector<std::string> lines = a.Gather(line), rows = a.Gather(row);
     if (me != 0) return;
@@ -104,6 +104,10 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   };
 
   int64_t step = sim.StepCount;  // counts on in step with the others if this island fails
+  if (!o.Until && o.Steps > INT64_MAX - step) {
+    if (me == 0) err << "vivarion-islands: --steps goes past the largest step count\n";
+    return 1;
+  }
   const int64_t last = o.Until ? std::max(*o.Until, step) : step + o.Steps;
   while (step < last) {
     Guarded(error, [&] {
@@ -122,10 +126,10 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
       Guarded(error, [&] {
         int32_t taken = 0;
         leaving = TakeMigrants(sim, io.Migrants, taken);
-        departed += taken, migrants += taken;
+        migrants += taken;
       });
       const std::string coming = a.PassOn(leaving);
-      Guarded(error, [&] { arrived += Welcome(sim, coming); });
+      Guarded(error, [&] { Welcome(sim, coming); });
       migrationTime += std::chrono::steady_clock::now() - start;
       ++rounds;
     }

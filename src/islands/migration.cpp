@@ -21,7 +21,7 @@ std::string TakeMigrants(TSimulation& sim, int32_t count, int32_t& taken) {
   std::string bytes = CreatureBytes(leaving);
   std::vector<TCreature*>& list = sim.World.List;
   for (const TCreature* c : leaving) {
-    sim.History.Depart(c->Name, sim.StepCount);
+    sim.History.Depart(c->SpeciesLabel(), sim.StepCount);
     list.erase(std::find(list.begin(), list.end(), c));
     delete c;  // leaves its grid cell
   }
@@ -32,9 +32,10 @@ int32_t Welcome(TSimulation& sim, const std::string& bytes) {
   if (bytes.empty()) return 0;  // an island that failed sends nothing
   const std::vector<TCreature*> arrivals = CreaturesFromBytes(bytes);
   for (TCreature* c : arrivals) {
+    c->ParentElsewhere = true;  // its parent serial is the old island's
     sim.World.Add(c);
     GridAdd(c, c->X, c->Y);
-    sim.History.Arrive(c->Name, sim.StepCount);
+    sim.History.Arrive(c->SpeciesLabel(), sim.StepCount);
   }
   return static_cast<int32_t>(arrivals.size());
 }

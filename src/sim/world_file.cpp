@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "config/errors.h"
 #include "config/files.h"
@@ -19,6 +20,7 @@
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
+#include "parts/formula.h"
 #include "parts/mouth.h"
 #include "world/grid.h"
 
@@ -28,8 +30,18 @@ namespace {
 
 constexpr char Magic[8] = {'V', 'I', 'V', 'W', 'O', 'R', 'L', 'D'};
 constexpr size_t HeaderSize = 8 + 4 + 4 + 8 + 8 + 8;
-// No world of this program comes near it; a header that claims more is damaged.
+// Limits that no world of this program comes near; a file that claims more is damaged, and
+// is refused before anything is allocated for it.
 constexpr uint64_t MaxBody = uint64_t{1} << 30;
+// The most compressible real world measured (30,000 animals just seeded) unpacks to 60 times
+// its packed size; a small hostile file must not unpack to gigabytes.
+constexpr uint64_t MaxUnpackRatio = 200, UnpackAllowance = uint64_t{4} << 20;
+constexpr uint32_t MaxOrgans = 1u << 16;       // organs of one creature (real bodies: tens)
+constexpr uint32_t MaxNameLength = 255;        // a species name
+constexpr uint32_t MaxTextLength = 1u << 16;   // an organ id, a file name
+constexpr uint32_t MaxFormulaLength = 1u << 20;
+// Far beyond any run (30,000 years at 10,000 steps a second), and far from overflowing.
+constexpr int64_t MaxStepCount = int64_t{1} << 53;
 
 enum PartCode : uint8_t { EyeCode = 0, MouthCode = 1, EngineCode = 2, BrainCode = 3, SameAsCode = 255 };
 
@@ -73,8 +85,9 @@ class TReader {
     if (!std::isfinite(v)) Damaged("a value that is not a finite number");
     return v;
   }
-  std::string Text() {
+  std::string Text(uint32_t maxLength) {
     const uint32_t n = Get<uint32_t>();
+    if (n > maxLength) Damaged("a text longer than any world holds");
     if (bytes_.size() - pos_ < n) Damaged("it ends in the middle of a text");
     std::string s(bytes_.substr(pos_, n));
     pos_ += n;
@@ -87,6 +100,8 @@ class TReader {
     return n;
   }
   bool AtEnd() const { return pos_ == bytes_.size(); }
+  // The world file's format version, which decides the fields read.
+  uint32_t Version = WorldFormatVersion;
 
  private:
   std::string_view bytes_;
@@ -103,14 +118,34 @@ void PutSettings(TWriter& w) {
   w.Put(s.PlantFloor);
 }
 
-void PutPart(TWriter& w, const TPart* p, const std::vector<TPart*>& earlier) {
-  // The same organ listed twice is written once, then referred to.
-  for (size_t k = 0; k < earlier.size(); ++k)
-    if (earlier[k] == p) {
-      w.Put(static_cast<uint8_t>(SameAsCode));
-      w.Put(static_cast<uint32_t>(k));
-      return;
-    }
+// The index of the first listing of each organ: the same organ listed twice is written once,
+// then referred to.
+class TFirstListing {
+ public:
+  explicit TFirstListing(const std::vector<TPart*>& parts) : parts_(parts) {
+    if (parts.size() <= SmallList) return;  // a short body is searched directly
+    for (size_t k = 0; k < parts.size(); ++k) first_.emplace(parts[k], static_cast<uint32_t>(k));
+  }
+  // The index of p's first listing (k itself when p is first listed at k).
+  uint32_t Of(const TPart* p, uint32_t k) const {
+    if (parts_.size() > SmallList) return first_.at(p);
+    for (uint32_t i = 0; i < k; ++i)
+      if (parts_[i] == p) return i;
+    return k;
+  }
+
+ private:
+  static constexpr size_t SmallList = 32;
+  const std::vector<TPart*>& parts_;
+  std::unordered_map<const TPart*, uint32_t> first_;
+};
+
+void PutPart(TWriter& w, const TPart* p, uint32_t first, uint32_t k) {
+  if (first < k) {
+    w.Put(static_cast<uint8_t>(SameAsCode));
+    w.Put(first);
+    return;
+  }
   const TPartKind kind = p->Kind();
   w.Put(static_cast<uint8_t>(kind == TPartKind::Eye     ? EyeCode
                              : kind == TPartKind::Mouth ? MouthCode
@@ -144,16 +179,14 @@ void PutPart(TWriter& w, const TPart* p, const std::vector<TPart*>& earlier) {
 
 void PutCreature(TWriter& w, const TCreature& c) {
   w.Put(c.Serial), w.Put(c.ParentSerial), w.Put(c.BirthStep);
+  if (!w.ForHash) w.Put(static_cast<uint8_t>(c.ParentElsewhere));
   w.Put(c.Radius), w.Put(c.Heading), w.Put(c.Color), w.Put(c.VX), w.Put(c.VY), w.Put(c.X), w.Put(c.Y);
   w.Put(c.Spin), w.Put(c.MaxEnergy), w.Put(static_cast<uint8_t>(c.Vegetable)), w.Put(c.MutationRate);
   w.Text(c.Name);
   if (!w.ForHash) w.Text(c.Origin);
   w.Put(static_cast<uint32_t>(c.Parts.Count()));
-  std::vector<TPart*> earlier;
-  for (TPart* p : c.Parts.Items) {
-    PutPart(w, p, earlier);
-    earlier.push_back(p);
-  }
+  const TFirstListing first(c.Parts.Items);
+  for (uint32_t k = 0; k < c.Parts.Items.size(); ++k) PutPart(w, c.Parts.Items[k], first.Of(c.Parts.Items[k], k), k);
 }
 
 // The grid's cells that list creatures of the world, in cell order, each with the population
@@ -190,7 +223,7 @@ std::string StateBytes(const TCreatureList& world, int64_t stepCount, const TSpe
   w.Put(static_cast<uint64_t>(world.Count()));
   for (const TCreature* c : world.List) PutCreature(w, *c);
   PutGrid(w, world);
-  w.Text(history ? history->Bytes() : TSpeciesHistory().Bytes());
+  w.Text(history ? history->Bytes(forHash) : TSpeciesHistory().Bytes(forHash));
   return std::move(w.Bytes);
 }
 
@@ -202,7 +235,7 @@ TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier)
     if (k >= earlier.size()) Damaged("an organ refers to one that does not exist");
     return earlier[k];
   }
-  std::string id = r.Text();
+  std::string id = r.Text(MaxTextLength);
   const float size = r.Real(), radius = r.Real(), phi = r.Real();
   // Every value is read before the organ is made, so that a damaged file leaks nothing.
   TPart* p = nullptr;
@@ -224,7 +257,7 @@ TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier)
     case EngineCode: {
       const int32_t segments = r.Get<int32_t>();
       const float angle = r.Real(), power = r.Real(), flap = r.Real(), phase = r.Real();
-      std::string formula = r.Text();
+      std::string formula = r.Text(MaxFormulaLength);
       if (segments < 0 || segments > 1000) Damaged("an engine with a strange number of segments");
       auto* e = new TEngine(owner, id, phi, angle, std::move(formula));
       e->Segments = segments, e->Power = power, e->FlapAngle = flap, e->Phase = phase;
@@ -233,7 +266,7 @@ TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier)
     }
     case BrainCode: {
       const float weight = r.Real(), constant = r.Real(), value = r.Real();
-      std::string formula = r.Text();
+      std::string formula = r.Text(MaxFormulaLength);
       auto* b = new TBrain(owner, id, radius, phi, weight, constant, std::move(formula));
       b->Value = value;
       p = b;
@@ -250,16 +283,32 @@ TCreature* GetCreature(TReader& r, bool newSerial = false) {
   auto c = newSerial ? std::make_unique<TCreature>() : std::make_unique<TCreature>(serial);
   c->ParentSerial = r.Get<uint64_t>();
   c->BirthStep = r.Get<int64_t>();
+  if (r.Version >= 2) c->ParentElsewhere = r.Get<uint8_t>() != 0;
   c->Radius = r.Real(), c->Heading = r.Real(), c->Color = r.Get<uint32_t>();
   c->VX = r.Real(), c->VY = r.Real(), c->X = r.Real(), c->Y = r.Real();
   c->Spin = r.Real(), c->MaxEnergy = r.Real();
   c->Vegetable = r.Get<uint8_t>() != 0;
   c->MutationRate = r.Real();
-  c->Name = r.Text();
-  c->Origin = r.Text();
+  c->Name = r.Text(MaxNameLength);
+  c->Origin = r.Text(MaxTextLength);
+  if (!std::all_of(c->Name.begin(), c->Name.end(), [](char ch) { return std::isalpha(static_cast<unsigned char>(ch)); }))
+    Damaged("a species name that is not letters");
   const uint32_t parts = r.Get<uint32_t>();
+  if (parts > MaxOrgans) Damaged("a creature with more organs than any body holds");
   for (uint32_t k = 0; k < parts; ++k) c->Parts.Add(GetPart(r, c.get(), c->Parts.Items));
   return c.release();
+}
+
+// The checksum of a file: of the packed body, and from format 2 of the header before it too.
+uint64_t Checksum(uint32_t version, std::string_view header, std::string_view packed) {
+  if (version < 2) return XXH64(packed.data(), packed.size(), 0);
+  XXH64_state_t* state = XXH64_createState();
+  XXH64_reset(state, 0);
+  XXH64_update(state, header.data(), header.size());
+  XXH64_update(state, packed.data(), packed.size());
+  const uint64_t sum = XXH64_digest(state);
+  XXH64_freeState(state);
+  return sum;
 }
 
 }  // namespace
@@ -289,37 +338,77 @@ void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int6
   header.Put(uint32_t{0});
   header.Put(static_cast<uint64_t>(body.size()));
   header.Put(static_cast<uint64_t>(packed.size()));
-  header.Put(static_cast<uint64_t>(XXH64(packed.data(), packed.size(), 0)));
+  header.Put(Checksum(WorldFormatVersion, header.Bytes, packed));
   WriteFileAtomically(fileName, header.Bytes + packed, false);
 }
 
-TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world) {
+namespace {
+
+TSettings GetSettings(TReader& r) {
+  TSettings s;
+  for (double* v : {&s.Remming, &s.Brown, &s.PhiRemming, &s.PhiBrown, &s.ChemicalStabilizer, &s.Gravity, &s.SunLight,
+                    &s.CostOfLiving, &s.MinEnergy, &s.RadiusCost, &s.PartsCost, &s.CreatureCost, &s.OrganLoss})
+    *v = r.Get<double>();
+  for (int32_t* v : {&s.MaxFood, &s.NiceValue, &s.PlantFloor}) *v = r.Get<int32_t>();
+  return s;
+}
+
+// What a valid checksum does not vouch for: serials, parents and birth steps that a world of
+// this program could have, and formulas that can be evaluated (else the first step fails).
+void CheckCreatures(const TCreatureList& fresh, uint64_t nextSerial, int64_t stepCount, uint32_t version) {
+  std::unordered_set<uint64_t> serials;
+  serials.reserve(fresh.List.size());
+  for (const TCreature* c : fresh.List) {
+    if (c->Serial >= nextSerial || c->Serial == 0) Damaged("a creature's serial is out of order");
+    if (!serials.insert(c->Serial).second) Damaged("two creatures have the same serial");
+    const bool parentHere = version >= 2 && !c->ParentElsewhere;
+    if (c->ParentSerial >= nextSerial || (parentHere && c->ParentSerial >= c->Serial))
+      Damaged("a creature's parent is born after it");
+    if (c->BirthStep < 0 || c->BirthStep > stepCount) Damaged("a creature is born after the world's step");
+    for (const TPart* p : c->Parts.Items) {
+      const std::string* formula = p->Kind() == TPartKind::Engine  ? &static_cast<const TEngine*>(p)->Formula()
+                                   : p->Kind() == TPartKind::Brain ? &static_cast<const TBrain*>(p)->Formula()
+                                                                   : nullptr;
+      if (!formula) continue;
+      try {
+        EvalFormulaText(*formula, c);
+      } catch (const std::exception& e) {
+        Damaged("creature " + std::to_string(c->Serial) + " has a formula that fails (" + e.what() + ")");
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t version) {
   TReader r(body);
+  r.Version = version;
   TLoadedWorld loaded;
   loaded.StepCount = r.Get<int64_t>();
   if (loaded.StepCount < 0) Damaged("a negative step count");
+  if (loaded.StepCount > MaxStepCount) Damaged("a step count that no world reaches");
   const uint64_t nextSerial = r.Get<uint64_t>();
   TRandomState random;
   for (uint64_t& v : random) v = r.Get<uint64_t>();
-  for (int k = 0; k < 13; ++k) r.Get<double>();  // the settings in force, kept for reference
-  for (int k = 0; k < 3; ++k) r.Get<int32_t>();
+  if (random == TRandomState{}) Damaged("the random generator's state is all zero");
+  loaded.Settings = GetSettings(r);
 
   // Everything is read into a list of its own first: a fault leaves the running world as it was.
   TCreatureList fresh;
   const uint64_t count = r.Count(64);
-  for (uint64_t i = 0; i < count; ++i) {
-    fresh.Add(GetCreature(r));
-    if (fresh.List.back()->Serial >= nextSerial || fresh.List.back()->Serial == 0)
-      Damaged("a creature's serial is out of order");
-  }
+  for (uint64_t i = 0; i < count; ++i) fresh.Add(GetCreature(r));
+  CheckCreatures(fresh, nextSerial, loaded.StepCount, version);
   std::vector<std::vector<uint32_t>> cells;
   std::vector<std::pair<int, int>> where;
   std::vector<uint8_t> listed(count, 0);
-  const uint64_t cellCount = r.Count(12);
+  const uint64_t cellCount = r.Count(16);
   for (uint64_t k = 0; k < cellCount; ++k) {
     const int32_t i = r.Get<int32_t>(), j = r.Get<int32_t>();
     const uint32_t n = r.Get<uint32_t>();
     if (n > count) Damaged("a grid cell longer than the world");
+    if (n == 0) Damaged("the grid lists a cell without creatures");
+    if (!where.empty() && std::make_pair(i, j) <= where.back()) Damaged("the grid lists its cells out of order");
     std::vector<uint32_t> entries(n);
     for (uint32_t& e : entries) {
       e = r.Get<uint32_t>();
@@ -331,8 +420,10 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world) {
     cells.push_back(std::move(entries));
     where.emplace_back(i, j);
   }
-  loaded.History.FromBytes(r.Text());
-  loaded.SettingsFile = r.Text();
+  loaded.History.FromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))), version);
+  // Founders from files were one nameless species before format 2; only later files must agree.
+  if (version >= 2 && !loaded.History.AgreesWith(fresh)) Damaged("its species history does not match its creatures");
+  loaded.Settings.FileName = loaded.SettingsFile = r.Text(MaxTextLength);
   if (!r.AtEnd()) Damaged("it goes on after its end");
 
   // Read in full: now the world changes, and nothing below can fail.
@@ -359,23 +450,26 @@ TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCr
     if (bytes.size() < HeaderSize) Damaged("it is cut short in its header");
     TReader header(bytes.substr(sizeof Magic, HeaderSize - sizeof Magic));
     const uint32_t version = header.Get<uint32_t>();
-    header.Get<uint32_t>();
+    const uint32_t reserved = header.Get<uint32_t>();
     const uint64_t bodySize = header.Get<uint64_t>(), packedSize = header.Get<uint64_t>();
     const uint64_t checksum = header.Get<uint64_t>();
     if (version > WorldFormatVersion)
       throw EVivarion("the world file has format " + std::to_string(version) + ", newer than this program reads (" +
                       std::to_string(WorldFormatVersion) + ")");
     if (version == 0) Damaged("format 0 does not exist");
+    if (reserved != 0) Damaged("its header's reserved field is not zero");
     const std::string_view packed = bytes.substr(HeaderSize);
     if (packed.size() < packedSize) Damaged("it is truncated");
     if (packed.size() > packedSize) Damaged("it goes on after its end");
-    if (XXH64(packed.data(), packed.size(), 0) != checksum) Damaged("its checksum does not match its contents");
-    if (bodySize > MaxBody || ZSTD_getFrameContentSize(packed.data(), packed.size()) != bodySize)
+    if (Checksum(version, bytes.substr(0, HeaderSize - 8), packed) != checksum)
+      Damaged("its checksum does not match its contents");
+    if (bodySize > MaxBody || bodySize > packedSize * MaxUnpackRatio + UnpackAllowance ||
+        ZSTD_getFrameContentSize(packed.data(), packed.size()) != bodySize)
       Damaged("its sizes do not agree");
     std::string body(bodySize, '\0');
     const size_t n = ZSTD_decompress(body.data(), body.size(), packed.data(), packed.size());
     if (ZSTD_isError(n) || n != bodySize) Damaged("its contents do not unpack");
-    loaded = LoadWorldBody(body, world);
+    loaded = LoadWorldBody(body, world, version);
   });
   return loaded;
 }

@@ -8,12 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "config/settings.h"
 #include "history/species_history.h"
 #include "world/creature_list.h"
 
 namespace viv {
 
-constexpr uint32_t WorldFormatVersion = 1;
+// 2: a creature's parent may be of another world (a migrant's); the history counts migrants
+// and keys founders read from files by file; the checksum covers the header too.
+constexpr uint32_t WorldFormatVersion = 2;
 
 // The body of a world file before compression: the state, then the name of the settings file
 // (kept for reference). The hash covers the state alone.
@@ -32,6 +35,7 @@ void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int6
 struct TLoadedWorld {
   int64_t StepCount = 0;
   std::string SettingsFile;  // the settings file in force when it was written
+  TSettings Settings;        // the values in force when it was written (FileName: SettingsFile)
   TSpeciesHistory History;   // empty for a world saved without one
 };
 
@@ -41,7 +45,7 @@ TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world);
 // The same from a file's bytes (for tests and the fuzzer); name goes in front of errors.
 TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCreatureList& world);
 // Reads an uncompressed body (for the fuzzer: the checksum stops nearly every mutated file).
-TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world);
+TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t version = WorldFormatVersion);
 
 // Creatures with their full state as bytes, one after another, for moving them between
 // worlds; and back, each read creature taking a new serial of this world's count (serials

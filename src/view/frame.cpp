@@ -23,7 +23,7 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
     if (StrictlyBetween(RoundToPixel(p.X), 0, width) && StrictlyBetween(RoundToPixel(p.Y), 0, height)) {
       turtle.Reset(p.X, p.Y, p.A, view.Zoom);
       c->Draw(turtle);
-      if (!c->Vegetable && !status.OutlinedSpecies.empty() && c->Name == status.OutlinedSpecies) {
+      if (!c->Vegetable && !status.OutlinedSpecies.empty() && c->SpeciesLabel() == status.OutlinedSpecies) {
         const double r = static_cast<double>(c->Radius) * view.Zoom + 4;
         canvas.Ring(RoundToPixel(p.X - r), RoundToPixel(p.Y - r), RoundToPixel(p.X + r), RoundToPixel(p.Y + r), 0x00FFFF);
       }

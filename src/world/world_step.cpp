@@ -75,7 +75,7 @@ void TCreatureList::DeathsAndBirths() {
         newborns_.push_back(child);
         TBirth& birth = Births.emplace_back();
         birth.Parent = k->Serial, birth.Child = child->Serial, birth.Vegetable = child->Vegetable;
-        birth.ParentName = k->Name, birth.ChildName = child->Name;
+        birth.ParentName = k->SpeciesLabel(), birth.ChildName = child->SpeciesLabel();
         ++current;
       }
     }
@@ -87,7 +87,7 @@ void TCreatureList::DeathsAndBirths() {
 void TCreatureList::NoteDeath(const TCreature& k, TDeathCause cause) {
   TDeath& death = Deaths.emplace_back();
   death.Serial = k.Serial, death.Age = CurrentStep - k.BirthStep, death.Cause = cause;
-  death.Name = k.Name, death.Vegetable = k.Vegetable;
+  death.Name = k.SpeciesLabel(), death.Vegetable = k.Vegetable;
 }
 
 void TCreatureList::SqueezeOutDead() { List.erase(std::remove(List.begin(), List.end(), nullptr), List.end()); }
