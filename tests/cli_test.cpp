@@ -278,3 +278,24 @@ TEST_F(Runner, SettingsAndOutputsAreSettledBeforeTheFirstStep) {
   EXPECT_GT(fs::file_size(dir / "b.png"), 1000u);
   EXPECT_TRUE(fs::is_empty(dir / "folder.ini"));  // no probe or temporary file left behind
 }
+
+// A world resumed under a settings file that differs from the one it was saved under: the keys
+// that differ are named, and --world-settings runs it under its own.
+TEST_F(Runner, ResumingUnderOtherSettingsIsNamedOrAvoided) {
+  ASSERT_EQ(Run(Settings() + "--seed 6 --steps 200 --save-world w.vivw").status, 0);
+  std::ifstream in(dir / "settings.ini");
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  text.replace(text.find("Brown=3"), 7, "Brown=2");
+  std::ofstream(dir / "other.ini") << text << "OrganLoss=0.1\n";
+  Result other = Run("--settings other.ini --load-world w.vivw --steps 100");
+  EXPECT_EQ(other.status, 0);
+  EXPECT_EQ(other.err, "vivarion-cli: settings differ from the world file's: Brown 3 -> 2, OrganLoss 0 -> 0.1\n");
+  Result own = Run("--settings other.ini --load-world w.vivw --steps 300 --world-settings");
+  EXPECT_EQ(own.err, "");
+  EXPECT_EQ(own.out, Run(Settings() + "--seed 6 --steps 500").out);
+  Result same = Run(Settings() + "--load-world w.vivw --steps 1");
+  EXPECT_EQ(same.err, "");
+  Result alone = Run(Settings() + "--world-settings");
+  EXPECT_EQ(alone.status, 2);
+  EXPECT_EQ(alone.err.rfind("vivarion-cli: --world-settings goes with --load-world\n", 0), 0u) << alone.err;
+}

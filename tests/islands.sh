@@ -58,11 +58,28 @@ for i in range(3):
 assert crossed > 0, "no species crossed"
 PY
 
-# Resumed from its world files, the archipelago ends as the uninterrupted run did.
+# Resumed from its world files, the archipelago ends as the uninterrupted run did, and its
+# statistics rows (migrants counted since the last report included) are the same.
 "${mpi[@]}" "$islands" "${args[@]}" --steps 6000 --save-world half.vivw >/dev/null 2>&1 || fail "first half failed"
 [ -f half.island2.vivw ] || fail "no world file per island"
-"${mpi[@]}" "$islands" "${args[@]}" --load-world half.vivw --until 12000 >c.txt 2>/dev/null || fail "resume failed"
+grep -q "^islands=3$" half.vivw || fail "no list of the islands' world files"
+"${mpi[@]}" "$islands" "${args[@]}" --load-world half.vivw --until 12000 --stats resumed.csv >c.txt 2>/dev/null || fail "resume failed"
 diff <(grep -v "step=4000 " a.txt) c.txt || fail "the resumed archipelago differs"
+diff <(grep -v ",4000," stats.csv) resumed.csv || fail "the resumed archipelago's statistics differ"
+
+# A save of three islands is not loaded by two, with or without its list; one island alone
+# cannot migrate.
+mpi2=(mpirun --oversubscribe -n 2) mpi1=(mpirun -n 1)
+[ "$(id -u)" -eq 0 ] && mpi2+=(--allow-run-as-root) mpi1+=(--allow-run-as-root)
+"${mpi2[@]}" "$islands" "${args[@]}" --load-world half.vivw --until 12000 >e.txt 2>e.err && fail "three islands loaded by two"
+grep -q "half.vivw: the world files hold 3 islands, and this run has 2" e.err || fail "the count is not named: $(head -3 e.err)"
+mv half.vivw list.txt
+"${mpi2[@]}" "$islands" "${args[@]}" --load-world half.vivw --until 12000 >e.txt 2>e.err && fail "three islands loaded by two without a list"
+grep -q "half.vivw: the world files hold 3 islands, and this run has 2" e.err || fail "the count is not named: $(head -3 e.err)"
+mv list.txt half.vivw
+"${mpi1[@]}" "$islands" "${args[@]}" --steps 10 >e.txt 2>e.err
+[ $? -eq 2 ] || fail "one island with migration was not a usage error"
+grep -q "migrate-every needs two islands or more" e.err || fail "no reason for refusing one island: $(head -3 e.err)"
 
 # One island's file missing: every island ends, with status 1 and the island named.
 rm half.island1.vivw

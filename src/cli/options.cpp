@@ -27,6 +27,8 @@ const char* const RunnerUsage =
     "  --save-world FILE    after the run, write the whole world to FILE (.vivw), to continue it later\n"
     "  --load-world FILE    start from a world file instead of seeding (animal files, the population\n"
     "                       file and --seed are not used); step numbers go on from the file's\n"
+    "  --world-settings     with --load-world: run under the settings saved in the world file (without\n"
+    "                       it, the settings file's values serve, and those that differ are named)\n"
     "  --until STEP         run until the world's step count reaches STEP (instead of --steps)\n"
     "  --checkpoint FILE    with --checkpoint-every N: write the world to FILE every N steps,\n"
     "  --checkpoint-every N   replacing the previous checkpoint whole\n"
@@ -97,6 +99,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   app.add_flag("--hash", o.Hash);
   app.add_option("--save-world", o.SaveWorldFile);
   app.add_option("--load-world", o.LoadWorldFile);
+  app.add_flag("--world-settings", o.WorldSettings);
   app.add_option("--until", until);
   app.add_option("--checkpoint", o.CheckpointFile);
   app.add_option("--checkpoint-every", every);
@@ -121,6 +124,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   if (given("--checkpoint-every")) o.CheckpointEvery = Whole<int64_t>("--checkpoint-every", every, 1);
   if (given("--threads")) o.Threads = Whole<int32_t>("--threads", threads, 1);
   if (reference) o.Passes = TPasses::Plain;
+  if (o.WorldSettings && o.LoadWorldFile.empty()) throw std::invalid_argument("--world-settings goes with --load-world");
   if (o.CheckpointFile.empty() != (o.CheckpointEvery == 0))
     throw std::invalid_argument("--checkpoint and --checkpoint-every go together");
   return o;

@@ -30,6 +30,7 @@ struct TRunnerOptions {
   bool Hash = false;  // the world hash on every status line
   std::string SaveWorldFile;
   std::string LoadWorldFile;
+  bool WorldSettings = false;  // run a loaded world under the settings saved in it
   std::string CheckpointFile;
   std::string StatsFile, SpeciesCsvFile, PhylogenyFile;
   int64_t CheckpointEvery = 0;

@@ -69,6 +69,17 @@ std::string RunSettingsFile(const TRunnerOptions& o, std::ostream& err, const ch
   return search.File;
 }
 
+std::string SettleLoadedSettings(const TRunnerOptions& o, const TSimulation& sim) {
+  if (o.WorldSettings) {
+    const std::string file = Settings.FileName;
+    Settings = sim.FileSettings;
+    Settings.FileName = file;
+    return {};
+  }
+  const std::string differences = SettingsDifferences(sim.FileSettings, Settings);
+  return differences.empty() ? differences : "settings differ from the world file's: " + differences;
+}
+
 void CheckRunOutputs(const TRunnerOptions& o, const std::function<std::string(const std::string&)>& fileOf) {
   for (const std::string* name : {&o.SaveWorldFile, &o.CheckpointFile, &o.CsvFile, &o.StatsFile, &o.SpeciesCsvFile,
                                   &o.PhylogenyFile, &o.PlotFile, &o.PngFile})
@@ -86,6 +97,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     sim.World.Passes = o.Passes;
     if (loading) {
       sim.LoadWorld(o.LoadWorldFile);
+      if (const std::string note = SettleLoadedSettings(o, sim); !note.empty()) err << "vivarion-cli: " << note << '\n';
     } else {
       sim.Populate(o.Width, o.Height, o.AnimalFiles, ReadPopulation(o.PopulationFile));
     }
@@ -100,10 +112,10 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     TProgressLine progress(err, o.Progress, first, last);
     TRunGraphs plot;  // about 1,000 points over the run, for --plot
     const int64_t plotEvery = std::max<int64_t>(1, (last - first) / 1000);
-    auto report = [&] {
+    auto report = [&](bool restart) {
       progress.Clear();
       TWorldFigures f = sim.Figures();
-      const TSpeciesStats s = sim.History.Report(sim.World, sim.StepCount);
+      const TSpeciesStats s = sim.History.Report(sim.World, sim.StepCount, restart);
       const std::string row = FiguresRow(sim.StepCount, f);
       csv.Write(row + '\n');
       stats.Write(row + StatsColumns(s) + '\n');
@@ -115,13 +127,13 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     while (sim.StepCount < last) {
       sim.Step();
       if (o.Check) CheckWorld(sim.World, sim.StepCount);
-      if (o.Report > 0 && sim.StepCount % o.Report == 0) report();
+      if (o.Report > 0 && sim.StepCount % o.Report == 0) report(true);
       if (o.CheckpointEvery > 0 && sim.StepCount % o.CheckpointEvery == 0) sim.SaveWorld(o.CheckpointFile);
       if (!o.PlotFile.empty() && ((sim.StepCount - first) % plotEvery == 0 || sim.StepCount == last))
         plot.Sample(sim.World, sim.StepCount);
       progress.Update(sim.StepCount);
     }
-    if (o.Report == 0 || sim.StepCount % o.Report != 0) report();
+    if (o.Report == 0 || sim.StepCount % o.Report != 0) report(false);
     progress.Clear();
     out.flush();
 

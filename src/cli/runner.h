@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/options.h"
+#include "sim/simulation.h"
 
 namespace viv {
 
@@ -20,6 +21,11 @@ void CheckWorld(const TCreatureList& world, int64_t step);
 // EVivarion naming it), or the one found; when none is found, a note on err (after
 // "program: ") says where the search looked and that the built-in values serve.
 std::string RunSettingsFile(const TRunnerOptions& options, std::ostream& err, const char* program);
+
+// After a world file is loaded: with --world-settings, the settings saved in it take over;
+// otherwise the keys whose values differ from the file's are returned as a note
+// ("settings differ from the world file's: Brown 4 -> 2"), empty when none differ.
+std::string SettleLoadedSettings(const TRunnerOptions& options, const TSimulation& sim);
 
 // Throws EVivarion naming the first output of the options that cannot be written (a missing
 // or read-only folder, a name that is a folder), before any step is run. fileOf maps a name

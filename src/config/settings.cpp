@@ -46,6 +46,35 @@ void TSettings::Load() {
   });
 }
 
+std::string SettingsDifferences(const TSettings& from, const TSettings& to) {
+  std::string text;
+  auto note = [&](const char* key, const std::string& a, const std::string& b) {
+    if (a == b) return;
+    if (!text.empty()) text += ", ";
+    text += std::string(key) + ' ' + a + " -> " + b;
+  };
+  auto real = [&](const char* key, double TSettings::*field) { note(key, FloatToText(from.*field), FloatToText(to.*field)); };
+  auto whole = [&](const char* key, int32_t TSettings::*field) {
+    note(key, std::to_string(from.*field), std::to_string(to.*field));
+  };
+  real("Remming", &TSettings::Remming);
+  real("Brown", &TSettings::Brown);
+  real("PhiRemming", &TSettings::PhiRemming);
+  real("PhiBrown", &TSettings::PhiBrown);
+  real("ChemicalStabilizer", &TSettings::ChemicalStabilizer);
+  real("Gravity", &TSettings::Gravity);
+  real("SunLight", &TSettings::SunLight);
+  real("CostOfLiving", &TSettings::CostOfLiving);
+  real("MinEnergy", &TSettings::MinEnergy);
+  real("RadiusCost", &TSettings::RadiusCost);
+  real("PartsCost", &TSettings::PartsCost);
+  real("CreatureCost", &TSettings::CreatureCost);
+  whole("MaxFood", &TSettings::MaxFood);
+  real("OrganLoss", &TSettings::OrganLoss);
+  whole("PlantFloor", &TSettings::PlantFloor);
+  return text;
+}
+
 void TSettings::Open(const std::string& fileName) {
   FileName = fileName;
   Load();

@@ -39,6 +39,10 @@ class TSettings {
   void Reset();
 };
 
+// The keys whose values differ between two settings, as "Brown 4 -> 2, OrganLoss 0.1 -> 0"
+// (empty when none do). NiceValue, which only paces the window, is left out.
+std::string SettingsDifferences(const TSettings& from, const TSettings& to);
+
 // The program-wide settings, read at the moment of use and never copied.
 extern TSettings Settings;
 

@@ -131,7 +131,7 @@ void TSpeciesHistory::Arrive(const std::string& name, int64_t step) {
   e.LastStep = step;
 }
 
-TSpeciesStats TSpeciesHistory::Report(const TCreatureList& world, int64_t step) {
+TSpeciesStats TSpeciesHistory::Report(const TCreatureList& world, int64_t step, bool restart) {
   TSpeciesStats s;
   int64_t animals = 0, organs = 0;
   for (const TCreature* c : world.List) {
@@ -148,7 +148,7 @@ TSpeciesStats TSpeciesHistory::Report(const TCreatureList& world, int64_t step) 
   }
   s.NewSpecies = newSpecies_, s.ExtinctSpecies = extinct_, s.Births = births_, s.Deaths = deaths_;
   s.Arrivals = arrivals_, s.Departures = departures_;
-  newSpecies_ = extinct_ = births_ = deaths_ = arrivals_ = departures_ = 0;
+  if (restart) newSpecies_ = extinct_ = births_ = deaths_ = arrivals_ = departures_ = 0;
   return s;
 }
 

@@ -56,8 +56,10 @@ class TSpeciesHistory {
   // parent here; one whose last member leaves has died out here.
   void Depart(const std::string& name, int64_t step);
   void Arrive(const std::string& name, int64_t step);
-  // The measures of a report at step; the counts since the last report start again.
-  TSpeciesStats Report(const TCreatureList& world, int64_t step);
+  // The measures of a report at step; with restart, the counts since the last report start
+  // again. A run's last report off the reporting steps does not restart them, so that a world
+  // saved after it and resumed gives the rows the run would have given.
+  TSpeciesStats Report(const TCreatureList& world, int64_t step, bool restart = true);
 
   // CSV with header name,emergence,first_step,last_step,parent,peak,births,alive; a species
   // without a name is "unnamed", fields with commas or quotes are quoted.

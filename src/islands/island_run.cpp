@@ -14,6 +14,7 @@
 #include "config/errors.h"
 #include "config/files.h"
 #include "config/random.h"
+#include "islands/archipelago_files.h"
 #include "islands/migration.h"
 #include "sim/simulation.h"
 
@@ -52,6 +53,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   // One seed for the archipelago: given, or the first island's from the clock.
   const uint64_t seed = a.FromFirst(o.Seed ? *o.Seed : (me == 0 ? SeedRandomFromEnvironment() : 0));
   const bool loading = !o.LoadWorldFile.empty();
+  std::string settingsNote;
   Guarded(error, [&] {
     CheckRunOutputs(o, [&](const std::string& name) { return name == o.StatsFile ? name : IslandFile(name, me); });
     std::ostringstream note;  // said once, by the first island
@@ -61,12 +63,16 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
                          o.Threads);
     sim.World.Passes = o.Passes;
     if (loading) {
-      sim.LoadWorld(IslandFile(o.LoadWorldFile, me));
+      sim.LoadWorld(IslandWorldFile(o.LoadWorldFile, me, a.Islands));
+      settingsNote = SettleLoadedSettings(o, sim);
     } else {
       sim.Populate(o.Width, o.Height, o.AnimalFiles, ReadPopulation(o.PopulationFile));
     }
   });
   if (!a.AllWell(error, err)) return 1;
+  const std::vector<std::string> notes = a.Gather(settingsNote);
+  for (size_t i = 0; i < notes.size(); ++i)
+    if (!notes[i].empty()) err << "vivarion-islands: island " << i << ": " << notes[i] << '\n';
   int64_t earliest = 0, latest = 0;
   a.Range(sim.StepCount, earliest, latest);
   if (earliest != latest) {
@@ -84,11 +90,11 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   int64_t migrants = 0;  // that left this island in this run
   int64_t rounds = 0;
   std::chrono::steady_clock::duration migrationTime{};
-  auto report = [&](int64_t step) {
+  auto report = [&](int64_t step, bool restart) {
     std::string line, row;
     Guarded(error, [&] {
       const TWorldFigures f = sim.Figures();
-      const TSpeciesStats s = sim.History.Report(sim.World, step);
+      const TSpeciesStats s = sim.History.Report(sim.World, step, restart);
       line = "island=" + std::to_string(me) + ' ' + StatusLine(step, f);
       if (o.Hash) line += " hash=" + HashText(sim.Hash());
       row = std::to_string(me) + ',' + FiguresRow(step, f) + StatsColumns(s) + ',' + std::to_string(s.Arrivals) + ',' +
@@ -101,6 +107,19 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     Guarded(error, [&] {
       for (const std::string& r : rows) stats->Write(r);
     });
+  };
+
+  // A checkpoint: every island's file of the step, then the list that names the set, then the
+  // older sets go. Killed at any moment, the list names a whole set.
+  auto checkpoint = [&](int64_t at) {
+    const std::string file = CheckpointIslandFile(o.CheckpointFile, me, at);
+    Guarded(error, [&] { sim.SaveWorld(file); });
+    const std::vector<std::string> files = a.Gather(file);
+    if (!a.AllWell(error, err)) return false;
+    if (me == 0) Guarded(error, [&] { WriteManifest(o.CheckpointFile, at, files); });
+    if (!a.AllWell(error, err)) return false;
+    Guarded(error, [&] { RemoveOtherCheckpoints(o.CheckpointFile, me, file); });
+    return true;
   };
 
   int64_t step = sim.StepCount;  // counts on in step with the others if this island fails
@@ -117,8 +136,8 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     ++step;
     const bool migrate = io.MigrateEvery > 0 && step % io.MigrateEvery == 0;
     const bool reporting = o.Report > 0 && step % o.Report == 0;
-    const bool checkpoint = o.CheckpointEvery > 0 && step % o.CheckpointEvery == 0;
-    if (!migrate && !reporting && !checkpoint) continue;
+    const bool checkpointing = o.CheckpointEvery > 0 && step % o.CheckpointEvery == 0;
+    if (!migrate && !reporting && !checkpointing) continue;
     if (!a.AllWell(error, err)) return 1;
     if (migrate) {
       const auto start = std::chrono::steady_clock::now();
@@ -133,11 +152,11 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
       migrationTime += std::chrono::steady_clock::now() - start;
       ++rounds;
     }
-    if (reporting) report(step);
-    if (checkpoint) Guarded(error, [&] { sim.SaveWorld(IslandFile(o.CheckpointFile, me)); });
+    if (reporting) report(step, true);
+    if (checkpointing && !checkpoint(step)) return 1;
   }
   if (!a.AllWell(error, err)) return 1;
-  if (o.Report == 0 || step % o.Report != 0) report(step);
+  if (o.Report == 0 || step % o.Report != 0) report(step, false);
 
   // The archipelago as a whole: every island's figures summed, species counted once.
   Guarded(error, [&] {
@@ -145,6 +164,11 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(IslandFile(o.SpeciesCsvFile, me), sim.History.SpeciesCsv(), false);
     if (!o.PhylogenyFile.empty()) WriteFileAtomically(IslandFile(o.PhylogenyFile, me), sim.History.Newick(), false);
   });
+  if (!o.SaveWorldFile.empty()) {
+    const std::vector<std::string> files = a.Gather(IslandFile(o.SaveWorldFile, me));
+    if (!a.AllWell(error, err)) return 1;
+    if (me == 0) Guarded(error, [&] { WriteManifest(o.SaveWorldFile, step, files); });
+  }
   const TWorldFigures f = sim.Figures();
   const std::vector<std::string> figures = a.Gather(std::to_string(f.Animals) + ' ' + std::to_string(f.Plants) + ' ' +
                                                     std::to_string(f.Biomass) + ' ' + std::to_string(migrants));

@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
     viv::TIslandOptions options;
     try {
       options = viv::ParseIslandOptions(args);
+      // One island would send its migrants to itself: a mistake, not a plan.
+      if (archipelago.Islands == 1 && options.MigrateEvery > 0)
+        throw std::invalid_argument("--migrate-every needs two islands or more (mpirun -n 2 or more)");
     } catch (const std::invalid_argument& e) {
       if (archipelago.Island == 0) std::cerr << "vivarion-islands: " << e.what() << '\n' << viv::IslandsUsage;
       status = 2;

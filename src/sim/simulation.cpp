@@ -64,6 +64,7 @@ void TSimulation::LoadWorld(const std::string& fileName) {
   StepCount = loaded.StepCount;
   Held = 0;
   History = std::move(loaded.History);
+  FileSettings = loaded.Settings;
 }
 
 }  // namespace viv

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
 #include "history/species_history.h"
 #include "world/creature_list.h"
 #include "world/world_figures.h"
@@ -19,6 +20,8 @@ class TSimulation {
   int64_t StepCount = 0;
   uint64_t Held = 0;  // serial of the creature held in place (by the mouse), 0 for none
   TSpeciesHistory History;  // of the animal species, from the world's start
+  // The settings in force when the loaded world file was written (after LoadWorld).
+  TSettings FileSettings;
 
   // The program's start-up: the settings from settingsFile (a bad value throws, naming the
   // file and key), an empty grid, the generator seeded with seed or else from VIVARION_SEED

@@ -361,8 +361,8 @@ void CheckCreatures(const TCreatureList& fresh, uint64_t nextSerial, int64_t ste
   for (const TCreature* c : fresh.List) {
     if (c->Serial >= nextSerial || c->Serial == 0) Damaged("a creature's serial is out of order");
     if (!serials.insert(c->Serial).second) Damaged("two creatures have the same serial");
-    const bool parentHere = version >= 2 && !c->ParentElsewhere;
-    if (c->ParentSerial >= nextSerial || (parentHere && c->ParentSerial >= c->Serial))
+    // A migrant's parent serial is of its old world's count, which says nothing here.
+    if (!c->ParentElsewhere && (c->ParentSerial >= nextSerial || (version >= 2 && c->ParentSerial >= c->Serial)))
       Damaged("a creature's parent is born after it");
     if (c->BirthStep < 0 || c->BirthStep > stepCount) Damaged("a creature is born after the world's step");
     for (const TPart* p : c->Parts.Items) {
