@@ -22,6 +22,7 @@
 #include "app/info_window.h"
 #include "app/observatory.h"
 #include "app/main_window.h"
+#include "config/number_text.h"
 #include "config/settings.h"
 #include "parts/engine.h"
 #include "parts/mouth.h"
@@ -398,12 +399,23 @@ class AppTest : public QObject {
     QVERIFY(other.OpenWorld(file));
     QVERIFY(!other.gbSettings->isVisible());
     QCOMPARE(other.StepCount, int64_t(50));
+    QVERIFY2(other.Notice.empty(), other.Notice.c_str());  // the same settings: nothing to say
     for (int i = 0; i < 50; ++i) other.Sim.Step();
     QCOMPARE(other.Sim.Hash(), later);
+    // Opened under other settings, the overlay names the keys that differ for a while.
+    const double brown = Settings.Brown;
+    Settings.Brown = brown + 1;
+    QVERIFY(other.OpenWorld(file));
+    Settings.Brown = brown;
+    QCOMPARE(QString::fromStdString(other.Notice),
+             QString("Settings differ from the world file's: Brown %1 -> %2")
+                 .arg(QString::fromStdString(FloatToText(brown)), QString::fromStdString(FloatToText(brown + 1))));
+    QVERIFY(other.NoticeUntilTick > TickCount());
+    const uint64_t reopened = other.Sim.Hash();
     // A file that is no world: a message, and the world runs on unchanged.
     std::ofstream(dir_ / "bad.vivw") << "nonsense";
     QVERIFY(!other.OpenWorld((dir_ / "bad.vivw").string()));
-    QCOMPARE(other.Sim.Hash(), later);
+    QCOMPARE(other.Sim.Hash(), reopened);
     QVERIFY(w.findChildren<QMessageBox*>().isEmpty());
     QCOMPARE(other.findChildren<QMessageBox*>().size(), 1);
   }

@@ -16,7 +16,7 @@ kill -0 $pid 2>/dev/null || { echo "the run ended before it could be killed: mak
 kill -9 $pid
 wait $pid 2>/dev/null
 [ -s "$work/cp.vivw" ] || { echo "no checkpoint was written"; exit 1; }
-ls "$work" | grep -q '^\.vivarion-' && echo "(a temporary file of the killed write is left: expected after SIGKILL)"
+ls -A "$work" | grep -q '\.vivarion-' && echo "(a temporary file of the killed write is left: expected after SIGKILL)"
 resumed=$("$cli" --settings "$settings" --hash --load-world "$work/cp.vivw" --until 30000 2>/dev/null) || exit 1
 if [ "$whole" != "$resumed" ]; then
   echo "the resumed run ends differently:"; echo "  $whole"; echo "  $resumed"; exit 1

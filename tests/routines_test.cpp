@@ -4,6 +4,7 @@
 #include <set>
 
 #include "config/duck.h"
+#include "config/files.h"
 #include "config/mutate.h"
 #include "test_support.h"
 
@@ -89,6 +90,29 @@ TEST_F(Routines, FreeDistinctFreesEachObjectOnce) {
   FreeDistinct(list);
   EXPECT_EQ(Counted::freed, 2);
   EXPECT_TRUE(list.empty());
+  // A long list (a hostile file's body) takes the other path: still each object once.
+  Counted::freed = 0;
+  Counted* c = new Counted;
+  std::vector<Counted*> many(100000, c);
+  many.push_back(new Counted);
+  FreeDistinct(many);
+  EXPECT_EQ(Counted::freed, 2);
+}
+
+// A save killed before its rename leaves a temporary file named after its target; the next
+// save to that target removes it, and nothing else.
+TEST_F(Routines, ASaveRemovesWhatKilledSavesOfItsTargetLeft) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  for (const char* n : {".w.vivw.vivarion-Ab12Cd", ".other.vivw.vivarion-Ab12Cd", "w.vivw.vivarion-Ab12Cd"})
+    std::ofstream(dir / n) << "half";
+  WriteFileAtomically((dir / "w.vivw").string(), "whole", false);
+  std::set<std::string> left;
+  for (const auto& e : fs::directory_iterator(dir)) left.insert(e.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{".other.vivw.vivarion-Ab12Cd", "w.vivw", "w.vivw.vivarion-Ab12Cd"}));
+  fs::remove_all(dir);
 }
 
 TEST_F(Routines, ListFilesHonoursPatternAndMask) {

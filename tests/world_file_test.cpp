@@ -214,7 +214,7 @@ TEST_F(WorldFile, WorldsThatCannotBeAreRefused) {
          c->Parts.Items.resize(200000, c->Parts.Items[0]);  // one eye listed 200,000 times
        },
        "a creature with more organs than any body holds"},
-      {[&](TSimulation& sim) { adam(sim)->Name.assign(40 << 20, 'A'); }, "its sizes do not agree"},
+      {[&](TSimulation& sim) { adam(sim)->Name.assign(40 << 20, 'A'); }, "would unpack to far more than any world"},
   };
   for (const auto& [spoil, message] : cases) {
     GridReset();

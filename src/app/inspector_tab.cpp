@@ -66,7 +66,9 @@ void TInspectorTab::Show(const TCreature* creature, int64_t now) {
   Header->setText(QString("%1, serial %2, parent %3\nage %4 steps, energy %5, %6 organs")
                       .arg(QString::fromStdString(creature->Name))
                       .arg(creature->Serial)
-                      .arg(creature->ParentSerial ? QString::number(creature->ParentSerial) : QString("none"))
+                      .arg(!creature->ParentSerial        ? QString("none")
+                           : creature->ParentElsewhere ? QString("%1 of another island").arg(creature->ParentSerial)
+                                                       : QString::number(creature->ParentSerial))
                       .arg(now - creature->BirthStep)
                       .arg(static_cast<double>(creature->Energy()), 0, 'f', 1)
                       .arg(creature->Parts.Count()));

@@ -463,9 +463,9 @@ TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCr
     if (packed.size() > packedSize) Damaged("it goes on after its end");
     if (Checksum(version, bytes.substr(0, HeaderSize - 8), packed) != checksum)
       Damaged("its checksum does not match its contents");
-    if (bodySize > MaxBody || bodySize > packedSize * MaxUnpackRatio + UnpackAllowance ||
-        ZSTD_getFrameContentSize(packed.data(), packed.size()) != bodySize)
-      Damaged("its sizes do not agree");
+    if (bodySize > MaxBody || bodySize > packedSize * MaxUnpackRatio + UnpackAllowance)
+      Damaged("it would unpack to far more than any world of its size holds");
+    if (ZSTD_getFrameContentSize(packed.data(), packed.size()) != bodySize) Damaged("its sizes do not agree");
     std::string body(bodySize, '\0');
     const size_t n = ZSTD_decompress(body.data(), body.size(), packed.data(), packed.size());
     if (ZSTD_isError(n) || n != bodySize) Damaged("its contents do not unpack");
