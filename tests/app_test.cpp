@@ -652,6 +652,15 @@ class AppTest : public QObject {
     w.timerReloadValuesTimer();
     QVERIFY(w.ReloadError() == nullptr);
     QCOMPARE(Settings.Brown, 3.0);
+    // A misspelt key is named in the overlay once, when it appears, never as an error.
+    std::ofstream(file) << "[VIVARION]\nBrown=3\nSunLigth=0.75\n";
+    w.timerReloadValuesTimer();
+    QVERIFY(w.ReloadError() == nullptr);
+    QCOMPARE(QString::fromStdString(w.Notice), QString::fromStdString(file + ": unknown key ignored: SunLigth"));
+    QVERIFY(w.NoticeUntilTick > TickCount());
+    w.Notice.clear();
+    w.timerReloadValuesTimer();
+    QVERIFY(w.Notice.empty());
   }
 };
 

@@ -252,6 +252,11 @@ TEST_F(Runner, SettingsAndOutputsAreSettledBeforeTheFirstStep) {
   EXPECT_EQ(folder.status, 1);
   EXPECT_NE(folder.err.find("folder.ini: this is a folder"), std::string::npos) << folder.err;
 
+  std::ofstream(dir / "typo.ini") << "[VIVARION]\nSunLigth=0.75\nBrown=3\nfoo = 1\n";
+  Result typo = Run("--settings typo.ini --steps 10");
+  EXPECT_EQ(typo.status, 0);
+  EXPECT_EQ(typo.err, "vivarion-cli: typo.ini: unknown keys ignored: SunLigth, foo\n");
+
   fs::copy_file(VIVARION_CLI_PATH, dir / "copied-cli");
   Result copied = Run("--version >/dev/null; HOME='" + dir.string() + "' XDG_CONFIG_HOME= ./copied-cli --seed 1 --steps 10");
   EXPECT_EQ(copied.status, 0) << copied.err;

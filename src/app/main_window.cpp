@@ -159,6 +159,7 @@ void TfrmVivarion::butGoClick() {
   // the time spent on the start panel.
   LastStepTime = std::chrono::steady_clock::now();
   WorldStarted = true;
+  NoteUnknownKeys(true);
   QCoreApplication::postEvent(this, new QEvent(QEvent::User));
 }
 
@@ -262,9 +263,25 @@ uint64_t TfrmVivarion::InspectedSerial() const {
   return Dragged;
 }
 
+void TfrmVivarion::NoteUnknownKeys(bool again) {
+  const std::string note = UnknownKeysNote(Settings);
+  if (!again && note == unknownKeysShown_) return;
+  unknownKeysShown_ = note;
+  if (note.empty()) return;
+  ShowNotice(note);
+}
+
+void TfrmVivarion::ShowNotice(const std::string& text) {
+  // A notice still showing keeps its place; the new one joins it.
+  Notice = NoticeUntilTick > TickCount() && !Notice.empty() && Notice != text ? Notice + "; " + text : text;
+  NoticeUntilTick = TickCount() + 6000;
+  NeedsRedraw = true;
+}
+
 void TfrmVivarion::timerReloadValuesTimer() {
   try {
     Settings.Load();
+    NoteUnknownKeys(false);
     if (reloadError_) {
       reloadError_->close();
       reloadError_ = nullptr;

@@ -84,6 +84,11 @@ class TfrmVivarion : public QWidget {
   void RunFrame();
   void DrawFrame();
   void timerReloadValuesTimer();
+  // Names unknown keys of the settings file in the overlay for a few seconds: when they
+  // change at a reload, and again (again) when a world starts.
+  void NoteUnknownKeys(bool again);
+  // Shows text under the overlay for a few seconds.
+  void ShowNotice(const std::string& text);
   // The held creature while it lives, else nullptr.
   TCreature* DraggedCreature() const { return Population.FindSerial(Dragged); }
   // The view as the transform sees it: the fields above and the window's outer size.
@@ -146,6 +151,7 @@ class TfrmVivarion : public QWidget {
   // An error box shown beside the window: it does not take the focus, and the window's
   // keys keep working while it is up.
   QMessageBox* ShowBox(QMessageBox::Icon icon, const QString& text);
+  std::string unknownKeysShown_;  // the unknown keys last named
   QPointer<QMessageBox> reloadError_;            // cleared by Qt when the box goes
   Qt::CheckState pressedCheck_ = Qt::Unchecked;  // an animal file's tick when the press began
   QTimer* limitTimer_ = nullptr;                 // wakes a paused loop at the run-time limit

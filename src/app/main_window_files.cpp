@@ -39,13 +39,12 @@ bool TfrmVivarion::OpenWorld(const std::string& fileName) {
   // Serials count again in the opened world: windows on creatures of the old one close.
   for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly)) info->Release();
   WorldStarted = true;
+  NoteUnknownKeys(true);
   NeedsRedraw = true;
   // The world goes on under the settings file's values (reloaded as it is edited); say which
   // of them differ from those it was saved under.
-  if (const std::string differences = SettingsDifferences(Sim.FileSettings, Settings); !differences.empty()) {
-    Notice = "Settings differ from the world file's: " + differences;
-    NoticeUntilTick = TickCount() + 6000;
-  }
+  if (const std::string differences = SettingsDifferences(Sim.FileSettings, Settings); !differences.empty())
+    ShowNotice("Settings differ from the world file's: " + differences);
   LastStepTime = std::chrono::steady_clock::now();
   if (gbSettings->isVisible()) {
     gbSettings->hide();

@@ -94,6 +94,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     TSimulation sim;
     CheckRunOutputs(o, [](const std::string& name) { return name; });
     TSimulation::StartUp(RunSettingsFile(o, err, "vivarion-cli"), loading ? std::nullopt : o.Seed, o.Threads);
+    if (const std::string note = UnknownKeysNote(Settings); !note.empty()) err << "vivarion-cli: " << note << '\n';
     sim.World.Passes = o.Passes;
     if (loading) {
       sim.LoadWorld(o.LoadWorldFile);

@@ -65,10 +65,16 @@ void TIniFile::Parse(const std::string& text) {
     }
     const size_t equals = line.find_first_of("=:");
     if (equals == std::string::npos) continue;
-    const std::string key = LowerAscii(Trim(line.substr(0, equals)));
+    const std::string spelt = Trim(line.substr(0, equals));
+    const std::string key = LowerAscii(spelt);
     if (key.empty()) continue;
-    values_.emplace(section + '\n' + key, ValueOf(line.substr(equals + 1)));
+    if (values_.emplace(section + '\n' + key, ValueOf(line.substr(equals + 1))).second) keys_[section].push_back(spelt);
   }
+}
+
+std::vector<std::string> TIniFile::Keys(const std::string& section) const {
+  auto it = keys_.find(LowerAscii(section));
+  return it == keys_.end() ? std::vector<std::string>() : it->second;
 }
 
 std::optional<std::string> TIniFile::Get(const std::string& section, const std::string& key) const {

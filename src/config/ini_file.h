@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace viv {
 
@@ -20,12 +21,15 @@ class TIniFile {
   bool Exists() const { return exists_; }
   // The value of key in section, or nothing when the key is absent.
   std::optional<std::string> Get(const std::string& section, const std::string& key) const;
+  // The keys of section as the file spells them, in file order, each once.
+  std::vector<std::string> Keys(const std::string& section) const;
 
  private:
   TIniFile() = default;
   void Parse(const std::string& text);
   bool exists_ = false;
   std::map<std::string, std::string> values_;  // "section\nkey" in lower case -> value
+  std::map<std::string, std::vector<std::string>> keys_;  // section in lower case -> keys
 };
 
 }  // namespace viv

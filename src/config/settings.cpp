@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
 
+#include "config/duck.h"
 #include "config/errors.h"
 #include "config/ini_file.h"
 #include "config/number_text.h"
@@ -44,6 +47,21 @@ void TSettings::Load() {
     real("OrganLoss", OrganLoss);
     whole("PlantFloor", PlantFloor);
   });
+  static const char* const known[] = {"Remming",      "Brown",       "PhiRemming", "PhiBrown",  "ChemicalStabilizer",
+                                      "Gravity",      "SunLight",    "CostOfLiving", "MinEnergy", "RadiusCost",
+                                      "PartsCost",    "CreatureCost", "MaxFood",    "NiceValue", "OrganLoss",
+                                      "PlantFloor"};
+  UnknownKeys.clear();
+  for (const std::string& key : ini.Keys("VIVARION"))
+    if (std::none_of(std::begin(known), std::end(known), [&](const char* k) { return LowerAscii(key) == LowerAscii(k); }))
+      UnknownKeys.push_back(key);
+}
+
+std::string UnknownKeysNote(const TSettings& settings) {
+  if (settings.UnknownKeys.empty()) return {};
+  std::string text = settings.FileName + ": unknown key" + (settings.UnknownKeys.size() > 1 ? "s" : "") + " ignored: ";
+  for (size_t k = 0; k < settings.UnknownKeys.size(); ++k) text += (k > 0 ? ", " : "") + settings.UnknownKeys[k];
+  return text;
 }
 
 std::string SettingsDifferences(const TSettings& from, const TSettings& to) {

@@ -3,6 +3,7 @@
 // world runs: the fourteen of the design and the keys of the rules added beside them.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace viv {
 
@@ -28,6 +29,9 @@ class TSettings {
   int32_t PlantFloor = 0;  // fewer plants than this: one sprouts near the origin each step
 
   std::string FileName;
+  // Keys of the file's section that are none of the above (a misspelt "SunLigth"), as the
+  // file spells them: ignored, as the design says, but worth a warning.
+  std::vector<std::string> UnknownKeys;
 
   // Reads every key of section "VIVARION" of FileName in field order, storing each at
   // once. A missing file or key gives 0; a bad value throws EConvertError naming the
@@ -42,6 +46,9 @@ class TSettings {
 // The keys whose values differ between two settings, as "Brown 4 -> 2, OrganLoss 0.1 -> 0"
 // (empty when none do). NiceValue, which only paces the window, is left out.
 std::string SettingsDifferences(const TSettings& from, const TSettings& to);
+
+// "FILE: unknown keys ignored: SunLigth, Foo", or empty when the settings have none.
+std::string UnknownKeysNote(const TSettings& settings);
 
 // The program-wide settings, read at the moment of use and never copied.
 extern TSettings Settings;

@@ -61,6 +61,8 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     if (me == 0) err << note.str();
     TSimulation::StartUp(settings, loading ? std::nullopt : std::optional<uint64_t>(seed + static_cast<uint64_t>(me)),
                          o.Threads);
+    if (const std::string unknown = UnknownKeysNote(Settings); !unknown.empty() && me == 0)
+      err << "vivarion-islands: " << unknown << '\n';
     sim.World.Passes = o.Passes;
     if (loading) {
       sim.LoadWorld(IslandWorldFile(o.LoadWorldFile, me, a.Islands));
