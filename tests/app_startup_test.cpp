@@ -30,6 +30,9 @@ TEST(AppStartup, AFirstArgumentThatIsNoWholeNumberEndsWithTwo) {
   Outcome o = Start(VIVARION_APP_PATH, "soon");
   EXPECT_EQ(o.status, 2);
   EXPECT_NE(o.err.find("'soon' is not a valid integer value"), std::string::npos) << o.err;
+  Outcome option = Start(VIVARION_APP_PATH, "--sed 4");
+  EXPECT_EQ(option.status, 2);
+  EXPECT_EQ(option.err, "vivarion: unknown option --sed\nsee 'vivarion --help'\n");
 }
 
 TEST(AppStartup, ABrokenSettingsFileEndsWithOneNamingIt) {

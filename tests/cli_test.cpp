@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+
+#include "cli/progress_line.h"
 
 namespace {
 
@@ -92,11 +95,20 @@ TEST_F(Runner, FastAndReferenceRunsSaveTheSameAnimals) {
 }
 
 TEST_F(Runner, UsageErrorsExitWithTwo) {
-  for (const char* args : {"--steps", "--steps -1", "--steps abc", "--size 800", "--frobnicate", "--threads 0"}) {
+  for (const char* args : {"--steps", "--steps -1", "--steps abc", "--size 800", "--frobnicate", "--threads 0",
+                           "--until 5 --steps 5"}) {
     Result r = Run(args);
     EXPECT_EQ(r.status, 2) << args;
-    EXPECT_NE(r.err.find("usage: vivarion-cli"), std::string::npos) << args;
+    // One line that says what is wrong, and where to read more: not the whole help.
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+    EXPECT_NE(r.err.find("\nsee 'vivarion-cli --help'\n"), std::string::npos) << args;
   }
+  EXPECT_EQ(Run("--sed 4").err, "vivarion-cli: unknown option --sed\nsee 'vivarion-cli --help'\n");
+  ASSERT_EQ(Run(Settings() + "--steps 50 --save-world w.vivw").status, 0);
+  Result early = Run(Settings() + "--load-world w.vivw --until 20");
+  EXPECT_EQ(early.status, 2);
+  EXPECT_EQ(early.err, "vivarion-cli: --until 20 is before the world's step 50\nsee 'vivarion-cli --help'\n");
+  EXPECT_EQ(early.out, "");
   Result help = Run("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--save-animals DIR"), std::string::npos);
@@ -304,3 +316,19 @@ TEST_F(Runner, ResumingUnderOtherSettingsIsNamedOrAvoided) {
   EXPECT_EQ(alone.status, 2);
   EXPECT_EQ(alone.err.rfind("vivarion-cli: --world-settings goes with --load-world\n", 0), 0u) << alone.err;
 }
+
+namespace {
+
+// The time left follows the recent speed: a world that slows as it grows must not be judged
+// by its fast start.
+TEST(ProgressLine, TheRateIsTheLastTenSeconds) {
+  std::ostringstream err;
+  viv::TProgressLine line(err, false, 0, 1000000);
+  const auto t0 = std::chrono::steady_clock::now();
+  line.Sample(t0, 0);
+  for (int s = 1; s <= 10; ++s) line.Sample(t0 + std::chrono::seconds(s), 10000 * s);  // 10,000 a second
+  for (int s = 11; s <= 30; ++s) line.Sample(t0 + std::chrono::seconds(s), 100000 + 1000 * (s - 10));  // 1,000
+  EXPECT_NEAR(line.RecentRate(), 1000, 1);
+}
+
+}  // namespace

@@ -47,6 +47,13 @@ int main(int argc, char** argv) {
     std::cout << "vivarion " VIVARION_VERSION "\n";
     return 0;
   }
+  // An option the program does not know ("--sed" for "--seed" of the runner) is named as one,
+  // not taken for a run-time limit that is no number.
+  if (argc > 1 && std::string_view(argv[1]).size() > 1 && argv[1][0] == '-' &&
+      !(argv[1][1] >= '0' && argv[1][1] <= '9')) {
+    std::cerr << "vivarion: unknown option " << argv[1] << "\nsee 'vivarion --help'\n";
+    return 2;
+  }
   viv::EnsureRuntimeDir();
   QApplication app(argc, argv);
   QCoreApplication::setApplicationName("Vivarion");  // names the folder of the last world

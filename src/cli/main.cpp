@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   try {
     options = viv::ParseRunnerOptions(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::invalid_argument& e) {
-    std::cerr << "vivarion-cli: " << e.what() << '\n' << viv::RunnerUsage;
+    std::cerr << "vivarion-cli: " << e.what() << "\nsee 'vivarion-cli --help'\n";
     return 2;
   }
   if (options.Help) {

@@ -121,6 +121,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   }
   if (given("--report")) o.Report = Whole<int64_t>("--report", report, 0);
   if (given("--until")) o.Until = Whole<int64_t>("--until", until, 0);
+  if (o.Until && given("--steps")) throw std::invalid_argument("--until and --steps do not go together: give one");
   if (given("--checkpoint-every")) o.CheckpointEvery = Whole<int64_t>("--checkpoint-every", every, 1);
   if (given("--threads")) o.Threads = Whole<int32_t>("--threads", threads, 1);
   if (reference) o.Passes = TPasses::Plain;

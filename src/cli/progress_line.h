@@ -3,6 +3,8 @@
 // steps per second and time left, redrawn in place on standard error and cleared at the end.
 #include <chrono>
 #include <cstdint>
+#include <deque>
+#include <utility>
 #include <ostream>
 
 namespace viv {
@@ -14,6 +16,11 @@ class TProgressLine {
   ~TProgressLine() { Clear(); }
   // After each step: redraws at most four times a second, once the run has lasted a second.
   void Update(int64_t step);
+  // The steps per second over about the last ten seconds, from the samples kept at each
+  // redraw (a world's speed changes as it grows; the whole run's mean misjudged the time left
+  // by a factor of three). Public for tests: Sample(time, step) feeds it directly.
+  void Sample(std::chrono::steady_clock::time_point when, int64_t step);
+  double RecentRate() const;
   // Wipes the line (before other output, and at the end).
   void Clear();
 
@@ -23,6 +30,7 @@ class TProgressLine {
   int64_t first_, last_;
   bool shown_ = false;
   std::chrono::steady_clock::time_point start_, drawn_;
+  std::deque<std::pair<std::chrono::steady_clock::time_point, int64_t>> samples_;
 };
 
 }  // namespace viv

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "cli/progress_line.h"
 #include "cli/report_rows.h"
@@ -55,6 +56,15 @@ void CheckWorld(const TCreatureList& world, int64_t step) {
                     std::to_string(GridEntryCount() - listedInOwnCells) +
                     " entries that are not a living creature in the cell of its position");
 }
+
+namespace {
+
+// A usage error that only the loaded world can show (exit status 2, as other usage errors).
+struct ERunUsage : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace
 
 std::string RunSettingsFile(const TRunnerOptions& o, std::ostream& err, const char* program) {
   if (!o.SettingsFile.empty()) {
@@ -109,6 +119,9 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     // Step numbers count from the world's start, so a resumed run reports at the same steps.
     const int64_t first = sim.StepCount;
     if (!o.Until && o.Steps > INT64_MAX - sim.StepCount) throw EVivarion("--steps goes past the largest step count");
+    if (o.Until && *o.Until < sim.StepCount)
+      throw ERunUsage("--until " + std::to_string(*o.Until) + " is before the world's step " +
+                      std::to_string(sim.StepCount));
     const int64_t last = o.Until ? std::max(*o.Until, sim.StepCount) : sim.StepCount + o.Steps;
     TProgressLine progress(err, o.Progress, first, last);
     TRunGraphs plot;  // about 1,000 points over the run, for --plot
@@ -158,6 +171,9 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
 #endif
     }
     return 0;
+  } catch (const ERunUsage& e) {
+    err << "vivarion-cli: " << e.what() << "\nsee 'vivarion-cli --help'\n";
+    return 2;
   } catch (const std::exception& e) {
     err << "vivarion-cli: " << e.what() << '\n';
     return 1;

@@ -125,6 +125,10 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   };
 
   int64_t step = sim.StepCount;  // counts on in step with the others if this island fails
+  if (o.Until && *o.Until < step) {
+    if (me == 0) err << "vivarion-islands: --until " << *o.Until << " is before the islands' step " << step << '\n';
+    return 2;
+  }
   if (!o.Until && o.Steps > INT64_MAX - step) {
     if (me == 0) err << "vivarion-islands: --steps goes past the largest step count\n";
     return 1;

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
       if (archipelago.Islands == 1 && options.MigrateEvery > 0)
         throw std::invalid_argument("--migrate-every needs two islands or more (mpirun -n 2 or more)");
     } catch (const std::invalid_argument& e) {
-      if (archipelago.Island == 0) std::cerr << "vivarion-islands: " << e.what() << '\n' << viv::IslandsUsage;
+      if (archipelago.Island == 0) std::cerr << "vivarion-islands: " << e.what() << "\nsee 'vivarion-islands --help'\n";
       status = 2;
     }
     if (status == 0) status = viv::RunIsland(options, archipelago, std::cout, std::cerr);
