@@ -237,6 +237,7 @@ void TfrmVivarion::DrawFrame() {
   TFrameStatus status;
   status.StepCount = StepCount;
   status.StepsPerSecond = StepsPerSecond;
+  status.Paused = Paused;
   status.SayWhenNoAnimals = StepCount > 0;
   status.OutlinedSpecies = OutlinedSpecies;
   if (!Notice.empty() && TickCount() < NoticeUntilTick) status.Notices.push_back(Notice);

@@ -43,7 +43,7 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
     y += 14;
   };
   line("Generations x1000 : %lld", status.StepCount / 1000);
-  const double rate = std::nearbyint(status.StepsPerSecond);
+  const double rate = status.Paused ? 0 : std::nearbyint(status.StepsPerSecond);
   line("Steps per sec : %lld", std::isfinite(rate) && std::fabs(rate) < 9e18 ? static_cast<long long>(rate) : 0);
   line("Creatures : %lld", animals);
   line("Food : %lld", plants);
@@ -54,19 +54,15 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
     canvas.TextOut(0, y, text);
     y += 14;
   };
+  if (status.Paused) notice("Paused (space goes on)");
   if (status.SayWhenNoAnimals && animals == 0)
     notice(plants > 0 ? "No animals are alive: the plants live on" : "Nothing is alive");
   for (const std::string& text : status.Notices) notice(text);
   canvas.TextColor = 0xFFFFFF;
-  const std::string hint =
-      "Use Arrow keys to scroll, A/Z to Zoom/Unzoom, X/C to rotate, S to save the current animals as xml";
+  // The keys as they are (the design's hint named A/Z and X/C, and a web address that was
+  // only a placeholder).
+  const std::string hint = "Arrows scroll, A/Q zoom, X/Z rotate, space pauses, S saves the animals, O observatory";
   canvas.TextOut(2, height - 16, hint);
-  // The address in a light blue that reads on black, and only where it does not run into
-  // the hint.
-  if (2 + canvas.TextWidth(hint) + 8 <= width - 220) {
-    canvas.TextColor = 0xFFB050;
-    canvas.TextOut(width - 220, height - 16, VIVARION_HOMEPAGE);
-  }
 }
 
 }  // namespace viv

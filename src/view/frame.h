@@ -15,6 +15,8 @@ struct TFrameStatus {
   double StepsPerSecond = 0;
   // Lines written under the overlay, such as the outcome of a save.
   std::vector<std::string> Notices;
+  // The world is paused: the rate reads 0 and "Paused" is said under the overlay.
+  bool Paused = false;
   // Say so under the overlay when no animal is alive.
   bool SayWhenNoAnimals = false;
   // The living animals of this species are drawn with a ring around them (empty: none).
