@@ -55,6 +55,18 @@ class AppTest : public QObject {
   }
 
  private slots:
+  // The tests' own home: nothing they write (the last world, species saved without an
+  // animals folder) reaches the user's data folder.
+  void initTestCase() {
+    const fs::path home = fs::temp_directory_path() / "vivarion-app-test-home";
+    fs::remove_all(home);
+    fs::create_directories(home);
+    qputenv("HOME", home.string().c_str());
+    qputenv("XDG_DATA_HOME", (home / ".local/share").string().c_str());
+    qputenv("XDG_CONFIG_HOME", (home / ".config").string().c_str());
+  }
+  void cleanupTestCase() { fs::remove_all(fs::temp_directory_path() / "vivarion-app-test-home"); }
+
   void init() {
     Settings.Reset();
     GridReset();
@@ -360,6 +372,14 @@ class AppTest : public QObject {
     QVERIFY2(w.Notice.find("Saved 1 species in ") == 0, w.Notice.c_str());
     QVERIFY(w.Notice.find("animals (1 kept: its file exists)") != std::string::npos);
     QVERIFY(w.NoticeUntilTick > TickCount());
+    // Started where there is no animals folder (from a menu): into the user's data folder.
+    fs::remove_all(dir_ / "animals");
+    QTest::keyClick(&w, Qt::Key_S);
+    const std::string data =
+        (QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/animals").toStdString();
+    QVERIFY2(w.Notice == "Saved 2 species in " + data, w.Notice.c_str());
+    QVERIFY(fs::exists(fs::path(data) / "ODAM.viv"));
+    QVERIFY(!fs::exists(dir_ / "animals"));
     w.NoticeUntilTick = 0;  // the notice has had its time
     w.Population.Clear();
     w.Population.Add(TCreature::CreateFood());

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <filesystem>
 
 #include "app/info_window.h"
@@ -34,10 +35,18 @@ void TfrmVivarion::FormKeyDown(int key) {
 
 void TfrmVivarion::SaveSpecies() {
   try {
+    // Into the animals folder here; without one (a program started from the menu), into an
+    // animals folder of the user's data folder, made when needed.
+    std::string folder = "animals";
+    if (!std::filesystem::is_directory(folder)) {
+      folder = (QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/animals").toStdString();
+      std::error_code made;
+      std::filesystem::create_directories(folder, made);
+    }
     int kept = 0;
-    const int written = Population.SaveAnimals("animals", &kept);
+    const int written = Population.SaveAnimals(folder, &kept);
     std::error_code ec;
-    const std::string where = std::filesystem::absolute("animals", ec).string();
+    const std::string where = std::filesystem::absolute(folder, ec).lexically_normal().string();
     if (written == 0 && kept == 0) Notice = "No animal species to save";
     else Notice = "Saved " + std::to_string(written) + " species" + " in " + where;
     if (kept > 0)
