@@ -39,8 +39,14 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The program runs in a working folder of its own (build/run), so that the species S saves
+# stay out of the repository's samples; the samples are copied there once, and the settings
+# it reads are the repository's VIVARION.ini (linked beside the programs by the build).
+SAMPLES := ADAM ELEDIG OCONOG OGOGOF OLEHOL
 run: build
-	$(BUILD)/src/app/vivarion $(ARGS)
+	mkdir -p build/run/animals
+	cp -n $(foreach s,$(SAMPLES),animals/$(s).viv) build/run/animals/
+	cd build/run && ../../$(BUILD)/src/app/vivarion $(ARGS)
 
 bench: deps
 	cmake --preset bench >/dev/null

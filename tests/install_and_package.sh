@@ -11,10 +11,25 @@ fail() { echo "$1"; exit 1; }
 cmake --install "$build" --prefix "$work/prefix" >/dev/null || fail "cmake --install failed"
 for f in bin/vivarion-cli bin/vivarion share/vivarion/VIVARION.ini share/vivarion/animals/ADAM.viv \
          share/applications/vivarion.desktop share/icons/hicolor/scalable/apps/vivarion.svg \
-         share/icons/hicolor/48x48/apps/vivarion.png share/man/man1/vivarion.1 share/man/man1/vivarion-cli.1; do
+         share/icons/hicolor/48x48/apps/vivarion.png share/man/man1/vivarion.1.gz share/man/man1/vivarion-cli.1.gz; do
   [ -e "$work/prefix/$f" ] || fail "not installed: $f"
 done
 grep -q "^Exec=vivarion$" "$work/prefix/share/applications/vivarion.desktop" || fail "the menu entry does not start vivarion"
+# The samples kept in the repository and nothing else (S may have saved more into animals/).
+samples=$(cd "$work/prefix/share/vivarion/animals" && ls | tr '\n' ' ')
+[ "$samples" = "ADAM.viv ELEDIG.viv OCONOG.viv OGOGOF.viv OLEHOL.viv " ] || fail "installed samples: $samples"
+[ -s "$work/prefix/share/doc/vivarion/copyright" ] || fail "no copyright file"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$work/prefix/share/applications/vivarion.desktop" || fail "the menu entry does not validate"
+fi
+zcat "$work/prefix/share/man/man1/vivarion-cli.1.gz" | grep -q "vivarion-cli (1)" && fail "the runner's manual page names itself"
+zcat "$work/prefix/share/man/man1/vivarion-cli.1.gz" | grep -q "EXIT STATUS" || fail "the runner's manual page has no EXIT STATUS"
+# Every program of the build tree reads the repository's settings file itself, not a copy.
+for program in cli app islands; do
+  [ ! -e "$build/src/$program/VIVARION.ini" ] ||
+    [ "$(readlink -f "$build/src/$program/VIVARION.ini")" = "$(readlink -f "$settings")" ] ||
+    fail "src/$program/VIVARION.ini of the build tree is a copy, not the repository's file"
+done
 
 # From an empty folder, with a home of its own: the installed settings, copied for the user.
 mkdir -p "$work/home" "$work/here"
@@ -37,7 +52,7 @@ for dep in libqt6widgets6 libqt6charts6 libpugixml1v5 libzstd1 libxxhash0 qt6-qp
 done
 files=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/vivarion ./usr/bin/vivarion-cli ./usr/share/vivarion/VIVARION.ini ./usr/share/applications/vivarion.desktop \
-         ./usr/share/man/man1/vivarion-cli.1; do
+         ./usr/share/man/man1/vivarion-cli.1.gz; do
   echo "$files" | grep -q " $f\$" || fail "the package lacks $f"
 done
 echo "installed, run from a prefix, and packaged"
