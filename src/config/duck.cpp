@@ -66,7 +66,7 @@ void ListFiles(const std::string& pattern, uint32_t attributes, std::vector<std:
     folder = pattern.substr(0, cut);
     mask = pattern.substr(cut + 1);
   }
-  if (cut == 0) folder = "/";
+  if (cut == 0) folder.assign(1, '/');  // (assigning "/" trips a false -Wrestrict of GCC 12)
   std::error_code ec;
   fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
   if (ec) return;

@@ -40,8 +40,9 @@ std::string FloatToText(double value) {
     }
   } else {
     out = digits.substr(0, 1);
-    if (digits.size() > 1) out += "." + digits.substr(1);
-    out += "E" + std::to_string(exponent);
+    if (digits.size() > 1) out.append(1, '.').append(digits, 1);
+    out += 'E';  // appended apart: GCC 12 warns falsely (-Wrestrict) on "E" + text
+    out += std::to_string(exponent);
   }
   return negative ? "-" + out : out;
 }
@@ -76,7 +77,7 @@ bool CleanFloat(const std::string& text, std::string& clean) {
     }
   }
   if (!digit && !point) return false;
-  if (!digit) mantissa = "0";
+  if (!digit) mantissa.assign(1, '0');
   clean += mantissa;
   if (i < n && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
