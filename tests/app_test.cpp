@@ -187,7 +187,9 @@ class AppTest : public QObject {
     QCOMPARE(windows.size(), 1);
     TfrmInfo* info = windows[0];
     QCOMPARE(info->Memo1->toPlainText(), QString("Energy = 1600"));
-    QCOMPARE(info->geometry(), QRect(356, 68, 243, 443));
+    // Beside the creature, which the view centres, not over it.
+    QCOMPARE(info->geometry(), QRect(w.width() / 2 + 40, 68, 243, 443));
+    QVERIFY(!info->geometry().contains(At100And50(w) - QPoint(20, 10)));
     QCOMPARE(w.ScrollX, -100.0f);
     QCOMPARE(w.ScrollY, -50.0f);
     info->hide();  // closing only hides: it still follows
@@ -195,13 +197,34 @@ class AppTest : public QObject {
     w.Paused = true;
     w.RunFrame();
     QCOMPARE(w.ScrollX, -300.0f);
-    // The creature dies: the window goes after the next frame.
+    // The creature dies: the window says so, then goes.
     w.Population.List.clear();
     delete adam;
     w.RunFrame();
-    QCOMPARE(info->Serial, uint64_t(0));
+    QVERIFY(info->Mourning());
+    QTRY_COMPARE_WITH_TIMEOUT(info->Serial, uint64_t(0), 5000);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(w.findChildren<TfrmInfo*>().size(), 0);
+  }
+
+  // - slows the world down the ladder of speeds, + speeds it up again; a limited world takes
+  // no more steps than its limit allows (only an upper bound: a busy machine may be slower).
+  void theSpeedControlSlowsTheWorldDown() {
+    TfrmVivarion w;
+    Stage(w);
+    Place(w, CreateAdam(), 0, 0);
+    QCOMPARE(w.SpeedLimit(), 0);
+    for (int i = 0; i < 6; ++i) QTest::keyClick(&w, Qt::Key_Minus);
+    QCOMPARE(w.SpeedLimit(), 10);
+    const int64_t before = w.StepCount;
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(400)) w.RunFrame();
+    QVERIFY(w.StepCount - before >= 1);
+    QVERIFY2(w.StepCount - before <= 6, std::to_string(w.StepCount - before).c_str());
+    for (int i = 0; i < 20; ++i) QTest::keyClick(&w, Qt::Key_Minus);
+    QCOMPARE(w.SpeedLimit(), 1);
+    for (int i = 0; i < 20; ++i) QTest::keyClick(&w, Qt::Key_Plus);
+    QCOMPARE(w.SpeedLimit(), 0);
   }
 
   void aWindowAndAHoldGoWithTheirCreatureWhenANewbornTakesItsAddress() {
@@ -231,9 +254,15 @@ class AppTest : public QObject {
     QCOMPARE(w.DraggedCreature(), nullptr);
     w.Paused = true;
     w.RunFrame();
+    // The window says its creature died, follows nobody (not the newborn at its address),
+    // and goes a few seconds later.
+    QVERIFY(info->Mourning());
+    QVERIFY(info->isVisible());
+    QCOMPARE(info->Memo1->toPlainText(), QString("Energy = 25\nDied in step 0."));
+    w.RunFrame();
+    QCOMPARE(info->Memo1->toPlainText(), QString("Energy = 25\nDied in step 0."));
+    QTRY_VERIFY_WITH_TIMEOUT(!info->isVisible(), 5000);
     QCOMPARE(info->Serial, uint64_t(0));
-    QVERIFY(!info->isVisible());
-    QCOMPARE(info->Memo1->toPlainText(), QString("Energy = 25"));
   }
 
   void theViewFollowsTheLastInformationWindowAndArrowsDoNotLast() {
@@ -287,14 +316,14 @@ class AppTest : public QObject {
     TCreature* adam = CreateAdam();
     Place(w, adam, 100, 50);
     auto* info = new TfrmInfo(&w, adam->Serial);
-    QCOMPARE(info->pos(), QPoint(356, 68));
+    QCOMPARE(info->pos(), QPoint(w.width() / 2 + 40, 68));
     QWidget* caption = info->findChild<QWidget*>("Caption");
     QTest::mousePress(caption, Qt::LeftButton, {}, QPoint(10, 5));
     QMouseEvent move(QEvent::MouseMove, QPointF(10 - 300, 5 + 20), caption->mapToGlobal(QPointF(-290, 25)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(caption, &move);
     QTest::mouseRelease(caption, Qt::LeftButton, {}, QPoint(-290, 25));
-    QCOMPARE(info->pos(), QPoint(56, 88));
+    QCOMPARE(info->pos(), QPoint(w.width() / 2 + 40 - 300, 88));
   }
 
   void aDoubleClickOpensOnTheCreatureOfItsFirstPress() {

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,7 +19,10 @@ TfrmInfo::TfrmInfo(TfrmVivarion* main, uint64_t serial) : QFrame(main), Serial(s
   setObjectName("frmInfo");
   setFrameStyle(QFrame::Panel | QFrame::Raised);
   setAutoFillBackground(true);
-  setGeometry(356, 68, 243, 443);
+  // Beside the followed creature, which the view keeps at its centre: right of it where the
+  // window has room (the design's place, 356, covered the creature).
+  const int width = 243, x = std::clamp(main->width() / 2 + 40, 0, std::max(0, main->width() - width - 4));
+  setGeometry(x, 68, width, 443);
 
   auto* caption = new QLabel("Information Window", this);
   caption->setObjectName("Caption");
@@ -75,6 +79,14 @@ void TfrmInfo::Release() {
   Serial = 0;
   hide();
   deleteLater();
+}
+
+void TfrmInfo::SayDied(int64_t step) {
+  if (mourning_) return;
+  mourning_ = true;
+  Memo1->appendPlainText(QString("Died in step %1.").arg(step));
+  static_cast<QLabel*>(caption_)->setText("Information Window: died");
+  QTimer::singleShot(3000, this, &TfrmInfo::Release);
 }
 
 void TfrmInfo::RefreshInfo(const TCreature& creature) {

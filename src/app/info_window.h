@@ -25,6 +25,9 @@ class TfrmInfo : public QFrame {
   void RefreshInfo(const TCreature& creature);
   // Lets go of the creature and goes: hidden now, deleted when the event loop next runs.
   void Release();
+  // The creature died in step: the window says so for a few seconds, then goes.
+  void SayDied(int64_t step);
+  bool Mourning() const { return mourning_; }
 
  protected:
   // Dragging the caption moves the window within the main window.
@@ -34,6 +37,7 @@ class TfrmInfo : public QFrame {
   TfrmVivarion* main_;
   QWidget* caption_;
   QPoint grab_;  // where the caption was grabbed, in the window's coordinates
+  bool mourning_ = false;  // its creature has died; it goes soon
 };
 
 }  // namespace viv

@@ -220,11 +220,26 @@ void TfrmVivarion::Pause() {
 }
 
 void TfrmVivarion::RunFrame() {
-  if (!Paused) {
+  if (!Paused && SpeedLimit() == 0) {
     do {
       Sim.Step();  // a held creature is put back where the mouse holds it
       Pause();
     } while (!(TickCount() > LastRedrawTick + 90));
+  } else if (!Paused) {
+    // Steps at their due times, at most one frame's worth (90 ms) before the picture is drawn
+    // again; between steps the loop waits, a frame at a time, so input is never kept waiting.
+    const auto period = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(1.0 / SpeedLimit()));
+    auto now = std::chrono::steady_clock::now();
+    if (now - nextStepDue_ > std::chrono::seconds(1)) nextStepDue_ = now;  // after a pause or a change
+    while (nextStepDue_ <= now && TickCount() <= LastRedrawTick + 90) {
+      Sim.Step();
+      Pause();
+      nextStepDue_ += period;
+      now = std::chrono::steady_clock::now();
+    }
+    if (nextStepDue_ > now)
+      std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(nextStepDue_ - now, std::chrono::milliseconds(30)));
   }
   DrawFrame();
   if (WorldStarted) Graphs.Sample(Population, StepCount);
@@ -238,6 +253,7 @@ void TfrmVivarion::DrawFrame() {
   status.StepCount = StepCount;
   status.StepsPerSecond = StepsPerSecond;
   status.Paused = Paused;
+  status.SpeedLimit = SpeedLimit();
   status.SayWhenNoAnimals = StepCount > 0;
   status.OutlinedSpecies = OutlinedSpecies;
   if (!Notice.empty() && TickCount() < NoticeUntilTick) status.Notices.push_back(Notice);
@@ -251,9 +267,9 @@ void TfrmVivarion::DrawFrame() {
 void TfrmVivarion::VisitInfoWindows() {
   const QList<TfrmInfo*> windows = findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly);
   for (TfrmInfo* w : windows) {
-    if (!w->Serial) continue;  // released, waiting for deletion
+    if (!w->Serial || w->Mourning()) continue;  // released, or saying its creature died
     if (const TCreature* c = Population.FindSerial(w->Serial)) w->RefreshInfo(*c);
-    else w->Release();
+    else w->SayDied(StepCount);
   }
 }
 

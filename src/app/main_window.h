@@ -64,6 +64,11 @@ class TfrmVivarion : public QWidget {
   double StepsPerSecond = 0;
   bool CloseRequested = false;
   bool Paused = false;
+  // The speed control: an index into SpeedLadder; 0 runs as fast as possible (the default).
+  int SpeedStep = 0;
+  static constexpr int SpeedLadder[] = {0, 3000, 1000, 300, 100, 30, 10, 3, 1};  // steps a second
+  // The most steps a second the world runs at, 0 for no limit.
+  int SpeedLimit() const { return SpeedLadder[SpeedStep]; }
   bool Terminated = false;  // the run-time limit has passed
   bool Running = false;     // inside the run loop
   bool FirstShow = true;    // the animal list is filled at the first showing only
@@ -152,6 +157,7 @@ class TfrmVivarion : public QWidget {
   // keys keep working while it is up.
   QMessageBox* ShowBox(QMessageBox::Icon icon, const QString& text);
   std::string unknownKeysShown_;  // the unknown keys last named
+  std::chrono::steady_clock::time_point nextStepDue_;  // under a speed limit
   QPointer<QMessageBox> reloadError_;            // cleared by Qt when the box goes
   Qt::CheckState pressedCheck_ = Qt::Unchecked;  // an animal file's tick when the press began
   QTimer* limitTimer_ = nullptr;                 // wakes a paused loop at the run-time limit

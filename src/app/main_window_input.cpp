@@ -4,7 +4,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 
 #include "app/info_window.h"
 #include "app/main_window.h"
@@ -28,6 +30,10 @@ void TfrmVivarion::FormKeyDown(int key) {
     case Qt::Key_X: Rotation = static_cast<float>(Rotation + 0.1); break;
     case Qt::Key_Z: Rotation = static_cast<float>(Rotation - 0.1); break;
     case Qt::Key_S: SaveSpecies(); break;
+    // The speed control: - slows the world down a step of the ladder, + (or =) speeds it up.
+    case Qt::Key_Minus: SpeedStep = std::min<int>(SpeedStep + 1, std::size(SpeedLadder) - 1); break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: SpeedStep = std::max(SpeedStep - 1, 0); break;
     default: break;
   }
   NeedsRedraw = true;

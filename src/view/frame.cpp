@@ -55,13 +55,16 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
     y += 14;
   };
   if (status.Paused) notice("Paused (space goes on)");
+  if (status.SpeedLimit > 0)
+    notice("Speed: at most " + std::to_string(status.SpeedLimit) + " steps a second (+ and - change it)");
   if (status.SayWhenNoAnimals && animals == 0)
     notice(plants > 0 ? "No animals are alive: the plants live on" : "Nothing is alive");
   for (const std::string& text : status.Notices) notice(text);
   canvas.TextColor = 0xFFFFFF;
   // The keys as they are (the design's hint named A/Z and X/C, and a web address that was
   // only a placeholder).
-  const std::string hint = "Arrows scroll, A/Q zoom, X/Z rotate, space pauses, S saves the animals, O observatory";
+  const std::string hint =
+      "Arrows scroll, A/Q zoom, X/Z rotate, space pauses, +/- speed, S saves the animals, O observatory";
   canvas.TextOut(2, height - 16, hint);
 }
 

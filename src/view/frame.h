@@ -15,6 +15,8 @@ struct TFrameStatus {
   double StepsPerSecond = 0;
   // Lines written under the overlay, such as the outcome of a save.
   std::vector<std::string> Notices;
+  // The most steps a second the window runs the world at (0: as fast as it can).
+  int SpeedLimit = 0;
   // The world is paused: the rate reads 0 and "Paused" is said under the overlay.
   bool Paused = false;
   // Say so under the overlay when no animal is alive.
