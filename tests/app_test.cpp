@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -225,6 +226,32 @@ class AppTest : public QObject {
     QCOMPARE(w.SpeedLimit(), 1);
     for (int i = 0; i < 20; ++i) QTest::keyClick(&w, Qt::Key_Plus);
     QCOMPARE(w.SpeedLimit(), 0);
+  }
+
+  // The wheel zooms about the pointer; a drag on the empty background pans the picture with
+  // the pointer (a drag on a creature still moves the creature).
+  void theWheelZoomsAboutThePointerAndTheBackgroundPans() {
+    TfrmVivarion w;
+    Stage(w);
+    const QPoint pointer(600, 200);
+    auto under = [&](QPoint at) {
+      const TScreenPoint p = ScreenToWorld(w.View(), static_cast<float>(at.x()), static_cast<float>(at.y()), 0);
+      return QPointF(p.X, p.Y);
+    };
+    const QPointF before = under(pointer);
+    const float zoom = w.Zoom;
+    QWheelEvent wheel(pointer, w.mapToGlobal(pointer), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&w, &wheel);
+    QVERIFY(std::fabs(w.Zoom - zoom / 0.81f) < 1e-4f);
+    QVERIFY((under(pointer) - before).manhattanLength() < 0.01);
+    const QPointF grabbed = under(QPoint(100, 100));
+    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(100, 100));
+    QMouseEvent move(QEvent::MouseMove, QPointF(250, 160), w.mapToGlobal(QPointF(250, 160)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &move);
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(250, 160));
+    QVERIFY((under(QPoint(250, 160)) - grabbed).manhattanLength() < 0.01);
   }
 
   void aWindowAndAHoldGoWithTheirCreatureWhenANewbornTakesItsAddress() {

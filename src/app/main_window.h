@@ -143,6 +143,7 @@ class TfrmVivarion : public QWidget {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
@@ -158,6 +159,9 @@ class TfrmVivarion : public QWidget {
   QMessageBox* ShowBox(QMessageBox::Icon icon, const QString& text);
   std::string unknownKeysShown_;  // the unknown keys last named
   std::chrono::steady_clock::time_point nextStepDue_;  // under a speed limit
+  bool panning_ = false;  // the press was on the empty background: moves pan the picture
+  QPoint panFrom_;        // where that press was
+  TView panView_;         // the view when it was made
   QPointer<QMessageBox> reloadError_;            // cleared by Qt when the box goes
   Qt::CheckState pressedCheck_ = Qt::Unchecked;  // an animal file's tick when the press began
   QTimer* limitTimer_ = nullptr;                 // wakes a paused loop at the run-time limit

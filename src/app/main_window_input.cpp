@@ -2,9 +2,11 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <iterator>
 
@@ -118,11 +120,38 @@ void TfrmVivarion::sbStageMouseDown(int x, int y) {
   const TCreature* picked = Population.CreatureAt(p.X, p.Y);
   Dragged = picked ? picked->Serial : 0;
   PressedSerial = Dragged;
+  // A press on the empty background takes hold of the picture instead, to pan it.
+  panning_ = picked == nullptr;
+  panFrom_ = QPoint(x, y);
+  panView_ = View();
   Paused = false;
   NeedsRedraw = true;
 }
 
+void TfrmVivarion::wheelEvent(QWheelEvent* e) {
+  // Zoom about the pointer: the world point under it stays under it. A notch (120) is one
+  // step of A or Q.
+  const QPointF at = e->position();
+  const float steps = static_cast<float>(e->angleDelta().y()) / 120.0f;
+  if (steps == 0 || gbSettings->isVisible()) return;
+  const TScreenPoint before = ScreenToWorld(View(), static_cast<float>(at.x()), static_cast<float>(at.y()), 0);
+  Zoom = static_cast<float>(Zoom * std::pow(1 / 0.9, static_cast<double>(steps)));
+  const TScreenPoint after = ScreenToWorld(View(), static_cast<float>(at.x()), static_cast<float>(at.y()), 0);
+  ScrollX += after.X - before.X;
+  ScrollY += after.Y - before.Y;
+  NeedsRedraw = true;
+  e->accept();
+}
+
 void TfrmVivarion::sbStageMouseMove(int x, int y) {
+  if (panning_) {
+    const TScreenPoint from = ScreenToWorld(panView_, static_cast<float>(panFrom_.x()), static_cast<float>(panFrom_.y()), 0);
+    const TScreenPoint to = ScreenToWorld(panView_, static_cast<float>(x), static_cast<float>(y), 0);
+    ScrollX = panView_.ScrollX + (to.X - from.X);
+    ScrollY = panView_.ScrollY + (to.Y - from.Y);
+    NeedsRedraw = true;
+    return;
+  }
   TCreature* held = DraggedCreature();
   if (!held) return;
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
@@ -133,7 +162,10 @@ void TfrmVivarion::sbStageMouseMove(int x, int y) {
   NeedsRedraw = true;
 }
 
-void TfrmVivarion::FormMouseUp() { Dragged = 0; }
+void TfrmVivarion::FormMouseUp() {
+  Dragged = 0;
+  panning_ = false;
+}
 
 void TfrmVivarion::sbStageDblClick(int x, int y) {
   // The first press of the double click resumed the world, so by the second press its
