@@ -18,6 +18,8 @@
 #include <clocale>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <set>
 
 #include "address_recycler.h"
 #include "app/info_window.h"
@@ -252,6 +254,29 @@ class AppTest : public QObject {
     QCoreApplication::sendEvent(&w, &move);
     QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(250, 160));
     QVERIFY((under(QPoint(250, 160)) - grabbed).manhattanLength() < 0.01);
+  }
+
+  // The start panel shows what Go will seed (the population file's numbers at first) and
+  // lets them be changed: three files ticked and three animals seed one of each.
+  void theStartPanelShowsAndSetsTheCounts() {
+    std::ofstream("population.ini") << "[Population]\nNumCreatures=1\nNumFood=40\n";
+    std::unique_ptr<TCreature> adam(CreateAdam());
+    for (const char* n : {"ONE", "TWO", "THREE"}) std::ofstream(dir_ / "animals" / (std::string(n) + ".viv")) << adam->ToXmlText();
+    TfrmVivarion w;
+    w.show();
+    QCOMPARE(w.seAnimals->value(), 1);
+    QCOMPARE(w.sePlants->value(), 40);
+    for (int i = 0; i < w.chklAnimals->count(); ++i) w.chklAnimals->item(i)->setCheckState(Qt::Checked);
+    w.seAnimals->setValue(3);
+    w.sePlants->setValue(7);
+    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    const TWorldFigures f = w.Sim.Figures();
+    QCOMPARE(f.Animals, int64_t(3));
+    QCOMPARE(f.Plants, int64_t(7));
+    std::set<std::string> origins;
+    for (const TCreature* c : w.Population.List)
+      if (!c->Vegetable) origins.insert(c->Origin);
+    QCOMPARE(origins.size(), size_t(3));
   }
 
   void aWindowAndAHoldGoWithTheirCreatureWhenANewbornTakesItsAddress() {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -74,6 +75,19 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds)
   butResume->hide();
   connect(butResume, &QPushButton::clicked, this, [this] { OpenWorld(LastWorldFile()); });
 
+  // How many animals and plants Go seeds, shown and changeable here (the population file gives
+  // the numbers the panel starts with; with several files ticked, the animals take them in turn).
+  auto count = [&](const char* name, const char* label, int x, QSpinBox*& spin) {
+    auto* text = new QLabel(label, gbSettings);
+    text->setGeometry(x, 266, 50, 21);
+    spin = new QSpinBox(gbSettings);
+    spin->setObjectName(name);
+    spin->setRange(0, INT32_MAX);
+    spin->setGeometry(x + 50, 264, 60, 25);
+  };
+  count("seAnimals", "Animals", 16, seAnimals);
+  count("sePlants", "Plants", 136, sePlants);
+
   timerReloadValues = new QTimer(this);
   timerReloadValues->setObjectName("timerReloadValues");
   timerReloadValues->setInterval(2500);
@@ -110,6 +124,9 @@ void TfrmVivarion::showEvent(QShowEvent* e) {
   if (!FirstShow) return;
   FirstShow = false;
   butResume->setVisible(FileExists(LastWorldFile()));
+  const TPopulationCounts counts = ReadPopulationFile(FindPopulationFile());
+  seAnimals->setValue(counts.NumCreatures);
+  sePlants->setValue(counts.NumFood);
   // Without an animals folder here (an installed program started from the home folder), the
   // samples installed with the program are offered, and the label says so.
   if (!std::filesystem::is_directory("animals") && std::filesystem::is_directory(InstalledDataFolder() + "animals")) {
@@ -147,7 +164,10 @@ void TfrmVivarion::butGoClick() {
       files.push_back(AnimalsFolder + "/" + chklAnimals->item(i)->text().toStdString());
   const QRect outer = frameGeometry();
   try {
-    Sim.Populate(outer.width(), outer.height(), files, ReadPopulationFile(FindPopulationFile()));
+    TPopulationCounts counts;
+    counts.NumCreatures = seAnimals->value();
+    counts.NumFood = sePlants->value();
+    Sim.Populate(outer.width(), outer.height(), files, counts);
   } catch (const std::exception& e) {
     // Back to the start panel (the world is empty again), so that the user can untick the
     // file and go again.

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSpinBox>
 #include <QWidget>
 #include <chrono>
 #include <cstdint>
@@ -47,6 +48,8 @@ class TfrmVivarion : public QWidget {
   QLabel* Label1;
 
   QPushButton* butResume;  // "Resume last world", shown when the program left one
+  QSpinBox* seAnimals;     // the animals and plants Go seeds (the population file's at first)
+  QSpinBox* sePlants;
 
   TSimulation Sim;  // the world and its stepping; the names below are its fields
   TCreatureList& Population = Sim.World;
