@@ -1,6 +1,9 @@
 #include "app/observatory.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -8,6 +11,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <map>
 
 #include "app/main_window.h"
@@ -77,6 +81,53 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   layout->addWidget(Tabs, 1);
   layout->addLayout(buttons);
   layout->addWidget(Help);
+  // The main window's keys work from here too, whichever part has the focus (the table
+  // would otherwise take letters for its search and space for its selection).
+  installEventFilter(this);
+  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+}
+
+bool TfrmObservatory::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(e);
+    const int k = TfrmVivarion::BindingKey(*key);
+    const bool control = key->modifiers() & Qt::ControlModifier;
+    const bool worldKey = k == Qt::Key_O || k == Qt::Key_Space || k == Qt::Key_A || k == Qt::Key_Q ||
+                          k == Qt::Key_X || k == Qt::Key_Z || k == Qt::Key_S || k == Qt::Key_Plus ||
+                          k == Qt::Key_Minus || k == Qt::Key_Equal;
+    if (worldKey && (!control || k == Qt::Key_O || k == Qt::Key_S)) {
+      QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
+                     key->nativeModifiers(), key->text());
+      QCoreApplication::sendEvent(main_, &copy);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, e);
+}
+
+void TfrmObservatory::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  if (placed_) return;  // later it opens again where it was left
+  placed_ = true;
+  // Beside the main window where the screen has room; else narrower (down to its smallest) at
+  // the screen's edge on the side with more room, so that it keeps off the world's centre.
+  const QScreen* screen = main_->screen();
+  if (!screen) return;
+  const QRect room = screen->availableGeometry();
+  const QRect mainFrame = main_->frameGeometry();
+  const QSize frame = frameGeometry().size(), border = frame - size();
+  const int gap = 8, rightRoom = room.right() - mainFrame.right() - gap, leftRoom = mainFrame.left() - room.left() - gap;
+  int x;
+  if (frame.width() <= rightRoom) {
+    x = mainFrame.right() + gap;
+  } else if (frame.width() <= leftRoom) {
+    x = mainFrame.left() - gap - frame.width();
+  } else {
+    resize(std::max(rightRoom, leftRoom) - border.width(), height());  // no less than its minimum
+    x = rightRoom >= leftRoom ? room.right() + 1 - frameGeometry().width() : room.left();
+  }
+  const int y = std::clamp(mainFrame.top(), room.top(), std::max(room.top(), room.bottom() - frame.height()));
+  move(x, y);
 }
 
 std::string TfrmObservatory::SelectedSpecies() const {

@@ -37,12 +37,18 @@ class TfrmObservatory : public QWidget {
   // The species selected in the table, or empty.
   std::string SelectedSpecies() const;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  // The first showing places the window beside the main window.
+  void showEvent(QShowEvent* e) override;
+
  private:
   void FollowSelected();
   void RefreshSpecies();
   void Select(const std::string& name);
   TfrmVivarion* main_;
   int64_t refreshedTick_ = -1000000;
+  bool placed_ = false;
 };
 
 }  // namespace viv
