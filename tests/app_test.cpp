@@ -2,7 +2,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QTableWidget>
+#include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QFile>
@@ -699,9 +701,12 @@ class AppTest : public QObject {
     QTest::keyClick(&w, Qt::Key_O);
     TfrmObservatory* o = w.Observatory();
     o->Tabs->setCurrentWidget(o->Inspector);
+    auto* chart = o->Inspector->findChild<QChartView*>();
+    QVERIFY(chart && !chart->isVisible());  // no creature yet: no empty axes
     w.OpenInfoWindow(*adam);
     w.Paused = true;
     w.RunFrame();
+    QVERIFY(!chart->isVisible());  // one point: still no line to draw
     QCOMPARE(o->Inspector->Serial, adam->Serial);
     QVERIFY(o->Inspector->Header->text().startsWith("ADAM, serial "));
     QTableWidget* t = o->Inspector->Organs;
@@ -722,6 +727,11 @@ class AppTest : public QObject {
     w.RunFrame();
     QCOMPARE(t->item(mouthRow, 5)->text(), QString("12.5"));
     QCOMPARE(o->Inspector->Energy->count(), 2);
+    QVERIFY(chart->isVisible());
+    // Whole steps at a round interval, however short the life so far.
+    auto* x = static_cast<QValueAxis*>(o->Inspector->Energy->attachedAxes()[0]);
+    QCOMPARE(x->tickType(), QValueAxis::TicksDynamic);
+    QVERIFY(x->tickInterval() >= 1 && x->max() - x->min() >= 10);
     // It dies: the tab says so and keeps its last figures.
     const int organs = adam->Parts.Count();
     w.Population.List.clear();

@@ -6,7 +6,9 @@
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
 #include <algorithm>
+#include <cmath>
 #include <numbers>
 
 #include "creature/creature.h"
@@ -33,6 +35,8 @@ TInspectorTab::TInspectorTab(QWidget* parent) : QWidget(parent) {
   QChart* chart = MakeChart("Energy over its life", {Energy}, "%.0f");
   auto* view = new QChartView(chart, this);
   view->setMinimumHeight(160);
+  view->hide();  // an empty chart's axes only confuse: it shows once there is a line to draw
+  chartView_ = view;
   Organs = new QTableWidget(0, Columns, this);
   Organs->setObjectName("OrganTable");
   Organs->setHorizontalHeaderLabels({"Kind", "Id", "Place", "Angle", "Formula", "Outputs"});
@@ -52,7 +56,20 @@ void TInspectorTab::Follow(uint64_t serial) {
   Serial = serial;
   died_ = false;
   Energy->clear();
+  chartView_->hide();
 }
+
+namespace {
+
+// A tick interval of 1, 2 or 5 times a power of ten, whole, near span / 4.
+double NiceInterval(double span) {
+  const double rough = std::max(1.0, span / 4);
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  const double ratio = rough / power;
+  return (ratio < 1.5 ? 1 : ratio < 3.5 ? 2 : ratio < 7.5 ? 5 : 10) * power;
+}
+
+}  // namespace
 
 void TInspectorTab::Show(const TCreature* creature, int64_t now) {
   if (!creature) {
@@ -81,8 +98,15 @@ void TInspectorTab::Show(const TCreature* creature, int64_t now) {
     double top = 1;
     for (const QPointF& p : points) top = std::max(top, p.y());
     const auto axes = Energy->attachedAxes();
-    axes[0]->setRange(points.front().x(), std::max(points.front().x() + 1, points.back().x()));
+    // Whole steps at round intervals: a life of a few steps read "313117 313117 313118".
+    auto* x = static_cast<QValueAxis*>(axes[0]);
+    const double from = points.front().x(), to = std::max(from + 10, points.back().x());
+    x->setRange(from, to);
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(0);
+    x->setTickInterval(NiceInterval(to - from));
     axes[1]->setRange(0, top * 1.1);
+    if (Energy->count() >= 2) chartView_->show();
   }
   ShowOrgans(*creature);
 }

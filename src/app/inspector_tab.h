@@ -34,6 +34,7 @@ class TInspectorTab : public QWidget {
   static constexpr int MaxPoints = 1000;
   void ShowOrgans(const TCreature& creature);
   bool died_ = false;
+  QWidget* chartView_;  // the energy chart, hidden until it has a line
 };
 
 }  // namespace viv

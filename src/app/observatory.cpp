@@ -46,6 +46,7 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   SpeciesTable->setSortingEnabled(true);
   SpeciesTable->verticalHeader()->hide();
   SpeciesTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  SpeciesTable->horizontalHeader()->setSectionResizeMode(Name, QHeaderView::Stretch);  // the columns fill the width
   SpeciesTable->sortByColumn(Alive, Qt::DescendingOrder);
   connect(SpeciesTable, &QTableWidget::itemSelectionChanged, this, [this] {
     main_->OutlinedSpecies = SelectedSpecies();
@@ -200,7 +201,9 @@ void TfrmObservatory::RefreshSpecies() {
     SpeciesTable->item(row, Parent)->setText(QString::fromStdString(parent));
     SpeciesTable->item(row, Peak)->setData(Qt::DisplayRole, static_cast<qlonglong>(e ? e->Peak : r.alive));
   }
-  SpeciesTable->setSortingEnabled(true);
+  // Rows keep their order while the pointer is over them, so that a click lands on the
+  // species it was aimed at; they are sorted again once it leaves.
+  if (!SpeciesTable->viewport()->underMouse()) SpeciesTable->setSortingEnabled(true);
   SpeciesTable->blockSignals(false);
 }
 

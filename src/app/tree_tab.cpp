@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -41,9 +42,13 @@ TTreeTab::TTreeTab(QWidget* parent) : QWidget(parent) {
         QFileDialog::getSaveFileName(this, "Export the species tree", "species.nwk", "Newick trees (*.nwk *.tree)");
     if (!name.isEmpty()) ExportNewick(name);
   });
+  auto* topButton = new QPushButton("Back to the top", this);
+  topButton->setObjectName("TopButton");
+  connect(topButton, &QPushButton::clicked, this, [this] { scroll_->verticalScrollBar()->setValue(0); });
   auto* top = new QHBoxLayout;
   top->addWidget(HideShortLived);
   top->addStretch(1);
+  top->addWidget(topButton);
   top->addWidget(exportButton);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
