@@ -252,12 +252,18 @@ void TfrmVivarion::RunFrame() {
         std::chrono::duration<double>(1.0 / SpeedLimit()));
     auto now = std::chrono::steady_clock::now();
     if (now - nextStepDue_ > std::chrono::seconds(1)) nextStepDue_ = now;  // after a pause or a change
+    int steps = 0;
     while (nextStepDue_ <= now && TickCount() <= LastRedrawTick + 90) {
       Sim.Step();
-      Pause();
+      ++steps;
       nextStepDue_ += period;
       now = std::chrono::steady_clock::now();
     }
+    // The rate of whole frames: steps come in bursts between waits, and the rate of single
+    // steps would read as if there were no limit.
+    const double seconds = std::chrono::duration<double>(now - LastStepTime).count();
+    if (seconds > 0) StepsPerSecond = 0.8 * StepsPerSecond + 0.2 * steps / seconds;
+    LastStepTime = now;
     if (nextStepDue_ > now)
       std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(nextStepDue_ - now, std::chrono::milliseconds(30)));
   }

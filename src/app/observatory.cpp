@@ -70,8 +70,8 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   connect(save, &QPushButton::clicked, main_, &TfrmVivarion::SaveWorldDialog);
   connect(open, &QPushButton::clicked, main_, &TfrmVivarion::OpenWorldDialog);
   Help = new QLabel(
-      "Keys of the main window: arrows scroll, A/Q zoom, X/Z rotate, space pauses, S saves the species, "
-      "Ctrl+S / Ctrl+O save and open the world, O shows or hides this window.",
+      "Keys of the main window, here too: arrows scroll, A/Q zoom, X/Z rotate, space pauses, - and + slow down and "
+      "speed up, S saves the species, Ctrl+S / Ctrl+O save and open the world, O shows or hides this window.",
       this);
   Help->setWordWrap(true);
   auto* buttons = new QHBoxLayout;
