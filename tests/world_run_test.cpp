@@ -9,38 +9,10 @@
 #include "world/creature_list.h"
 #include "world/fast/mouth_index.h"
 #include "world/grid.h"
+#include "world/world_check.h"
 
 namespace viv {
 namespace {
-
-// Every creature is listed at most once, and only in the cell of its position; no cell
-// lists anything else.
-void CheckGrid(const TCreatureList& world, bool scanAllCells) {
-  size_t listed = 0;
-  for (const TCreature* c : world.List) {
-    auto [i, j] = CellOf(c->X, c->Y);
-    const TGridCell& cell = GridCell(i, j);
-    const auto n = std::count(cell.begin(), cell.end(), c);
-    ASSERT_LE(n, 1);
-    listed += n;
-  }
-  if (!scanAllCells) return;
-  size_t entries = 0;
-  for (int i = -GridHalfSize; i <= GridHalfSize; ++i)
-    for (int j = -GridHalfSize; j <= GridHalfSize; ++j) entries += GridCell(i, j).size();
-  ASSERT_EQ(entries, listed);
-}
-
-void CheckFinite(const TCreatureList& world) {
-  for (const TCreature* c : world.List) {
-    ASSERT_TRUE(c->IsFinite());
-    ASSERT_TRUE(std::isfinite(c->MaxEnergy));
-    for (const TPart* p : c->Parts.Items) {
-      ASSERT_TRUE(std::isfinite(p->Phi));
-      for (int k = 0; k < p->OutputCount(); ++k) ASSERT_TRUE(std::isfinite(p->Output(k)));
-    }
-  }
-}
 
 using WorldRun = CleanWorld;
 
@@ -51,8 +23,7 @@ TEST_F(WorldRun, InvariantsHoldThroughAThousandsOfSteps) {
   int maxAnimals = 0;
   for (int step = 1; step <= 3000; ++step) {
     world.WorldStep();
-    CheckGrid(world, step % 100 == 0);
-    CheckFinite(world);
+    ASSERT_NO_THROW(CheckWorld(world, step));
     int animals = 0;
     for (const TCreature* c : world.List) animals += !c->Vegetable;
     maxAnimals = std::max(maxAnimals, animals);

@@ -22,7 +22,7 @@
 #include "history/run_samples.h"
 #include "sim/simulation.h"
 #include "world/creature_list.h"
-#include "world/grid.h"
+#include "world/world_check.h"
 #include "world/world_figures.h"
 #ifdef VIVARION_WITH_VIEW
 #include "view/frame_png.h"
@@ -30,32 +30,6 @@
 #endif
 
 namespace viv {
-
-// Every creature finite, with finite organ outputs, and listed at most once, in the cell of
-// its position; the grid lists no one else (so no dead creature and none in a wrong cell).
-// A seeded creature may be missing: it joins the grid when its own step first changes its cell.
-void CheckWorld(const TCreatureList& world, int64_t step) {
-  size_t listedInOwnCells = 0;
-  for (int32_t i = 0; i < world.Count(); ++i) {
-    const TCreature* c = world.List[i];
-    auto fail = [&](const char* what) {
-      throw EVivarion("step " + std::to_string(step) + ": creature " + std::to_string(i) + " " + what);
-    };
-    if (!c->IsFinite() || !std::isfinite(c->Energy())) fail("is not finite");
-    for (const TPart* p : c->Parts.Items)
-      for (int32_t k = 0; k < p->OutputCount(); ++k)
-        if (!std::isfinite(p->Output(k))) fail("has an organ whose output is not finite");
-    auto [ci, cj] = CellOf(c->X, c->Y);
-    const TGridCell& cell = GridCell(ci, cj);
-    const auto listed = std::count(cell.begin(), cell.end(), c);
-    if (listed > 1) fail("is listed twice in its grid cell");
-    listedInOwnCells += static_cast<size_t>(listed);
-  }
-  if (GridEntryCount() != listedInOwnCells)
-    throw EVivarion("step " + std::to_string(step) + ": the grid lists " +
-                    std::to_string(GridEntryCount() - listedInOwnCells) +
-                    " entries that are not a living creature in the cell of its position");
-}
 
 namespace {
 

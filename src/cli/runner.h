@@ -13,10 +13,6 @@ namespace viv {
 // Returns the exit status: 0 done, 1 an error (one line on err).
 int RunWorld(const TRunnerOptions& options, std::ostream& out, std::ostream& err);
 
-// The --check of a step: every creature and organ output finite, and the grid listing only
-// living creatures, each at most once and in the cell of its position. Throws EVivarion.
-void CheckWorld(const TCreatureList& world, int64_t step);
-
 // The settings file a run uses: the one named by --settings, which must be a file (else
 // EVivarion naming it), or the one found; when none is found, a note on err (after
 // "program: ") says where the search looked and that the built-in values serve.

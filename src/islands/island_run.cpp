@@ -17,6 +17,7 @@
 #include "islands/archipelago_files.h"
 #include "islands/migration.h"
 #include "sim/simulation.h"
+#include "world/world_check.h"
 
 namespace viv {
 
