@@ -4,7 +4,8 @@
 Layers point down: config and draw need nothing of ours (draw throws config's errors);
 parts needs config and draw;
 creature needs those and, of world/, only world/grid.h; world needs everything below it;
-the fast machinery (world/fast/) is private to world/. Qt is for view/ and app/ only.
+the fast machinery (world/fast/) is private to world/. Qt is for view/ and app/ only. The
+programs (view, app, cli, islands) never include the grid: they go through sim/.
 Usage: check_layers.py SRC_DIR
 """
 import os
@@ -27,6 +28,8 @@ BELOW = {
 # Single headers a folder may include from a layer it otherwise may not: the grid, which
 # creatures keep up to date as they move, and the exception types that every layer throws.
 EXTRA = {"creature": {"world/grid.h"}, "draw": {"config/errors.h"}}
+# The programs drive worlds through the simulation object: they never reach the grid.
+FORBIDDEN = {program: {"world/grid.h", "world/grid_query.h"} for program in ("view", "app", "cli", "islands")}
 QT_FOLDERS = {"view", "app"}
 OUR = re.compile(r'#\s*include\s+"([a-z_]+)/([^"]+)"')
 QT = re.compile(r"#\s*include\s+<(Q[A-Za-z]+|Qt[A-Za-z]+/[^>]+)>")
@@ -52,6 +55,8 @@ def faults(src):
                         include = f"{folder}/{header}"
                         allowed = folder in BELOW[layer] or include in EXTRA.get(layer, set())
                         if header.startswith("fast/") and folder == "world" and layer != "world":
+                            allowed = False
+                        if include in FORBIDDEN.get(layer, set()):
                             allowed = False
                         if not allowed:
                             found.append(f"{where}: {layer}/ may not include \"{include}\"")

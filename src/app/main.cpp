@@ -10,7 +10,6 @@
 #include "config/random.h"
 #include "config/settings.h"
 #include "view/frame_png.h"
-#include "world/grid.h"
 
 namespace {
 

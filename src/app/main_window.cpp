@@ -25,7 +25,6 @@
 #include "config/files.h"
 #include "config/settings.h"
 #include "view/frame.h"
-#include "world/grid.h"
 
 namespace viv {
 

@@ -12,7 +12,6 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
-#include "world/grid.h"
 
 namespace viv {
 
@@ -152,13 +151,9 @@ void TfrmVivarion::sbStageMouseMove(int x, int y) {
     NeedsRedraw = true;
     return;
   }
-  TCreature* held = DraggedCreature();
-  if (!held) return;
+  if (!DraggedCreature()) return;
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
-  const float oldX = held->X, oldY = held->Y;
-  held->SetX(p.X);
-  held->SetY(p.Y);
-  GridMove(held, oldX, oldY, p.X, p.Y);
+  Sim.MoveHeld(p.X, p.Y);
   NeedsRedraw = true;
 }
 

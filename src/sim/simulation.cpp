@@ -1,5 +1,7 @@
 #include "sim/simulation.h"
 
+#include <algorithm>
+
 #include "config/random.h"
 #include "config/settings.h"
 #include "config/thread_pool.h"
@@ -51,6 +53,41 @@ void TSimulation::Step() {
   }
   ++StepCount;
   History.Record(World, StepCount);
+}
+
+void TSimulation::MoveHeld(float x, float y) {
+  TCreature* held = World.FindSerial(Held);
+  if (!held) return;
+  const float oldX = held->X, oldY = held->Y;
+  held->SetX(x);
+  held->SetY(y);
+  GridMove(held, oldX, oldY, x, y);
+}
+
+std::string TSimulation::Depart(const std::vector<uint64_t>& serials) {
+  std::vector<const TCreature*> leaving;
+  for (uint64_t serial : serials)
+    if (const TCreature* c = World.FindSerial(serial)) leaving.push_back(c);
+  std::string bytes = CreatureBytes(leaving);
+  std::vector<TCreature*>& list = World.List;
+  for (const TCreature* c : leaving) {
+    History.Depart(c->SpeciesLabel(), StepCount);
+    list.erase(std::find(list.begin(), list.end(), c));
+    delete c;  // leaves its grid cell
+  }
+  return bytes;
+}
+
+int32_t TSimulation::Admit(const std::string& bytes) {
+  if (bytes.empty()) return 0;
+  const std::vector<TCreature*> arrivals = CreaturesFromBytes(bytes);
+  for (TCreature* c : arrivals) {
+    c->ParentElsewhere = true;  // its parent serial is the old world's
+    World.Add(c);
+    GridAdd(c, c->X, c->Y);
+    History.Arrive(c->SpeciesLabel(), StepCount);
+  }
+  return static_cast<int32_t>(arrivals.size());
 }
 
 uint64_t TSimulation::Hash() const { return WorldHash(World, StepCount, &History); }

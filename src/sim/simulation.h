@@ -38,6 +38,17 @@ class TSimulation {
   // One world step; a held creature is put back where it was held.
   void Step();
 
+  // Puts the held creature (by the mouse) at x, y, its grid entry with it; nothing when none
+  // is held or it has died.
+  void MoveHeld(float x, float y);
+  // Takes the creatures with these serials out of the world (to another world): the history
+  // notes their departure; returns them with their full state as bytes.
+  std::string Depart(const std::vector<uint64_t>& serials);
+  // Admits the creatures of bytes from another world where they were, each with a serial of
+  // this world and its parent marked as of another world; the history notes their arrival.
+  // Returns how many came.
+  int32_t Admit(const std::string& bytes);
+
   TWorldFigures Figures() const { return CountWorld(World); }
   uint64_t Hash() const;
   // Writes the world file atomically.
