@@ -1,7 +1,5 @@
 #include "parts/formula.h"
 
-#include <atomic>
-
 #include "config/duck.h"
 #include "config/errors.h"
 #include "config/number_text.h"
@@ -10,8 +8,6 @@
 namespace viv {
 
 namespace {
-
-std::atomic<uint64_t> idEpoch{1};
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
@@ -33,8 +29,6 @@ float Accumulate(float result, const TPart* part, int32_t index, float factor) {
 }
 
 }  // namespace
-
-void NoteIdChanged() { ++idEpoch; }
 
 float EvalFormulaText(const std::string& formula, const TVirtualCreature* owner) {
   float result = 0;
@@ -77,12 +71,12 @@ TCompiledFormula::TCompiledFormula(const std::string& text) {
 
 float TCompiledFormula::Eval(const TVirtualCreature* owner) const {
   float result = 0;
-  const uint64_t epoch = idEpoch.load(std::memory_order_relaxed);
+  const uint64_t epoch = owner ? owner->IdEpoch() : 0;
   for (const Term& term : terms_) {
     if (!term.error.empty()) throw EConvertError(term.error);
     // Organs are only ever appended, so the first organ of an id stays the first
     // until some id changes.
-    if (term.partEpoch != epoch) {
+    if (!owner || term.partEpoch != epoch) {
       term.part = FindOrFail(owner, term.id);
       term.partEpoch = epoch;
     }

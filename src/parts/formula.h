@@ -14,7 +14,7 @@ float EvalFormulaText(const std::string& formula, const TVirtualCreature* owner)
 
 // A formula parsed once, when it is set. Evaluating it gives the same value and raises
 // the same errors, in the same order, as EvalFormulaText on its text; the organ that
-// each term names is remembered while ids stay as they are.
+// each term names is remembered while the owner's ids stay as they are (TVirtualCreature::IdEpoch).
 class TCompiledFormula {
  public:
   TCompiledFormula() = default;
@@ -32,8 +32,5 @@ class TCompiledFormula {
   };
   std::vector<Term> terms_;
 };
-
-// Called whenever an organ's id changes, so that remembered look-ups are made again.
-void NoteIdChanged();
 
 }  // namespace viv

@@ -30,7 +30,7 @@ std::string TPart::GetProperty(const std::string& name) const {
 void TPart::SetProperty(const std::string& name, const std::string& value) {
   if (name == "id") {
     Id = value;
-    NoteIdChanged();
+    if (Owner) Owner->NoteIdChanged();
   } else if (name == "r") {
     R = StrToSingle(value);
   } else if (name == "phi") {

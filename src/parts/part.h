@@ -21,6 +21,13 @@ class TVirtualCreature {
   virtual ~TVirtualCreature() = default;
   // The first organ with exactly this id, or nullptr.
   virtual TPart* FindPart(const std::string& id) const = 0;
+  // Counts changes of its organs' ids: compiled formulas look an organ up again when it
+  // changes (each creature its own count, so that worlds share nothing).
+  uint64_t IdEpoch() const { return idEpoch_; }
+  void NoteIdChanged() { ++idEpoch_; }
+
+ private:
+  uint64_t idEpoch_ = 1;
 };
 
 enum class TPartKind { Eye, Mouth, Engine, Brain };
