@@ -7,6 +7,7 @@
 #include "config/files.h"
 #include "test_support.h"
 #include "world/creature_list.h"
+#include "world/species_files.h"
 
 namespace viv {
 namespace {
@@ -130,13 +131,13 @@ TEST_F(Seeding, SavingWritesEachSpeciesOnceAndNeverOverwrites) {
   other->Name = "ODAM";
   TCreature* nameless = world.Add(CreateAdam());
   nameless->Name = "";
-  EXPECT_EQ(world.SaveAnimals(dir.string()), 3);
+  EXPECT_EQ(SaveSpeciesFiles(world, dir.string()), 3);
   EXPECT_EQ(Files(), (std::vector<std::string>{"ADAM.viv", "ODAM.viv", "unnamed.viv"}));  // never a hidden file
   TCreature back;
   back.LoadFromFile((dir / "ADAM.viv").string());
   EXPECT_EQ(back.Radius, 40);  // the first ADAM, not the second
   world.Items(0)->Radius = 11;
-  EXPECT_EQ(world.SaveAnimals(dir.string() + "/"), 0);
+  EXPECT_EQ(SaveSpeciesFiles(world, dir.string() + "/"), 0);
   TCreature still;
   still.LoadFromFile((dir / "ADAM.viv").string());
   EXPECT_EQ(still.Radius, 40);
@@ -145,7 +146,7 @@ TEST_F(Seeding, SavingWritesEachSpeciesOnceAndNeverOverwrites) {
 TEST_F(Seeding, SavingIntoAMissingFolderFailsCleanly) {
   world.Populate(800, 600, {}, {1, 0});
   try {
-    world.SaveAnimals((dir / "nowhere").string());
+    SaveSpeciesFiles(world, (dir / "nowhere").string());
     FAIL();
   } catch (const EVivarion& e) {
     EXPECT_NE(std::string(e.what()).find("nowhere/ADAM.viv"), std::string::npos) << e.what();
@@ -167,7 +168,7 @@ TEST_F(Seeding, SavingIntoAReadOnlyFolderKeepsWhatWasWritten) {
   }
   world.Populate(800, 600, {}, {1, 0});
   fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_THROW(world.SaveAnimals(dir.string()), EVivarion);
+  EXPECT_THROW(SaveSpeciesFiles(world, dir.string()), EVivarion);
   fs::permissions(dir, fs::perms::owner_all);
   EXPECT_TRUE(Files().empty());
 }

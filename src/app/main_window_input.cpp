@@ -12,6 +12,7 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
+#include "world/species_files.h"
 
 namespace viv {
 
@@ -51,7 +52,7 @@ void TfrmVivarion::SaveSpecies() {
       std::filesystem::create_directories(folder, made);
     }
     int kept = 0;
-    const int written = Population.SaveAnimals(folder, &kept);
+    const int written = SaveSpeciesFiles(Population, folder, &kept);
     std::error_code ec;
     const std::string where = std::filesystem::absolute(folder, ec).lexically_normal().string();
     if (written == 0 && kept == 0) Notice = "No animal species to save";

@@ -22,6 +22,7 @@
 #include "history/run_samples.h"
 #include "sim/simulation.h"
 #include "world/creature_list.h"
+#include "world/species_files.h"
 #include "world/world_check.h"
 #include "world/world_figures.h"
 #ifdef VIVARION_WITH_VIEW
@@ -128,7 +129,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     const TCreatureList& world = sim.World;
     if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(o.SpeciesCsvFile, sim.History.SpeciesCsv(), false);
     if (!o.PhylogenyFile.empty()) WriteFileAtomically(o.PhylogenyFile, sim.History.Newick(), false);
-    if (!o.SaveAnimalsFolder.empty()) world.SaveAnimals(o.SaveAnimalsFolder);
+    if (!o.SaveAnimalsFolder.empty()) SaveSpeciesFiles(world, o.SaveAnimalsFolder);
     if (!o.SaveWorldFile.empty()) sim.SaveWorld(o.SaveWorldFile);
     if (!o.PngFile.empty()) {
 #ifdef VIVARION_WITH_VIEW

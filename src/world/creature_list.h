@@ -7,14 +7,9 @@
 #include <vector>
 
 #include "creature/creature.h"
+#include "world/population_file.h"
 
 namespace viv {
-
-// How many of each kind a seeding makes.
-struct TPopulationCounts {
-  int32_t NumCreatures = 1;
-  int32_t NumFood = 300;
-};
 
 struct TFastSensing;
 
@@ -102,10 +97,6 @@ class TCreatureList {
   // origin. A file that cannot be read stops the seeding with an error naming it.
   void Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
                 const TPopulationCounts& counts);
-  // Writes the first living animal of each species name to Folder/Name.viv unless that
-  // file exists. Returns the number of files written; kept, when given, counts the species
-  // whose file existed.
-  int SaveAnimals(const std::string& folder, int* kept = nullptr) const;
 
   // Every eye's light at once, as the fast pass gathers it.
   void GatherAllLight();
@@ -125,14 +116,5 @@ class TCreatureList {
 
 // The built-in animal "ADAM".
 TCreature* CreateAdam();
-
-// Reads section "Population" of a population file; absent file, keys or bad values give
-// the defaults (1 animal, 300 plants).
-TPopulationCounts ReadPopulationFile(const std::string& fileName);
-// "population.ini" in the current folder if it is there, else beside the executable.
-std::string FindPopulationFile();
-// The counts of a population file named on a command line (which must exist: throws
-// EVivarion naming it), or with no name those of FindPopulationFile.
-TPopulationCounts ReadPopulation(const std::string& given);
 
 }  // namespace viv

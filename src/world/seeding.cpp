@@ -1,10 +1,5 @@
-// Seeding the world and saving its species.
-#include <set>
-
+// Seeding the world: the built-in animal, animals from files, plants.
 #include "config/errors.h"
-#include "config/files.h"
-#include "config/ini_file.h"
-#include "config/number_text.h"
 #include "config/random.h"
 #include "config/settings.h"
 #include "parts/brain.h"
@@ -34,32 +29,6 @@ TCreature* CreateAdam() {
   return adam;
 }
 
-TPopulationCounts ReadPopulationFile(const std::string& fileName) {
-  TPopulationCounts counts;
-  const TIniFile ini(fileName);
-  auto read = [&](const char* key, int32_t& field) {
-    try {
-      field = StrToInt(ini.Get("Population", key).value_or(""));
-    } catch (const EConvertError&) {
-      // a missing or malformed value keeps the default
-    }
-  };
-  read("NumCreatures", counts.NumCreatures);
-  read("NumFood", counts.NumFood);
-  return counts;
-}
-
-std::string FindPopulationFile() {
-  if (FileExists("population.ini")) return "population.ini";
-  return ExecutableFolder() + "population.ini";
-}
-
-TPopulationCounts ReadPopulation(const std::string& given) {
-  if (given.empty()) return ReadPopulationFile(FindPopulationFile());
-  if (!FileExists(given)) throw EVivarion(given + ": cannot open the population file");
-  return ReadPopulationFile(given);
-}
-
 void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
                              const TPopulationCounts& counts) {
   auto place = [&](TCreature* c) {
@@ -83,25 +52,6 @@ void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<st
     place(Add(c));
   }
   for (int32_t i = 0; i < counts.NumFood; ++i) place(Add(TCreature::CreateFood()));
-}
-
-int TCreatureList::SaveAnimals(const std::string& folder, int* kept) const {
-  std::string prefix = folder;
-  if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') prefix += '/';
-  int written = 0, existing = 0;
-  std::set<std::string> done;  // species already written or kept by this call
-  const int32_t count = Count();
-  for (int32_t i = 0; i < count; ++i) {
-    const TCreature* c = List[i];
-    if (c->Vegetable || !done.insert(c->Name).second) continue;
-    // A species without a name would make a hidden ".viv"; mutated names are upper case,
-    // so "unnamed" never meets one of them.
-    const std::string fileName = prefix + (c->Name.empty() ? "unnamed" : c->Name) + ".viv";
-    if (!FileExists(fileName) && WriteFileAtomically(fileName, c->ToXmlText(), true)) ++written;
-    else ++existing;
-  }
-  if (kept) *kept = existing;
-  return written;
 }
 
 }  // namespace viv
