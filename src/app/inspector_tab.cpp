@@ -8,7 +8,6 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
-#include <cmath>
 #include <numbers>
 
 #include "creature/creature.h"
@@ -59,18 +58,6 @@ void TInspectorTab::Follow(uint64_t serial) {
   chartView_->hide();
 }
 
-namespace {
-
-// A tick interval of 1, 2 or 5 times a power of ten, whole, near span / 4.
-double NiceInterval(double span) {
-  const double rough = std::max(1.0, span / 4);
-  const double power = std::pow(10.0, std::floor(std::log10(rough)));
-  const double ratio = rough / power;
-  return (ratio < 1.5 ? 1 : ratio < 3.5 ? 2 : ratio < 7.5 ? 5 : 10) * power;
-}
-
-}  // namespace
-
 void TInspectorTab::Show(const TCreature* creature, int64_t now) {
   if (!creature) {
     if (Serial && !died_) {
@@ -104,7 +91,7 @@ void TInspectorTab::Show(const TCreature* creature, int64_t now) {
     x->setRange(from, to);
     x->setTickType(QValueAxis::TicksDynamic);
     x->setTickAnchor(0);
-    x->setTickInterval(NiceInterval(to - from));
+    x->setTickInterval(RoundTickInterval(to - from));
     axes[1]->setRange(0, top * 1.1);
     if (Energy->count() >= 2) chartView_->show();
   }

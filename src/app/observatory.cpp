@@ -163,8 +163,9 @@ void TfrmObservatory::RefreshSpecies() {
   std::map<std::string, TColor> colours;
   for (const TCreature* c : main_->Population.List) {
     if (c->Vegetable) continue;
-    Row& r = rows[c->SpeciesLabel()];
-    if (r.alive++ == 0) r.colour = colours[c->SpeciesLabel()] = c->Color;
+    const std::string label = c->SpeciesLabel();
+    Row& r = rows[label];
+    if (r.alive++ == 0) r.colour = colours[label] = c->Color;
   }
   if (Tabs->currentWidget() == Tree) Tree->Show(main_->Sim.History, main_->StepCount, colours);
   const std::string& selected = main_->OutlinedSpecies;

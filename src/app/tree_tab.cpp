@@ -16,6 +16,7 @@
 #include "app/error_box.h"
 #include "config/files.h"
 #include "view/qpainter_canvas.h"
+#include "view/run_charts.h"
 
 namespace viv {
 
@@ -128,11 +129,7 @@ void TSpeciesTreeView::paintEvent(QPaintEvent* e) {
   QFont small = font();
   small.setPixelSize(10);
   p.setFont(small);
-  // Ticks at round steps: 1, 2 or 5 times a power of ten, four or so across.
-  const double raw = static_cast<double>(Now) / 4;
-  const double power = std::pow(10.0, std::floor(std::log10(std::max(raw, 1.0))));
-  const double ratio = raw / power;
-  const auto interval = static_cast<int64_t>((ratio < 1.5 ? 1 : ratio < 3.5 ? 2 : ratio < 7.5 ? 5 : 10) * power);
+  const auto interval = static_cast<int64_t>(RoundTickInterval(static_cast<double>(Now)));
   for (int64_t step = 0; step <= Now; step += std::max<int64_t>(interval, 1)) {
     const int x = static_cast<int>(XOf(step));
     p.drawLine(x, AxisHeight - 6, x, AxisHeight - 2);

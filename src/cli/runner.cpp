@@ -32,14 +32,12 @@
 
 namespace viv {
 
-namespace {
-
-// A usage error that only the loaded world can show (exit status 2, as other usage errors).
-struct ERunUsage : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-}  // namespace
+int64_t RunLastStep(const TRunnerOptions& o, int64_t from) {
+  if (o.Until && *o.Until < from)
+    throw ERunUsage("--until " + std::to_string(*o.Until) + " is before the world's step " + std::to_string(from));
+  if (!o.Until && o.Steps > INT64_MAX - from) throw EVivarion("--steps goes past the largest step count");
+  return o.Until ? *o.Until : from + o.Steps;
+}
 
 std::string RunSettingsFile(const TRunnerOptions& o, std::ostream& err, const char* program) {
   if (!o.SettingsFile.empty()) {
@@ -93,11 +91,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     TRowFile stats(o.StatsFile, StatsHeader);
     // Step numbers count from the world's start, so a resumed run reports at the same steps.
     const int64_t first = sim.StepCount;
-    if (!o.Until && o.Steps > INT64_MAX - sim.StepCount) throw EVivarion("--steps goes past the largest step count");
-    if (o.Until && *o.Until < sim.StepCount)
-      throw ERunUsage("--until " + std::to_string(*o.Until) + " is before the world's step " +
-                      std::to_string(sim.StepCount));
-    const int64_t last = o.Until ? std::max(*o.Until, sim.StepCount) : sim.StepCount + o.Steps;
+    const int64_t last = RunLastStep(o, sim.StepCount);
     TProgressLine progress(err, o.Progress, first, last);
     TRunGraphs plot;  // about 1,000 points over the run, for --plot
     const int64_t plotEvery = std::max<int64_t>(1, (last - first) / 1000);

@@ -1,6 +1,8 @@
 #pragma once
 // Runs a world without a window and reports on it.
+#include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <ostream>
 #include <string>
 
@@ -22,6 +24,15 @@ std::string RunSettingsFile(const TRunnerOptions& options, std::ostream& err, co
 // otherwise the keys whose values differ from the file's are returned as a note
 // ("settings differ from the world file's: Brown 4 -> 2"), empty when none differ.
 std::string SettleLoadedSettings(const TRunnerOptions& options, const TSimulation& sim);
+
+// A usage error that only the loaded world can show (exit status 2, as other usage errors).
+struct ERunUsage : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The step a run from step from ends at: --until, or --steps more. Throws ERunUsage when
+// --until lies before from, EVivarion when --steps would pass the largest step count.
+int64_t RunLastStep(const TRunnerOptions& options, int64_t from);
 
 // Throws EVivarion naming the first output of the options that cannot be written (a missing
 // or read-only folder, a name that is a folder), before any step is run. fileOf maps a name

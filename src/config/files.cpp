@@ -56,6 +56,15 @@ void RemoveLeftovers(const std::string& fileName) {
   for (const std::string& name : leftovers) unlink((folder + name).c_str());
 }
 
+// Makes and removes a temporary file from pattern ("...XXXXXX"): 0, or the errno that stopped it.
+int Probe(std::string pattern) {
+  const int fd = mkstemp(pattern.data());
+  if (fd < 0) return errno;
+  close(fd);
+  unlink(pattern.c_str());
+  return 0;
+}
+
 }  // namespace
 
 bool IsRegularFile(const std::string& fileName) {
@@ -67,11 +76,7 @@ void CheckWritable(const std::string& fileName) {
   struct stat st;
   if (stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) Fail(fileName, EISDIR);
   const auto [folder, prefix] = TemporaryPrefix(fileName);
-  std::string probe = folder + prefix + "XXXXXX";
-  const int fd = mkstemp(probe.data());
-  if (fd < 0) Fail(fileName, errno);
-  close(fd);
-  unlink(probe.c_str());
+  if (const int error = Probe(folder + prefix + "XXXXXX")) Fail(fileName, error);
 }
 
 void CheckWritableFolder(const std::string& folder) {
@@ -79,11 +84,7 @@ void CheckWritableFolder(const std::string& folder) {
   struct stat st;
   if (stat(folder.c_str(), &st) != 0) fail(errno);
   if (!S_ISDIR(st.st_mode)) fail(ENOTDIR);
-  std::string probe = folder + "/.vivarion-XXXXXX";
-  const int fd = mkstemp(probe.data());
-  if (fd < 0) fail(errno);
-  close(fd);
-  unlink(probe.c_str());
+  if (const int error = Probe(folder + "/.vivarion-XXXXXX")) fail(error);
 }
 
 bool FileExists(const std::string& fileName) {

@@ -15,46 +15,53 @@ namespace viv {
 
 TSettings Settings;
 
+namespace {
+
+// The keys of section "VIVARION" in the order they are read, each with its field.
+struct TKey {
+  const char* Name;
+  double TSettings::*Real;
+  int32_t TSettings::*Whole;
+};
+constexpr TKey Keys[] = {
+    {"Remming", &TSettings::Remming, nullptr},
+    {"Brown", &TSettings::Brown, nullptr},
+    {"PhiRemming", &TSettings::PhiRemming, nullptr},
+    {"PhiBrown", &TSettings::PhiBrown, nullptr},
+    {"ChemicalStabilizer", &TSettings::ChemicalStabilizer, nullptr},
+    {"Gravity", &TSettings::Gravity, nullptr},
+    {"SunLight", &TSettings::SunLight, nullptr},
+    {"CostOfLiving", &TSettings::CostOfLiving, nullptr},
+    {"MinEnergy", &TSettings::MinEnergy, nullptr},
+    {"RadiusCost", &TSettings::RadiusCost, nullptr},
+    {"PartsCost", &TSettings::PartsCost, nullptr},
+    {"CreatureCost", &TSettings::CreatureCost, nullptr},
+    {"MaxFood", nullptr, &TSettings::MaxFood},
+    {"NiceValue", nullptr, &TSettings::NiceValue},
+    {"OrganLoss", &TSettings::OrganLoss, nullptr},
+    {"PlantFloor", nullptr, &TSettings::PlantFloor},
+};
+
+}  // namespace
+
 void TSettings::Load() {
   // A fresh reader each time, so that edits made while the program runs are seen.
   const TIniFile ini(FileName);
-  auto text = [&](const char* key, const char* fallback) { return ini.Get("VIVARION", key).value_or(fallback); };
-  // A bad value is reported with its key, so the user knows which line to fix.
-  auto withKey = [](const char* key, auto convert) {
-    try {
-      convert();
-    } catch (const EConvertError& e) {
-      throw EConvertError(std::string(key) + ": " + e.what());
-    }
-  };
-  auto real = [&](const char* key, double& field) { withKey(key, [&] { field = StrToFloat(text(key, "0.0")); }); };
-  auto whole = [&](const char* key, int32_t& field) { withKey(key, [&] { field = StrToInt(text(key, "0")); }); };
   WithFileName(FileName, [&] {
-    real("Remming", Remming);
-    real("Brown", Brown);
-    real("PhiRemming", PhiRemming);
-    real("PhiBrown", PhiBrown);
-    real("ChemicalStabilizer", ChemicalStabilizer);
-    real("Gravity", Gravity);
-    real("SunLight", SunLight);
-    real("CostOfLiving", CostOfLiving);
-    real("MinEnergy", MinEnergy);
-    real("RadiusCost", RadiusCost);
-    real("PartsCost", PartsCost);
-    real("CreatureCost", CreatureCost);
-    whole("MaxFood", MaxFood);
-    whole("NiceValue", NiceValue);
-    real("OrganLoss", OrganLoss);
-    whole("PlantFloor", PlantFloor);
+    for (const TKey& key : Keys) {
+      // A bad value is reported with its key, so the user knows which line to fix.
+      try {
+        if (key.Real) this->*key.Real = StrToFloat(ini.Get("VIVARION", key.Name).value_or("0.0"));
+        else this->*key.Whole = StrToInt(ini.Get("VIVARION", key.Name).value_or("0"));
+      } catch (const EConvertError& e) {
+        throw EConvertError(std::string(key.Name) + ": " + e.what());
+      }
+    }
   });
-  static const char* const known[] = {"Remming",      "Brown",       "PhiRemming", "PhiBrown",  "ChemicalStabilizer",
-                                      "Gravity",      "SunLight",    "CostOfLiving", "MinEnergy", "RadiusCost",
-                                      "PartsCost",    "CreatureCost", "MaxFood",    "NiceValue", "OrganLoss",
-                                      "PlantFloor"};
   UnknownKeys.clear();
-  for (const std::string& key : ini.Keys("VIVARION"))
-    if (std::none_of(std::begin(known), std::end(known), [&](const char* k) { return LowerAscii(key) == LowerAscii(k); }))
-      UnknownKeys.push_back(key);
+  for (const std::string& spelt : ini.Keys("VIVARION"))
+    if (std::none_of(std::begin(Keys), std::end(Keys), [&](const TKey& k) { return LowerAscii(spelt) == LowerAscii(k.Name); }))
+      UnknownKeys.push_back(spelt);
 }
 
 std::string UnknownKeysNote(const TSettings& settings) {
@@ -66,30 +73,14 @@ std::string UnknownKeysNote(const TSettings& settings) {
 
 std::string SettingsDifferences(const TSettings& from, const TSettings& to) {
   std::string text;
-  auto note = [&](const char* key, const std::string& a, const std::string& b) {
-    if (a == b) return;
+  for (const TKey& key : Keys) {
+    if (key.Whole == &TSettings::NiceValue) continue;  // it paces the window, not the world
+    const std::string a = key.Real ? FloatToText(from.*key.Real) : std::to_string(from.*key.Whole);
+    const std::string b = key.Real ? FloatToText(to.*key.Real) : std::to_string(to.*key.Whole);
+    if (a == b) continue;
     if (!text.empty()) text += ", ";
-    text += std::string(key) + ' ' + a + " -> " + b;
-  };
-  auto real = [&](const char* key, double TSettings::*field) { note(key, FloatToText(from.*field), FloatToText(to.*field)); };
-  auto whole = [&](const char* key, int32_t TSettings::*field) {
-    note(key, std::to_string(from.*field), std::to_string(to.*field));
-  };
-  real("Remming", &TSettings::Remming);
-  real("Brown", &TSettings::Brown);
-  real("PhiRemming", &TSettings::PhiRemming);
-  real("PhiBrown", &TSettings::PhiBrown);
-  real("ChemicalStabilizer", &TSettings::ChemicalStabilizer);
-  real("Gravity", &TSettings::Gravity);
-  real("SunLight", &TSettings::SunLight);
-  real("CostOfLiving", &TSettings::CostOfLiving);
-  real("MinEnergy", &TSettings::MinEnergy);
-  real("RadiusCost", &TSettings::RadiusCost);
-  real("PartsCost", &TSettings::PartsCost);
-  real("CreatureCost", &TSettings::CreatureCost);
-  whole("MaxFood", &TSettings::MaxFood);
-  real("OrganLoss", &TSettings::OrganLoss);
-  whole("PlantFloor", &TSettings::PlantFloor);
+    text += std::string(key.Name) + ' ' + a + " -> " + b;
+  }
   return text;
 }
 

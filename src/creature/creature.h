@@ -95,6 +95,9 @@ void LoseCopies(TCreature& child, double chance);
 
 // A species name passed through one mutation: a letter replaced, a pair inserted or deleted.
 std::string MutateName(const std::string& name);
+// Whether text can be a species name: ASCII letters only (names grow from letters; a label
+// with anything else, such as a founder's file name, is no name).
+bool IsSpeciesName(const std::string& text);
 bool IsVowel(char c);
 char RandomVowel();
 char RandomConsonant();

@@ -15,6 +15,11 @@ char RandomVowel() { return "EOIU"[RandomInt(4)]; }
 
 char RandomConsonant() { return "CDFGHJKLMNPRSTVWZ"[RandomInt(17)]; }
 
+bool IsSpeciesName(const std::string& text) {
+  // ASCII by hand: std::isalpha would follow the user's locale.
+  return std::all_of(text.begin(), text.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
 std::string MutateName(const std::string& name) {
   std::string s = name;
   const int32_t length = static_cast<int32_t>(s.size());

@@ -224,8 +224,7 @@ std::string TSpeciesHistory::Bytes(bool forHash) const {
   for (const TEmergence& e : Emergences) {
     // A founder's label that is a file name (species names are letters only) stays out of the
     // hash, as the creatures' files of origin do.
-    const bool fileLabel = !std::all_of(e.Name.begin(), e.Name.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
-    const std::string_view name = forHash && fileLabel ? std::string_view() : std::string_view(e.Name);
+    const std::string_view name = forHash && !IsSpeciesName(e.Name) ? std::string_view() : std::string_view(e.Name);
     Put(out, static_cast<uint32_t>(name.size()));
     out += name;
     Put(out, e.Index), Put(out, e.FirstStep), Put(out, e.LastStep), Put(out, e.Parent);

@@ -21,18 +21,10 @@ std::string FolderOf(const std::string& name) {
   return slash == std::string::npos ? "" : name.substr(0, slash + 1);
 }
 
-// The island's file name with a tag before the extension: "cp.island2.vivw" -> "cp.island2.step450.vivw".
-std::string Tagged(const std::string& name, const std::string& tag) {
-  const size_t slash = name.find_last_of('/');
-  const size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) return name + tag;
-  return name.substr(0, dot) + tag + name.substr(dot);
-}
-
 }  // namespace
 
 std::string CheckpointIslandFile(const std::string& name, int32_t island, int64_t step) {
-  return Tagged(IslandFile(name, island), ".step" + std::to_string(step));
+  return WithTag(IslandFile(name, island), ".step" + std::to_string(step));
 }
 
 void WriteManifest(const std::string& name, int64_t step, const std::vector<std::string>& files) {

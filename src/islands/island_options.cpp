@@ -44,12 +44,13 @@ TIslandOptions ParseIslandOptions(const std::vector<std::string>& args) {
   return o;
 }
 
-std::string IslandFile(const std::string& name, int32_t island) {
+std::string WithTag(const std::string& name, const std::string& tag) {
   const size_t slash = name.find_last_of('/');
   const size_t dot = name.find_last_of('.');
-  const std::string tag = ".island" + std::to_string(island);
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) return name + tag;
   return name.substr(0, dot) + tag + name.substr(dot);
 }
+
+std::string IslandFile(const std::string& name, int32_t island) { return WithTag(name, ".island" + std::to_string(island)); }
 
 }  // namespace viv

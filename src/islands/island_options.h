@@ -20,6 +20,9 @@ TIslandOptions ParseIslandOptions(const std::vector<std::string>& args);
 // The file of island i for a name given on the command line: "world.vivw" -> "world.island2.vivw"
 // (without an extension, ".island2" is appended).
 std::string IslandFile(const std::string& name, int32_t island);
+// A tag put before a file name's extension: "w.vivw", ".step9" -> "w.step9.vivw" (appended
+// without an extension).
+std::string WithTag(const std::string& name, const std::string& tag);
 
 extern const char* const IslandsUsage;
 

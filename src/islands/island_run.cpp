@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -126,15 +125,13 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   };
 
   int64_t step = sim.StepCount;  // counts on in step with the others if this island fails
-  if (o.Until && *o.Until < step) {
-    if (me == 0) err << "vivarion-islands: --until " << *o.Until << " is before the islands' step " << step << '\n';
-    return 2;
+  int64_t last = step;
+  try {
+    last = RunLastStep(o, step);  // the same at every island: their steps agree
+  } catch (const std::exception& e) {
+    if (me == 0) err << "vivarion-islands: " << e.what() << '\n';
+    return dynamic_cast<const ERunUsage*>(&e) ? 2 : 1;
   }
-  if (!o.Until && o.Steps > INT64_MAX - step) {
-    if (me == 0) err << "vivarion-islands: --steps goes past the largest step count\n";
-    return 1;
-  }
-  const int64_t last = o.Until ? std::max(*o.Until, step) : step + o.Steps;
   while (step < last) {
     Guarded(error, [&] {
       sim.Step();
@@ -155,7 +152,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
         migrants += taken;
       });
       const std::string coming = a.PassOn(leaving);
-      Guarded(error, [&] { Welcome(sim, coming); });
+      Guarded(error, [&] { sim.Admit(coming); });  // an island that failed sends nothing
       migrationTime += std::chrono::steady_clock::now() - start;
       ++rounds;
     }

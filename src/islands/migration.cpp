@@ -19,8 +19,4 @@ std::string TakeMigrants(TSimulation& sim, int32_t count, int32_t& taken) {
   return sim.Depart(animals);
 }
 
-int32_t Welcome(TSimulation& sim, const std::string& bytes) {
-  return sim.Admit(bytes);  // an island that failed sends nothing
-}
-
 }  // namespace viv

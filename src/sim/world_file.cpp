@@ -291,8 +291,7 @@ TCreature* GetCreature(TReader& r, bool newSerial = false) {
   c->MutationRate = r.Real();
   c->Name = r.Text(MaxNameLength);
   c->Origin = r.Text(MaxTextLength);
-  if (!std::all_of(c->Name.begin(), c->Name.end(), [](char ch) { return std::isalpha(static_cast<unsigned char>(ch)); }))
-    Damaged("a species name that is not letters");
+  if (!IsSpeciesName(c->Name)) Damaged("a species name that is not letters");
   const uint32_t parts = r.Get<uint32_t>();
   if (parts > MaxOrgans) Damaged("a creature with more organs than any body holds");
   for (uint32_t k = 0; k < parts; ++k) c->Parts.Add(GetPart(r, c.get(), c->Parts.Items));

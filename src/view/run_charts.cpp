@@ -8,6 +8,7 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "config/errors.h"
@@ -84,6 +85,13 @@ void ShowRunSamples(const TRunCharts& c, const std::vector<TRunSample>& samples)
   fit(c.Animals, {c.Animals, c.Plants, c.Species});
   fit(c.BiomassLine, {c.BiomassLine});
   fit(c.DiversityLine, {c.DiversityLine});
+}
+
+double RoundTickInterval(double span) {
+  const double raw = std::max(1.0, span / 4);
+  const double power = std::pow(10.0, std::floor(std::log10(raw)));
+  const double ratio = raw / power;
+  return (ratio < 1.5 ? 1 : ratio < 3.5 ? 2 : ratio < 7.5 ? 5 : 10) * power;
 }
 
 void WriteRunChartsPng(const std::vector<TRunSample>& samples, const std::string& fileName, int width, int height) {

@@ -17,6 +17,10 @@ struct TRunCharts {
   QLineSeries *Animals, *Plants, *Species, *BiomassLine, *DiversityLine;
 };
 
+// A whole tick interval for an axis of span steps: 1, 2 or 5 times a power of ten, about four
+// across.
+double RoundTickInterval(double span);
+
 // A chart of the series against steps, with small axis labels and the values' format (a
 // printf format such as "%.0f"); a legend when there are several.
 QChart* MakeChart(const QString& title, const std::vector<QLineSeries*>& series, const char* format);
