@@ -15,8 +15,8 @@
 #include "world/creature_list.h"
 #include "world/fast/light_kernel.h"
 #include "world/fast/mouth_index.h"
+#include "world/fast/organ_actions.h"
 #include "world/grid.h"
-#include "world/sensing.h"
 
 namespace viv {
 namespace {
@@ -28,7 +28,7 @@ void TunedSettings(int32_t maxFood) {
 
 // A world of n creatures, a fifth of them animals, one per 100 x 100 units on average.
 void Build(TCreatureList& world, int64_t n) {
-  GridReset();
+  World.Grid.Reset();
   TunedSettings(static_cast<int32_t>(n));
   BuildScatteredWorld(world, static_cast<int32_t>(n), static_cast<float>(100 * std::sqrt(n)), 42);
 }
@@ -83,10 +83,10 @@ void BM_WorldStepSpread(benchmark::State& state) {
   Build(world, state.range(0));
   Settings.Gravity = 0;  // else the far plants fall in at a speed that starves them at once
   for (float x : {9.9e6f, -9.9e6f}) {
-    TCreature* plant = TCreature::CreateFood();
+    TCreature* plant = TCreature::CreateFood(World);
     plant->X = x, plant->Y = x;
     world.Add(plant);
-    GridAdd(plant, plant->X, plant->Y);
+    World.Grid.Add(plant, plant->X, plant->Y);
   }
   world.Passes = state.range(1) != 0 ? TPasses::Plain : TPasses::Fast;
   for (auto _ : state) world.WorldStep();
@@ -234,11 +234,11 @@ void BM_MouthLookup(benchmark::State& state) {
   const bool indexed = state.range(1) != 0;
   TMouthIndex index;
   index.Build(world.List);
-  SeedRandom(3);
+  Random.Seed(3);
   std::vector<std::pair<float, float>> points(1024);
   const float side = static_cast<float>(100 * std::sqrt(state.range(0)));
   for (auto& p : points)
-    p = {static_cast<float>((RandomReal() - 0.5) * side), static_cast<float>((RandomReal() - 0.5) * side)};
+    p = {static_cast<float>((Random.Real() - 0.5) * side), static_cast<float>((Random.Real() - 0.5) * side)};
   size_t k = 0;
   for (auto _ : state) {
     const auto& p = points[k++ & 1023];
@@ -273,7 +273,7 @@ BENCHMARK(BM_StepWithHistory)
 void BM_WorldFile(benchmark::State& state) {
   const bool load = state.range(1) != 0;
   UseShippedSettings();
-  GridReset();
+  World.Grid.Reset();
   TSimulation sim;
   BuildScatteredWorld(sim.World, static_cast<int32_t>(state.range(0)), 4000, 1);
   for (int i = 0; i < 10; ++i) sim.Step();

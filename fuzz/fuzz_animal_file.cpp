@@ -4,7 +4,6 @@
 #include <string>
 
 #include "creature/creature.h"
-#include "world/grid.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
@@ -18,9 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   viv::TCreature again;
   again.LoadFromText(written, "again.viv");  // must not throw
   if (again.ToXmlText() != written) std::abort();
+  viv::TRandom random;
   for (viv::TPart* part : creature.Parts.Items) {
     try {
-      part->Update();
+      part->Update(random);
     } catch (const std::exception&) {
     }
   }

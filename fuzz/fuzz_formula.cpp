@@ -9,8 +9,9 @@
 #include "world/creature_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static viv::TWorldContext world;
   static viv::TCreature* adam = [] {
-    viv::TCreature* c = viv::CreateAdam();
+    viv::TCreature* c = viv::CreateAdam(world);
     static_cast<viv::TEye*>(c->Parts.GetPart(1))->SetColors(0.5f, 1.25f, 3e30f);
     return c;
   }();

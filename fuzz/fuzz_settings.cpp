@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fwrite(data, 1, size, f);
   std::fclose(f);
   try {
-    viv::Settings.Open(file);
+    viv::TSettings settings;
+    settings.Open(file);
   } catch (const std::exception&) {
   }
   viv::ReadPopulationFile(file);

@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "sim/world_file.h"
-#include "world/grid.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static viv::TCreatureList world;
@@ -17,6 +16,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const std::exception&) {
   }
   world.Clear();
-  viv::GridReset();
   return 0;
 }

@@ -32,11 +32,11 @@ namespace viv {
 namespace {
 
 TEST(Allocation, AStepOfASteadyWorldAllocatesNothing) {
-  UseShippedSettings();
-  Settings.MinEnergy = -1;  // nobody dies
-  Settings.MaxFood = 0;     // plants never divide
-  GridReset();
   TCreatureList world;
+  TSettings& rules = world.Context.Rules;
+  rules = ShippedSettings();
+  rules.MinEnergy = -1;  // nobody dies
+  rules.MaxFood = 0;     // plants never divide
   BuildScatteredWorld(world, 3000, 3000, 5);
   for (TCreature* c : world.List) c->MaxEnergy = 1e30f;  // animals never divide either
   for (int i = 0; i < 50; ++i) world.WorldStep();        // buffers reach their size

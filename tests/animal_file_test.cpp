@@ -41,7 +41,7 @@ class AnimalFile : public CleanWorldWithFolder {
 const char* const Body = R"(<vivarion vegetable="False" radius="40" maxenergy="2000" color="33574992">)";
 
 TEST_F(AnimalFile, WritesTheDocumentAsSpecifiedAndReadsItBack) {
-  TCreature* adam = CreateAdam();
+  TCreature* adam = CreateAdam(World);
   std::string text = adam->ToXmlText();
   EXPECT_EQ(
       text.rfind(std::string("<?xml version=\"1.0\"?>") + Body +
@@ -79,9 +79,9 @@ TEST_F(AnimalFile, WritesTheDocumentAsSpecifiedAndReadsItBack) {
 }
 
 TEST_F(AnimalFile, MutatedValuesSurviveTheRoundTripExactly) {
-  TCreature* adam = CreateAdam();
+  TCreature* adam = CreateAdam(World);
   for (int i = 0; i < 20; ++i)
-    for (TPart* p : adam->Parts.Items) p->Mutate(1);
+    for (TPart* p : adam->Parts.Items) p->Mutate(1, Random);
   adam->Radius = 12.345678f;
   adam->MaxEnergy = 1e-7f;
   std::string path = (dir / "m.viv").string();

@@ -47,7 +47,7 @@ class AppTest : public QObject {
   // A world of one ADAM at (100, 50) in a shown window, without going through Go.
   void Place(TfrmVivarion& w, TCreature* c, float x, float y) {
     c->X = x, c->Y = y;
-    w.Population.Add(c);
+    w.Sim.World.Add(c);
   }
   // A shown window past its start panel, as after Go but with no world seeded.
   static void Stage(TfrmVivarion& w) {
@@ -74,8 +74,6 @@ class AppTest : public QObject {
   void cleanupTestCase() { fs::remove_all(fs::temp_directory_path() / "vivarion-app-test-home"); }
 
   void init() {
-    Settings.Reset();
-    GridReset();
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "animals");
     fs::current_path(dir_);
@@ -167,14 +165,14 @@ class AppTest : public QObject {
   void aPressPicksTheCreatureUnderThePointerAndDragsIt() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* plant = TCreature::CreateFood();
+    TCreature* plant = TCreature::CreateFood(w.Sim.World.Context);
     Place(w, plant, 100, 50);
     const QPoint at = At100And50(w);
     QTest::mousePress(&w, Qt::LeftButton, {}, at);
     QCOMPARE(w.DraggedCreature(), plant);
     QTest::mouseMove(&w, at + QPoint(10, 0));
     QCOMPARE(plant->X, 150.0f);
-    QCOMPARE(GridCell(3, 1).size(), size_t(1));
+    QCOMPARE(w.Sim.World.Context.Grid.Cell(3, 1).size(), size_t(1));
     // A held creature stays put through world steps.
     plant->VX = 5;
     w.RunFrame();
@@ -186,7 +184,7 @@ class AppTest : public QObject {
   void aDoubleClickOpensAnInformationWindowThatFollowsItsCreature() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam();
+    TCreature* adam = CreateAdam(w.Sim.World.Context);
     Place(w, adam, 100, 50);
     QTest::mouseDClick(&w, Qt::LeftButton, {}, At100And50(w));
     auto windows = w.findChildren<TfrmInfo*>();
@@ -204,7 +202,7 @@ class AppTest : public QObject {
     w.RunFrame();
     QCOMPARE(w.ScrollX, -300.0f);
     // The creature dies: the window says so, then goes.
-    w.Population.List.clear();
+    w.Sim.World.List.clear();
     delete adam;
     w.RunFrame();
     QVERIFY(info->Mourning());
@@ -219,7 +217,7 @@ class AppTest : public QObject {
   void theSpeedControlSlowsTheWorldDown() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(), 0, 0);
+    Place(w, CreateAdam(w.Sim.World.Context), 0, 0);
     QCOMPARE(w.SpeedLimit(), 0);
     for (int i = 0; i < 6; ++i) QTest::keyClick(&w, Qt::Key_Minus);
     QCOMPARE(w.SpeedLimit(), 10);
@@ -264,7 +262,8 @@ class AppTest : public QObject {
   // lets them be changed: three files ticked and three animals seed one of each.
   void theStartPanelShowsAndSetsTheCounts() {
     std::ofstream("population.ini") << "[Population]\nNumCreatures=1\nNumFood=40\n";
-    std::unique_ptr<TCreature> adam(CreateAdam());
+    TWorldContext scratch;
+    std::unique_ptr<TCreature> adam(CreateAdam(scratch));
     for (const char* n : {"ONE", "TWO", "THREE"}) std::ofstream(dir_ / "animals" / (std::string(n) + ".viv")) << adam->ToXmlText();
     TfrmVivarion w;
     w.show();
@@ -286,14 +285,15 @@ class AppTest : public QObject {
   void aWindowAndAHoldGoWithTheirCreatureWhenANewbornTakesItsAddress() {
     // A plant that dies and one that divides in the same step: the newborn is usually
     // given the memory of the dead one.
-    Settings.MinEnergy = 50;
-    Settings.MaxFood = 1000;
-    TfrmVivarion w;
+    TSettings rules;
+    rules.MinEnergy = 50;
+    rules.MaxFood = 1000;
+    TfrmVivarion w(0, rules);
     Stage(w);
-    TCreature* parent = TCreature::CreateFood();
+    TCreature* parent = TCreature::CreateFood(w.Sim.World.Context);
     parent->Radius = 20;  // energy 400 > 160: divides
     Place(w, parent, 0, 0);
-    TCreature* doomed = TCreature::CreateFood();
+    TCreature* doomed = TCreature::CreateFood(w.Sim.World.Context);
     doomed->Radius = 5;  // energy 25 < 50: dies first, the pass walks down the list
     Place(w, doomed, 300, 0);
     const uintptr_t doomedAddress = reinterpret_cast<uintptr_t>(doomed);
@@ -302,7 +302,7 @@ class AppTest : public QObject {
     auto* info = new TfrmInfo(&w, doomedSerial);
     info->RefreshInfo(*doomed);
     w.Dragged = doomedSerial;
-    w.Population.WorldStep();
+    w.Sim.World.WorldStep();
     QCOMPARE(w.Population.Count(), 2);
     const TCreature* child = w.Population.Items(1);
     QCOMPARE(reinterpret_cast<uintptr_t>(child), doomedAddress);
@@ -324,8 +324,8 @@ class AppTest : public QObject {
   void theViewFollowsTheLastInformationWindowAndArrowsDoNotLast() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* a = CreateAdam();
-    TCreature* b = TCreature::CreateFood();
+    TCreature* a = CreateAdam(w.Sim.World.Context);
+    TCreature* b = TCreature::CreateFood(w.Sim.World.Context);
     Place(w, a, 100, 50);
     Place(w, b, -300, 200);
     (new TfrmInfo(&w, a->Serial))->RefreshInfo(*a);
@@ -341,7 +341,7 @@ class AppTest : public QObject {
   void anErrorInAFrameStopsTheWorldAndIsShown() {
     TfrmVivarion w(30);
     Stage(w);
-    TCreature* c = TCreature::Create();
+    TCreature* c = new TCreature(w.Sim.World.Context);
     c->Radius = 40;
     c->MaxEnergy = 1e9f;
     c->Origin = "animals/broken.viv";
@@ -359,8 +359,8 @@ class AppTest : public QObject {
   void sSavesTheSpecies() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(), 0, 0);
-    Place(w, TCreature::CreateFood(), 0, 0);
+    Place(w, CreateAdam(w.Sim.World.Context), 0, 0);
+    Place(w, TCreature::CreateFood(w.Sim.World.Context), 0, 0);
     QTest::keyClick(&w, Qt::Key_S);
     QVERIFY(fs::exists(dir_ / "animals" / "ADAM.viv"));
     QCOMPARE(std::distance(fs::directory_iterator(dir_ / "animals"), fs::directory_iterator()), 1L);
@@ -369,7 +369,7 @@ class AppTest : public QObject {
   void theInformationWindowMovesWhenItsCaptionIsDragged() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam();
+    TCreature* adam = CreateAdam(w.Sim.World.Context);
     Place(w, adam, 100, 50);
     auto* info = new TfrmInfo(&w, adam->Serial);
     QCOMPARE(info->pos(), QPoint(w.width() / 2 + 40, 68));
@@ -385,7 +385,7 @@ class AppTest : public QObject {
   void aDoubleClickOpensOnTheCreatureOfItsFirstPress() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam();
+    TCreature* adam = CreateAdam(w.Sim.World.Context);
     Place(w, adam, 100, 50);
     const QPoint at = At100And50(w);
     QTest::mousePress(&w, Qt::LeftButton, {}, at);
@@ -419,8 +419,9 @@ class AppTest : public QObject {
 
   void theWindowsKeysWorkWhateverHasTheFocus() {
     const std::string file = (dir_ / "VIVARION.ini").string();
-    Settings.Open(file);
-    TfrmVivarion w;
+    TSettings rules;
+    rules.Open(file);
+    TfrmVivarion w(0, rules);
     Stage(w);
     w.activateWindow();
     w.setFocus();
@@ -431,7 +432,7 @@ class AppTest : public QObject {
     QTest::keyClick(w.ReloadError(), Qt::Key_Space);
     QVERIFY(w.Paused);
     // A click into the information window's text leaves the keys with the main window.
-    TCreature* adam = CreateAdam();
+    TCreature* adam = CreateAdam(w.Sim.World.Context);
     Place(w, adam, 0, 0);
     auto* info = new TfrmInfo(&w, adam->Serial);
     QTest::mouseClick(info->Memo1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
@@ -448,8 +449,8 @@ class AppTest : public QObject {
   void sAndAnEmptyWorldAreToldInTheOverlay() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(), 0, 0);
-    TCreature* other = CreateAdam();
+    Place(w, CreateAdam(w.Sim.World.Context), 0, 0);
+    TCreature* other = CreateAdam(w.Sim.World.Context);
     other->Name = "ODAM";
     Place(w, other, 100, 0);
     std::ofstream(dir_ / "animals" / "ODAM.viv") << "kept";
@@ -466,8 +467,8 @@ class AppTest : public QObject {
     QVERIFY(fs::exists(fs::path(data) / "ODAM.viv"));
     QVERIFY(!fs::exists(dir_ / "animals"));
     w.NoticeUntilTick = 0;  // the notice has had its time
-    w.Population.Clear();
-    w.Population.Add(TCreature::CreateFood());
+    w.Sim.World.Clear();
+    w.Sim.World.Add(TCreature::CreateFood(w.Sim.World.Context));
     w.StepCount = 10;
     w.DrawFrame();
     bool yellow = false;
@@ -508,10 +509,13 @@ class AppTest : public QObject {
     for (int i = 0; i < 50; ++i) other.Sim.Step();
     QCOMPARE(other.Sim.Hash(), later);
     // Opened under other settings, the overlay names the keys that differ for a while.
-    const double brown = Settings.Brown;
-    Settings.Brown = brown + 1;
+    const double brown = other.Sim.Rules().Brown;
+    TSettings changed = other.Sim.Rules();
+    changed.Brown = brown + 1;
+    other.Sim.SetRules(changed);
     QVERIFY(other.OpenWorld(file));
-    Settings.Brown = brown;
+    changed.Brown = brown;
+    other.Sim.SetRules(changed);
     QCOMPARE(QString::fromStdString(other.Notice),
              QString("Settings differ from the world file's: Brown %1 -> %2")
                  .arg(QString::fromStdString(FloatToText(brown)), QString::fromStdString(FloatToText(brown + 1))));
@@ -554,9 +558,9 @@ class AppTest : public QObject {
   void theObservatoryListsSpeciesAndRingsTheSelectedOne() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(), -100, 0);
-    Place(w, CreateAdam(), 100, 0);
-    TCreature* other = CreateAdam();
+    Place(w, CreateAdam(w.Sim.World.Context), -100, 0);
+    Place(w, CreateAdam(w.Sim.World.Context), 100, 0);
+    TCreature* other = CreateAdam(w.Sim.World.Context);
     other->Name = "ODOM";
     Place(w, other, 0, 150);
     w.Sim.History.Found(w.Population, 0);
@@ -632,15 +636,16 @@ class AppTest : public QObject {
 
   void theTreeShowsTheRunsSpeciesAndExportsTheRunnersNewick() {
     // Well-fed animals divide at once, and every child takes a new name; ODOM starves at once.
-    Settings.MinEnergy = 50;
-    TfrmVivarion w;
+    TSettings rules;
+    rules.MinEnergy = 50;
+    TfrmVivarion w(0, rules);
     Stage(w);
     for (int i = 0; i < 4; ++i) {
-      TCreature* adam = CreateAdam();
+      TCreature* adam = CreateAdam(w.Sim.World.Context);
       adam->Radius = std::sqrt(adam->MaxEnergy * 6);
       Place(w, adam, -300.0f + 200 * i, 0);
     }
-    TCreature* odom = CreateAdam();
+    TCreature* odom = CreateAdam(w.Sim.World.Context);
     odom->Name = "ODOM", odom->Radius = 1;
     Place(w, odom, 0, 300);
     w.Sim.History.Found(w.Population, 0);
@@ -698,7 +703,7 @@ class AppTest : public QObject {
   void theInspectorShowsTheOrgansOfTheLastWindowsCreatureLive() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam();
+    TCreature* adam = CreateAdam(w.Sim.World.Context);
     Place(w, adam, 100, 50);
     QTest::keyClick(&w, Qt::Key_O);
     TfrmObservatory* o = w.Observatory();
@@ -736,7 +741,7 @@ class AppTest : public QObject {
     QVERIFY(x->tickInterval() >= 1 && x->max() - x->min() >= 10);
     // It dies: the tab says so and keeps its last figures.
     const int organs = adam->Parts.Count();
-    w.Population.List.clear();
+    w.Sim.World.List.clear();
     delete adam;
     w.RunFrame();
     QVERIFY(o->Inspector->Header->text().contains("Died at step 1."));
@@ -749,7 +754,7 @@ class AppTest : public QObject {
     QCOMPARE(std::string(std::localeconv()->decimal_point), std::string("\xD9\xAB"));
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam();
+    TCreature* adam = CreateAdam(w.Sim.World.Context);
     adam->Radius = 4.5f;
     Place(w, adam, 0, 0);
     QTest::keyClick(&w, Qt::Key_S);
@@ -765,8 +770,9 @@ class AppTest : public QObject {
   void aFailedReloadIsReportedOnceAndClearedWhenFixed() {
     const std::string file = (dir_ / "VIVARION.ini").string();
     std::ofstream(file) << "[VIVARION]\nBrown=2\n";
-    Settings.Open(file);
-    TfrmVivarion w;
+    TSettings rules;
+    rules.Open(file);
+    TfrmVivarion w(0, rules);
     std::ofstream(file) << "[VIVARION]\nBrown=abc\n";
     w.timerReloadValuesTimer();
     w.timerReloadValuesTimer();
@@ -777,7 +783,7 @@ class AppTest : public QObject {
     std::ofstream(file) << "[VIVARION]\nBrown=3\n";
     w.timerReloadValuesTimer();
     QVERIFY(w.ReloadError() == nullptr);
-    QCOMPARE(Settings.Brown, 3.0);
+    QCOMPARE(w.Sim.Rules().Brown, 3.0);
     // A misspelt key is named in the overlay once, when it appears, never as an error.
     std::ofstream(file) << "[VIVARION]\nBrown=3\nSunLigth=0.75\n";
     w.timerReloadValuesTimer();

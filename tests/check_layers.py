@@ -3,9 +3,12 @@
 
 Layers point down: config and draw need nothing of ours (draw throws config's errors);
 parts needs config and draw;
-creature needs those and, of world/, only world/grid.h; world needs everything below it;
-the fast machinery (world/fast/) is private to world/. Qt is for view/ and app/ only. The
-programs (view, app, cli, islands) never include the grid: they go through sim/.
+creature needs those and, of world/, only world/grid.h; world/fast (the sensing machinery:
+organ actions, eye batches, the mouth index) needs creature and below and is included by
+world/ alone; world needs everything below it. Qt is for view/ and app/ only. The
+programs (view, app, cli, islands) never include the grid, and never reach into the
+simulation's population (sim.World): they read it through Population() and change the
+world through the simulation's calls.
 Usage: check_layers.py SRC_DIR
 """
 import os
@@ -17,7 +20,8 @@ BELOW = {
     "draw": {"draw"},
     "parts": {"config", "draw", "parts"},
     "creature": {"config", "draw", "parts", "creature"},
-    "world": {"config", "draw", "parts", "creature", "world"},
+    "world/fast": {"config", "draw", "parts", "creature", "world/fast"},
+    "world": {"config", "draw", "parts", "creature", "world/fast", "world"},
     "history": {"config", "draw", "parts", "creature", "world", "history"},
     "sim": {"config", "draw", "parts", "creature", "world", "history", "sim"},
     "view": {"config", "draw", "parts", "creature", "world", "history", "sim", "view"},
@@ -31,6 +35,8 @@ EXTRA = {"creature": {"world/grid.h"}, "draw": {"config/errors.h"}}
 # The programs drive worlds through the simulation object: they never reach the grid.
 FORBIDDEN = {program: {"world/grid.h", "world/grid_query.h"} for program in ("view", "app", "cli", "islands")}
 QT_FOLDERS = {"view", "app"}
+PROGRAMS = {"view", "app", "cli", "islands"}
+REACH_IN = re.compile(r"\b[Ss]im\.World\b")
 OUR = re.compile(r'#\s*include\s+"([a-z_]+)/([^"]+)"')
 QT = re.compile(r"#\s*include\s+<(Q[A-Za-z]+|Qt[A-Za-z]+/[^>]+)>")
 
@@ -39,7 +45,8 @@ def faults(src):
     found = []
     for folder_path, _, files in os.walk(src):
         rel = os.path.relpath(folder_path, src)
-        layer = rel.split(os.sep)[0]
+        parts = rel.split(os.sep)
+        layer = "world/fast" if parts[:2] == ["world", "fast"] else parts[0]
         if layer not in BELOW:
             continue
         for name in files:
@@ -53,13 +60,15 @@ def faults(src):
                     if m:
                         folder, header = m.group(1), m.group(2)
                         include = f"{folder}/{header}"
+                        if folder == "world" and header.startswith("fast/"):
+                            folder = "world/fast"
                         allowed = folder in BELOW[layer] or include in EXTRA.get(layer, set())
-                        if header.startswith("fast/") and folder == "world" and layer != "world":
-                            allowed = False
                         if include in FORBIDDEN.get(layer, set()):
                             allowed = False
                         if not allowed:
                             found.append(f"{where}: {layer}/ may not include \"{include}\"")
+                    if layer in PROGRAMS and REACH_IN.search(line):
+                        found.append(f"{where}: {layer}/ may not reach into the population ({line.strip()})")
                     if QT.search(line) and layer not in QT_FOLDERS:
                         found.append(f"{where}: {layer}/ may not include Qt ({line.strip()})")
     return found

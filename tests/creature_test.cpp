@@ -19,13 +19,13 @@ namespace {
 using Creature = CleanWorld;
 
 TEST_F(Creature, ConstructorsGiveTheEmptyCreatureAndThePlant) {
-  TCreature* c = TCreature::Create();
+  TCreature* c = new TCreature(World);
   EXPECT_EQ(c->Energy(), 0);
   EXPECT_EQ(c->MutationRate, 0.05f);
   EXPECT_EQ(c->Parts.Count(), 0);
   EXPECT_EQ(c->Parts.Owner, c);
   delete c;
-  TCreature* f = TCreature::CreateFood();
+  TCreature* f = TCreature::CreateFood(World);
   EXPECT_EQ(f->Energy(), 100);
   EXPECT_EQ(f->MaxEnergy, 160);
   EXPECT_EQ(f->Name, "APPEL");
@@ -36,7 +36,7 @@ TEST_F(Creature, ConstructorsGiveTheEmptyCreatureAndThePlant) {
 }
 
 TEST_F(Creature, EnergyIsTheSquareOfTheRadius) {
-  TCreature c;
+  TCreature c(World);
   c.Radius = 20;
   c.SetEnergy(2 * c.Energy());
   EXPECT_FLOAT_EQ(c.Radius, 20 * std::sqrt(2.0f));
@@ -50,25 +50,25 @@ TEST_F(Creature, EnergyIsTheSquareOfTheRadius) {
 }
 
 TEST_F(Creature, UpkeepFollowsTheCostSettings) {
-  TCreature* adam = CreateAdam();
+  TCreature* adam = CreateAdam(World);
   Settings.PartsCost = 2;
   Settings.RadiusCost = 0.5;
   Settings.CreatureCost = 3;
   EXPECT_EQ(adam->Upkeep(), 0);  // CostOfLiving 0
   Settings.CostOfLiving = 0.1;
   EXPECT_FLOAT_EQ(adam->Upkeep(), static_cast<float>((8 * 2 + (40 * 0.5 + 3)) * 0.1));
-  TCreature empty;
+  TCreature empty(World);
   empty.Radius = 10;
   EXPECT_FLOAT_EQ(empty.Upkeep(), static_cast<float>((10 * 0.5 + 3) * 0.1));
   delete adam;
 }
 
 TEST_F(Creature, WithoutFrictionAnAnimalDriftsAndTurns) {
-  TCreature c;
+  TCreature c(World);
   c.Radius = 10;
   c.VX = 15, c.VY = -20, c.Spin = 0.25f;
   c.Step();
-  EXPECT_EQ(GridCell(0, 0).size(), 0u);  // still in its first cell: not yet listed
+  EXPECT_EQ(World.Grid.Cell(0, 0).size(), 0u);  // still in its first cell: not yet listed
   for (int i = 0; i < 3; ++i) c.Step();
   EXPECT_EQ(c.X, 60);
   EXPECT_EQ(c.Y, -80);
@@ -76,15 +76,15 @@ TEST_F(Creature, WithoutFrictionAnAnimalDriftsAndTurns) {
   EXPECT_EQ(c.VX, 15);
   EXPECT_EQ(c.Energy(), 100);
   auto [i, j] = CellOf(c.X, c.Y);
-  EXPECT_EQ(GridCell(i, j).size(), 1u);
-  GridRemove(&c, c.X, c.Y);
+  EXPECT_EQ(World.Grid.Cell(i, j).size(), 1u);
+  World.Grid.Remove(&c, c.X, c.Y);
 }
 
 TEST_F(Creature, DampingKicksSpinAndSunlightAsComputed) {
   Settings.Remming = 0.01;
   Settings.PhiRemming = 0.5;
   Settings.SunLight = 2;
-  TCreature* plant = TCreature::CreateFood();
+  TCreature* plant = TCreature::CreateFood(World);
   plant->VX = 3, plant->VY = 4, plant->Spin = 1;
   plant->Step();
   // F = 1 - 25 x 0.01 = 0.75
@@ -93,11 +93,11 @@ TEST_F(Creature, DampingKicksSpinAndSunlightAsComputed) {
   EXPECT_EQ(plant->Spin, 0.5f);
   EXPECT_FLOAT_EQ(plant->Energy(), static_cast<float>(100 + 2 / (2.25 * 2.25 + 9 + 0.2)));
   // At rest a plant gains 5 x SunLight.
-  TCreature* rest = TCreature::CreateFood();
+  TCreature* rest = TCreature::CreateFood(World);
   rest->Step();
   EXPECT_FLOAT_EQ(rest->Energy(), 110);
   // Fast enough, the damping factor is -1 and reverses the velocity.
-  TCreature fast;
+  TCreature fast(World);
   fast.VX = std::sqrt(200.0f);
   Settings.Remming = 2 / (static_cast<double>(fast.VX) * fast.VX);
   fast.Step();
@@ -114,20 +114,20 @@ TEST_F(Creature, BrownianKicksAreWholeHundredths) {
   for (const Row& row : rows) {
     Settings.Brown = row.brown;
     for (int i = 0; i < 200; ++i) {
-      TCreature c;
+      TCreature c(World);
       c.Step();
       EXPECT_TRUE(row.allowed.count(c.VX)) << row.brown << " gave " << c.VX;
       EXPECT_TRUE(row.allowed.count(c.VY));
-      GridRemove(&c, c.X, c.Y);
+      World.Grid.Remove(&c, c.X, c.Y);
     }
   }
   Settings.Brown = 1.4;
-  TCreature still;
-  EXPECT_EQ(CountDraws([&] { still.Step(); }), 0);
+  TCreature still(World);
+  EXPECT_EQ(CountDraws(Random, [&] { still.Step(); }), 0);
 }
 
 TEST_F(Creature, DestroyingFreesADuplicatedOrganOnce) {
-  TCreature* c = TCreature::Create();
+  TCreature* c = new TCreature(World);
   TPart* eye = c->Parts.Add(new TEye(c, "E", 0));
   c->Parts.Add(eye);
   c->Parts.Add(new TMouth(c, "E", 1));
@@ -137,7 +137,7 @@ TEST_F(Creature, DestroyingFreesADuplicatedOrganOnce) {
 }
 
 TEST_F(Creature, APlantDividesIntoTwoEqualPlants) {
-  TCreature* plant = TCreature::CreateFood();
+  TCreature* plant = TCreature::CreateFood(World);
   plant->SetEnergy(400);
   TCreature* child = TCreature::CreateChild(*plant);
   EXPECT_EQ(plant->Energy(), 200);
@@ -147,13 +147,13 @@ TEST_F(Creature, APlantDividesIntoTwoEqualPlants) {
   EXPECT_EQ(child->MaxEnergy, 160);
   EXPECT_TRUE(child->Vegetable);
   EXPECT_EQ(child->Parts.Count(), 0);
-  EXPECT_EQ(GridCell(0, 0).size(), 1u);
+  EXPECT_EQ(World.Grid.Cell(0, 0).size(), 1u);
   delete child;
   delete plant;
 }
 
 TEST_F(Creature, AChildStartsBehindItsParentMovingTheOtherWay) {
-  TCreature* parent = CreateAdam();
+  TCreature* parent = CreateAdam(World);
   parent->X = 100, parent->Y = 50, parent->VX = 1, parent->VY = -2, parent->Heading = 1;
   TCreature* child = TCreature::CreateChild(*parent);
   EXPECT_EQ(child->X, 99);
@@ -165,24 +165,24 @@ TEST_F(Creature, AChildStartsBehindItsParentMovingTheOtherWay) {
   EXPECT_EQ(parent->VX, 1);
   EXPECT_EQ(parent->Energy(), 800);
   EXPECT_EQ(child->Energy(), 800);
-  EXPECT_EQ(GridCell(2, 1).size(), 1u);
+  EXPECT_EQ(World.Grid.Cell(2, 1).size(), 1u);
   delete child;
   delete parent;
 }
 
 TEST_F(Creature, DivisionMakesItsDrawsInTheirOrder) {
-  TCreature* parent = CreateAdam();
-  SeedRandom(99);
+  TCreature* parent = CreateAdam(World);
+  Random.Seed(99);
   TCreature* child = TCreature::CreateChild(*parent);
   // Replay the same draws by hand, in the order of the division.
-  SeedRandom(99);
-  TColor color = MutateColor(parent->Color, parent->MutationRate);
-  float maxEnergy = static_cast<float>(MutateScale(parent->MaxEnergy, parent->MutationRate));
-  TCreature* expected = CreateAdam();
-  for (TPart* p : expected->Parts.Items) p->Mutate(parent->MutationRate);
-  RandomReal();
-  std::string name = MutateName("ADAM");
-  int32_t copied = RandomInt(8);
+  Random.Seed(99);
+  TColor color = MutateColor(Random, parent->Color, parent->MutationRate);
+  float maxEnergy = static_cast<float>(MutateScale(Random, parent->MaxEnergy, parent->MutationRate));
+  TCreature* expected = CreateAdam(World);
+  for (TPart* p : expected->Parts.Items) p->Mutate(parent->MutationRate, Random);
+  Random.Real();
+  std::string name = MutateName("ADAM", Random);
+  int32_t copied = Random.Int(8);
   EXPECT_EQ(child->Color, color);
   EXPECT_EQ(child->MaxEnergy, maxEnergy);
   EXPECT_EQ(child->Name, name);
@@ -207,27 +207,27 @@ TEST_F(Creature, DivisionMakesItsDrawsInTheirOrder) {
 
 TEST_F(Creature, OrganLossDropsCopiesButNeverTheFirstOrganOfAnId) {
   // ADAM with two extra copies of its left eye: eleven organs after the division's own copy.
-  auto parentWithCopies = [] {
-    TCreature* parent = CreateAdam();
+  auto parentWithCopies = [this] {
+    TCreature* parent = CreateAdam(World);
     parent->Parts.Add(parent->Parts.GetPart(2)->Clone(parent));
     parent->Parts.Add(parent->Parts.GetPart(2)->Clone(parent));
     return parent;
   };
   TCreature* parent = parentWithCopies();
-  const TRandomState start = GetRandomState();
+  const TRandomState start = Random.State();
   TCreature* keeps = TCreature::CreateChild(*parent);  // OrganLoss absent: 0
   EXPECT_EQ(keeps->Parts.Count(), 11);
-  const int plainDraws = CountDraws([&] { delete TCreature::CreateChild(*parent); });
+  const int plainDraws = CountDraws(Random, [&] { delete TCreature::CreateChild(*parent); });
 
   Settings.OrganLoss = 1;
-  SetRandomState(start);
-  std::unique_ptr<TCreature> other(parentWithCopies()), adam(CreateAdam());
+  Random.SetState(start);
+  std::unique_ptr<TCreature> other(parentWithCopies()), adam(CreateAdam(World));
   TCreature* bare = TCreature::CreateChild(*other);
   ASSERT_EQ(bare->Parts.Count(), 8);  // every copy gone, the eight organs of the genome kept
   for (int i = 0; i < 8; ++i) EXPECT_EQ(bare->Parts.GetPart(i)->Id, adam->Parts.GetPart(i)->Id);
-  for (TPart* p : bare->Parts.Items) p->Update();  // every formula still finds its organs
+  for (TPart* p : bare->Parts.Items) p->Update(Random);  // every formula still finds its organs
   // One draw for each of the three copies, after the division's own draws.
-  EXPECT_EQ(CountDraws([&] { delete TCreature::CreateChild(*parent); }), plainDraws + 3);
+  EXPECT_EQ(CountDraws(Random, [&] { delete TCreature::CreateChild(*parent); }), plainDraws + 3);
   delete bare;
   delete keeps;
   delete parent;
@@ -237,7 +237,7 @@ TEST_F(Creature, NamesMutateWithTheirStatedChances) {
   std::map<size_t, int> lengths;
   const int draws = 20000;
   for (int i = 0; i < draws; ++i) {
-    std::string n = MutateName("ADAM");
+    std::string n = MutateName("ADAM", Random);
     ++lengths[n.size()];
     if (n.size() == 4) {
       int changed = 0;
@@ -253,7 +253,7 @@ TEST_F(Creature, NamesMutateWithTheirStatedChances) {
 
   int shrunk = 0;
   for (int i = 0; i < draws; ++i) {
-    std::string n = MutateName("ABCDEFGHZ");
+    std::string n = MutateName("ABCDEFGHZ", Random);
     if (n.size() == 7) {
       ++shrunk;
       EXPECT_EQ(n.back(), 'Z');
@@ -263,12 +263,12 @@ TEST_F(Creature, NamesMutateWithTheirStatedChances) {
   }
   EXPECT_NEAR(shrunk / double(draws), 1.0 / 9, 0.01);
   for (int i = 0; i < 200; ++i) {
-    EXPECT_EQ(MutateName("ABCDEFG").size(), 7u);
+    EXPECT_EQ(MutateName("ABCDEFG", Random).size(), 7u);
     std::string longName(20, 'K');
-    size_t len = MutateName(longName).size();
+    size_t len = MutateName(longName, Random).size();
     EXPECT_TRUE(len == 18 || len == 20);
   }
-  std::string empty = MutateName("");
+  std::string empty = MutateName("", Random);
   ASSERT_EQ(empty.size(), 2u);
   EXPECT_FALSE(IsVowel(empty[0]));
   EXPECT_TRUE(IsVowel(empty[1]));
@@ -277,8 +277,8 @@ TEST_F(Creature, NamesMutateWithTheirStatedChances) {
 TEST_F(Creature, LettersComeFromTheirSets) {
   std::set<char> vowels, consonants;
   for (int i = 0; i < 2000; ++i) {
-    vowels.insert(RandomVowel());
-    consonants.insert(RandomConsonant());
+    vowels.insert(RandomVowel(Random));
+    consonants.insert(RandomConsonant(Random));
   }
   EXPECT_EQ(vowels, (std::set<char>{'E', 'O', 'I', 'U'}));
   EXPECT_EQ(consonants.size(), 17u);

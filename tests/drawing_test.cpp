@@ -84,7 +84,7 @@ TEST_F(Drawing, PopStatusRestoresTheStateButNotTheCurrentPoint) {
 TEST_F(Drawing, APlantIsOneCircle) {
   TRecordingCanvas canvas;
   TLogoCanvas turtle(canvas);
-  TCreature* plant = TCreature::CreateFood();
+  TCreature* plant = TCreature::CreateFood(World);
   turtle.Reset(50, 50, 0, 1);
   plant->Draw(turtle);
   ASSERT_EQ(canvas.Calls.size(), 2u);  // Reset's move and the body
@@ -96,7 +96,7 @@ TEST_F(Drawing, APlantIsOneCircle) {
 TEST_F(Drawing, OrgansDrawAtTheirPlacesAndLeaveTheStackAsItWas) {
   TRecordingCanvas canvas;
   TLogoCanvas turtle(canvas);
-  TCreature* adam = CreateAdam();
+  TCreature* adam = CreateAdam(World);
   turtle.Reset(400, 300, 0, 0.2f);
   adam->Draw(turtle);
   EXPECT_TRUE(turtle.StatusList.empty());

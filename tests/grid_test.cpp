@@ -12,11 +12,11 @@ namespace {
 using Grid = CleanWorld;
 
 // Every cell lists only creatures whose position is in it, and each of them once.
-int CountEntries(const TCreature* c) {
+int CountEntries(TGrid& grid, const TCreature* c) {
   int n = 0;
   for (int i = -GridHalfSize; i <= GridHalfSize; ++i)
     for (int j = -GridHalfSize; j <= GridHalfSize; ++j)
-      for (TCreature* e : GridCell(i, j)) n += e == c;
+      for (TCreature* e : grid.Cell(i, j)) n += e == c;
   return n;
 }
 
@@ -35,32 +35,32 @@ TEST_F(Grid, CellsRoundHalvesToEvenAndClampAtTheBorder) {
 
 TEST_F(Grid, AddRemoveAndMoveKeepOneEntryInTheRightCell) {
   TCreature a;
-  GridAdd(&a, 10, 10);
-  GridAdd(&a, 10, 10);
-  EXPECT_EQ(GridCell(0, 0).size(), 1u);
-  GridMove(&a, 10, 10, 20, 20);  // same cell: nothing happens
-  EXPECT_EQ(GridCell(0, 0).size(), 1u);
-  GridMove(&a, 10, 10, 100, -100);
-  EXPECT_TRUE(GridCell(0, 0).empty());
-  EXPECT_EQ(GridCell(2, -2).size(), 1u);
+  World.Grid.Add(&a, 10, 10);
+  World.Grid.Add(&a, 10, 10);
+  EXPECT_EQ(World.Grid.Cell(0, 0).size(), 1u);
+  World.Grid.Move(&a, 10, 10, 20, 20);  // same cell: nothing happens
+  EXPECT_EQ(World.Grid.Cell(0, 0).size(), 1u);
+  World.Grid.Move(&a, 10, 10, 100, -100);
+  EXPECT_TRUE(World.Grid.Cell(0, 0).empty());
+  EXPECT_EQ(World.Grid.Cell(2, -2).size(), 1u);
   TCreature stray;
-  GridRemove(&stray, 100, -100);  // not listed: nothing changes
-  EXPECT_EQ(GridCell(2, -2).size(), 1u);
-  GridMove(&stray, 0, 0, 20000, 0);  // joins the grid though never listed
-  EXPECT_EQ(GridCell(250, 0).size(), 1u);
-  GridMove(&stray, 1, 1, 2, 2);  // same cell, not listed there: nothing
-  EXPECT_TRUE(GridCell(0, 0).empty());
+  World.Grid.Remove(&stray, 100, -100);  // not listed: nothing changes
+  EXPECT_EQ(World.Grid.Cell(2, -2).size(), 1u);
+  World.Grid.Move(&stray, 0, 0, 20000, 0);  // joins the grid though never listed
+  EXPECT_EQ(World.Grid.Cell(250, 0).size(), 1u);
+  World.Grid.Move(&stray, 1, 1, 2, 2);  // same cell, not listed there: nothing
+  EXPECT_TRUE(World.Grid.Cell(0, 0).empty());
   stray.X = 20000;
   a.X = 100, a.Y = -100;
 }
 
 TEST_F(Grid, ADestroyedCreatureLeavesNoEntry) {
-  TCreature* c = TCreature::CreateFood();
+  TCreature* c = TCreature::CreateFood(World);
   c->X = 5000, c->Y = -7000;
-  GridAdd(c, c->X, c->Y);
-  EXPECT_EQ(CountEntries(c), 1);
+  World.Grid.Add(c, c->X, c->Y);
+  EXPECT_EQ(CountEntries(World.Grid, c), 1);
   delete c;
-  EXPECT_TRUE(GridCell(100, -140).empty());
+  EXPECT_TRUE(World.Grid.Cell(100, -140).empty());
 }
 
 TEST_F(Grid, QueriesReportOthersInsideTheRectangleInclusively) {
@@ -70,20 +70,20 @@ TEST_F(Grid, QueriesReportOthersInsideTheRectangleInclusively) {
   inside.X = -40, inside.Y = 30;
   outside.X = 101, outside.Y = 0;
   far.X = 20000, far.Y = 20000;
-  for (TCreature* c : {&q, &edge, &inside, &outside, &far}) GridAdd(c, c->X, c->Y);
+  for (TCreature* c : {&q, &edge, &inside, &outside, &far}) World.Grid.Add(c, c->X, c->Y);
   std::vector<TCreature*> found;
   auto collect = [&](TCreature* a, TCreature* b) {
     EXPECT_EQ(a, &q);
     found.push_back(b);
   };
-  GridQuery(&q, -100, -100, 100, 100, collect);
+  GridQuery(World.Grid, &q, -100, -100, 100, 100, collect);
   EXPECT_EQ(found, (std::vector<TCreature*>{&inside, &edge}));
   found.clear();
-  GridQuery(&q, 100, 100, -100, -100, collect);  // inverted: nothing
+  GridQuery(World.Grid, &q, 100, 100, -100, -100, collect);  // inverted: nothing
   EXPECT_TRUE(found.empty());
-  GridQuery(&q, 19000, 19000, 30000, 30000, collect);  // beyond the border, still found
+  GridQuery(World.Grid, &q, 19000, 19000, 30000, 30000, collect);  // beyond the border, still found
   EXPECT_EQ(found, (std::vector<TCreature*>{&far}));
-  for (TCreature* c : {&q, &edge, &inside, &outside, &far}) GridRemove(c, c->X, c->Y);
+  for (TCreature* c : {&q, &edge, &inside, &outside, &far}) World.Grid.Remove(c, c->X, c->Y);
 }
 
 TEST_F(Grid, ACallbackMayMoveCreaturesWhileTheQueryWalks) {
@@ -91,20 +91,20 @@ TEST_F(Grid, ACallbackMayMoveCreaturesWhileTheQueryWalks) {
   q.X = 0, q.Y = 0;
   a.X = 1, a.Y = 1;
   b.X = 2, b.Y = 2;
-  for (TCreature* c : {&q, &a, &b}) GridAdd(c, c->X, c->Y);
+  for (TCreature* c : {&q, &a, &b}) World.Grid.Add(c, c->X, c->Y);
   std::vector<TCreature*> found;
-  GridQuery(&q, -200, -200, 200, 200, [&](TCreature*, TCreature* other) {
+  GridQuery(World.Grid, &q, -200, -200, 200, 200, [&](TCreature*, TCreature* other) {
     found.push_back(other);
     if (other == &a) {  // move a into a cell walked later: it is met again there
-      GridMove(&a, a.X, a.Y, 150, 150);
+      World.Grid.Move(&a, a.X, a.Y, 150, 150);
       a.X = 150, a.Y = 150;
     }
   });
   // b shifted down into a's slot and was skipped; a was found again in its new cell.
   EXPECT_EQ(found, (std::vector<TCreature*>{&a, &a}));
-  EXPECT_EQ(CountEntries(&a), 1);
-  EXPECT_EQ(GridCell(3, 3).size(), 1u);
-  for (TCreature* c : {&q, &a, &b}) GridRemove(c, c->X, c->Y);
+  EXPECT_EQ(CountEntries(World.Grid, &a), 1);
+  EXPECT_EQ(World.Grid.Cell(3, 3).size(), 1u);
+  for (TCreature* c : {&q, &a, &b}) World.Grid.Remove(c, c->X, c->Y);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "test_support.h"
 #include "world/fast/light_kernel.h"
-#include "world/sensing.h"
+#include "world/fast/organ_actions.h"
 
 namespace viv {
 namespace {
@@ -43,9 +43,9 @@ TEST_F(LightKernel, SumsEqualThePlainOnesOnTheConeEdges) {
   for (int trial = 0; trial < 150; ++trial) {
     TLightBatch batch{};
     for (int l = 0; l < LightLanes; ++l) {
-      const double a = RandomReal() * 6.283185307179586;
-      batch.X[l] = static_cast<float>((RandomReal() - 0.5) * 200);
-      batch.Y[l] = static_cast<float>((RandomReal() - 0.5) * 200);
+      const double a = Random.Real() * 6.283185307179586;
+      batch.X[l] = static_cast<float>((Random.Real() - 0.5) * 200);
+      batch.Y[l] = static_cast<float>((Random.Real() - 0.5) * 200);
       batch.CosD[l] = static_cast<float>(std::cos(a));
       batch.SinD[l] = static_cast<float>(std::sin(a));
       batch.Viewer[l] = l == 7 ? -1 : l;
@@ -55,21 +55,21 @@ TEST_F(LightKernel, SumsEqualThePlainOnesOnTheConeEdges) {
     scene.Resize(n);
     for (int j = 0; j < n; ++j) {
       // Most creatures near the edge of some eye's cone, the rest anywhere; a few right on an eye.
-      const int l = RandomInt(LightLanes);
+      const int l = Random.Int(LightLanes);
       const double base = std::atan2(batch.SinD[l], batch.CosD[l]);
-      const double side = RandomInt(2) ? 1 : -1;
-      const double angle = base + side * (EdgeAngle + (RandomReal() - 0.5) * 1e-5 * RandomInt(3));
-      const double r = RandomInt(10) == 0 ? RandomReal() * 1e-3 : RandomReal() * 5000;
-      const bool nearOrigin = RandomInt(20) == 0;  // tiny coordinates give tiny distances
+      const double side = Random.Int(2) ? 1 : -1;
+      const double angle = base + side * (EdgeAngle + (Random.Real() - 0.5) * 1e-5 * Random.Int(3));
+      const double r = Random.Int(10) == 0 ? Random.Real() * 1e-3 : Random.Real() * 5000;
+      const bool nearOrigin = Random.Int(20) == 0;  // tiny coordinates give tiny distances
       scene.X[j] = static_cast<float>(batch.X[l] + r * std::cos(angle));
       scene.Y[j] = static_cast<float>(batch.Y[l] + r * std::sin(angle));
-      if (RandomInt(50) == 0) scene.X[j] = batch.X[l], scene.Y[j] = batch.Y[l];
+      if (Random.Int(50) == 0) scene.X[j] = batch.X[l], scene.Y[j] = batch.Y[l];
       if (nearOrigin) {
         batch.X[l] = 0, batch.Y[l] = 0;
         scene.X[j] = static_cast<float>(1e-21 * std::cos(angle)),
         scene.Y[j] = static_cast<float>(1e-21 * std::sin(angle));
       }
-      scene.Red[j] = RandomInt(256), scene.Green[j] = RandomInt(256), scene.Blue[j] = RandomInt(256);
+      scene.Red[j] = Random.Int(256), scene.Green[j] = Random.Int(256), scene.Blue[j] = Random.Int(256);
       scene.Extent = std::max({scene.Extent, std::fabs(scene.X[j]), std::fabs(scene.Y[j])});
     }
     Compare(scene, batch);
@@ -85,21 +85,21 @@ TEST_F(LightKernel, CellsPassedOverHoldNothingAnEyeSees) {
   const int n = 4096;
   scene.Resize(n);
   for (int j = 0; j < n; ++j) {
-    scene.X[j] = static_cast<float>((RandomReal() - 0.5) * 100);
-    scene.Y[j] = static_cast<float>((RandomReal() - 0.5) * 100);
-    scene.Red[j] = RandomInt(256), scene.Green[j] = RandomInt(256), scene.Blue[j] = RandomInt(256);
+    scene.X[j] = static_cast<float>((Random.Real() - 0.5) * 100);
+    scene.Y[j] = static_cast<float>((Random.Real() - 0.5) * 100);
+    scene.Red[j] = Random.Int(256), scene.Green[j] = Random.Int(256), scene.Blue[j] = Random.Int(256);
     scene.Extent = std::max({scene.Extent, std::fabs(scene.X[j]), std::fabs(scene.Y[j])});
   }
   scene.X[77] = NAN;  // a creature without a place goes to a cell of its own, which every batch visits
   const double half = std::acos(std::sqrt(0.7446));  // about the cone's half-angle
   for (int trial = 0; trial < 40; ++trial) {
     TLightBatch batch{};
-    const double from = RandomReal() * 6.283185307179586, distance = 2000 + RandomReal() * 4000;
+    const double from = Random.Real() * 6.283185307179586, distance = 2000 + Random.Real() * 4000;
     const double side = trial % 2 ? 1 : -1;
     for (int l = 0; l < LightLanes; ++l) {
       // The eye sits at bearing `from` from the patch; it looks back past it by about the
       // half-angle, so that its cone's edge crosses the patch (about 0.03 radians wide).
-      const double look = from + 3.141592653589793 + side * (half + (l - 3.5) * 0.005 + (RandomReal() - 0.5) * 0.004);
+      const double look = from + 3.141592653589793 + side * (half + (l - 3.5) * 0.005 + (Random.Real() - 0.5) * 0.004);
       batch.X[l] = static_cast<float>(distance * std::cos(from));
       batch.Y[l] = static_cast<float>(distance * std::sin(from));
       batch.CosD[l] = static_cast<float>(std::cos(look));
@@ -120,8 +120,8 @@ TEST_F(LightKernel, FarFlungScenesTakeTheWidePath) {
   TLightScene scene;
   scene.Resize(500);
   for (int j = 0; j < 500; ++j) {
-    scene.X[j] = static_cast<float>((RandomReal() - 0.3) * 2e19);
-    scene.Y[j] = static_cast<float>((RandomReal() - 0.5) * 2e19);
+    scene.X[j] = static_cast<float>((Random.Real() - 0.3) * 2e19);
+    scene.Y[j] = static_cast<float>((Random.Real() - 0.5) * 2e19);
     scene.Red[j] = 255, scene.Green[j] = j % 256, scene.Blue[j] = 7;
     scene.Extent = std::max({scene.Extent, std::fabs(scene.X[j]), std::fabs(scene.Y[j])});
   }

@@ -86,7 +86,7 @@ TEST_F(Malformed, GeneratedMonstersAreHandled) {
 
   TCreature longOne;
   longOne.LoadFromFile((dir / "long.viv").string());
-  longOne.Parts.GetPart(1)->Update();
+  longOne.Parts.GetPart(1)->Update(Random);
   TCreature deepOne;
   deepOne.LoadFromFile((dir / "deep.viv").string());
   EXPECT_EQ(deepOne.Parts.Count(), 1);

@@ -176,28 +176,28 @@ TEST_F(Formulas, EyesAndMouthsReportWhatTheySensed) {
 TEST_F(Formulas, EnginesClampPowerAndDriftTheRightPhase) {
   brain->Value = 150;
   engine->SetFormula("Brain.0*1");
-  engine->Update();
+  engine->Update(Random);
   EXPECT_EQ(engine->Power, 100);
   EXPECT_EQ(engine->Cost(), 6.0f);
   EXPECT_EQ(engine->Phase, 100);
   brain->Value = -3;
-  engine->Update();
+  engine->Update(Random);
   EXPECT_EQ(engine->Power, 0);
   EXPECT_EQ(engine->Phase, 100);
   brain->Value = 50;
-  engine->Update();
+  engine->Update(Random);
   EXPECT_EQ(engine->Cost(), 3.5f);
   TEngine rightEngine(&creature, "RightEngine", 3, 0, "");
-  rightEngine.Update();
-  rightEngine.Update();
+  rightEngine.Update(Random);
+  rightEngine.Update(Random);
   EXPECT_EQ(rightEngine.Phase, static_cast<float>(static_cast<double>(static_cast<float>(0.001)) + 0.001));
   // Added wide and rounded once: single-precision addition gives 0.00190000026 here.
   rightEngine.Phase = 0.000900000159f;
-  rightEngine.Update();
+  rightEngine.Update(Random);
   EXPECT_EQ(rightEngine.Phase, static_cast<float>(0.000900000159f + 0.001));
   EXPECT_NE(rightEngine.Phase, 0.000900000159f + 0.001f);
   TEngine mid(&creature, "MidEngine", 3, 0, "");
-  mid.Update();
+  mid.Update(Random);
   EXPECT_EQ(mid.Phase, 0);
 }
 
@@ -221,31 +221,31 @@ TEST_F(Formulas, ThrustFollowsAngleSizeAndPower) {
 }
 
 TEST_F(Formulas, BrainsAddNoiseConstantAndFormula) {
-  brain->Update();
+  brain->Update(Random);
   EXPECT_EQ(brain->Value, 1.0f);
-  EXPECT_EQ(CountDraws([&] { brain->Update(); }), 1);
+  EXPECT_EQ(CountDraws(Random, [&] { brain->Update(Random); }), 1);
   TBrain noisy(&creature, "N", 0, 0, 0.5f, 2, "Brain.0*1");
   for (int i = 0; i < 100; ++i) {
-    noisy.Update();
+    noisy.Update(Random);
     ASSERT_GE(noisy.Value, 3.0f);
     ASSERT_LT(noisy.Value, 3.5f);
   }
   TBrain broken(&creature, "B", 0, 0, 0, 1, "Missing.0*1");
   broken.Value = 42;
-  EXPECT_THROW(broken.Update(), EVivarion);
+  EXPECT_THROW(broken.Update(Random), EVivarion);
   EXPECT_EQ(broken.Value, 42);
 }
 
 TEST_F(Formulas, MutationsTouchTheirFieldsInOrder) {
   TBrain b(&creature, "B", 0.5f, 1, 0.3f, 5, "");
-  b.Mutate(1);
+  b.Mutate(1, Random);
   EXPECT_EQ(b.Constant, 1.0f);
   EXPECT_EQ(b.R, 0.5f);
-  EXPECT_EQ(CountDraws([&] { b.Mutate(0); }), 3);
-  EXPECT_EQ(CountDraws([&] { engine->Mutate(0); }), 2);
-  EXPECT_EQ(CountDraws([&] { right->Mutate(0); }), 1);
+  EXPECT_EQ(CountDraws(Random, [&] { b.Mutate(0, Random); }), 3);
+  EXPECT_EQ(CountDraws(Random, [&] { engine->Mutate(0, Random); }), 2);
+  EXPECT_EQ(CountDraws(Random, [&] { right->Mutate(0, Random); }), 1);
   TMouth mouth(&creature, "M", 0.2f);
-  EXPECT_EQ(CountDraws([&] { mouth.Mutate(0); }), 1);
+  EXPECT_EQ(CountDraws(Random, [&] { mouth.Mutate(0, Random); }), 1);
   EXPECT_EQ(mouth.Phi, 0.2f);
 }
 

@@ -36,14 +36,14 @@ TEST_F(Routines, SplitOffWalksAListFromTheLeft) {
 }
 
 TEST_F(Routines, RandomOffsetIsNonZeroAndDrawsAsSaid) {
-  EXPECT_EQ(CountDraws([] { EXPECT_EQ(RandomOffset(1), 0); }), 0);
-  EXPECT_EQ(CountDraws([] { EXPECT_EQ(RandomOffset(0), 0); }), 0);
-  EXPECT_EQ(CountDraws([] { EXPECT_EQ(RandomOffset(-5), 0); }), 0);
-  EXPECT_EQ(CountDraws([] { EXPECT_EQ(std::abs(RandomOffset(2)), 1); }), 1);
-  EXPECT_EQ(CountDraws([] { RandomOffset(30); }), 2);
+  EXPECT_EQ(CountDraws(Random, [&] { EXPECT_EQ(RandomOffset(Random, 1), 0); }), 0);
+  EXPECT_EQ(CountDraws(Random, [&] { EXPECT_EQ(RandomOffset(Random, 0), 0); }), 0);
+  EXPECT_EQ(CountDraws(Random, [&] { EXPECT_EQ(RandomOffset(Random, -5), 0); }), 0);
+  EXPECT_EQ(CountDraws(Random, [&] { EXPECT_EQ(std::abs(RandomOffset(Random, 2)), 1); }), 1);
+  EXPECT_EQ(CountDraws(Random, [&] { RandomOffset(Random, 30); }), 2);
   std::set<int> seen;
   for (int i = 0; i < 4000; ++i) {
-    int o = RandomOffset(5);
+    int o = RandomOffset(Random, 5);
     ASSERT_NE(o, 0);
     ASSERT_LE(std::abs(o), 4);
     seen.insert(o);
@@ -52,18 +52,18 @@ TEST_F(Routines, RandomOffsetIsNonZeroAndDrawsAsSaid) {
 }
 
 TEST_F(Routines, RandomDrawsAreUniformAndRepeatable) {
-  SeedRandom(7);
-  double a = RandomReal();
-  int32_t b = RandomInt(1000);
-  SeedRandom(7);
-  EXPECT_EQ(RandomReal(), a);
-  EXPECT_EQ(RandomInt(1000), b);
+  Random.Seed(7);
+  double a = Random.Real();
+  int32_t b = Random.Int(1000);
+  Random.Seed(7);
+  EXPECT_EQ(Random.Real(), a);
+  EXPECT_EQ(Random.Int(1000), b);
   int counts[4] = {};
   for (int i = 0; i < 40000; ++i) {
-    double r = RandomReal();
+    double r = Random.Real();
     ASSERT_GE(r, 0);
     ASSERT_LT(r, 1);
-    ++counts[RandomInt(4)];
+    ++counts[Random.Int(4)];
   }
   for (int c : counts) EXPECT_NEAR(c, 10000, 400);
 }
@@ -147,47 +147,47 @@ TEST_F(Routines, WildcardsMatchWholeNames) {
 }
 
 TEST_F(Routines, RateZeroChangesNothingAndDrawsOnce) {
-  EXPECT_EQ(CountDraws([] { EXPECT_EQ(MutateByte(77, 0), 77); }), 1);
-  EXPECT_EQ(CountDraws([] { EXPECT_EQ(MutateUnit(0.25, 0), 0.25); }), 1);
-  EXPECT_EQ(CountDraws([] { EXPECT_EQ(MutateAngle(1.5, 0), 1.5); }), 1);
-  EXPECT_EQ(CountDraws([] { EXPECT_EQ(MutateScale(2000, 0), 2000); }), 1);
-  EXPECT_EQ(CountDraws([] { EXPECT_EQ(MutateColor(0x200A000, 0), 0x200A000u); }), 3);
-  EXPECT_EQ(MutateColor(0xFF, 0), 0x20000FFu);
-  EXPECT_EQ(MutateColor(0xFF123456, 0), 0x2123456u);
+  EXPECT_EQ(CountDraws(Random, [&] { EXPECT_EQ(MutateByte(Random, 77, 0), 77); }), 1);
+  EXPECT_EQ(CountDraws(Random, [&] { EXPECT_EQ(MutateUnit(Random, 0.25, 0), 0.25); }), 1);
+  EXPECT_EQ(CountDraws(Random, [&] { EXPECT_EQ(MutateAngle(Random, 1.5, 0), 1.5); }), 1);
+  EXPECT_EQ(CountDraws(Random, [&] { EXPECT_EQ(MutateScale(Random, 2000, 0), 2000); }), 1);
+  EXPECT_EQ(CountDraws(Random, [&] { EXPECT_EQ(MutateColor(Random, 0x200A000, 0), 0x200A000u); }), 3);
+  EXPECT_EQ(MutateColor(Random, 0xFF, 0), 0x20000FFu);
+  EXPECT_EQ(MutateColor(Random, 0xFF123456, 0), 0x2123456u);
 }
 
 TEST_F(Routines, MutationsAtRateOneStayInTheirRanges) {
   std::set<double> units;
   for (int i = 0; i < 3000; ++i) {
-    int32_t hi = MutateByte(255, 1), lo = MutateByte(0, 1);
+    int32_t hi = MutateByte(Random, 255, 1), lo = MutateByte(Random, 0, 1);
     ASSERT_TRUE(hi == 255 || hi == 254);
     ASSERT_TRUE(lo == 0 || lo == 1);
-    double u = MutateUnit(1, 1);
+    double u = MutateUnit(Random, 1, 1);
     ASSERT_LE(u, 1);
     ASSERT_GE(u, 1 - 0.149 - 1e-12);
     units.insert(u);
-    double s = MutateScale(100, 1);
+    double s = MutateScale(Random, 100, 1);
     ASSERT_NE(s, 100);
     ASSERT_GE(s, 91 - 1e-9);
     ASSERT_LE(s, 109 + 1e-9);
-    double a = MutateAngle(3, 1);
+    double a = MutateAngle(Random, 3, 1);
     ASSERT_LE(std::abs(a - 3), 0.087 + 1e-12);
   }
   EXPECT_TRUE(units.count(1.0));  // a positive offset is clamped at 1
-  EXPECT_EQ(MutateUnit(5, 0), 5);
-  EXPECT_EQ(CountDraws([] { MutateUnit(5, 1); }), 3);
-  EXPECT_EQ(CountDraws([] { MutateAngle(5, 1); }), 7);
+  EXPECT_EQ(MutateUnit(Random, 5, 0), 5);
+  EXPECT_EQ(CountDraws(Random, [&] { MutateUnit(Random, 5, 1); }), 3);
+  EXPECT_EQ(CountDraws(Random, [&] { MutateAngle(Random, 5, 1); }), 7);
 }
 
 TEST_F(Routines, MutateAngleWrapsOnceAtEachEnd) {
   // Find a draw sequence whose three offsets sum to -0.05 and replay it.
   for (int attempt = 0; attempt < 200000; ++attempt) {
-    TRandomState s = GetRandomState();
-    RandomReal();
-    int sum = RandomOffset(30) + RandomOffset(30) + RandomOffset(30);
+    TRandomState s = Random.State();
+    Random.Real();
+    int sum = RandomOffset(Random, 30) + RandomOffset(Random, 30) + RandomOffset(Random, 30);
     if (sum == -50) {
-      SetRandomState(s);
-      double a = MutateAngle(0.01, 1);
+      Random.SetState(s);
+      double a = MutateAngle(Random, 0.01, 1);
       EXPECT_NEAR(a, 2 * std::numbers::pi - 0.04, 1e-12);
       return;
     }

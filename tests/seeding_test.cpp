@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 class Seeding : public CleanWorld {
  protected:
   fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
-  TCreatureList world;
+  TCreatureList& world = Population;
   void SetUp() override {
     CleanWorld::SetUp();
     fs::remove_all(dir);
@@ -43,7 +43,7 @@ class Seeding : public CleanWorld {
 };
 
 TEST_F(Seeding, TheBuiltInAnimalIsAdam) {
-  TCreature* adam = CreateAdam();
+  TCreature* adam = CreateAdam(World);
   EXPECT_EQ(adam->Name, "ADAM");
   EXPECT_EQ(adam->Energy(), 1600);
   EXPECT_EQ(adam->Color, 0x02005050u);
@@ -52,7 +52,7 @@ TEST_F(Seeding, TheBuiltInAnimalIsAdam) {
                        "LeftMouth", "MidEngine", "RightEngine", "LeftEngine"};
   for (int i = 0; i < 8; ++i) EXPECT_EQ(adam->Parts.GetPart(i)->Id, ids[i]);
   EXPECT_EQ(adam->Parts.TotalCost(), 8.0f);
-  EXPECT_EQ(GridCell(0, 0).size(), 0u);
+  EXPECT_EQ(World.Grid.Cell(0, 0).size(), 0u);
   delete adam;
 }
 
@@ -88,20 +88,20 @@ TEST_F(Seeding, AnimalsThenPlantsScatteredOverHalfTheWindow) {
   }
   // Seeding enters nobody in the grid.
   for (int i = -5; i <= 5; ++i)
-    for (int j = -5; j <= 5; ++j) EXPECT_TRUE(GridCell(i, j).empty());
+    for (int j = -5; j <= 5; ++j) EXPECT_TRUE(World.Grid.Cell(i, j).empty());
   // The X draw comes before the Y draw.
-  SeedRandom(5);
   TCreatureList again;
+  again.Context.Random.Seed(5);
   again.Populate(800, 600, {}, {1, 0});
-  SeedRandom(5);
-  float x = static_cast<float>(RandomInt(400) - 200);
-  float y = static_cast<float>(RandomInt(300) - 150);
+  Random.Seed(5);
+  float x = static_cast<float>(Random.Int(400) - 200);
+  float y = static_cast<float>(Random.Int(300) - 150);
   EXPECT_EQ(again.Items(0)->X, x);
   EXPECT_EQ(again.Items(0)->Y, y);
 }
 
 TEST_F(Seeding, FilesAreUsedInTurnAndAFaultStopsTheSeeding) {
-  TCreature* adam = CreateAdam();
+  TCreature* adam = CreateAdam(World);
   std::string a = (dir / "a.viv").string(), b = (dir / "b.viv").string();
   adam->SaveToFile(a);
   adam->Radius = 20;
@@ -127,9 +127,9 @@ TEST_F(Seeding, FilesAreUsedInTurnAndAFaultStopsTheSeeding) {
 TEST_F(Seeding, SavingWritesEachSpeciesOnceAndNeverOverwrites) {
   world.Populate(800, 600, {}, {2, 3});
   world.Items(1)->Radius = 33;
-  TCreature* other = world.Add(CreateAdam());
+  TCreature* other = world.Add(CreateAdam(World));
   other->Name = "ODAM";
-  TCreature* nameless = world.Add(CreateAdam());
+  TCreature* nameless = world.Add(CreateAdam(World));
   nameless->Name = "";
   EXPECT_EQ(SaveSpeciesFiles(world, dir.string()), 3);
   EXPECT_EQ(Files(), (std::vector<std::string>{"ADAM.viv", "ODAM.viv", "unnamed.viv"}));  // never a hidden file

@@ -27,7 +27,7 @@ TEST_F(ShippedFiles, TestsAndBenchmarksUseTheShippedSettings) {
   Settings.Open(std::string(VIVARION_SOURCE_DIR) + "/VIVARION.ini");
   const TSettings shipped = Settings;
   Settings.Reset();
-  UseShippedSettings();
+  Settings = ShippedSettings();
   EXPECT_EQ(Settings.FileName, shipped.FileName);
   EXPECT_EQ(Settings.SunLight, shipped.SunLight);
   EXPECT_EQ(Settings.MaxFood, shipped.MaxFood);
@@ -47,7 +47,6 @@ TEST_F(ShippedFiles, EveryAnimalLoadsAndLives) {
     EXPECT_FALSE(animal.Vegetable) << name;
     EXPECT_GT(animal.Parts.Count(), 0) << name;
     // A small world of that animal runs without an error.
-    GridReset();
     TCreatureList world;
     world.Populate(800, 600, {path}, {3, 100});
     for (int step = 0; step < 300; ++step) world.WorldStep();

@@ -16,7 +16,7 @@ class SpeciesHistory : public CleanWorld {
   TCreatureList world;
   TSpeciesHistory history;
   TCreature* Animal(const std::string& name) {
-    TCreature* c = world.Add(TCreature::Create());
+    TCreature* c = world.Add(new TCreature(World));
     c->Name = name;
     return c;
   }
@@ -34,7 +34,7 @@ class SpeciesHistory : public CleanWorld {
 
 TEST_F(SpeciesHistory, AScriptedHistoryGivesItsTreeAndTable) {
   Animal("ADAM");
-  world.Add(TCreature::CreateFood());  // plants stay out of it
+  world.Add(TCreature::CreateFood(World));  // plants stay out of it
   history.Found(world, 0);
   Birth("ADAM", "ADIM");
   Step(100);
@@ -89,7 +89,7 @@ namespace {
 // labelled after the file, whose daughters name it as their parent; labels that the table or
 // the tree reserve are quoted there.
 TEST_F(SpeciesHistory, FoundersFromFilesStayApartAndDaughtersKnowThem) {
-  UseShippedSettings();
+  Settings = ShippedSettings();
   const std::string animals = std::string(VIVARION_SOURCE_DIR) + "/animals/";
   TSimulation sim;
   sim.Populate(800, 600, {animals + "ELEDIG.viv", animals + "OCONOG.viv"}, {6, 300});

@@ -9,31 +9,31 @@
 #include "config/random.h"
 #include "config/settings.h"
 #include "draw/raster_canvas.h"
-#include "world/grid.h"
+#include "world/creature_list.h"
 
 namespace viv {
 
-// Every test starts with zero settings, an empty grid and a fixed seed.
+// Every test starts with a world of its own: no creatures, zero settings, an empty grid and
+// a fixed seed. World, Settings and Random name the world's context, rules and stream.
 class CleanWorld : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Settings.Reset();
-    GridReset();
-    SeedRandom(12345);
-  }
-  void TearDown() override { GridReset(); }
+  TCreatureList Population;
+  TWorldContext& World = Population.Context;
+  TSettings& Settings = World.Rules;
+  TRandom& Random = World.Random;
+  void SetUp() override { Random.Seed(12345); }
 };
 
-// Counts the draws a piece of code makes from the generator.
+// Counts the draws a piece of code makes from a stream.
 template <class F>
-int CountDraws(F&& f, int limit = 64) {
-  TRandomState before = GetRandomState();
+int CountDraws(TRandom& random, F&& f, int limit = 64) {
+  TRandomState before = random.State();
   f();
-  TRandomState after = GetRandomState();
-  SetRandomState(before);
+  TRandomState after = random.State();
+  random.SetState(before);
   for (int n = 0; n <= limit; ++n) {
-    if (GetRandomState() == after) return n;
-    RandomReal();
+    if (random.State() == after) return n;
+    random.Real();
   }
   return -1;
 }

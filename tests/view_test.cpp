@@ -15,12 +15,9 @@ namespace {
 
 class View : public ::testing::Test {
  protected:
-  void SetUp() override {
-    EnsureGuiApplication();
-    Settings.Reset();
-    GridReset();
-  }
+  void SetUp() override { EnsureGuiApplication(); }
   TCreatureList world;
+  TWorldContext& World = world.Context;
   TView view;  // 800 x 600, zoom 0.2
   QImage Render(int w = 800, int h = 600) {
     QImage image(w, h, QImage::Format_RGB32);
@@ -51,7 +48,7 @@ TEST_F(View, TheFooterNeverOverlapsAndNoticesFollowTheOverlay) {
   QImage narrow = Render(400, 300);
   EXPECT_TRUE(HasColour(narrow, QRect(0, 284, 400, 16), qRgb(255, 255, 255)));
   // Notices and the news that no animal lives, in pale yellow below the five lines.
-  world.Add(TCreature::CreateFood());
+  world.Add(TCreature::CreateFood(World));
   QImage image(800, 600, QImage::Format_RGB32);
   TFrameStatus status;
   status.StepCount = 5000;
@@ -111,7 +108,7 @@ TEST_F(View, ScreenToWorldInvertsWorldToScreen) {
 }
 
 TEST_F(View, ACreatureIsDrawnAtItsScreenPoint) {
-  TCreature* plant = world.Add(TCreature::CreateFood());
+  TCreature* plant = world.Add(TCreature::CreateFood(World));
   plant->X = 100, plant->Y = 50;
   QImage image = Render();
   EXPECT_EQ(image.pixel(420, 310) & 0xFFFFFF, qRgb(0, 160, 0) & 0xFFFFFF);
@@ -121,9 +118,9 @@ TEST_F(View, ACreatureIsDrawnAtItsScreenPoint) {
 TEST_F(View, CentresOnTheEdgeOrOutsideAreNotDrawn) {
   // Zoom 1 and no scroll: world x -400 maps to column 0.
   view.Zoom = 1;
-  TCreature* edge = world.Add(TCreature::CreateFood());
+  TCreature* edge = world.Add(TCreature::CreateFood(World));
   edge->X = -400, edge->Y = 0;
-  TCreature* inside = world.Add(TCreature::CreateFood());
+  TCreature* inside = world.Add(TCreature::CreateFood(World));
   inside->X = -399, inside->Y = 100;
   QImage image = Render();
   EXPECT_FALSE(HasColour(image, QRect(0, 290, 12, 20), qRgb(0, 160, 0)));
@@ -131,7 +128,7 @@ TEST_F(View, CentresOnTheEdgeOrOutsideAreNotDrawn) {
 }
 
 TEST_F(View, ThePngOfTheRunnerIsTheFrame) {
-  world.Add(CreateAdam());
+  world.Add(CreateAdam(World));
   const std::string file = ::testing::TempDir() + "vivarion-view-test-" + std::to_string(getpid()) + ".png";
   WriteFramePng(world, 320, 240, 5000, file);
   QImage image(QString::fromStdString(file));

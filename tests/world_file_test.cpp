@@ -26,7 +26,7 @@ class WorldFile : public CleanWorldWithFolder {
     CleanWorldWithFolder::TearDown();
   }
   // The classic settings, fixed here so that the pinned hash below does not follow tuning.
-  static void ClassicSettings() {
+  void ClassicSettings() {
     Settings.Reset();
     Settings.Remming = 0.001, Settings.Brown = 4, Settings.PhiRemming = 0.1, Settings.Gravity = 0.00001;
     Settings.SunLight = 0.75, Settings.CostOfLiving = 0.0085, Settings.MinEnergy = 50, Settings.RadiusCost = 1;
@@ -38,25 +38,23 @@ class WorldFile : public CleanWorldWithFolder {
   // 2n steps straight, and n steps, a save, a load into a new simulation and n more: the
   // same hash, whatever the passes and thread count of the second half.
   void ExpectExactResume(const TPopulationCounts& counts, uint64_t seed, int n, TPasses passes, int threads) {
-    GridReset();
-    SeedRandom(seed);
     TSimulation straight;
+    straight.StartUp(Settings, seed);
     straight.Populate(800, 600, {}, counts);
     Run(straight, 2 * n);
     const uint64_t expected = straight.Hash();
     straight.Clear();
-
-    GridReset();
-    SeedRandom(seed);
     TSimulation first;
+    first.StartUp(Settings, seed);
     first.Populate(800, 600, {}, counts);
     Run(first, n);
     const std::string file = (dir / "w.vivw").string();
     first.SaveWorld(file);
     first.Clear();
-    SeedRandom(999);  // the file brings the generator's state back
+    Random.Seed(999);  // the file brings the generator's state back
     SetWorkerThreads(threads);
     TSimulation second;
+    second.SetRules(Settings);
     second.World.Passes = passes;
     second.LoadWorld(file);
     EXPECT_EQ(second.StepCount, n);
@@ -67,7 +65,7 @@ class WorldFile : public CleanWorldWithFolder {
 };
 
 TEST_F(WorldFile, AResumedWorldGoesOnBitForBit) {
-  UseShippedSettings();
+  Settings = ShippedSettings();
   ExpectExactResume({3, 300}, 1, 1500, TPasses::Fast, 2);
   ExpectExactResume({3, 300}, 2, 1500, TPasses::Plain, 1);
   ClassicSettings();
@@ -82,10 +80,9 @@ TEST_F(WorldFile, TheHashOfASeededWorldIsPinned) {
   ClassicSettings();
   for (TPasses passes : {TPasses::Fast, TPasses::Plain})
     for (int threads : {1, 2, 3}) {
-      GridReset();
-      SeedRandom(21);
       SetWorkerThreads(threads);
       TSimulation sim;
+      sim.StartUp(Settings, 21);
       sim.World.Passes = passes;
       sim.Populate(800, 600, {}, {30, 300});
       Run(sim, 1500);
@@ -96,15 +93,14 @@ TEST_F(WorldFile, TheHashOfASeededWorldIsPinned) {
 // The hash is of the world, not of how it was reached or shown: the same animal file by three
 // names, another pace for the window, and drawing (which turns the fins) leave it as it is.
 TEST_F(WorldFile, TheHashCoversWhatDecidesTheFutureOnly) {
-  UseShippedSettings();
+  Settings = ShippedSettings();
   const fs::path sample = fs::path(VIVARION_SOURCE_DIR) / "animals" / "ELEDIG.viv";
   fs::copy_file(sample, dir / "copy.viv");
   std::vector<uint64_t> hashes;
   for (const std::string& file : {sample.string(), (dir / "copy.viv").string(),
                                   (sample.parent_path() / ".." / "animals" / "ELEDIG.viv").string()}) {
-    GridReset();
-    SeedRandom(5);
     TSimulation sim;
+    sim.StartUp(Settings, 5);
     sim.Populate(800, 600, {file}, {3, 40});
     Run(sim, 300);
     hashes.push_back(sim.Hash());
@@ -124,16 +120,18 @@ TEST_F(WorldFile, TheHashCoversWhatDecidesTheFutureOnly) {
 
 TEST_F(WorldFile, OrganStateAndSharedOrgansSurvive) {
   TSimulation sim;
-  TCreature* c = sim.World.Add(CreateAdam());
+  sim.SetRules(Settings);
+  TCreature* c = sim.World.Add(CreateAdam(sim.World.Context));
   auto* engine = static_cast<TEngine*>(c->Parts.GetPart(5));
   engine->Power = 42, engine->Phase = 7.5f, engine->FlapAngle = 0.25f;
   c->Parts.Add(c->Parts.GetPart(1));  // the same eye listed twice
   c->Origin = "animals/x.viv";
-  GridAdd(c, c->X, c->Y);
+  sim.World.Context.Grid.Add(c, c->X, c->Y);
   const uint64_t before = sim.Hash();
   const std::string file = (dir / "w.vivw").string();
   sim.SaveWorld(file);
   TSimulation back;
+  back.SetRules(Settings);
   back.LoadWorld(file);
   ASSERT_EQ(back.World.Count(), 1);
   const TCreature* b = back.World.Items(0);
@@ -144,12 +142,14 @@ TEST_F(WorldFile, OrganStateAndSharedOrgansSurvive) {
   EXPECT_EQ(back.Hash(), before);
   // The unpacked body alone (what the fuzzer feeds) reads back to the same world.
   TSimulation fromBody;
+  fromBody.SetRules(Settings);
   fromBody.StepCount = LoadWorldBody(WorldBody(back.World, back.StepCount), fromBody.World).StepCount;
   EXPECT_EQ(fromBody.Hash(), before);
 }
 
 TEST_F(WorldFile, DamagedFilesAreRefusedAndTheWorldStays) {
   TSimulation sim;
+  sim.SetRules(Settings);
   sim.Populate(800, 600, {}, {2, 20});
   Run(sim, 10);
   const std::string good = (dir / "good.vivw").string();
@@ -192,16 +192,22 @@ TEST_F(WorldFile, WorldsThatCannotBeAreRefused) {
   auto adam = [](TSimulation& sim) -> TCreature* { return sim.World.List[0]; };
   const std::pair<std::function<void(TSimulation&)>, std::string> cases[] = {
       {[&](TSimulation& sim) {
-         TCreature* twin = sim.World.Add(new TCreature(adam(sim)->Serial));
+         TCreature* twin = sim.World.Add(new TCreature(sim.World.Context, adam(sim)->Serial));
          twin->Radius = 20;
        },
        "two creatures have the same serial"},
-      {[&](TSimulation& sim) { adam(sim)->ParentSerial = NextCreatureSerial() + 3; }, "a creature's parent is born after it"},
-      {[&](TSimulation& sim) { adam(sim)->BirthStep = sim.StepCount + 1; }, "a creature is born after the world's step"},
+      {[&](TSimulation& sim) { adam(sim)->ParentSerial = sim.World.Context.NextSerial + 3; },
+       "a creature's parent is born after it"},
+      {[&](TSimulation& sim) { adam(sim)->BirthStep = sim.StepCount + 1; },
+       "a creature is born after the world's step"},
       {[&](TSimulation& sim) { sim.StepCount = INT64_MAX - 5; }, "a step count that no world reaches"},
-      {[&](TSimulation&) { SetRandomState({0, 0, 0, 0}); }, "the random generator's state is all zero"},
+      {[&](TSimulation& sim) {
+         sim.World.Context.Random.SetState({0, 0, 0, 0});
+       },
+       "the random generator's state is all zero"},
       {[&](TSimulation& sim) { adam(sim)->Name = "AD,AM"; }, "a species name that is not letters"},
-      {[&](TSimulation& sim) { sim.History.Emergences[0].Alive += 1; }, "its species history does not match its creatures"},
+      {[&](TSimulation& sim) { sim.History.Emergences[0].Alive += 1; },
+       "its species history does not match its creatures"},
       {[&](TSimulation& sim) {
          auto& parts = adam(sim)->Parts.Items;  // without its brain, which an engine's formula names
          auto brain = std::find_if(parts.begin(), parts.end(), [](TPart* p) { return p->Kind() == TPartKind::Brain; });
@@ -217,20 +223,19 @@ TEST_F(WorldFile, WorldsThatCannotBeAreRefused) {
       {[&](TSimulation& sim) { adam(sim)->Name.assign(40 << 20, 'A'); }, "would unpack to far more than any world"},
   };
   for (const auto& [spoil, message] : cases) {
-    GridReset();
-    SeedRandom(3);
     TSimulation sim;
+    sim.StartUp(Settings, 3);
     sim.Populate(800, 600, {}, {1, 20});
     Run(sim, 5);
     spoil(sim);
     const std::string file = (dir / "bad.vivw").string();
     sim.SaveWorld(file);
-    if (GetRandomState() == TRandomState{}) SeedRandom(3);
     TCreature* c = adam(sim);
     c->Parts.Items.resize(std::min<size_t>(c->Parts.Items.size(), 8));  // each organ once again, for the clean-up
     sim.Clear();
 
     TSimulation running;
+    running.SetRules(Settings);
     running.Populate(800, 600, {}, {2, 10});
     const uint64_t hash = running.Hash();
     try {
@@ -246,6 +251,7 @@ TEST_F(WorldFile, WorldsThatCannotBeAreRefused) {
 // Every bit of the header counts: a flip anywhere in it is refused.
 TEST_F(WorldFile, EveryHeaderBitIsChecked) {
   TSimulation sim;
+  sim.SetRules(Settings);
   sim.Populate(800, 600, {}, {2, 20});
   Run(sim, 10);
   const std::string file = (dir / "w.vivw").string();
@@ -253,6 +259,7 @@ TEST_F(WorldFile, EveryHeaderBitIsChecked) {
   std::ifstream in(file, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   TSimulation other;
+  other.SetRules(Settings);
   int accepted = 0;
   for (size_t bit = 0; bit < 40 * 8; ++bit) {
     std::string flipped = bytes;

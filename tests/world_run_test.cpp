@@ -17,8 +17,8 @@ namespace {
 using WorldRun = CleanWorld;
 
 TEST_F(WorldRun, InvariantsHoldThroughAThousandsOfSteps) {
-  UseShippedSettings();
   TCreatureList world;
+  UseShippedSettings(world);
   world.Populate(800, 600, {}, {3, 300});
   int maxAnimals = 0;
   for (int step = 1; step <= 3000; ++step) {
@@ -55,8 +55,8 @@ std::string Snapshot(const TCreatureList& world) {
 }
 
 std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bool plain) {
-  GridReset();
   TCreatureList world;
+  UseShippedSettings(world);
   world.Passes = plain ? TPasses::Plain : TPasses::Fast;
   BuildScatteredWorld(world, count, side, seed);
   for (int step = 0; step < steps; ++step) world.WorldStep();
@@ -64,7 +64,6 @@ std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bo
 }
 
 TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
-  UseShippedSettings();
   struct Case {
     uint64_t seed;
     int32_t count;
@@ -84,15 +83,15 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
 }
 
 TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {
-  UseShippedSettings();
   TCreatureList world;
+  UseShippedSettings(world);
   BuildScatteredWorld(world, 3000, 2500, 9);
   TMouthIndex index;
   index.Build(world.List);
-  SeedRandom(4);
+  Random.Seed(4);
   for (int k = 0; k < 20000; ++k) {
-    const float x = static_cast<float>((RandomReal() - 0.5) * 2600),
-                y = static_cast<float>((RandomReal() - 0.5) * 2600);
+    const float x = static_cast<float>((Random.Real() - 0.5) * 2600),
+                y = static_cast<float>((Random.Real() - 0.5) * 2600);
     ASSERT_EQ(index.CreatureAt(x, y), world.CreatureAt(x, y)) << x << "," << y;
   }
   // A creature far away and a huge one are still found.
@@ -113,8 +112,8 @@ TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {
   EXPECT_TRUE(index.Sparse());
   for (int k = 0; k < 20000; ++k) {
     const TCreature* near = world.List[static_cast<size_t>(k) % world.List.size()];
-    const float x = near->X + static_cast<float>((RandomReal() - 0.5) * 40),
-                y = near->Y + static_cast<float>((RandomReal() - 0.5) * 40);
+    const float x = near->X + static_cast<float>((Random.Real() - 0.5) * 40),
+                y = near->Y + static_cast<float>((Random.Real() - 0.5) * 40);
     ASSERT_EQ(index.CreatureAt(x, y), world.CreatureAt(x, y)) << x << "," << y;
   }
 }

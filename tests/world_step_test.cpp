@@ -13,15 +13,15 @@ namespace {
 
 class WorldStep : public CleanWorld {
  protected:
-  TCreatureList world;
+  TCreatureList& world = Population;
   TCreature* Put(TCreature* c, float x, float y, float radius) {
     c->X = x, c->Y = y;
     c->Radius = radius;
     world.Add(c);
-    GridAdd(c, x, y);
+    World.Grid.Add(c, x, y);
     return c;
   }
-  TCreature* Body(float x, float y, float radius) { return Put(TCreature::Create(), x, y, radius); }
+  TCreature* Body(float x, float y, float radius) { return Put(new TCreature(World), x, y, radius); }
 };
 
 TEST_F(WorldStep, ItemsAndCreatureAt) {
@@ -90,10 +90,10 @@ TEST_F(WorldStep, HugeAndTinyBodiesAreWeighedSoundly) {
 
 TEST_F(WorldStep, PlantsSproutOneAStepUpToTheFloor) {
   Body(0, 0, 40)->MaxEnergy = 1e9;  // an animal at rest that neither divides nor dies
-  const int draws = CountDraws([&] { world.WorldStep(); });
+  const int draws = CountDraws(Random, [&] { world.WorldStep(); });
   EXPECT_EQ(world.Count(), 1);  // PlantFloor absent: nothing sprouts and nothing is drawn
   Settings.PlantFloor = 3;
-  EXPECT_EQ(CountDraws([&] { world.WorldStep(); }), draws + 2);
+  EXPECT_EQ(CountDraws(Random, [&] { world.WorldStep(); }), draws + 2);
   for (int i = 0; i < 5; ++i) world.WorldStep();
   ASSERT_EQ(world.Count(), 4);
   for (int i = 1; i < 4; ++i) {
@@ -107,9 +107,9 @@ TEST_F(WorldStep, PlantsSproutOneAStepUpToTheFloor) {
 TEST_F(WorldStep, BirthsAndDeathsAreReportedWithTheirSerialsNamesAndCauses) {
   Settings.MinEnergy = 50;
   Settings.MaxFood = 1000;
-  TCreature* parent = Put(CreateAdam(), 0, 0, 50);  // energy 2500 > 2000: divides
-  TCreature* starving = Put(TCreature::CreateFood(), 500, 0, 5);  // energy 25 < 50
-  TCreature* broken = Put(TCreature::CreateFood(), -500, 0, 10);
+  TCreature* parent = Put(CreateAdam(World), 0, 0, 50);                // energy 2500 > 2000: divides
+  TCreature* starving = Put(TCreature::CreateFood(World), 500, 0, 5);  // energy 25 < 50
+  TCreature* broken = Put(TCreature::CreateFood(World), -500, 0, 10);
   broken->VX = INFINITY;  // its own step makes it non-finite
   const uint64_t parentSerial = parent->Serial, starvingSerial = starving->Serial, brokenSerial = broken->Serial;
   world.CurrentStep = 7;
@@ -156,7 +156,7 @@ TEST_F(WorldStep, TouchingDiscsAreUntouchedAndCoincidentCentresStay) {
 TEST_F(WorldStep, AnEyeSeesAPlantAheadAndNothingBehind) {
   TCreature* viewer = Body(0, 0, 10);
   TEye* eye = static_cast<TEye*>(viewer->Parts.Add(new TEye(viewer, "E", 0)));
-  Put(TCreature::CreateFood(), 100, 0, 10);
+  Put(TCreature::CreateFood(World), 100, 0, 10);
   float r, g, b;
   world.GatherLight(0, 0, 0, 0, 0.5235988f, r, g, b);
   EXPECT_EQ(r, 0);
@@ -167,7 +167,7 @@ TEST_F(WorldStep, AnEyeSeesAPlantAheadAndNothingBehind) {
   world.SenseAndAct();
   EXPECT_FLOAT_EQ(eye->Green, 0.08f);
   // A creature at the eye itself adds nothing; alone, an eye sees black.
-  Put(TCreature::CreateFood(), 0, 0, 10);
+  Put(TCreature::CreateFood(World), 0, 0, 10);
   world.GatherLight(0, 0, 0, 0, 0.5235988f, r, g, b);
   EXPECT_FLOAT_EQ(g, 0.08f);
   world.GatherLight(1, 100, 0, 0, 0.5235988f, r, g, b);
@@ -178,9 +178,9 @@ TEST_F(WorldStep, TheConeEdgeIsExclusive) {
   Body(0, 0, 10);
   // At 30.35 degrees either side the chord equals the width: seen inside, not beyond.
   const double half = 2 * std::asin(0.5235988 / 2);
-  Put(TCreature::CreateFood(), static_cast<float>(100 * std::cos(half - 0.001)),
+  Put(TCreature::CreateFood(World), static_cast<float>(100 * std::cos(half - 0.001)),
       static_cast<float>(100 * std::sin(half - 0.001)), 10);
-  Put(TCreature::CreateFood(), static_cast<float>(100 * std::cos(half + 0.001)),
+  Put(TCreature::CreateFood(World), static_cast<float>(100 * std::cos(half + 0.001)),
       static_cast<float>(100 * std::sin(half + 0.001)), 10);
   float r, g, b;
   world.GatherLight(0, 0, 0, 0, 0.5235988f, r, g, b);
@@ -232,8 +232,8 @@ TEST_F(WorldStep, DeathsAndBirthsFollowMinEnergyAndMaxFood) {
   TCreature* dying = Body(0, 0, 7);                     // 49 < 50
   TCreature* living = Body(1000, 0, std::sqrt(50.0f));  // about MinEnergy: lives
   living->MaxEnergy = 1000;
-  TCreature* plantA = Put(TCreature::CreateFood(), 2000, 0, 13);  // 169 > 160
-  TCreature* plantB = Put(TCreature::CreateFood(), 3000, 0, 13);
+  TCreature* plantA = Put(TCreature::CreateFood(World), 2000, 0, 13);  // 169 > 160
+  TCreature* plantB = Put(TCreature::CreateFood(World), 3000, 0, 13);
   world.DeathsAndBirths();
   // The count (4) is at MaxFood or above, so both plants are capped; the weak one dies.
   EXPECT_EQ(world.Count(), 3);
@@ -245,8 +245,8 @@ TEST_F(WorldStep, DeathsAndBirthsFollowMinEnergyAndMaxFood) {
 
 TEST_F(WorldStep, NewbornsCountTowardsMaxFood) {
   Settings.MaxFood = 3;
-  TCreature* plantA = Put(TCreature::CreateFood(), 2000, 0, 13);
-  TCreature* plantB = Put(TCreature::CreateFood(), 3000, 0, 13);
+  TCreature* plantA = Put(TCreature::CreateFood(World), 2000, 0, 13);
+  TCreature* plantB = Put(TCreature::CreateFood(World), 3000, 0, 13);
   world.DeathsAndBirths();
   // plantB divides (count 2 < 3); then the count is 3 and plantA is capped.
   EXPECT_EQ(world.Count(), 3);
@@ -257,7 +257,7 @@ TEST_F(WorldStep, NewbornsCountTowardsMaxFood) {
 
 TEST_F(WorldStep, AnimalsDivideRegardlessOfMaxFood) {
   Settings.MaxFood = 0;
-  TCreature* adam = CreateAdam();
+  TCreature* adam = CreateAdam(World);
   Put(adam, 0, 0, 50);
   world.DeathsAndBirths();
   EXPECT_EQ(world.Count(), 2);
@@ -285,7 +285,7 @@ TEST_F(WorldStep, CreaturesThatGravityMakesInfiniteDieAtTheEndOfTheStep) {
   world.WorldStep();
   ASSERT_EQ(world.Count(), 1);
   EXPECT_EQ(world.Items(0), home);
-  EXPECT_EQ(GridCell(250, 0).size(), 0u);
+  EXPECT_EQ(World.Grid.Cell(250, 0).size(), 0u);
 }
 
 TEST_F(WorldStep, GravityPullsTowardTheOrigin) {
@@ -300,7 +300,7 @@ TEST_F(WorldStep, GravityPullsTowardTheOrigin) {
 
 TEST_F(WorldStep, ANewbornCollidesInItsFirstStep) {
   Settings.MaxFood = 100;
-  TCreature* plant = Put(TCreature::CreateFood(), 0, 0, 20);
+  TCreature* plant = Put(TCreature::CreateFood(World), 0, 0, 20);
   plant->VX = 0.5f;
   world.DeathsAndBirths();
   ASSERT_EQ(world.Count(), 2);

@@ -56,8 +56,9 @@ int main(int argc, char** argv) {
   viv::EnsureRuntimeDir();
   QApplication app(argc, argv);
   QCoreApplication::setApplicationName("Vivarion");  // names the folder of the last world
+  viv::TSettings rules;
   try {
-    viv::TSimulation::StartUp(viv::FindSettingsFile(), std::nullopt, 0);
+    rules.Open(viv::FindSettingsFile());
   } catch (const std::exception& e) {
     Fail(QString::fromStdString(e.what()));
     return 1;
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  viv::TfrmVivarion window(runLimit);
+  viv::TfrmVivarion window(runLimit, rules);
   window.show();
   return app.exec();
 }

@@ -34,10 +34,11 @@ int64_t TickCountAt(std::chrono::steady_clock::time_point moment) {
 
 int64_t TickCount() { return TickCountAt(std::chrono::steady_clock::now()); }
 
-TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds)
+TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds, const TSettings& rules)
     : LastStepTime(std::chrono::steady_clock::now()),
       StartTick(TickCountAt(LastStepTime)),
       RunLimitMs(1000 * static_cast<int64_t>(runLimitSeconds)) {
+  Sim.StartUp(rules, std::nullopt);
   setWindowTitle("Vivarion 0.35");
   setObjectName("frmVivarion");
   setMouseTracking(true);
@@ -229,7 +230,7 @@ double NextStepsPerSecond(double smoothed, std::chrono::nanoseconds stepTime) {
 void TfrmVivarion::Pause() {
   const auto now = std::chrono::steady_clock::now();
   const int64_t elapsed = TickCountAt(now) - TickCountAt(LastStepTime);
-  const int nice = std::clamp(Settings.NiceValue, 0, 99);
+  const int nice = std::clamp(Sim.Rules().NiceValue, 0, 99);
   const int64_t pause = static_cast<int64_t>(std::nearbyint(elapsed / (1 - nice / 100.0))) - elapsed;
   std::this_thread::sleep_for(std::chrono::milliseconds(std::max<int64_t>(pause, 0)));
   // The rate comes from the step's time at the clock's full resolution: whole milliseconds
@@ -306,7 +307,7 @@ uint64_t TfrmVivarion::InspectedSerial() const {
 }
 
 void TfrmVivarion::NoteUnknownKeys(bool again) {
-  const std::string note = UnknownKeysNote(Settings);
+  const std::string note = UnknownKeysNote(Sim.Rules());
   if (!again && note == unknownKeysShown_) return;
   unknownKeysShown_ = note;
   if (note.empty()) return;
@@ -321,14 +322,19 @@ void TfrmVivarion::ShowNotice(const std::string& text) {
 }
 
 void TfrmVivarion::timerReloadValuesTimer() {
+  // Read into a copy, put in force whole between steps; a bad value keeps the keys read
+  // before it, as reading in place did.
+  TSettings rules = Sim.Rules();
   try {
-    Settings.Load();
+    rules.Load();
+    Sim.SetRules(rules);
     NoteUnknownKeys(false);
     if (reloadError_) {
       reloadError_->close();
       reloadError_ = nullptr;
     }
   } catch (const std::exception& e) {
+    Sim.SetRules(rules);
     // One report, kept up to date while the error lasts; the world goes on meanwhile.
     if (!reloadError_) reloadError_ = ShowBox(QMessageBox::Warning, "");
     reloadError_->setText(QString::fromStdString(e.what()));

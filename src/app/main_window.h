@@ -37,8 +37,10 @@ double NextStepsPerSecond(double smoothed, std::chrono::nanoseconds stepTime);
 class TfrmVivarion : public QWidget {
   Q_OBJECT
  public:
-  // runLimitSeconds: end the run loop after this long (0 or less: no limit).
-  explicit TfrmVivarion(int32_t runLimitSeconds = 0);
+  // runLimitSeconds: end the run loop after this long (0 or less: no limit). rules: the
+  // settings read at start-up (their file is read again while the world runs); the world's
+  // random stream is seeded from VIVARION_SEED or the clock.
+  explicit TfrmVivarion(int32_t runLimitSeconds = 0, const TSettings& rules = TSettings());
   ~TfrmVivarion() override;
 
   QTimer* timerReloadValues;
@@ -52,7 +54,7 @@ class TfrmVivarion : public QWidget {
   QSpinBox* sePlants;
 
   TSimulation Sim;  // the world and its stepping; the names below are its fields
-  TCreatureList& Population = Sim.World;
+  const TCreatureList& Population = Sim.Population();
   uint64_t& Dragged = Sim.Held;  // serial of the creature held with the mouse, 0 for none
   int64_t& StepCount = Sim.StepCount;
   float ScrollX = 0, ScrollY = 0;

@@ -52,14 +52,14 @@ std::string RunSettingsFile(const TRunnerOptions& o, std::ostream& err, const ch
   return search.File;
 }
 
-std::string SettleLoadedSettings(const TRunnerOptions& o, const TSimulation& sim) {
+std::string SettleLoadedSettings(const TRunnerOptions& o, TSimulation& sim) {
   if (o.WorldSettings) {
-    const std::string file = Settings.FileName;
-    Settings = sim.FileSettings;
-    Settings.FileName = file;
+    TSettings rules = sim.FileSettings;
+    rules.FileName = sim.Rules().FileName;
+    sim.SetRules(rules);
     return {};
   }
-  const std::string differences = SettingsDifferences(sim.FileSettings, Settings);
+  const std::string differences = SettingsDifferences(sim.FileSettings, sim.Rules());
   return differences.empty() ? differences : "settings differ from the world file's: " + differences;
 }
 
@@ -76,9 +76,10 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     if (loading && o.Seed) err << "vivarion-cli: note: --seed is not used: the generator's state comes from the world file\n";
     TSimulation sim;
     CheckRunOutputs(o, [](const std::string& name) { return name; });
-    TSimulation::StartUp(RunSettingsFile(o, err, "vivarion-cli"), loading ? std::nullopt : o.Seed, o.Threads);
-    if (const std::string note = UnknownKeysNote(Settings); !note.empty()) err << "vivarion-cli: " << note << '\n';
-    sim.World.Passes = o.Passes;
+    if (o.Threads > 0) SetWorkerThreads(o.Threads);
+    sim.StartUp(RunSettingsFile(o, err, "vivarion-cli"), loading ? std::nullopt : o.Seed);
+    if (const std::string note = UnknownKeysNote(sim.Rules()); !note.empty()) err << "vivarion-cli: " << note << '\n';
+    sim.SetPasses(o.Passes);
     if (loading) {
       sim.LoadWorld(o.LoadWorldFile);
       if (const std::string note = SettleLoadedSettings(o, sim); !note.empty()) err << "vivarion-cli: " << note << '\n';
@@ -98,7 +99,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     auto report = [&](bool restart) {
       progress.Clear();
       TWorldFigures f = sim.Figures();
-      const TSpeciesStats s = sim.History.Report(sim.World, sim.StepCount, restart);
+      const TSpeciesStats s = sim.History.Report(sim.Population(), sim.StepCount, restart);
       const std::string row = FiguresRow(sim.StepCount, f);
       csv.Write(row + '\n');
       stats.Write(row + StatsColumns(s) + '\n');
@@ -106,21 +107,21 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
       if (o.Hash) out << " hash=" << HashText(sim.Hash());
       out << std::endl;  // flushed: a pipe sees each line as it comes
     };
-    if (!o.PlotFile.empty()) plot.Sample(sim.World, sim.StepCount);
+    if (!o.PlotFile.empty()) plot.Sample(sim.Population(), sim.StepCount);
     while (sim.StepCount < last) {
       sim.Step();
-      if (o.Check) CheckWorld(sim.World, sim.StepCount);
+      if (o.Check) CheckWorld(sim.Population(), sim.StepCount);
       if (o.Report > 0 && sim.StepCount % o.Report == 0) report(true);
       if (o.CheckpointEvery > 0 && sim.StepCount % o.CheckpointEvery == 0) sim.SaveWorld(o.CheckpointFile);
       if (!o.PlotFile.empty() && ((sim.StepCount - first) % plotEvery == 0 || sim.StepCount == last))
-        plot.Sample(sim.World, sim.StepCount);
+        plot.Sample(sim.Population(), sim.StepCount);
       progress.Update(sim.StepCount);
     }
     if (o.Report == 0 || sim.StepCount % o.Report != 0) report(false);
     progress.Clear();
     out.flush();
 
-    const TCreatureList& world = sim.World;
+    const TCreatureList& world = sim.Population();
     if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(o.SpeciesCsvFile, sim.History.SpeciesCsv(), false);
     if (!o.PhylogenyFile.empty()) WriteFileAtomically(o.PhylogenyFile, sim.History.Newick(), false);
     if (!o.SaveAnimalsFolder.empty()) SaveSpeciesFiles(world, o.SaveAnimalsFolder);

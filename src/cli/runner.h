@@ -23,7 +23,7 @@ std::string RunSettingsFile(const TRunnerOptions& options, std::ostream& err, co
 // After a world file is loaded: with --world-settings, the settings saved in it take over;
 // otherwise the keys whose values differ from the file's are returned as a note
 // ("settings differ from the world file's: Brown 4 -> 2"), empty when none differ.
-std::string SettleLoadedSettings(const TRunnerOptions& options, const TSimulation& sim);
+std::string SettleLoadedSettings(const TRunnerOptions& options, TSimulation& sim);
 
 // A usage error that only the loaded world can show (exit status 2, as other usage errors).
 struct ERunUsage : std::runtime_error {

@@ -19,10 +19,10 @@ void SplitOff(std::string& text, const std::string& delimiter, std::string& head
   text.erase(0, pos + delimiter.size());
 }
 
-int32_t RandomOffset(int32_t n) {
+int32_t RandomOffset(TRandom& random, int32_t n) {
   if (n <= 1) return 0;
-  int32_t magnitude = n == 2 ? 1 : 1 + RandomInt(n - 1);
-  return RandomInt(2) == 1 ? magnitude : -magnitude;
+  int32_t magnitude = n == 2 ? 1 : 1 + random.Int(n - 1);
+  return random.Int(2) == 1 ? magnitude : -magnitude;
 }
 
 namespace {

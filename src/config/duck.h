@@ -7,6 +7,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "config/random.h"
+
 namespace viv {
 
 // Cuts the text before the first Delimiter into Head and keeps what follows it in Text.
@@ -14,7 +16,7 @@ namespace viv {
 void SplitOff(std::string& text, const std::string& delimiter, std::string& head);
 
 // A random non-zero whole number from -(n-1) to n-1; 0 (and no draw) when n <= 1.
-int32_t RandomOffset(int32_t n);
+int32_t RandomOffset(TRandom& random, int32_t n);
 
 // Attribute bits of the mask given to ListFiles.
 constexpr uint32_t faReadOnly = 1, faHidden = 2, faSysFile = 4, faVolumeId = 8, faDirectory = 16, faArchive = 32;

@@ -1,6 +1,6 @@
 #pragma once
-// The program-wide random generator. Every random choice of the simulation draws from it,
-// so a seed fixes a whole run.
+// A random stream: each world has its own, and every random choice of that world draws
+// from it, so a seed fixes a whole run and worlds in one process do not disturb each other.
 #include <array>
 #include <cstdint>
 
@@ -8,19 +8,27 @@ namespace viv {
 
 using TRandomState = std::array<uint64_t, 4>;
 
-// Uniform real in [0, 1).
-double RandomReal();
-// Uniform integer in [0, n); 0 when n <= 0.
-int32_t RandomInt(int32_t n);
+class TRandom {
+ public:
+  // Uniform real in [0, 1).
+  double Real() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
+  // Uniform integer in [0, n); 0 when n <= 0 (a draw all the same).
+  int32_t Int(int32_t n);
 
-// Re-seeds the generator; the same seed gives the same sequence of draws.
-void SeedRandom(uint64_t seed);
-// Seeds from VIVARION_SEED when it holds a whole number, otherwise from the clock.
-// Returns the seed used.
-uint64_t SeedRandomFromEnvironment();
+  // Re-seeds the stream; the same seed gives the same sequence of draws.
+  void Seed(uint64_t seed);
 
-// The generator's state, so that tests can count draws and replay them.
-TRandomState GetRandomState();
-void SetRandomState(const TRandomState& state);
+  // The stream's state, for world files and for tests that count draws.
+  const TRandomState& State() const { return state_; }
+  void SetState(const TRandomState& state) { state_ = state; }
+
+ private:
+  uint64_t Next();
+  // xoshiro256**: small, fast and with a well-studied output.
+  TRandomState state_ = {0x9E3779B97F4A7C15ull, 0xBF58476D1CE4E5B9ull, 0x94D049BB133111EBull, 1};
+};
+
+// The seed in VIVARION_SEED when it holds a whole number, otherwise one from the clock.
+uint64_t SeedFromEnvironment();
 
 }  // namespace viv

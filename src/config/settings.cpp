@@ -13,8 +13,6 @@
 
 namespace viv {
 
-TSettings Settings;
-
 namespace {
 
 // The keys of section "VIVARION" in the order they are read, each with its field.

@@ -1,6 +1,7 @@
 #pragma once
 // The physics and economy constants, read from the settings file and re-read while the
-// world runs: the fourteen of the design and the keys of the rules added beside them.
+// world runs: the fourteen of the design and the keys of the rules added beside them. A
+// world holds the values in force as its rules, replaced whole between steps.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,9 +50,6 @@ std::string SettingsDifferences(const TSettings& from, const TSettings& to);
 
 // "FILE: unknown keys ignored: SunLigth, Foo", or empty when the settings have none.
 std::string UnknownKeysNote(const TSettings& settings);
-
-// The program-wide settings, read at the moment of use and never copied.
-extern TSettings Settings;
 
 // The folder of the running executable, with a trailing "/".
 std::string ExecutableFolder();

@@ -55,6 +55,7 @@ void TThreadPool::ParallelFor(int64_t count, const std::function<void(int64_t)>&
     for (int64_t k = 0; k < count; ++k) job(k);
     return;
   }
+  std::lock_guard<std::mutex> turn(turn_);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     job_ = &job;
@@ -70,17 +71,20 @@ void TThreadPool::ParallelFor(int64_t count, const std::function<void(int64_t)>&
 }
 
 namespace {
-std::unique_ptr<TThreadPool>& Pool() {
-  static std::unique_ptr<TThreadPool> pool;
-  return pool;
-}
+// The process's one pool, made on first use.
+std::mutex poolMutex;
+std::unique_ptr<TThreadPool> pool;
 }  // namespace
 
 TThreadPool& WorkerPool() {
-  if (!Pool()) Pool() = std::make_unique<TThreadPool>(0);
-  return *Pool();
+  std::lock_guard<std::mutex> lock(poolMutex);
+  if (!pool) pool = std::make_unique<TThreadPool>(0);
+  return *pool;
 }
 
-void SetWorkerThreads(int threads) { Pool() = std::make_unique<TThreadPool>(threads); }
+void SetWorkerThreads(int threads) {
+  std::lock_guard<std::mutex> lock(poolMutex);
+  pool = std::make_unique<TThreadPool>(threads);
+}
 
 }  // namespace viv

@@ -19,12 +19,15 @@ class TThreadPool {
 
   int Threads() const { return static_cast<int>(workers_.size()) + 1; }
   // Calls job(k) for every k in [0, count), spread over the threads; returns when all are done.
+  // Callers on several threads (worlds stepped side by side) take turns; a job must not call
+  // ParallelFor itself.
   void ParallelFor(int64_t count, const std::function<void(int64_t)>& job);
 
  private:
   void Work();
   void RunJobs();
   std::vector<std::thread> workers_;
+  std::mutex turn_;  // held by the caller whose jobs run
   std::mutex mutex_;
   std::condition_variable wake_, done_;
   const std::function<void(int64_t)>* job_ = nullptr;
@@ -35,7 +38,9 @@ class TThreadPool {
   bool stop_ = false;
 };
 
-// The pool the fast world step uses; SetWorkerThreads replaces it (0: one per core).
+// The pool the fast world steps of every world in the process use: shared by the worlds and
+// owned by none, since threads are the machine's, not a world's. SetWorkerThreads replaces it
+// (0: one per core); call it while no world steps.
 TThreadPool& WorkerPool();
 void SetWorkerThreads(int threads);
 

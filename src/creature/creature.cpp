@@ -4,30 +4,20 @@
 #include <limits>
 
 #include "config/duck.h"
-#include "config/settings.h"
-#include "world/grid.h"
 
 namespace viv {
 
-namespace {
-
-uint64_t nextSerial = 1;
-
-}  // namespace
-
-uint64_t NextCreatureSerial() { return nextSerial; }
-void ResetCreatureSerials(uint64_t next) { nextSerial = next; }
-
-TCreature::TCreature() : Serial(nextSerial++), Parts(this) {}
-TCreature::TCreature(uint64_t serial) : Serial(serial), Parts(this) {}
+TCreature::TCreature() : Serial(0), Parts(this) {}
+TCreature::TCreature(TWorldContext& world) : World(&world), Serial(world.TakeSerial()), Parts(this) {}
+TCreature::TCreature(TWorldContext& world, uint64_t serial) : World(&world), Serial(serial), Parts(this) {}
 
 TCreature::~TCreature() {
-  GridRemove(this, X, Y);
+  if (World) World->Grid.Remove(this, X, Y);
   FreeDistinct(Parts.Items);
 }
 
-TCreature* TCreature::CreateFood() {
-  TCreature* food = Create();
+TCreature* TCreature::CreateFood(TWorldContext& world) {
+  TCreature* food = new TCreature(world);
   food->Radius = 10;
   food->MaxEnergy = 160;
   food->Color = 0x200A000;
@@ -47,9 +37,10 @@ void TCreature::SetEnergy(float energy) {
 }
 
 float TCreature::Upkeep() const {
+  const TSettings& rules = World->Rules;
   const double parts = Parts.TotalCost();
-  return static_cast<float>((parts * Settings.PartsCost + (Radius * Settings.RadiusCost + Settings.CreatureCost)) *
-                            Settings.CostOfLiving);
+  return static_cast<float>((parts * rules.PartsCost + (Radius * rules.RadiusCost + rules.CreatureCost)) *
+                            rules.CostOfLiving);
 }
 
 namespace {
@@ -63,24 +54,25 @@ int32_t KickRange(double brown) {
 }  // namespace
 
 void TCreature::Step() {
+  const TSettings& rules = World->Rules;
   const float oldX = X, oldY = Y;
   SetX(X + VX);
   SetY(Y + VY);
   Heading = Heading + Spin;
   const double vx = VX, vy = VY;
-  const float f = static_cast<float>(1 - (vx * vx + vy * vy) * Settings.Remming);
-  const int32_t n = KickRange(Settings.Brown);
-  VX = static_cast<float>(RandomOffset(n) / 100.0 + vx * f);
-  VY = static_cast<float>(RandomOffset(n) / 100.0 + vy * f);
-  Spin = static_cast<float>((1 - Settings.PhiRemming) * Spin);
+  const float f = static_cast<float>(1 - (vx * vx + vy * vy) * rules.Remming);
+  const int32_t n = KickRange(rules.Brown);
+  VX = static_cast<float>(RandomOffset(World->Random, n) / 100.0 + vx * f);
+  VY = static_cast<float>(RandomOffset(World->Random, n) / 100.0 + vy * f);
+  Spin = static_cast<float>((1 - rules.PhiRemming) * Spin);
   double energy = Energy();
   if (Vegetable) {
     const double nvx = VX, nvy = VY;
-    energy += Settings.SunLight / (nvx * nvx + nvy * nvy + 0.2);
+    energy += rules.SunLight / (nvx * nvx + nvy * nvy + 0.2);
   }
   energy -= Upkeep();
   SetEnergy(static_cast<float>(energy));
-  GridMove(this, oldX, oldY, X, Y);
+  World->Grid.Move(this, oldX, oldY, X, Y);
 }
 
 bool TCreature::IsFinite() const {

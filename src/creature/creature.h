@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/mutate.h"
+#include "creature/world_context.h"
 #include "draw/raster_canvas.h"
 #include "parts/part_list.h"
 
@@ -14,24 +15,31 @@ class TLogoCanvas;
 
 class TCreature : public TVirtualCreature {
  public:
-  // The empty creature: no energy, no organs, mutation rate 0.05, at rest at the origin.
+  // A creature of no world (an animal read from a file to be shown or saved): serial 0; it
+  // cannot step or divide until it is made in a world.
   TCreature();
+  // A creature of world: the empty creature (no energy, no organs, mutation rate 0.05, at rest
+  // at the origin) with the world's next serial.
+  explicit TCreature(TWorldContext& world);
   // A creature read back from a world file keeps its serial; the count goes on unchanged.
-  explicit TCreature(uint64_t serial);
+  TCreature(TWorldContext& world, uint64_t serial);
   // Leaves its grid cell and frees each of its organs once.
   ~TCreature() override;
   TCreature(const TCreature&) = delete;
   TCreature& operator=(const TCreature&) = delete;
 
-  static TCreature* Create() { return new TCreature(); }
-  // A plant: radius 10, divides above energy 160, green, named "APPEL".
-  static TCreature* CreateFood();
-  // Divides Parent: halves its energy, makes the mutated child and enters it in the grid.
+  // A plant of world: radius 10, divides above energy 160, green, named "APPEL".
+  static TCreature* CreateFood(TWorldContext& world);
+  // Divides Parent: halves its energy, makes the mutated child in the parent's world and
+  // enters it in the grid.
   static TCreature* CreateChild(TCreature& parent);
 
-  // Identifies the creature for as long as the program runs: 1, 2, 3 ... in order of
-  // creation. Addresses do not: a newborn may take the memory of a creature that died in
-  // the same step.
+  // The world the creature lives in (its rules, random stream, serials and grid); null for a
+  // creature of no world. Set when it is made, and moved with it when a read world is adopted.
+  TWorldContext* World = nullptr;
+
+  // Identifies the creature within its world: 1, 2, 3 ... in order of creation. Addresses do
+  // not: a newborn may take the memory of a creature that died in the same step.
   const uint64_t Serial;
   uint64_t ParentSerial = 0;  // 0 for a creature that was seeded, loaded or made by hand
   int64_t BirthStep = 0;      // the world step it was born in (0: there from the start)
@@ -85,21 +93,17 @@ class TCreature : public TVirtualCreature {
   void ReadDocument(const pugi::xml_document& document);
 };
 
-// The serial the next creature will get, and a new start for the count (tests, new worlds).
-uint64_t NextCreatureSerial();
-void ResetCreatureSerials(uint64_t next = 1);
-
 // Drops each copied organ of a newborn with the given chance (the OrganLoss rule), so that
 // body plans can shrink as well as grow.
-void LoseCopies(TCreature& child, double chance);
+void LoseCopies(TCreature& child, double chance, TRandom& random);
 
 // A species name passed through one mutation: a letter replaced, a pair inserted or deleted.
-std::string MutateName(const std::string& name);
+std::string MutateName(const std::string& name, TRandom& random);
 // Whether text can be a species name: ASCII letters only (names grow from letters; a label
 // with anything else, such as a founder's file name, is no name).
 bool IsSpeciesName(const std::string& text);
 bool IsVowel(char c);
-char RandomVowel();
-char RandomConsonant();
+char RandomVowel(TRandom& random);
+char RandomConsonant(TRandom& random);
 
 }  // namespace viv

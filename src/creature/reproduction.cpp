@@ -3,64 +3,64 @@
 #include <numbers>
 
 #include "config/random.h"
-#include "config/settings.h"
 #include "creature/creature.h"
-#include "world/grid.h"
 
 namespace viv {
 
 bool IsVowel(char c) { return c == 'A' || c == 'E' || c == 'O' || c == 'I' || c == 'U'; }
 
-char RandomVowel() { return "EOIU"[RandomInt(4)]; }
+char RandomVowel(TRandom& random) { return "EOIU"[random.Int(4)]; }
 
-char RandomConsonant() { return "CDFGHJKLMNPRSTVWZ"[RandomInt(17)]; }
+char RandomConsonant(TRandom& random) { return "CDFGHJKLMNPRSTVWZ"[random.Int(17)]; }
 
 bool IsSpeciesName(const std::string& text) {
   // ASCII by hand: std::isalpha would follow the user's locale.
   return std::all_of(text.begin(), text.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
 }
 
-std::string MutateName(const std::string& name) {
+std::string MutateName(const std::string& name, TRandom& random) {
   std::string s = name;
   const int32_t length = static_cast<int32_t>(s.size());
   if (length == 0) {
     // A nameless animal (one read from a file) gets its first syllable.
-    char consonant = RandomConsonant();
-    char vowel = RandomVowel();
+    char consonant = RandomConsonant(random);
+    char vowel = RandomVowel(random);
     return {consonant, vowel};
   }
-  if (RandomInt(length) >= 8) {
-    s.erase(RandomInt(length - 2), 2);
+  if (random.Int(length) >= 8) {
+    s.erase(random.Int(length - 2), 2);
     return s;
   }
   // Names of 15 letters or more can only shrink or change a letter.
-  const bool insert = length < 15 && RandomInt(14 - length) >= 8;
-  const int32_t p = RandomInt(length);
+  const bool insert = length < 15 && random.Int(14 - length) >= 8;
+  const int32_t p = random.Int(length);
   if (insert) {
     std::string pair(2, ' ');
     if (IsVowel(s[p])) {
-      pair[0] = RandomVowel();
-      pair[1] = RandomConsonant();
+      pair[0] = RandomVowel(random);
+      pair[1] = RandomConsonant(random);
     } else {
-      pair[0] = RandomConsonant();
-      pair[1] = RandomVowel();
+      pair[0] = RandomConsonant(random);
+      pair[1] = RandomVowel(random);
     }
     s.insert(p, pair);
   } else {
-    s[p] = IsVowel(s[p]) ? RandomVowel() : RandomConsonant();
+    s[p] = IsVowel(s[p]) ? RandomVowel(random) : RandomConsonant(random);
   }
   return s;
 }
 
 TCreature* TCreature::CreateChild(TCreature& parent) {
-  TCreature* child = Create();
+  TWorldContext& world = *parent.World;
+  TRandom& random = world.Random;
+  TCreature* child = new TCreature(world);
   const double rate = parent.MutationRate;
   parent.SetEnergy(parent.Energy() / 2);
   child->SetEnergy(parent.Energy());
   child->Vegetable = parent.Vegetable;
   child->MutationRate = parent.MutationRate;
   child->Heading = static_cast<float>(std::numbers::pi + parent.Heading);
-  child->Color = MutateColor(parent.Color, rate);
+  child->Color = MutateColor(random, parent.Color, rate);
   child->VX = -parent.VX;
   child->VY = -parent.VY;
   child->X = parent.X + child->VX;
@@ -69,24 +69,24 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
   child->Name = parent.Name;
   child->Origin = parent.Origin;
   child->ParentSerial = parent.Serial;
-  child->MaxEnergy = static_cast<float>(MutateScale(parent.MaxEnergy, rate));
+  child->MaxEnergy = static_cast<float>(MutateScale(random, parent.MaxEnergy, rate));
   for (const TPart* part : parent.Parts.Items) child->Parts.Add(part->Clone(child));
-  for (TPart* part : child->Parts.Items) part->Mutate(child->MutationRate);
+  for (TPart* part : child->Parts.Items) part->Mutate(child->MutationRate, random);
   // Structural mutation: a new name and a second copy of one organ either side of it.
-  const double r = RandomReal();
+  const double r = random.Real();
   if (-r < rate && child->Parts.Count() > 0) {
-    child->Name = MutateName(child->Name);
-    TPart* organ = child->Parts.GetPart(RandomInt(child->Parts.Count()));
+    child->Name = MutateName(child->Name, random);
+    TPart* organ = child->Parts.GetPart(random.Int(child->Parts.Count()));
     organ->Phi = static_cast<float>(organ->Phi + 0.1);
     child->Parts.Add(organ->Clone(child));
     organ->Phi = static_cast<float>(organ->Phi - 0.2);
   }
-  if (Settings.OrganLoss > 0) LoseCopies(*child, Settings.OrganLoss);
-  GridAdd(child, child->X, child->Y);
+  if (world.Rules.OrganLoss > 0) LoseCopies(*child, world.Rules.OrganLoss, random);
+  world.Grid.Add(child, child->X, child->Y);
   return child;
 }
 
-void LoseCopies(TCreature& child, double chance) {
+void LoseCopies(TCreature& child, double chance, TRandom& random) {
   // A copy is an organ whose id an earlier organ has. Formulas read the first organ of an
   // id, so a copy can go without breaking one; the first organs of the genome stay. One
   // draw per copy, from the last organ to the first.
@@ -95,7 +95,7 @@ void LoseCopies(TCreature& child, double chance) {
     TPart* organ = items[i];
     bool copy = false;
     for (int32_t j = 0; j < i && !copy; ++j) copy = items[j]->Id == organ->Id;
-    if (!copy || !(RandomReal() < chance)) continue;
+    if (!copy || !(random.Real() < chance)) continue;
     items.erase(items.begin() + i);
     if (std::find(items.begin(), items.end(), organ) == items.end()) delete organ;
   }

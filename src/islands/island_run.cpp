@@ -7,12 +7,13 @@
 #include <sstream>
 
 #include "cli/report_rows.h"
-#include "cli/runner.h"
 #include "cli/row_file.h"
+#include "cli/runner.h"
 #include "config/data_files.h"
 #include "config/errors.h"
 #include "config/files.h"
 #include "config/random.h"
+#include "config/thread_pool.h"
 #include "islands/archipelago_files.h"
 #include "islands/migration.h"
 #include "sim/simulation.h"
@@ -51,7 +52,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   TSimulation sim;
   std::string error;
   // One seed for the archipelago: given, or the first island's from the clock.
-  const uint64_t seed = a.FromFirst(o.Seed ? *o.Seed : (me == 0 ? SeedRandomFromEnvironment() : 0));
+  const uint64_t seed = a.FromFirst(o.Seed ? *o.Seed : (me == 0 ? SeedFromEnvironment() : 0));
   const bool loading = !o.LoadWorldFile.empty();
   std::string settingsNote;
   Guarded(error, [&] {
@@ -59,11 +60,11 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     std::ostringstream note;  // said once, by the first island
     const std::string settings = RunSettingsFile(o, note, "vivarion-islands");
     if (me == 0) err << note.str();
-    TSimulation::StartUp(settings, loading ? std::nullopt : std::optional<uint64_t>(seed + static_cast<uint64_t>(me)),
-                         o.Threads);
-    if (const std::string unknown = UnknownKeysNote(Settings); !unknown.empty() && me == 0)
+    if (o.Threads > 0) SetWorkerThreads(o.Threads);
+    sim.StartUp(settings, loading ? std::nullopt : std::optional<uint64_t>(seed + static_cast<uint64_t>(me)));
+    if (const std::string unknown = UnknownKeysNote(sim.Rules()); !unknown.empty() && me == 0)
       err << "vivarion-islands: " << unknown << '\n';
-    sim.World.Passes = o.Passes;
+    sim.SetPasses(o.Passes);
     if (loading) {
       sim.LoadWorld(IslandWorldFile(o.LoadWorldFile, me, a.Islands));
       settingsNote = SettleLoadedSettings(o, sim);
@@ -96,7 +97,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     std::string line, row;
     Guarded(error, [&] {
       const TWorldFigures f = sim.Figures();
-      const TSpeciesStats s = sim.History.Report(sim.World, step, restart);
+      const TSpeciesStats s = sim.History.Report(sim.Population(), step, restart);
       line = "island=" + std::to_string(me) + ' ' + StatusLine(step, f);
       if (o.Hash) line += " hash=" + HashText(sim.Hash());
       row = std::to_string(me) + ',' + FiguresRow(step, f) + StatsColumns(s) + ',' + std::to_string(s.Arrivals) + ',' +
@@ -135,7 +136,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   while (step < last) {
     Guarded(error, [&] {
       sim.Step();
-      if (o.Check) CheckWorld(sim.World, sim.StepCount);
+      if (o.Check) CheckWorld(sim.Population(), sim.StepCount);
     });
     ++step;
     const bool migrate = io.MigrateEvery > 0 && step % io.MigrateEvery == 0;
@@ -176,7 +177,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   const TWorldFigures f = sim.Figures();
   const std::vector<std::string> figures = a.Gather(std::to_string(f.Animals) + ' ' + std::to_string(f.Plants) + ' ' +
                                                     std::to_string(f.Biomass) + ' ' + std::to_string(migrants));
-  const std::vector<std::string> species = a.Gather(LivingSpecies(sim.World));
+  const std::vector<std::string> species = a.Gather(LivingSpecies(sim.Population()));
   if (!a.AllWell(error, err)) return 1;
   if (me == 0) {
     int64_t animals = 0, plants = 0, biomass = 0, moved = 0;

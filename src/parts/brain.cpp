@@ -36,19 +36,19 @@ TPart* TBrain::Clone(TVirtualCreature* newOwner) const {
   return new TBrain(newOwner, Id, R, Phi, RandomWeight, Constant, formula_);
 }
 
-void TBrain::Mutate(float rate) {
-  RandomWeight = static_cast<float>(MutateUnit(RandomWeight, rate));
-  Constant = static_cast<float>(MutateUnit(Constant, rate));
-  Phi = static_cast<float>(MutateAngle(Phi, rate));
+void TBrain::Mutate(float rate, TRandom& random) {
+  RandomWeight = static_cast<float>(MutateUnit(random, RandomWeight, rate));
+  Constant = static_cast<float>(MutateUnit(random, Constant, rate));
+  Phi = static_cast<float>(MutateAngle(random, Phi, rate));
 }
 
-void TBrain::SetValue(float formulaValue) {
-  double u = RandomReal();
+void TBrain::SetValue(float formulaValue, TRandom& random) {
+  double u = random.Real();
   Value = static_cast<float>(u * RandomWeight + Constant + formulaValue);
 }
 
-void TBrain::Update() { SetValue(compiled_.Eval(Owner)); }
-void TBrain::UpdatePlain() { SetValue(EvalFormula(formula_)); }
+void TBrain::Update(TRandom& random) { SetValue(compiled_.Eval(Owner), random); }
+void TBrain::UpdatePlain(TRandom& random) { SetValue(EvalFormula(formula_), random); }
 
 std::string TBrain::PropertyNames() const { return TPart::PropertyNames() + "|random|constant|formula"; }
 

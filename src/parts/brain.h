@@ -24,15 +24,15 @@ class TBrain : public TPart {
   void Draw(TLogoCanvas& canvas) override;
   int32_t OutputCount() const override { return 1; }
   float Output(int32_t) const override { return Value; }
-  void Mutate(float rate) override;
-  void Update() override;
+  void Mutate(float rate, TRandom& random) override;
+  void Update(TRandom& random) override;
   std::string PropertyNames() const override;
 
   // Update with the formula parsed afresh, as the plain world step does.
-  void UpdatePlain();
+  void UpdatePlain(TRandom& random);
 
  private:
-  void SetValue(float formulaValue);
+  void SetValue(float formulaValue, TRandom& random);
   std::string formula_;
   TCompiledFormula compiled_;
 };

@@ -36,9 +36,9 @@ TPart* TEngine::Clone(TVirtualCreature* newOwner) const { return new TEngine(new
 
 float TEngine::Cost() const { return static_cast<float>(Power / 20.0 + 1); }
 
-void TEngine::Mutate(float rate) {
-  Phi = static_cast<float>(MutateAngle(Phi, rate));
-  Angle = static_cast<float>(MutateAngle(Angle, rate));
+void TEngine::Mutate(float rate, TRandom& random) {
+  Phi = static_cast<float>(MutateAngle(random, Phi, rate));
+  Angle = static_cast<float>(MutateAngle(random, Angle, rate));
 }
 
 void TEngine::SetPower(float value) {
@@ -58,7 +58,7 @@ void AdvancePhase(const std::string& id, float& phase) {
 
 }  // namespace
 
-void TEngine::Update() {
+void TEngine::Update(TRandom&) {
   AdvancePhase(Id, Phase);
   SetPower(compiled_.Eval(Owner));
 }

@@ -24,8 +24,8 @@ class TEngine : public TPart {
   TPart* Clone(TVirtualCreature* newOwner) const override;
   void Draw(TLogoCanvas& canvas) override;
   float Cost() const override;
-  void Mutate(float rate) override;
-  void Update() override;
+  void Mutate(float rate, TRandom& random) override;
+  void Update(TRandom& random) override;
   std::string PropertyNames() const override;
 
   // The push along the organ's direction and the turn, for a body of this radius.

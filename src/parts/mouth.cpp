@@ -11,7 +11,7 @@ TMouth::TMouth(TVirtualCreature* owner, std::string id, float phi) : TPart(owner
 
 TPart* TMouth::Clone(TVirtualCreature* newOwner) const { return new TMouth(newOwner, Id, Phi); }
 
-void TMouth::Mutate(float rate) { Phi = static_cast<float>(MutateAngle(Phi, rate)); }
+void TMouth::Mutate(float rate, TRandom& random) { Phi = static_cast<float>(MutateAngle(random, Phi, rate)); }
 
 // An open rectangle standing on the rim: two sides running outward, joined at their ends.
 void TMouth::Draw(TLogoCanvas& canvas) {

@@ -15,7 +15,7 @@ class TMouth : public TPart {
   void Draw(TLogoCanvas& canvas) override;
   int32_t OutputCount() const override { return 1; }
   float Output(int32_t) const override { return Intake; }
-  void Mutate(float rate) override;
+  void Mutate(float rate, TRandom& random) override;
 
   void SetIntake(float value) { Intake = value; }
 };

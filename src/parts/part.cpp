@@ -41,8 +41,8 @@ void TPart::SetProperty(const std::string& name, const std::string& value) {
 float TPart::Cost() const { return 1.0f; }
 int32_t TPart::OutputCount() const { return 0; }
 float TPart::Output(int32_t) const { return 0.0f; }
-void TPart::Mutate(float rate) { Phi = static_cast<float>(MutateAngle(Phi, rate)); }
-void TPart::Update() {}
+void TPart::Mutate(float rate, TRandom& random) { Phi = static_cast<float>(MutateAngle(random, Phi, rate)); }
+void TPart::Update(TRandom&) {}
 std::string TPart::PropertyNames() const { return "type|id|r|phi"; }
 
 float TPart::EvalFormula(const std::string& formula) const { return EvalFormulaText(formula, Owner); }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/errors.h"
+#include "config/random.h"
 
 namespace pugi {
 class xml_node;
@@ -55,8 +56,8 @@ class TPart {
   virtual float Cost() const;
   virtual int32_t OutputCount() const;
   virtual float Output(int32_t index) const;
-  virtual void Mutate(float rate);
-  virtual void Update();
+  virtual void Mutate(float rate, TRandom& random);
+  virtual void Update(TRandom& random);
   virtual std::string PropertyNames() const;
 
   // The value of a linear formula such as "RightEye.1*8 + LeftEye.1*8" over the

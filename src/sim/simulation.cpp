@@ -3,25 +3,27 @@
 #include <algorithm>
 
 #include "config/random.h"
-#include "config/settings.h"
-#include "config/thread_pool.h"
 #include "sim/world_file.h"
-#include "world/grid.h"
 
 namespace viv {
 
-void TSimulation::StartUp(const std::string& settingsFile, std::optional<uint64_t> seed, int threads) {
-  Settings.Open(settingsFile);
-  GridReset();
-  if (seed) SeedRandom(*seed);
-  else SeedRandomFromEnvironment();
-  if (threads > 0) SetWorkerThreads(threads);
+uint64_t TSimulation::StartUp(const std::string& settingsFile, std::optional<uint64_t> seed) {
+  TSettings rules;
+  rules.Open(settingsFile);
+  return StartUp(rules, seed);
+}
+
+uint64_t TSimulation::StartUp(const TSettings& rules, std::optional<uint64_t> seed) {
+  SetRules(rules);
+  const uint64_t used = seed ? *seed : SeedFromEnvironment();
+  World.Context.Random.Seed(used);
+  return used;
 }
 
 void TSimulation::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
                            const TPopulationCounts& counts) {
   Clear();
-  ResetCreatureSerials();  // a new world numbers its creatures from 1
+  World.Context.NextSerial = 1;  // a new world numbers its creatures from 1
   try {
     World.Populate(width, height, animalFiles, counts);
   } catch (...) {
@@ -47,7 +49,7 @@ void TSimulation::Step() {
     const float x = held->X, y = held->Y;
     held->SetX(heldX);
     held->SetY(heldY);
-    GridMove(held, x, y, heldX, heldY);
+    World.Context.Grid.Move(held, x, y, heldX, heldY);
   } else {
     Held = 0;  // it died in the step
   }
@@ -61,7 +63,19 @@ void TSimulation::MoveHeld(float x, float y) {
   const float oldX = held->X, oldY = held->Y;
   held->SetX(x);
   held->SetY(y);
-  GridMove(held, oldX, oldY, x, y);
+  World.Context.Grid.Move(held, oldX, oldY, x, y);
+}
+
+std::vector<uint64_t> TSimulation::DrawAnimals(int32_t count) {
+  std::vector<uint64_t> animals;
+  for (const TCreature* c : World.List)
+    if (!c->Vegetable) animals.push_back(c->Serial);
+  // The first count places get distinct animals, drawn in turn.
+  const int32_t n = std::min<int32_t>(count, static_cast<int32_t>(animals.size()));
+  for (int32_t k = 0; k < n; ++k)
+    std::swap(animals[k], animals[k + World.Context.Random.Int(static_cast<int32_t>(animals.size()) - k)]);
+  animals.resize(static_cast<size_t>(std::max(n, 0)));
+  return animals;
 }
 
 std::string TSimulation::Depart(const std::vector<uint64_t>& serials) {
@@ -80,11 +94,11 @@ std::string TSimulation::Depart(const std::vector<uint64_t>& serials) {
 
 int32_t TSimulation::Admit(const std::string& bytes) {
   if (bytes.empty()) return 0;
-  const std::vector<TCreature*> arrivals = CreaturesFromBytes(bytes);
+  const std::vector<TCreature*> arrivals = CreaturesFromBytes(bytes, World.Context);
   for (TCreature* c : arrivals) {
     c->ParentElsewhere = true;  // its parent serial is the old world's
     World.Add(c);
-    GridAdd(c, c->X, c->Y);
+    World.Context.Grid.Add(c, c->X, c->Y);
     History.Arrive(c->SpeciesLabel(), StepCount);
   }
   return static_cast<int32_t>(arrivals.size());

@@ -1,7 +1,9 @@
 #pragma once
-// One world and what drives it: the start-up the programs share, the world step with the
-// put-back of a held creature, the step count, the figures, the hash and world files. The
-// desktop program and the runner drive worlds only through it.
+// One world and what drives it: the world object of the programs. It owns the population
+// (and through it the world's rules, random stream, serials and grid), the step count and
+// the species history; the start-up the programs share, the world step with the put-back of
+// a held creature, the figures, the hash and world files. The desktop program, the runner and
+// the islands drive worlds only through it; several may live in one process, apart.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,17 +18,30 @@ namespace viv {
 
 class TSimulation {
  public:
-  TCreatureList World;  // the population, in its order
+  // The population, in its order. The programs read it through Population() and change the
+  // world only through the calls below; tests may reach in.
+  TCreatureList World;
   int64_t StepCount = 0;
   uint64_t Held = 0;  // serial of the creature held in place (by the mouse), 0 for none
   TSpeciesHistory History;  // of the animal species, from the world's start
   // The settings in force when the loaded world file was written (after LoadWorld).
   TSettings FileSettings;
 
-  // The program's start-up: the settings from settingsFile (a bad value throws, naming the
-  // file and key), an empty grid, the generator seeded with seed or else from VIVARION_SEED
-  // or the clock, and threads worker threads (0 leaves one per core).
-  static void StartUp(const std::string& settingsFile, std::optional<uint64_t> seed, int threads);
+  // The world's start-up: its rules from settingsFile (a bad value throws, naming the file
+  // and key), its random stream seeded with seed or else from VIVARION_SEED or the clock.
+  // Returns the seed used.
+  uint64_t StartUp(const std::string& settingsFile, std::optional<uint64_t> seed);
+  // The same with rules already read.
+  uint64_t StartUp(const TSettings& rules, std::optional<uint64_t> seed);
+
+  const TCreatureList& Population() const { return World; }
+  // Which form of the sensing pass the world steps with (both give the same world).
+  void SetPasses(TPasses passes) { World.Passes = passes; }
+
+  // The rules in force.
+  const TSettings& Rules() const { return World.Context.Rules; }
+  // Replaces the rules whole; call between steps (a settings file read again, a world file's).
+  void SetRules(const TSettings& rules) { World.Context.Rules = rules; }
 
   // A new world over a window of width x height: the old one goes, the step count starts at 0
   // and serials at 1.
@@ -41,6 +56,9 @@ class TSimulation {
   // Puts the held creature (by the mouse) at x, y, its grid entry with it; nothing when none
   // is held or it has died.
   void MoveHeld(float x, float y);
+  // Up to count distinct animals drawn at random from the world's stream (a partial shuffle of
+  // the animals in population order), as serials.
+  std::vector<uint64_t> DrawAnimals(int32_t count);
   // Takes the creatures with these serials out of the world (to another world): the history
   // notes their departure; returns them with their full state as bytes.
   std::string Depart(const std::vector<uint64_t>& serials);

@@ -108,8 +108,7 @@ class TReader {
   size_t pos_ = 0;
 };
 
-void PutSettings(TWriter& w) {
-  const TSettings& s = Settings;
+void PutSettings(TWriter& w, const TSettings& s) {
   for (double v : {s.Remming, s.Brown, s.PhiRemming, s.PhiBrown, s.ChemicalStabilizer, s.Gravity, s.SunLight,
                    s.CostOfLiving, s.MinEnergy, s.RadiusCost, s.PartsCost, s.CreatureCost, s.OrganLoss})
     w.Put(v);
@@ -197,7 +196,7 @@ void PutGrid(TWriter& w, const TCreatureList& world) {
   std::vector<std::pair<int, int>> cells;
   for (const TCreature* c : world.List) {
     auto [i, j] = CellOf(c->X, c->Y);
-    const TGridCell& cell = GridCell(i, j);
+    const TGridCell& cell = world.Context.Grid.Cell(i, j);
     if (std::find(cell.begin(), cell.end(), c) != cell.end()) cells.emplace_back(i, j);
   }
   std::sort(cells.begin(), cells.end());
@@ -206,7 +205,7 @@ void PutGrid(TWriter& w, const TCreatureList& world) {
   for (auto [i, j] : cells) {
     w.Put(static_cast<int32_t>(i)), w.Put(static_cast<int32_t>(j));
     std::vector<uint32_t> entries;
-    for (const TCreature* c : GridCell(i, j))
+    for (const TCreature* c : world.Context.Grid.Cell(i, j))
       if (auto it = index.find(c); it != index.end()) entries.push_back(it->second);
     w.Put(static_cast<uint32_t>(entries.size()));
     for (uint32_t e : entries) w.Put(e);
@@ -217,9 +216,9 @@ std::string StateBytes(const TCreatureList& world, int64_t stepCount, const TSpe
                        bool forHash) {
   TWriter w(forHash);
   w.Put(stepCount);
-  w.Put(NextCreatureSerial());
-  for (uint64_t v : GetRandomState()) w.Put(v);
-  PutSettings(w);
+  w.Put(world.Context.NextSerial);
+  for (uint64_t v : world.Context.Random.State()) w.Put(v);
+  PutSettings(w, world.Context.Rules);
   w.Put(static_cast<uint64_t>(world.Count()));
   for (const TCreature* c : world.List) PutCreature(w, *c);
   PutGrid(w, world);
@@ -278,9 +277,10 @@ TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier)
   return p;
 }
 
-TCreature* GetCreature(TReader& r, bool newSerial = false) {
+// Made in world with the serial read, or with a new one of the world's count.
+TCreature* GetCreature(TReader& r, TWorldContext& world, bool newSerial = false) {
   const uint64_t serial = r.Get<uint64_t>();
-  auto c = newSerial ? std::make_unique<TCreature>() : std::make_unique<TCreature>(serial);
+  auto c = newSerial ? std::make_unique<TCreature>(world) : std::make_unique<TCreature>(world, serial);
   c->ParentSerial = r.Get<uint64_t>();
   c->BirthStep = r.Get<int64_t>();
   if (r.Version >= 2) c->ParentElsewhere = r.Get<uint8_t>() != 0;
@@ -315,7 +315,7 @@ uint64_t Checksum(uint32_t version, std::string_view header, std::string_view pa
 std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history) {
   std::string body = StateBytes(world, stepCount, history, false);
   TWriter w;
-  w.Text(Settings.FileName);
+  w.Text(world.Context.Rules.FileName);
   return body + w.Bytes;
 }
 
@@ -396,7 +396,7 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   // Everything is read into a list of its own first: a fault leaves the running world as it was.
   TCreatureList fresh;
   const uint64_t count = r.Count(64);
-  for (uint64_t i = 0; i < count; ++i) fresh.Add(GetCreature(r));
+  for (uint64_t i = 0; i < count; ++i) fresh.Add(GetCreature(r, fresh.Context));
   CheckCreatures(fresh, nextSerial, loaded.StepCount, version);
   std::vector<std::vector<uint32_t>> cells;
   std::vector<std::pair<int, int>> where;
@@ -427,14 +427,16 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
 
   // Read in full: now the world changes, and nothing below can fail.
   world.Clear();
-  GridReset();
+  TWorldContext& context = world.Context;
+  context.Grid.Reset();
   world.List.swap(fresh.List);
+  for (TCreature* c : world.List) c->World = &context;
   for (size_t k = 0; k < cells.size(); ++k) {
-    TGridCell& cell = GridCell(where[k].first, where[k].second);
+    TGridCell& cell = context.Grid.Cell(where[k].first, where[k].second);
     for (uint32_t e : cells[k]) cell.push_back(world.List[e]);
   }
-  SetRandomState(random);
-  ResetCreatureSerials(nextSerial);
+  context.Random.SetState(random);
+  context.NextSerial = nextSerial;
   return loaded;
 }
 
@@ -491,7 +493,7 @@ std::string CreatureBytes(const std::vector<const TCreature*>& creatures) {
   return std::move(w.Bytes);
 }
 
-std::vector<TCreature*> CreaturesFromBytes(std::string_view bytes) {
+std::vector<TCreature*> CreaturesFromBytes(std::string_view bytes, TWorldContext& world) {
   TReader r(bytes);
   const uint64_t n = r.Get<uint64_t>();
   if (n > bytes.size()) Damaged("more creatures than bytes");
@@ -499,10 +501,11 @@ std::vector<TCreature*> CreaturesFromBytes(std::string_view bytes) {
   {
     TReader check(bytes);
     check.Get<uint64_t>();
-    for (uint64_t k = 0; k < n; ++k) delete GetCreature(check);
+    TWorldContext scratch;
+    for (uint64_t k = 0; k < n; ++k) delete GetCreature(check, scratch);
   }
   std::vector<TCreature*> read;
-  for (uint64_t k = 0; k < n; ++k) read.push_back(GetCreature(r, true));
+  for (uint64_t k = 0; k < n; ++k) read.push_back(GetCreature(r, world, true));
   return read;
 }
 

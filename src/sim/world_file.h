@@ -39,8 +39,9 @@ struct TLoadedWorld {
   TSpeciesHistory History;   // empty for a world saved without one
 };
 
-// Replaces world (its creatures, the grid, the generator's state and the serial counter)
-// with the file's. Throws EVivarion naming the file and the fault; then nothing has changed.
+// Replaces world (its creatures, its grid, its random stream's state and its serial counter)
+// with the file's; its rules stay (the file's are returned). Throws EVivarion naming the
+// file and the fault; then nothing has changed.
 TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world);
 // The same from a file's bytes (for tests and the fuzzer); name goes in front of errors.
 TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCreatureList& world);
@@ -51,6 +52,6 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
 // worlds; and back, each read creature taking a new serial of this world's count (serials
 // are unique within a world). Throws EVivarion on damaged bytes; then nothing was made.
 std::string CreatureBytes(const std::vector<const TCreature*>& creatures);
-std::vector<TCreature*> CreaturesFromBytes(std::string_view bytes);
+std::vector<TCreature*> CreaturesFromBytes(std::string_view bytes, TWorldContext& world);
 
 }  // namespace viv

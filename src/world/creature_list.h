@@ -46,6 +46,9 @@ class TCreatureList {
   TCreatureList(const TCreatureList&) = delete;
   TCreatureList& operator=(const TCreatureList&) = delete;
 
+  // The world's rules, random stream, serial counter and grid, which its creatures reach
+  // through TCreature::World. Declared first, so that it outlives the creatures.
+  TWorldContext Context;
   std::vector<TCreature*> List;
 
   // The number of the step under way (set by whoever counts steps; births take it).
@@ -114,7 +117,7 @@ class TCreatureList {
   std::vector<TCreature*> newborns_;  // kept between steps so that a step need not allocate
 };
 
-// The built-in animal "ADAM".
-TCreature* CreateAdam();
+// The built-in animal "ADAM", made in world.
+TCreature* CreateAdam(TWorldContext& world);
 
 }  // namespace viv

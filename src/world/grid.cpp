@@ -11,15 +11,6 @@ namespace {
 // new cells do not make the world step allocate.
 constexpr size_t CellRoom = 8;
 
-std::vector<TGridCell>& Cells() {
-  static std::vector<TGridCell> cells = [] {
-    std::vector<TGridCell> all(static_cast<size_t>(GridSide) * GridSide);
-    for (TGridCell& cell : all) cell.reserve(CellRoom);
-    return all;
-  }();
-  return cells;
-}
-
 int CellIndex(float v) {
   double p = static_cast<double>(v) * CellScale;
   if (std::isnan(p)) return 0;
@@ -28,40 +19,49 @@ int CellIndex(float v) {
   return static_cast<int>(std::nearbyint(p));
 }
 
+const TGridCell NoCreatures;
+
 }  // namespace
 
 std::pair<int, int> CellOf(float x, float y) { return {CellIndex(x), CellIndex(y)}; }
 
-TGridCell& GridCell(int i, int j) {
-  return Cells()[static_cast<size_t>(i + GridHalfSize) * GridSide + (j + GridHalfSize)];
+std::vector<TGridCell>& TGrid::Cells() {
+  if (cells_.empty()) {
+    cells_.resize(static_cast<size_t>(GridSide) * GridSide);
+    for (TGridCell& cell : cells_) cell.reserve(CellRoom);
+  }
+  return cells_;
 }
 
-void GridAdd(TCreature* creature, float x, float y) {
+const TGridCell& TGrid::Cell(int i, int j) const { return cells_.empty() ? NoCreatures : cells_[Index(i, j)]; }
+
+void TGrid::Add(TCreature* creature, float x, float y) {
   auto [i, j] = CellOf(x, y);
-  TGridCell& cell = GridCell(i, j);
+  TGridCell& cell = Cell(i, j);
   if (std::find(cell.begin(), cell.end(), creature) == cell.end()) cell.push_back(creature);
 }
 
-void GridRemove(TCreature* creature, float x, float y) {
+void TGrid::Remove(TCreature* creature, float x, float y) {
+  if (cells_.empty()) return;
   auto [i, j] = CellOf(x, y);
-  TGridCell& cell = GridCell(i, j);
+  TGridCell& cell = Cell(i, j);
   auto it = std::find(cell.begin(), cell.end(), creature);
   if (it != cell.end()) cell.erase(it);
 }
 
-void GridMove(TCreature* creature, float oldX, float oldY, float newX, float newY) {
+void TGrid::Move(TCreature* creature, float oldX, float oldY, float newX, float newY) {
   if (CellOf(oldX, oldY) == CellOf(newX, newY)) return;
-  GridRemove(creature, oldX, oldY);
-  GridAdd(creature, newX, newY);
+  Remove(creature, oldX, oldY);
+  Add(creature, newX, newY);
 }
 
-void GridReset() {
-  for (TGridCell& cell : Cells()) cell.clear();
+void TGrid::Reset() {
+  for (TGridCell& cell : cells_) cell.clear();
 }
 
-size_t GridEntryCount() {
+size_t TGrid::EntryCount() const {
   size_t n = 0;
-  for (const TGridCell& cell : Cells()) n += cell.size();
+  for (const TGridCell& cell : cells_) n += cell.size();
   return n;
 }
 

@@ -1,7 +1,5 @@
 // Seeding the world: the built-in animal, animals from files, plants.
 #include "config/errors.h"
-#include "config/random.h"
-#include "config/settings.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
@@ -10,8 +8,8 @@
 
 namespace viv {
 
-TCreature* CreateAdam() {
-  TCreature* adam = TCreature::Create();
+TCreature* CreateAdam(TWorldContext& world) {
+  TCreature* adam = new TCreature(world);
   adam->Name = "ADAM";
   adam->Vegetable = false;
   adam->Radius = 40;
@@ -32,13 +30,13 @@ TCreature* CreateAdam() {
 void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
                              const TPopulationCounts& counts) {
   auto place = [&](TCreature* c) {
-    c->SetX(static_cast<float>(RandomInt(width / 2) - width / 4));
-    c->SetY(static_cast<float>(RandomInt(height / 2) - height / 4));
+    c->SetX(static_cast<float>(Context.Random.Int(width / 2) - width / 4));
+    c->SetY(static_cast<float>(Context.Random.Int(height / 2) - height / 4));
   };
   for (int32_t i = 0; i < counts.NumCreatures; ++i) {
     TCreature* c;
     if (!animalFiles.empty()) {
-      c = TCreature::Create();
+      c = new TCreature(Context);
       try {
         c->LoadFromFile(animalFiles[i % animalFiles.size()]);
         c->Origin = animalFiles[i % animalFiles.size()];
@@ -47,11 +45,11 @@ void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<st
         throw;
       }
     } else {
-      c = CreateAdam();
+      c = CreateAdam(Context);
     }
     place(Add(c));
   }
-  for (int32_t i = 0; i < counts.NumFood; ++i) place(Add(TCreature::CreateFood()));
+  for (int32_t i = 0; i < counts.NumFood; ++i) place(Add(TCreature::CreateFood(Context)));
 }
 
 }  // namespace viv

@@ -23,14 +23,14 @@ void CheckWorld(const TCreatureList& world, int64_t step) {
         if (!std::isfinite(p->Output(k))) fail("has an organ whose output is not finite");
     }
     auto [ci, cj] = CellOf(c->X, c->Y);
-    const TGridCell& cell = GridCell(ci, cj);
+    const TGridCell& cell = world.Context.Grid.Cell(ci, cj);
     const auto listed = std::count(cell.begin(), cell.end(), c);
     if (listed > 1) fail("is listed twice in its grid cell");
     listedInOwnCells += static_cast<size_t>(listed);
   }
-  if (GridEntryCount() != listedInOwnCells)
-    throw EVivarion("step " + std::to_string(step) + ": the grid lists " +
-                    std::to_string(GridEntryCount() - listedInOwnCells) +
+  const size_t entries = world.Context.Grid.EntryCount();
+  if (entries != listedInOwnCells)
+    throw EVivarion("step " + std::to_string(step) + ": the grid lists " + std::to_string(entries - listedInOwnCells) +
                     " entries that are not a living creature in the cell of its position");
 }
 

@@ -2,8 +2,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "config/random.h"
-#include "config/settings.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
 #include "world/grid_query.h"
@@ -19,18 +17,18 @@ void TCreatureList::WorldStep() {
   Collisions(maxRadius);
   Gravity();
   RemoveNonFinite();
-  if (Settings.PlantFloor > 0) SproutPlants();
+  if (Context.Rules.PlantFloor > 0) SproutPlants();
 }
 
 void TCreatureList::SproutPlants() {
   int32_t plants = 0;
   for (const TCreature* c : List) plants += c->Vegetable;
-  if (plants >= Settings.PlantFloor) return;
+  if (plants >= Context.Rules.PlantFloor) return;
   // Over the area that seeding covers in the default window of 800 x 600.
-  TCreature* plant = TCreature::CreateFood();
-  plant->SetX(static_cast<float>(RandomInt(400) - 200));
-  plant->SetY(static_cast<float>(RandomInt(300) - 150));
-  GridAdd(plant, plant->X, plant->Y);
+  TCreature* plant = TCreature::CreateFood(Context);
+  plant->SetX(static_cast<float>(Context.Random.Int(400) - 200));
+  plant->SetY(static_cast<float>(Context.Random.Int(300) - 150));
+  Context.Grid.Add(plant, plant->X, plant->Y);
   Add(plant);
 }
 
@@ -60,14 +58,14 @@ void TCreatureList::DeathsAndBirths() {
   newborns_.clear();
   for (int32_t i = count - 1; i >= 0; --i) {
     TCreature* k = List[i];
-    if (!(k->Energy() >= Settings.MinEnergy) || !k->IsFinite()) {
+    if (!(k->Energy() >= Context.Rules.MinEnergy) || !k->IsFinite()) {
       NoteDeath(*k, k->IsFinite() ? TDeathCause::Energy : TDeathCause::NotFinite);
       delete k;
       List[i] = nullptr;
       anyDead = true;
       --current;
     } else if (k->Energy() > k->MaxEnergy) {
-      if (current >= Settings.MaxFood && k->Vegetable) {
+      if (current >= Context.Rules.MaxFood && k->Vegetable) {
         k->SetEnergy(k->MaxEnergy);
       } else {
         TCreature* child = TCreature::CreateChild(*k);
@@ -110,13 +108,13 @@ void TCreatureList::Collisions(float maxRadius) {
   for (int32_t i = Count() - 1; i >= 0; --i) {
     TCreature* k = List[i];
     const double reach = m + k->Radius;
-    GridQuery(k, static_cast<float>(k->X - reach), static_cast<float>(k->Y - reach), static_cast<float>(k->X + reach),
-              static_cast<float>(k->Y + reach), collide);
+    GridQuery(Context.Grid, k, static_cast<float>(k->X - reach), static_cast<float>(k->Y - reach),
+              static_cast<float>(k->X + reach), static_cast<float>(k->Y + reach), collide);
   }
 }
 
 void TCreatureList::Gravity() {
-  const double g = Settings.Gravity;
+  const double g = Context.Rules.Gravity;
   for (int32_t i = Count() - 1; i >= 0; --i) {
     TCreature* k = List[i];
     k->VX = static_cast<float>(k->VX - k->X * g);
@@ -126,11 +124,11 @@ void TCreatureList::Gravity() {
 
 namespace {
 
-void PushAway(TCreature* c, float contactX, float contactY, float f) {
+void PushAway(TGrid& grid, TCreature* c, float contactX, float contactY, float f) {
   const float oldX = c->X, oldY = c->Y;
   c->X = c->X + static_cast<float>((static_cast<double>(c->X) - contactX) * f);
   c->Y = c->Y + static_cast<float>((static_cast<double>(c->Y) - contactY) * f);
-  GridMove(c, oldX, oldY, c->X, c->Y);
+  grid.Move(c, oldX, oldY, c->X, c->Y);
 }
 
 }  // namespace
@@ -166,8 +164,8 @@ void TCreatureList::Collide(TCreature* a, TCreature* b) {
   float dist = static_cast<float>(std::sqrt(dx * dx + dy * dy));
   if (dist < 0.001f) dist = 0.001f;
   const float f = static_cast<float>(sumR / dist - 0.99);
-  PushAway(a, contactX, contactY, f);
-  PushAway(b, contactX, contactY, f);
+  PushAway(Context.Grid, a, contactX, contactY, f);
+  PushAway(Context.Grid, b, contactX, contactY, f);
 }
 
 }  // namespace viv

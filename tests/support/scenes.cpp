@@ -1,25 +1,26 @@
 #include "support/scenes.h"
 
-#include "config/random.h"
-#include "config/settings.h"
-#include "world/grid.h"
-
 namespace viv {
 
-void UseShippedSettings() {
-  Settings.Reset();
-  Settings.Open(VIVARION_SHIPPED_SETTINGS);
+TSettings ShippedSettings() {
+  TSettings settings;
+  settings.Open(VIVARION_SHIPPED_SETTINGS);
+  return settings;
 }
 
+void UseShippedSettings(TCreatureList& world) { world.Context.Rules = ShippedSettings(); }
+
 void BuildScatteredWorld(TCreatureList& world, int32_t count, float side, uint64_t seed) {
-  SeedRandom(seed);
+  TWorldContext& context = world.Context;
+  TRandom& random = context.Random;
+  random.Seed(seed);
   for (int32_t i = 0; i < count; ++i) {
-    TCreature* c = RandomInt(5) == 0 ? CreateAdam() : TCreature::CreateFood();
-    c->SetX(static_cast<float>((RandomReal() - 0.5) * side));
-    c->SetY(static_cast<float>((RandomReal() - 0.5) * side));
-    c->Heading = static_cast<float>(RandomReal() * 6.283185307179586);
+    TCreature* c = random.Int(5) == 0 ? CreateAdam(context) : TCreature::CreateFood(context);
+    c->SetX(static_cast<float>((random.Real() - 0.5) * side));
+    c->SetY(static_cast<float>((random.Real() - 0.5) * side));
+    c->Heading = static_cast<float>(random.Real() * 6.283185307179586);
     world.Add(c);
-    GridAdd(c, c->X, c->Y);
+    context.Grid.Add(c, c->X, c->Y);
   }
 }
 

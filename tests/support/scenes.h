@@ -6,12 +6,14 @@
 
 namespace viv {
 
-// Loads the VIVARION.ini that ships with the program, from the source tree.
-void UseShippedSettings();
+// The VIVARION.ini that ships with the program, read from the source tree.
+TSettings ShippedSettings();
+// Puts them in force in world.
+void UseShippedSettings(TCreatureList& world);
 
 // A world of count creatures, a fifth of them built-in animals and the rest plants, in
 // random order, scattered uniformly over a square of the given side around the origin and
-// entered in the grid. Draws from the program-wide generator after seeding it with seed.
+// entered in the grid. Draws from the world's stream after seeding it with seed.
 void BuildScatteredWorld(TCreatureList& world, int32_t count, float side, uint64_t seed);
 
 }  // namespace viv

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "world/sensing.h"
+#include "world/fast/organ_actions.h"
 
 namespace viv {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "world/fast/light_kernel.h"
-#include "world/sensing.h"
+#include "world/fast/organ_actions.h"
 
 namespace viv {
 

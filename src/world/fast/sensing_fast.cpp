@@ -13,7 +13,7 @@
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
-#include "world/sensing.h"
+#include "world/fast/organ_actions.h"
 
 namespace viv {
 
@@ -72,11 +72,10 @@ void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::
 
 }  // namespace
 
-void TCreatureList::GatherAllLight() {
-  if (!fast_) fast_ = std::make_unique<TFastSensing>();
-  TFastSensing& f = *fast_;
-  SnapshotScene(List, f.Scene);
-  CollectEyes(List, f.Eyes);
+void TFastSensing::GatherAllLight(const std::vector<TCreature*>& list) {
+  TFastSensing& f = *this;
+  SnapshotScene(list, f.Scene);
+  CollectEyes(list, f.Eyes);
   const size_t batches = (f.Eyes.size() + LightLanes - 1) / LightLanes;
   f.Batches.resize(batches);
   WorkerPool().ParallelFor(static_cast<int64_t>(batches), [&f](int64_t b) {
@@ -101,19 +100,18 @@ void TCreatureList::GatherAllLight() {
   });
 }
 
-void TCreatureList::SenseAndActFast() {
-  GatherAllLight();
-  TFastSensing& f = *fast_;
+void TFastSensing::SenseAndAct(const std::vector<TCreature*>& list) {
+  GatherAllLight(list);
+  TFastSensing& f = *this;
   bool indexed = false;
-  const int32_t count = Count();
-  for (int32_t i = 0; i < count; ++i) {
-    TCreature& k = *List[i];
+  for (TCreature* creature : list) {
+    TCreature& k = *creature;
     for (TPart* part : k.Parts.Items) {
       if (part->Kind() == TPartKind::Engine) {
         ApplyEngine(k, *static_cast<TEngine*>(part));
       } else if (part->Kind() == TPartKind::Mouth) {
         if (!indexed) {
-          f.Mouths.Build(List);
+          f.Mouths.Build(list);
           indexed = true;
         }
         auto* mouth = static_cast<TMouth*>(part);
@@ -124,10 +122,7 @@ void TCreatureList::SenseAndActFast() {
       }
     }
   }
-  for (TCreature* k : List) UpdateParts(*k, TPasses::Fast);
+  for (TCreature* k : list) UpdateParts(*k, false);
 }
-
-int64_t TCreatureList::PairsTested() const { return fast_ ? fast_->PairsTested.load() : 0; }
-int64_t TCreatureList::PairsCulled() const { return fast_ ? fast_->PairsCulled.load() : 0; }
 
 }  // namespace viv

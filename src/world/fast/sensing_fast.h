@@ -1,6 +1,6 @@
 #pragma once
-// The buffers of the fast sensing pass, kept from step to step so that a world of steady
-// size allocates nothing.
+// The fast sensing and actuation pass over a population, with its buffers kept from step to
+// step so that a world of steady size allocates nothing.
 #include <atomic>
 #include <vector>
 
@@ -9,6 +9,7 @@
 
 namespace viv {
 
+class TCreature;
 class TEye;
 
 struct TFastSensing {
@@ -23,6 +24,11 @@ struct TFastSensing {
   std::vector<TLightBatch> Batches;
   TMouthIndex Mouths;
   std::atomic<int64_t> PairsTested{0}, PairsCulled{0};
+
+  // Every eye's light at once, in parallel batches on the worker pool.
+  void GatherAllLight(const std::vector<TCreature*>& list);
+  // The whole pass: light, then engines and bites in list order, then the organs' updates.
+  void SenseAndAct(const std::vector<TCreature*>& list);
 };
 
 }  // namespace viv

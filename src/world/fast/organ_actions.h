@@ -1,9 +1,10 @@
 #pragma once
-// Pieces of the sensing and actuation pass shared by its plain and fast forms.
+// Pieces of the sensing and actuation pass shared by its plain and fast forms: what eyes,
+// engines and mouths do to one creature. They know creatures and organs, not the population.
 #include <cmath>
 #include <cstdint>
 
-#include "world/creature_list.h"
+#include "creature/creature.h"
 
 namespace viv {
 
@@ -24,7 +25,7 @@ void Bite(TCreature& k, TMouth& mouth, TCreature* victim);
 
 // Updates every organ of the creature, engines and brains from their compiled formulas or,
 // when plain, from the formula text. An error names the file the creature came from.
-void UpdateParts(TCreature& k, TPasses passes);
+void UpdateParts(TCreature& k, bool plain);
 
 // The contribution of one seen creature to an eye: colour byte times 0.05 / distance.
 // Returns false when the creature is outside the cone or at the eye itself.

@@ -1,0 +1,25 @@
+#pragma once
+// What a creature reaches of the world it lives in: the rules in force, the world's random
+// stream, its serial counter and its grid. A world owns one (in its population); each of its
+// creatures points to it, and its organs are handed the stream by the creature that steps
+// or divides them. Nothing of a world is program-wide, so worlds in one process are apart.
+#include <cstdint>
+
+#include "config/random.h"
+#include "config/settings.h"
+#include "world/grid.h"
+
+namespace viv {
+
+struct TWorldContext {
+  // The settings in force: read by the world's passes, replaced whole between steps.
+  TSettings Rules;
+  TRandom Random;
+  // The serial the next creature of this world gets: 1, 2, 3 ... in order of creation.
+  uint64_t NextSerial = 1;
+  TGrid Grid;
+
+  uint64_t TakeSerial() { return NextSerial++; }
+};
+
+}  // namespace viv

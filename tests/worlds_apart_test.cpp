@@ -1,0 +1,86 @@
+// Several worlds in one process share nothing: stepped in any interleaving, or side by side
+// on threads that share the worker pool, each gives exactly what it gives alone.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config/thread_pool.h"
+#include "sim/simulation.h"
+#include "support/scenes.h"
+
+namespace viv {
+namespace {
+
+constexpr int Steps = 1500, ReportEvery = 100;
+
+// A world of its own: the shipped settings (with one rule changed where asked) and a seed.
+struct TWorldPlan {
+  uint64_t Seed;
+  double Brown;
+  TPasses Passes;
+};
+
+void StartWorld(TSimulation& sim, const TWorldPlan& plan) {
+  TSettings rules = ShippedSettings();
+  rules.Brown = plan.Brown;
+  sim.StartUp(rules, plan.Seed);
+  sim.SetPasses(plan.Passes);
+  sim.Populate(800, 600, {}, {3, 300});
+}
+
+// The hash and the status figures at every report, as one line each.
+std::string Report(const TSimulation& sim) {
+  const TWorldFigures f = sim.Figures();
+  return std::to_string(sim.StepCount) + " " + std::to_string(sim.Hash()) + " " + std::to_string(f.Animals) + " " +
+         std::to_string(f.Plants) + " " + std::to_string(f.Biomass) + " " + std::to_string(f.Species);
+}
+
+void StepAndReport(TSimulation& sim, std::vector<std::string>& reports) {
+  sim.Step();
+  if (sim.StepCount % ReportEvery == 0) reports.push_back(Report(sim));
+}
+
+std::vector<std::string> Alone(const TWorldPlan& plan) {
+  TSimulation sim;
+  StartWorld(sim, plan);
+  std::vector<std::string> reports;
+  for (int i = 0; i < Steps; ++i) StepAndReport(sim, reports);
+  return reports;
+}
+
+const TWorldPlan Plans[] = {{11, 4, TPasses::Fast}, {12, 4, TPasses::Plain}, {13, 2, TPasses::Fast}};
+
+TEST(WorldsApart, InterleavedWorldsEachGoAsAlone) {
+  SetWorkerThreads(2);
+  const std::vector<std::string> alone[] = {Alone(Plans[0]), Alone(Plans[1])};
+  ASSERT_NE(alone[0], alone[1]);
+  TSimulation worlds[2];
+  std::vector<std::string> reports[2];
+  for (int w = 0; w < 2; ++w) StartWorld(worlds[w], Plans[w]);
+  // One step of each in turn, then runs of uneven length, so that no order is favoured.
+  for (int i = 0; i < Steps / 2; ++i)
+    for (int w : {0, 1}) StepAndReport(worlds[w], reports[w]);
+  while (worlds[0].StepCount < Steps || worlds[1].StepCount < Steps)
+    for (int w : {1, 0})
+      for (int k = 0; k < 1 + 6 * w && worlds[w].StepCount < Steps; ++k) StepAndReport(worlds[w], reports[w]);
+  for (int w = 0; w < 2; ++w) EXPECT_EQ(reports[w], alone[w]) << "world " << w;
+  SetWorkerThreads(0);
+}
+
+TEST(WorldsApart, WorldsOnThreadsSharingThePoolEachGoAsAlone) {
+  SetWorkerThreads(2);
+  std::vector<std::vector<std::string>> alone;
+  for (const TWorldPlan& plan : Plans) alone.push_back(Alone(plan));
+  std::vector<std::vector<std::string>> reports(3);
+  std::vector<std::thread> threads;
+  for (int w = 0; w < 3; ++w) threads.emplace_back([w, &reports] { reports[w] = Alone(Plans[w]); });
+  for (std::thread& t : threads) t.join();
+  for (int w = 0; w < 3; ++w) EXPECT_EQ(reports[w], alone[w]) << "world " << w;
+  SetWorkerThreads(0);
+}
+
+}  // namespace
+}  // namespace viv
