@@ -5,9 +5,12 @@
 namespace viv {
 
 const char* const IslandsUsage =
-    "usage: mpirun -n ISLANDS vivarion-islands [OPTIONS] [ANIMAL_FILE ...]\n"
-    "One world (island) per MPI rank; island i is seeded with --seed + i. The runner's options,\n"
-    "for every island, and:\n"
+    "usage: mpirun -n RANKS vivarion-islands [OPTIONS] [ANIMAL_FILE ...]\n"
+    "Worlds (islands), --islands-per-rank of them in each MPI rank: RANKS x K islands, island\n"
+    "r x K + k in rank r; island i is seeded with --seed + i. The runner's options, for every\n"
+    "island, and:\n"
+    "  --islands-per-rank K islands each rank holds and steps in turn, on one pool of threads\n"
+    "                       (default 1); the same islands give the same output however spread\n"
     "  --migrate-every N    every N steps, each island sends --migrants of its animals, picked by\n"
     "                       its own generator, with their full state, to the next island (default 0: never)\n"
     "  --migrants K         animals that leave each island at a migration (default 1)\n"
@@ -25,7 +28,7 @@ TIslandOptions ParseIslandOptions(const std::vector<std::string>& args) {
     std::string name = args[i], value;
     const size_t equals = name.find('=');
     if (name.rfind("--", 0) == 0 && equals != std::string::npos) value = name.substr(equals + 1), name.resize(equals);
-    if (name != "--migrate-every" && name != "--migrants") {
+    if (name != "--migrate-every" && name != "--migrants" && name != "--islands-per-rank") {
       rest.push_back(args[i]);
       continue;
     }
@@ -34,6 +37,7 @@ TIslandOptions ParseIslandOptions(const std::vector<std::string>& args) {
       value = args[++i];
     }
     if (name == "--migrate-every") o.MigrateEvery = WholeOption(name, value, 0);
+    else if (name == "--islands-per-rank") o.IslandsPerRank = static_cast<int32_t>(std::min<int64_t>(WholeOption(name, value, 1), 4096));
     else o.Migrants = static_cast<int32_t>(std::min<int64_t>(WholeOption(name, value, 0), 1 << 30));
   }
   o.Run = ParseRunnerOptions(rest);

@@ -1,5 +1,6 @@
 #pragma once
-// The islands program's command line: the runner's options and the two of migration.
+// The islands program's command line: the runner's options, the two of migration and the
+// islands of a process.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@ struct TIslandOptions {
   TRunnerOptions Run;
   int64_t MigrateEvery = 0;  // 0: never
   int32_t Migrants = 1;
+  int32_t IslandsPerRank = 1;  // islands that each process holds and steps in turn
 };
 
 // Throws std::invalid_argument with a message for a usage error.

@@ -44,142 +44,183 @@ std::string LivingSpecies(const TCreatureList& world) {
   return text;
 }
 
+// One island of this process: its world, and the failure it keeps until the next meeting.
+struct TIsland {
+  int32_t Number = 0;
+  TSimulation Sim;
+  std::string Error;
+};
+
 }  // namespace
 
 int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out, std::ostream& err) {
   const TRunnerOptions& o = io.Run;
-  const int32_t me = a.Island;
-  TSimulation sim;
-  std::string error;
+  const bool first = a.Rank == 0;  // the process of island 0, which writes what is shared
+  std::vector<std::unique_ptr<TIsland>> islands;
+  for (int32_t k = 0; k < a.IslandsPerRank; ++k) {
+    islands.push_back(std::make_unique<TIsland>());
+    islands.back()->Number = a.FirstIsland() + k;
+  }
+  // The same call for every island of this process, each guarded on its own.
+  auto each = [&](auto&& f) {
+    for (auto& island : islands) Guarded(island->Error, [&] { f(*island); });
+  };
+  auto errors = [&] {
+    std::vector<std::string> e;
+    for (auto& island : islands) e.push_back(island->Error);
+    return e;
+  };
+  auto gather = [&](auto&& text) {
+    std::vector<std::string> texts;
+    for (auto& island : islands) texts.push_back(text(*island));
+    return a.Gather(texts);
+  };
   // One seed for the archipelago: given, or the first island's from the clock.
-  const uint64_t seed = a.FromFirst(o.Seed ? *o.Seed : (me == 0 ? SeedFromEnvironment() : 0));
+  const uint64_t seed = a.FromFirst(o.Seed ? *o.Seed : (first ? SeedFromEnvironment() : 0));
   const bool loading = !o.LoadWorldFile.empty();
-  std::string settingsNote;
-  Guarded(error, [&] {
+  if (o.Threads > 0) SetWorkerThreads(o.Threads);  // one pool for the islands of the process
+  std::vector<std::string> settingsNotes(islands.size());
+  each([&](TIsland& island) {
+    const int32_t me = island.Number;
     CheckRunOutputs(o, [&](const std::string& name) { return name == o.StatsFile ? name : IslandFile(name, me); });
     std::ostringstream note;  // said once, by the first island
     const std::string settings = RunSettingsFile(o, note, "vivarion-islands");
     if (me == 0) err << note.str();
-    if (o.Threads > 0) SetWorkerThreads(o.Threads);
+    TSimulation& sim = island.Sim;
     sim.StartUp(settings, loading ? std::nullopt : std::optional<uint64_t>(seed + static_cast<uint64_t>(me)));
     if (const std::string unknown = UnknownKeysNote(sim.Rules()); !unknown.empty() && me == 0)
       err << "vivarion-islands: " << unknown << '\n';
     sim.SetPasses(o.Passes);
     if (loading) {
       sim.LoadWorld(IslandWorldFile(o.LoadWorldFile, me, a.Islands));
-      settingsNote = SettleLoadedSettings(o, sim);
+      settingsNotes[static_cast<size_t>(me - a.FirstIsland())] = SettleLoadedSettings(o, sim);
     } else {
       sim.Populate(o.Width, o.Height, o.AnimalFiles, ReadPopulation(o.PopulationFile));
     }
   });
-  if (!a.AllWell(error, err)) return 1;
-  const std::vector<std::string> notes = a.Gather(settingsNote);
+  if (!a.AllWell(errors(), err)) return 1;
+  const std::vector<std::string> notes = a.Gather(settingsNotes);
   for (size_t i = 0; i < notes.size(); ++i)
     if (!notes[i].empty()) err << "vivarion-islands: island " << i << ": " << notes[i] << '\n';
+  std::vector<int64_t> steps;
+  for (auto& island : islands) steps.push_back(island->Sim.StepCount);
   int64_t earliest = 0, latest = 0;
-  a.Range(sim.StepCount, earliest, latest);
+  a.Range(steps, earliest, latest);
   if (earliest != latest) {
-    if (me == 0) err << "vivarion-islands: the islands' world files are at different steps (" << earliest << " to " << latest << ")\n";
+    if (first) err << "vivarion-islands: the islands' world files are at different steps (" << earliest << " to " << latest << ")\n";
     return 1;
   }
 
   std::unique_ptr<TRowFile> stats;
-  if (me == 0) Guarded(error, [&] {
+  if (first) Guarded(islands[0]->Error, [&] {
     std::string header = StatsHeader;
     header.pop_back();  // its line end
     stats = std::make_unique<TRowFile>(o.StatsFile, "island," + header + ",arrivals,departures\n");
   });
-  if (!a.AllWell(error, err)) return 1;
-  int64_t migrants = 0;  // that left this island in this run
+  if (!a.AllWell(errors(), err)) return 1;
+  int64_t migrants = 0;  // that left this process's islands in this run
   int64_t rounds = 0;
   std::chrono::steady_clock::duration migrationTime{};
   auto report = [&](int64_t step, bool restart) {
-    std::string line, row;
-    Guarded(error, [&] {
-      const TWorldFigures f = sim.Figures();
-      const TSpeciesStats s = sim.History.Report(sim.Population(), step, restart);
-      line = "island=" + std::to_string(me) + ' ' + StatusLine(step, f);
-      if (o.Hash) line += " hash=" + HashText(sim.Hash());
-      row = std::to_string(me) + ',' + FiguresRow(step, f) + StatsColumns(s) + ',' + std::to_string(s.Arrivals) + ',' +
-            std::to_string(s.Departures) + '\n';
-    });
-    const std::vector<std::string> lines = a.Gather(line), rows = a.Gather(row);
-    if (me != 0) return;
-    for (const std::string& l : lines) out << l << '\n';
+    std::vector<std::string> lines(islands.size()), rows(islands.size());
+    for (size_t k = 0; k < islands.size(); ++k) {
+      TIsland& island = *islands[k];
+      Guarded(island.Error, [&] {
+        TSimulation& sim = island.Sim;
+        const TWorldFigures f = sim.Figures();
+        const TSpeciesStats s = sim.History.Report(sim.Population(), step, restart);
+        lines[k] = "island=" + std::to_string(island.Number) + ' ' + StatusLine(step, f);
+        if (o.Hash) lines[k] += " hash=" + HashText(sim.Hash());
+        rows[k] = std::to_string(island.Number) + ',' + FiguresRow(step, f) + StatsColumns(s) + ',' +
+                  std::to_string(s.Arrivals) + ',' + std::to_string(s.Departures) + '\n';
+      });
+    }
+    const std::vector<std::string> allLines = a.Gather(lines), allRows = a.Gather(rows);
+    if (!first) return;
+    for (const std::string& l : allLines) out << l << '\n';
     out.flush();
-    Guarded(error, [&] {
-      for (const std::string& r : rows) stats->Write(r);
+    Guarded(islands[0]->Error, [&] {
+      for (const std::string& r : allRows) stats->Write(r);
     });
   };
 
   // A checkpoint: every island's file of the step, then the list that names the set, then the
   // older sets go. Killed at any moment, the list names a whole set.
   auto checkpoint = [&](int64_t at) {
-    const std::string file = CheckpointIslandFile(o.CheckpointFile, me, at);
-    Guarded(error, [&] { sim.SaveWorld(file); });
-    const std::vector<std::string> files = a.Gather(file);
-    if (!a.AllWell(error, err)) return false;
-    if (me == 0) Guarded(error, [&] { WriteManifest(o.CheckpointFile, at, files); });
-    if (!a.AllWell(error, err)) return false;
-    Guarded(error, [&] { RemoveOtherCheckpoints(o.CheckpointFile, me, file); });
+    auto fileOf = [&](const TIsland& island) { return CheckpointIslandFile(o.CheckpointFile, island.Number, at); };
+    each([&](TIsland& island) { island.Sim.SaveWorld(fileOf(island)); });
+    const std::vector<std::string> files = gather(fileOf);
+    if (!a.AllWell(errors(), err)) return false;
+    if (first) Guarded(islands[0]->Error, [&] { WriteManifest(o.CheckpointFile, at, files); });
+    if (!a.AllWell(errors(), err)) return false;
+    each([&](TIsland& island) { RemoveOtherCheckpoints(o.CheckpointFile, island.Number, fileOf(island)); });
     return true;
   };
 
-  int64_t step = sim.StepCount;  // counts on in step with the others if this island fails
+  int64_t step = earliest;  // counts on in step with the others if an island fails
   int64_t last = step;
   try {
     last = RunLastStep(o, step);  // the same at every island: their steps agree
   } catch (const std::exception& e) {
-    if (me == 0) err << "vivarion-islands: " << e.what() << '\n';
+    if (first) err << "vivarion-islands: " << e.what() << '\n';
     return dynamic_cast<const ERunUsage*>(&e) ? 2 : 1;
   }
   while (step < last) {
-    Guarded(error, [&] {
-      sim.Step();
-      if (o.Check) CheckWorld(sim.Population(), sim.StepCount);
+    each([&](TIsland& island) {
+      island.Sim.Step();
+      if (o.Check) CheckWorld(island.Sim.Population(), island.Sim.StepCount);
     });
     ++step;
     const bool migrate = io.MigrateEvery > 0 && step % io.MigrateEvery == 0;
     const bool reporting = o.Report > 0 && step % o.Report == 0;
     const bool checkpointing = o.CheckpointEvery > 0 && step % o.CheckpointEvery == 0;
     if (!migrate && !reporting && !checkpointing) continue;
-    if (!a.AllWell(error, err)) return 1;
+    if (!a.AllWell(errors(), err)) return 1;
     if (migrate) {
       const auto start = std::chrono::steady_clock::now();
-      std::string leaving;
-      Guarded(error, [&] {
-        int32_t taken = 0;
-        leaving = TakeMigrants(sim, io.Migrants, taken);
-        migrants += taken;
-      });
-      const std::string coming = a.PassOn(leaving);
-      Guarded(error, [&] { sim.Admit(coming); });  // an island that failed sends nothing
+      std::vector<std::string> leaving(islands.size());
+      for (size_t k = 0; k < islands.size(); ++k)
+        Guarded(islands[k]->Error, [&] {
+          int32_t taken = 0;
+          leaving[k] = TakeMigrants(islands[k]->Sim, io.Migrants, taken);
+          migrants += taken;
+        });
+      const std::vector<std::string> coming = a.PassOn(leaving);
+      // An island that failed sends nothing.
+      for (size_t k = 0; k < islands.size(); ++k) Guarded(islands[k]->Error, [&] { islands[k]->Sim.Admit(coming[k]); });
       migrationTime += std::chrono::steady_clock::now() - start;
       ++rounds;
     }
     if (reporting) report(step, true);
     if (checkpointing && !checkpoint(step)) return 1;
   }
-  if (!a.AllWell(error, err)) return 1;
+  if (!a.AllWell(errors(), err)) return 1;
   if (o.Report == 0 || step % o.Report != 0) report(step, false);
 
   // The archipelago as a whole: every island's figures summed, species counted once.
-  Guarded(error, [&] {
+  each([&](TIsland& island) {
+    const TSimulation& sim = island.Sim;
+    const int32_t me = island.Number;
     if (!o.SaveWorldFile.empty()) sim.SaveWorld(IslandFile(o.SaveWorldFile, me));
     if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(IslandFile(o.SpeciesCsvFile, me), sim.History.SpeciesCsv(), false);
     if (!o.PhylogenyFile.empty()) WriteFileAtomically(IslandFile(o.PhylogenyFile, me), sim.History.Newick(), false);
   });
   if (!o.SaveWorldFile.empty()) {
-    const std::vector<std::string> files = a.Gather(IslandFile(o.SaveWorldFile, me));
-    if (!a.AllWell(error, err)) return 1;
-    if (me == 0) Guarded(error, [&] { WriteManifest(o.SaveWorldFile, step, files); });
+    const std::vector<std::string> files = gather([&](const TIsland& island) { return IslandFile(o.SaveWorldFile, island.Number); });
+    if (!a.AllWell(errors(), err)) return 1;
+    if (first) Guarded(islands[0]->Error, [&] { WriteManifest(o.SaveWorldFile, step, files); });
   }
-  const TWorldFigures f = sim.Figures();
-  const std::vector<std::string> figures = a.Gather(std::to_string(f.Animals) + ' ' + std::to_string(f.Plants) + ' ' +
-                                                    std::to_string(f.Biomass) + ' ' + std::to_string(migrants));
-  const std::vector<std::string> species = a.Gather(LivingSpecies(sim.Population()));
-  if (!a.AllWell(error, err)) return 1;
-  if (me == 0) {
+  bool migrantsCounted = false;  // this process's count goes with its first island
+  const std::vector<std::string> figures = gather([&](const TIsland& island) {
+    const TWorldFigures f = island.Sim.Figures();
+    const int64_t moved = migrantsCounted ? 0 : migrants;
+    migrantsCounted = true;
+    return std::to_string(f.Animals) + ' ' + std::to_string(f.Plants) + ' ' + std::to_string(f.Biomass) + ' ' +
+           std::to_string(moved);
+  });
+  const std::vector<std::string> species = gather([&](const TIsland& island) { return LivingSpecies(island.Sim.Population()); });
+  if (!a.AllWell(errors(), err)) return 1;
+  if (first) {
     int64_t animals = 0, plants = 0, biomass = 0, moved = 0;
     for (const std::string& text : figures) {
       std::istringstream in(text);
@@ -198,7 +239,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     if (io.MigrateEvery > 0 && rounds > 0)
       err << "vivarion-islands: " << moved << " migrants moved in this run, in " << rounds << " rounds of "
           << std::chrono::duration<double, std::micro>(migrationTime).count() / static_cast<double>(rounds)
-          << " microseconds each (at island 0)\n";
+          << " microseconds each (in island 0's process)\n";
   }
   return 0;
 }

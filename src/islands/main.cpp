@@ -1,4 +1,4 @@
-// vivarion-islands: an archipelago of worlds, one per MPI rank, with migration between them.
+// vivarion-islands: an archipelago of worlds, one or more per MPI rank, with migration between them.
 #include <mpi.h>
 
 #include <clocale>
@@ -27,15 +27,17 @@ int main(int argc, char** argv) {
   MPI_Init(&argc, &argv);
   int status = 0;
   {
-    const viv::TArchipelago archipelago;
+    viv::TArchipelago archipelago;
     viv::TIslandOptions options;
     try {
       options = viv::ParseIslandOptions(args);
+      archipelago.SetIslandsPerRank(options.IslandsPerRank);
       // One island would send its migrants to itself: a mistake, not a plan.
       if (archipelago.Islands == 1 && options.MigrateEvery > 0)
-        throw std::invalid_argument("--migrate-every needs two islands or more (mpirun -n 2 or more)");
+        throw std::invalid_argument(
+            "--migrate-every needs two islands or more (mpirun -n 2 or more, or --islands-per-rank 2 or more)");
     } catch (const std::invalid_argument& e) {
-      if (archipelago.Island == 0) std::cerr << "vivarion-islands: " << e.what() << "\nsee 'vivarion-islands --help'\n";
+      if (archipelago.Rank == 0) std::cerr << "vivarion-islands: " << e.what() << "\nsee 'vivarion-islands --help'\n";
       status = 2;
     }
     if (status == 0) status = viv::RunIsland(options, archipelago, std::cout, std::cerr);

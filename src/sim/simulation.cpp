@@ -83,11 +83,9 @@ std::string TSimulation::Depart(const std::vector<uint64_t>& serials) {
   for (uint64_t serial : serials)
     if (const TCreature* c = World.FindSerial(serial)) leaving.push_back(c);
   std::string bytes = CreatureBytes(leaving);
-  std::vector<TCreature*>& list = World.List;
   for (const TCreature* c : leaving) {
     History.Depart(c->SpeciesLabel(), StepCount);
-    list.erase(std::find(list.begin(), list.end(), c));
-    delete c;  // leaves its grid cell
+    World.Remove(c);
   }
   return bytes;
 }

@@ -502,7 +502,7 @@ std::vector<TCreature*> CreaturesFromBytes(std::string_view bytes, TWorldContext
     TReader check(bytes);
     check.Get<uint64_t>();
     TWorldContext scratch;
-    for (uint64_t k = 0; k < n; ++k) delete GetCreature(check, scratch);
+    for (uint64_t k = 0; k < n; ++k) std::unique_ptr<TCreature>(GetCreature(check, scratch));
   }
   std::vector<TCreature*> read;
   for (uint64_t k = 0; k < n; ++k) read.push_back(GetCreature(r, world, true));

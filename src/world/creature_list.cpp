@@ -36,6 +36,14 @@ TCreature* TCreatureList::CreatureAt(float x, float y) const {
   return nullptr;
 }
 
+void TCreatureList::Remove(const TCreature* creature) {
+  const auto it = std::find(List.begin(), List.end(), creature);
+  if (it == List.end()) return;
+  TCreature* gone = *it;
+  List.erase(it);
+  delete gone;
+}
+
 void TCreatureList::Clear() {
   while (!List.empty()) {
     delete List.back();

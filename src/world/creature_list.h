@@ -71,6 +71,8 @@ class TCreatureList {
   TCreature* CreatureAt(float x, float y) const;
   // Destroys every creature and empties the list.
   void Clear();
+  // Takes the creature out of the list and destroys it (it leaves its grid cell).
+  void Remove(const TCreature* creature);
 
   // One world step: sensing and actuation, own steps, deaths and births, collisions, gravity
   // (then the removal of any creature those made non-finite).

@@ -1,4 +1,6 @@
 // Seeding the world: the built-in animal, animals from files, plants.
+#include <memory>
+
 #include "config/errors.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
@@ -36,14 +38,10 @@ void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<st
   for (int32_t i = 0; i < counts.NumCreatures; ++i) {
     TCreature* c;
     if (!animalFiles.empty()) {
-      c = new TCreature(Context);
-      try {
-        c->LoadFromFile(animalFiles[i % animalFiles.size()]);
-        c->Origin = animalFiles[i % animalFiles.size()];
-      } catch (...) {
-        delete c;
-        throw;
-      }
+      auto read = std::make_unique<TCreature>(Context);
+      read->LoadFromFile(animalFiles[i % animalFiles.size()]);
+      read->Origin = animalFiles[i % animalFiles.size()];
+      c = read.release();
     } else {
       c = CreateAdam(Context);
     }

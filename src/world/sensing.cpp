@@ -3,7 +3,6 @@
 // the fast pass must match bit for bit.
 #include <cmath>
 
-#include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
 #include "world/creature_list.h"
@@ -41,8 +40,6 @@ void TCreatureList::SenseAndActPlain() {
           eye->SetColors(r, g, b);
           break;
         }
-        case TPartKind::Engine: ApplyEngine(k, *static_cast<TEngine*>(part)); break;
-        case TPartKind::Brain: break;
         case TPartKind::Mouth: {
           auto* mouth = static_cast<TMouth*>(part);
           float qx, qy;
@@ -50,6 +47,7 @@ void TCreatureList::SenseAndActPlain() {
           Bite(k, *mouth, CreatureAt(qx, qy));
           break;
         }
+        default: ActAlone(k, *part);
       }
     }
   }

@@ -11,6 +11,10 @@
 
 namespace viv {
 
+void ActAlone(TCreature& k, TPart& part) {
+  if (part.Kind() == TPartKind::Engine) ApplyEngine(k, static_cast<const TEngine&>(part));
+}
+
 void ApplyEngine(TCreature& k, const TEngine& engine) {
   float thrust, torque;
   engine.GetThrust(k.Radius, thrust, torque);

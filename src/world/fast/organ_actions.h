@@ -16,6 +16,10 @@ constexpr double LightWeight = 0.05;
 constexpr double BiteDivisor = 1000;
 constexpr double IntakeScale = 500;
 
+// What an organ does in the pass by itself, needing nothing of the other creatures: an engine
+// pushes, a brain waits for the updates. Both forms of the pass call it for every organ but
+// eyes and mouths, so a new kind of organ that acts on its own body acts here alone.
+void ActAlone(TCreature& k, TPart& part);
 // Pushes and turns the creature with the engine's thrust of the previous step.
 void ApplyEngine(TCreature& k, const TEngine& engine);
 // The point a mouth reaches, one 0.7-size-plus-one radii out along its angle.

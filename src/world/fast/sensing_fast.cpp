@@ -10,7 +10,6 @@
 #include <numbers>
 
 #include "config/thread_pool.h"
-#include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
 #include "world/fast/organ_actions.h"
@@ -107,9 +106,9 @@ void TFastSensing::SenseAndAct(const std::vector<TCreature*>& list) {
   for (TCreature* creature : list) {
     TCreature& k = *creature;
     for (TPart* part : k.Parts.Items) {
-      if (part->Kind() == TPartKind::Engine) {
-        ApplyEngine(k, *static_cast<TEngine*>(part));
-      } else if (part->Kind() == TPartKind::Mouth) {
+      if (part->Kind() != TPartKind::Mouth) {
+        if (part->Kind() != TPartKind::Eye) ActAlone(k, *part);
+      } else {
         if (!indexed) {
           f.Mouths.Build(list);
           indexed = true;
