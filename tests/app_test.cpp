@@ -1,23 +1,24 @@
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QTableWidget>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
-#include <QKeyEvent>
-#include <QListWidget>
 #include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QScatterSeries>
+#include <QtCharts/QValueAxis>
 #include <clocale>
 #include <filesystem>
 #include <fstream>
@@ -634,6 +635,50 @@ class AppTest : public QObject {
     QCOMPARE(thin.Samples.back().Step, int64_t(5000));
   }
 
+  // The Evolution tab shows the runner's measures of the same world, reported every 1,000
+  // steps; T fills the animals in their taxa's colours and says so.
+  void theEvolutionTabAndTheTaxonColours() {
+    TSettings rules;
+    rules.Open(VIVARION_SHIPPED_SETTINGS);
+    TfrmVivarion w(0, rules);
+    w.show();
+    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    TSimulation twin;  // the same world, reported by hand as the runner does
+    twin.StartUp(rules, 77);
+    twin.Populate(800, 600, {}, {1, 300});
+    w.Sim.Clear();
+    w.Sim.StartUp(rules, 77);
+    w.Sim.Populate(800, 600, {}, {1, 300});
+    w.Evolution = TEvolutionGraphs();
+    std::vector<TEvolutionStats> expected;
+    for (int step = 1; step <= 12000; ++step) {
+      w.StepWorld();
+      twin.Step();
+      if (step % 1000 == 0) expected.push_back(twin.Taxa.Report(step));
+    }
+    QCOMPARE(w.Sim.Hash(), twin.Hash());
+    QTest::keyClick(&w, Qt::Key_O);
+    w.Observatory()->Tabs->setCurrentWidget(w.Observatory()->Evolution);
+    TEvolutionTab* e = w.Observatory()->Evolution;
+    QCOMPARE(e->Taxa->count(), 12);
+    for (int k = 0; k < 12; ++k) {
+      QCOMPARE(e->Persistent->at(k).y(), static_cast<double>(expected[k].Persistent));
+      QCOMPARE(e->ShadowActivity->at(k).y(), expected[k].ShadowActivity);
+    }
+    QVERIFY(e->Waves->count() > 0);
+    QVERIFY(e->Summary->text().startsWith("Step 12000: "));
+    w.Paused = true;
+    w.DrawFrame();
+    const QImage own = w.StageBitmap.copy();
+    QTest::keyClick(&w, Qt::Key_T);
+    QVERIFY(w.TaxonColours);
+    w.DrawFrame();
+    QVERIFY(w.StageBitmap != own);
+    QTest::keyClick(&w, Qt::Key_T);
+    w.DrawFrame();
+    QCOMPARE(w.StageBitmap, own);
+  }
+
   void theTreeShowsTheRunsSpeciesAndExportsTheRunnersNewick() {
     // Well-fed animals divide at once, and every child takes a new name; ODOM starves at once.
     TSettings rules;
@@ -649,6 +694,7 @@ class AppTest : public QObject {
     odom->Name = "ODOM", odom->Radius = 1;
     Place(w, odom, 0, 300);
     w.Sim.History.Found(w.Population, 0);
+    w.Sim.Taxa.Found(w.Sim.World, 0);
     for (int i = 0; i < 20; ++i) w.Sim.Step();
     const TSpeciesHistory& history = w.Sim.History;
     QVERIFY(history.Emergences.size() > 8);

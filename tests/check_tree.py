@@ -1,6 +1,7 @@
-"""Checks a species tree against the species table: Biopython reads the tree, its names are
-the table's, every parent exists and no species appears before its parent.
-Usage: check_tree.py TREE.nwk SPECIES.csv"""
+"""Checks a species tree against the species table (or the tree of taxa against the taxa
+table): Biopython reads the tree, its names are the table's, every parent exists and no
+species appears before its parent.
+Usage: check_tree.py TREE.nwk SPECIES.csv|TAXA.csv"""
 import csv
 import sys
 
@@ -9,7 +10,14 @@ from Bio import Phylo
 tree = Phylo.read(sys.argv[1], "newick")
 with open(sys.argv[2], newline="") as f:
     rows = list(csv.DictReader(f))
-label = lambda r: r["name"] if r["emergence"] == "1" else f"{r['name']}_{r['emergence']}"
+if rows and "taxon" in rows[0]:  # taxa: labelled in the tree, parents given by id
+    by_id = {r["taxon"]: r for r in rows}
+    label = lambda r: r["label"]
+    for r in rows:
+        r["parent"] = by_id[r["parent"]]["label"] if r["parent"] in by_id else r["parent"]
+        r["alive"] = "1" if r["alive"] != "0" else "0"
+else:
+    label = lambda r: r["name"] if r["emergence"] == "1" else f"{r['name']}_{r['emergence']}"
 table = {label(r): r for r in rows}
 # Several founders hang under a root labelled "founders", which is no species.
 names = [c.name for c in tree.find_clades() if c.name and not (c is tree.root and c.name == "founders")]
@@ -30,4 +38,4 @@ for p in problems[:10]:
     print(p)
 if problems:
     sys.exit(1)
-print(f"a tree of {len(names)} species, {sum(r['alive'] == '1' for r in rows)} alive, agrees with the table")
+print(f"a tree of {len(names)}, {sum(r['alive'] == '1' for r in rows)} alive, agrees with its table ({sys.argv[2]})")

@@ -60,7 +60,8 @@ PY
 
 # Resumed from its world files, the archipelago ends as the uninterrupted run did, and its
 # statistics rows (migrants counted since the last report included) are the same.
-"${mpi[@]}" "$islands" "${args[@]}" --steps 6000 --save-world half.vivw --stats half.csv >half.txt 2>/dev/null || fail "first half failed"
+"${mpi[@]}" "$islands" "${args[@]}" --steps 6000 --save-world half.vivw --stats half.csv --evolution half-evolution.csv \
+  --taxa-csv half-taxa.csv >half.txt 2>/dev/null || fail "first half failed"
 [ -f half.island2.vivw ] || fail "no world file per island"
 grep -q "^islands=3$" half.vivw || fail "no list of the islands' world files"
 "${mpi[@]}" "$islands" "${args[@]}" --load-world half.vivw --until 12000 --stats resumed.csv >c.txt 2>/dev/null || fail "resume failed"
@@ -83,11 +84,16 @@ grep -q "migrate-every needs two islands or more" e.err || fail "no reason for r
 
 # Several islands in a rank are the same islands: one rank of three gives the lines, rows
 # and world files of three ranks of one, with migration and without.
-"${mpi1[@]}" "$islands" "${args[@]}" --islands-per-rank 3 --steps 6000 --stats k.csv --save-world k.vivw >k.txt 2>/dev/null ||
-  fail "three islands in one rank failed"
+"${mpi1[@]}" "$islands" "${args[@]}" --islands-per-rank 3 --steps 6000 --stats k.csv --save-world k.vivw \
+  --evolution k-evolution.csv --taxa-csv k-taxa.csv >k.txt 2>/dev/null || fail "three islands in one rank failed"
 diff half.txt k.txt || fail "three islands in one rank differ from three ranks"
 cmp -s half.csv k.csv || fail "three islands in one rank write other statistics: $(diff half.csv k.csv | head -5)"
-for i in 0 1 2; do cmp -s "half.island$i.vivw" "k.island$i.vivw" || fail "island $i's world file differs in one rank"; done
+cmp -s half-evolution.csv k-evolution.csv || fail "three islands in one rank measure other evolution"
+grep -q "^island,step,taxa," k-evolution.csv && [ "$(wc -l <k-evolution.csv)" -eq 7 ] || fail "no evolution rows per island"
+for i in 0 1 2; do
+  cmp -s "half.island$i.vivw" "k.island$i.vivw" || fail "island $i's world file differs in one rank"
+  cmp -s "half-taxa.island$i.csv" "k-taxa.island$i.csv" || fail "island $i's taxa differ in one rank"
+done
 "${mpi1[@]}" "$islands" "${args[@]}" --islands-per-rank 3 --steps 1500 --migrate-every 0 >k0.txt 2>/dev/null ||
   fail "three islands in one rank without migration failed"
 "${mpi[@]}" "$islands" "${args[@]}" --steps 1500 --migrate-every 0 >r0.txt 2>/dev/null || fail "three ranks without migration failed"

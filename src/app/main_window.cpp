@@ -179,6 +179,7 @@ void TfrmVivarion::butGoClick() {
   // the time spent on the start panel.
   LastStepTime = std::chrono::steady_clock::now();
   WorldStarted = true;
+  Evolution = TEvolutionGraphs();
   NoteUnknownKeys(true);
   QCoreApplication::postEvent(this, new QEvent(QEvent::User));
 }
@@ -239,10 +240,15 @@ void TfrmVivarion::Pause() {
   LastStepTime = std::chrono::steady_clock::now();
 }
 
+void TfrmVivarion::StepWorld() {
+  Sim.Step();
+  if (Sim.StepCount % EvolutionEvery == 0) Evolution.Sample(Sim.Taxa, Sim.StepCount);
+}
+
 void TfrmVivarion::RunFrame() {
   if (!Paused && SpeedLimit() == 0) {
     do {
-      Sim.Step();  // a held creature is put back where the mouse holds it
+      StepWorld();  // a held creature is put back where the mouse holds it
       Pause();
     } while (!(TickCount() > LastRedrawTick + 90));
   } else if (!Paused) {
@@ -254,7 +260,7 @@ void TfrmVivarion::RunFrame() {
     if (now - nextStepDue_ > std::chrono::seconds(1)) nextStepDue_ = now;  // after a pause or a change
     int steps = 0;
     while (nextStepDue_ <= now && TickCount() <= LastRedrawTick + 90) {
-      Sim.Step();
+      StepWorld();
       ++steps;
       nextStepDue_ += period;
       now = std::chrono::steady_clock::now();
@@ -282,6 +288,7 @@ void TfrmVivarion::DrawFrame() {
   status.SpeedLimit = SpeedLimit();
   status.SayWhenNoAnimals = StepCount > 0;
   status.OutlinedSpecies = OutlinedSpecies;
+  status.TaxonColours = TaxonColours;
   if (!Notice.empty() && TickCount() < NoticeUntilTick) status.Notices.push_back(Notice);
   viv::DrawFrame(Population, View(), status, StageBitmap);
   repaint();

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "history/evolution_samples.h"
 #include "history/run_samples.h"
 #include "sim/simulation.h"
 #include "view/view_transform.h"
@@ -69,6 +70,7 @@ class TfrmVivarion : public QWidget {
   double StepsPerSecond = 0;
   bool CloseRequested = false;
   bool Paused = false;
+  bool TaxonColours = false;  // T: animals filled in their taxon's colour
   // The speed control: an index into SpeedLadder; 0 runs as fast as possible (the default).
   int SpeedStep = 0;
   static constexpr int SpeedLadder[] = {0, 3000, 1000, 300, 100, 30, 10, 3, 1};  // steps a second
@@ -84,6 +86,10 @@ class TfrmVivarion : public QWidget {
   std::string AnimalsFolder = "animals";  // listed on the start panel
   std::string OutlinedSpecies;  // ringed in the view: the species selected in the observatory
   TRunGraphs Graphs;            // the run's figures over time, sampled every frame
+  // The measures of evolution, reported every EvolutionEvery steps of the world as the
+  // runner's --report would.
+  static constexpr int64_t EvolutionEvery = 1000;
+  TEvolutionGraphs Evolution;
   // A short message under the overlay (the outcome of S) and when it goes.
   std::string Notice;
   int64_t NoticeUntilTick = 0;
@@ -92,6 +98,8 @@ class TfrmVivarion : public QWidget {
   void butGoClick();
   void RunLoop();
   void RunFrame();
+  // One step of the world, and a sample of its evolution when one is due.
+  void StepWorld();
   void DrawFrame();
   void timerReloadValuesTimer();
   // Names unknown keys of the settings file in the overlay for a few seconds: when they

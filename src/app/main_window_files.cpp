@@ -39,6 +39,7 @@ bool TfrmVivarion::OpenWorld(const std::string& fileName) {
   // Serials count again in the opened world: windows on creatures of the old one close.
   for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly)) info->Release();
   WorldStarted = true;
+  Evolution = TEvolutionGraphs();
   NoteUnknownKeys(true);
   NeedsRedraw = true;
   // The world goes on under the settings file's values (reloaded as it is edited); say which

@@ -32,6 +32,7 @@ void TfrmVivarion::FormKeyDown(int key) {
     case Qt::Key_X: Rotation = static_cast<float>(Rotation + 0.1); break;
     case Qt::Key_Z: Rotation = static_cast<float>(Rotation - 0.1); break;
     case Qt::Key_S: SaveSpecies(); break;
+    case Qt::Key_T: TaxonColours = !TaxonColours; break;
     // The speed control: - slows the world down a step of the ladder, + (or =) speeds it up.
     case Qt::Key_Minus: SpeedStep = std::min<int>(SpeedStep + 1, std::size(SpeedLadder) - 1); break;
     case Qt::Key_Plus:
@@ -76,6 +77,7 @@ int TfrmVivarion::BindingKey(const QKeyEvent& e) {
     case 38: return Qt::Key_A;
     case 32: return Qt::Key_O;
     case 39: return Qt::Key_S;
+    case 28: return Qt::Key_T;
     case 52: return Qt::Key_Z;
     case 53: return Qt::Key_X;
     default: return key;

@@ -63,6 +63,8 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   connect(Tree->HideShortLived, &QCheckBox::toggled, this, [this] { Refresh(true); });
   Inspector = new TInspectorTab(this);
   Tabs->addTab(Inspector, "Inspector");
+  Evolution = new TEvolutionTab(this);
+  Tabs->addTab(Evolution, "Evolution");
   connect(Tabs, &QTabWidget::currentChanged, this, [this] { Refresh(true); });
 
   auto* save = new QPushButton("Save world...", this);
@@ -71,7 +73,8 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   connect(open, &QPushButton::clicked, main_, &TfrmVivarion::OpenWorldDialog);
   Help = new QLabel(
       "Keys of the main window, here too: arrows scroll, A/Q zoom, X/Z rotate, space pauses, - and + slow down and "
-      "speed up, S saves the species, Ctrl+S / Ctrl+O save and open the world, O shows or hides this window.",
+      "speed up, S saves the species, T colours the taxa, Ctrl+S / Ctrl+O save and open the world, O shows or hides "
+      "this window.",
       this);
   Help->setWordWrap(true);
   auto* buttons = new QHBoxLayout;
@@ -93,9 +96,9 @@ bool TfrmObservatory::eventFilter(QObject* watched, QEvent* e) {
     auto* key = static_cast<QKeyEvent*>(e);
     const int k = TfrmVivarion::BindingKey(*key);
     const bool control = key->modifiers() & Qt::ControlModifier;
-    const bool worldKey = k == Qt::Key_O || k == Qt::Key_Space || k == Qt::Key_A || k == Qt::Key_Q ||
-                          k == Qt::Key_X || k == Qt::Key_Z || k == Qt::Key_S || k == Qt::Key_Plus ||
-                          k == Qt::Key_Minus || k == Qt::Key_Equal;
+    const bool worldKey = k == Qt::Key_O || k == Qt::Key_Space || k == Qt::Key_A || k == Qt::Key_Q || k == Qt::Key_X ||
+                          k == Qt::Key_Z || k == Qt::Key_S || k == Qt::Key_Plus || k == Qt::Key_Minus ||
+                          k == Qt::Key_Equal || k == Qt::Key_T;
     if (worldKey && (!control || k == Qt::Key_O || k == Qt::Key_S)) {
       QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
                      key->nativeModifiers(), key->text());
@@ -150,6 +153,7 @@ void TfrmObservatory::Refresh(bool now) {
   refreshedTick_ = tick;
   // Hidden tabs wait: a tree of tens of thousands of species is laid out only when seen.
   if (Tabs->currentWidget() == Graphs) Graphs->Show(main_->Graphs.Samples);
+  if (Tabs->currentWidget() == Evolution) Evolution->Show(main_->Evolution);
   if (Tabs->currentWidget() == SpeciesTable || Tabs->currentWidget() == Tree) RefreshSpecies();
 }
 

@@ -11,6 +11,7 @@ class QLabel;
 class QTableWidget;
 class QTabWidget;
 
+#include "app/evolution_tab.h"
 #include "app/graphs_tab.h"
 #include "app/inspector_tab.h"
 #include "app/tree_tab.h"
@@ -26,6 +27,7 @@ class TfrmObservatory : public QWidget {
 
   QTabWidget* Tabs;
   TGraphsTab* Graphs;
+  TEvolutionTab* Evolution;
   QTableWidget* SpeciesTable;  // colour, name, alive, first seen, parent, peak
   TTreeTab* Tree;
   TInspectorTab* Inspector;

@@ -35,6 +35,12 @@ const char* const RunnerUsage =
     "  --stats FILE         species statistics every --report steps and at the end, as CSV\n"
     "  --species-csv FILE   after the run, every species that ever lived, as CSV\n"
     "  --phylogeny FILE     after the run, the species tree in Newick format\n"
+    "  --taxa-csv FILE      after the run, every taxon (lineage of one body plan) that ever lived, as CSV\n"
+    "  --taxa-tree FILE     after the run, the tree of taxa in Newick format\n"
+    "  --evolution FILE     the measures of evolution every --report steps and at the end, as CSV:\n"
+    "                       taxa, persistent taxa, change, novelty, ecology, complexity, activity\n"
+    "                       and new activity, and the activity of a neutral shadow\n"
+    "  --persistence N      steps a taxon must live to count as persistent (default 5000)\n"
     "  --plot FILE          after the run, a PNG chart of the figures over time (one point a report)\n"
     "  --version            show the version\n"
     "  -h, --help           show this help\n";
@@ -77,7 +83,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   app.set_help_flag();  // -h and --help print the runner's own usage text
   // An option given twice counts once, the last time, as it always has.
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  std::string seed, steps, size, report, until, every, threads;
+  std::string seed, steps, size, report, until, every, threads, persistence;
   bool reference = false;
   app.add_flag("-h,--help", o.Help);
   app.add_flag("--version", o.Version);
@@ -96,6 +102,10 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   app.add_option("--stats", o.StatsFile);
   app.add_option("--species-csv", o.SpeciesCsvFile);
   app.add_option("--phylogeny", o.PhylogenyFile);
+  app.add_option("--taxa-csv", o.TaxaCsvFile);
+  app.add_option("--taxa-tree", o.TaxaTreeFile);
+  app.add_option("--evolution", o.EvolutionFile);
+  app.add_option("--persistence", persistence);
   app.add_flag("--hash", o.Hash);
   app.add_option("--save-world", o.SaveWorldFile);
   app.add_option("--load-world", o.LoadWorldFile);
@@ -124,6 +134,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   if (o.Until && given("--steps")) throw std::invalid_argument("--until and --steps do not go together: give one");
   if (given("--checkpoint-every")) o.CheckpointEvery = Whole<int64_t>("--checkpoint-every", every, 1);
   if (given("--threads")) o.Threads = Whole<int32_t>("--threads", threads, 1);
+  if (given("--persistence")) o.Persistence = Whole<int64_t>("--persistence", persistence, 1);
   if (reference) o.Passes = TPasses::Plain;
   if (o.WorldSettings && o.LoadWorldFile.empty()) throw std::invalid_argument("--world-settings goes with --load-world");
   if (o.CheckpointFile.empty() != (o.CheckpointEvery == 0))

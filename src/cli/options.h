@@ -33,6 +33,8 @@ struct TRunnerOptions {
   bool WorldSettings = false;  // run a loaded world under the settings saved in it
   std::string CheckpointFile;
   std::string StatsFile, SpeciesCsvFile, PhylogenyFile;
+  std::string TaxaCsvFile, TaxaTreeFile, EvolutionFile;
+  int64_t Persistence = 5000;  // steps a taxon lives before it counts as persistent
   int64_t CheckpointEvery = 0;
   std::vector<std::string> AnimalFiles;
 };

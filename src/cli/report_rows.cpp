@@ -10,6 +10,9 @@ const char* const FiguresHeader = "step,creatures,food,biomass,species\n";
 const char* const StatsHeader =
     "step,creatures,food,biomass,species,diversity,new_species,extinct_species,births,deaths,mean_organs,"
     "max_organs,persistent_species\n";
+const char* const EvolutionHeader =
+    "step,taxa,persistent_taxa,change,novelty,ecology,complexity,activity,new_activity,shadow_taxa,shadow_activity,"
+    "shadow_new_activity\n";
 
 namespace {
 
@@ -45,6 +48,15 @@ std::string StatsColumns(const TSpeciesStats& s) {
   return ',' + Fixed(s.Diversity) + ',' + std::to_string(s.NewSpecies) + ',' + std::to_string(s.ExtinctSpecies) + ',' +
          std::to_string(s.Births) + ',' + std::to_string(s.Deaths) + ',' + Fixed(s.MeanOrgans) + ',' +
          std::to_string(s.MaxOrgans) + ',' + std::to_string(s.PersistentSpecies);
+}
+
+std::string EvolutionRow(int64_t step, const TEvolutionStats& s) {
+  // Activities are sums of whole member counts, exact in a double far beyond any run.
+  auto whole = [](double v) { return std::to_string(static_cast<int64_t>(v)); };
+  return std::to_string(step) + ',' + std::to_string(s.Taxa) + ',' + std::to_string(s.Persistent) + ',' +
+         std::to_string(s.Change) + ',' + std::to_string(s.Novelty) + ',' + Fixed(s.Ecology) + ',' +
+         std::to_string(s.Complexity) + ',' + whole(s.Activity) + ',' + std::to_string(s.NewActivity) + ',' +
+         std::to_string(s.ShadowTaxa) + ',' + whole(s.ShadowActivity) + ',' + std::to_string(s.ShadowNewActivity);
 }
 
 }  // namespace viv

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "history/species_history.h"
+#include "history/taxa.h"
 #include "world/world_figures.h"
 
 namespace viv {
@@ -18,7 +19,11 @@ std::string FiguresRow(int64_t step, const TWorldFigures& f);
 // The statistics after the figures: ",diversity,new_species,...,persistent_species".
 std::string StatsColumns(const TSpeciesStats& s);
 
+// A row of the measures of evolution: "step,taxa,...,shadow_new_activity" values, no line end.
+std::string EvolutionRow(int64_t step, const TEvolutionStats& s);
+
 extern const char* const FiguresHeader;  // with its line end
+extern const char* const EvolutionHeader;  // with its line end
 extern const char* const StatsHeader;    // the figures' columns, then the statistics'
 
 }  // namespace viv

@@ -64,8 +64,9 @@ std::string SettleLoadedSettings(const TRunnerOptions& o, TSimulation& sim) {
 }
 
 void CheckRunOutputs(const TRunnerOptions& o, const std::function<std::string(const std::string&)>& fileOf) {
-  for (const std::string* name : {&o.SaveWorldFile, &o.CheckpointFile, &o.CsvFile, &o.StatsFile, &o.SpeciesCsvFile,
-                                  &o.PhylogenyFile, &o.PlotFile, &o.PngFile})
+  for (const std::string* name :
+       {&o.SaveWorldFile, &o.CheckpointFile, &o.CsvFile, &o.StatsFile, &o.SpeciesCsvFile, &o.PhylogenyFile, &o.PlotFile,
+        &o.PngFile, &o.TaxaCsvFile, &o.TaxaTreeFile, &o.EvolutionFile})
     if (!name->empty()) CheckWritable(fileOf(*name));
   if (!o.SaveAnimalsFolder.empty()) CheckWritableFolder(o.SaveAnimalsFolder);
 }
@@ -80,6 +81,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     sim.StartUp(RunSettingsFile(o, err, "vivarion-cli"), loading ? std::nullopt : o.Seed);
     if (const std::string note = UnknownKeysNote(sim.Rules()); !note.empty()) err << "vivarion-cli: " << note << '\n';
     sim.SetPasses(o.Passes);
+    sim.Taxa.PersistenceSteps = o.Persistence;
     if (loading) {
       sim.LoadWorld(o.LoadWorldFile);
       if (const std::string note = SettleLoadedSettings(o, sim); !note.empty()) err << "vivarion-cli: " << note << '\n';
@@ -90,6 +92,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     // Rows go to their files as they are made, so that tail -f follows a long run.
     TRowFile csv(o.CsvFile, FiguresHeader);
     TRowFile stats(o.StatsFile, StatsHeader);
+    TRowFile evolution(o.EvolutionFile, EvolutionHeader);
     // Step numbers count from the world's start, so a resumed run reports at the same steps.
     const int64_t first = sim.StepCount;
     const int64_t last = RunLastStep(o, sim.StepCount);
@@ -103,6 +106,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
       const std::string row = FiguresRow(sim.StepCount, f);
       csv.Write(row + '\n');
       stats.Write(row + StatsColumns(s) + '\n');
+      evolution.Write(EvolutionRow(sim.StepCount, sim.Taxa.Report(sim.StepCount, restart)) + '\n');
       out << StatusLine(sim.StepCount, f);
       if (o.Hash) out << " hash=" << HashText(sim.Hash());
       out << std::endl;  // flushed: a pipe sees each line as it comes
@@ -124,6 +128,8 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     const TCreatureList& world = sim.Population();
     if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(o.SpeciesCsvFile, sim.History.SpeciesCsv(), false);
     if (!o.PhylogenyFile.empty()) WriteFileAtomically(o.PhylogenyFile, sim.History.Newick(), false);
+    if (!o.TaxaCsvFile.empty()) WriteFileAtomically(o.TaxaCsvFile, sim.Taxa.TaxaCsv(), false);
+    if (!o.TaxaTreeFile.empty()) WriteFileAtomically(o.TaxaTreeFile, sim.Taxa.Newick(), false);
     if (!o.SaveAnimalsFolder.empty()) SaveSpeciesFiles(world, o.SaveAnimalsFolder);
     if (!o.SaveWorldFile.empty()) sim.SaveWorld(o.SaveWorldFile);
     if (!o.PngFile.empty()) {

@@ -31,7 +31,8 @@ class TCreature : public TVirtualCreature {
   // A plant of world: radius 10, divides above energy 160, green, named "APPEL".
   static TCreature* CreateFood(TWorldContext& world);
   // Divides Parent: halves its energy, makes the mutated child in the parent's world and
-  // enters it in the grid.
+  // enters it in the grid. An animal child stays in its parent's taxon when its body plan is
+  // the parent's, and founds a new one of the world otherwise.
   static TCreature* CreateChild(TCreature& parent);
 
   // The world the creature lives in (its rules, random stream, serials and grid); null for a
@@ -44,6 +45,11 @@ class TCreature : public TVirtualCreature {
   uint64_t ParentSerial = 0;  // 0 for a creature that was seeded, loaded or made by hand
   int64_t BirthStep = 0;      // the world step it was born in (0: there from the start)
   bool ParentElsewhere = false;  // ParentSerial numbers a creature of another world (a migrant's parent)
+  // The animal's taxon in its world (0: none, as for plants and animals made by hand), and its
+  // body plan's signature (BodyPlanSignature, kept so that a division compares without
+  // working the parent's out again; 0 until it is known).
+  uint64_t Taxon = 0;
+  uint64_t Plan = 0;
 
   float Radius = 0;
   float Heading = 0;
@@ -79,6 +85,8 @@ class TCreature : public TVirtualCreature {
   bool IsFinite() const;
 
   void Draw(TLogoCanvas& canvas) const;
+  // The same with the body and organs filled in another colour (the view's taxon colours).
+  void Draw(TLogoCanvas& canvas, TColor fill) const;
 
   // Reads the body and organs of an animal file into this creature. Errors name the file.
   void LoadFromFile(const std::string& fileName);

@@ -3,6 +3,7 @@
 #include <numbers>
 
 #include "config/random.h"
+#include "creature/body_plan.h"
 #include "creature/creature.h"
 
 namespace viv {
@@ -83,6 +84,11 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
   }
   if (world.Rules.OrganLoss > 0) LoseCopies(*child, world.Rules.OrganLoss, random);
   world.Grid.Add(child, child->X, child->Y);
+  if (!child->Vegetable) {
+    if (parent.Plan == 0) parent.Plan = BodyPlanSignature(parent);
+    child->Plan = BodyPlanSignature(*child);
+    child->Taxon = child->Plan == parent.Plan ? parent.Taxon : world.TakeTaxon();
+  }
   return child;
 }
 

@@ -17,9 +17,12 @@ struct TWorldContext {
   TRandom Random;
   // The serial the next creature of this world gets: 1, 2, 3 ... in order of creation.
   uint64_t NextSerial = 1;
+  // The id the next taxon of this world gets: 1, 2, 3 ... in order of founding.
+  uint64_t NextTaxon = 1;
   TGrid Grid;
 
   uint64_t TakeSerial() { return NextSerial++; }
+  uint64_t TakeTaxon() { return NextTaxon++; }
 };
 
 }  // namespace viv

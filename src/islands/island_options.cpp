@@ -14,11 +14,13 @@ const char* const IslandsUsage =
     "  --migrate-every N    every N steps, each island sends --migrants of its animals, picked by\n"
     "                       its own generator, with their full state, to the next island (default 0: never)\n"
     "  --migrants K         animals that leave each island at a migration (default 1)\n"
-    "World files (--save-world, --load-world, --checkpoint), --species-csv and --phylogeny are one\n"
+    "World files (--save-world, --load-world, --checkpoint), --species-csv, --phylogeny, --taxa-csv\n"
+    "and --taxa-tree are one\n"
     "per island: NAME.vivw stands for NAME.island0.vivw, NAME.island1.vivw ... and NAME.vivw itself\n"
     "lists the islands' world files once all are written (checkpoints: NAME.island0.stepS.vivw ...,\n"
     "older sets removed), so a killed run leaves a whole set to load. --stats gets an island column\n"
-    "first, and arrivals and departures last. Migration needs two islands or more.\n"
+    "first, and arrivals and departures last; --evolution an island column first. Migration needs\n"
+    "two islands or more.\n"
     "The runner's options:\n";
 
 TIslandOptions ParseIslandOptions(const std::vector<std::string>& args) {

@@ -82,7 +82,9 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   std::vector<std::string> settingsNotes(islands.size());
   each([&](TIsland& island) {
     const int32_t me = island.Number;
-    CheckRunOutputs(o, [&](const std::string& name) { return name == o.StatsFile ? name : IslandFile(name, me); });
+    CheckRunOutputs(o, [&](const std::string& name) {
+      return name == o.StatsFile || name == o.EvolutionFile ? name : IslandFile(name, me);
+    });
     std::ostringstream note;  // said once, by the first island
     const std::string settings = RunSettingsFile(o, note, "vivarion-islands");
     if (me == 0) err << note.str();
@@ -91,6 +93,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     if (const std::string unknown = UnknownKeysNote(sim.Rules()); !unknown.empty() && me == 0)
       err << "vivarion-islands: " << unknown << '\n';
     sim.SetPasses(o.Passes);
+    sim.Taxa.PersistenceSteps = o.Persistence;
     if (loading) {
       sim.LoadWorld(IslandWorldFile(o.LoadWorldFile, me, a.Islands));
       settingsNotes[static_cast<size_t>(me - a.FirstIsland())] = SettleLoadedSettings(o, sim);
@@ -111,18 +114,19 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     return 1;
   }
 
-  std::unique_ptr<TRowFile> stats;
+  std::unique_ptr<TRowFile> stats, evolution;
   if (first) Guarded(islands[0]->Error, [&] {
     std::string header = StatsHeader;
     header.pop_back();  // its line end
     stats = std::make_unique<TRowFile>(o.StatsFile, "island," + header + ",arrivals,departures\n");
+    evolution = std::make_unique<TRowFile>(o.EvolutionFile, std::string("island,") + EvolutionHeader);
   });
   if (!a.AllWell(errors(), err)) return 1;
   int64_t migrants = 0;  // that left this process's islands in this run
   int64_t rounds = 0;
   std::chrono::steady_clock::duration migrationTime{};
   auto report = [&](int64_t step, bool restart) {
-    std::vector<std::string> lines(islands.size()), rows(islands.size());
+    std::vector<std::string> lines(islands.size()), rows(islands.size()), measures(islands.size());
     for (size_t k = 0; k < islands.size(); ++k) {
       TIsland& island = *islands[k];
       Guarded(island.Error, [&] {
@@ -133,14 +137,17 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
         if (o.Hash) lines[k] += " hash=" + HashText(sim.Hash());
         rows[k] = std::to_string(island.Number) + ',' + FiguresRow(step, f) + StatsColumns(s) + ',' +
                   std::to_string(s.Arrivals) + ',' + std::to_string(s.Departures) + '\n';
+        measures[k] = std::to_string(island.Number) + ',' + EvolutionRow(step, sim.Taxa.Report(step, restart)) + '\n';
       });
     }
-    const std::vector<std::string> allLines = a.Gather(lines), allRows = a.Gather(rows);
+    const std::vector<std::string> allLines = a.Gather(lines), allRows = a.Gather(rows),
+                                   allMeasures = a.Gather(measures);
     if (!first) return;
     for (const std::string& l : allLines) out << l << '\n';
     out.flush();
     Guarded(islands[0]->Error, [&] {
       for (const std::string& r : allRows) stats->Write(r);
+      for (const std::string& r : allMeasures) evolution->Write(r);
     });
   };
 
@@ -204,6 +211,8 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     if (!o.SaveWorldFile.empty()) sim.SaveWorld(IslandFile(o.SaveWorldFile, me));
     if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(IslandFile(o.SpeciesCsvFile, me), sim.History.SpeciesCsv(), false);
     if (!o.PhylogenyFile.empty()) WriteFileAtomically(IslandFile(o.PhylogenyFile, me), sim.History.Newick(), false);
+    if (!o.TaxaCsvFile.empty()) WriteFileAtomically(IslandFile(o.TaxaCsvFile, me), sim.Taxa.TaxaCsv(), false);
+    if (!o.TaxaTreeFile.empty()) WriteFileAtomically(IslandFile(o.TaxaTreeFile, me), sim.Taxa.Newick(), false);
   });
   if (!o.SaveWorldFile.empty()) {
     const std::vector<std::string> files = gather([&](const TIsland& island) { return IslandFile(o.SaveWorldFile, island.Number); });

@@ -45,6 +45,12 @@ float EvalFormulaText(const std::string& formula, const TVirtualCreature* owner)
   return result;
 }
 
+std::vector<TFormulaTerm> FormulaTerms(const std::string& text) {
+  std::vector<TFormulaTerm> terms;
+  for (const auto& t : TCompiledFormula(text).terms_) terms.push_back({t.id, t.index, t.factor, t.error.empty()});
+  return terms;
+}
+
 TCompiledFormula::TCompiledFormula(const std::string& text) {
   std::string rest = text, head;
   while (!rest.empty()) {

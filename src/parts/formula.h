@@ -12,6 +12,17 @@ class TVirtualCreature;
 // Parses and evaluates in one go, looking every organ up by name.
 float EvalFormulaText(const std::string& formula, const TVirtualCreature* owner);
 
+// One term of a formula as written: the organ id it reads, the output and the factor; Valid
+// is false when the output or the factor is no number (evaluating the formula then fails).
+struct TFormulaTerm {
+  std::string Id;
+  int32_t Index = 0;
+  float Factor = 0;
+  bool Valid = false;
+};
+// The terms of a formula in their order, read the way evaluation reads them.
+std::vector<TFormulaTerm> FormulaTerms(const std::string& text);
+
 // A formula parsed once, when it is set. Evaluating it gives the same value and raises
 // the same errors, in the same order, as EvalFormulaText on its text; the organ that
 // each term names is remembered while the owner's ids stay as they are (TVirtualCreature::IdEpoch).
@@ -22,6 +33,7 @@ class TCompiledFormula {
   float Eval(const TVirtualCreature* owner) const;
 
  private:
+  friend std::vector<TFormulaTerm> FormulaTerms(const std::string& text);
   struct Term {
     std::string id;
     int32_t index = 0;

@@ -23,7 +23,8 @@ uint64_t TSimulation::StartUp(const TSettings& rules, std::optional<uint64_t> se
 void TSimulation::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
                            const TPopulationCounts& counts) {
   Clear();
-  World.Context.NextSerial = 1;  // a new world numbers its creatures from 1
+  World.Context.NextSerial = 1;  // a new world numbers its creatures and taxa from 1
+  World.Context.NextTaxon = 1;
   try {
     World.Populate(width, height, animalFiles, counts);
   } catch (...) {
@@ -31,6 +32,7 @@ void TSimulation::Populate(int32_t width, int32_t height, const std::vector<std:
     throw;
   }
   History.Found(World, 0);
+  Taxa.Found(World, 0);
 }
 
 void TSimulation::Clear() {
@@ -38,6 +40,9 @@ void TSimulation::Clear() {
   StepCount = 0;
   Held = 0;
   History = TSpeciesHistory();
+  const int64_t persistence = Taxa.PersistenceSteps;
+  Taxa = TTaxonHistory();
+  Taxa.PersistenceSteps = persistence;
 }
 
 void TSimulation::Step() {
@@ -55,6 +60,7 @@ void TSimulation::Step() {
   }
   ++StepCount;
   History.Record(World, StepCount);
+  Taxa.Record(World, StepCount);
 }
 
 void TSimulation::MoveHeld(float x, float y) {
@@ -85,6 +91,7 @@ std::string TSimulation::Depart(const std::vector<uint64_t>& serials) {
   std::string bytes = CreatureBytes(leaving);
   for (const TCreature* c : leaving) {
     History.Depart(c->SpeciesLabel(), StepCount);
+    Taxa.Depart(*c, StepCount);
     World.Remove(c);
   }
   return bytes;
@@ -98,14 +105,15 @@ int32_t TSimulation::Admit(const std::string& bytes) {
     World.Add(c);
     World.Context.Grid.Add(c, c->X, c->Y);
     History.Arrive(c->SpeciesLabel(), StepCount);
+    Taxa.Arrive(*c, World.Context, StepCount);
   }
   return static_cast<int32_t>(arrivals.size());
 }
 
-uint64_t TSimulation::Hash() const { return WorldHash(World, StepCount, &History); }
+uint64_t TSimulation::Hash() const { return WorldHash(World, StepCount, &History, &Taxa); }
 
 void TSimulation::SaveWorld(const std::string& fileName) const {
-  SaveWorldFile(fileName, World, StepCount, &History);
+  SaveWorldFile(fileName, World, StepCount, &History, &Taxa);
 }
 
 void TSimulation::LoadWorld(const std::string& fileName) {
@@ -113,6 +121,11 @@ void TSimulation::LoadWorld(const std::string& fileName) {
   StepCount = loaded.StepCount;
   Held = 0;
   History = std::move(loaded.History);
+  const int64_t persistence = Taxa.PersistenceSteps;
+  Taxa = std::move(loaded.Taxa);
+  Taxa.PersistenceSteps = persistence;
+  // A world kept before taxa: its animals found theirs now, one per species or file.
+  if (loaded.Version < 3) Taxa.Found(World, StepCount);
   FileSettings = loaded.Settings;
 }
 

@@ -11,6 +11,7 @@
 
 #include "config/settings.h"
 #include "history/species_history.h"
+#include "history/taxa.h"
 #include "world/creature_list.h"
 #include "world/world_figures.h"
 
@@ -24,6 +25,7 @@ class TSimulation {
   int64_t StepCount = 0;
   uint64_t Held = 0;  // serial of the creature held in place (by the mouse), 0 for none
   TSpeciesHistory History;  // of the animal species, from the world's start
+  TTaxonHistory Taxa;       // of the animals' taxa and the measures of evolution
   // The settings in force when the loaded world file was written (after LoadWorld).
   TSettings FileSettings;
 

@@ -17,6 +17,7 @@
 #include "config/files.h"
 #include "config/random.h"
 #include "config/settings.h"
+#include "creature/body_plan.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
@@ -179,6 +180,7 @@ void PutPart(TWriter& w, const TPart* p, uint32_t first, uint32_t k) {
 void PutCreature(TWriter& w, const TCreature& c) {
   w.Put(c.Serial), w.Put(c.ParentSerial), w.Put(c.BirthStep);
   if (!w.ForHash) w.Put(static_cast<uint8_t>(c.ParentElsewhere));
+  w.Put(c.Taxon);
   w.Put(c.Radius), w.Put(c.Heading), w.Put(c.Color), w.Put(c.VX), w.Put(c.VY), w.Put(c.X), w.Put(c.Y);
   w.Put(c.Spin), w.Put(c.MaxEnergy), w.Put(static_cast<uint8_t>(c.Vegetable)), w.Put(c.MutationRate);
   w.Text(c.Name);
@@ -213,16 +215,18 @@ void PutGrid(TWriter& w, const TCreatureList& world) {
 }
 
 std::string StateBytes(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history,
-                       bool forHash) {
+                       const TTaxonHistory* taxa, bool forHash) {
   TWriter w(forHash);
   w.Put(stepCount);
   w.Put(world.Context.NextSerial);
+  w.Put(world.Context.NextTaxon);
   for (uint64_t v : world.Context.Random.State()) w.Put(v);
   PutSettings(w, world.Context.Rules);
   w.Put(static_cast<uint64_t>(world.Count()));
   for (const TCreature* c : world.List) PutCreature(w, *c);
   PutGrid(w, world);
   w.Text(history ? history->Bytes(forHash) : TSpeciesHistory().Bytes(forHash));
+  w.Text(taxa ? taxa->Bytes(forHash) : TTaxonHistory().Bytes(forHash));
   return std::move(w.Bytes);
 }
 
@@ -284,6 +288,7 @@ TCreature* GetCreature(TReader& r, TWorldContext& world, bool newSerial = false)
   c->ParentSerial = r.Get<uint64_t>();
   c->BirthStep = r.Get<int64_t>();
   if (r.Version >= 2) c->ParentElsewhere = r.Get<uint8_t>() != 0;
+  if (r.Version >= 3) c->Taxon = r.Get<uint64_t>();
   c->Radius = r.Real(), c->Heading = r.Real(), c->Color = r.Get<uint32_t>();
   c->VX = r.Real(), c->VY = r.Real(), c->X = r.Real(), c->Y = r.Real();
   c->Spin = r.Real(), c->MaxEnergy = r.Real();
@@ -312,21 +317,23 @@ uint64_t Checksum(uint32_t version, std::string_view header, std::string_view pa
 
 }  // namespace
 
-std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history) {
-  std::string body = StateBytes(world, stepCount, history, false);
+std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history,
+                      const TTaxonHistory* taxa) {
+  std::string body = StateBytes(world, stepCount, history, taxa, false);
   TWriter w;
   w.Text(world.Context.Rules.FileName);
   return body + w.Bytes;
 }
 
-uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history) {
-  const std::string state = StateBytes(world, stepCount, history, true);
+uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history,
+                   const TTaxonHistory* taxa) {
+  const std::string state = StateBytes(world, stepCount, history, taxa, true);
   return XXH64(state.data(), state.size(), 0);
 }
 
 void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount,
-                   const TSpeciesHistory* history) {
-  const std::string body = WorldBody(world, stepCount, history);
+                   const TSpeciesHistory* history, const TTaxonHistory* taxa) {
+  const std::string body = WorldBody(world, stepCount, history, taxa);
   std::string packed(ZSTD_compressBound(body.size()), '\0');
   const size_t n = ZSTD_compress(packed.data(), packed.size(), body.data(), body.size(), 3);
   if (ZSTD_isError(n)) throw EVivarion(fileName + ": cannot compress the world: " + ZSTD_getErrorName(n));
@@ -388,6 +395,7 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   if (loaded.StepCount < 0) Damaged("a negative step count");
   if (loaded.StepCount > MaxStepCount) Damaged("a step count that no world reaches");
   const uint64_t nextSerial = r.Get<uint64_t>();
+  const uint64_t nextTaxon = version >= 3 ? r.Get<uint64_t>() : 1;
   TRandomState random;
   for (uint64_t& v : random) v = r.Get<uint64_t>();
   if (random == TRandomState{}) Damaged("the random generator's state is all zero");
@@ -422,6 +430,14 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   loaded.History.FromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))), version);
   // Founders from files were one nameless species before format 2; only later files must agree.
   if (version >= 2 && !loaded.History.AgreesWith(fresh)) Damaged("its species history does not match its creatures");
+  if (version >= 3) {
+    loaded.Taxa.FromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))));
+    for (const TCreature* c : fresh.List)
+      if (c->Taxon >= nextTaxon || (c->Vegetable && c->Taxon != 0)) Damaged("a creature's taxon is out of order");
+    if (!loaded.Taxa.Taxa.empty() && loaded.Taxa.Taxa.back().Id >= nextTaxon) Damaged("a taxon is out of order");
+    if (!loaded.Taxa.AgreesWith(fresh)) Damaged("its taxa do not match its creatures");
+  }
+  loaded.Version = version;
   loaded.Settings.FileName = loaded.SettingsFile = r.Text(MaxTextLength);
   if (!r.AtEnd()) Damaged("it goes on after its end");
 
@@ -437,6 +453,10 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   }
   context.Random.SetState(random);
   context.NextSerial = nextSerial;
+  context.NextTaxon = nextTaxon;
+  // Plans are worked out again rather than stored: they follow from the organs.
+  for (TCreature* c : world.List)
+    if (!c->Vegetable && c->Taxon != 0) c->Plan = BodyPlanSignature(*c);
   return loaded;
 }
 

@@ -10,26 +10,30 @@
 
 #include "config/settings.h"
 #include "history/species_history.h"
+#include "history/taxa.h"
 #include "world/creature_list.h"
 
 namespace viv {
 
 // 2: a creature's parent may be of another world (a migrant's); the history counts migrants
 // and keys founders read from files by file; the checksum covers the header too.
-constexpr uint32_t WorldFormatVersion = 2;
+// 3: each animal's taxon, the taxon counter, and the taxa with their measures and shadow.
+constexpr uint32_t WorldFormatVersion = 3;
 
 // The body of a world file before compression: the state, then the name of the settings file
 // (kept for reference). The hash covers the state alone.
 // history may be null (a world without one, as tests build them).
-std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr);
+std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr,
+                      const TTaxonHistory* taxa = nullptr);
 // A 64-bit hash of the state between steps that decides the world's future: the fields a
 // world file holds but the creatures' files of origin, the window's pacing (NiceValue) and the
 // fins' drawn flap, so that the same world has the same hash however it was seeded or shown.
-uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr);
+uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr,
+                   const TTaxonHistory* taxa = nullptr);
 
 // Writes the world file atomically (a temporary name renamed over fileName).
 void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount,
-                   const TSpeciesHistory* history = nullptr);
+                   const TSpeciesHistory* history = nullptr, const TTaxonHistory* taxa = nullptr);
 
 // What a world file held: read in full and checked before anything changes.
 struct TLoadedWorld {
@@ -37,6 +41,8 @@ struct TLoadedWorld {
   std::string SettingsFile;  // the settings file in force when it was written
   TSettings Settings;        // the values in force when it was written (FileName: SettingsFile)
   TSpeciesHistory History;   // empty for a world saved without one
+  TTaxonHistory Taxa;        // empty for a world saved without taxa (before format 3)
+  uint32_t Version = WorldFormatVersion;
 };
 
 // Replaces world (its creatures, its grid, its random stream's state and its serial counter)

@@ -10,6 +10,26 @@
 
 namespace viv {
 
+uint32_t TaxonColour(uint64_t taxon) {
+  // Hues a golden angle apart, so that taxa founded one after another look unlike.
+  const double hue = std::fmod(static_cast<double>(taxon % 1000003) * 0.6180339887498949, 1.0) * 6;
+  const int sector = static_cast<int>(hue);
+  const double f = hue - sector;
+  const double low = 0.25, high = 1.0, rise = low + (high - low) * f, fall = high - (high - low) * f;
+  double rgb[3];
+  switch (sector % 6) {
+    case 0: rgb[0] = high, rgb[1] = rise, rgb[2] = low; break;
+    case 1: rgb[0] = fall, rgb[1] = high, rgb[2] = low; break;
+    case 2: rgb[0] = low, rgb[1] = high, rgb[2] = rise; break;
+    case 3: rgb[0] = low, rgb[1] = fall, rgb[2] = high; break;
+    case 4: rgb[0] = rise, rgb[1] = low, rgb[2] = high; break;
+    default: rgb[0] = high, rgb[1] = low, rgb[2] = fall; break;
+  }
+  uint32_t colour = 0;
+  for (int k = 0; k < 3; ++k) colour |= static_cast<uint32_t>(std::lround(rgb[k] * 255)) << (8 * k);
+  return colour;
+}
+
 void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus& status, QImage& image) {
   image.fill(Qt::black);
   TQPainterCanvas canvas(image);
@@ -22,7 +42,8 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
     const TScreenPoint p = WorldToScreen(view, c->X, c->Y, c->Heading);
     if (StrictlyBetween(RoundToPixel(p.X), 0, width) && StrictlyBetween(RoundToPixel(p.Y), 0, height)) {
       turtle.Reset(p.X, p.Y, p.A, view.Zoom);
-      c->Draw(turtle);
+      if (status.TaxonColours && !c->Vegetable) c->Draw(turtle, TaxonColour(c->Taxon));
+      else c->Draw(turtle);
       if (!c->Vegetable && !status.OutlinedSpecies.empty() && c->SpeciesLabel() == status.OutlinedSpecies) {
         const double r = static_cast<double>(c->Radius) * view.Zoom + 4;
         canvas.Ring(RoundToPixel(p.X - r), RoundToPixel(p.Y - r), RoundToPixel(p.X + r), RoundToPixel(p.Y + r), 0x00FFFF);
@@ -59,12 +80,13 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
     notice("Speed: at most " + std::to_string(status.SpeedLimit) + " steps a second (+ and - change it)");
   if (status.SayWhenNoAnimals && animals == 0)
     notice(plants > 0 ? "No animals are alive: the plants live on" : "Nothing is alive");
+  if (status.TaxonColours) notice("Animals in the colours of their taxa (T: their own colours)");
   for (const std::string& text : status.Notices) notice(text);
   canvas.TextColor = 0xFFFFFF;
   // The keys as they are (the design's hint named A/Z and X/C, and a web address that was
   // only a placeholder).
   const std::string hint =
-      "Arrows scroll, A/Q zoom, X/Z rotate, space pauses, +/- speed, S saves the animals, O observatory";
+      "Arrows scroll, A/Q zoom, X/Z rotate, space pauses, +/- speed, S saves the animals, O observatory, T taxa";
   canvas.TextOut(2, height - 16, hint);
 }
 

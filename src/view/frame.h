@@ -23,7 +23,12 @@ struct TFrameStatus {
   bool SayWhenNoAnimals = false;
   // The living animals of this species are drawn with a ring around them (empty: none).
   std::string OutlinedSpecies;
+  // Animals are filled in a colour of their taxon, so that lineages show as they spread.
+  bool TaxonColours = false;
 };
+
+// A bright colour of its own for each taxon, the same in every frame (0x00BBGGRR).
+uint32_t TaxonColour(uint64_t taxon);
 
 // Draws the world into image (already of the window's client size): black, then each
 // creature whose rounded centre lies strictly inside, from the last to the first, then

@@ -19,6 +19,12 @@ struct TBirth {
   uint64_t Parent = 0, Child = 0;
   std::string ParentName, ChildName;
   bool Vegetable = false;
+  // The taxa of an animal birth; when they differ the child founded its taxon, and then the
+  // child's animal file text, plan and used organs describe the new taxon.
+  uint64_t ParentTaxon = 0, ChildTaxon = 0;
+  std::string TaxonText;
+  uint64_t Plan = 0;
+  int32_t UsedOrgans = 0;
 };
 
 // Why a creature died.
@@ -31,6 +37,7 @@ struct TDeath {
   TDeathCause Cause = TDeathCause::Energy;
   std::string Name;
   bool Vegetable = false;
+  uint64_t Taxon = 0;
 };
 
 // The two forms of the sensing and actuation pass. Plain: every eye scans the whole list

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "creature/body_plan.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
 #include "world/grid_query.h"
@@ -74,6 +75,12 @@ void TCreatureList::DeathsAndBirths() {
         TBirth& birth = Births.emplace_back();
         birth.Parent = k->Serial, birth.Child = child->Serial, birth.Vegetable = child->Vegetable;
         birth.ParentName = k->SpeciesLabel(), birth.ChildName = child->SpeciesLabel();
+        birth.ParentTaxon = k->Taxon, birth.ChildTaxon = child->Taxon;
+        if (!child->Vegetable && child->Taxon != k->Taxon) {
+          birth.TaxonText = child->ToXmlText();
+          birth.Plan = child->Plan;
+          birth.UsedOrgans = UsedOrgans(*child);
+        }
         ++current;
       }
     }
@@ -85,7 +92,7 @@ void TCreatureList::DeathsAndBirths() {
 void TCreatureList::NoteDeath(const TCreature& k, TDeathCause cause) {
   TDeath& death = Deaths.emplace_back();
   death.Serial = k.Serial, death.Age = CurrentStep - k.BirthStep, death.Cause = cause;
-  death.Name = k.SpeciesLabel(), death.Vegetable = k.Vegetable;
+  death.Name = k.SpeciesLabel(), death.Vegetable = k.Vegetable, death.Taxon = k.Taxon;
 }
 
 void TCreatureList::SqueezeOutDead() { List.erase(std::remove(List.begin(), List.end(), nullptr), List.end()); }

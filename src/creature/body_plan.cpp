@@ -1,0 +1,95 @@
+#include "creature/body_plan.h"
+
+#include <xxhash.h>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+#include <vector>
+
+#include "creature/creature.h"
+#include "parts/brain.h"
+#include "parts/engine.h"
+#include "parts/formula.h"
+
+namespace viv {
+
+namespace {
+
+// 0 for none, then 1 for one, 2 for two or three, 3 for four to seven ...
+int Bin(int64_t n) {
+  int bin = 0;
+  for (; n > 0; n >>= 1) ++bin;
+  return bin;
+}
+
+const std::string* FormulaOf(const TPart& part) {
+  if (part.Kind() == TPartKind::Engine) return &static_cast<const TEngine&>(part).Formula();
+  if (part.Kind() == TPartKind::Brain) return &static_cast<const TBrain&>(part).Formula();
+  return nullptr;
+}
+
+// The organs with a distinct id, first of each, in the order of the body.
+std::vector<const TPart*> FirstOrgans(const TCreature& c) {
+  std::vector<const TPart*> firsts;
+  std::unordered_set<std::string> seen;
+  for (const TPart* p : c.Parts.Items)
+    if (seen.insert(p->Id).second) firsts.push_back(p);
+  return firsts;
+}
+
+}  // namespace
+
+std::string BodyPlanText(const TCreature& c) {
+  std::string text;
+  for (const TPart* p : FirstOrgans(c)) {
+    text += KindName(p->Kind());
+    text += ' ';
+    text += p->Id;
+    if (const std::string* formula = FormulaOf(*p)) {
+      std::vector<std::string> terms;
+      for (const TFormulaTerm& t : FormulaTerms(*formula)) {
+        const char sign = !t.Valid ? '?' : t.Factor > 0 ? '+' : t.Factor < 0 ? '-' : '0';
+        terms.push_back(t.Id + '.' + std::to_string(t.Index) + sign);
+      }
+      std::sort(terms.begin(), terms.end());
+      text += " (";
+      for (size_t k = 0; k < terms.size(); ++k) text += (k ? " " : "") + terms[k];
+      text += ')';
+    }
+    text += '\n';
+  }
+  int64_t counts[4] = {0, 0, 0, 0};
+  for (const TPart* p : c.Parts.Items) ++counts[static_cast<int>(p->Kind())];
+  text += "organs";
+  for (int64_t n : counts) text += ' ' + std::to_string(Bin(n));
+  const double energy = c.MaxEnergy;
+  text += "\nenergy " + (std::isfinite(energy) && energy >= 1 ? std::to_string(std::ilogb(energy)) : std::string("-"));
+  return text;
+}
+
+uint64_t BodyPlanSignature(const TCreature& c) {
+  const std::string text = BodyPlanText(c);
+  return XXH64(text.data(), text.size(), 0);
+}
+
+int32_t UsedOrgans(const TCreature& c) {
+  std::unordered_set<std::string> used;
+  std::vector<const TPart*> work;
+  for (const TPart* p : FirstOrgans(c))
+    if (p->Kind() == TPartKind::Engine && used.insert(p->Id).second) work.push_back(p);
+  while (!work.empty()) {
+    const TPart* p = work.back();
+    work.pop_back();
+    const std::string* formula = FormulaOf(*p);
+    if (!formula) continue;
+    for (const TFormulaTerm& t : FormulaTerms(*formula)) {
+      if (!t.Valid || t.Factor == 0) continue;
+      const TPart* read = c.FindPart(t.Id);
+      if (read && used.insert(read->Id).second) work.push_back(read);
+    }
+  }
+  return static_cast<int32_t>(used.size());
+}
+
+}  // namespace viv

@@ -1,0 +1,428 @@
+#include "history/taxa.h"
+
+#include <xxhash.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <sstream>
+
+#include "config/errors.h"
+#include "creature/body_plan.h"
+
+namespace viv {
+
+namespace {
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + '"';
+}
+
+std::string NewickLabel(const std::string& text) {
+  if (text.find_first_of(" \t\r\n()[]':;,") == std::string::npos) return text;
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+  return quoted + '\'';
+}
+
+template <class T>
+void Put(std::string& out, T v) {
+  char b[sizeof(T)];
+  std::memcpy(b, &v, sizeof(T));
+  out.append(b, sizeof(T));
+}
+
+void PutText(std::string& out, std::string_view text) {
+  Put(out, static_cast<uint64_t>(text.size()));
+  out += text;
+}
+
+}  // namespace
+
+const TTaxon* TTaxonHistory::Find(uint64_t id) const {
+  auto it = index_.find(id);
+  return it == index_.end() ? nullptr : &Taxa[it->second];
+}
+
+std::vector<double> TTaxonHistory::ActiveActivities() const {
+  std::vector<double> a;
+  for (size_t k : livingTaxa_)
+    if (Taxa[k].Alive > 0 && Taxa[k].Activity >= static_cast<double>(PersistenceSteps)) a.push_back(Taxa[k].Activity);
+  return a;
+}
+
+std::vector<double> TTaxonHistory::ShadowActiveActivities() const {
+  std::vector<double> a;
+  for (size_t k : livingShadow_)
+    if (shadowTaxa_[k].Alive > 0 && shadowTaxa_[k].Active) a.push_back(shadowTaxa_[k].Activity);
+  return a;
+}
+
+TTaxon* TTaxonHistory::At(uint64_t id) {
+  auto it = index_.find(id);
+  return it == index_.end() ? nullptr : &Taxa[it->second];
+}
+
+TTaxon& TTaxonHistory::Emerge(uint64_t id, uint64_t parent, int64_t step) {
+  TTaxon t;
+  t.Id = id;
+  t.Parent = parent;
+  t.Label = std::string("T").append(std::to_string(id));
+  t.FirstStep = t.LastStep = step;
+  index_[id] = Taxa.size();
+  livingTaxa_.push_back(Taxa.size());
+  Taxa.push_back(std::move(t));
+  return Taxa.back();
+}
+
+void TTaxonHistory::Leave(uint64_t id, int64_t step) {
+  TTaxon* t = At(id);
+  if (!t || t->Alive == 0) return;
+  if (--t->Alive > 0) return;
+  t->LastStep = step;
+  if (auto it = living_.find(t->Plan); it != living_.end() && it->second == t->Id) {
+    // Arrivals of this plan now join the earliest living taxon that has it, if any.
+    living_.erase(it);
+    for (size_t k : livingTaxa_)
+      if (Taxa[k].Alive > 0 && Taxa[k].Plan == t->Plan) {
+        living_[t->Plan] = Taxa[k].Id;
+        break;
+      }
+  }
+  if (!t->Persistent) t->Representative.clear();
+}
+
+void TTaxonHistory::ShadowBirth(bool newTaxon) {
+  uint64_t taxon;
+  if (newTaxon || shadowMembers_.empty()) {
+    livingShadow_.push_back(shadowTaxa_.size());
+    shadowTaxa_.emplace_back();
+    taxon = shadowTaxa_.size();
+  } else {
+    taxon = shadowMembers_[static_cast<size_t>(shadowRandom_.Int(static_cast<int32_t>(shadowMembers_.size())))];
+  }
+  shadowMembers_.push_back(taxon);
+  ++shadowTaxa_[taxon - 1].Alive;
+}
+
+void TTaxonHistory::ShadowDeath() {
+  if (shadowMembers_.empty()) return;
+  const size_t k = static_cast<size_t>(shadowRandom_.Int(static_cast<int32_t>(shadowMembers_.size())));
+  --shadowTaxa_[shadowMembers_[k] - 1].Alive;
+  shadowMembers_[k] = shadowMembers_.back();
+  shadowMembers_.pop_back();
+}
+
+void TTaxonHistory::Found(TCreatureList& world, int64_t step) {
+  // The shadow's stream starts from the world's state without drawing from it.
+  const TRandomState& state = world.Context.Random.State();
+  shadowRandom_.Seed(XXH64(state.data(), sizeof(state), step));
+  std::map<std::string, uint64_t> byLabel;
+  for (TCreature* c : world.List) {
+    if (c->Vegetable) continue;
+    c->Plan = BodyPlanSignature(*c);
+    const std::string label = c->SpeciesLabel();
+    auto [it, fresh] = byLabel.emplace(label, 0);
+    if (fresh) {
+      it->second = world.Context.TakeTaxon();
+      TTaxon& t = Emerge(it->second, 0, step);
+      t.Label = label.empty() ? "unnamed" : label;
+      t.Plan = c->Plan;
+      t.UsedOrgans = UsedOrgans(*c);
+      t.Representative = c->ToXmlText();
+      living_[t.Plan] = t.Id;
+    }
+    c->Taxon = it->second;
+    TTaxon& t = *At(c->Taxon);
+    t.Peak = std::max(t.Peak, ++t.Alive);
+    ShadowBirth(fresh);
+  }
+}
+
+void TTaxonHistory::Record(const TCreatureList& world, int64_t step) {
+  for (const TBirth& b : world.Births) {
+    if (b.Vegetable) continue;
+    const bool founded = b.ChildTaxon != b.ParentTaxon;
+    TTaxon* t = At(b.ChildTaxon);
+    if (founded && !t) {
+      t = &Emerge(b.ChildTaxon, b.ParentTaxon, step);
+      t->Plan = b.Plan;
+      t->UsedOrgans = b.UsedOrgans;
+      t->Representative = b.TaxonText;
+      if (!living_.count(t->Plan)) living_[t->Plan] = t->Id;
+    }
+    if (t) {
+      ++t->Births;
+      t->Peak = std::max(t->Peak, ++t->Alive);
+      t->LastStep = step;
+    }
+    ShadowBirth(founded);
+  }
+  for (const TDeath& d : world.Deaths) {
+    if (d.Vegetable) continue;
+    Leave(d.Taxon, step);
+    ShadowDeath();
+  }
+  // A step of activity: each living taxon's members are added to its sum.
+  const double threshold = static_cast<double>(PersistenceSteps);
+  std::erase_if(livingTaxa_, [&](size_t k) { return Taxa[k].Alive == 0; });
+  for (size_t k : livingTaxa_) {
+    TTaxon& t = Taxa[k];
+    t.LastStep = step;
+    const bool wasActive = t.Activity >= threshold;
+    t.Activity += static_cast<double>(t.Alive);
+    if (!wasActive && t.Activity >= threshold) ++newActivity_;
+  }
+  std::erase_if(livingShadow_, [&](size_t k) { return shadowTaxa_[k].Alive == 0; });
+  for (size_t k : livingShadow_) {
+    TShadowTaxon& s = shadowTaxa_[k];
+    s.Activity += static_cast<double>(s.Alive);
+    if (!s.Active && s.Activity >= threshold) s.Active = true, ++shadowNewActivity_;
+  }
+}
+
+void TTaxonHistory::Depart(const TCreature& animal, int64_t step) {
+  if (animal.Vegetable) return;
+  Leave(animal.Taxon, step);
+  ShadowDeath();
+}
+
+void TTaxonHistory::Arrive(TCreature& animal, TWorldContext& world, int64_t step) {
+  if (animal.Vegetable) return;
+  animal.Plan = BodyPlanSignature(animal);
+  auto it = living_.find(animal.Plan);
+  TTaxon* t = it == living_.end() ? nullptr : At(it->second);
+  const bool founded = !t || t->Alive == 0;
+  if (founded) {
+    t = &Emerge(world.TakeTaxon(), 0, step);
+    t->Plan = animal.Plan;
+    t->UsedOrgans = UsedOrgans(animal);
+    t->Representative = animal.ToXmlText();
+    living_[t->Plan] = t->Id;
+  }
+  animal.Taxon = t->Id;
+  t->Peak = std::max(t->Peak, ++t->Alive);
+  t->LastStep = step;
+  ShadowBirth(founded);
+}
+
+TEvolutionStats TTaxonHistory::Report(int64_t step, bool restart) {
+  TEvolutionStats s;
+  std::vector<uint64_t> persistent;
+  int64_t members = 0;
+  for (TTaxon& t : Taxa) {
+    if (t.Alive == 0) continue;
+    ++s.Taxa;
+    s.Activity += t.Activity;
+    if (step - t.FirstStep < PersistenceSteps) continue;
+    if (restart) t.Persistent = true;
+    persistent.push_back(t.Id);
+    members += t.Alive;
+    s.Complexity = std::max(s.Complexity, t.UsedOrgans);
+  }
+  s.Persistent = static_cast<int64_t>(persistent.size());
+  std::vector<uint64_t> newPlans;
+  for (uint64_t id : persistent) {
+    const TTaxon& t = *At(id);
+    const double p = static_cast<double>(t.Alive) / static_cast<double>(members);
+    s.Ecology -= p * std::log(p);
+    if (std::binary_search(lastPersistent_.begin(), lastPersistent_.end(), id)) continue;
+    ++s.Change;
+    if (!persistentPlans_.count(t.Plan) && std::find(newPlans.begin(), newPlans.end(), t.Plan) == newPlans.end()) {
+      ++s.Novelty;
+      newPlans.push_back(t.Plan);
+    }
+  }
+  s.NewActivity = newActivity_;
+  for (const TShadowTaxon& t : shadowTaxa_) {
+    if (t.Alive == 0) continue;
+    ++s.ShadowTaxa;
+    s.ShadowActivity += t.Activity;
+  }
+  s.ShadowNewActivity = shadowNewActivity_;
+  if (restart) {
+    for (uint64_t plan : newPlans) persistentPlans_.insert(plan);
+    lastPersistent_ = std::move(persistent);  // ids grow with the founding order: sorted
+    newActivity_ = shadowNewActivity_ = 0;
+  }
+  return s;
+}
+
+std::string TTaxonHistory::TaxaCsv() const {
+  std::ostringstream out;
+  out << "taxon,label,parent,first_step,last_step,peak,births,alive,used_organs,activity\n";
+  for (const TTaxon& t : Taxa)
+    out << t.Id << ',' << CsvField(t.Label) << ',' << (t.Parent ? std::to_string(t.Parent) : std::string()) << ','
+        << t.FirstStep << ',' << t.LastStep << ',' << t.Peak << ',' << t.Births << ',' << t.Alive << ',' << t.UsedOrgans
+        << ',' << static_cast<int64_t>(t.Activity) << '\n';
+  return out.str();
+}
+
+std::string TTaxonHistory::Newick() const {
+  std::vector<std::vector<size_t>> children(Taxa.size());
+  std::vector<size_t> roots;
+  for (size_t k = 0; k < Taxa.size(); ++k) {
+    auto parent = index_.find(Taxa[k].Parent);
+    if (Taxa[k].Parent == 0 || parent == index_.end()) roots.push_back(k);
+    else children[parent->second].push_back(k);
+  }
+  // Without recursion: a tree may be thousands of taxa deep.
+  std::string out;
+  auto write = [&](size_t top) {
+    struct Frame {
+      size_t node, next;
+    };
+    std::vector<Frame> stack{{top, 0}};
+    while (!stack.empty()) {
+      Frame& f = stack.back();
+      const auto& kids = children[f.node];
+      if (f.next == 0 && !kids.empty()) out += '(';
+      if (f.next < kids.size()) {
+        if (f.next > 0) out += ',';
+        stack.push_back({kids[f.next++], 0});
+        continue;
+      }
+      if (!kids.empty()) out += ')';
+      const TTaxon& t = Taxa[f.node];
+      const TTaxon* parent = Find(t.Parent);
+      out += NewickLabel(t.Label) + ':' + std::to_string(t.FirstStep - (parent ? parent->FirstStep : 0));
+      stack.pop_back();
+    }
+  };
+  if (roots.size() == 1) {
+    write(roots[0]);
+  } else {
+    out += '(';
+    for (size_t k = 0; k < roots.size(); ++k) {
+      if (k > 0) out += ',';
+      write(roots[k]);
+    }
+    out += ")founders";
+  }
+  return out + ";\n";
+}
+
+std::string TTaxonHistory::Bytes(bool forHash) const {
+  std::string out;
+  Put(out, static_cast<uint64_t>(Taxa.size()));
+  for (const TTaxon& t : Taxa) {
+    Put(out, t.Id), Put(out, t.Parent), Put(out, t.FirstStep), Put(out, t.LastStep), Put(out, t.Peak);
+    Put(out, t.Births), Put(out, t.Alive), Put(out, t.Plan), Put(out, t.UsedOrgans), Put(out, t.Activity);
+    Put(out, static_cast<uint8_t>(t.Persistent));
+    // Founders' labels that are file names stay out of the hash, as files of origin do.
+    PutText(out, forHash && t.Parent == 0 && !IsSpeciesName(t.Label) ? std::string_view() : std::string_view(t.Label));
+    if (!forHash) PutText(out, t.Representative);
+  }
+  Put(out, static_cast<uint64_t>(lastPersistent_.size()));
+  for (uint64_t id : lastPersistent_) Put(out, id);
+  std::vector<uint64_t> plans(persistentPlans_.begin(), persistentPlans_.end());
+  std::sort(plans.begin(), plans.end());
+  Put(out, static_cast<uint64_t>(plans.size()));
+  for (uint64_t plan : plans) Put(out, plan);
+  Put(out, newActivity_), Put(out, shadowNewActivity_);
+  for (uint64_t v : shadowRandom_.State()) Put(out, v);
+  Put(out, static_cast<uint64_t>(shadowMembers_.size()));
+  for (uint64_t m : shadowMembers_) Put(out, m);
+  Put(out, static_cast<uint64_t>(shadowTaxa_.size()));
+  for (const TShadowTaxon& s : shadowTaxa_)
+    Put(out, s.Alive), Put(out, s.Activity), Put(out, static_cast<uint8_t>(s.Active));
+  return out;
+}
+
+void TTaxonHistory::FromBytes(std::string_view bytes) {
+  size_t pos = 0;
+  auto get = [&](auto& v) {
+    if (bytes.size() - pos < sizeof(v)) throw EVivarion("the world file is damaged: its taxa are cut short");
+    std::memcpy(&v, bytes.data() + pos, sizeof(v));
+    pos += sizeof(v);
+  };
+  auto damaged = [] { throw EVivarion("the world file is damaged: its taxa do not hold together"); };
+  auto count = [&](size_t least) {
+    uint64_t n = 0;
+    get(n);
+    if (n > (bytes.size() - pos) / least) damaged();
+    return n;
+  };
+  auto text = [&] {
+    const uint64_t n = count(1);
+    std::string s(bytes.substr(pos, n));
+    pos += n;
+    return s;
+  };
+  TTaxonHistory h;
+  h.PersistenceSteps = PersistenceSteps;
+  const uint64_t n = count(90);
+  for (uint64_t k = 0; k < n; ++k) {
+    TTaxon t;
+    uint8_t persistent = 0;
+    get(t.Id), get(t.Parent), get(t.FirstStep), get(t.LastStep), get(t.Peak), get(t.Births), get(t.Alive);
+    get(t.Plan), get(t.UsedOrgans), get(t.Activity), get(persistent);
+    t.Persistent = persistent != 0;
+    t.Label = text();
+    t.Representative = text();
+    if (t.Id == 0 || h.index_.count(t.Id) || (t.Parent && !h.index_.count(t.Parent)) || t.Alive < 0 ||
+        !(t.Activity >= 0) || !std::isfinite(t.Activity))
+      damaged();
+    h.index_[t.Id] = h.Taxa.size();
+    if (t.Alive > 0 && !h.living_.count(t.Plan)) h.living_[t.Plan] = t.Id;
+    if (t.Alive > 0) h.livingTaxa_.push_back(h.Taxa.size());
+    h.Taxa.push_back(std::move(t));
+  }
+  for (uint64_t k = count(8); k > 0; --k) {
+    uint64_t id = 0;
+    get(id);
+    if (!h.lastPersistent_.empty() && id <= h.lastPersistent_.back()) damaged();
+    h.lastPersistent_.push_back(id);
+  }
+  for (uint64_t k = count(8); k > 0; --k) {
+    uint64_t plan = 0;
+    get(plan);
+    h.persistentPlans_.insert(plan);
+  }
+  get(h.newActivity_), get(h.shadowNewActivity_);
+  TRandomState state;
+  for (uint64_t& v : state) get(v);
+  h.shadowRandom_.SetState(state);
+  for (uint64_t k = count(8); k > 0; --k) h.shadowMembers_.push_back(0), get(h.shadowMembers_.back());
+  for (uint64_t k = count(17); k > 0; --k) {
+    TShadowTaxon s;
+    uint8_t active = 0;
+    get(s.Alive), get(s.Activity), get(active);
+    s.Active = active != 0;
+    if (s.Alive < 0 || !(s.Activity >= 0) || !std::isfinite(s.Activity)) damaged();
+    if (s.Alive > 0) h.livingShadow_.push_back(h.shadowTaxa_.size());
+    h.shadowTaxa_.push_back(s);
+  }
+  std::vector<int64_t> members(h.shadowTaxa_.size(), 0);
+  for (uint64_t m : h.shadowMembers_) {
+    if (m == 0 || m > h.shadowTaxa_.size()) damaged();
+    ++members[m - 1];
+  }
+  for (size_t k = 0; k < members.size(); ++k)
+    if (members[k] != h.shadowTaxa_[k].Alive) damaged();
+  if (pos != bytes.size()) damaged();
+  *this = std::move(h);
+}
+
+bool TTaxonHistory::AgreesWith(const TCreatureList& world) const {
+  std::unordered_map<uint64_t, int64_t> members;
+  int64_t animals = 0;
+  for (const TCreature* c : world.List)
+    if (!c->Vegetable) ++members[c->Taxon], ++animals;
+  if (Taxa.empty()) return true;  // a world kept without taxa
+  int64_t living = 0;
+  for (const TTaxon& t : Taxa) living += t.Alive > 0;
+  if (living != static_cast<int64_t>(members.size()) || animals != static_cast<int64_t>(shadowMembers_.size()))
+    return false;
+  for (const auto& [id, n] : members) {
+    const TTaxon* t = Find(id);
+    if (!t || t->Alive != n) return false;
+  }
+  return true;
+}
+
+}  // namespace viv
