@@ -21,15 +21,11 @@
 namespace viv {
 namespace {
 
-void TunedSettings(int32_t maxFood) {
-  UseShippedSettings();
-  Settings.MaxFood = maxFood;
-}
-
-// A world of n creatures, a fifth of them animals, one per 100 x 100 units on average.
+// A world of n creatures, a fifth of them animals, one per 100 x 100 units on average, under
+// the shipped settings with room for them all.
 void Build(TCreatureList& world, int64_t n) {
-  World.Grid.Reset();
-  TunedSettings(static_cast<int32_t>(n));
+  UseShippedSettings(world);
+  world.Context.Rules.MaxFood = static_cast<int32_t>(n);
   BuildScatteredWorld(world, static_cast<int32_t>(n), static_cast<float>(100 * std::sqrt(n)), 42);
 }
 
@@ -81,12 +77,12 @@ BENCHMARK(BM_WorldStep)
 void BM_WorldStepSpread(benchmark::State& state) {
   TCreatureList world;
   Build(world, state.range(0));
-  Settings.Gravity = 0;  // else the far plants fall in at a speed that starves them at once
+  world.Context.Rules.Gravity = 0;  // else the far plants fall in at a speed that starves them at once
   for (float x : {9.9e6f, -9.9e6f}) {
-    TCreature* plant = TCreature::CreateFood(World);
+    TCreature* plant = TCreature::CreateFood(world.Context);
     plant->X = x, plant->Y = x;
     world.Add(plant);
-    World.Grid.Add(plant, plant->X, plant->Y);
+    world.Context.Grid.Add(plant, plant->X, plant->Y);
   }
   world.Passes = state.range(1) != 0 ? TPasses::Plain : TPasses::Fast;
   for (auto _ : state) world.WorldStep();
@@ -234,11 +230,12 @@ void BM_MouthLookup(benchmark::State& state) {
   const bool indexed = state.range(1) != 0;
   TMouthIndex index;
   index.Build(world.List);
-  Random.Seed(3);
+  TRandom& random = world.Context.Random;
+  random.Seed(3);
   std::vector<std::pair<float, float>> points(1024);
   const float side = static_cast<float>(100 * std::sqrt(state.range(0)));
   for (auto& p : points)
-    p = {static_cast<float>((Random.Real() - 0.5) * side), static_cast<float>((Random.Real() - 0.5) * side)};
+    p = {static_cast<float>((random.Real() - 0.5) * side), static_cast<float>((random.Real() - 0.5) * side)};
   size_t k = 0;
   for (auto _ : state) {
     const auto& p = points[k++ & 1023];
@@ -257,6 +254,7 @@ void BM_StepWithHistory(benchmark::State& state) {
   TSimulation sim;
   Build(sim.World, state.range(0));
   sim.History.Found(sim.World, 0);
+  sim.Taxa.Found(sim.World, 0);
   for (auto _ : state) {
     if (history) sim.Step();
     else sim.World.WorldStep();
@@ -272,9 +270,8 @@ BENCHMARK(BM_StepWithHistory)
 // World files of a stepped world: the whole save (compression included) and the whole load.
 void BM_WorldFile(benchmark::State& state) {
   const bool load = state.range(1) != 0;
-  UseShippedSettings();
-  World.Grid.Reset();
   TSimulation sim;
+  UseShippedSettings(sim.World);
   BuildScatteredWorld(sim.World, static_cast<int32_t>(state.range(0)), 4000, 1);
   for (int i = 0; i < 10; ++i) sim.Step();
   const std::string file = "/tmp/vivarion-bench-world.vivw";

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "config/errors.h"
+#include "history/tree_text.h"
 
 namespace viv {
 
@@ -15,26 +16,6 @@ std::string TEmergence::Label() const {
   const std::string name = Name.empty() ? "unnamed" : Name;
   return Index == 1 ? name : name + "_" + std::to_string(Index);
 }
-
-namespace {
-
-// A field of the species table, quoted when it holds a comma, a quote or a line end.
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + '"';
-}
-
-// A label of the Newick tree, quoted when it holds a character that the format reserves.
-std::string NewickLabel(const std::string& text) {
-  if (text.find_first_of(" \t\r\n()[]':;,") == std::string::npos) return text;
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-  return quoted + '\'';
-}
-
-}  // namespace
 
 int32_t TSpeciesHistory::Emerge(const std::string& name, int32_t parent, int64_t step) {
   TEmergence e;
@@ -164,74 +145,30 @@ std::string TSpeciesHistory::SpeciesCsv() const {
 }
 
 std::string TSpeciesHistory::Newick() const {
-  std::vector<std::vector<int32_t>> children(Emergences.size());
-  std::vector<int32_t> roots;
-  for (size_t k = 0; k < Emergences.size(); ++k) {
-    if (Emergences[k].Parent < 0) roots.push_back(static_cast<int32_t>(k));
-    else children[Emergences[k].Parent].push_back(static_cast<int32_t>(k));
-  }
-  // Written without recursion: a tree may be thousands of species deep.
-  std::string out;
-  auto write = [&](int32_t top) {
-    struct Frame {
-      int32_t node;
-      size_t next;
-    };
-    std::vector<Frame> stack{{top, 0}};
-    while (!stack.empty()) {
-      Frame& f = stack.back();
-      const auto& kids = children[f.node];
-      if (f.next == 0 && !kids.empty()) out += '(';
-      if (f.next < kids.size()) {
-        if (f.next > 0) out += ',';
-        stack.push_back({kids[f.next++], 0});
-        continue;
-      }
-      if (!kids.empty()) out += ')';
-      const TEmergence& e = Emergences[f.node];
-      const int64_t from = e.Parent < 0 ? 0 : Emergences[e.Parent].FirstStep;
-      out += NewickLabel(e.Label()) + ':' + std::to_string(e.FirstStep - from);
-      stack.pop_back();
-    }
-  };
-  if (roots.size() == 1) {
-    write(roots[0]);
-  } else {
-    out += '(';
-    for (size_t k = 0; k < roots.size(); ++k) {
-      if (k > 0) out += ',';
-      write(roots[k]);
-    }
-    out += ")founders";
-  }
-  return out + ";\n";
+  std::vector<int64_t> parents;
+  for (const TEmergence& e : Emergences) parents.push_back(e.Parent);
+  return NewickText(
+      parents, [&](size_t k) { return Emergences[k].Label(); },
+      [&](size_t k) {
+        const TEmergence& e = Emergences[k];
+        return e.FirstStep - (e.Parent < 0 ? 0 : Emergences[e.Parent].FirstStep);
+      });
 }
-
-namespace {
-
-template <class T>
-void Put(std::string& out, T v) {
-  char b[sizeof(T)];
-  std::memcpy(b, &v, sizeof(T));
-  out.append(b, sizeof(T));
-}
-
-}  // namespace
 
 std::string TSpeciesHistory::Bytes(bool forHash) const {
   std::string out;
-  Put(out, static_cast<uint64_t>(Emergences.size()));
+  PutBytes(out, static_cast<uint64_t>(Emergences.size()));
   for (const TEmergence& e : Emergences) {
     // A founder's label that is a file name (species names are letters only) stays out of the
     // hash, as the creatures' files of origin do.
     const std::string_view name = forHash && !IsSpeciesName(e.Name) ? std::string_view() : std::string_view(e.Name);
-    Put(out, static_cast<uint32_t>(name.size()));
+    PutBytes(out, static_cast<uint32_t>(name.size()));
     out += name;
-    Put(out, e.Index), Put(out, e.FirstStep), Put(out, e.LastStep), Put(out, e.Parent);
-    Put(out, e.Peak), Put(out, e.Births), Put(out, e.Alive);
+    PutBytes(out, e.Index), PutBytes(out, e.FirstStep), PutBytes(out, e.LastStep), PutBytes(out, e.Parent);
+    PutBytes(out, e.Peak), PutBytes(out, e.Births), PutBytes(out, e.Alive);
   }
-  for (int64_t v : {newSpecies_, extinct_, births_, deaths_, lastStep_}) Put(out, v);
-  if (!forHash) Put(out, arrivals_), Put(out, departures_);
+  for (int64_t v : {newSpecies_, extinct_, births_, deaths_, lastStep_}) PutBytes(out, v);
+  if (!forHash) PutBytes(out, arrivals_), PutBytes(out, departures_);
   return out;
 }
 

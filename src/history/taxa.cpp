@@ -10,34 +10,14 @@
 
 #include "config/errors.h"
 #include "creature/body_plan.h"
+#include "history/tree_text.h"
 
 namespace viv {
 
 namespace {
 
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + '"';
-}
-
-std::string NewickLabel(const std::string& text) {
-  if (text.find_first_of(" \t\r\n()[]':;,") == std::string::npos) return text;
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-  return quoted + '\'';
-}
-
-template <class T>
-void Put(std::string& out, T v) {
-  char b[sizeof(T)];
-  std::memcpy(b, &v, sizeof(T));
-  out.append(b, sizeof(T));
-}
-
 void PutText(std::string& out, std::string_view text) {
-  Put(out, static_cast<uint64_t>(text.size()));
+  PutBytes(out, static_cast<uint64_t>(text.size()));
   out += text;
 }
 
@@ -263,73 +243,43 @@ std::string TTaxonHistory::TaxaCsv() const {
 }
 
 std::string TTaxonHistory::Newick() const {
-  std::vector<std::vector<size_t>> children(Taxa.size());
-  std::vector<size_t> roots;
-  for (size_t k = 0; k < Taxa.size(); ++k) {
-    auto parent = index_.find(Taxa[k].Parent);
-    if (Taxa[k].Parent == 0 || parent == index_.end()) roots.push_back(k);
-    else children[parent->second].push_back(k);
+  std::vector<int64_t> parents;
+  for (const TTaxon& t : Taxa) {
+    auto parent = index_.find(t.Parent);
+    parents.push_back(t.Parent == 0 || parent == index_.end() ? -1 : static_cast<int64_t>(parent->second));
   }
-  // Without recursion: a tree may be thousands of taxa deep.
-  std::string out;
-  auto write = [&](size_t top) {
-    struct Frame {
-      size_t node, next;
-    };
-    std::vector<Frame> stack{{top, 0}};
-    while (!stack.empty()) {
-      Frame& f = stack.back();
-      const auto& kids = children[f.node];
-      if (f.next == 0 && !kids.empty()) out += '(';
-      if (f.next < kids.size()) {
-        if (f.next > 0) out += ',';
-        stack.push_back({kids[f.next++], 0});
-        continue;
-      }
-      if (!kids.empty()) out += ')';
-      const TTaxon& t = Taxa[f.node];
-      const TTaxon* parent = Find(t.Parent);
-      out += NewickLabel(t.Label) + ':' + std::to_string(t.FirstStep - (parent ? parent->FirstStep : 0));
-      stack.pop_back();
-    }
-  };
-  if (roots.size() == 1) {
-    write(roots[0]);
-  } else {
-    out += '(';
-    for (size_t k = 0; k < roots.size(); ++k) {
-      if (k > 0) out += ',';
-      write(roots[k]);
-    }
-    out += ")founders";
-  }
-  return out + ";\n";
+  return NewickText(
+      parents, [&](size_t k) { return Taxa[k].Label; },
+      [&](size_t k) {
+        const TTaxon* parent = Find(Taxa[k].Parent);
+        return Taxa[k].FirstStep - (parent ? parent->FirstStep : 0);
+      });
 }
 
 std::string TTaxonHistory::Bytes(bool forHash) const {
   std::string out;
-  Put(out, static_cast<uint64_t>(Taxa.size()));
+  PutBytes(out, static_cast<uint64_t>(Taxa.size()));
   for (const TTaxon& t : Taxa) {
-    Put(out, t.Id), Put(out, t.Parent), Put(out, t.FirstStep), Put(out, t.LastStep), Put(out, t.Peak);
-    Put(out, t.Births), Put(out, t.Alive), Put(out, t.Plan), Put(out, t.UsedOrgans), Put(out, t.Activity);
-    Put(out, static_cast<uint8_t>(t.Persistent));
+    PutBytes(out, t.Id), PutBytes(out, t.Parent), PutBytes(out, t.FirstStep), PutBytes(out, t.LastStep), PutBytes(out, t.Peak);
+    PutBytes(out, t.Births), PutBytes(out, t.Alive), PutBytes(out, t.Plan), PutBytes(out, t.UsedOrgans), PutBytes(out, t.Activity);
+    PutBytes(out, static_cast<uint8_t>(t.Persistent));
     // Founders' labels that are file names stay out of the hash, as files of origin do.
     PutText(out, forHash && t.Parent == 0 && !IsSpeciesName(t.Label) ? std::string_view() : std::string_view(t.Label));
     if (!forHash) PutText(out, t.Representative);
   }
-  Put(out, static_cast<uint64_t>(lastPersistent_.size()));
-  for (uint64_t id : lastPersistent_) Put(out, id);
+  PutBytes(out, static_cast<uint64_t>(lastPersistent_.size()));
+  for (uint64_t id : lastPersistent_) PutBytes(out, id);
   std::vector<uint64_t> plans(persistentPlans_.begin(), persistentPlans_.end());
   std::sort(plans.begin(), plans.end());
-  Put(out, static_cast<uint64_t>(plans.size()));
-  for (uint64_t plan : plans) Put(out, plan);
-  Put(out, newActivity_), Put(out, shadowNewActivity_);
-  for (uint64_t v : shadowRandom_.State()) Put(out, v);
-  Put(out, static_cast<uint64_t>(shadowMembers_.size()));
-  for (uint64_t m : shadowMembers_) Put(out, m);
-  Put(out, static_cast<uint64_t>(shadowTaxa_.size()));
+  PutBytes(out, static_cast<uint64_t>(plans.size()));
+  for (uint64_t plan : plans) PutBytes(out, plan);
+  PutBytes(out, newActivity_), PutBytes(out, shadowNewActivity_);
+  for (uint64_t v : shadowRandom_.State()) PutBytes(out, v);
+  PutBytes(out, static_cast<uint64_t>(shadowMembers_.size()));
+  for (uint64_t m : shadowMembers_) PutBytes(out, m);
+  PutBytes(out, static_cast<uint64_t>(shadowTaxa_.size()));
   for (const TShadowTaxon& s : shadowTaxa_)
-    Put(out, s.Alive), Put(out, s.Activity), Put(out, static_cast<uint8_t>(s.Active));
+    PutBytes(out, s.Alive), PutBytes(out, s.Activity), PutBytes(out, static_cast<uint8_t>(s.Active));
   return out;
 }
 
