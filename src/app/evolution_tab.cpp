@@ -43,6 +43,13 @@ void Fit(const std::vector<TEvolutionSample>& samples, std::initializer_list<QXY
   const double to = samples.empty() ? 1 : std::max(from + 1, static_cast<double>(samples.back().Step));
   axes[0]->setRange(from, to);
   axes[1]->setRange(0, top * 1.05);
+  // Ticks at round steps and values, whatever the span.
+  for (auto [axis, span] : {std::pair{axes[0], to - from}, std::pair{axes[1], top * 1.05}}) {
+    auto* v = static_cast<QValueAxis*>(axis);
+    v->setTickType(QValueAxis::TicksDynamic);
+    v->setTickAnchor(0);
+    v->setTickInterval(span >= 4 ? RoundTickInterval(span) : 0.5);
+  }
 }
 
 }  // namespace

@@ -11,16 +11,16 @@ const char* const IslandsUsage =
     "island, and:\n"
     "  --islands-per-rank K islands each rank holds and steps in turn, on one pool of threads\n"
     "                       (default 1); the same islands give the same output however spread\n"
+    "                       over ranks\n"
     "  --migrate-every N    every N steps, each island sends --migrants of its animals, picked by\n"
     "                       its own generator, with their full state, to the next island (default 0: never)\n"
     "  --migrants K         animals that leave each island at a migration (default 1)\n"
     "World files (--save-world, --load-world, --checkpoint), --species-csv, --phylogeny, --taxa-csv\n"
-    "and --taxa-tree are one\n"
-    "per island: NAME.vivw stands for NAME.island0.vivw, NAME.island1.vivw ... and NAME.vivw itself\n"
-    "lists the islands' world files once all are written (checkpoints: NAME.island0.stepS.vivw ...,\n"
-    "older sets removed), so a killed run leaves a whole set to load. --stats gets an island column\n"
-    "first, and arrivals and departures last; --evolution an island column first. Migration needs\n"
-    "two islands or more.\n"
+    "and --taxa-tree are one per island: NAME.vivw stands for NAME.island0.vivw, NAME.island1.vivw\n"
+    "... and NAME.vivw itself lists the islands' world files once all are written (checkpoints:\n"
+    "NAME.island0.stepS.vivw ..., older sets removed), so a killed run leaves a whole set to load.\n"
+    "The rows of --stats get an island column first (and arrivals and departures last), as do\n"
+    "those of --evolution. Migration needs two islands or more.\n"
     "The runner's options:\n";
 
 TIslandOptions ParseIslandOptions(const std::vector<std::string>& args) {
