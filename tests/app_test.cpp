@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -565,11 +566,14 @@ class AppTest : public QObject {
     other->Name = "ODOM";
     Place(w, other, 0, 150);
     w.Sim.History.Found(w.Population, 0);
+    w.Sim.Taxa.Found(w.Sim.World, 0);  // one taxon of the two ADAMs, one of ODOM
     QTest::keyClick(&w, Qt::Key_O);
     TfrmObservatory* o = w.Observatory();
     QVERIFY(o && o->isVisible());
     QCOMPARE(o->windowTitle(), QString("Vivarion Observatory"));
     QCOMPARE(o->SpeciesTable->rowCount(), 0);  // tabs out of sight wait
+    QVERIFY(o->ByTaxa());                      // body plans first
+    o->GroupBy->setCurrentIndex(1);
     o->Tabs->setCurrentWidget(o->SpeciesTable);
     QCOMPARE(o->SpeciesTable->rowCount(), 2);
     QCOMPARE(o->SpeciesTable->item(0, 1)->text(), QString("ADAM"));  // sorted by count alive
@@ -588,6 +592,17 @@ class AppTest : public QObject {
     QVERIFY(ringed(-20, 0));
     QVERIFY(ringed(20, 0));
     QVERIFY(!ringed(0, 30));  // ODOM is not selected
+    // Grouped by body plan, the table lists the taxa, and a taxon is ringed by its id.
+    o->GroupBy->setCurrentIndex(0);
+    QCOMPARE(w.OutlinedSpecies, std::string());
+    QCOMPARE(o->SpeciesTable->horizontalHeaderItem(1)->text(), QString("Taxon"));
+    QCOMPARE(o->SpeciesTable->rowCount(), 2);
+    QCOMPARE(o->SpeciesTable->item(0, 2)->data(Qt::DisplayRole).toInt(), 2);
+    o->SpeciesTable->selectRow(0);
+    QCOMPARE(w.OutlinedTaxon, w.Population.List[0]->Taxon);
+    w.DrawFrame();
+    QVERIFY(ringed(-20, 0));
+    QVERIFY(!ringed(0, 30));
     // It opened beside the main window, not over it, where the screen has room.
     const QRect screen = w.screen()->availableGeometry();
     if (screen.width() >= w.frameGeometry().right() + 8 + o->frameGeometry().width())
@@ -700,6 +715,7 @@ class AppTest : public QObject {
     QVERIFY(history.Emergences.size() > 8);
     QTest::keyClick(&w, Qt::Key_O);
     TfrmObservatory* o = w.Observatory();
+    o->GroupBy->setCurrentIndex(1);  // the species
     o->Tabs->setCurrentWidget(o->Tree);
     // Each species below its parent; the short-lived extinct ones only as ancestors.
     const std::vector<TTreeRow>& rows = o->Tree->View->Rows;

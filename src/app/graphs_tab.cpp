@@ -45,9 +45,10 @@ QChartView* TGraphsTab::View(QChart* chart) {
   return view;
 }
 
-void TGraphsTab::Show(const std::vector<TRunSample>& samples) {
+void TGraphsTab::Show(const std::vector<TRunSample>& samples, bool byTaxa) {
   samples_ = samples;
-  ShowRunSamples(charts_, samples);
+  byTaxa_ = byTaxa;
+  ShowRunSamples(charts_, samples, byTaxa);
 }
 
 void TGraphsTab::TellValuesAt(double step) {
@@ -55,13 +56,14 @@ void TGraphsTab::TellValuesAt(double step) {
   auto it = std::lower_bound(samples_.begin(), samples_.end(), step,
                              [](const TRunSample& r, double s) { return static_cast<double>(r.Step) < s; });
   if (it == samples_.end()) --it;
-  Values->setText(QString("step %1: %2 animals, %3 plants, %4 species, biomass %5, diversity %6")
+  Values->setText(QString("step %1: %2 animals, %3 plants, %4 %5, biomass %6, diversity %7")
                       .arg(it->Step)
                       .arg(it->Animals)
                       .arg(it->Plants)
-                      .arg(it->Species)
+                      .arg(byTaxa_ ? it->Taxa : it->Species)
+                      .arg(byTaxa_ ? "taxa" : "species")
                       .arg(it->Biomass)
-                      .arg(it->Diversity, 0, 'f', 3));
+                      .arg(byTaxa_ ? it->TaxonDiversity : it->Diversity, 0, 'f', 3));
 }
 
 bool TGraphsTab::SavePng(const QString& fileName) {

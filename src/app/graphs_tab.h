@@ -24,8 +24,9 @@ class TGraphsTab : public QWidget {
   QLineSeries *Animals, *Plants, *Species, *Biomass, *Diversity;
   QLabel* Values;
 
-  // Replaces the series with the samples (a few thousand at most).
-  void Show(const std::vector<TRunSample>& samples);
+  // Replaces the series with the samples (a few thousand at most); byTaxa: the groups and their
+  // diversity are the taxa's, else the species'.
+  void Show(const std::vector<TRunSample>& samples, bool byTaxa = false);
   // Writes the three charts, one under the other, as a PNG file; a failure is shown in a box.
   // Returns whether it worked.
   bool SavePng(const QString& fileName);
@@ -36,6 +37,7 @@ class TGraphsTab : public QWidget {
   void TellValuesAt(double step);
   std::vector<QChartView*> views_;
   std::vector<TRunSample> samples_;
+  bool byTaxa_ = false;
 };
 
 }  // namespace viv

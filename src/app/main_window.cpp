@@ -288,6 +288,7 @@ void TfrmVivarion::DrawFrame() {
   status.SpeedLimit = SpeedLimit();
   status.SayWhenNoAnimals = StepCount > 0;
   status.OutlinedSpecies = OutlinedSpecies;
+  status.OutlinedTaxon = OutlinedTaxon;
   status.TaxonColours = TaxonColours;
   if (!Notice.empty() && TickCount() < NoticeUntilTick) status.Notices.push_back(Notice);
   viv::DrawFrame(Population, View(), status, StageBitmap);

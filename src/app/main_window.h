@@ -85,6 +85,7 @@ class TfrmVivarion : public QWidget {
   uint64_t PressedSerial = 0;  // the creature under the last press, for a double click
   std::string AnimalsFolder = "animals";  // listed on the start panel
   std::string OutlinedSpecies;  // ringed in the view: the species selected in the observatory
+  uint64_t OutlinedTaxon = 0;   // or the taxon selected there
   TRunGraphs Graphs;            // the run's figures over time, sampled every frame
   // The measures of evolution, reported every EvolutionEvery steps of the world as the
   // runner's --report would.

@@ -1,13 +1,14 @@
 #include "app/observatory.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
-#include <QKeyEvent>
-#include <QScreen>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@
 #include <map>
 
 #include "app/main_window.h"
+#include "view/frame.h"
 #include "view/qpainter_canvas.h"
 
 namespace viv {
@@ -39,7 +41,7 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   Tabs = new QTabWidget(this);
   SpeciesTable = new QTableWidget(0, Columns, this);
   SpeciesTable->setObjectName("SpeciesTable");
-  SpeciesTable->setHorizontalHeaderLabels({"", "Species", "Alive", "First seen", "Parent", "Peak"});
+  SpeciesTable->setHorizontalHeaderLabels({"", "Taxon", "Alive", "First seen", "Parent", "Peak"});
   SpeciesTable->setSelectionBehavior(QAbstractItemView::SelectRows);
   SpeciesTable->setSelectionMode(QAbstractItemView::SingleSelection);
   SpeciesTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -49,9 +51,21 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   SpeciesTable->horizontalHeader()->setSectionResizeMode(Name, QHeaderView::Stretch);  // the columns fill the width
   SpeciesTable->sortByColumn(Alive, Qt::DescendingOrder);
   connect(SpeciesTable, &QTableWidget::itemSelectionChanged, this, [this] {
-    main_->OutlinedSpecies = SelectedSpecies();
-    Tree->Select(main_->OutlinedSpecies);
+    const std::string label = SelectedSpecies();
+    Outline(label);
+    Tree->Select(label);
     main_->NeedsRedraw = true;
+  });
+  GroupBy = new QComboBox(this);
+  GroupBy->setObjectName("GroupBy");
+  GroupBy->addItems({"body plan (taxa)", "name (species)"});
+  connect(GroupBy, &QComboBox::currentIndexChanged, this, [this] {
+    // Another grouping: the rows, the selection and the ring start again.
+    SpeciesTable->setRowCount(0);
+    Outline("");
+    Tree->Select("");
+    SpeciesTable->setHorizontalHeaderItem(Name, new QTableWidgetItem(ByTaxa() ? "Taxon" : "Species"));
+    Refresh(true);
   });
   connect(SpeciesTable, &QTableWidget::cellDoubleClicked, this, [this] { FollowSelected(); });
   Graphs = new TGraphsTab(this);
@@ -81,6 +95,8 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   buttons->addWidget(save);
   buttons->addWidget(open);
   buttons->addStretch(1);
+  buttons->addWidget(new QLabel("Group the animals by", this));
+  buttons->addWidget(GroupBy);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Tabs, 1);
   layout->addLayout(buttons);
@@ -152,7 +168,7 @@ void TfrmObservatory::Refresh(bool now) {
   if (!now && tick - refreshedTick_ < 500) return;
   refreshedTick_ = tick;
   // Hidden tabs wait: a tree of tens of thousands of species is laid out only when seen.
-  if (Tabs->currentWidget() == Graphs) Graphs->Show(main_->Graphs.Samples);
+  if (Tabs->currentWidget() == Graphs) Graphs->Show(main_->Graphs.Samples, ByTaxa());
   if (Tabs->currentWidget() == Evolution) Evolution->Show(main_->Evolution);
   if (Tabs->currentWidget() == SpeciesTable || Tabs->currentWidget() == Tree) RefreshSpecies();
 }
@@ -165,15 +181,22 @@ void TfrmObservatory::RefreshSpecies() {
   };
   std::map<std::string, Row> rows;
   std::map<std::string, TColor> colours;
+  const bool byTaxa = ByTaxa();
+  if (byTaxa) {
+    taxa_.Emergences = main_->Sim.Taxa.AsEmergences();
+    taxonIds_.clear();
+    for (const TTaxon& t : main_->Sim.Taxa.Taxa)
+      if (t.Alive > 0) taxonIds_[t.Label] = t.Id;
+  }
   for (const TCreature* c : main_->Population.List) {
     if (c->Vegetable) continue;
-    const std::string label = c->SpeciesLabel();
+    const std::string label = GroupLabel(*c);
     Row& r = rows[label];
-    if (r.alive++ == 0) r.colour = colours[label] = c->Color;
+    if (r.alive++ == 0) r.colour = colours[label] = byTaxa ? TaxonColour(c->Taxon) : c->Color;
   }
-  if (Tabs->currentWidget() == Tree) Tree->Show(main_->Sim.History, main_->StepCount, colours);
-  const std::string& selected = main_->OutlinedSpecies;
-  const TSpeciesHistory& history = main_->Sim.History;
+  const TSpeciesHistory& history = byTaxa ? taxa_ : main_->Sim.History;
+  if (Tabs->currentWidget() == Tree) Tree->Show(history, main_->StepCount, colours, byTaxa);
+  const std::string selected = SelectedSpecies();
   std::map<std::string, const TEmergence*> latest;
   for (const TEmergence& e : history.Emergences) latest[e.Name] = &e;
   SpeciesTable->setSortingEnabled(false);
@@ -218,15 +241,28 @@ void TfrmObservatory::Select(const std::string& name) {
   SpeciesTable->clearSelection();
   for (int row = 0; row < SpeciesTable->rowCount(); ++row)
     if (SpeciesTable->item(row, Name)->text().toStdString() == name) SpeciesTable->selectRow(row);
-  main_->OutlinedSpecies = name;
+  Outline(name);
   Tree->Select(name);
+  main_->NeedsRedraw = true;
+}
+
+bool TfrmObservatory::ByTaxa() const { return GroupBy->currentIndex() == 0; }
+
+std::string TfrmObservatory::GroupLabel(const TCreature& animal) const {
+  return ByTaxa() ? main_->Sim.Taxa.LabelOf(animal) : animal.SpeciesLabel();
+}
+
+void TfrmObservatory::Outline(const std::string& label) {
+  main_->OutlinedSpecies = ByTaxa() ? std::string() : label;
+  const auto it = taxonIds_.find(label);
+  main_->OutlinedTaxon = ByTaxa() && it != taxonIds_.end() ? it->second : 0;
   main_->NeedsRedraw = true;
 }
 
 void TfrmObservatory::FollowSelected() {
   const std::string name = SelectedSpecies();
   for (const TCreature* c : main_->Population.List) {
-    if (c->Vegetable || c->SpeciesLabel() != name) continue;
+    if (c->Vegetable || GroupLabel(*c) != name) continue;
     main_->OpenInfoWindow(*c);
     main_->NeedsRedraw = true;
     return;

@@ -5,8 +5,10 @@
 // click follows one of them in an information window.
 #include <QWidget>
 #include <cstdint>
+#include <map>
 #include <string>
 
+class QComboBox;
 class QLabel;
 class QTableWidget;
 class QTabWidget;
@@ -28,7 +30,10 @@ class TfrmObservatory : public QWidget {
   QTabWidget* Tabs;
   TGraphsTab* Graphs;
   TEvolutionTab* Evolution;
-  QTableWidget* SpeciesTable;  // colour, name, alive, first seen, parent, peak
+  // How the Graphs, Species and Tree tabs group the animals: by body plan (taxa, the first
+  // item and the default) or by name (species).
+  QComboBox* GroupBy;
+  QTableWidget* SpeciesTable;  // colour, name (species or taxon), alive, first seen, parent, peak
   TTreeTab* Tree;
   TInspectorTab* Inspector;
   QLabel* Help;
@@ -36,8 +41,9 @@ class TfrmObservatory : public QWidget {
   // Brings the tabs up to date with the world (the main window calls it after its frames):
   // the inspector every frame, the others at most twice a second.
   void Refresh(bool now = false);
-  // The species selected in the table, or empty.
+  // The species or taxon selected in the table, or empty.
   std::string SelectedSpecies() const;
+  bool ByTaxa() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
@@ -48,6 +54,12 @@ class TfrmObservatory : public QWidget {
   void FollowSelected();
   void RefreshSpecies();
   void Select(const std::string& name);
+  // The group label of an animal in the grouping shown.
+  std::string GroupLabel(const TCreature& animal) const;
+  // Rings the group of this label in the view (a species, or the taxon of that label).
+  void Outline(const std::string& label);
+  TSpeciesHistory taxa_;                      // the taxa as a history of emergences, for the table and the tree
+  std::map<std::string, uint64_t> taxonIds_;  // label -> taxon id, of the living taxa
   TfrmVivarion* main_;
   int64_t refreshedTick_ = -1000000;
   bool placed_ = false;

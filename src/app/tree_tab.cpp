@@ -57,17 +57,21 @@ TTreeTab::TTreeTab(QWidget* parent) : QWidget(parent) {
   layout->addWidget(Summary);
 }
 
-void TTreeTab::Show(const TSpeciesHistory& history, int64_t now, const std::map<std::string, TColor>& colours) {
+void TTreeTab::Show(const TSpeciesHistory& history, int64_t now, const std::map<std::string, TColor>& colours,
+                    bool taxa) {
+  HideShortLived->setText(taxa ? "Hide extinct taxa that lived under 5,000 steps"
+                               : "Hide extinct species that lived under 5,000 steps");
   View->History = &history;
   View->Rows = SpeciesTreeRows(history, HideShortLived->isChecked() ? TSpeciesHistory::PersistenceSteps : 0);
   View->Now = std::max<int64_t>(now, 1);
   View->Colours = colours;
   View->Relayout();
   if (scrollPending_) ScrollToSelected();
-  Summary->setText(QString("%1 of %2 species shown; %3 alive. Click a branch to select its species.")
+  Summary->setText(QString("%1 of %2 %4 shown; %3 alive. Click a branch to select its %5.")
                        .arg(View->Rows.size())
                        .arg(history.Emergences.size())
-                       .arg(colours.size()));
+                       .arg(colours.size())
+                       .arg(taxa ? "taxa" : "species", taxa ? "taxon" : "species"));
 }
 
 void TTreeTab::Select(const std::string& name) {

@@ -29,7 +29,9 @@ class TTreeTab : public QWidget {
   TSpeciesTreeView* View;
 
   // Lays the tree out again from the history at step now; colours: of a living member by name.
-  void Show(const TSpeciesHistory& history, int64_t now, const std::map<std::string, TColor>& colours);
+  // taxa: the history's emergences are taxa (the texts say so), else species.
+  void Show(const TSpeciesHistory& history, int64_t now, const std::map<std::string, TColor>& colours,
+            bool taxa = false);
   void Select(const std::string& name);
   // Writes the history's Newick text; a failure is shown in a box. Returns whether it worked.
   bool ExportNewick(const QString& fileName);

@@ -24,6 +24,9 @@ struct TRunSample {
   int32_t Animals = 0, Plants = 0, Species = 0;
   int64_t Biomass = 0;
   double Diversity = 0;
+  // The same of the animals grouped by taxon instead of species name.
+  int32_t Taxa = 0;
+  double TaxonDiversity = 0;
 };
 
 class TRunGraphs {

@@ -28,6 +28,24 @@ const TTaxon* TTaxonHistory::Find(uint64_t id) const {
   return it == index_.end() ? nullptr : &Taxa[it->second];
 }
 
+std::string TTaxonHistory::LabelOf(const TCreature& animal) const {
+  const TTaxon* t = Find(animal.Taxon);
+  return t ? t->Label : std::string();
+}
+
+std::vector<TEmergence> TTaxonHistory::AsEmergences() const {
+  std::vector<TEmergence> all;
+  all.reserve(Taxa.size());
+  for (const TTaxon& t : Taxa) {
+    TEmergence& e = all.emplace_back();
+    e.Name = t.Label, e.FirstStep = t.FirstStep, e.LastStep = t.LastStep;
+    auto parent = index_.find(t.Parent);
+    e.Parent = t.Parent == 0 || parent == index_.end() ? -1 : static_cast<int32_t>(parent->second);
+    e.Peak = t.Peak, e.Births = t.Births, e.Alive = t.Alive;
+  }
+  return all;
+}
+
 std::vector<double> TTaxonHistory::ActiveActivities() const {
   std::vector<double> a;
   for (size_t k : livingTaxa_)

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "config/random.h"
+#include "history/species_history.h"
 #include "world/creature_list.h"
 
 namespace viv {
@@ -85,6 +86,12 @@ class TTaxonHistory {
   bool AgreesWith(const TCreatureList& world) const;
 
   const TTaxon* Find(uint64_t id) const;
+  // The label of a living animal's taxon ("T17", or a founder's name), as tables and trees
+  // show it; empty for none.
+  std::string LabelOf(const TCreature& animal) const;
+  // The taxa as emergences of a species history (label for name, parents by place), so that
+  // the observatory's table and tree show them as they show species.
+  std::vector<TEmergence> AsEmergences() const;
   // The cumulative activities of the living taxa that have reached the threshold, and of the
   // shadow's: the points of the activity waves at this step.
   std::vector<double> ActiveActivities() const;

@@ -44,7 +44,9 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
       turtle.Reset(p.X, p.Y, p.A, view.Zoom);
       if (status.TaxonColours && !c->Vegetable) c->Draw(turtle, TaxonColour(c->Taxon));
       else c->Draw(turtle);
-      if (!c->Vegetable && !status.OutlinedSpecies.empty() && c->SpeciesLabel() == status.OutlinedSpecies) {
+      const bool outlined = (!status.OutlinedSpecies.empty() && c->SpeciesLabel() == status.OutlinedSpecies) ||
+                            (status.OutlinedTaxon != 0 && c->Taxon == status.OutlinedTaxon);
+      if (!c->Vegetable && outlined) {
         const double r = static_cast<double>(c->Radius) * view.Zoom + 4;
         canvas.Ring(RoundToPixel(p.X - r), RoundToPixel(p.Y - r), RoundToPixel(p.X + r), RoundToPixel(p.Y + r), 0x00FFFF);
       }

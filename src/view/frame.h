@@ -21,8 +21,10 @@ struct TFrameStatus {
   bool Paused = false;
   // Say so under the overlay when no animal is alive.
   bool SayWhenNoAnimals = false;
-  // The living animals of this species are drawn with a ring around them (empty: none).
+  // The living animals of this species are drawn with a ring around them (empty: none), or
+  // those of this taxon (0: none).
   std::string OutlinedSpecies;
+  uint64_t OutlinedTaxon = 0;
   // Animals are filled in a colour of their taxon, so that lineages show as they spread.
   bool TaxonColours = false;
 };

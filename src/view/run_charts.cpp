@@ -61,13 +61,15 @@ TRunCharts MakeRunCharts() {
   return c;
 }
 
-void ShowRunSamples(const TRunCharts& c, const std::vector<TRunSample>& samples) {
+void ShowRunSamples(const TRunCharts& c, const std::vector<TRunSample>& samples, bool byTaxa) {
+  c.Species->setName(byTaxa ? "Taxa alive" : "Species alive");
+  c.Diversity->setTitle(byTaxa ? "Diversity of taxa (Shannon) by step" : "Diversity of species (Shannon) by step");
   QList<QPointF> a, p, s, b, d;
   for (const TRunSample& r : samples) {
     const double x = static_cast<double>(r.Step);
     a.append({x, static_cast<double>(r.Animals)}), p.append({x, static_cast<double>(r.Plants)});
-    s.append({x, static_cast<double>(r.Species)}), b.append({x, static_cast<double>(r.Biomass)});
-    d.append({x, r.Diversity});
+    s.append({x, static_cast<double>(byTaxa ? r.Taxa : r.Species)}), b.append({x, static_cast<double>(r.Biomass)});
+    d.append({x, byTaxa ? r.TaxonDiversity : r.Diversity});
   }
   c.Animals->replace(a), c.Plants->replace(p), c.Species->replace(s), c.BiomassLine->replace(b);
   c.DiversityLine->replace(d);

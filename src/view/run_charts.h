@@ -28,7 +28,9 @@ QChart* MakeChart(const QString& title, const std::vector<QLineSeries*>& series,
 TRunCharts MakeRunCharts();
 // Replaces the series with the samples and fits the axes: from the first step to the last,
 // from 0 to the largest value.
-void ShowRunSamples(const TRunCharts& charts, const std::vector<TRunSample>& samples);
+// byTaxa: the groups alive and their diversity are the taxa's (the series and charts say so),
+// else the species'.
+void ShowRunSamples(const TRunCharts& charts, const std::vector<TRunSample>& samples, bool byTaxa = false);
 // The three charts, one under the other, as a PNG file of width x height pixels, drawn
 // offscreen (a Qt application is made for it when there is none). Throws EVivarion naming
 // the file when it cannot be written.
