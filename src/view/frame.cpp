@@ -11,8 +11,10 @@
 namespace viv {
 
 uint32_t TaxonColour(uint64_t taxon) {
-  // Hues a golden angle apart, so that taxa founded one after another look unlike.
-  const double hue = std::fmod(static_cast<double>(taxon % 1000003) * 0.6180339887498949, 1.0) * 6;
+  // Hues a golden angle apart, so that taxa founded one after another look unlike, and none
+  // near the plants' green (hues 0.25 to 0.45 of the circle are skipped).
+  const double turn = std::fmod(static_cast<double>(taxon % 1000003) * 0.6180339887498949, 1.0);
+  const double hue = std::fmod(0.45 + turn * 0.80, 1.0) * 6;
   const int sector = static_cast<int>(hue);
   const double f = hue - sector;
   const double low = 0.25, high = 1.0, rise = low + (high - low) * f, fall = high - (high - low) * f;
