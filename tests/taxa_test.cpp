@@ -17,9 +17,9 @@ class Taxa : public CleanWorld {
     for (int i = 0; i < n; ++i) Population.Add(CreateAdam(World));
     history.Found(Population, 0);
   }
-  void Birth(uint64_t parent, uint64_t child, uint64_t plan = 0, int32_t used = 0) {
+  void Birth(uint64_t parent, uint64_t child, uint64_t plan = 0) {
     TBirth& b = Population.Births.emplace_back();
-    b.ParentTaxon = parent, b.ChildTaxon = child, b.Plan = plan, b.UsedOrgans = used;
+    b.ParentTaxon = parent, b.ChildTaxon = child, b.Plan = plan;
   }
   void Death(uint64_t taxon) { Population.Deaths.emplace_back().Taxon = taxon; }
   void Step(int64_t step) {
@@ -38,8 +38,8 @@ TEST_F(Taxa, PersistenceChangeNoveltyEcologyComplexityAndActivity) {
   const uint64_t adamPlan = history.Taxa[0].Plan;
   EXPECT_EQ(adamPlan, BodyPlanSignature(*Population.List[1]));
   for (int64_t step = 1; step <= 100; ++step) {
-    if (step == 10) Birth(1, 2, adamPlan + 1, 3);  // a new plan, which dies out young
-    if (step == 20) Birth(1, 3, adamPlan, 6);      // the founders' plan again, as a new lineage
+    if (step == 10) Birth(1, 2, adamPlan + 1);  // a new plan, which dies out young
+    if (step == 20) Birth(1, 3, adamPlan);      // the founders' plan again, as a new lineage
     if (step == 50) Death(2);
     Step(step);
   }
@@ -73,7 +73,7 @@ TEST_F(Taxa, PersistenceChangeNoveltyEcologyComplexityAndActivity) {
   copy.PersistenceSteps = 100;
   copy.FromBytes(history.Bytes());
   EXPECT_EQ(copy.Bytes(), history.Bytes());
-  Birth(3, 4, adamPlan + 2, 2);
+  Birth(3, 4, adamPlan + 2);
   const auto births = Population.Births;
   Step(132);
   Population.Births = births;

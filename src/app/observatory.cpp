@@ -54,7 +54,6 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
     const std::string label = SelectedSpecies();
     Outline(label);
     Tree->Select(label);
-    main_->NeedsRedraw = true;
   });
   GroupBy = new QComboBox(this);
   GroupBy->setObjectName("GroupBy");
@@ -243,7 +242,6 @@ void TfrmObservatory::Select(const std::string& name) {
     if (SpeciesTable->item(row, Name)->text().toStdString() == name) SpeciesTable->selectRow(row);
   Outline(name);
   Tree->Select(name);
-  main_->NeedsRedraw = true;
 }
 
 bool TfrmObservatory::ByTaxa() const { return GroupBy->currentIndex() == 0; }

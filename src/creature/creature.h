@@ -47,7 +47,7 @@ class TCreature : public TVirtualCreature {
   bool ParentElsewhere = false;  // ParentSerial numbers a creature of another world (a migrant's parent)
   // The animal's taxon in its world (0: none, as for plants and animals made by hand), and its
   // body plan's signature (BodyPlanSignature, kept so that a division compares without
-  // working the parent's out again; 0 until it is known).
+  // working the parent's out again; 0 until it is known: a division works it out then).
   uint64_t Taxon = 0;
   uint64_t Plan = 0;
 

@@ -173,32 +173,23 @@ std::string TSpeciesHistory::Bytes(bool forHash) const {
 }
 
 void TSpeciesHistory::FromBytes(std::string_view bytes, uint32_t version) {
-  size_t pos = 0;
-  auto get = [&](auto& v) {
-    if (bytes.size() - pos < sizeof(v)) throw EVivarion("the world file is damaged: its species history is cut short");
-    std::memcpy(&v, bytes.data() + pos, sizeof(v));
-    pos += sizeof(v);
-  };
-  auto damaged = [] { throw EVivarion("the world file is damaged: its species history does not hold together"); };
+  TByteReader r(bytes, "its species history is cut short", "its species history does not hold together");
   uint64_t n = 0;
-  get(n);
-  if (n > bytes.size() / 48) damaged();
+  r.Get(n);
+  if (n > bytes.size() / 48) r.Damaged();
   TSpeciesHistory h;
   for (uint64_t k = 0; k < n; ++k) {
     TEmergence e;
-    uint32_t length = 0;
-    get(length);
-    if (bytes.size() - pos < length) damaged();
-    e.Name.assign(bytes.substr(pos, length));
-    pos += length;
-    get(e.Index), get(e.FirstStep), get(e.LastStep), get(e.Parent), get(e.Peak), get(e.Births), get(e.Alive);
-    if (e.Parent >= static_cast<int64_t>(k) || e.Parent < -1 || e.Index < 1 || e.Alive < 0) damaged();
+    e.Name = r.Text<uint32_t>();
+    r.Get(e.Index), r.Get(e.FirstStep), r.Get(e.LastStep), r.Get(e.Parent), r.Get(e.Peak), r.Get(e.Births);
+    r.Get(e.Alive);
+    if (e.Parent >= static_cast<int64_t>(k) || e.Parent < -1 || e.Index < 1 || e.Alive < 0) r.Damaged();
     h.current_[e.Name] = static_cast<int32_t>(k);
     h.Emergences.push_back(std::move(e));
   }
-  get(h.newSpecies_), get(h.extinct_), get(h.births_), get(h.deaths_), get(h.lastStep_);
-  if (version >= 2) get(h.arrivals_), get(h.departures_);
-  if (pos != bytes.size()) damaged();
+  r.Get(h.newSpecies_), r.Get(h.extinct_), r.Get(h.births_), r.Get(h.deaths_), r.Get(h.lastStep_);
+  if (version >= 2) r.Get(h.arrivals_), r.Get(h.departures_);
+  if (!r.AtEnd()) r.Damaged();
   *this = std::move(h);
 }
 

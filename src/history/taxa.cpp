@@ -23,6 +23,12 @@ void PutText(std::string& out, std::string_view text) {
 
 }  // namespace
 
+void TTaxonHistory::Replace(TTaxonHistory&& other) {
+  const int64_t persistence = PersistenceSteps;
+  *this = std::move(other);
+  PersistenceSteps = persistence;
+}
+
 const TTaxon* TTaxonHistory::Find(uint64_t id) const {
   auto it = index_.find(id);
   return it == index_.end() ? nullptr : &Taxa[it->second];
@@ -58,11 +64,6 @@ std::vector<double> TTaxonHistory::ShadowActiveActivities() const {
   for (size_t k : livingShadow_)
     if (shadowTaxa_[k].Alive > 0 && shadowTaxa_[k].Active) a.push_back(shadowTaxa_[k].Activity);
   return a;
-}
-
-TTaxon* TTaxonHistory::At(uint64_t id) {
-  auto it = index_.find(id);
-  return it == index_.end() ? nullptr : &Taxa[it->second];
 }
 
 TTaxon& TTaxonHistory::Emerge(uint64_t id, uint64_t parent, int64_t step) {
@@ -142,6 +143,14 @@ void TTaxonHistory::Found(TCreatureList& world, int64_t step) {
 }
 
 void TTaxonHistory::Record(const TCreatureList& world, int64_t step) {
+  // The first members of new taxa give them their text and wiring (a child that died in the
+  // step it was born in leaves its taxon without them).
+  std::unordered_map<uint64_t, const TCreature*> founders;
+  for (const TBirth& b : world.Births)
+    if (!b.Vegetable && b.ChildTaxon != b.ParentTaxon) founders.emplace(b.Child, nullptr);
+  if (!founders.empty())
+    for (const TCreature* c : world.List)
+      if (auto it = founders.find(c->Serial); it != founders.end()) it->second = c;
   for (const TBirth& b : world.Births) {
     if (b.Vegetable) continue;
     const bool founded = b.ChildTaxon != b.ParentTaxon;
@@ -149,8 +158,10 @@ void TTaxonHistory::Record(const TCreatureList& world, int64_t step) {
     if (founded && !t) {
       t = &Emerge(b.ChildTaxon, b.ParentTaxon, step);
       t->Plan = b.Plan;
-      t->UsedOrgans = b.UsedOrgans;
-      t->Representative = b.TaxonText;
+      if (const TCreature* first = founders[b.Child]) {
+        t->UsedOrgans = UsedOrgans(*first);
+        t->Representative = first->ToXmlText();
+      }
       if (!living_.count(t->Plan)) living_[t->Plan] = t->Id;
     }
     if (t) {
@@ -302,78 +313,59 @@ std::string TTaxonHistory::Bytes(bool forHash) const {
 }
 
 void TTaxonHistory::FromBytes(std::string_view bytes) {
-  size_t pos = 0;
-  auto get = [&](auto& v) {
-    if (bytes.size() - pos < sizeof(v)) throw EVivarion("the world file is damaged: its taxa are cut short");
-    std::memcpy(&v, bytes.data() + pos, sizeof(v));
-    pos += sizeof(v);
-  };
-  auto damaged = [] { throw EVivarion("the world file is damaged: its taxa do not hold together"); };
-  auto count = [&](size_t least) {
-    uint64_t n = 0;
-    get(n);
-    if (n > (bytes.size() - pos) / least) damaged();
-    return n;
-  };
-  auto text = [&] {
-    const uint64_t n = count(1);
-    std::string s(bytes.substr(pos, n));
-    pos += n;
-    return s;
-  };
+  TByteReader r(bytes, "its taxa are cut short", "its taxa do not hold together");
   TTaxonHistory h;
-  h.PersistenceSteps = PersistenceSteps;
-  const uint64_t n = count(90);
+  const uint64_t n = r.Count(90);
   for (uint64_t k = 0; k < n; ++k) {
     TTaxon t;
     uint8_t persistent = 0;
-    get(t.Id), get(t.Parent), get(t.FirstStep), get(t.LastStep), get(t.Peak), get(t.Births), get(t.Alive);
-    get(t.Plan), get(t.UsedOrgans), get(t.Activity), get(persistent);
+    r.Get(t.Id), r.Get(t.Parent), r.Get(t.FirstStep), r.Get(t.LastStep), r.Get(t.Peak), r.Get(t.Births);
+    r.Get(t.Alive), r.Get(t.Plan), r.Get(t.UsedOrgans), r.Get(t.Activity), r.Get(persistent);
     t.Persistent = persistent != 0;
-    t.Label = text();
-    t.Representative = text();
+    t.Label = r.Text<uint64_t>();
+    t.Representative = r.Text<uint64_t>();
     if (t.Id == 0 || h.index_.count(t.Id) || (t.Parent && !h.index_.count(t.Parent)) || t.Alive < 0 ||
         !(t.Activity >= 0) || !std::isfinite(t.Activity))
-      damaged();
+      r.Damaged();
     h.index_[t.Id] = h.Taxa.size();
     if (t.Alive > 0 && !h.living_.count(t.Plan)) h.living_[t.Plan] = t.Id;
     if (t.Alive > 0) h.livingTaxa_.push_back(h.Taxa.size());
     h.Taxa.push_back(std::move(t));
   }
-  for (uint64_t k = count(8); k > 0; --k) {
+  for (uint64_t k = r.Count(8); k > 0; --k) {
     uint64_t id = 0;
-    get(id);
-    if (!h.lastPersistent_.empty() && id <= h.lastPersistent_.back()) damaged();
+    r.Get(id);
+    if (!h.lastPersistent_.empty() && id <= h.lastPersistent_.back()) r.Damaged();
     h.lastPersistent_.push_back(id);
   }
-  for (uint64_t k = count(8); k > 0; --k) {
+  for (uint64_t k = r.Count(8); k > 0; --k) {
     uint64_t plan = 0;
-    get(plan);
+    r.Get(plan);
     h.persistentPlans_.insert(plan);
   }
-  get(h.newActivity_), get(h.shadowNewActivity_);
+  r.Get(h.newActivity_), r.Get(h.shadowNewActivity_);
   TRandomState state;
-  for (uint64_t& v : state) get(v);
+  for (uint64_t& v : state) r.Get(v);
   h.shadowRandom_.SetState(state);
-  for (uint64_t k = count(8); k > 0; --k) h.shadowMembers_.push_back(0), get(h.shadowMembers_.back());
-  for (uint64_t k = count(17); k > 0; --k) {
+  for (uint64_t k = r.Count(8); k > 0; --k) h.shadowMembers_.push_back(0), r.Get(h.shadowMembers_.back());
+  for (uint64_t k = r.Count(17); k > 0; --k) {
     TShadowTaxon s;
     uint8_t active = 0;
-    get(s.Alive), get(s.Activity), get(active);
+    r.Get(s.Alive), r.Get(s.Activity), r.Get(active);
     s.Active = active != 0;
-    if (s.Alive < 0 || !(s.Activity >= 0) || !std::isfinite(s.Activity)) damaged();
+    if (s.Alive < 0 || !(s.Activity >= 0) || !std::isfinite(s.Activity)) r.Damaged();
     if (s.Alive > 0) h.livingShadow_.push_back(h.shadowTaxa_.size());
     h.shadowTaxa_.push_back(s);
   }
   std::vector<int64_t> members(h.shadowTaxa_.size(), 0);
   for (uint64_t m : h.shadowMembers_) {
-    if (m == 0 || m > h.shadowTaxa_.size()) damaged();
+    if (m == 0 || m > h.shadowTaxa_.size()) r.Damaged();
     ++members[m - 1];
   }
   for (size_t k = 0; k < members.size(); ++k)
-    if (members[k] != h.shadowTaxa_[k].Alive) damaged();
-  if (pos != bytes.size()) damaged();
-  *this = std::move(h);
+    if (members[k] != h.shadowTaxa_[k].Alive) r.Damaged();
+  if (!r.AtEnd()) r.Damaged();
+  Replace(std::move(h));
 }
 
 bool TTaxonHistory::AgreesWith(const TCreatureList& world) const {

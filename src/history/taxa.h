@@ -58,6 +58,9 @@ class TTaxonHistory {
 
   std::vector<TTaxon> Taxa;  // in order of founding: Taxa[k].Id == k + 1 in a world of one history
 
+  // Becomes other (an empty history, or one read from a file), keeping its persistence setting.
+  void Replace(TTaxonHistory&& other);
+
   // The founding taxa of a world that starts now: one per species or file among its animals.
   // Gives each animal its taxon and plan.
   void Found(TCreatureList& world, int64_t step);
@@ -99,7 +102,7 @@ class TTaxonHistory {
 
  private:
   TTaxon& Emerge(uint64_t id, uint64_t parent, int64_t step);
-  TTaxon* At(uint64_t id);
+  TTaxon* At(uint64_t id) { return const_cast<TTaxon*>(Find(id)); }
   void Leave(uint64_t id, int64_t step);
   // The neutral shadow: as many animals as the world has, born and dying when the world's are,
   // but whoever divides or dies is drawn at random from its own stream; a birth founds a

@@ -1,11 +1,14 @@
 #pragma once
 // The text forms that the species and taxon histories share: CSV fields, Newick labels and
-// trees, and values as raw bytes for world files.
+// trees, and values as raw bytes for world files and back.
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "config/errors.h"
 
 namespace viv {
 
@@ -26,5 +29,43 @@ void PutBytes(std::string& out, T v) {
   std::memcpy(b, &v, sizeof(T));
   out.append(b, sizeof(T));
 }
+
+// Reads back what PutBytes wrote. Reading past the end throws EVivarion with cutShort; Damaged
+// throws it with damaged (both after "the world file is damaged: ").
+class TByteReader {
+ public:
+  TByteReader(std::string_view bytes, const char* cutShort, const char* damaged)
+      : bytes_(bytes), cutShort_(cutShort), damaged_(damaged) {}
+  template <class T>
+  void Get(T& v) {
+    if (bytes_.size() - pos_ < sizeof(v)) throw EVivarion(std::string("the world file is damaged: ") + cutShort_);
+    std::memcpy(&v, bytes_.data() + pos_, sizeof(v));
+    pos_ += sizeof(v);
+  }
+  [[noreturn]] void Damaged() const { throw EVivarion(std::string("the world file is damaged: ") + damaged_); }
+  // A count of things that take at least least bytes each: more than the bytes left is damage.
+  uint64_t Count(size_t least) {
+    uint64_t n = 0;
+    Get(n);
+    if (n > (bytes_.size() - pos_) / least) Damaged();
+    return n;
+  }
+  // A text after its length of type Length.
+  template <class Length>
+  std::string Text() {
+    Length n = 0;
+    Get(n);
+    if (bytes_.size() - pos_ < n) Damaged();
+    std::string s(bytes_.substr(pos_, n));
+    pos_ += n;
+    return s;
+  }
+  bool AtEnd() const { return pos_ == bytes_.size(); }
+
+ private:
+  std::string_view bytes_;
+  size_t pos_ = 0;
+  const char *cutShort_, *damaged_;
+};
 
 }  // namespace viv

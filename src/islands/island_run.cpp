@@ -219,11 +219,9 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     if (!a.AllWell(errors(), err)) return 1;
     if (first) Guarded(islands[0]->Error, [&] { WriteManifest(o.SaveWorldFile, step, files); });
   }
-  bool migrantsCounted = false;  // this process's count goes with its first island
   const std::vector<std::string> figures = gather([&](const TIsland& island) {
     const TWorldFigures f = island.Sim.Figures();
-    const int64_t moved = migrantsCounted ? 0 : migrants;
-    migrantsCounted = true;
+    const int64_t moved = island.Number == a.FirstIsland() ? migrants : 0;  // the process's count, once
     return std::to_string(f.Animals) + ' ' + std::to_string(f.Plants) + ' ' + std::to_string(f.Biomass) + ' ' +
            std::to_string(moved);
   });

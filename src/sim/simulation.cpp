@@ -40,9 +40,7 @@ void TSimulation::Clear() {
   StepCount = 0;
   Held = 0;
   History = TSpeciesHistory();
-  const int64_t persistence = Taxa.PersistenceSteps;
-  Taxa = TTaxonHistory();
-  Taxa.PersistenceSteps = persistence;
+  Taxa.Replace(TTaxonHistory());
 }
 
 void TSimulation::Step() {
@@ -121,9 +119,7 @@ void TSimulation::LoadWorld(const std::string& fileName) {
   StepCount = loaded.StepCount;
   Held = 0;
   History = std::move(loaded.History);
-  const int64_t persistence = Taxa.PersistenceSteps;
-  Taxa = std::move(loaded.Taxa);
-  Taxa.PersistenceSteps = persistence;
+  Taxa.Replace(std::move(loaded.Taxa));
   // A world kept before taxa: its animals found theirs now, one per species or file.
   if (loaded.Version < 3) Taxa.Found(World, StepCount);
   FileSettings = loaded.Settings;

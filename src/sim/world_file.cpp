@@ -17,7 +17,6 @@
 #include "config/files.h"
 #include "config/random.h"
 #include "config/settings.h"
-#include "creature/body_plan.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
@@ -454,9 +453,6 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   context.Random.SetState(random);
   context.NextSerial = nextSerial;
   context.NextTaxon = nextTaxon;
-  // Plans are worked out again rather than stored: they follow from the organs.
-  for (TCreature* c : world.List)
-    if (!c->Vegetable && c->Taxon != 0) c->Plan = BodyPlanSignature(*c);
   return loaded;
 }
 

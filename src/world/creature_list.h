@@ -19,12 +19,10 @@ struct TBirth {
   uint64_t Parent = 0, Child = 0;
   std::string ParentName, ChildName;
   bool Vegetable = false;
-  // The taxa of an animal birth; when they differ the child founded its taxon, and then the
-  // child's animal file text, plan and used organs describe the new taxon.
+  // The taxa of an animal birth (when they differ the child founded its taxon) and the child's
+  // body plan.
   uint64_t ParentTaxon = 0, ChildTaxon = 0;
-  std::string TaxonText;
   uint64_t Plan = 0;
-  int32_t UsedOrgans = 0;
 };
 
 // Why a creature died.

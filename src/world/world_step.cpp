@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "creature/body_plan.h"
 #include "world/creature_list.h"
 #include "world/grid.h"
 #include "world/grid_query.h"
@@ -75,12 +74,7 @@ void TCreatureList::DeathsAndBirths() {
         TBirth& birth = Births.emplace_back();
         birth.Parent = k->Serial, birth.Child = child->Serial, birth.Vegetable = child->Vegetable;
         birth.ParentName = k->SpeciesLabel(), birth.ChildName = child->SpeciesLabel();
-        birth.ParentTaxon = k->Taxon, birth.ChildTaxon = child->Taxon;
-        if (!child->Vegetable && child->Taxon != k->Taxon) {
-          birth.TaxonText = child->ToXmlText();
-          birth.Plan = child->Plan;
-          birth.UsedOrgans = UsedOrgans(*child);
-        }
+        birth.ParentTaxon = k->Taxon, birth.ChildTaxon = child->Taxon, birth.Plan = child->Plan;
         ++current;
       }
     }
