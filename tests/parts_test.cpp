@@ -1,4 +1,5 @@
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "creature/creature.h"
@@ -234,6 +235,13 @@ TEST_F(Formulas, BrainsAddNoiseConstantAndFormula) {
   broken.Value = 42;
   EXPECT_THROW(broken.Update(Random), EVivarion);
   EXPECT_EQ(broken.Value, 42);
+  // A brain that doubles itself saturates at the largest float, and one that reads it with a
+  // negative gain at the lowest: outputs stay finite.
+  brain->SetFormula("Brain.0*2");
+  TBrain against(&creature, "Against", 0, 0, 0, 0, "Brain.0*-8");
+  for (int i = 0; i < 200; ++i) brain->Update(Random), against.Update(Random);
+  EXPECT_EQ(brain->Value, std::numeric_limits<float>::max());
+  EXPECT_EQ(against.Value, -std::numeric_limits<float>::max());
 }
 
 TEST_F(Formulas, MutationsTouchTheirFieldsInOrder) {

@@ -1,5 +1,8 @@
 #include "parts/brain.h"
 
+#include <cmath>
+#include <limits>
+
 #include "config/mutate.h"
 #include "config/number_text.h"
 #include "config/random.h"
@@ -44,7 +47,12 @@ void TBrain::Mutate(float rate, TRandom& random) {
 
 void TBrain::SetValue(float formulaValue, TRandom& random) {
   double u = random.Real();
-  Value = static_cast<float>(u * RandomWeight + Constant + formulaValue);
+  const float value = static_cast<float>(u * RandomWeight + Constant + formulaValue);
+  // A brain that reads itself (or a loop of brains) with a gain above one runs away: its value
+  // saturates at the largest float instead of turning infinite, and an undefined sum (infinity
+  // less infinity) is 0, so that organ outputs, and the world files that hold them, stay finite.
+  if (std::isfinite(value)) Value = value;
+  else Value = std::isnan(value) ? 0.0f : std::copysign(std::numeric_limits<float>::max(), value);
 }
 
 void TBrain::Update(TRandom& random) { SetValue(compiled_.Eval(Owner), random); }
