@@ -52,6 +52,7 @@ TEST_F(Taxa, PersistenceChangeNoveltyEcologyComplexityAndActivity) {
   EXPECT_EQ(a.Complexity, 6);  // ADAM's engines, eyes and brain
   EXPECT_EQ(a.Activity, 2 * 100 + 81);
   EXPECT_EQ(a.NewActivity, 1);  // the founders' reached 100 member-steps at step 50
+  EXPECT_EQ(a.AncestorAge, 100);  // the living descend from the founders' taxon
   EXPECT_TRUE(history.Find(2)->Representative.empty()) << "a taxon that never persisted keeps no text";
 
   for (int64_t step = 101; step <= 130; ++step) Step(step);
@@ -79,6 +80,12 @@ TEST_F(Taxa, PersistenceChangeNoveltyEcologyComplexityAndActivity) {
   Population.Births = births;
   copy.Record(Population, 132);
   EXPECT_EQ(copy.Bytes(), history.Bytes());
+
+  // With the founders gone, the living descend from the third taxon, founded at step 20.
+  Population.Births.clear();
+  Death(1), Death(1);
+  Step(133);
+  EXPECT_EQ(history.Report(140).AncestorAge, 120);
 }
 
 // A world in which who divides and who dies is chosen blindly is its own neutral shadow: the

@@ -12,7 +12,7 @@ const char* const StatsHeader =
     "max_organs,persistent_species\n";
 const char* const EvolutionHeader =
     "step,taxa,persistent_taxa,change,novelty,ecology,complexity,activity,new_activity,shadow_taxa,shadow_activity,"
-    "shadow_new_activity\n";
+    "shadow_new_activity,ancestor_age\n";
 
 namespace {
 
@@ -56,7 +56,8 @@ std::string EvolutionRow(int64_t step, const TEvolutionStats& s) {
   return std::to_string(step) + ',' + std::to_string(s.Taxa) + ',' + std::to_string(s.Persistent) + ',' +
          std::to_string(s.Change) + ',' + std::to_string(s.Novelty) + ',' + Fixed(s.Ecology) + ',' +
          std::to_string(s.Complexity) + ',' + whole(s.Activity) + ',' + std::to_string(s.NewActivity) + ',' +
-         std::to_string(s.ShadowTaxa) + ',' + whole(s.ShadowActivity) + ',' + std::to_string(s.ShadowNewActivity);
+         std::to_string(s.ShadowTaxa) + ',' + whole(s.ShadowActivity) + ',' + std::to_string(s.ShadowNewActivity) +
+         ',' + std::to_string(s.AncestorAge);
 }
 
 }  // namespace viv

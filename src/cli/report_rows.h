@@ -19,7 +19,7 @@ std::string FiguresRow(int64_t step, const TWorldFigures& f);
 // The statistics after the figures: ",diversity,new_species,...,persistent_species".
 std::string StatsColumns(const TSpeciesStats& s);
 
-// A row of the measures of evolution: "step,taxa,...,shadow_new_activity" values, no line end.
+// A row of the measures of evolution: "step,taxa,...,ancestor_age" values, no line end.
 std::string EvolutionRow(int64_t step, const TEvolutionStats& s);
 
 extern const char* const FiguresHeader;  // with its line end

@@ -253,12 +253,40 @@ TEvolutionStats TTaxonHistory::Report(int64_t step, bool restart) {
     s.ShadowActivity += t.Activity;
   }
   s.ShadowNewActivity = shadowNewActivity_;
+  s.AncestorAge = AncestorAge(step);
   if (restart) {
     for (uint64_t plan : newPlans) persistentPlans_.insert(plan);
     lastPersistent_ = std::move(persistent);  // ids grow with the founding order: sorted
     newActivity_ = shadowNewActivity_ = 0;
   }
   return s;
+}
+
+int64_t TTaxonHistory::AncestorAge(int64_t step) const {
+  // The line of the first living taxon, itself first, cut down to what every other line shares.
+  std::vector<uint64_t> common;
+  bool first = true;
+  std::unordered_set<uint64_t> line;
+  for (const TTaxon& t : Taxa) {
+    if (t.Alive == 0) continue;
+    line.clear();
+    std::vector<uint64_t> ordered;
+    // A parent is founded before its child; the bound keeps a damaged history from looping.
+    for (const TTaxon* a = &t; a && ordered.size() <= Taxa.size(); a = a->Parent ? Find(a->Parent) : nullptr) {
+      line.insert(a->Id);
+      ordered.push_back(a->Id);
+    }
+    if (first) {
+      common = std::move(ordered);
+      first = false;
+      continue;
+    }
+    size_t k = 0;
+    while (k < common.size() && !line.count(common[k])) ++k;
+    common.erase(common.begin(), common.begin() + static_cast<std::ptrdiff_t>(k));
+    if (common.empty()) return step;
+  }
+  return common.empty() ? 0 : step - Find(common.front())->FirstStep;
 }
 
 std::string TTaxonHistory::TaxaCsv() const {

@@ -48,6 +48,9 @@ struct TEvolutionStats {
   int64_t ShadowTaxa = 0;
   double ShadowActivity = 0;
   int64_t ShadowNewActivity = 0;
+  // Steps since the most recent taxon that every living animal descends from was founded: how
+  // long lineages have coexisted (the world's age when they descend from different founders).
+  int64_t AncestorAge = 0;
 };
 
 class TTaxonHistory {
@@ -102,6 +105,7 @@ class TTaxonHistory {
 
  private:
   TTaxon& Emerge(uint64_t id, uint64_t parent, int64_t step);
+  int64_t AncestorAge(int64_t step) const;
   TTaxon* At(uint64_t id) { return const_cast<TTaxon*>(Find(id)); }
   void Leave(uint64_t id, int64_t step);
   // The neutral shadow: as many animals as the world has, born and dying when the world's are,
