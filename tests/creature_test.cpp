@@ -6,6 +6,7 @@
 #include <set>
 
 #include "creature/creature.h"
+#include "creature/open_mutation.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
@@ -231,6 +232,41 @@ TEST_F(Creature, OrganLossDropsCopiesButNeverTheFirstOrganOfAnId) {
   delete bare;
   delete keeps;
   delete parent;
+}
+
+// Formula edits stay within the language and the animal: every term of an edited formula reads
+// an output that the child has, a factor left alone keeps its text, and copies get ids of their
+// own that the next edits can read.
+TEST_F(Creature, FormulasMutateIntoFormulasTheAnimalCanEvaluate) {
+  std::unique_ptr<TCreature> adam(CreateAdam(World));
+  EXPECT_EQ(FreshId(adam->Parts, "LeftEye"), "LeftEye2");
+  adam->Parts.Add(adam->Parts.GetPart(2)->Clone(adam.get()))->Id = "LeftEye2";
+  EXPECT_EQ(FreshId(adam->Parts, "LeftEye2"), "LeftEye3");
+  EXPECT_EQ(FormulaText({{"Brain", 0, 0.13f, true}, {"LeftEye", 2, -8, true}}), "Brain.0*0.13 + LeftEye.2*-8");
+  EXPECT_EQ(FormulaTerms("Brain.0*0.13 + LeftEye.2*-8")[1].Factor, -8);
+  std::set<std::string> formulas;
+  bool newOrganRead = false;
+  for (int i = 0; i < 300; ++i) {
+    MutateFormulas(*adam, 1, Random);
+    for (const TPart* p : adam->Parts.Items) {
+      const std::string formula = p->GetProperty("formula");
+      formulas.insert(formula);
+      for (const TFormulaTerm& t : FormulaTerms(formula)) {
+        ASSERT_TRUE(t.Valid) << formula;
+        ASSERT_NE(adam->FindPart(t.Id), nullptr) << formula;
+        ASSERT_LT(t.Index, adam->FindPart(t.Id)->OutputCount()) << formula;
+        newOrganRead |= t.Id == "LeftEye2";
+      }
+    }
+    for (TPart* p : adam->Parts.Items) p->Update(Random);
+  }
+  EXPECT_GT(formulas.size(), 300u);
+  EXPECT_TRUE(newOrganRead);
+  // A formula with a term that is no number is left alone.
+  TEngine* engine = static_cast<TEngine*>(adam->Parts.GetPart(5));
+  engine->SetFormula("Brain.0*x");
+  MutateFormulas(*adam, 1, Random);
+  EXPECT_EQ(engine->Formula(), "Brain.0*x");
 }
 
 TEST_F(Creature, NamesMutateWithTheirStatedChances) {

@@ -58,10 +58,12 @@ TEST_F(SettingsTest, OnlyGravitySetLeavesTheRestZero) {
 }
 
 TEST_F(SettingsTest, TheKeysOfTheAddedRulesAreReadAfterTheFourteen) {
-  Write("[VIVARION]\nOrganLoss=0.25\nPlantFloor=40\n");
+  Write("[VIVARION]\nOrganLoss=0.25\nPlantFloor=40\nSeasonLength=900\nFormulaMutation=0.5\n");
   Settings.Open(file);
   EXPECT_EQ(Settings.OrganLoss, 0.25);
   EXPECT_EQ(Settings.PlantFloor, 40);
+  EXPECT_EQ(Settings.SeasonLength, 900);
+  EXPECT_EQ(Settings.FormulaMutation, 0.5);
   Write("[VIVARION]\nNiceValue=5\nPlantFloor=lots\n");
   EXPECT_THROW(Settings.Open(file), EConvertError);
   EXPECT_EQ(Settings.NiceValue, 5);

@@ -71,6 +71,11 @@ TEST_F(WorldFile, AResumedWorldGoesOnBitForBit) {
   ClassicSettings();
   ExpectExactResume({60, 300}, 7, 1000, TPasses::Fast, 1);  // a crowded world
   ExpectExactResume({60, 300}, 8, 1000, TPasses::Plain, 2);
+  // The rules of open evolution travel in the file; the light follows the step count.
+  Settings = ShippedSettings();
+  Settings.CopySkip = 0.5, Settings.FreshIds = 1, Settings.FormulaMutation = 0.5, Settings.LightPatches = 3;
+  Settings.PatchRadius = 150, Settings.PatchDistance = 300, Settings.SeasonLength = 700, Settings.SeasonDepth = 0.7;
+  ExpectExactResume({30, 300}, 3, 1000, TPasses::Fast, 2);
 }
 
 TEST_F(WorldFile, TheHashOfASeededWorldIsPinned) {
@@ -169,7 +174,7 @@ TEST_F(WorldFile, DamagedFilesAreRefusedAndTheWorldStays) {
       {bytes.substr(0, 20), "the world file is damaged: it is cut short in its header"},
       {flipped, "the world file is damaged: its checksum does not match its contents"},
       {"VIVWORLX" + bytes.substr(8), "this is not a world file"},
-      {newer, "the world file has format 9, newer than this program reads (3)"},
+      {newer, "the world file has format 9, newer than this program reads (4)"},
       {"<vivarion vegetable=\"False\"/>", "this is an animal file, not a world file"},
   };
   for (const Case& k : cases) {

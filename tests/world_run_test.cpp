@@ -2,8 +2,10 @@
 // passes give the same world as the plain ones, bit for bit.
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "config/thread_pool.h"
+#include "parts/formula.h"
 #include "support/scenes.h"
 #include "test_support.h"
 #include "world/creature_list.h"
@@ -54,12 +56,24 @@ std::string Snapshot(const TCreatureList& world) {
   return s;
 }
 
-std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bool plain) {
-  TCreatureList world;
+// The shipped rules, or those with the rules of open evolution set, all at high chances.
+void UseRules(TCreatureList& world, bool open) {
   UseShippedSettings(world);
+  if (!open) return;
+  TSettings& s = world.Context.Rules;
+  s.CopySkip = 0.5, s.FreshIds = 1, s.FormulaMutation = 1;
+  s.LightPatches = 3, s.PatchRadius = 150, s.PatchDistance = 300, s.SeasonLength = 500, s.SeasonDepth = 0.8;
+}
+
+std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bool plain, bool open = false) {
+  TCreatureList world;
+  UseRules(world, open);
   world.Passes = plain ? TPasses::Plain : TPasses::Fast;
   BuildScatteredWorld(world, count, side, seed);
-  for (int step = 0; step < steps; ++step) world.WorldStep();
+  for (int step = 0; step < steps; ++step) {
+    world.CurrentStep = step + 1;
+    world.WorldStep();
+  }
   return Snapshot(world);
 }
 
@@ -80,6 +94,37 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
     }
   }
   SetWorkerThreads(0);
+}
+
+// Under the rules of open evolution the invariants hold, the fast passes give the plain world,
+// and behaviour grows: animals read organs the built-in animal does not have.
+TEST_F(WorldRun, OpenEvolutionKeepsTheWorldSoundAndRewiresAnimals) {
+  TCreatureList world;
+  UseRules(world, true);
+  BuildScatteredWorld(world, 300, 900, 4);
+  for (int step = 1; step <= 1500; ++step) {
+    world.CurrentStep = step;
+    world.WorldStep();
+    ASSERT_NO_THROW(CheckWorld(world, step));
+  }
+  const std::string fast = Snapshot(world);
+  EXPECT_TRUE(RunScattered(4, 300, 900, 1500, true, true) == fast);
+  SetWorkerThreads(3);
+  EXPECT_TRUE(RunScattered(4, 300, 900, 1500, false, true) == fast);
+  SetWorkerThreads(0);
+  TWorldContext elsewhere;
+  const std::unique_ptr<TCreature> adam(CreateAdam(elsewhere));
+  int readingNewOrgans = 0, animals = 0;
+  for (const TCreature* c : world.List) {
+    if (c->Vegetable) continue;
+    ++animals;
+    bool reads = false;
+    for (const TPart* p : c->Parts.Items)
+      for (const TFormulaTerm& t : FormulaTerms(p->GetProperty("formula"))) reads |= !adam->FindPart(t.Id);
+    readingNewOrgans += reads;
+  }
+  EXPECT_GT(animals, 20);
+  EXPECT_GT(readingNewOrgans, 0);
 }
 
 TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {

@@ -104,6 +104,31 @@ TEST_F(WorldStep, PlantsSproutOneAStepUpToTheFloor) {
   }
 }
 
+// Light patches: a plant off them gets the shade's light, the seasons take them in turn, each
+// patch pulls the creatures nearest to it, and the plant floor sprouts plants on them.
+TEST_F(WorldStep, LightFallsOnPatchesThatHoldTheirCreatures) {
+  Settings.SunLight = 1, Settings.Gravity = 0.001, Settings.PlantFloor = 3;
+  Settings.LightPatches = 2, Settings.PatchRadius = 50, Settings.PatchDistance = 500;  // (500, 0), (-500, 0)
+  Settings.SeasonLength = 100, Settings.SeasonDepth = 0.5, Settings.PatchShade = 0.1;
+  TCreature* lit = Put(TCreature::CreateFood(World), 480, 0, 10);
+  TCreature* dark = Put(TCreature::CreateFood(World), 100, 300, 10);
+  world.CurrentStep = 25;  // a quarter of the year: the first patch's light is 1.5, the second's 0.5
+  world.WorldStep();
+  EXPECT_NEAR(lit->Energy(), 100 + 1.5 / 0.2, 1e-3);
+  EXPECT_NEAR(dark->Energy(), 100 + 0.1 / 0.2, 1e-3);
+  EXPECT_FLOAT_EQ(lit->VX, 0.02f);  // both pulled toward the first patch, the nearer one
+  EXPECT_FLOAT_EQ(dark->VX, 0.4f);
+  EXPECT_FLOAT_EQ(dark->VY, -0.3f);
+  ASSERT_EQ(world.Count(), 3);
+  const TCreature* sprout = world.Items(2);
+  EXPECT_LE(std::hypot(std::fabs(sprout->X) - 500, sprout->Y), 50.001);
+  world.CurrentStep = 75;  // three quarters: the second patch's turn, the first's light 0.5
+  const float before = lit->Energy();
+  world.WorldStep();
+  EXPECT_GT(lit->Energy() - before, 0);
+  EXPECT_LE(lit->Energy() - before, 0.5 / 0.2 + 1e-3);
+}
+
 TEST_F(WorldStep, BirthsAndDeathsAreReportedWithTheirSerialsNamesAndCauses) {
   Settings.MinEnergy = 50;
   Settings.MaxFood = 1000;

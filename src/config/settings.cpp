@@ -38,6 +38,15 @@ constexpr TKey Keys[] = {
     {"NiceValue", nullptr, &TSettings::NiceValue},
     {"OrganLoss", &TSettings::OrganLoss, nullptr},
     {"PlantFloor", nullptr, &TSettings::PlantFloor},
+    {"CopySkip", &TSettings::CopySkip, nullptr},
+    {"FreshIds", &TSettings::FreshIds, nullptr},
+    {"FormulaMutation", &TSettings::FormulaMutation, nullptr},
+    {"LightPatches", nullptr, &TSettings::LightPatches},
+    {"PatchRadius", &TSettings::PatchRadius, nullptr},
+    {"PatchDistance", &TSettings::PatchDistance, nullptr},
+    {"PatchShade", &TSettings::PatchShade, nullptr},
+    {"SeasonLength", nullptr, &TSettings::SeasonLength},
+    {"SeasonDepth", &TSettings::SeasonDepth, nullptr},
 };
 
 }  // namespace
@@ -80,6 +89,11 @@ std::string SettingsDifferences(const TSettings& from, const TSettings& to) {
     text += std::string(key.Name) + ' ' + a + " -> " + b;
   }
   return text;
+}
+
+bool TSettings::UsesOpenEvolution() const {
+  return CopySkip != 0 || FreshIds != 0 || FormulaMutation != 0 || LightPatches != 0 || PatchRadius != 0 ||
+         PatchDistance != 0 || PatchShade != 0 || SeasonLength != 0 || SeasonDepth != 0;
 }
 
 void TSettings::Open(const std::string& fileName) {

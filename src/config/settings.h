@@ -28,6 +28,19 @@ class TSettings {
   // Rules beside the fourteen original keys; absent or 0, the world is as it always was.
   double OrganLoss = 0;    // chance that a division drops each copied organ of the child
   int32_t PlantFloor = 0;  // fewer plants than this: one sprouts near the origin each step
+  // Rules of open evolution (creature/reproduction, creature/sunlight).
+  double CopySkip = 0;         // chance that a division skips the organ copy and the new name
+  double FreshIds = 0;         // chance that the copied organ gets an id of its own
+  double FormulaMutation = 0;  // chance that a division changes each formula of the child
+  int32_t LightPatches = 0;    // sunlight falls only on this many discs around the origin
+  double PatchRadius = 0;      // their radius
+  double PatchDistance = 0;    // the distance of their centres from the origin
+  double PatchShade = 0;       // the light between the patches, as a share of SunLight
+  int32_t SeasonLength = 0;    // steps of one cycle of the seasons
+  double SeasonDepth = 0;      // how far the light swings with the seasons, 0 to 1
+
+  // True when one of the rules of open evolution is set (a world without them hashes as before).
+  bool UsesOpenEvolution() const;
 
   std::string FileName;
   // Keys of the file's section that are none of the above (a misspelt "SunLigth"), as the

@@ -68,7 +68,8 @@ void TCreature::Step() {
   double energy = Energy();
   if (Vegetable) {
     const double nvx = VX, nvy = VY;
-    energy += rules.SunLight / (nvx * nvx + nvy * nvy + 0.2);
+    const double light = World->Sunlight.Varies() ? rules.SunLight * World->Sunlight.At(X, Y) : rules.SunLight;
+    energy += light / (nvx * nvx + nvy * nvy + 0.2);
   }
   energy -= Upkeep();
   SetEnergy(static_cast<float>(energy));

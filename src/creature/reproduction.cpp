@@ -5,6 +5,7 @@
 #include "config/random.h"
 #include "creature/body_plan.h"
 #include "creature/creature.h"
+#include "creature/open_mutation.h"
 
 namespace viv {
 
@@ -73,16 +74,21 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
   child->MaxEnergy = static_cast<float>(MutateScale(random, parent.MaxEnergy, rate));
   for (const TPart* part : parent.Parts.Items) child->Parts.Add(part->Clone(child));
   for (TPart* part : child->Parts.Items) part->Mutate(child->MutationRate, random);
-  // Structural mutation: a new name and a second copy of one organ either side of it.
+  // Structural mutation: a new name and a second copy of one organ either side of it. The
+  // CopySkip rule makes it an event of some divisions rather than of every one.
+  const TSettings& rules = world.Rules;
   const double r = random.Real();
-  if (-r < rate && child->Parts.Count() > 0) {
+  if (-r < rate && child->Parts.Count() > 0 && !(rules.CopySkip > 0 && random.Real() < rules.CopySkip)) {
     child->Name = MutateName(child->Name, random);
     TPart* organ = child->Parts.GetPart(random.Int(child->Parts.Count()));
     organ->Phi = static_cast<float>(organ->Phi + 0.1);
-    child->Parts.Add(organ->Clone(child));
+    TPart* copy = child->Parts.Add(organ->Clone(child));
     organ->Phi = static_cast<float>(organ->Phi - 0.2);
+    // A copy with an id of its own is a new organ that formulas can come to read.
+    if (rules.FreshIds > 0 && random.Real() < rules.FreshIds) copy->SetProperty("id", FreshId(child->Parts, copy->Id));
   }
-  if (world.Rules.OrganLoss > 0) LoseCopies(*child, world.Rules.OrganLoss, random);
+  if (rules.OrganLoss > 0) LoseCopies(*child, rules.OrganLoss, random);
+  if (rules.FormulaMutation > 0) MutateFormulas(*child, rules.FormulaMutation, random);
   world.Grid.Add(child, child->X, child->Y);
   if (!child->Vegetable) {
     if (parent.Plan == 0) parent.Plan = BodyPlanSignature(parent);
@@ -95,12 +101,19 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
 void LoseCopies(TCreature& child, double chance, TRandom& random) {
   // A copy is an organ whose id an earlier organ has. Formulas read the first organ of an
   // id, so a copy can go without breaking one; the first organs of the genome stay. One
-  // draw per copy, from the last organ to the first.
+  // draw per copy, from the last organ to the first. Where copies take ids of their own
+  // (FreshIds), an organ that no formula reads and that an earlier organ of its kind
+  // stands for may go too, so that unused organs do not pile up.
   std::vector<TPart*>& items = child.Parts.Items;
+  const bool freshIds = child.World && child.World->Rules.FreshIds > 0;
   for (int32_t i = static_cast<int32_t>(items.size()) - 1; i > 0; --i) {
     TPart* organ = items[i];
-    bool copy = false;
-    for (int32_t j = 0; j < i && !copy; ++j) copy = items[j]->Id == organ->Id;
+    bool copy = false, kindBefore = false;
+    for (int32_t j = 0; j < i && !copy; ++j) {
+      copy = items[j]->Id == organ->Id;
+      kindBefore = kindBefore || items[j]->Kind() == organ->Kind();
+    }
+    if (!copy && freshIds && kindBefore) copy = !FormulasRead(child, organ->Id);
     if (!copy || !(random.Real() < chance)) continue;
     items.erase(items.begin() + i);
     if (std::find(items.begin(), items.end(), organ) == items.end()) delete organ;

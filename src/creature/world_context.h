@@ -7,6 +7,7 @@
 
 #include "config/random.h"
 #include "config/settings.h"
+#include "creature/sunlight.h"
 #include "world/grid.h"
 
 namespace viv {
@@ -20,6 +21,8 @@ struct TWorldContext {
   // The id the next taxon of this world gets: 1, 2, 3 ... in order of founding.
   uint64_t NextTaxon = 1;
   TGrid Grid;
+  // The light of the step under way, worked out from the rules at its start.
+  TSunlight Sunlight;
 
   uint64_t TakeSerial() { return NextSerial++; }
   uint64_t TakeTaxon() { return NextTaxon++; }

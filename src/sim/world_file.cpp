@@ -115,6 +115,12 @@ void PutSettings(TWriter& w, const TSettings& s) {
   w.Put(s.MaxFood);
   if (!w.ForHash) w.Put(s.NiceValue);
   w.Put(s.PlantFloor);
+  // The rules of open evolution (format 4); a world without them hashes as before they existed.
+  if (w.ForHash && !s.UsesOpenEvolution()) return;
+  for (double v :
+       {s.CopySkip, s.FreshIds, s.FormulaMutation, s.PatchRadius, s.PatchDistance, s.PatchShade, s.SeasonDepth})
+    w.Put(v);
+  for (int32_t v : {s.LightPatches, s.SeasonLength}) w.Put(v);
 }
 
 // The index of the first listing of each organ: the same organ listed twice is written once,
@@ -355,6 +361,11 @@ TSettings GetSettings(TReader& r) {
                     &s.CostOfLiving, &s.MinEnergy, &s.RadiusCost, &s.PartsCost, &s.CreatureCost, &s.OrganLoss})
     *v = r.Get<double>();
   for (int32_t* v : {&s.MaxFood, &s.NiceValue, &s.PlantFloor}) *v = r.Get<int32_t>();
+  if (r.Version < 4) return s;
+  for (double* v :
+       {&s.CopySkip, &s.FreshIds, &s.FormulaMutation, &s.PatchRadius, &s.PatchDistance, &s.PatchShade, &s.SeasonDepth})
+    *v = r.Get<double>();
+  for (int32_t* v : {&s.LightPatches, &s.SeasonLength}) *v = r.Get<int32_t>();
   return s;
 }
 

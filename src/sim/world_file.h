@@ -18,7 +18,8 @@ namespace viv {
 // 2: a creature's parent may be of another world (a migrant's); the history counts migrants
 // and keys founders read from files by file; the checksum covers the header too.
 // 3: each animal's taxon, the taxon counter, and the taxa with their measures and shadow.
-constexpr uint32_t WorldFormatVersion = 3;
+// 4: the rules of open evolution in the settings (copies, ids, formulas, light and seasons).
+constexpr uint32_t WorldFormatVersion = 4;
 
 // The body of a world file before compression: the state, then the name of the settings file
 // (kept for reference). The hash covers the state alone.

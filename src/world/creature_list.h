@@ -94,6 +94,8 @@ class TCreatureList {
   // The PlantFloor rule: while fewer plants live than the floor, one sprouts each step at a
   // random place near the origin.
   void SproutPlants();
+  // Sets the creature at a random place on a random light patch (with LightPatches).
+  void PlaceOnAPatch(TCreature& creature);
   // The collision callback: merges the velocities of an overlapping pair and pushes it apart.
   void Collide(TCreature* a, TCreature* b);
 

@@ -31,7 +31,10 @@ TCreature* CreateAdam(TWorldContext& world) {
 
 void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
                              const TPopulationCounts& counts) {
+  // With light patches the world's life starts on them, else around the origin.
+  Context.Sunlight.Update(Context.Rules, CurrentStep);
   auto place = [&](TCreature* c) {
+    if (!Context.Sunlight.Patches().empty()) return PlaceOnAPatch(*c);
     c->SetX(static_cast<float>(Context.Random.Int(width / 2) - width / 4));
     c->SetY(static_cast<float>(Context.Random.Int(height / 2) - height / 4));
   };

@@ -1,6 +1,7 @@
 // The world step: its five passes in order.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "world/creature_list.h"
 #include "world/grid.h"
@@ -11,6 +12,7 @@ namespace viv {
 void TCreatureList::WorldStep() {
   Births.clear();
   Deaths.clear();
+  Context.Sunlight.Update(Context.Rules, CurrentStep);
   SenseAndAct();
   const float maxRadius = StepAll();
   DeathsAndBirths();
@@ -26,8 +28,12 @@ void TCreatureList::SproutPlants() {
   if (plants >= Context.Rules.PlantFloor) return;
   // Over the area that seeding covers in the default window of 800 x 600.
   TCreature* plant = TCreature::CreateFood(Context);
-  plant->SetX(static_cast<float>(Context.Random.Int(400) - 200));
-  plant->SetY(static_cast<float>(Context.Random.Int(300) - 150));
+  if (Context.Sunlight.Patches().empty()) {
+    plant->SetX(static_cast<float>(Context.Random.Int(400) - 200));
+    plant->SetY(static_cast<float>(Context.Random.Int(300) - 150));
+  } else {
+    PlaceOnAPatch(*plant);
+  }
   Context.Grid.Add(plant, plant->X, plant->Y);
   Add(plant);
 }
@@ -116,11 +122,31 @@ void TCreatureList::Collisions(float maxRadius) {
 
 void TCreatureList::Gravity() {
   const double g = Context.Rules.Gravity;
+  const TSunlight& sun = Context.Sunlight;
+  if (!sun.Patches().empty()) {
+    // Each patch holds the creatures nearest to it, as the origin holds them all without.
+    for (int32_t i = Count() - 1; i >= 0; --i) {
+      TCreature* k = List[i];
+      const TLightPatch& p = sun.Patches()[sun.Nearest(k->X, k->Y)];
+      k->VX = static_cast<float>(k->VX - (k->X - p.X) * g);
+      k->VY = static_cast<float>(k->VY - (k->Y - p.Y) * g);
+    }
+    return;
+  }
   for (int32_t i = Count() - 1; i >= 0; --i) {
     TCreature* k = List[i];
     k->VX = static_cast<float>(k->VX - k->X * g);
     k->VY = static_cast<float>(k->VY - k->Y * g);
   }
+}
+
+void TCreatureList::PlaceOnAPatch(TCreature& creature) {
+  const std::vector<TLightPatch>& patches = Context.Sunlight.Patches();
+  const TLightPatch& p = patches[Context.Random.Int(static_cast<int32_t>(patches.size()))];
+  const double angle = 2 * std::numbers::pi * Context.Random.Real();
+  const double r = Context.Sunlight.PatchRadius() * std::sqrt(Context.Random.Real());
+  creature.SetX(static_cast<float>(p.X + r * std::cos(angle)));
+  creature.SetY(static_cast<float>(p.Y + r * std::sin(angle)));
 }
 
 namespace {

@@ -1,0 +1,123 @@
+#include "creature/open_mutation.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "creature/creature.h"
+#include "parts/brain.h"
+#include "parts/engine.h"
+
+namespace viv {
+
+namespace {
+
+// The shortest text that reads back as the same single-precision value ("0.13", not
+// "0.129999995231628"), so that a factor left alone keeps its look.
+std::string FactorText(float factor) {
+  char buf[32];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, factor);
+  return std::string(buf, ec == std::errc() ? end : buf);
+}
+
+// A factor to two decimals: new factors are written as a person would write them.
+float Rounded(double factor) { return static_cast<float>(std::nearbyint(factor * 100) / 100); }
+
+const std::string& FormulaOf(const TPart* part) {
+  return part->Kind() == TPartKind::Engine ? static_cast<const TEngine*>(part)->Formula()
+                                           : static_cast<const TBrain*>(part)->Formula();
+}
+
+void SetFormulaOf(TPart* part, std::string text) {
+  if (part->Kind() == TPartKind::Engine) static_cast<TEngine*>(part)->SetFormula(std::move(text));
+  else static_cast<TBrain*>(part)->SetFormula(std::move(text));
+}
+
+// Whether a formula can name the id: the language splits terms at ".", "*" and "+" and trims
+// blanks (an id read from a file may have any of them).
+bool Nameable(const std::string& id) {
+  if (id.empty() || static_cast<unsigned char>(id.front()) <= ' ' || static_cast<unsigned char>(id.back()) <= ' ')
+    return false;
+  return id.find_first_of(".*+") == std::string::npos;
+}
+
+// A random output of the child's organs that a formula can read: an id whose first organ
+// (the one formulas read) has outputs, and one of them. False when no organ has any.
+bool RandomInput(const TPartList& parts, TRandom& random, TFormulaTerm& term) {
+  std::vector<const TPart*> readable;
+  for (const TPart* part : parts.Items)
+    if (Nameable(part->Id) && parts.Find(part->Id)->OutputCount() > 0) readable.push_back(part);
+  if (readable.empty()) return false;
+  const TPart* source = readable[random.Int(static_cast<int32_t>(readable.size()))];
+  term.Id = source->Id;
+  term.Index = random.Int(parts.Find(source->Id)->OutputCount());
+  term.Valid = true;
+  return true;
+}
+
+// One edit of the terms; which one is drawn, and an empty formula can only gain a term.
+void EditTerms(std::vector<TFormulaTerm>& terms, const TPartList& parts, TRandom& random) {
+  const int32_t count = static_cast<int32_t>(terms.size());
+  const int32_t edit = count == 0 ? 2 : random.Int(4);
+  if (edit == 0) {
+    TFormulaTerm& term = terms[random.Int(count)];
+    const double scale = 0.5 + random.Real();
+    term.Factor = Rounded(term.Factor * scale + (random.Real() * 2 - 1));
+  } else if (edit == 1) {
+    TFormulaTerm& term = terms[random.Int(count)];
+    const float factor = term.Factor;
+    if (RandomInput(parts, random, term)) term.Factor = factor;
+  } else if (edit == 2) {
+    TFormulaTerm term;
+    if (!RandomInput(parts, random, term)) return;
+    term.Factor = Rounded((random.Real() * 2 - 1) * 10);
+    terms.push_back(term);
+  } else {
+    terms.erase(terms.begin() + random.Int(count));
+  }
+}
+
+}  // namespace
+
+std::string FreshId(const TPartList& parts, const std::string& id) {
+  std::string base = id;
+  while (!base.empty() && base.back() >= '0' && base.back() <= '9') base.pop_back();
+  for (int32_t n = 2;; ++n) {
+    std::string candidate = base + std::to_string(n);
+    if (!parts.Find(candidate)) return candidate;
+  }
+}
+
+std::string FormulaText(const std::vector<TFormulaTerm>& terms) {
+  std::string text;
+  for (const TFormulaTerm& t : terms) {
+    if (!text.empty()) text += " + ";
+    text += t.Id + '.' + std::to_string(t.Index) + '*' + FactorText(t.Factor);
+  }
+  return text;
+}
+
+void MutateFormulas(TCreature& child, double chance, TRandom& random) {
+  std::vector<TPart*>& items = child.Parts.Items;
+  for (size_t k = 0; k < items.size(); ++k) {
+    TPart* part = items[k];
+    if (part->Kind() != TPartKind::Engine && part->Kind() != TPartKind::Brain) continue;
+    if (std::find(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(k), part) != items.begin() + k) continue;
+    if (!(random.Real() < chance)) continue;
+    std::vector<TFormulaTerm> terms = FormulaTerms(FormulaOf(part));
+    if (std::any_of(terms.begin(), terms.end(), [](const TFormulaTerm& t) { return !t.Valid; })) continue;
+    EditTerms(terms, child.Parts, random);
+    SetFormulaOf(part, FormulaText(terms));
+  }
+}
+
+bool FormulasRead(const TCreature& creature, const std::string& id) {
+  for (const TPart* part : creature.Parts.Items) {
+    if (part->Kind() != TPartKind::Engine && part->Kind() != TPartKind::Brain) continue;
+    for (const TFormulaTerm& term : FormulaTerms(FormulaOf(part)))
+      if (term.Id == id) return true;
+  }
+  return false;
+}
+
+}  // namespace viv
