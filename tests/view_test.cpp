@@ -44,6 +44,17 @@ TEST_F(View, AnEmptyWorldIsBlackWithTheOverlay) {
   EXPECT_FALSE(HasColour(image, QRect(100, 100, 600, 400), qRgb(255, 255, 255)));
 }
 
+TEST_F(View, LightPatchesShowFaintlyWhereTheRulesSetThem) {
+  World.Rules.LightPatches = 2, World.Rules.PatchRadius = 100, World.Rules.PatchDistance = 500;
+  const QImage image = Render();  // zoom 0.2: the patches at (300, 300) and (500, 300), radius 20
+  for (int x : {300, 500}) {
+    const QRgb centre = image.pixel(x, 300);
+    EXPECT_GT(qRed(centre), 0);
+    EXPECT_LT(qRed(centre), 64);  // faint: creatures stand out against it
+  }
+  EXPECT_EQ(image.pixel(400, 300) & 0xFFFFFF, 0u);
+}
+
 TEST_F(View, TheFooterNeverOverlapsAndNoticesFollowTheOverlay) {
   QImage narrow = Render(400, 300);
   EXPECT_TRUE(HasColour(narrow, QRect(0, 284, 400, 16), qRgb(255, 255, 255)));

@@ -1,9 +1,12 @@
 #include "view/frame.h"
 
+#include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "config/duck.h"
+#include "creature/sunlight.h"
 #include "draw/logo_canvas.h"
 #include "view/qpainter_canvas.h"
 #include "world/world_figures.h"
@@ -32,8 +35,31 @@ uint32_t TaxonColour(uint64_t taxon) {
   return colour;
 }
 
+namespace {
+
+// Light patches, where the rules set them, as faint warm discs on the black, brighter while
+// their season is rich; a world without patches stays black.
+void DrawLight(const TCreatureList& world, const TView& view, QImage& image) {
+  TSunlight sun;
+  sun.Update(world.Context.Rules, world.CurrentStep);
+  if (sun.Patches().empty()) return;
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  const double r = sun.PatchRadius() * view.Zoom;
+  for (const TLightPatch& patch : sun.Patches()) {
+    const int v = static_cast<int>(std::lround(std::clamp(12 + 14 * patch.Light, 0.0, 60.0)));
+    painter.setBrush(QColor(v, v, v / 2));
+    const TScreenPoint p = WorldToScreen(view, static_cast<float>(patch.X), static_cast<float>(patch.Y), 0);
+    painter.drawEllipse(QPointF(p.X, p.Y), r, r);
+  }
+}
+
+}  // namespace
+
 void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus& status, QImage& image) {
   image.fill(Qt::black);
+  DrawLight(world, view, image);
   TQPainterCanvas canvas(image);
   TLogoCanvas turtle(canvas);
   const int width = image.width(), height = image.height();

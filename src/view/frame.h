@@ -32,7 +32,8 @@ struct TFrameStatus {
 // A bright colour of its own for each taxon, the same in every frame (0x00BBGGRR).
 uint32_t TaxonColour(uint64_t taxon);
 
-// Draws the world into image (already of the window's client size): black, then each
+// Draws the world into image (already of the window's client size): black (with the light
+// patches, where the rules set them, faintly on it), then each
 // creature whose rounded centre lies strictly inside, from the last to the first, then
 // the overlay and the footer.
 void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus& status, QImage& image);
