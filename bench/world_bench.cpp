@@ -247,6 +247,29 @@ void BM_MouthLookup(benchmark::State& state) {
 }
 BENCHMARK(BM_MouthLookup)->ArgNames({"n", "indexed"})->Args({10000, 0})->Args({10000, 1});
 
+// Whole steps under the shipped rules and with the rules of open evolution set as in the
+// README's trials (formula edits, fresh ids, rare copies, three light patches with shade): the
+// cost of the rules themselves, one thread.
+void BM_OpenRules(benchmark::State& state) {
+  SetWorkerThreads(1);
+  TCreatureList world;
+  Build(world, state.range(0));
+  if (state.range(1) != 0) {
+    TSettings& s = world.Context.Rules;
+    s.CopySkip = 0.9, s.FreshIds = 0.5, s.FormulaMutation = 0.05;
+    s.LightPatches = 3, s.PatchRadius = 200, s.PatchDistance = 350, s.PatchShade = 0.3;
+  }
+  for (auto _ : state) world.WorldStep();
+  state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  world.Clear();
+  SetWorkerThreads(0);
+}
+BENCHMARK(BM_OpenRules)
+    ->ArgNames({"n", "open"})
+    ->ArgsProduct({{1000, 10000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // The world step alone, and as the simulation makes it: with the events of the step read into
 // the species history.
 void BM_StepWithHistory(benchmark::State& state) {

@@ -119,13 +119,15 @@ void TEvolutionTab::Show(const TEvolutionGraphs& graphs) {
   const TEvolutionStats& last = samples.back().Stats;
   Summary->setText(QString("Step %1: %2 taxa alive, %3 persistent. Since this window began: %4 novel persistent "
                            "body plans; %5 taxa became active, against %6 in the neutral shadow (activity above the "
-                           "shadow's is a sign of selection).")
+                           "shadow's is a sign of selection). The living animals descend from a taxon founded %7 "
+                           "steps ago (long ago: lineages coexist; lately: one has swept).")
                        .arg(samples.back().Step)
                        .arg(last.Taxa)
                        .arg(last.Persistent)
                        .arg(novel)
                        .arg(active)
-                       .arg(shadowActive));
+                       .arg(shadowActive)
+                       .arg(last.AncestorAge));
 }
 
 }  // namespace viv
