@@ -111,13 +111,14 @@ void MutateFormulas(TCreature& child, double chance, TRandom& random) {
   }
 }
 
-bool FormulasRead(const TCreature& creature, const std::string& id) {
+std::vector<std::string> IdsFormulasRead(const TCreature& creature) {
+  std::vector<std::string> ids;
   for (const TPart* part : creature.Parts.Items) {
     if (part->Kind() != TPartKind::Engine && part->Kind() != TPartKind::Brain) continue;
     for (const TFormulaTerm& term : FormulaTerms(FormulaOf(part)))
-      if (term.Id == id) return true;
+      if (std::find(ids.begin(), ids.end(), term.Id) == ids.end()) ids.push_back(term.Id);
   }
-  return false;
+  return ids;
 }
 
 }  // namespace viv

@@ -27,7 +27,7 @@ std::string FormulaText(const std::vector<TFormulaTerm>& terms);
 // is left as it is.
 void MutateFormulas(TCreature& child, double chance, TRandom& random);
 
-// Whether some formula of the creature reads the organ id.
-bool FormulasRead(const TCreature& creature, const std::string& id);
+// The organ ids that the creature's formulas read, each once.
+std::vector<std::string> IdsFormulasRead(const TCreature& creature);
 
 }  // namespace viv

@@ -106,6 +106,7 @@ void LoseCopies(TCreature& child, double chance, TRandom& random) {
   // stands for may go too, so that unused organs do not pile up.
   std::vector<TPart*>& items = child.Parts.Items;
   const bool freshIds = child.World && child.World->Rules.FreshIds > 0;
+  const std::vector<std::string> read = freshIds ? IdsFormulasRead(child) : std::vector<std::string>();
   for (int32_t i = static_cast<int32_t>(items.size()) - 1; i > 0; --i) {
     TPart* organ = items[i];
     bool copy = false, kindBefore = false;
@@ -113,7 +114,7 @@ void LoseCopies(TCreature& child, double chance, TRandom& random) {
       copy = items[j]->Id == organ->Id;
       kindBefore = kindBefore || items[j]->Kind() == organ->Kind();
     }
-    if (!copy && freshIds && kindBefore) copy = !FormulasRead(child, organ->Id);
+    if (!copy && freshIds && kindBefore) copy = std::find(read.begin(), read.end(), organ->Id) == read.end();
     if (!copy || !(random.Real() < chance)) continue;
     items.erase(items.begin() + i);
     if (std::find(items.begin(), items.end(), organ) == items.end()) delete organ;
