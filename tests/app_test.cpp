@@ -28,13 +28,14 @@
 
 #include "address_recycler.h"
 #include "app/info_window.h"
-#include "app/observatory.h"
 #include "app/main_window.h"
+#include "app/observatory.h"
 #include "config/number_text.h"
 #include "config/settings.h"
+#include "config/thread_pool.h"
+#include "history/species_tree.h"
 #include "parts/engine.h"
 #include "parts/mouth.h"
-#include "history/species_tree.h"
 #include "world/grid.h"
 
 namespace fs = std::filesystem;
@@ -653,6 +654,9 @@ class AppTest : public QObject {
   // The Evolution tab shows the runner's measures of the same world, reported every 1,000
   // steps; T fills the animals in their taxa's colours and says so.
   void theEvolutionTabAndTheTaxonColours() {
+    // 24,000 small steps: on the caller's thread, since handing each to workers costs a
+    // scheduler wake-up that a busy machine stretches to milliseconds.
+    SetWorkerThreads(1);
     TSettings rules;
     rules.Open(VIVARION_SHIPPED_SETTINGS);
     TfrmVivarion w(0, rules);
@@ -692,6 +696,7 @@ class AppTest : public QObject {
     QTest::keyClick(&w, Qt::Key_T);
     w.DrawFrame();
     QCOMPARE(w.StageBitmap, own);
+    SetWorkerThreads(0);
   }
 
   void theTreeShowsTheRunsSpeciesAndExportsTheRunnersNewick() {
