@@ -106,7 +106,9 @@ void LoseCopies(TCreature& child, double chance, TRandom& random) {
   // stands for may go too, so that unused organs do not pile up.
   std::vector<TPart*>& items = child.Parts.Items;
   const bool freshIds = child.World && child.World->Rules.FreshIds > 0;
-  const std::vector<std::string> read = freshIds ? IdsFormulasRead(child) : std::vector<std::string>();
+  // The ids that the remaining organs' formulas read: worked out again when an organ with a
+  // formula goes, since it may have been the only reader of an earlier organ.
+  std::vector<std::string> read = freshIds ? IdsFormulasRead(child) : std::vector<std::string>();
   for (int32_t i = static_cast<int32_t>(items.size()) - 1; i > 0; --i) {
     TPart* organ = items[i];
     bool copy = false, kindBefore = false;
@@ -117,7 +119,9 @@ void LoseCopies(TCreature& child, double chance, TRandom& random) {
     if (!copy && freshIds && kindBefore) copy = std::find(read.begin(), read.end(), organ->Id) == read.end();
     if (!copy || !(random.Real() < chance)) continue;
     items.erase(items.begin() + i);
+    const bool hadFormula = organ->Kind() == TPartKind::Engine || organ->Kind() == TPartKind::Brain;
     if (std::find(items.begin(), items.end(), organ) == items.end()) delete organ;
+    if (freshIds && hadFormula) read = IdsFormulasRead(child);
   }
 }
 
