@@ -5,8 +5,6 @@
 #include <cmath>
 
 #include "creature/creature.h"
-#include "parts/brain.h"
-#include "parts/engine.h"
 
 namespace viv {
 
@@ -22,16 +20,6 @@ std::string FactorText(float factor) {
 
 // A factor to two decimals: new factors are written as a person would write them.
 float Rounded(double factor) { return static_cast<float>(std::nearbyint(factor * 100) / 100); }
-
-const std::string& FormulaOf(const TPart* part) {
-  return part->Kind() == TPartKind::Engine ? static_cast<const TEngine*>(part)->Formula()
-                                           : static_cast<const TBrain*>(part)->Formula();
-}
-
-void SetFormulaOf(TPart* part, std::string text) {
-  if (part->Kind() == TPartKind::Engine) static_cast<TEngine*>(part)->SetFormula(std::move(text));
-  else static_cast<TBrain*>(part)->SetFormula(std::move(text));
-}
 
 // Whether a formula can name the id: the language splits terms at ".", "*" and "+" and trims
 // blanks (an id read from a file may have any of them).
@@ -104,10 +92,10 @@ void MutateFormulas(TCreature& child, double chance, TRandom& random) {
     if (part->Kind() != TPartKind::Engine && part->Kind() != TPartKind::Brain) continue;
     if (std::find(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(k), part) != items.begin() + k) continue;
     if (!(random.Real() < chance)) continue;
-    std::vector<TFormulaTerm> terms = FormulaTerms(FormulaOf(part));
+    std::vector<TFormulaTerm> terms = FormulaTerms(part->GetProperty("formula"));
     if (std::any_of(terms.begin(), terms.end(), [](const TFormulaTerm& t) { return !t.Valid; })) continue;
     EditTerms(terms, child.Parts, random);
-    SetFormulaOf(part, FormulaText(terms));
+    part->SetProperty("formula", FormulaText(terms));
   }
 }
 
@@ -115,7 +103,7 @@ std::vector<std::string> IdsFormulasRead(const TCreature& creature) {
   std::vector<std::string> ids;
   for (const TPart* part : creature.Parts.Items) {
     if (part->Kind() != TPartKind::Engine && part->Kind() != TPartKind::Brain) continue;
-    for (const TFormulaTerm& term : FormulaTerms(FormulaOf(part)))
+    for (const TFormulaTerm& term : FormulaTerms(part->GetProperty("formula")))
       if (std::find(ids.begin(), ids.end(), term.Id) == ids.end()) ids.push_back(term.Id);
   }
   return ids;

@@ -123,20 +123,16 @@ void TCreatureList::Collisions(float maxRadius) {
 void TCreatureList::Gravity() {
   const double g = Context.Rules.Gravity;
   const TSunlight& sun = Context.Sunlight;
-  if (!sun.Patches().empty()) {
-    // Each patch holds the creatures nearest to it, as the origin holds them all without.
-    for (int32_t i = Count() - 1; i >= 0; --i) {
-      TCreature* k = List[i];
-      const TLightPatch& p = sun.Patches()[sun.Nearest(k->X, k->Y)];
-      k->VX = static_cast<float>(k->VX - (k->X - p.X) * g);
-      k->VY = static_cast<float>(k->VY - (k->Y - p.Y) * g);
-    }
-    return;
-  }
+  // Each light patch holds the creatures nearest to it, as the origin holds them all without.
   for (int32_t i = Count() - 1; i >= 0; --i) {
     TCreature* k = List[i];
-    k->VX = static_cast<float>(k->VX - k->X * g);
-    k->VY = static_cast<float>(k->VY - k->Y * g);
+    double cx = 0, cy = 0;
+    if (!sun.Patches().empty()) {
+      const TLightPatch& p = sun.Patches()[sun.Nearest(k->X, k->Y)];
+      cx = p.X, cy = p.Y;
+    }
+    k->VX = static_cast<float>(k->VX - (k->X - cx) * g);
+    k->VY = static_cast<float>(k->VY - (k->Y - cy) * g);
   }
 }
 
