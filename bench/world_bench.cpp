@@ -289,6 +289,31 @@ BENCHMARK(BM_StepWithHistory)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// The shipped world as users run it: seed 3 of the shipped settings and animals, kept in bench/
+// at step 60,000 (about 85 animals and 215 plants) and 500,000, stepped with its history as
+// the programs step it. A fixed number of steps, so that every run times the same steps.
+void BM_ShippedWorld(benchmark::State& state) {
+  static const char* const files[] = {"seed3-60k.vivw", "seed3-500k.vivw"};
+  SetWorkerThreads(static_cast<int>(state.range(2)));
+  TSimulation sim;
+  sim.LoadWorld(std::string(VIV_BENCH_DIR) + "/" + files[state.range(0)]);
+  sim.SetRules(sim.FileSettings);
+  sim.SetPasses(state.range(1) != 0 ? TPasses::Plain : TPasses::Fast);
+  for (auto _ : state) sim.Step();
+  state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["creatures"] = sim.World.Count();
+  sim.World.Clear();
+  SetWorkerThreads(0);
+}
+BENCHMARK(BM_ShippedWorld)
+    ->ArgNames({"file", "plain", "threads"})
+    ->ArgsProduct({{0, 1}, {0}, {1, 2}})
+    ->Args({0, 1, 1})
+    ->Args({1, 1, 1})
+    ->Iterations(5000)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+
 // World files of a stepped world: the whole save (compression included) and the whole load.
 void BM_WorldFile(benchmark::State& state) {
   const bool load = state.range(1) != 0;

@@ -128,5 +128,41 @@ TEST_F(LightKernel, FarFlungScenesTakeTheWidePath) {
   Compare(scene, batch);
 }
 
+// Organ directions from the heading's and the organ's own cosines give the library's floats,
+// or ask for the library: over headings from tiny to huge, and for the moves built on them.
+TEST_F(LightKernel, OrganDirectionsAreTheLibrarysOrDeclined) {
+  Random.Seed(11);
+  int declined = 0, tried = 0;
+  for (int k = 0; k < 200000; ++k) {
+    const float scale = std::ldexp(1.0f, static_cast<int>(Random.Int(40)) - 20);
+    const float h = static_cast<float>((Random.Real() - 0.5) * scale),
+                phi = static_cast<float>(Random.Real() * 7 - 3.5);
+    THeading heading;
+    heading.Set(h);
+    TSinCos organ;
+    float c, s;
+    const bool usual = std::fabs(h) < 1000;  // beyond, a float heading is too coarse for the shortcut
+    tried += usual;
+    if (heading.EyeDirection(organ, phi, c, s)) {
+      const float d = phi + h;
+      ASSERT_EQ(c, static_cast<float>(std::cos(static_cast<double>(d)))) << h << " " << phi;
+      ASSERT_EQ(s, static_cast<float>(std::sin(static_cast<double>(d)))) << h << " " << phi;
+    } else {
+      declined += usual;
+    }
+    const TDirection dir = heading.Of(organ, phi);
+    const double a = static_cast<double>(phi) + h, factor = (Random.Real() - 0.5) * 1e4;
+    const float base = static_cast<float>((Random.Real() - 0.5) * 2000);
+    float moved;
+    if (dir.Ok && SureFloat(base + dir.Cos * factor, DirectionError * std::fabs(factor) + 1e-12, moved))
+      ASSERT_EQ(std::bit_cast<uint32_t>(moved),
+                std::bit_cast<uint32_t>(static_cast<float>(base + std::cos(a) * factor)));
+  }
+  EXPECT_LT(declined, tried / 1000);  // the library is the exception
+  float out;
+  EXPECT_FALSE(SureFloat(1e-300, 1e-290, out));  // +0 or -0: not certain
+  EXPECT_FALSE(SureFloat(NAN, 0, out));
+}
+
 }  // namespace
 }  // namespace viv

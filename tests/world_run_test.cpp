@@ -145,6 +145,13 @@ TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {
   index.Build(world.List);
   EXPECT_EQ(index.CreatureAt(1e9f, world.List[5]->Y), world.List[5]);
   EXPECT_EQ(index.CreatureAt(world.List[7]->X + 4000, world.List[7]->Y), world.List[7]);
+  // An eater that grows beyond the room its cells give is still found once noted.
+  TCreature* eater = world.List[20];
+  eater->Radius *= 1.5f;
+  const float edgeX = eater->X + eater->Radius * 0.99f;
+  index.NoteGrowth(20);
+  EXPECT_EQ(index.CreatureAt(edgeX, eater->Y), world.CreatureAt(edgeX, eater->Y));
+  EXPECT_NE(index.CreatureAt(edgeX, eater->Y), nullptr);
   // Points far beyond the grid find nothing, and convert safely.
   EXPECT_EQ(index.CreatureAt(3e38f, -3e38f), nullptr);
   EXPECT_EQ(index.CreatureAt(-3e38f, 1e30f), nullptr);

@@ -75,9 +75,9 @@ void TEngine::GetThrust(float radius, float& force, float& torque) const {
     force = torque = 0;
     return;
   }
-  const double a = Angle;
-  force = static_cast<float>(std::cos(a) * Size * Power / radius);
-  torque = static_cast<float>(std::sin(a) * 0.25 * Size * Power / radius);
+  angleTrig_.For(Angle);
+  force = static_cast<float>(angleTrig_.Cos * Size * Power / radius);
+  torque = static_cast<float>(angleTrig_.Sin * 0.25 * Size * Power / radius);
 }
 
 // A flapping fin: a zigzag whose opening swings with the running phase.

@@ -37,6 +37,7 @@ class TEngine : public TPart {
 
  private:
   void SetPower(float value);
+  mutable TSinCos angleTrig_;  // of Angle, for GetThrust
   std::string formula_;
   TCompiledFormula compiled_;
 };

@@ -6,6 +6,7 @@
 
 #include "config/errors.h"
 #include "config/random.h"
+#include "parts/sin_cos.h"
 
 namespace pugi {
 class xml_node;
@@ -43,6 +44,7 @@ class TPart {
   float Size;  // in body radii
   float R;     // distance from the body centre, in body radii
   float Phi;   // angle on the body, from the heading
+  TSinCos PhiTrig;  // the cosine and sine of Phi, for the world step
   TVirtualCreature* Owner;
   std::string Id;
 

@@ -15,53 +15,74 @@ bool Contains(const TCreature* c, float x, float y) {
   return dx * dx + dy * dy < r * r;
 }
 
-// A query is answered by the plain walk when its square would cover more cells than this.
-constexpr int64_t MaxQueryCells = 256;
+// A disc is listed with room to grow by 5 %, and a thousandth of a unit beyond: far more than
+// the rounding of the containment test for creatures within Far of the origin.
+constexpr double Room = 1.05;
+constexpr double Slack = 1e-3;
+constexpr double Far = 1e7;
+// A disc wider than this many cells a side is checked by every query instead.
+constexpr double MaxDiscCells = 16;
 
 }  // namespace
 
 void TMouthIndex::Build(const std::vector<TCreature*>& list) {
   list_ = &list;
   const size_t n = list.size();
-  maxRadius_ = 0;
+  room_.resize(n);
+  always_.clear();
+  spans_.assign(4 * n, -1);
   double lo[2] = {INFINITY, INFINITY}, hi[2] = {-INFINITY, -INFINITY};
   double sumRadius = 0;
+  int64_t near = 0;
   for (const TCreature* c : list) {
-    maxRadius_ = std::max(maxRadius_, c->Radius);
+    if (!(std::fabs(c->X) <= Far && std::fabs(c->Y) <= Far)) continue;
+    const double reach = c->Radius * Room + Slack;
+    lo[0] = std::min(lo[0], c->X - reach), hi[0] = std::max(hi[0], c->X + reach);
+    lo[1] = std::min(lo[1], c->Y - reach), hi[1] = std::max(hi[1], c->Y + reach);
     sumRadius += c->Radius;
-    if (std::fabs(c->X) > 1e7 || std::fabs(c->Y) > 1e7) continue;
-    lo[0] = std::min<double>(lo[0], c->X), hi[0] = std::max<double>(hi[0], c->X);
-    lo[1] = std::min<double>(lo[1], c->Y), hi[1] = std::max<double>(hi[1], c->Y);
+    ++near;
   }
-  // Cells about two typical diameters wide, at most 4096 a side; far-flung creatures are
-  // kept aside in a list of their own.
+  // Cells about one typical diameter wide, at most about 4000 a side.
   if (!(lo[0] <= hi[0])) lo[0] = hi[0] = lo[1] = hi[1] = 0;
-  const double meanRadius = n ? sumRadius / static_cast<double>(n) : 1;
-  cellSize_ = std::max({4 * meanRadius, (hi[0] - lo[0]) / 4000, (hi[1] - lo[1]) / 4000, 1.0});
+  const double meanRadius = near ? sumRadius / static_cast<double>(near) : 1;
+  cellSize_ = std::max({2 * meanRadius, (hi[0] - lo[0]) / 4000, (hi[1] - lo[1]) / 4000, 1.0});
   minX_ = lo[0], minY_ = lo[1];
   columns_ = static_cast<int64_t>((hi[0] - lo[0]) / cellSize_) + 1;
   rows_ = static_cast<int64_t>((hi[1] - lo[1]) / cellSize_) + 1;
-
   // Dense cells while they are few next to the creatures; else only the occupied ones.
   sparse_ = static_cast<double>(columns_) * static_cast<double>(rows_) > 16.0 * static_cast<double>(n) + 65536;
-  cellOf_.resize(n);
-  outside_.clear();
+
+  // Each creature's span of cells; far-flung and huge ones are checked by every query.
+  size_t pairs = 0;
   for (size_t i = 0; i < n; ++i) {
     const TCreature* c = list[i];
-    const double cx = std::floor((c->X - minX_) / cellSize_), cy = std::floor((c->Y - minY_) / cellSize_);
-    if (cx >= 0 && cx < static_cast<double>(columns_) && cy >= 0 && cy < static_cast<double>(rows_)) {
-      // At most 4001 cells a side: the number fits.
-      cellOf_[i] = static_cast<int32_t>(static_cast<int64_t>(cx) * rows_ + static_cast<int64_t>(cy));
-    } else {
-      cellOf_[i] = -1;
-      outside_.push_back(static_cast<int32_t>(i));
+    room_[i] = static_cast<float>(c->Radius * Room);
+    const double reach = c->Radius * Room + Slack;
+    if (!(std::fabs(c->X) <= Far && std::fabs(c->Y) <= Far) || !(2 * reach <= MaxDiscCells * cellSize_)) {
+      always_.push_back(static_cast<int32_t>(i));
+      room_[i] = INFINITY;
+      continue;
     }
+    int32_t* span = &spans_[4 * i];
+    span[0] = static_cast<int32_t>(std::floor((c->X - reach - minX_) / cellSize_));
+    span[1] = static_cast<int32_t>(std::floor((c->X + reach - minX_) / cellSize_));
+    span[2] = static_cast<int32_t>(std::floor((c->Y - reach - minY_) / cellSize_));
+    span[3] = static_cast<int32_t>(std::floor((c->Y + reach - minY_) / cellSize_));
+    span[0] = std::max(span[0], 0), span[1] = std::min<int32_t>(span[1], static_cast<int32_t>(columns_ - 1));
+    span[2] = std::max(span[2], 0), span[3] = std::min<int32_t>(span[3], static_cast<int32_t>(rows_ - 1));
+    pairs += static_cast<size_t>(span[1] - span[0] + 1) * static_cast<size_t>(span[3] - span[2] + 1);
   }
-  entries_.resize(n);
+  auto forEachCell = [&](size_t i, auto&& visit) {
+    const int32_t* span = &spans_[4 * i];
+    if (span[0] < 0 && span[1] < 0) return;
+    for (int64_t cx = span[0]; cx <= span[1]; ++cx)
+      for (int64_t cy = span[2]; cy <= span[3]; ++cy) visit(cx * rows_ + cy);
+  };
+  entries_.resize(pairs);
   if (sparse_) {
     sorting_.clear();
     for (size_t i = 0; i < n; ++i)
-      if (cellOf_[i] >= 0) sorting_.emplace_back(cellOf_[i], static_cast<int32_t>(i));
+      forEachCell(i, [&](int64_t cell) { sorting_.emplace_back(cell, static_cast<int32_t>(i)); });
     std::sort(sorting_.begin(), sorting_.end());  // by cell, then by list index
     cellNumbers_.clear();
     cellStart_.clear();
@@ -76,13 +97,18 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
     return;
   }
   cellStart_.assign(static_cast<size_t>(columns_ * rows_) + 1, 0);
-  for (size_t i = 0; i < n; ++i)
-    if (cellOf_[i] >= 0) ++cellStart_[cellOf_[i] + 1];
+  for (size_t i = 0; i < n; ++i) forEachCell(i, [&](int64_t cell) { ++cellStart_[cell + 1]; });
   for (size_t k = 1; k < cellStart_.size(); ++k) cellStart_[k] += cellStart_[k - 1];
   // Filling in list order keeps the indices of each cell ascending.
   cursor_.assign(cellStart_.begin(), cellStart_.end() - 1);
   for (size_t i = 0; i < n; ++i)
-    if (cellOf_[i] >= 0) entries_[cursor_[cellOf_[i]]++] = static_cast<int32_t>(i);
+    forEachCell(i, [&](int64_t cell) { entries_[cursor_[cell]++] = static_cast<int32_t>(i); });
+}
+
+void TMouthIndex::NoteGrowth(int32_t i) {
+  if (!((*list_)[i]->Radius > room_[i])) return;
+  room_[i] = INFINITY;
+  always_.insert(std::upper_bound(always_.begin(), always_.end(), i), i);
 }
 
 std::pair<int32_t, int32_t> TMouthIndex::Cell(int64_t cell) const {
@@ -95,36 +121,25 @@ std::pair<int32_t, int32_t> TMouthIndex::Cell(int64_t cell) const {
 
 TCreature* TMouthIndex::CreatureAt(float x, float y) const {
   const std::vector<TCreature*>& list = *list_;
-  const double reach = maxRadius_;
-  const double x0 = std::floor((x - reach - minX_) / cellSize_), x1 = std::floor((x + reach - minX_) / cellSize_);
-  const double y0 = std::floor((y - reach - minY_) / cellSize_), y1 = std::floor((y + reach - minY_) / cellSize_);
-  if (!((x1 - x0 + 1) * (y1 - y0 + 1) <= MaxQueryCells)) {
-    for (TCreature* c : list)
-      if (Contains(c, x, y)) return c;
-    return nullptr;
-  }
   int32_t best = INT32_MAX;
-  for (int32_t i : outside_) {
+  const double cx = std::floor((x - minX_) / cellSize_), cy = std::floor((y - minY_) / cellSize_);
+  if (cx >= 0 && cx < static_cast<double>(columns_) && cy >= 0 && cy < static_cast<double>(rows_)) {
+    const auto [first, last] = Cell(static_cast<int64_t>(cx) * rows_ + static_cast<int64_t>(cy));
+    for (int32_t k = first; k < last; ++k) {
+      const int32_t i = entries_[k];
+      if (Contains(list[i], x, y)) {
+        best = i;  // ascending within a cell: the first found is the first in list order
+        break;
+      }
+    }
+  }
+  for (int32_t i : always_) {
     if (i >= best) break;
     if (Contains(list[i], x, y)) {
       best = i;
       break;
     }
   }
-  // Clamped while still real, so that a point far outside the grid converts safely.
-  const auto cell = [](double v, int64_t count) { return static_cast<int64_t>(std::clamp(v, -1.0, double(count))); };
-  const int64_t cx0 = std::max<int64_t>(0, cell(x0, columns_)),
-                cx1 = std::min<int64_t>(columns_ - 1, cell(x1, columns_));
-  const int64_t cy0 = std::max<int64_t>(0, cell(y0, rows_)), cy1 = std::min<int64_t>(rows_ - 1, cell(y1, rows_));
-  for (int64_t cx = cx0; cx <= cx1; ++cx)
-    for (int64_t cy = cy0; cy <= cy1; ++cy) {
-      const auto [first, last] = Cell(cx * rows_ + cy);
-      for (int32_t k = first; k < last; ++k) {
-        const int32_t i = entries_[k];
-        if (i >= best) break;  // ascending within a cell
-        if (Contains(list[i], x, y)) best = i;
-      }
-    }
   return best == INT32_MAX ? nullptr : list[best];
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Finds the creature at a point as CreatureAt does (the first in list order whose disc
-// strictly contains it) through a grid of the creatures' centres instead of a walk of the
-// whole list. Positions must not change while the index is in use; radii may.
+// strictly contains it) without a walk of the whole list: each creature is listed in every
+// cell of a grid that its disc (with room to grow) touches, so a query reads one cell.
+// Positions must not change while the index is in use; radii may shrink, and a creature that
+// grows is told with NoteGrowth.
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -12,12 +14,11 @@ class TCreature;
 
 class TMouthIndex {
  public:
-  // Indexes the centres of the list's creatures.
+  // Indexes the discs of the list's creatures.
   void Build(const std::vector<TCreature*>& list);
-  // A creature's radius has grown to r: queries must look that far.
-  void NoteRadius(float r) {
-    if (r > maxRadius_) maxRadius_ = r;
-  }
+  // The creature at list index i may have grown (an eater after a bite): one that outgrows the
+  // room its cells give is checked by every query from then on.
+  void NoteGrowth(int32_t i);
   TCreature* CreatureAt(float x, float y) const;
   // Whether the last Build kept only the occupied cells (a world spread far and thin).
   bool Sparse() const { return sparse_; }
@@ -28,16 +29,16 @@ class TMouthIndex {
   const std::vector<TCreature*>* list_ = nullptr;
   double cellSize_ = 1, minX_ = 0, minY_ = 0;
   int64_t columns_ = 0, rows_ = 0;
-  float maxRadius_ = 0;
   // A world spread thin (two plants millions of units apart) would need millions of empty
   // cells: then only occupied cells are kept, with their numbers in ascending order.
   bool sparse_ = false;
-  std::vector<int64_t> cellNumbers_;                   // sparse: the occupied cells
+  std::vector<float> room_;                           // per creature, the radius up to which its cells hold it
+  std::vector<int32_t> always_;                       // creatures every query checks (far out, huge, grown), ascending
+  std::vector<int32_t> spans_;                        // per creature, its first and last column and row (or -1)
+  std::vector<int64_t> cellNumbers_;                  // sparse: the occupied cells
   std::vector<std::pair<int64_t, int32_t>> sorting_;  // sparse: (cell, list index) while building
   std::vector<int32_t> cellStart_;  // per cell (per occupied cell when sparse), its first entry in entries_
   std::vector<int32_t> entries_;    // list indices, ascending within a cell
-  std::vector<int32_t> cellOf_;     // per creature, its cell or -1 when outside the grid
-  std::vector<int32_t> outside_;    // creatures too far out for the grid, ascending
   std::vector<int32_t> cursor_;
 };
 

@@ -11,21 +11,40 @@
 
 namespace viv {
 
-void ActAlone(TCreature& k, TPart& part) {
-  if (part.Kind() == TPartKind::Engine) ApplyEngine(k, static_cast<const TEngine&>(part));
+void ActAlone(TCreature& k, TPart& part, const THeading* heading) {
+  if (part.Kind() == TPartKind::Engine) ApplyEngine(k, static_cast<TEngine&>(part), heading);
 }
 
-void ApplyEngine(TCreature& k, const TEngine& engine) {
+namespace {
+
+// float(base + cos x factor) (or sin), from a direction within DirectionError of the
+// library's: the rounding error of the two operations is added to the bound.
+bool SureMove(float base, double trig, double factor, float& out) {
+  const double step = trig * factor, sum = base + step;
+  return SureFloat(sum, DirectionError * std::fabs(factor) + (std::fabs(step) + std::fabs(sum)) * 0x1p-51, out);
+}
+
+}  // namespace
+
+void ApplyEngine(TCreature& k, TEngine& engine, const THeading* heading) {
   float thrust, torque;
   engine.GetThrust(k.Radius, thrust, torque);
-  const double a = static_cast<double>(engine.Phi) + k.Heading;
-  k.VX = static_cast<float>(k.VX - std::cos(a) * thrust);
-  k.VY = static_cast<float>(k.VY - std::sin(a) * thrust);
+  float vx, vy;
+  const TDirection d = heading ? heading->Of(engine.PhiTrig, engine.Phi) : TDirection{};
+  if (!(d.Ok && SureMove(k.VX, d.Cos, -static_cast<double>(thrust), vx) &&
+        SureMove(k.VY, d.Sin, -static_cast<double>(thrust), vy))) {
+    const double a = static_cast<double>(engine.Phi) + k.Heading;
+    vx = static_cast<float>(k.VX - std::cos(a) * thrust);
+    vy = static_cast<float>(k.VY - std::sin(a) * thrust);
+  }
+  k.VX = vx, k.VY = vy;
   k.Spin = k.Spin + torque;
 }
 
-void MouthReach(const TCreature& k, const TMouth& mouth, float& qx, float& qy) {
+void MouthReach(const TCreature& k, TMouth& mouth, float& qx, float& qy, const THeading* heading) {
   const double reach = (0.7 * mouth.Size + 1) * k.Radius;
+  const TDirection d = heading ? heading->Of(mouth.PhiTrig, mouth.Phi) : TDirection{};
+  if (d.Ok && SureMove(k.X, d.Cos, reach, qx) && SureMove(k.Y, d.Sin, reach, qy)) return;
   const double a = static_cast<double>(mouth.Phi) + k.Heading;
   qx = static_cast<float>(k.X + std::cos(a) * reach);
   qy = static_cast<float>(k.Y + std::sin(a) * reach);

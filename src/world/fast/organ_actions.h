@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "creature/creature.h"
+#include "world/fast/organ_directions.h"
 
 namespace viv {
 
@@ -19,11 +20,12 @@ constexpr double IntakeScale = 500;
 // What an organ does in the pass by itself, needing nothing of the other creatures: an engine
 // pushes, a brain waits for the updates. Both forms of the pass call it for every organ but
 // eyes and mouths, so a new kind of organ that acts on its own body acts here alone.
-void ActAlone(TCreature& k, TPart& part);
+// With the creature's heading (the fast pass), directions come from it where they can.
+void ActAlone(TCreature& k, TPart& part, const THeading* heading = nullptr);
 // Pushes and turns the creature with the engine's thrust of the previous step.
-void ApplyEngine(TCreature& k, const TEngine& engine);
+void ApplyEngine(TCreature& k, TEngine& engine, const THeading* heading = nullptr);
 // The point a mouth reaches, one 0.7-size-plus-one radii out along its angle.
-void MouthReach(const TCreature& k, const TMouth& mouth, float& qx, float& qy);
+void MouthReach(const TCreature& k, TMouth& mouth, float& qx, float& qy, const THeading* heading = nullptr);
 // Moves a bite of energy from victim (may be nullptr) to eater and sets the intake.
 void Bite(TCreature& k, TMouth& mouth, TCreature* victim);
 

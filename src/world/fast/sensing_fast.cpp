@@ -1,13 +1,12 @@
 // The sensing and actuation pass in its fast form, giving the same world as the plain
 // pass bit for bit: all eyes gather their light first, in parallel (light depends only on
 // positions and colours, which the pass does not change); mouths find their victims
-// through an index of the centres; formulas run from their compiled form. Engines, bites
+// through an index of the discs; formulas run from their compiled form. Engines, bites
 // and updates keep their order.
 #include "world/fast/sensing_fast.h"
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "config/thread_pool.h"
 #include "parts/eye.h"
@@ -38,17 +37,31 @@ constexpr int Sectors = 16;
 // v rounded down into 0..top; NaN (from positions pushed to infinity) gives 0.
 uint32_t Bucket(double v, double top) { return v >= 0 ? static_cast<uint32_t>(std::min(v, top)) : 0; }
 
-void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::EyeRef>& eyes) {
+// A measure of the angle of (x, y) that grows with it from 0 to 4 around the circle: enough
+// to sort directions, at the cost of a division.
+double DiamondAngle(double x, double y) {
+  if (y >= 0) return x >= 0 ? y / (x + y) : 1 - x / (y - x);
+  return x < 0 ? 2 - y / (-x - y) : 3 + x / (x - y);
+}
+
+void CollectEyes(const std::vector<TCreature*>& list, std::vector<THeading>& headings,
+                 std::vector<TFastSensing::EyeRef>& eyes) {
   eyes.clear();
+  headings.resize(list.size());
   float lo[2] = {INFINITY, INFINITY}, hi[2] = {-INFINITY, -INFINITY};
   for (size_t i = 0; i < list.size(); ++i) {
     TCreature* k = list[i];
+    if (k->Parts.Items.empty()) continue;
+    headings[i].Set(k->Heading);
     for (TPart* part : k->Parts.Items) {
       if (part->Kind() != TPartKind::Eye) continue;
-      const float d = part->Phi + k->Heading;
-      eyes.push_back({static_cast<TEye*>(part), static_cast<int32_t>(i), k->X, k->Y,
-                      static_cast<float>(std::cos(static_cast<double>(d))),
-                      static_cast<float>(std::sin(static_cast<double>(d))), 0});
+      float cosD, sinD;
+      if (!headings[i].EyeDirection(part->PhiTrig, part->Phi, cosD, sinD)) {
+        const float d = part->Phi + k->Heading;
+        cosD = static_cast<float>(std::cos(static_cast<double>(d)));
+        sinD = static_cast<float>(std::sin(static_cast<double>(d)));
+      }
+      eyes.push_back({static_cast<TEye*>(part), static_cast<int32_t>(i), k->X, k->Y, cosD, sinD, 0});
       lo[0] = std::min(lo[0], k->X), hi[0] = std::max(hi[0], k->X);
       lo[1] = std::min(lo[1], k->Y), hi[1] = std::max(hi[1], k->Y);
     }
@@ -58,8 +71,8 @@ void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::
   const double sx = 1023 / std::max(1.0, static_cast<double>(hi[0]) - lo[0]);
   const double sy = 1023 / std::max(1.0, static_cast<double>(hi[1]) - lo[1]);
   for (auto& e : eyes) {
-    const double angle = std::atan2(static_cast<double>(e.SinD), static_cast<double>(e.CosD));
-    const uint32_t sector = Bucket((angle + std::numbers::pi) * (Sectors / (2 * std::numbers::pi)), Sectors - 1);
+    const double angle = DiamondAngle(e.CosD, e.SinD);
+    const uint32_t sector = Bucket(angle * (Sectors / 4), Sectors - 1);
     const uint32_t cx = Bucket((e.X - lo[0]) * sx, 1023);
     const uint32_t cy = Bucket((e.Y - lo[1]) * sy, 1023);
     uint32_t morton = 0;
@@ -74,7 +87,7 @@ void CollectEyes(const std::vector<TCreature*>& list, std::vector<TFastSensing::
 void TFastSensing::GatherAllLight(const std::vector<TCreature*>& list) {
   TFastSensing& f = *this;
   SnapshotScene(list, f.Scene);
-  CollectEyes(list, f.Eyes);
+  CollectEyes(list, f.Headings, f.Eyes);
   const size_t batches = (f.Eyes.size() + LightLanes - 1) / LightLanes;
   f.Batches.resize(batches);
   WorkerPool().ParallelFor(static_cast<int64_t>(batches), [&f](int64_t b) {
@@ -103,11 +116,11 @@ void TFastSensing::SenseAndAct(const std::vector<TCreature*>& list) {
   GatherAllLight(list);
   TFastSensing& f = *this;
   bool indexed = false;
-  for (TCreature* creature : list) {
-    TCreature& k = *creature;
+  for (size_t i = 0; i < list.size(); ++i) {
+    TCreature& k = *list[i];
     for (TPart* part : k.Parts.Items) {
       if (part->Kind() != TPartKind::Mouth) {
-        if (part->Kind() != TPartKind::Eye) ActAlone(k, *part);
+        if (part->Kind() != TPartKind::Eye) ActAlone(k, *part, &f.Headings[i]);
       } else {
         if (!indexed) {
           f.Mouths.Build(list);
@@ -115,9 +128,9 @@ void TFastSensing::SenseAndAct(const std::vector<TCreature*>& list) {
         }
         auto* mouth = static_cast<TMouth*>(part);
         float qx, qy;
-        MouthReach(k, *mouth, qx, qy);
+        MouthReach(k, *mouth, qx, qy, &f.Headings[i]);
         Bite(k, *mouth, f.Mouths.CreatureAt(qx, qy));
-        f.Mouths.NoteRadius(k.Radius);  // the eater may have grown
+        f.Mouths.NoteGrowth(static_cast<int32_t>(i));  // the eater may have grown
       }
     }
   }

@@ -6,6 +6,7 @@
 
 #include "world/fast/light_kernel.h"
 #include "world/fast/mouth_index.h"
+#include "world/fast/organ_directions.h"
 
 namespace viv {
 
@@ -23,6 +24,7 @@ struct TFastSensing {
   std::vector<EyeRef> Eyes;
   std::vector<TLightBatch> Batches;
   TMouthIndex Mouths;
+  std::vector<THeading> Headings;  // per creature of the list, those with organs
   std::atomic<int64_t> PairsTested{0}, PairsCulled{0};
 
   // Every eye's light at once, in parallel batches on the worker pool.
