@@ -25,12 +25,9 @@ const TGridCell NoCreatures;
 
 std::pair<int, int> CellOf(float x, float y) { return {CellIndex(x), CellIndex(y)}; }
 
-std::vector<TGridCell>& TGrid::Cells() {
-  if (cells_.empty()) {
-    cells_.resize(static_cast<size_t>(GridSide) * GridSide);
-    for (TGridCell& cell : cells_) cell.reserve(CellRoom);
-  }
-  return cells_;
+void TGrid::MakeCells() {
+  cells_.resize(static_cast<size_t>(GridSide) * GridSide);
+  for (TGridCell& cell : cells_) cell.reserve(CellRoom);
 }
 
 const TGridCell& TGrid::Cell(int i, int j) const { return cells_.empty() ? NoCreatures : cells_[Index(i, j)]; }

@@ -39,7 +39,11 @@ class TGrid {
   }
   // The cells, made on first use: a world that never places a creature (one being read from
   // a file) costs nothing.
-  std::vector<TGridCell>& Cells();
+  std::vector<TGridCell>& Cells() {
+    if (cells_.empty()) MakeCells();
+    return cells_;
+  }
+  void MakeCells();
   std::vector<TGridCell> cells_;
 };
 

@@ -111,7 +111,13 @@ void TCreatureList::RemoveNonFinite() {
 
 void TCreatureList::Collisions(float maxRadius) {
   const double m = maxRadius;
-  auto collide = [this](TCreature* a, TCreature* b) { Collide(a, b); };
+  // Most creatures the query finds are not touching: they are passed over here, with the
+  // test Collide makes first, so that only contacts make the call.
+  auto collide = [this](TCreature* a, TCreature* b) {
+    const double dx = static_cast<double>(a->X) - b->X, dy = static_cast<double>(a->Y) - b->Y;
+    const double sumR = static_cast<double>(a->Radius) + b->Radius;
+    if (dx * dx + dy * dy < sumR * sumR) Collide(a, b);
+  };
   for (int32_t i = Count() - 1; i >= 0; --i) {
     TCreature* k = List[i];
     const double reach = m + k->Radius;

@@ -46,6 +46,7 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
   if (!(lo[0] <= hi[0])) lo[0] = hi[0] = lo[1] = hi[1] = 0;
   const double meanRadius = near ? sumRadius / static_cast<double>(near) : 1;
   cellSize_ = std::max({2 * meanRadius, (hi[0] - lo[0]) / 4000, (hi[1] - lo[1]) / 4000, 1.0});
+  perCell_ = 1 / cellSize_;  // multiplied, not divided: every cell number below comes alike
   minX_ = lo[0], minY_ = lo[1];
   columns_ = static_cast<int64_t>((hi[0] - lo[0]) / cellSize_) + 1;
   rows_ = static_cast<int64_t>((hi[1] - lo[1]) / cellSize_) + 1;
@@ -64,10 +65,10 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
       continue;
     }
     int32_t* span = &spans_[4 * i];
-    span[0] = static_cast<int32_t>(std::floor((c->X - reach - minX_) / cellSize_));
-    span[1] = static_cast<int32_t>(std::floor((c->X + reach - minX_) / cellSize_));
-    span[2] = static_cast<int32_t>(std::floor((c->Y - reach - minY_) / cellSize_));
-    span[3] = static_cast<int32_t>(std::floor((c->Y + reach - minY_) / cellSize_));
+    span[0] = static_cast<int32_t>(std::floor((c->X - reach - minX_) * perCell_));
+    span[1] = static_cast<int32_t>(std::floor((c->X + reach - minX_) * perCell_));
+    span[2] = static_cast<int32_t>(std::floor((c->Y - reach - minY_) * perCell_));
+    span[3] = static_cast<int32_t>(std::floor((c->Y + reach - minY_) * perCell_));
     span[0] = std::max(span[0], 0), span[1] = std::min<int32_t>(span[1], static_cast<int32_t>(columns_ - 1));
     span[2] = std::max(span[2], 0), span[3] = std::min<int32_t>(span[3], static_cast<int32_t>(rows_ - 1));
     pairs += static_cast<size_t>(span[1] - span[0] + 1) * static_cast<size_t>(span[3] - span[2] + 1);
@@ -79,6 +80,10 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
       for (int64_t cy = span[2]; cy <= span[3]; ++cy) visit(cx * rows_ + cy);
   };
   entries_.resize(pairs);
+  auto entry = [&](size_t i) {
+    const TCreature* c = list[i];
+    return TEntry{c->X, c->Y, room_[i], static_cast<int32_t>(i)};
+  };
   if (sparse_) {
     sorting_.clear();
     for (size_t i = 0; i < n; ++i)
@@ -91,7 +96,7 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
         cellNumbers_.push_back(sorting_[k].first);
         cellStart_.push_back(static_cast<int32_t>(k));
       }
-      entries_[k] = sorting_[k].second;
+      entries_[k] = entry(static_cast<size_t>(sorting_[k].second));
     }
     cellStart_.push_back(static_cast<int32_t>(sorting_.size()));
     return;
@@ -101,8 +106,7 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
   for (size_t k = 1; k < cellStart_.size(); ++k) cellStart_[k] += cellStart_[k - 1];
   // Filling in list order keeps the indices of each cell ascending.
   cursor_.assign(cellStart_.begin(), cellStart_.end() - 1);
-  for (size_t i = 0; i < n; ++i)
-    forEachCell(i, [&](int64_t cell) { entries_[cursor_[cell]++] = static_cast<int32_t>(i); });
+  for (size_t i = 0; i < n; ++i) forEachCell(i, [&](int64_t cell) { entries_[cursor_[cell]++] = entry(i); });
 }
 
 void TMouthIndex::NoteGrowth(int32_t i) {
@@ -122,13 +126,16 @@ std::pair<int32_t, int32_t> TMouthIndex::Cell(int64_t cell) const {
 TCreature* TMouthIndex::CreatureAt(float x, float y) const {
   const std::vector<TCreature*>& list = *list_;
   int32_t best = INT32_MAX;
-  const double cx = std::floor((x - minX_) / cellSize_), cy = std::floor((y - minY_) / cellSize_);
+  const double cx = std::floor((x - minX_) * perCell_), cy = std::floor((y - minY_) * perCell_);
   if (cx >= 0 && cx < static_cast<double>(columns_) && cy >= 0 && cy < static_cast<double>(rows_)) {
     const auto [first, last] = Cell(static_cast<int64_t>(cx) * rows_ + static_cast<int64_t>(cy));
     for (int32_t k = first; k < last; ++k) {
-      const int32_t i = entries_[k];
-      if (Contains(list[i], x, y)) {
-        best = i;  // ascending within a cell: the first found is the first in list order
+      // A disc is never wider than its room here: one that outgrew it is among always_.
+      const TEntry& e = entries_[k];
+      const double dx = static_cast<double>(x) - e.X, dy = static_cast<double>(y) - e.Y;
+      if (dx * dx + dy * dy >= static_cast<double>(e.Room) * e.Room) continue;
+      if (Contains(list[e.Index], x, y)) {
+        best = e.Index;  // ascending within a cell: the first found is the first in list order
         break;
       }
     }

@@ -27,7 +27,7 @@ class TMouthIndex {
   // The entries of a cell: [first, last) in entries_.
   std::pair<int32_t, int32_t> Cell(int64_t cell) const;
   const std::vector<TCreature*>* list_ = nullptr;
-  double cellSize_ = 1, minX_ = 0, minY_ = 0;
+  double cellSize_ = 1, perCell_ = 1, minX_ = 0, minY_ = 0;
   int64_t columns_ = 0, rows_ = 0;
   // A world spread thin (two plants millions of units apart) would need millions of empty
   // cells: then only occupied cells are kept, with their numbers in ascending order.
@@ -38,7 +38,13 @@ class TMouthIndex {
   std::vector<int64_t> cellNumbers_;                  // sparse: the occupied cells
   std::vector<std::pair<int64_t, int32_t>> sorting_;  // sparse: (cell, list index) while building
   std::vector<int32_t> cellStart_;  // per cell (per occupied cell when sparse), its first entry in entries_
-  std::vector<int32_t> entries_;    // list indices, ascending within a cell
+  // A creature in a cell: its place and the radius its cells hold it to, beside its index, so
+  // that a query passes over the discs far from it without reading the creatures.
+  struct TEntry {
+    float X, Y, Room;
+    int32_t Index;
+  };
+  std::vector<TEntry> entries_;  // ascending by index within a cell
   std::vector<int32_t> cursor_;
 };
 
