@@ -2,6 +2,7 @@
 // on threads that share the worker pool, each gives exactly what it gives alone.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -79,6 +80,29 @@ TEST(WorldsApart, WorldsOnThreadsSharingThePoolEachGoAsAlone) {
   for (int w = 0; w < 3; ++w) threads.emplace_back([w, &reports] { reports[w] = Alone(Plans[w]); });
   for (std::thread& t : threads) t.join();
   for (int w = 0; w < 3; ++w) EXPECT_EQ(reports[w], alone[w]) << "world " << w;
+  SetWorkerThreads(0);
+}
+
+// Many short rounds of jobs back to back from two callers, as steps of small worlds hand them
+// out: every job of every round runs exactly once, and each round is over when its call returns.
+TEST(WorldsApart, ThePoolRunsEveryJobOnceInRapidRounds) {
+  SetWorkerThreads(2);
+  auto rounds = [](int seed) {
+    for (int round = 0; round < 3000; ++round) {
+      const int count = 1 + (round * 7 + seed) % 23;
+      std::vector<std::atomic<int>> runs(static_cast<size_t>(count));
+      WorkerPool().ParallelFor(count, [&runs](int64_t k) { runs[static_cast<size_t>(k)].fetch_add(1); });
+      for (int k = 0; k < count; ++k)
+        if (runs[static_cast<size_t>(k)].load() != 1) return false;
+    }
+    return true;
+  };
+  bool first = false, second = false;
+  std::thread other([&] { second = rounds(5); });
+  first = rounds(0);
+  other.join();
+  EXPECT_TRUE(first);
+  EXPECT_TRUE(second);
   SetWorkerThreads(0);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // A few worker threads that split a range of jobs among themselves.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -32,10 +33,10 @@ class TThreadPool {
   std::condition_variable wake_, done_;
   const std::function<void(int64_t)>* job_ = nullptr;
   int64_t count_ = 0;
-  int64_t next_ = 0;
+  std::atomic<int64_t> next_{0};
   int busy_ = 0;
-  uint64_t generation_ = 0;
-  bool stop_ = false;
+  std::atomic<uint64_t> generation_{0};
+  std::atomic<bool> stop_{false};
 };
 
 // The pool the fast world steps of every world in the process use: shared by the worlds and
