@@ -37,12 +37,10 @@ void TThreadPool::Work() {
   uint64_t seen = 0;
   for (;;) {
     const auto until = std::chrono::steady_clock::now() + WatchTime;
-    for (int spins = 0; generation_.load() == seen && !stop_.load(); ++spins) {
-      if ((spins & 63) == 0 && std::chrono::steady_clock::now() > until) break;
-#if defined(__x86_64__) || defined(__i386__)
-      __builtin_ia32_pause();
-#endif
-    }
+    // Yielding, not spinning hard: where threads outnumber the cores (islands in processes side
+    // by side), a waiting worker gives way to the threads that have work.
+    while (generation_.load() == seen && !stop_.load() && std::chrono::steady_clock::now() < until)
+      std::this_thread::yield();
     {
       std::unique_lock<std::mutex> lock(mutex_);
       wake_.wait(lock, [&] { return stop_ || generation_ != seen; });
