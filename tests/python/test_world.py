@@ -1,0 +1,112 @@
+"""The Python module against the runner: the same worlds, files both ways, threads, errors."""
+import os
+import subprocess
+import threading
+
+import numpy as np
+import pytest
+import vivarion
+
+CLI = os.environ["VIVARION_CLI"]
+SETTINGS = os.environ["VIVARION_SETTINGS"]
+
+
+def runner_hashes(tmp_path, *args):
+    population = tmp_path / "population.ini"
+    population.write_text("[Population]\nNumCreatures=2\nNumFood=250\n")
+    out = subprocess.run([CLI, "--settings", SETTINGS, "--population", str(population), "--hash", *args],
+                         capture_output=True, text=True, check=True, cwd=tmp_path).stdout
+    return [int(field[5:], 16) for line in out.splitlines() for field in line.split() if field.startswith("hash=")]
+
+
+def stepped(world, steps, every):
+    hashes = []
+    for _ in range(steps // every):
+        world.step(every)
+        hashes.append(world.hash())
+    return hashes
+
+
+def test_a_world_stepped_from_python_is_the_runners(tmp_path):
+    # The runner's reports restart its species statistics, which the hash holds: one run per
+    # length, each hashed at its end.
+    world = vivarion.World(settings=SETTINGS, seed=7, population=(2, 250))
+    for until in (500, 1500, 3000):
+        world.run(until=until)
+        assert [world.hash()] == runner_hashes(tmp_path, "--seed", "7", "--steps", str(until)), until
+    figures = world.figures()
+    assert figures["step"] == world.step_count == 3000
+    animals = world.creatures()
+    assert list(animals.dtype.names) == ["serial", "parent", "x", "y", "vx", "vy", "heading", "radius", "energy",
+                                         "max_energy", "plant", "taxon", "organs", "name"]
+    assert len(animals) == figures["creatures"] + figures["food"]
+    assert int(np.count_nonzero(animals["plant"])) == figures["food"]
+    assert np.allclose(animals["energy"], animals["radius"].astype(np.float64) ** 2, rtol=1e-6)
+    assert len(set(animals["serial"].tolist())) == len(animals)
+
+
+def test_world_files_go_both_ways(tmp_path):
+    world = vivarion.World(settings=SETTINGS, seed=11, population=(2, 250))
+    world.step(1000)
+    mine = tmp_path / "mine.vivw"
+    world.save(str(mine))
+    # The runner goes on from the module's file as the module does.
+    ahead = runner_hashes(tmp_path, "--load-world", str(mine), "--world-settings", "--steps", "500")
+    assert stepped(vivarion.World.load(str(mine)), 500, 500) == ahead
+    # And the module reads the runner's file.
+    theirs = tmp_path / "theirs.vivw"
+    runner_hashes(tmp_path, "--seed", "11", "--steps", "1000", "--save-world", str(theirs))
+    loaded = vivarion.World.load(str(theirs))
+    assert loaded.step_count == 1000 and loaded.hash() == world.hash()
+
+
+def test_worlds_in_threads_give_their_solo_results():
+    solo = [stepped(vivarion.World(settings=SETTINGS, seed=s, population=(2, 250)), 1500, 500) for s in (1, 2)]
+    together = [None, None]
+
+    def run(k, seed):
+        together[k] = stepped(vivarion.World(settings=SETTINGS, seed=seed, population=(2, 250)), 1500, 500)
+
+    threads = [threading.Thread(target=run, args=(k, s)) for k, s in enumerate((1, 2))]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert together == solo
+
+
+def test_bad_files_raise_naming_the_file(tmp_path):
+    missing = tmp_path / "nowhere.vivw"
+    with pytest.raises(vivarion.Error, match="nowhere.vivw"):
+        vivarion.World.load(str(missing))
+    broken = tmp_path / "broken.vivw"
+    broken.write_bytes(b"not a world at all")
+    with pytest.raises(vivarion.Error, match="broken.vivw"):
+        vivarion.World.load(str(broken))
+    animal = tmp_path / "BAD.viv"
+    animal.write_text("<creature><nonsense")
+    with pytest.raises(vivarion.Error, match="BAD.viv"):
+        vivarion.World(settings=SETTINGS, seed=1, animals=[str(animal)])
+
+
+def test_creatures_tables_and_holding():
+    world = vivarion.World(settings=SETTINGS, seed=3, population=(1, 300))
+    world.step(3000)
+    animals = world.creatures()
+    serial = int(animals[~animals["plant"]]["serial"][0])
+    adam = world.creature(serial)
+    assert adam["name"] and len(adam["organs"]) == int(animals[animals["serial"] == serial]["organs"][0])
+    assert {"kind", "id", "phi"} <= set(adam["organs"][0])
+    with pytest.raises(KeyError):
+        world.creature(10**12)
+    species = world.species()
+    assert any(row["alive"] > 0 for row in species) and all("name" in row for row in species)
+    assert world.taxa()[0]["taxon"] == 1
+    assert world.phylogeny().endswith(";\n") and world.taxa_tree().endswith(";\n")
+    # A held creature stays where it was put, step after step, until released.
+    world.place(serial, 10.0, 20.0)
+    world.step(50)
+    if world.creatures()["serial"].tolist().count(serial):
+        held = world.creature(serial)
+        assert (held["x"], held["y"]) == (10.0, 20.0)
+    world.release()
