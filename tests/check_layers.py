@@ -28,14 +28,15 @@ BELOW = {
     "app": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "app"},
     "cli": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "cli"},
     "islands": {"config", "draw", "parts", "creature", "world", "history", "sim", "cli", "islands"},
+    "python": {"config", "draw", "parts", "creature", "world", "history", "sim", "python"},
 }
 # Single headers a folder may include from a layer it otherwise may not: the grid, which
 # creatures keep up to date as they move, and the exception types that every layer throws.
 EXTRA = {"creature": {"world/grid.h"}, "draw": {"config/errors.h"}}
 # The programs drive worlds through the simulation object: they never reach the grid.
-FORBIDDEN = {program: {"world/grid.h", "world/grid_query.h"} for program in ("view", "app", "cli", "islands")}
+FORBIDDEN = {program: {"world/grid.h", "world/grid_query.h"} for program in ("view", "app", "cli", "islands", "python")}
 QT_FOLDERS = {"view", "app"}
-PROGRAMS = {"view", "app", "cli", "islands"}
+PROGRAMS = {"view", "app", "cli", "islands", "python"}
 REACH_IN = re.compile(r"\b[Ss]im\.World\b")
 OUR = re.compile(r'#\s*include\s+"([a-z_]+)/([^"]+)"')
 QT = re.compile(r"#\s*include\s+<(Q[A-Za-z]+|Qt[A-Za-z]+/[^>]+)>")

@@ -67,7 +67,7 @@ class TPyWorld {
 
   // One creature whole: its values, and each organ with every property an animal file holds.
   py::dict Creature(uint64_t serial) const {
-    const TCreature* c = sim_->World.FindSerial(serial);
+    const TCreature* c = sim_->Population().FindSerial(serial);
     if (c == nullptr) throw py::key_error("no living creature has serial " + std::to_string(serial));
     py::dict d;
     d["serial"] = c->Serial, d["parent"] = c->ParentSerial, d["name"] = c->Name, d["plant"] = c->Vegetable;
@@ -93,7 +93,7 @@ class TPyWorld {
 
   // Holds a creature at (x, y): each step puts it back there, as a creature held by the mouse.
   void Place(uint64_t serial, float x, float y) {
-    if (sim_->World.FindSerial(serial) == nullptr)
+    if (sim_->Population().FindSerial(serial) == nullptr)
       throw py::key_error("no living creature has serial " + std::to_string(serial));
     sim_->Held = serial;
     sim_->MoveHeld(x, y);
