@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -122,31 +123,24 @@ class TPyWorld {
   }
 
  private:
+  // A CSV field as a Python value: a whole number, a real number, else the text.
+  static py::object Typed(const std::string& text) {
+    const char* end = text.c_str() + text.size();
+    char* used = nullptr;
+    const long long whole = std::strtoll(text.c_str(), &used, 10);
+    if (!text.empty() && used == end) return py::int_(whole);
+    const double real = std::strtod(text.c_str(), &used);
+    if (!text.empty() && used == end) return py::float_(real);
+    return py::str(text);
+  }
+
   // The rows of a CSV text as dicts, numbers as numbers.
   static py::list Table(const std::string& csv) {
     py::object reader = py::module_::import("csv").attr("DictReader")(py::module_::import("io").attr("StringIO")(csv));
     py::list rows;
     for (py::handle row : reader) {
       py::dict typed;
-      for (auto [key, value] : py::reinterpret_borrow<py::dict>(row)) {
-        const std::string text = py::str(value);
-        py::object number = py::none();
-        try {
-          size_t used = 0;
-          const long long whole = std::stoll(text, &used);
-          if (used == text.size()) number = py::int_(whole);
-        } catch (const std::exception&) {
-        }
-        if (number.is_none()) {
-          try {
-            size_t used = 0;
-            const double real = std::stod(text, &used);
-            if (used == text.size()) number = py::float_(real);
-          } catch (const std::exception&) {
-          }
-        }
-        typed[key] = number.is_none() ? py::reinterpret_borrow<py::object>(value) : number;
-      }
+      for (auto [key, value] : py::reinterpret_borrow<py::dict>(row)) typed[key] = Typed(py::str(value));
       rows.append(typed);
     }
     return rows;

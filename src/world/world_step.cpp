@@ -111,13 +111,7 @@ void TCreatureList::RemoveNonFinite() {
 
 void TCreatureList::Collisions(float maxRadius) {
   const double m = maxRadius;
-  // Most creatures the query finds are not touching: they are passed over here, with the
-  // test Collide makes first, so that only contacts make the call.
-  auto collide = [this](TCreature* a, TCreature* b) {
-    const double dx = static_cast<double>(a->X) - b->X, dy = static_cast<double>(a->Y) - b->Y;
-    const double sumR = static_cast<double>(a->Radius) + b->Radius;
-    if (dx * dx + dy * dy < sumR * sumR) Collide(a, b);
-  };
+  auto collide = [this](TCreature* a, TCreature* b) { Collide(a, b); };
   for (int32_t i = Count() - 1; i >= 0; --i) {
     TCreature* k = List[i];
     const double reach = m + k->Radius;
@@ -160,13 +154,9 @@ void PushAway(TGrid& grid, TCreature* c, float contactX, float contactY, float f
   grid.Move(c, oldX, oldY, c->X, c->Y);
 }
 
-}  // namespace
-
-void TCreatureList::Collide(TCreature* a, TCreature* b) {
-  const double dx = static_cast<double>(a->X) - b->X, dy = static_cast<double>(a->Y) - b->Y;
-  const double sumR = static_cast<double>(a->Radius) + b->Radius;
-  if (dx * dx + dy * dy >= sumR * sumR) return;
-
+// Two touching creatures (dx, dy: a's place less b's; sumR: their radii together) share their
+// momentum and are pushed apart from the point of contact.
+void Bounce(TGrid& grid, TCreature* a, TCreature* b, double dx, double dy, double sumR) {
   // Energy is the mass. A body whose energy overflows a float is weighed by its radius in
   // double precision; two bodies whose energies both underflow to 0 share equal halves.
   const float ea = a->Energy(), eb = b->Energy();
@@ -193,8 +183,17 @@ void TCreatureList::Collide(TCreature* a, TCreature* b) {
   float dist = static_cast<float>(std::sqrt(dx * dx + dy * dy));
   if (dist < 0.001f) dist = 0.001f;
   const float f = static_cast<float>(sumR / dist - 0.99);
-  PushAway(Context.Grid, a, contactX, contactY, f);
-  PushAway(Context.Grid, b, contactX, contactY, f);
+  PushAway(grid, a, contactX, contactY, f);
+  PushAway(grid, b, contactX, contactY, f);
+}
+
+}  // namespace
+
+// Small, so that the collision walk inlines it: most creatures a query finds are not touching.
+void TCreatureList::Collide(TCreature* a, TCreature* b) {
+  const double dx = static_cast<double>(a->X) - b->X, dy = static_cast<double>(a->Y) - b->Y;
+  const double sumR = static_cast<double>(a->Radius) + b->Radius;
+  if (dx * dx + dy * dy < sumR * sumR) Bounce(Context.Grid, a, b, dx, dy, sumR);
 }
 
 }  // namespace viv

@@ -23,6 +23,11 @@ constexpr double Far = 1e7;
 // A disc wider than this many cells a side is checked by every query instead.
 constexpr double MaxDiscCells = 16;
 
+// Creatures farther out are checked by every query, and kept out of the grid's extent.
+bool NearTheOrigin(const TCreature* c) { return std::fabs(c->X) <= Far && std::fabs(c->Y) <= Far; }
+// How far from its centre a creature's cells must reach.
+double ReachOf(const TCreature* c) { return c->Radius * Room + Slack; }
+
 }  // namespace
 
 void TMouthIndex::Build(const std::vector<TCreature*>& list) {
@@ -35,8 +40,8 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
   double sumRadius = 0;
   int64_t near = 0;
   for (const TCreature* c : list) {
-    if (!(std::fabs(c->X) <= Far && std::fabs(c->Y) <= Far)) continue;
-    const double reach = c->Radius * Room + Slack;
+    if (!NearTheOrigin(c)) continue;
+    const double reach = ReachOf(c);
     lo[0] = std::min(lo[0], c->X - reach), hi[0] = std::max(hi[0], c->X + reach);
     lo[1] = std::min(lo[1], c->Y - reach), hi[1] = std::max(hi[1], c->Y + reach);
     sumRadius += c->Radius;
@@ -58,8 +63,8 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
   for (size_t i = 0; i < n; ++i) {
     const TCreature* c = list[i];
     room_[i] = static_cast<float>(c->Radius * Room);
-    const double reach = c->Radius * Room + Slack;
-    if (!(std::fabs(c->X) <= Far && std::fabs(c->Y) <= Far) || !(2 * reach <= MaxDiscCells * cellSize_)) {
+    const double reach = ReachOf(c);
+    if (!NearTheOrigin(c) || !(2 * reach <= MaxDiscCells * cellSize_)) {
       always_.push_back(static_cast<int32_t>(i));
       room_[i] = INFINITY;
       continue;
