@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 #include "cli/progress_line.h"
-#include "cli/report_rows.h"
+#include "history/report_rows.h"
 #include "cli/row_file.h"
 #include "config/data_files.h"
 #include "config/errors.h"

@@ -6,7 +6,7 @@
 #include <set>
 #include <sstream>
 
-#include "cli/report_rows.h"
+#include "history/report_rows.h"
 #include "cli/row_file.h"
 #include "cli/runner.h"
 #include "config/data_files.h"

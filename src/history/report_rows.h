@@ -1,6 +1,6 @@
 #pragma once
-// The texts of a report, shared by the runner and the islands program: the status line and
-// the rows of the figures and species statistics CSV files.
+// The texts of a report, shared by the runner, the islands program and the Python module: the
+// status line and the rows of the figures, species statistics and evolution CSV files.
 #include <cstdint>
 #include <string>
 

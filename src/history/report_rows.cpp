@@ -1,4 +1,4 @@
-#include "cli/report_rows.h"
+#include "history/report_rows.h"
 
 #include <charconv>
 #include <cstdio>
