@@ -53,6 +53,7 @@ bench: deps
 	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/vivarion_bench --benchmark_out=build/bench/results.json --benchmark_out_format=json $(BENCH_ARGS)
 	@scripts/bench-table build/bench/results.json || true
+	@if [ -d build/bench/src/python ]; then /usr/bin/python3 bench/python_bench.py --module build/bench/src/python; fi
 
 # A new benchmark run against the baselines committed in bench/results/.
 bench-compare: deps

@@ -43,6 +43,17 @@ sed -i 's/^MinEnergy=50/MinEnergy=100000/' "$work/home/.config/vivarion/VIVARION
 got=$(cd "$work/here" && XDG_CONFIG_HOME="$work/home/.config" "$work/prefix/bin/vivarion-cli" --seed 7 --steps 300)
 [[ "$got" == "step=300 creatures=0 "* ]] || fail "the user's settings file was not read: $got"
 
+# The Python module, where it was built: importable from the prefix, finding the same settings.
+module=$(ls "$build"/src/python/vivarion*.so 2>/dev/null)
+if [ -n "$module" ]; then
+  site=$(ls -d "$work"/prefix/lib/python3.*/dist-packages) || fail "the Python module was not installed"
+  got=$(cd "$work/here" && XDG_CONFIG_HOME="$work/home/.config" PYTHONPATH="$site" /usr/bin/python3 -c \
+        'import vivarion; w = vivarion.World(seed=7); w.step(300); print(vivarion.__version__, w.figures()["creatures"])') ||
+    fail "the installed Python module failed"
+  [ "$got" = "$("$build/src/cli/vivarion-cli" --version | grep -o '[0-9][0-9.]*' | head -1) 0" ] ||
+    fail "the installed Python module did not read the user's settings: $got"
+fi
+
 [ "$package" = package ] || { echo "installed and run from a prefix"; exit 0; }
 (cd "$build" && cpack -G DEB -B "$work/deb" >/dev/null) || fail "cpack failed"
 deb=$(ls "$work"/deb/vivarion_*.deb) || fail "no package"
@@ -55,4 +66,8 @@ for f in ./usr/bin/vivarion ./usr/bin/vivarion-cli ./usr/share/vivarion/VIVARION
          ./usr/share/man/man1/vivarion-cli.1.gz; do
   echo "$files" | grep -q " $f\$" || fail "the package lacks $f"
 done
+if [ -n "$module" ]; then
+  echo "$files" | grep -q " ./usr/lib/python3/dist-packages/vivarion\.cpython-[^ ]*\.so$" || fail "the package lacks the Python module"
+  echo "$info" | grep "^ Recommends:" | grep -q "python3-numpy" || fail "the package does not recommend python3-numpy"
+fi
 echo "installed, run from a prefix, and packaged"

@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "config/duck.h"
 #include "config/errors.h"
 #include "test_support.h"
 
@@ -140,6 +141,23 @@ TEST_F(SettingsTest, EditsAreSeenAtTheNextLoad) {
   Write("[VIVARION]\nSunLight=2\n");
   Settings.Load();
   EXPECT_EQ(Settings.SunLight, 2);
+}
+
+TEST_F(SettingsTest, KeysSetByNameAreWrittenAndReadBackExactly) {
+  TSettings s;
+  double value = 0.1;
+  for (const std::string& key : SettingsKeys()) {
+    s.Set(LowerAscii(key), IsWholeSettingsKey(key) ? 7 : value);
+    value = value * 3.7 + 1e-7;  // reals with many digits, one of them below 1e-4
+  }
+  EXPECT_EQ(s.Get("sunlight"), s.SunLight);
+  EXPECT_THROW(s.Set("MaxFood", 2.5), EConvertError);
+  EXPECT_THROW(s.Set("Gravity", std::nan("")), EConvertError);
+  EXPECT_THROW(s.Get("SunLigth"), EVivarion);
+  Write(s.IniText());
+  Settings.Open(file);
+  EXPECT_TRUE(Settings.UnknownKeys.empty());
+  for (const std::string& key : SettingsKeys()) EXPECT_EQ(Settings.Get(key), s.Get(key)) << key;
 }
 
 }  // namespace

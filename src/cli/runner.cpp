@@ -5,13 +5,11 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "cli/progress_line.h"
-#include "history/report_rows.h"
 #include "cli/row_file.h"
 #include "config/data_files.h"
 #include "config/errors.h"
@@ -19,6 +17,7 @@
 #include "config/random.h"
 #include "config/settings.h"
 #include "config/thread_pool.h"
+#include "history/report_rows.h"
 #include "history/run_samples.h"
 #include "sim/simulation.h"
 #include "world/creature_list.h"
@@ -41,10 +40,7 @@ int64_t RunLastStep(const TRunnerOptions& o, int64_t from) {
 
 std::string RunSettingsFile(const TRunnerOptions& o, std::ostream& err, const char* program) {
   if (!o.SettingsFile.empty()) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(o.SettingsFile, ec))
-      throw EVivarion(o.SettingsFile + ": this is a folder, not a settings file");
-    if (!IsRegularFile(o.SettingsFile)) throw EVivarion(o.SettingsFile + ": cannot open the settings file");
+    CheckSettingsFile(o.SettingsFile);
     return o.SettingsFile;
   }
   const TSettingsSearch search = SearchSettingsFile();

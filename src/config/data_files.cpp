@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "config/errors.h"
 #include "config/files.h"
 #include "config/settings.h"
 
@@ -24,11 +25,13 @@ std::string UserSettingsFile() {
   return folder + "/vivarion/VIVARION.ini";
 }
 
-TSettingsSearch SearchSettingsFile() {
+TSettingsSearch SearchSettingsFile() { return SearchSettingsFile(ExecutableFolder(), InstalledDataFolder()); }
+
+TSettingsSearch SearchSettingsFile(const std::string& programFolder, const std::string& installedFolder) {
   TSettingsSearch search;
-  const std::string beside = SettingsFileName();
+  const std::string beside = programFolder + "VIVARION.ini";
   const std::string user = UserSettingsFile();
-  const std::string installed = InstalledDataFolder() + "VIVARION.ini";
+  const std::string installed = installedFolder + "VIVARION.ini";
   search.Places = {beside};
   if (!user.empty()) search.Places.push_back(user);
   search.Places.push_back(installed);
@@ -58,6 +61,12 @@ TSettingsSearch SearchSettingsFile() {
     // a read-only home: the installed default serves
   }
   return search;
+}
+
+void CheckSettingsFile(const std::string& file) {
+  std::error_code ec;
+  if (fs::is_directory(file, ec)) throw EVivarion(file + ": this is a folder, not a settings file");
+  if (!IsRegularFile(file)) throw EVivarion(file + ": cannot open the settings file");
 }
 
 std::string FindSettingsFile() { return SearchSettingsFile().File; }

@@ -26,9 +26,17 @@ struct TSettingsSearch {
   std::vector<std::string> Places;
 };
 TSettingsSearch SearchSettingsFile();
+// The same search for a program whose file lies in programFolder (1.) and whose installed
+// files lie in installedFolder (3.); both with a trailing "/". The Python module looks from
+// its own folder, not the interpreter's.
+TSettingsSearch SearchSettingsFile(const std::string& programFolder, const std::string& installedFolder);
 // "no settings file found (looked for A, B and C); using the built-in values", for the
 // programs to print when a search found nothing.
 std::string SettingsNotFoundNote(const TSettingsSearch& search);
+
+// A settings file named by the user must be there: throws EVivarion "FILE: this is a folder,
+// not a settings file" or "FILE: cannot open the settings file" otherwise.
+void CheckSettingsFile(const std::string& file);
 
 // The user's settings file of step 2 above.
 std::string UserSettingsFile();

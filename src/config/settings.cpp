@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <climits>
 #include <iterator>
 
@@ -49,7 +51,61 @@ constexpr TKey Keys[] = {
     {"SeasonDepth", &TSettings::SeasonDepth, nullptr},
 };
 
+const TKey& KeyNamed(const std::string& name) {
+  for (const TKey& key : Keys)
+    if (LowerAscii(name) == LowerAscii(key.Name)) return key;
+  throw EVivarion("unknown settings key '" + name + "'");
+}
+
 }  // namespace
+
+std::vector<std::string> SettingsKeys() {
+  std::vector<std::string> names;
+  for (const TKey& key : Keys) names.emplace_back(key.Name);
+  return names;
+}
+
+bool IsWholeSettingsKey(const std::string& name) {
+  for (const TKey& key : Keys)
+    if (LowerAscii(name) == LowerAscii(key.Name)) return key.Whole != nullptr;
+  return false;
+}
+
+double TSettings::Get(const std::string& name) const {
+  const TKey& key = KeyNamed(name);
+  return key.Real ? this->*key.Real : this->*key.Whole;
+}
+
+void TSettings::Set(const std::string& name, double value) {
+  const TKey& key = KeyNamed(name);
+  const std::string text = FloatToText(value);
+  if (!std::isfinite(value)) throw EConvertError(std::string(key.Name) + ": '" + text + "' is not a valid floating point value");
+  if (key.Real) {
+    this->*key.Real = value;
+    return;
+  }
+  if (value != std::trunc(value) || value < INT32_MIN || value > INT32_MAX)
+    throw EConvertError(std::string(key.Name) + ": '" + text + "' is not a valid integer value");
+  this->*key.Whole = static_cast<int32_t>(value);
+}
+
+std::string TSettings::IniText() const {
+  std::string text = "[VIVARION]\n";
+  for (const TKey& key : Keys) {
+    text += key.Name;
+    text += '=';
+    if (key.Whole) {
+      text += std::to_string(this->*key.Whole);
+    } else {
+      // The shortest text that reads back to the same double.
+      char number[32];
+      auto [end, ec] = std::to_chars(number, number + sizeof number, this->*key.Real);
+      text.append(number, ec == std::errc() ? end : number);
+    }
+    text += '\n';
+  }
+  return text;
+}
 
 void TSettings::Load() {
   // A fresh reader each time, so that edits made while the program runs are seen.

@@ -53,9 +53,21 @@ class TSettings {
   void Load();
   // Sets FileName and loads.
   void Open(const std::string& fileName);
+  // One key by its name (any letter case). Unknown keys throw EVivarion; a value that is not
+  // finite, or not whole for a whole-number key, throws EConvertError naming the key.
+  double Get(const std::string& key) const;
+  void Set(const std::string& key, double value);
+  // A settings file's text: section "VIVARION" with every key, each value written so that it
+  // reads back to the same number.
+  std::string IniText() const;
   // All fields back to zero, no file.
   void Reset();
 };
+
+// The names of the keys, in the order a settings file is read.
+std::vector<std::string> SettingsKeys();
+// Whether the key (any letter case) holds a whole number; false for a real or an unknown key.
+bool IsWholeSettingsKey(const std::string& key);
 
 // The keys whose values differ between two settings, as "Brown 4 -> 2, OrganLoss 0.1 -> 0"
 // (empty when none do). NiceValue, which only paces the window, is left out.

@@ -6,7 +6,6 @@
 #include <set>
 #include <sstream>
 
-#include "history/report_rows.h"
 #include "cli/row_file.h"
 #include "cli/runner.h"
 #include "config/data_files.h"
@@ -14,6 +13,7 @@
 #include "config/files.h"
 #include "config/random.h"
 #include "config/thread_pool.h"
+#include "history/report_rows.h"
 #include "islands/archipelago_files.h"
 #include "islands/migration.h"
 #include "sim/simulation.h"

@@ -1,18 +1,26 @@
 // The Python module: worlds to step, save and read from Python, their creatures as numpy
-// arrays. A thin layer over TSimulation; the world's own errors come out as vivarion.Error
-// with the program's messages.
+// arrays, their rules as Settings. A thin layer over TSimulation; the world's own errors come
+// out as vivarion.Error with the program's messages.
+#include <dlfcn.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "config/data_files.h"
+#include "config/duck.h"
 #include "config/errors.h"
+#include "config/files.h"
+#include "config/settings.h"
+#include "history/report_rows.h"
 #include "parts/part.h"
 #include "sim/simulation.h"
 #include "world/population_file.h"
@@ -32,33 +40,172 @@ struct TCreatureRow {
   char Name[32];
 };
 
+// The folder of this module's file, with a trailing "/": the programs' search for their
+// settings starts beside the program, and for the module beside the module.
+std::string ModuleFolder() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&ModuleFolder), &info) == 0 || info.dli_fname == nullptr) return "./";
+  std::string folder = info.dli_fname;
+  const size_t slash = folder.find_last_of('/');
+  return slash == std::string::npos ? "./" : folder.erase(slash + 1);
+}
+
+// A note for the user as a Python warning (unknown keys, no settings file found).
+void Warn(const std::string& note) {
+  if (!note.empty()) PyErr_WarnEx(PyExc_UserWarning, note.c_str(), 1);
+}
+
+// The settings the programs would use: VIVARION.ini beside the module (the build tree), the
+// user's file, or the installed default (lib/python3/dist-packages -> share/vivarion).
+TSettings DefaultSettings() {
+  const std::string folder = ModuleFolder();
+  const TSettingsSearch search = SearchSettingsFile(folder, folder + "../../../share/vivarion/");
+  if (!search.Found) Warn(SettingsNotFoundNote(search));
+  TSettings rules;
+  rules.Open(search.File);
+  Warn(UnknownKeysNote(rules));
+  return rules;
+}
+
+// Settings from a file the user names, which must be there.
+TSettings SettingsFile(const std::string& file) {
+  CheckSettingsFile(file);
+  TSettings rules;
+  rules.Open(file);
+  Warn(UnknownKeysNote(rules));
+  return rules;
+}
+
+bool IsSettingsKey(const std::string& key) {
+  for (const std::string& name : SettingsKeys())
+    if (LowerAscii(name) == LowerAscii(key)) return true;
+  return false;
+}
+
+// A key of the settings (any letter case), else KeyError.
+const std::string& Key(const std::string& key) {
+  if (!IsSettingsKey(key)) throw py::key_error("no settings key is called '" + key + "'");
+  return key;
+}
+
+void SetKeys(TSettings& rules, const py::dict& values) {
+  for (auto [key, value] : values) rules.Set(Key(py::str(key)), value.cast<double>());
+}
+
+// vivarion.Settings: the rules of a world, by key, read from and written to settings files.
+struct TPySettings {
+  TSettings Rules;
+
+  // None: the settings file the programs use; a path: that file; a dict: the default file's
+  // with these keys replaced; Settings: a copy.
+  static TSettings From(const py::object& source) {
+    if (source.is_none()) return DefaultSettings();
+    if (py::isinstance<TPySettings>(source)) return source.cast<const TPySettings&>().Rules;
+    if (py::isinstance<py::dict>(source)) {
+      TSettings rules = DefaultSettings();
+      SetKeys(rules, source.cast<py::dict>());
+      return rules;
+    }
+    return SettingsFile(py::str(py::module_::import("os").attr("fspath")(source)));
+  }
+
+  py::object Get(const std::string& key) const {
+    const double value = Rules.Get(key);
+    if (IsWholeSettingsKey(key)) return py::int_(static_cast<int64_t>(value));
+    return py::float_(value);
+  }
+  py::dict Dict() const {
+    py::dict d;
+    for (const std::string& key : SettingsKeys()) d[py::str(key)] = Get(key);
+    return d;
+  }
+  void Save(const std::string& path) {
+    WriteFileAtomically(path, Rules.IniText(), false);
+    Rules.FileName = path;
+  }
+  std::string Repr() const {
+    std::string text = "vivarion.Settings(";
+    if (!Rules.FileName.empty()) text += "'" + Rules.FileName + "': ";
+    std::string values;
+    for (const std::string& key : SettingsKeys())
+      if (Rules.Get(key) != 0) values += (values.empty() ? "" : ", ") + key + "=" + py::repr(Get(key)).cast<std::string>();
+    return text + values + ")";
+  }
+};
+
 class TPyWorld {
  public:
-  TPyWorld(const std::optional<std::string>& settings, std::optional<uint64_t> seed,
-           const std::vector<std::string>& animals, std::pair<int32_t, int32_t> population,
-           std::pair<int32_t, int32_t> size) {
-    sim_->StartUp(settings.value_or(SettingsFileName()), seed);
+  TPyWorld(const py::object& settings, std::optional<uint64_t> seed, const std::vector<std::string>& animals,
+           std::pair<int32_t, int32_t> population, std::pair<int32_t, int32_t> size) {
+    sim_->StartUp(TPySettings::From(settings), seed);
     sim_->Populate(size.first, size.second, animals, TPopulationCounts{population.first, population.second});
   }
   TPyWorld() = default;
+  TPyWorld(const TPyWorld&) = delete;
+  TPyWorld& operator=(const TPyWorld&) = delete;
 
-  static TPyWorld Load(const std::string& path) {
-    TPyWorld w;
-    w.sim_->LoadWorld(path);
-    w.sim_->SetRules(w.sim_->FileSettings);
+  // A world file's world, under the rules it was saved with unless settings are given.
+  static std::unique_ptr<TPyWorld> Load(const std::string& path, const py::object& settings) {
+    auto w = std::make_unique<TPyWorld>();
+    std::optional<TSettings> rules;
+    if (!settings.is_none()) rules = TPySettings::From(settings);
+    w->sim_->LoadWorld(path);
+    w->sim_->SetRules(rules ? *rules : w->sim_->FileSettings);
     return w;
   }
 
-  void Step(int64_t n) {
+  // n steps; with report > 0, a report at every step that is a multiple of it (counted from
+  // the world's start), as the runner's --report takes them.
+  void Step(int64_t n, int64_t report) {
+    if (n < 0) throw py::value_error("cannot step a world backwards");
+    if (report < 0) throw py::value_error("report must be 0 (none) or a number of steps");
     py::gil_scoped_release free;
-    for (int64_t k = 0; k < n; ++k) sim_->Step();
+    const std::lock_guard<std::mutex> hold(mutex_);
+    for (int64_t k = 0; k < n; ++k) {
+      sim_->Step();
+      if (report > 0 && sim_->StepCount % report == 0) Report();
+    }
   }
-  void Run(int64_t until) { Step(until - sim_->StepCount); }
-  void Save(const std::string& path) const { sim_->SaveWorld(path); }
-  uint64_t Hash() const { return sim_->Hash(); }
-  int64_t StepCount() const { return sim_->StepCount; }
+  void Run(int64_t until, int64_t report) { Step(until - StepCount(), report); }
+  // A report now: the runner's statistics row and evolution row as one dict. The counts since
+  // the last report (births, new species, change and novelty of taxa) start again from here.
+  py::dict ReportNow() {
+    const auto hold = Hold();
+    Report();
+    py::dict row = Table(StatsHeader + lastStats_)[0].cast<py::dict>();
+    for (auto [key, value] : Table(EvolutionHeader + lastEvolution_)[0].cast<py::dict>()) row[key] = value;
+    return row;
+  }
+  // The rows of every report taken by this object, as the runner's evolution file has them.
+  py::list Evolution() const {
+    const auto hold = Hold();
+    return Table(EvolutionHeader + evolutionRows_);
+  }
+  void Save(const std::string& path) const {
+    const auto hold = Hold();
+    sim_->SaveWorld(path);
+  }
+  uint64_t Hash() const {
+    const auto hold = Hold();
+    return sim_->Hash();
+  }
+  int64_t StepCount() const {
+    const auto hold = Hold();
+    return sim_->StepCount;
+  }
+  TPySettings Settings() const {
+    const auto hold = Hold();
+    return TPySettings{sim_->Rules()};
+  }
+  // New rules from the next step on (a settings file read again, a sweep that changes a value).
+  void SetSettings(const py::object& settings) {
+    TSettings rules = TPySettings::From(settings);
+    const auto hold = Hold();
+    sim_->SetRules(rules);
+  }
 
   py::dict Figures() const {
+    const auto hold = Hold();
     const TWorldFigures f = sim_->Figures();
     py::dict d;
     d["step"] = sim_->StepCount, d["creatures"] = f.Animals, d["food"] = f.Plants;
@@ -68,6 +215,7 @@ class TPyWorld {
 
   // One creature whole: its values, and each organ with every property an animal file holds.
   py::dict Creature(uint64_t serial) const {
+    const auto hold = Hold();
     const TCreature* c = sim_->Population().FindSerial(serial);
     if (c == nullptr) throw py::key_error("no living creature has serial " + std::to_string(serial));
     py::dict d;
@@ -94,19 +242,36 @@ class TPyWorld {
 
   // Holds a creature at (x, y): each step puts it back there, as a creature held by the mouse.
   void Place(uint64_t serial, float x, float y) {
+    const auto hold = Hold();
     if (sim_->Population().FindSerial(serial) == nullptr)
       throw py::key_error("no living creature has serial " + std::to_string(serial));
     sim_->Held = serial;
     sim_->MoveHeld(x, y);
   }
-  void Release() { sim_->Held = 0; }
+  void Release() {
+    const auto hold = Hold();
+    sim_->Held = 0;
+  }
 
-  py::list Species() const { return Table(sim_->History.SpeciesCsv()); }
-  py::list Taxa() const { return Table(sim_->Taxa.TaxaCsv()); }
-  std::string Phylogeny() const { return sim_->History.Newick(); }
-  std::string TaxaTree() const { return sim_->Taxa.Newick(); }
+  py::list Species() const {
+    const auto hold = Hold();
+    return Table(sim_->History.SpeciesCsv());
+  }
+  py::list Taxa() const {
+    const auto hold = Hold();
+    return Table(sim_->Taxa.TaxaCsv());
+  }
+  std::string Phylogeny() const {
+    const auto hold = Hold();
+    return sim_->History.Newick();
+  }
+  std::string TaxaTree() const {
+    const auto hold = Hold();
+    return sim_->Taxa.Newick();
+  }
 
   py::array Creatures() const {
+    const auto hold = Hold();
     const std::vector<TCreature*>& list = sim_->Population().List;
     py::array_t<TCreatureRow> rows(static_cast<py::ssize_t>(list.size()));
     TCreatureRow* out = rows.mutable_data();
@@ -116,8 +281,9 @@ class TPyWorld {
       r.X = c->X, r.Y = c->Y, r.VX = c->VX, r.VY = c->VY, r.Heading = c->Heading, r.Radius = c->Radius;
       r.Energy = c->Energy(), r.MaxEnergy = c->MaxEnergy, r.Plant = c->Vegetable, r.Taxon = c->Taxon;
       r.Organs = c->Parts.Count();
-      std::memset(r.Name, 0, sizeof r.Name);
-      std::strncpy(r.Name, c->Name.c_str(), sizeof r.Name - 1);
+      const size_t length = std::min(c->Name.size(), sizeof r.Name - 1);
+      std::memcpy(r.Name, c->Name.data(), length);
+      std::memset(r.Name + length, 0, sizeof r.Name - length);
     }
     return rows;
   }
@@ -146,7 +312,25 @@ class TPyWorld {
     return rows;
   }
 
+  // One caller at a time: a world stepped in one thread is not read or changed from another
+  // half-way. The lock is waited for without the interpreter's, so that the stepping thread
+  // can finish.
+  std::unique_lock<std::mutex> Hold() const {
+    py::gil_scoped_release free;
+    return std::unique_lock<std::mutex>(mutex_);
+  }
+
+  // A report as the runner takes it, its rows kept.
+  void Report() {
+    const TSpeciesStats s = sim_->History.Report(sim_->Population(), sim_->StepCount, true);
+    lastStats_ = FiguresRow(sim_->StepCount, sim_->Figures()) + StatsColumns(s) + '\n';
+    lastEvolution_ = EvolutionRow(sim_->StepCount, sim_->Taxa.Report(sim_->StepCount, true)) + '\n';
+    evolutionRows_ += lastEvolution_;
+  }
+
   std::unique_ptr<TSimulation> sim_ = std::make_unique<TSimulation>();
+  mutable std::mutex mutex_;
+  std::string lastStats_, lastEvolution_, evolutionRows_;
 };
 
 }  // namespace
@@ -171,18 +355,37 @@ PYBIND11_MODULE(vivarion, m) {
   PYBIND11_NUMPY_DTYPE_EX(TCreatureRow, Serial, "serial", Parent, "parent", X, "x", Y, "y", VX, "vx", VY, "vy", Heading,
                           "heading", Radius, "radius", Energy, "energy", MaxEnergy, "max_energy", Plant, "plant", Taxon,
                           "taxon", Organs, "organs", Name, "name");
+  py::class_<TPySettings>(m, "Settings",
+                          "The rules of a world by key: Settings() the settings file the programs use, "
+                          "Settings(path) a file, Settings(dict) the default with these keys replaced.")
+      .def(py::init([](const py::object& source) { return TPySettings{TPySettings::From(source)}; }),
+           py::arg("source") = py::none())
+      .def("__getitem__", [](const TPySettings& s, const std::string& key) { return s.Get(Key(key)); })
+      .def("__setitem__", [](TPySettings& s, const std::string& key, double value) { s.Rules.Set(Key(key), value); })
+      .def("__contains__", [](const TPySettings&, const std::string& key) { return IsSettingsKey(key); })
+      .def("__iter__", [](const TPySettings&) { return py::iter(py::cast(SettingsKeys())); })
+      .def("__len__", [](const TPySettings&) { return SettingsKeys().size(); })
+      .def("__eq__", [](const TPySettings& a, const TPySettings& b) { return a.Rules.IniText() == b.Rules.IniText(); })
+      .def("keys", [](const TPySettings&) { return SettingsKeys(); })
+      .def("to_dict", &TPySettings::Dict)
+      .def("save", &TPySettings::Save, py::arg("path"))
+      .def_property_readonly("file", [](const TPySettings& s) { return s.Rules.FileName; })
+      .def("__repr__", &TPySettings::Repr);
   py::class_<TPyWorld>(m, "World")
-      .def(py::init<const std::optional<std::string>&, std::optional<uint64_t>, const std::vector<std::string>&,
+      .def(py::init<const py::object&, std::optional<uint64_t>, const std::vector<std::string>&,
                     std::pair<int32_t, int32_t>, std::pair<int32_t, int32_t>>(),
            py::arg("settings") = py::none(), py::arg("seed") = py::none(),
            py::arg("animals") = std::vector<std::string>{}, py::arg("population") = std::make_pair(1, 300),
            py::arg("size") = std::make_pair(800, 600))
-      .def_static("load", &TPyWorld::Load, py::arg("path"))
-      .def("step", &TPyWorld::Step, py::arg("n") = 1)
-      .def("run", &TPyWorld::Run, py::arg("until"))
+      .def_static("load", &TPyWorld::Load, py::arg("path"), py::arg("settings") = py::none())
+      .def("step", &TPyWorld::Step, py::arg("n") = 1, py::arg("report") = 0)
+      .def("run", &TPyWorld::Run, py::arg("until"), py::arg("report") = 0)
+      .def("report", &TPyWorld::ReportNow)
+      .def("evolution", &TPyWorld::Evolution)
       .def("save", &TPyWorld::Save, py::arg("path"))
       .def("hash", &TPyWorld::Hash)
       .def_property_readonly("step_count", &TPyWorld::StepCount)
+      .def_property("settings", &TPyWorld::Settings, &TPyWorld::SetSettings)
       .def("figures", &TPyWorld::Figures)
       .def("creatures", &TPyWorld::Creatures)
       .def("creature", &TPyWorld::Creature, py::arg("serial"))

@@ -1,4 +1,5 @@
 """The Python module against the runner: the same worlds, files both ways, threads, errors."""
+import csv
 import os
 import subprocess
 import threading
@@ -43,6 +44,48 @@ def test_a_world_stepped_from_python_is_the_runners(tmp_path):
     assert int(np.count_nonzero(animals["plant"])) == figures["food"]
     assert np.allclose(animals["energy"], animals["radius"].astype(np.float64) ** 2, rtol=1e-6)
     assert len(set(animals["serial"].tolist())) == len(animals)
+
+
+def test_reports_are_the_runners_hashes_and_evolution_rows(tmp_path):
+    world = vivarion.World(settings=SETTINGS, seed=5, population=(2, 250))
+    hashes = []
+    for _ in range(3):
+        world.step(1000, report=500)
+        hashes.append(world.hash())
+    rows = tmp_path / "evolution.csv"
+    ran = runner_hashes(tmp_path, "--seed", "5", "--steps", "3000", "--report", "500", "--evolution", str(rows))
+    assert hashes == ran[1::2]
+    with open(rows, newline="") as f:
+        theirs = [{k: float(v) for k, v in row.items()} for row in csv.DictReader(f)]
+    assert [{k: float(v) for k, v in row.items()} for row in world.evolution()] == theirs
+    assert set(world.report()) >= {"births", "persistent_species", "novelty", "ancestor_age"}
+
+
+def test_settings_from_python_are_the_runners(tmp_path):
+    rules = vivarion.Settings(SETTINGS)
+    assert rules["sunlight"] == 0.75 and rules["MaxFood"] == 300 and len(rules.keys()) == len(rules.to_dict())
+    rules["SunLight"] = 0.6
+    rules["OrganLoss"] = 0.2
+    written = tmp_path / "mine.ini"
+    rules.save(str(written))
+    assert vivarion.Settings(str(written)) == rules
+    assert vivarion.Settings({"SunLight": 0.6})["SunLight"] == 0.6
+    # New rules at a step boundary: the runner resumed under them from the same step agrees.
+    world = vivarion.World(settings=SETTINGS, seed=9, population=(2, 250))
+    world.step(1000)
+    half = tmp_path / "half.vivw"
+    world.save(str(half))
+    world.settings = rules
+    world.step(1000)
+    assert world.settings == rules
+    assert [world.hash()] == runner_hashes(tmp_path, "--load-world", str(half), "--settings", str(written),
+                                           "--steps", "1000")
+    with pytest.raises(KeyError):
+        rules["SunLigth"] = 1
+    with pytest.raises(vivarion.Error, match="MaxFood"):
+        rules["MaxFood"] = 2.5
+    with pytest.raises(vivarion.Error, match="nowhere.ini"):
+        vivarion.World(settings=str(tmp_path / "nowhere.ini"))
 
 
 def test_world_files_go_both_ways(tmp_path):
