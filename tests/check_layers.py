@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Fails when a file under src/ includes a header its folder may not include.
 
-Layers point down: config and draw need nothing of ours (draw throws config's errors);
+Layers point down: config and draw need nothing of ours (draw throws config's errors); film
+(video files from frames of pixels) needs config alone, and the programs' pictures use it;
 parts needs config and draw;
 creature needs those and, of world/, only world/grid.h; world/fast (the sensing machinery:
 organ actions, eye batches, the mouth index) needs creature and below and is included by
@@ -18,16 +19,17 @@ import sys
 BELOW = {
     "config": {"config"},
     "draw": {"draw"},
+    "film": {"config", "film"},
     "parts": {"config", "draw", "parts"},
     "creature": {"config", "draw", "parts", "creature"},
     "world/fast": {"config", "draw", "parts", "creature", "world/fast"},
     "world": {"config", "draw", "parts", "creature", "world/fast", "world"},
     "history": {"config", "draw", "parts", "creature", "world", "history"},
     "sim": {"config", "draw", "parts", "creature", "world", "history", "sim"},
-    "view": {"config", "draw", "parts", "creature", "world", "history", "sim", "view"},
-    "app": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "app"},
-    "cli": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "cli"},
-    "islands": {"config", "draw", "parts", "creature", "world", "history", "sim", "cli", "islands"},
+    "view": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "film"},
+    "app": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "app", "film"},
+    "cli": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "cli", "film"},
+    "islands": {"config", "draw", "parts", "creature", "world", "history", "sim", "cli", "islands", "film"},
     "python": {"config", "draw", "parts", "creature", "world", "history", "sim", "python"},
 }
 # Single headers a folder may include from a layer it otherwise may not: the grid, which

@@ -3,6 +3,10 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <stdexcept>
+#include <tuple>
+
+#include "config/errors.h"
+#include "config/number_text.h"
 
 namespace viv {
 
@@ -18,6 +22,17 @@ const char* const RunnerUsage =
     "  --csv FILE           write the status every --report steps and at the end, as CSV\n"
     "  --save-animals DIR   after the run, save the living species into DIR as the S key does\n"
     "  --png FILE           after the run, write the picture of the world at the default view\n"
+    "  --film FILE          film the run: a frame every --film-every steps (counted from the world's\n"
+    "                       start, so a resumed world's film goes on with the same frames); H.264 in\n"
+    "                       MP4, or VP9 for a .webm name\n"
+    "  --film-every N       steps between frames (default 1)\n"
+    "  --film-size WxH      the film's frame size, even numbers (default: --size)\n"
+    "  --film-fps F         frames a second of the film (default 30)\n"
+    "  --centre X,Y         for --png and --film: the world point in the middle (default 0,0)\n"
+    "  --zoom Z             for --png and --film: pixels per world unit (default 0.2, as the window)\n"
+    "  --follow SERIAL|largest\n"
+    "                       for --png and --film: keep that creature in the middle while it lives, or\n"
+    "                       the largest animal (the next largest when it dies)\n"
     "  --reference          run the plain passes of the world step (same results, slower)\n"
     "  --threads N          threads for the fast passes (default: all cores)\n"
     "  --check              after every step, check that every creature and organ output is finite and\n"
@@ -58,6 +73,15 @@ T Whole(const std::string& option, const std::string& text, T min) {
   return value;
 }
 
+// A real number of an option ("--zoom needs a number, not 'abc'").
+float Real(const std::string& option, const std::string& text) {
+  try {
+    return StrToSingle(text);
+  } catch (const EConvertError&) {
+    throw std::invalid_argument(option + " needs a number, not '" + text + "'");
+  }
+}
+
 // CLI11's own words for a usage error, in the runner's: "--steps needs a value", "unknown
 // option --frobnicate".
 std::string UsageMessage(const CLI::ParseError& e) {
@@ -85,6 +109,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   // An option given twice counts once, the last time, as it always has.
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   std::string seed, steps, size, report, until, every, threads, persistence;
+  std::string filmEvery, filmSize, filmFps, centre, zoom, follow;
   bool reference = false;
   app.add_flag("-h,--help", o.Help);
   app.add_flag("--version", o.Version);
@@ -97,6 +122,13 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   app.add_option("--csv", o.CsvFile);
   app.add_option("--save-animals", o.SaveAnimalsFolder);
   app.add_option("--png", o.PngFile);
+  app.add_option("--film", o.FilmFile);
+  app.add_option("--film-every", filmEvery);
+  app.add_option("--film-size", filmSize);
+  app.add_option("--film-fps", filmFps);
+  app.add_option("--centre", centre);
+  app.add_option("--zoom", zoom);
+  app.add_option("--follow", follow);
   app.add_option("--plot", o.PlotFile);
   app.add_flag("--reference", reference);
   app.add_flag("--check", o.Check);
@@ -124,12 +156,30 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   auto given = [&](const char* name) { return app.count(name) > 0; };
   if (given("--seed")) o.Seed = Whole<uint64_t>("--seed", seed, 0);
   if (given("--steps")) o.Steps = Whole<int64_t>("--steps", steps, 0);
-  if (given("--size")) {
-    const size_t x = size.find('x');
-    if (x == std::string::npos) throw std::invalid_argument("--size needs WxH, not '" + size + "'");
-    o.Width = Whole<int32_t>("--size", size.substr(0, x), 1);
-    o.Height = Whole<int32_t>("--size", size.substr(x + 1), 1);
+  auto dimensions = [](const char* option, const std::string& text) {
+    const size_t x = text.find('x');
+    if (x == std::string::npos) throw std::invalid_argument(std::string(option) + " needs WxH, not '" + text + "'");
+    return std::make_pair(Whole<int32_t>(option, text.substr(0, x), 1), Whole<int32_t>(option, text.substr(x + 1), 1));
+  };
+  if (given("--size")) std::tie(o.Width, o.Height) = dimensions("--size", size);
+  if (given("--film-every")) o.FilmEvery = Whole<int64_t>("--film-every", filmEvery, 1);
+  if (given("--film-size")) o.FilmSize = dimensions("--film-size", filmSize);
+  if (given("--film-fps")) o.FilmFps = Whole<int32_t>("--film-fps", filmFps, 1);
+  if (given("--centre")) {
+    const size_t comma = centre.find(',');
+    if (comma == std::string::npos) throw std::invalid_argument("--centre needs X,Y, not '" + centre + "'");
+    o.Centre = std::make_pair(Real("--centre", centre.substr(0, comma)), Real("--centre", centre.substr(comma + 1)));
   }
+  if (given("--zoom")) {
+    o.Zoom = Real("--zoom", zoom);
+    if (!(o.Zoom > 0)) throw std::invalid_argument("--zoom needs a number above 0, not '" + zoom + "'");
+  }
+  if (given("--follow")) {
+    if (follow == "largest") o.FollowLargest = true;
+    else o.FollowSerial = Whole<uint64_t>("--follow", follow, 1);
+  }
+  if (!given("--film") && (given("--film-every") || given("--film-size") || given("--film-fps")))
+    throw std::invalid_argument("--film-every, --film-size and --film-fps go with --film");
   if (given("--report")) o.Report = Whole<int64_t>("--report", report, 0);
   if (given("--until")) o.Until = Whole<int64_t>("--until", until, 0);
   if (o.Until && given("--steps")) throw std::invalid_argument("--until and --steps do not go together: give one");

@@ -20,6 +20,15 @@ struct TRunnerOptions {
   std::string CsvFile;
   std::string SaveAnimalsFolder;
   std::string PngFile;
+  // A film of the run, and the view of it and of --png.
+  std::string FilmFile;
+  int64_t FilmEvery = 1;
+  std::optional<std::pair<int32_t, int32_t>> FilmSize;  // default: Width x Height
+  int32_t FilmFps = 30;
+  std::optional<std::pair<float, float>> Centre;
+  float Zoom = 0.2f;
+  uint64_t FollowSerial = 0;
+  bool FollowLargest = false;
   std::string PlotFile;  // a chart of the figures over time
   TPasses Passes = TPasses::Fast;  // --reference: the plain passes
   bool Check = false;

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "cli/progress_line.h"
+#include "cli/run_film.h"
 #include "cli/row_file.h"
 #include "config/data_files.h"
 #include "config/errors.h"
@@ -25,7 +26,6 @@
 #include "world/world_check.h"
 #include "world/world_figures.h"
 #ifdef VIVARION_WITH_VIEW
-#include "view/frame_png.h"
 #include "view/run_charts.h"
 #endif
 
@@ -62,7 +62,7 @@ std::string SettleLoadedSettings(const TRunnerOptions& o, TSimulation& sim) {
 void CheckRunOutputs(const TRunnerOptions& o, const std::function<std::string(const std::string&)>& fileOf) {
   for (const std::string* name :
        {&o.SaveWorldFile, &o.CheckpointFile, &o.CsvFile, &o.StatsFile, &o.SpeciesCsvFile, &o.PhylogenyFile, &o.PlotFile,
-        &o.PngFile, &o.TaxaCsvFile, &o.TaxaTreeFile, &o.EvolutionFile})
+        &o.PngFile, &o.TaxaCsvFile, &o.TaxaTreeFile, &o.EvolutionFile, &o.FilmFile})
     if (!name->empty()) CheckWritable(fileOf(*name));
   if (!o.SaveAnimalsFolder.empty()) CheckWritableFolder(o.SaveAnimalsFolder);
 }
@@ -108,8 +108,11 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
       out << std::endl;  // flushed: a pipe sees each line as it comes
     };
     if (!o.PlotFile.empty()) plot.Sample(sim.Population(), sim.StepCount);
+    TRunFilm film(o, o.FilmFile);
+    film.Shoot(sim.Population(), sim.StepCount, true);
     while (sim.StepCount < last) {
       sim.Step();
+      film.Shoot(sim.Population(), sim.StepCount);
       if (o.Check) CheckWorld(sim.Population(), sim.StepCount);
       if (o.Report > 0 && sim.StepCount % o.Report == 0) report(true);
       if (o.CheckpointEvery > 0 && sim.StepCount % o.CheckpointEvery == 0) sim.SaveWorld(o.CheckpointFile);
@@ -120,6 +123,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     if (o.Report == 0 || sim.StepCount % o.Report != 0) report(false);
     progress.Clear();
     out.flush();
+    if (const std::string filmed = film.Finish(); !filmed.empty()) err << "vivarion-cli: film " << filmed << '\n';
 
     const TCreatureList& world = sim.Population();
     if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(o.SpeciesCsvFile, sim.History.SpeciesCsv(), false);
@@ -129,11 +133,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     if (!o.SaveAnimalsFolder.empty()) SaveSpeciesFiles(world, o.SaveAnimalsFolder);
     if (!o.SaveWorldFile.empty()) sim.SaveWorld(o.SaveWorldFile);
     if (!o.PngFile.empty()) {
-#ifdef VIVARION_WITH_VIEW
-      WriteFramePng(world, o.Width, o.Height, sim.StepCount, o.PngFile);
-#else
-      throw EVivarion("this runner was built without pictures; --png is not available");
-#endif
+      WriteRunPng(o, world, sim.StepCount, o.PngFile);
     }
     if (!o.PlotFile.empty()) {
 #ifdef VIVARION_WITH_VIEW

@@ -92,6 +92,27 @@ bool FileExists(const std::string& fileName) {
   return lstat(fileName.c_str(), &st) == 0;
 }
 
+std::string MakeTemporaryBeside(const std::string& fileName) {
+  RemoveLeftovers(fileName);
+  const auto [folder, prefix] = TemporaryPrefix(fileName);
+  std::string tmp = folder + prefix + "XXXXXX";
+  const int fd = mkstemp(tmp.data());
+  if (fd < 0) Fail(fileName, errno);
+  close(fd);
+  return tmp;
+}
+
+void MoveIntoPlace(const std::string& temporary, const std::string& fileName) {
+  // Readable by others as any file the user makes (mkstemp made it private).
+  const mode_t mask = umask(0);
+  umask(mask);
+  chmod(temporary.c_str(), 0644 & ~mask);
+  if (rename(temporary.c_str(), fileName.c_str()) == 0) return;
+  const int error = errno;
+  unlink(temporary.c_str());
+  Fail(fileName, error);
+}
+
 bool WriteFileAtomically(const std::string& fileName, const std::string& content, bool noReplace) {
   RemoveLeftovers(fileName);
   const auto [folder, prefix] = TemporaryPrefix(fileName);

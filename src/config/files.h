@@ -11,6 +11,12 @@ namespace viv {
 // same target that was killed are removed first.
 bool WriteFileAtomically(const std::string& fileName, const std::string& content, bool noReplace);
 
+// For files written by other means (a film, written frame by frame): makes the temporary file
+// that WriteFileAtomically would write, removing killed saves' leftovers, and returns its name;
+// MoveIntoPlace renames it over fileName (or removes it and throws, naming fileName).
+std::string MakeTemporaryBeside(const std::string& fileName);
+void MoveIntoPlace(const std::string& temporary, const std::string& fileName);
+
 // Throws what WriteFileAtomically would throw if the file cannot be written (its folder is
 // missing or read-only, or the name is a folder), without touching the file: outputs are
 // checked before a long run, not after it.
