@@ -19,6 +19,21 @@ for i in 0 1 2; do
   diff <(grep "^island=$i " sweep.txt) single.txt || fail "island $i differs from its single run"
 done
 
+# A film per island, the runner's film of its seed.
+if command -v ffprobe >/dev/null; then
+  "${mpi[@]}" "$islands" --settings "$settings" --seed 5 --steps 400 --film film.mp4 --film-every 100 \
+    --film-size 320x240 >/dev/null 2>film.err || fail "films of the islands failed: $(cat film.err)"
+  "$cli" --settings "$settings" --seed 7 --steps 400 --film single.mp4 --film-every 100 --film-size 320x240 \
+    >/dev/null 2>&1 || fail "the runner's film failed"
+  for i in 0 1 2; do
+    got=$(ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "film.island$i.mp4")
+    [ "$got" = 5 ] || fail "island $i's film has '$got' frames, not 5"
+  done
+  ffmpeg -v error -i film.island2.mp4 -f framemd5 - | grep -v "^#" >island2.md5
+  ffmpeg -v error -i single.mp4 -f framemd5 - | grep -v "^#" >single.md5
+  cmp -s island2.md5 single.md5 || fail "island 2's film differs from the runner's of seed 7"
+fi
+
 # With no --settings, the islands find the same settings as the runner (both beside their
 # programs in the build tree, or installed): the sweep still equals single runs.
 "${mpi[@]}" "$islands" --seed 40 --steps 1000 --report 500 --migrate-every 0 >found.txt 2>found.err || fail "sweep without --settings failed"

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/row_file.h"
+#include "cli/run_film.h"
 #include "cli/runner.h"
 #include "config/data_files.h"
 #include "config/errors.h"
@@ -49,6 +50,7 @@ struct TIsland {
   int32_t Number = 0;
   TSimulation Sim;
   std::string Error;
+  std::unique_ptr<TRunFilm> Film;  // with --film, one per island
 };
 
 }  // namespace
@@ -99,6 +101,10 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
       settingsNotes[static_cast<size_t>(me - a.FirstIsland())] = SettleLoadedSettings(o, sim);
     } else {
       sim.Populate(o.Width, o.Height, o.AnimalFiles, ReadPopulation(o.PopulationFile));
+    }
+    if (!o.FilmFile.empty()) {
+      island.Film = std::make_unique<TRunFilm>(o, IslandFile(o.FilmFile, me));
+      island.Film->Shoot(sim.Population(), sim.StepCount, true);
     }
   });
   if (!a.AllWell(errors(), err)) return 1;
@@ -176,6 +182,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     each([&](TIsland& island) {
       island.Sim.Step();
       if (o.Check) CheckWorld(island.Sim.Population(), island.Sim.StepCount);
+      if (island.Film) island.Film->Shoot(island.Sim.Population(), island.Sim.StepCount);
     });
     ++step;
     const bool migrate = io.MigrateEvery > 0 && step % io.MigrateEvery == 0;
@@ -213,6 +220,9 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     if (!o.PhylogenyFile.empty()) WriteFileAtomically(IslandFile(o.PhylogenyFile, me), sim.History.Newick(), false);
     if (!o.TaxaCsvFile.empty()) WriteFileAtomically(IslandFile(o.TaxaCsvFile, me), sim.Taxa.TaxaCsv(), false);
     if (!o.TaxaTreeFile.empty()) WriteFileAtomically(IslandFile(o.TaxaTreeFile, me), sim.Taxa.Newick(), false);
+  });
+  each([&](TIsland& island) {
+    if (island.Film) island.Film->Finish();
   });
   if (!o.SaveWorldFile.empty()) {
     const std::vector<std::string> files = gather([&](const TIsland& island) { return IslandFile(o.SaveWorldFile, island.Number); });
