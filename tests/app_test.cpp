@@ -129,6 +129,52 @@ class AppTest : public QObject {
     QVERIFY(boxes[0]->text().contains("animals/bad.viv"));
   }
 
+  // R films what the view shows, L a time-lapse; the film is read back by ffprobe.
+  void recordingKeysFilmTheViewAndTimeLapses() {
+    TfrmVivarion w;
+    Stage(w);
+    Place(w, CreateAdam(w.Sim.World.Context), 100, 50);
+    const fs::path folder = dir_ / "films";
+    fs::remove_all(folder);
+    w.FilmFolder = folder.string();
+    auto probe = [](const std::string& file) {
+      QProcess p;
+      p.start("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+                          "stream=codec_name,width,height,r_frame_rate,nb_read_frames", "-of", "csv=p=0",
+                          QString::fromStdString(file)});
+      p.waitForFinished(60000);
+      return QString(p.readAllStandardOutput()).trimmed();
+    };
+    w.Paused = true;
+    QTest::keyClick(&w, Qt::Key_R);
+    QVERIFY(w.Film() != nullptr);
+    for (int k = 0; k < 5; ++k) w.DrawFrame();
+    const std::string view = w.Film()->FileName();
+    const QString size = QString("%1,%2").arg(w.StageBitmap.width() & ~1).arg(w.StageBitmap.height() & ~1);
+    QTest::keyClick(&w, Qt::Key_R);
+    QVERIFY(w.Film() == nullptr);
+    QCOMPARE(probe(view), "h264," + size + ",11/1,5");
+    // The mark is drawn on the window, not into the film.
+    QTest::keyClick(&w, Qt::Key_L);
+    w.DrawFrame();
+    const QImage marked = w.StageBitmap.copy();
+    for (int k = 0; k < 450; ++k) w.StepWorld();
+    QCOMPARE(w.Film()->Frames(), int64_t{4});
+    const std::string lapse = w.Film()->FileName();
+    QVERIFY(QString::fromStdString(lapse).contains("/Vivarion time-lapse "));
+    QTest::keyClick(&w, Qt::Key_L);
+    w.DrawFrame();
+    QVERIFY(w.StageBitmap != marked);
+    QCOMPARE(probe(lapse), "h264," + size + ",30/1,4");
+    // A folder that cannot be made: a box names the film, and nothing records.
+    w.FilmFolder = "/proc/vivarion-films";
+    QTest::keyClick(&w, Qt::Key_R);
+    QVERIFY(w.Film() == nullptr);
+    auto boxes = w.findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes[0]->text().contains("/proc/vivarion-films/Vivarion "));
+  }
+
   void spacePausesAndAPressResumes() {
     TfrmVivarion w;
     Stage(w);

@@ -95,7 +95,10 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds, const TSettings& rules)
   timerReloadValues->start();
 }
 
-TfrmVivarion::~TfrmVivarion() { delete observatory_; }
+TfrmVivarion::~TfrmVivarion() {
+  StopRecording();  // a film being made is put in place
+  delete observatory_;
+}
 
 void TfrmVivarion::ToggleObservatory() {
   if (!observatory_) observatory_ = new TfrmObservatory(this);
@@ -243,6 +246,7 @@ void TfrmVivarion::Pause() {
 void TfrmVivarion::StepWorld() {
   Sim.Step();
   if (Sim.StepCount % EvolutionEvery == 0) Evolution.Sample(Sim.Taxa, Sim.StepCount);
+  RecordTimeLapse();
 }
 
 void TfrmVivarion::RunFrame() {
@@ -279,8 +283,7 @@ void TfrmVivarion::RunFrame() {
   if (observatory_) observatory_->Refresh();
 }
 
-void TfrmVivarion::DrawFrame() {
-  if (StageBitmap.size() != size()) StageBitmap = QImage(size(), QImage::Format_RGB32);
+TFrameStatus TfrmVivarion::FrameStatus() const {
   TFrameStatus status;
   status.StepCount = StepCount;
   status.StepsPerSecond = StepsPerSecond;
@@ -291,7 +294,14 @@ void TfrmVivarion::DrawFrame() {
   status.OutlinedTaxon = OutlinedTaxon;
   status.TaxonColours = TaxonColours;
   if (!Notice.empty() && TickCount() < NoticeUntilTick) status.Notices.push_back(Notice);
-  viv::DrawFrame(Population, View(), status, StageBitmap);
+  return status;
+}
+
+void TfrmVivarion::DrawFrame() {
+  if (StageBitmap.size() != size()) StageBitmap = QImage(size(), QImage::Format_RGB32);
+  viv::DrawFrame(Population, View(), FrameStatus(), StageBitmap);
+  if (film_ && filmEvery_ == 0) RecordFrame(StageBitmap);
+  DrawRecordingMark();
   repaint();
   LastRedrawTick = TickCount();
   NeedsRedraw = false;
@@ -352,6 +362,7 @@ void TfrmVivarion::timerReloadValuesTimer() {
 }
 
 void TfrmVivarion::closeEvent(QCloseEvent* e) {
+  StopRecording();
   if (!CloseRequested && !Terminated) KeepLastWorld();
   CloseRequested = true;
   QWidget::closeEvent(e);

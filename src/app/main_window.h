@@ -8,11 +8,14 @@
 #include <QWidget>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "film/film_encoder.h"
 #include "history/evolution_samples.h"
 #include "history/run_samples.h"
 #include "sim/simulation.h"
+#include "view/frame.h"
 #include "view/view_transform.h"
 #include "world/creature_list.h"
 
@@ -143,6 +146,18 @@ class TfrmVivarion : public QWidget {
   // still following one, else the one held with the mouse; 0 for none.
   uint64_t InspectedSerial() const;
 
+  // Films of the view. R records what the view shows, a frame each time it is drawn (about
+  // ViewFramesPerSecond); L records a time-lapse, a frame every TimeLapseEvery steps. The same
+  // key again stops and puts the film in place; a failure stops it and shows a box.
+  static constexpr int32_t ViewFramesPerSecond = 11;  // a frame every 90 ms
+  static constexpr int64_t TimeLapseEvery = 100;
+  static constexpr int32_t TimeLapseFramesPerSecond = 30;
+  std::string FilmFolder;  // where films go: the user's videos folder (tests set their own)
+  void ToggleRecording(int64_t everySteps);
+  void StopRecording();
+  // The film being recorded, or nullptr.
+  const TFilmEncoder* Film() const { return film_.get(); }
+
   // The non-modal report of a failed settings reload, or nullptr.
   QMessageBox* ReloadError() const { return reloadError_; }
 
@@ -180,6 +195,15 @@ class TfrmVivarion : public QWidget {
   Qt::CheckState pressedCheck_ = Qt::Unchecked;  // an animal file's tick when the press began
   QTimer* limitTimer_ = nullptr;                 // wakes a paused loop at the run-time limit
   TfrmObservatory* observatory_ = nullptr;       // a window of its own, deleted with this one
+  // The film being recorded: every drawn frame (filmEvery_ 0) or one every filmEvery_ steps.
+  void RecordFrame(const QImage& image);
+  void DrawRecordingMark();
+  void RecordTimeLapse();
+  // What the overlay says, as DrawFrame draws it.
+  TFrameStatus FrameStatus() const;
+  std::unique_ptr<TFilmEncoder> film_;
+  int64_t filmEvery_ = 0;
+  QImage filmImage_;  // a time-lapse frame, drawn apart from the window's
 };
 
 }  // namespace viv

@@ -33,6 +33,8 @@ void TfrmVivarion::FormKeyDown(int key) {
     case Qt::Key_Z: Rotation = static_cast<float>(Rotation - 0.1); break;
     case Qt::Key_S: SaveSpecies(); break;
     case Qt::Key_T: TaxonColours = !TaxonColours; break;
+    case Qt::Key_R: ToggleRecording(0); break;
+    case Qt::Key_L: ToggleRecording(TimeLapseEvery); break;
     // The speed control: - slows the world down a step of the ladder, + (or =) speeds it up.
     case Qt::Key_Minus: SpeedStep = std::min<int>(SpeedStep + 1, std::size(SpeedLadder) - 1); break;
     case Qt::Key_Plus:
@@ -78,6 +80,8 @@ int TfrmVivarion::BindingKey(const QKeyEvent& e) {
     case 32: return Qt::Key_O;
     case 39: return Qt::Key_S;
     case 28: return Qt::Key_T;
+    case 27: return Qt::Key_R;
+    case 46: return Qt::Key_L;
     case 52: return Qt::Key_Z;
     case 53: return Qt::Key_X;
     default: return key;

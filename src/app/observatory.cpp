@@ -113,7 +113,7 @@ bool TfrmObservatory::eventFilter(QObject* watched, QEvent* e) {
     const bool control = key->modifiers() & Qt::ControlModifier;
     const bool worldKey = k == Qt::Key_O || k == Qt::Key_Space || k == Qt::Key_A || k == Qt::Key_Q || k == Qt::Key_X ||
                           k == Qt::Key_Z || k == Qt::Key_S || k == Qt::Key_Plus || k == Qt::Key_Minus ||
-                          k == Qt::Key_Equal || k == Qt::Key_T;
+                          k == Qt::Key_Equal || k == Qt::Key_T || k == Qt::Key_R || k == Qt::Key_L;
     if (worldKey && (!control || k == Qt::Key_O || k == Qt::Key_S)) {
       QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
                      key->nativeModifiers(), key->text());
