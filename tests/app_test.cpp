@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -27,6 +28,8 @@
 #include <set>
 
 #include "address_recycler.h"
+#include "app/animal_editor.h"
+#include "app/animal_views.h"
 #include "app/info_window.h"
 #include "app/main_window.h"
 #include "app/observatory.h"
@@ -37,6 +40,7 @@
 #include "parts/engine.h"
 #include "parts/mouth.h"
 #include "world/grid.h"
+#include "world/species_files.h"
 
 namespace fs = std::filesystem;
 
@@ -127,6 +131,121 @@ class AppTest : public QObject {
     auto boxes = w.findChildren<QMessageBox*>();
     QCOMPARE(boxes.size(), 1);
     QVERIFY(boxes[0]->text().contains("animals/bad.viv"));
+  }
+
+  // The animal editor on a living animal: its file is S's to the byte; every value it offers
+  // goes through its fields into the file and back; formulas that do not parse or read no organ
+  // block saving with their reason; undo and redo; the sandbox steps; an animal put into the
+  // world is there with a serial of the world, its species and its taxon.
+  void theAnimalEditorEditsSavesTriesAndPutsAnimals() {
+    TfrmVivarion w;
+    Stage(w);
+    TCreature* adam = CreateAdam(w.Sim.World.Context);
+    Place(w, adam, 100, 50);
+    w.Sim.History.Found(w.Population, 0);
+    w.Sim.Taxa.Found(w.Sim.World, 0);
+    w.EditCreature(adam->Serial);
+    TAnimalEditor* e = w.Editor();
+    QVERIFY(e != nullptr && e->isVisible());
+    QCOMPARE(e->Text(), adam->ToXmlText());
+    const fs::path folder = dir_ / "editor";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    auto read = [](const fs::path& file) {
+      std::ifstream in(file, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    QCOMPARE(SaveSpeciesFiles(w.Population, folder.string()), 1);
+    QVERIFY(e->SaveFile((folder / "mine.viv").string()));
+    QCOMPARE(read(folder / "mine.viv"), read(folder / "ADAM.viv"));
+
+    // Every value through its field, as typing and Enter give it.
+    e->AddOrgan(TPartKind::Brain);
+    QCOMPARE(e->Animal().Parts.Items.back()->Id, std::string("Brain2"));
+    int changed = 0;
+    for (int32_t k = 0; k < e->Animal().Parts.Count(); ++k) {
+      e->SelectOrgan(k);
+      std::vector<std::string> names;
+      for (const auto& field : e->OrganFields) names.push_back(field.first);
+      for (const std::string& name : names) {
+        if (name == "id" && k + 1 < e->Animal().Parts.Count()) continue;  // formulas read them
+        const std::string value = name == "id"        ? "Thinker"
+                                  : name == "formula" ? "LeftEye.1*-2.5 + Brain.0*" + std::to_string(k)
+                                                      : FloatToText(0.125 * (k + 1) + changed * 0.01);
+        QLineEdit* field = nullptr;
+        for (const auto& [n, f] : e->OrganFields)
+          if (n == name) field = f;
+        field->setText(QString::fromStdString(value));
+        field->setModified(true);
+        QTest::keyClick(field, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(e->Animal().Parts.Items[static_cast<size_t>(k)]->GetProperty(name),
+                 name == "id" || name == "formula" ? value : FloatToText(StrToSingle(value)));
+        ++changed;
+      }
+    }
+    QCOMPARE(changed, 2 * 1 + 2 * 1 + 3 * 3 + 5 + 6);  // eyes, mouths, engines, brain, new brain
+    QCOMPARE(e->SetValue(-1, "radius", "33.5"), std::string());
+    QCOMPARE(e->SetValue(-1, "maxenergy", "1500"), std::string());
+    QCOMPARE(e->SetValue(-1, "color", "255"), std::string());
+    QVERIFY(e->IsValid());
+    QVERIFY(e->SaveFile((folder / "edited.viv").string()));
+    TCreature back;
+    back.LoadFromFile((folder / "edited.viv").string());
+    QCOMPARE(back.ToXmlText(), e->Text());
+    QCOMPARE(back.Radius, 33.5f);
+    QCOMPARE(back.Parts.Items.back()->Id, std::string("Thinker"));
+
+    // A number that does not read is refused at once; formulas with problems are kept, marked.
+    QVERIFY(e->SetValue(0, "phi", "north") != std::string());
+    const std::string before = e->Text();
+    QCOMPARE(e->SetValue(5, "formula", "LeftEye.1*x"), std::string());
+    QVERIFY(!e->IsValid());
+    QVERIFY(e->ProblemsLabel->text().contains("MidEngine: term 1 (LeftEye)"));
+    QVERIFY(!e->butSave->isEnabled() && !e->butTry->isEnabled() && !e->butPut->isEnabled());
+    QVERIFY(!e->SaveFile((folder / "bad.viv").string()));
+    QVERIFY(!fs::exists(folder / "bad.viv"));
+    QCOMPARE(e->SetValue(5, "formula", "Nobody.0*1"), std::string());
+    QVERIFY(e->ProblemsLabel->text().contains("no organ has the id 'Nobody'"));
+    e->Undo();
+    e->Undo();
+    QCOMPARE(e->Text(), before);
+    QVERIFY(e->IsValid());
+    e->Redo();
+    QVERIFY(!e->IsValid());
+    e->Undo();
+    // Organs duplicated (with an id of their own), moved and removed, each undone in turn.
+    e->SelectOrgan(1);
+    e->DuplicateOrgan();
+    QCOMPARE(e->Animal().Parts.Items[2]->Id, std::string("RightEye2"));
+    e->MoveOrgan(-1);
+    QCOMPARE(e->Selected(), 1);
+    e->RemoveOrgan();
+    QCOMPARE(e->Animal().Parts.Count(), 9);
+    e->Undo(), e->Undo(), e->Undo();
+    QCOMPARE(e->Text(), before);
+
+    // The sandbox steps the animal among plants of its own.
+    e->StartSandbox();
+    e->StepSandbox(200);
+    QCOMPARE(e->Sandbox()->StepCount, int64_t{200});
+    QVERIFY(e->EnergyGraph->Points.size() >= 2);
+    QCOMPARE(e->Sandbox()->Figures().Plants > 0, true);
+
+    // Into the running world, at the view's centre.
+    const int32_t count = w.Population.Count();
+    const uint64_t serial = e->PutIntoWorld();
+    QVERIFY(serial > adam->Serial);
+    QCOMPARE(w.Population.Count(), count + 1);
+    const TCreature* put = w.Population.FindSerial(serial);
+    QVERIFY(put != nullptr);
+    QVERIFY(put->X == -w.ScrollX && put->Y == -w.ScrollY);
+    QCOMPARE(put->ToXmlText(), e->Text());
+    QVERIFY(put->Taxon != 0 && put->Taxon != adam->Taxon && w.Sim.Taxa.Find(put->Taxon) != nullptr);
+    bool noted = false;
+    for (const TEmergence& s : w.Sim.History.Emergences) noted = noted || (s.Name == "edited" && s.Alive == 1);
+    QVERIFY(noted);
+    w.Sim.Step();  // and it lives in the world's step
   }
 
   // R films what the view shows, L a time-lapse; the film is read back by ffprobe.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/thread_pool.h"
+#include "creature/animal_edit.h"
 #include "sim/simulation.h"
 #include "support/scenes.h"
 
@@ -104,6 +105,50 @@ TEST(WorldsApart, ThePoolRunsEveryJobOnceInRapidRounds) {
   EXPECT_TRUE(first);
   EXPECT_TRUE(second);
   SetWorkerThreads(0);
+}
+
+}  // namespace
+}  // namespace viv
+
+namespace viv {
+namespace {
+
+// An animal put into a world by hand: a bad text changes nothing (not even the serial count);
+// a good one lives there with the next serial, its own species and taxon, and the world steps.
+// The editor's checks and wiring read the built-in animal's formulas as they stand.
+TEST(WorldsApart, AnimalsPutByHandAndTheirChecks) {
+  TSimulation sim;
+  TSettings rules;
+  rules.MinEnergy = 50;
+  sim.StartUp(rules, 5);
+  sim.Populate(800, 600, {}, TPopulationCounts{1, 20});
+  const uint64_t before = sim.Hash();
+  EXPECT_THROW(sim.PutAnimal("<vivarion", "BROKEN", 0, 0), EVivarion);
+  EXPECT_EQ(sim.Hash(), before);
+  const TCreature* adam = nullptr;
+  for (const TCreature* c : sim.Population().List)
+    if (!c->Vegetable) adam = c;
+  ASSERT_NE(adam, nullptr);
+  const std::string text = adam->ToXmlText();
+  const uint64_t serial = sim.PutAnimal(text, "PUT", 10, 20);
+  EXPECT_EQ(serial, 22u);  // after ADAM and 20 plants
+  const TCreature* put = sim.Population().FindSerial(serial);
+  ASSERT_NE(put, nullptr);
+  EXPECT_EQ(put->SpeciesLabel(), "PUT");
+  EXPECT_NE(put->Taxon, 0u);
+  EXPECT_EQ(sim.History.Emergences.back().Name, "PUT");
+  for (int k = 0; k < 50; ++k) sim.Step();
+
+  const std::vector<TWire> wires = AnimalWiring(adam->Parts);
+  ASSERT_EQ(wires.size(), 5u);  // MidEngine reads both eyes, RightEngine an eye and the brain, LeftEngine an eye
+  EXPECT_EQ(adam->Parts.Items[static_cast<size_t>(wires[3].From)]->Id, "Brain");
+  EXPECT_EQ(wires[3].Factor, 5.0f);
+  EXPECT_TRUE(AnimalProblems(*adam).empty());
+  EXPECT_EQ(FormulaProblem(adam->Parts, "LeftEye.1*2 + Tail.0*1"), "term 2 (Tail): no organ has the id 'Tail'");
+  EXPECT_NE(FormulaProblem(adam->Parts, "LeftEye.one*2"), "");
+  EXPECT_EQ(FormulaProblem(adam->Parts, ""), "");
+  std::unique_ptr<TPart> eye(NewOrgan(TPartKind::Eye, nullptr, adam->Parts));
+  EXPECT_EQ(eye->Id, "Eye");
 }
 
 }  // namespace

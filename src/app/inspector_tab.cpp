@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
@@ -45,8 +46,11 @@ TInspectorTab::TInspectorTab(QWidget* parent) : QWidget(parent) {
   Organs->horizontalHeader()->setStretchLastSection(true);
   Organs->setColumnWidth(Kind, 60), Organs->setColumnWidth(Id, 90), Organs->setColumnWidth(Place, 90);
   Organs->setColumnWidth(Angle, 50), Organs->setColumnWidth(Formula, 220);
+  EditButton = new QPushButton("Edit in the animal editor", this);
+  EditButton->setEnabled(false);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Header);
+  layout->addWidget(EditButton, 0, Qt::AlignLeft);
   layout->addWidget(view, 1);
   layout->addWidget(Organs, 2);
 }
@@ -59,6 +63,7 @@ void TInspectorTab::Follow(uint64_t serial) {
 }
 
 void TInspectorTab::Show(const TCreature* creature, int64_t now) {
+  EditButton->setEnabled(creature != nullptr);
   if (!creature) {
     if (Serial && !died_) {
       const QString last = Energy->count() ? Header->text() : QString("The creature of serial %1").arg(Serial);

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class QLabel;
+class QPushButton;
 class QLineSeries;
 class QTableWidget;
 
@@ -22,6 +23,7 @@ class TInspectorTab : public QWidget {
   QLabel* Header;
   QLineSeries* Energy;
   QTableWidget* Organs;  // kind, id, place, angle, formula, outputs
+  QPushButton* EditButton;  // "Edit in the animal editor", while a creature is shown
   uint64_t Serial = 0;   // the creature shown, 0 for none
 
   // Starts on another creature: its graph begins afresh.

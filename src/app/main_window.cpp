@@ -75,6 +75,11 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds, const TSettings& rules)
   butResume->hide();
   connect(butResume, &QPushButton::clicked, this, [this] { OpenWorld(LastWorldFile()); });
 
+  butEditor_ = new QPushButton("Animal editor...", gbSettings);
+  butEditor_->setObjectName("butEditor");
+  butEditor_->setGeometry(16, 296, 195, 25);
+  connect(butEditor_, &QPushButton::clicked, this, &TfrmVivarion::EditFromStartPanel);
+
   // How many animals and plants Go seeds, shown and changeable here (the population file gives
   // the numbers the panel starts with; with several files ticked, the animals take them in turn).
   auto count = [&](const char* name, const char* label, int x, QSpinBox*& spin) {

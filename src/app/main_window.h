@@ -28,6 +28,7 @@ class QTimer;
 
 namespace viv {
 
+class TAnimalEditor;
 class TfrmInfo;
 class TfrmObservatory;
 
@@ -158,6 +159,14 @@ class TfrmVivarion : public QWidget {
   // The film being recorded, or nullptr.
   const TFilmEncoder* Film() const { return film_.get(); }
 
+  // The animal editor (one window, made at the first use): on an animal file's text, or on a
+  // living creature (E on the creature under the pointer, else the one followed or held).
+  void OpenEditor(const std::string& text, const std::string& name, const std::string& fileName);
+  void EditCreature(uint64_t serial);
+  void EditUnderPointer();
+  void EditFromStartPanel();
+  TAnimalEditor* Editor() const { return editor_; }
+
   // The non-modal report of a failed settings reload, or nullptr.
   QMessageBox* ReloadError() const { return reloadError_; }
 
@@ -195,6 +204,8 @@ class TfrmVivarion : public QWidget {
   Qt::CheckState pressedCheck_ = Qt::Unchecked;  // an animal file's tick when the press began
   QTimer* limitTimer_ = nullptr;                 // wakes a paused loop at the run-time limit
   TfrmObservatory* observatory_ = nullptr;       // a window of its own, deleted with this one
+  TAnimalEditor* editor_ = nullptr;              // likewise
+  QPushButton* butEditor_ = nullptr;             // the start panel's way into the editor
   // The film being recorded: every drawn frame (filmEvery_ 0) or one every filmEvery_ steps.
   void RecordFrame(const QImage& image);
   void DrawRecordingMark();

@@ -35,6 +35,7 @@ void TfrmVivarion::FormKeyDown(int key) {
     case Qt::Key_T: TaxonColours = !TaxonColours; break;
     case Qt::Key_R: ToggleRecording(0); break;
     case Qt::Key_L: ToggleRecording(TimeLapseEvery); break;
+    case Qt::Key_E: EditUnderPointer(); break;
     // The speed control: - slows the world down a step of the ladder, + (or =) speeds it up.
     case Qt::Key_Minus: SpeedStep = std::min<int>(SpeedStep + 1, std::size(SpeedLadder) - 1); break;
     case Qt::Key_Plus:
@@ -82,6 +83,7 @@ int TfrmVivarion::BindingKey(const QKeyEvent& e) {
     case 28: return Qt::Key_T;
     case 27: return Qt::Key_R;
     case 46: return Qt::Key_L;
+    case 26: return Qt::Key_E;
     case 52: return Qt::Key_Z;
     case 53: return Qt::Key_X;
     default: return key;

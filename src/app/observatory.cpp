@@ -76,6 +76,7 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   connect(Tree->HideShortLived, &QCheckBox::toggled, this, [this] { Refresh(true); });
   Inspector = new TInspectorTab(this);
   Tabs->addTab(Inspector, "Inspector");
+  connect(Inspector->EditButton, &QPushButton::clicked, this, [this] { main_->EditCreature(Inspector->Serial); });
   Evolution = new TEvolutionTab(this);
   Tabs->addTab(Evolution, "Evolution");
   connect(Tabs, &QTabWidget::currentChanged, this, [this] { Refresh(true); });
@@ -113,7 +114,7 @@ bool TfrmObservatory::eventFilter(QObject* watched, QEvent* e) {
     const bool control = key->modifiers() & Qt::ControlModifier;
     const bool worldKey = k == Qt::Key_O || k == Qt::Key_Space || k == Qt::Key_A || k == Qt::Key_Q || k == Qt::Key_X ||
                           k == Qt::Key_Z || k == Qt::Key_S || k == Qt::Key_Plus || k == Qt::Key_Minus ||
-                          k == Qt::Key_Equal || k == Qt::Key_T || k == Qt::Key_R || k == Qt::Key_L;
+                          k == Qt::Key_Equal || k == Qt::Key_T || k == Qt::Key_R || k == Qt::Key_L || k == Qt::Key_E;
     if (worldKey && (!control || k == Qt::Key_O || k == Qt::Key_S)) {
       QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
                      key->nativeModifiers(), key->text());

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/random.h"
+#include "creature/creature.h"
 #include "sim/world_file.h"
 
 namespace viv {
@@ -106,6 +107,24 @@ int32_t TSimulation::Admit(const std::string& bytes) {
     Taxa.Arrive(*c, World.Context, StepCount);
   }
   return static_cast<int32_t>(arrivals.size());
+}
+
+uint64_t TSimulation::PutAnimal(const std::string& animalText, const std::string& name, float x, float y) {
+  {
+    TCreature check;  // read first, so that a bad text takes no serial
+    check.LoadFromText(animalText, name);
+  }
+  auto* c = new TCreature(World.Context);
+  c->LoadFromText(animalText, name);
+  c->Origin = name;
+  c->BirthStep = StepCount;
+  c->SetX(x);
+  c->SetY(y);
+  World.Add(c);
+  World.Context.Grid.Add(c, c->X, c->Y);
+  History.Arrive(c->SpeciesLabel(), StepCount);
+  Taxa.Arrive(*c, World.Context, StepCount);
+  return c->Serial;
 }
 
 uint64_t TSimulation::Hash() const { return WorldHash(World, StepCount, &History, &Taxa); }

@@ -64,6 +64,12 @@ class TSimulation {
   // Takes the creatures with these serials out of the world (to another world): the history
   // notes their departure; returns them with their full state as bytes.
   std::string Depart(const std::vector<uint64_t>& serials);
+  // Puts the animal of an animal file's text (name: its file, for messages and as its species'
+  // label until it divides) into the world at x, y, at rest, with the world's next serial. The
+  // histories note it as they note an animal that arrives: it founds its species and taxon, or
+  // joins the living taxon of its body plan. Returns its serial; a bad text throws, naming it,
+  // and leaves the world as it was.
+  uint64_t PutAnimal(const std::string& animalText, const std::string& name, float x, float y);
   // Admits the creatures of bytes from another world where they were, each with a serial of
   // this world and its parent marked as of another world; the history notes their arrival.
   // Returns how many came.

@@ -84,6 +84,7 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
     else ++animals;
   }
 
+  if (status.Bare) return;
   canvas.TextColor = 0xFFFFFF;
   canvas.BrushClear = true;
   int y = 0;

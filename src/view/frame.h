@@ -27,6 +27,8 @@ struct TFrameStatus {
   uint64_t OutlinedTaxon = 0;
   // Animals are filled in a colour of their taxon, so that lineages show as they spread.
   bool TaxonColours = false;
+  // The world alone: no overlay and no line of keys (small pictures of other windows).
+  bool Bare = false;
 };
 
 // A bright colour of its own for each taxon, the same in every frame (0x00BBGGRR).

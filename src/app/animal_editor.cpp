@@ -1,0 +1,504 @@
+#include "app/animal_editor.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/animal_views.h"
+#include "app/main_window.h"
+#include "config/data_files.h"
+#include "config/errors.h"
+#include "config/number_text.h"
+#include "view/frame.h"
+#include "world/creature_list.h"
+
+namespace viv {
+
+namespace {
+
+constexpr int32_t SandboxPlants = 40;
+constexpr int32_t SandboxStepsPerTick = 10;
+constexpr size_t SandboxPoints = 2000;  // the graph keeps every other point beyond this
+
+QPushButton* Button(const char* text, QWidget* parent, QLayout* into) {
+  auto* b = new QPushButton(text, parent);
+  into->addWidget(b);
+  return b;
+}
+
+// A message box beside the editor that does not stop it (nor a test).
+void Warn(QWidget* parent, const std::string& text) {
+  auto* box =
+      new QMessageBox(QMessageBox::Warning, "Animal editor", QString::fromStdString(text), QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
+}
+
+// The values an animal file holds for an organ of this kind, as its reader takes them (an
+// eye's or a mouth's distance from the centre is written but never read: it is not offered).
+std::vector<std::string> EditableValues(const TPart& part) {
+  switch (part.Kind()) {
+    case TPartKind::Eye:
+    case TPartKind::Mouth: return {"id", "phi"};
+    case TPartKind::Engine: return {"id", "phi", "angle", "formula"};
+    case TPartKind::Brain: return {"id", "r", "phi", "random", "constant", "formula"};
+  }
+  return {};
+}
+
+std::string OrganLine(const TPart& part, int32_t k) {
+  return std::to_string(k + 1) + ". " + KindName(part.Kind()) + "  " + part.Id;
+}
+
+}  // namespace
+
+TAnimalEditor::TAnimalEditor(TfrmVivarion* main, QWidget* parent) : QWidget(parent, Qt::Window), main_(main) {
+  setObjectName("AnimalEditor");
+  resize(1100, 760);
+  auto* whole = new QVBoxLayout(this);
+
+  auto* files = new QHBoxLayout;
+  butNew = Button("New", this, files);
+  butOpen = Button("Open...", this, files);
+  butSave = Button("Save", this, files);
+  butSaveAs = Button("Save as...", this, files);
+  butUndo = Button("Undo", this, files);
+  butRedo = Button("Redo", this, files);
+  files->addStretch();
+  butTry = Button("Try in the sandbox", this, files);
+  butPut = Button("Put into the world", this, files);
+  whole->addLayout(files);
+
+  auto* middle = new QHBoxLayout;
+  Drawing = new TAnimalDrawing(this);
+  Drawing->OrganClicked = [this](int32_t k) { SelectOrgan(k); };
+  middle->addWidget(Drawing, 3);
+
+  auto* listColumn = new QVBoxLayout;
+  Organs = new QListWidget(this);
+  listColumn->addWidget(Organs);
+  auto* adds = new QHBoxLayout;
+  butAddEye = Button("+ eye", this, adds);
+  butAddMouth = Button("+ mouth", this, adds);
+  butAddEngine = Button("+ engine", this, adds);
+  butAddBrain = Button("+ brain", this, adds);
+  listColumn->addLayout(adds);
+  auto* moves = new QHBoxLayout;
+  butDuplicate = Button("Duplicate", this, moves);
+  butRemove = Button("Remove", this, moves);
+  butUp = Button("Up", this, moves);
+  butDown = Button("Down", this, moves);
+  listColumn->addLayout(moves);
+  middle->addLayout(listColumn, 2);
+
+  auto* fieldColumn = new QVBoxLayout;
+  auto* animalBox = new QGroupBox("The animal", this);
+  animalForm_ = new QFormLayout(animalBox);
+  fieldColumn->addWidget(animalBox);
+  organBox_ = new QGroupBox("The organ", this);
+  organForm_ = new QFormLayout(organBox_);
+  fieldColumn->addWidget(organBox_);
+  ProblemsLabel = new QLabel(this);
+  ProblemsLabel->setWordWrap(true);
+  ProblemsLabel->setMinimumWidth(260);
+  fieldColumn->addWidget(ProblemsLabel);
+  fieldColumn->addStretch();
+  middle->addLayout(fieldColumn, 2);
+  whole->addLayout(middle, 3);
+
+  auto* lower = new QHBoxLayout;
+  Wiring = new TWiringView(this);
+  lower->addWidget(Wiring, 3);
+  auto* sandboxColumn = new QVBoxLayout;
+  SandboxPicture = new QLabel(this);
+  SandboxPicture->setFixedSize(300, 180);
+  SandboxPicture->setStyleSheet("background: black");
+  sandboxColumn->addWidget(SandboxPicture);
+  EnergyGraph = new TEnergyGraph(this);
+  EnergyGraph->Caption = "Try the animal in a sandbox of its own";
+  sandboxColumn->addWidget(EnergyGraph);
+  lower->addLayout(sandboxColumn, 2);
+  whole->addLayout(lower, 2);
+
+  sandboxTimer_ = new QTimer(this);
+  sandboxTimer_->setInterval(40);
+  connect(sandboxTimer_, &QTimer::timeout, this, [this] {
+    if (isVisible()) StepSandbox(SandboxStepsPerTick);
+  });
+
+  connect(butNew, &QPushButton::clicked, this, &TAnimalEditor::NewAnimal);
+  connect(butOpen, &QPushButton::clicked, this, [this] {
+    const QString file = QFileDialog::getOpenFileName(this, "Open an animal", "animals", "Animal files (*.viv)");
+    if (!file.isEmpty()) OpenFile(file.toStdString());
+  });
+  auto saveAs = [this] {
+    const QString file = QFileDialog::getSaveFileName(
+        this, "Save the animal", QString::fromStdString(fileName_.empty() ? "animals/" + name_ + ".viv" : fileName_),
+        "Animal files (*.viv)");
+    if (!file.isEmpty()) SaveFile(file.toStdString());
+  };
+  connect(butSave, &QPushButton::clicked, this, [this, saveAs] {
+    if (fileName_.empty()) saveAs();
+    else SaveFile(fileName_);
+  });
+  connect(butSaveAs, &QPushButton::clicked, this, saveAs);
+  connect(butUndo, &QPushButton::clicked, this, &TAnimalEditor::Undo);
+  connect(butRedo, &QPushButton::clicked, this, &TAnimalEditor::Redo);
+  new QShortcut(QKeySequence::Undo, this, [this] { Undo(); });
+  new QShortcut(QKeySequence::Redo, this, [this] { Redo(); });
+  new QShortcut(QKeySequence::Save, this, [this] { butSave->click(); });
+  new QShortcut(QKeySequence::New, this, [this] { butNew->click(); });
+  new QShortcut(QKeySequence::Open, this, [this] { butOpen->click(); });
+  new QShortcut(QKeySequence("Ctrl+T"), this, [this] { butTry->click(); });
+  connect(butTry, &QPushButton::clicked, this, &TAnimalEditor::StartSandbox);
+  connect(butPut, &QPushButton::clicked, this, &TAnimalEditor::PutIntoWorld);
+  connect(butAddEye, &QPushButton::clicked, this, [this] { AddOrgan(TPartKind::Eye); });
+  connect(butAddMouth, &QPushButton::clicked, this, [this] { AddOrgan(TPartKind::Mouth); });
+  connect(butAddEngine, &QPushButton::clicked, this, [this] { AddOrgan(TPartKind::Engine); });
+  connect(butAddBrain, &QPushButton::clicked, this, [this] { AddOrgan(TPartKind::Brain); });
+  connect(butRemove, &QPushButton::clicked, this, &TAnimalEditor::RemoveOrgan);
+  connect(butDuplicate, &QPushButton::clicked, this, &TAnimalEditor::DuplicateOrgan);
+  connect(butUp, &QPushButton::clicked, this, [this] { MoveOrgan(-1); });
+  connect(butDown, &QPushButton::clicked, this, [this] { MoveOrgan(1); });
+  connect(Organs, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row != selected_) SelectOrgan(row);
+  });
+  NewAnimal();
+}
+
+TAnimalEditor::~TAnimalEditor() = default;
+
+void TAnimalEditor::SetAnimal(const std::string& text, const std::string& name, const std::string& fileName) {
+  auto animal = std::make_unique<TCreature>();
+  animal->LoadFromText(text, name);
+  animal_ = std::move(animal);
+  text_ = animal_->ToXmlText();
+  name_ = name;
+  fileName_ = fileName;
+  selected_ = animal_->Parts.Count() > 0 ? 0 : -1;
+  undo_.clear();
+  redo_.clear();
+  refused_.clear();
+  setWindowTitle(QString::fromStdString("Animal editor - " + name_));
+  Refresh();
+}
+
+void TAnimalEditor::NewAnimal() {
+  TCreature body;  // the built-in animal's body, without organs
+  body.Radius = 40;
+  body.MaxEnergy = 2000;
+  body.Color = 0x02005050;
+  SetAnimal(body.ToXmlText(), "NEW", "");
+}
+
+bool TAnimalEditor::OpenFile(const std::string& fileName) {
+  try {
+    TCreature read;
+    read.LoadFromFile(fileName);
+    const std::string base = QFileInfo(QString::fromStdString(fileName)).completeBaseName().toStdString();
+    SetAnimal(read.ToXmlText(), base, fileName);
+    return true;
+  } catch (const std::exception& e) {
+    Warn(this, e.what());
+    return false;
+  }
+}
+
+bool TAnimalEditor::SaveFile(const std::string& fileName) {
+  if (!IsValid()) return false;  // the problems are shown, and Save is disabled
+  try {
+    animal_->SaveToFile(fileName);
+    fileName_ = fileName;
+    name_ = QFileInfo(QString::fromStdString(fileName)).completeBaseName().toStdString();
+    setWindowTitle(QString::fromStdString("Animal editor - " + name_));
+    return true;
+  } catch (const std::exception& e) {
+    Warn(this, e.what());
+    return false;
+  }
+}
+
+std::unique_ptr<TCreature> TAnimalEditor::Copy() const {
+  auto copy = std::make_unique<TCreature>();
+  copy->LoadFromText(text_, name_);
+  return copy;
+}
+
+void TAnimalEditor::Commit(const TCreature& edited, int32_t selected) {
+  const std::string text = edited.ToXmlText();
+  if (text == text_ && selected == selected_) return;
+  undo_.emplace_back(text_, selected_);
+  redo_.clear();
+  animal_ = std::make_unique<TCreature>();
+  animal_->LoadFromText(text, name_);
+  text_ = text;
+  selected_ = selected;
+  Refresh();
+}
+
+void TAnimalEditor::AddOrgan(TPartKind kind) {
+  auto edited = Copy();
+  edited->Parts.Add(NewOrgan(kind, edited.get(), edited->Parts));
+  Commit(*edited, edited->Parts.Count() - 1);
+}
+
+void TAnimalEditor::RemoveOrgan() {
+  if (selected_ < 0 || selected_ >= animal_->Parts.Count()) return;
+  auto edited = Copy();
+  auto& items = edited->Parts.Items;
+  delete items[static_cast<size_t>(selected_)];
+  items.erase(items.begin() + selected_);
+  edited->NoteIdChanged();
+  Commit(*edited, std::min(selected_, edited->Parts.Count() - 1));
+}
+
+void TAnimalEditor::DuplicateOrgan() {
+  if (selected_ < 0 || selected_ >= animal_->Parts.Count()) return;
+  auto edited = Copy();
+  TPart* copy = edited->Parts.Items[static_cast<size_t>(selected_)]->Clone(edited.get());
+  // An id of its own, so that formulas can read the copy apart from the original.
+  const std::string base = copy->Id;
+  for (int n = 2; edited->Parts.Find(copy->Id) != nullptr; ++n) copy->Id = base + std::to_string(n);
+  auto& items = edited->Parts.Items;
+  items.insert(items.begin() + selected_ + 1, copy);
+  Commit(*edited, selected_ + 1);
+}
+
+void TAnimalEditor::MoveOrgan(int delta) {
+  const int32_t to = selected_ + delta;
+  if (selected_ < 0 || to < 0 || to >= animal_->Parts.Count()) return;
+  auto edited = Copy();
+  std::swap(edited->Parts.Items[static_cast<size_t>(selected_)], edited->Parts.Items[static_cast<size_t>(to)]);
+  edited->NoteIdChanged();
+  Commit(*edited, to);
+}
+
+std::string TAnimalEditor::TryValue(TCreature& animal, int32_t organ, const std::string& name,
+                                    const std::string& text) {
+  try {
+    if (organ < 0) {
+      if (name == "radius") animal.Radius = StrToSingle(text);
+      else if (name == "maxenergy") animal.MaxEnergy = StrToSingle(text);
+      else if (name == "color") animal.Color = static_cast<TColor>(StrToInt(text));
+      else if (name == "vegetable") animal.Vegetable = StrToBool(text);
+      return {};
+    }
+    if (organ >= animal.Parts.Count()) return "no such organ";
+    TPart* part = animal.Parts.Items[static_cast<size_t>(organ)];
+    if (name == "id" && text.empty()) return "an organ needs an id";
+    part->SetProperty(name, text);
+    // A number that reads but is no longer what was typed (too many digits) is kept as read.
+    return {};
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+}
+
+std::string TAnimalEditor::SetValue(int32_t organ, const std::string& name, const std::string& text) {
+  auto edited = Copy();
+  if (std::string refused = TryValue(*edited, organ, name, text); !refused.empty()) return refused;
+  Commit(*edited, organ >= 0 ? organ : selected_);
+  return {};
+}
+
+void TAnimalEditor::SelectOrgan(int32_t organ) {
+  if (organ >= animal_->Parts.Count()) organ = -1;
+  selected_ = organ;
+  Refresh();
+}
+
+void TAnimalEditor::Undo() {
+  if (undo_.empty()) return;
+  redo_.emplace_back(text_, selected_);
+  std::tie(text_, selected_) = undo_.back();
+  undo_.pop_back();
+  animal_ = Copy();
+  Refresh();
+}
+
+void TAnimalEditor::Redo() {
+  if (redo_.empty()) return;
+  undo_.emplace_back(text_, selected_);
+  std::tie(text_, selected_) = redo_.back();
+  redo_.pop_back();
+  animal_ = Copy();
+  Refresh();
+}
+
+std::vector<std::string> TAnimalEditor::Problems() const {
+  std::vector<std::string> problems;
+  for (QLineEdit* field : refused_) problems.push_back(field->toolTip().toStdString());
+  for (const TAnimalProblem& p : AnimalProblems(*animal_))
+    problems.push_back(p.Organ < 0 ? p.Text : animal_->Parts.Items[static_cast<size_t>(p.Organ)]->Id + ": " + p.Text);
+  return problems;
+}
+
+void TAnimalEditor::CheckField(int32_t organ, const std::string& name, QLineEdit* field) {
+  auto scratch = Copy();
+  std::string problem = TryValue(*scratch, organ, name, field->text().toStdString());
+  const bool refused = !problem.empty();
+  if (problem.empty() && name == "formula") problem = FormulaProblem(scratch->Parts, field->text().toStdString());
+  field->setStyleSheet(problem.empty() ? "" : "background: #ffd8d8");
+  field->setToolTip(QString::fromStdString(problem.empty() ? "" : name + ": " + problem));
+  if (refused) refused_.insert(field);
+  else refused_.erase(field);
+  const std::vector<std::string> problems = Problems();
+  std::string text;
+  for (const std::string& p : problems) text += (text.empty() ? "" : "\n") + p;
+  ProblemsLabel->setText(QString::fromStdString(text));
+  ProblemsLabel->setStyleSheet(problems.empty() ? "" : "color: #b00000");
+  for (QPushButton* b : {butSave, butSaveAs, butTry, butPut}) b->setEnabled(problems.empty());
+}
+
+void TAnimalEditor::BuildFields() {
+  refused_.clear();
+  auto rebuild = [this](QFormLayout* form, std::vector<std::pair<std::string, QLineEdit*>>& fields, int32_t organ,
+                        const std::vector<std::pair<std::string, std::string>>& values) {
+    while (form->rowCount() > 0) form->removeRow(0);
+    fields.clear();
+    for (const auto& [name, value] : values) {
+      auto* field = new QLineEdit(QString::fromStdString(value));
+      field->setObjectName(QString::fromStdString(name));
+      form->addRow(QString::fromStdString(name), field);
+      fields.emplace_back(name, field);
+      // Checked as it is typed; taken when editing ends (Enter, or the focus leaves).
+      connect(field, &QLineEdit::textEdited, this,
+              [this, organ, name = name, field] { CheckField(organ, name, field); });
+      connect(field, &QLineEdit::editingFinished, this, [this, organ, name = name, field] {
+        if (refused_.count(field) == 0 && field->isModified()) {
+          field->setModified(false);
+          QTimer::singleShot(0, this,
+                             [this, organ, name, text = field->text().toStdString()] { SetValue(organ, name, text); });
+        }
+      });
+    }
+  };
+  rebuild(animalForm_, AnimalFields, -1,
+          {{"radius", FloatToText(animal_->Radius)},
+           {"maxenergy", FloatToText(animal_->MaxEnergy)},
+           {"color", std::to_string(static_cast<int32_t>(animal_->Color))},
+           {"vegetable", animal_->Vegetable ? "True" : "False"}});
+  std::vector<std::pair<std::string, std::string>> organValues;
+  if (selected_ >= 0) {
+    const TPart& part = *animal_->Parts.Items[static_cast<size_t>(selected_)];
+    for (const std::string& name : EditableValues(part)) organValues.emplace_back(name, part.GetProperty(name));
+  }
+  rebuild(organForm_, OrganFields, selected_, organValues);
+  organBox_->setTitle(
+      selected_ >= 0
+          ? QString("The organ: %1").arg(KindName(animal_->Parts.Items[static_cast<size_t>(selected_)]->Kind()))
+          : "No organ selected");
+  for (const auto& [name, field] : OrganFields)
+    if (name == "formula") CheckField(selected_, name, field);
+}
+
+void TAnimalEditor::Refresh() {
+  const QSignalBlocker quiet(Organs);
+  Organs->clear();
+  for (int32_t k = 0; k < animal_->Parts.Count(); ++k)
+    Organs->addItem(QString::fromStdString(OrganLine(*animal_->Parts.Items[static_cast<size_t>(k)], k)));
+  Organs->setCurrentRow(selected_);
+  Drawing->Animal = animal_.get();
+  Drawing->Selected = selected_;
+  Wiring->Animal = animal_.get();
+  Wiring->Selected = selected_;
+  BuildFields();
+  // Problems, and the buttons they disable.
+  const std::vector<std::string> problems = Problems();
+  std::string text;
+  for (const std::string& p : problems) text += (text.empty() ? "" : "\n") + p;
+  ProblemsLabel->setText(QString::fromStdString(text));
+  ProblemsLabel->setStyleSheet(problems.empty() ? "" : "color: #b00000");
+  for (QPushButton* b : {butSave, butSaveAs, butTry, butPut}) b->setEnabled(problems.empty());
+  butPut->setEnabled(problems.empty() && main_ != nullptr);
+  butUndo->setEnabled(!undo_.empty());
+  butRedo->setEnabled(!redo_.empty());
+  for (QPushButton* b : {butRemove, butDuplicate, butUp, butDown}) b->setEnabled(selected_ >= 0);
+  Drawing->update();
+  Wiring->update();
+}
+
+void TAnimalEditor::StartSandbox() {
+  if (!IsValid()) return;
+  auto sandbox = std::make_unique<TSimulation>();
+  try {
+    TSettings rules;
+    if (main_) rules = main_->Sim.Rules();
+    else rules.Open(FindSettingsFile());
+    sandbox->StartUp(rules, 1);
+    sandbox->Populate(600, 360, {}, TPopulationCounts{0, SandboxPlants});
+    sandboxSerial_ = sandbox->PutAnimal(text_, name_, 0, 0);
+  } catch (const std::exception& e) {
+    Warn(this, e.what());
+    return;
+  }
+  sandbox_ = std::move(sandbox);
+  EnergyGraph->Points.clear();
+  EnergyGraph->Points.emplace_back(0, sandbox_->Population().FindSerial(sandboxSerial_)->Energy());
+  ShowSandbox();
+  sandboxTimer_->start();
+}
+
+void TAnimalEditor::StepSandbox(int32_t steps) {
+  if (!sandbox_) return;
+  for (int32_t k = 0; k < steps; ++k) {
+    sandbox_->Step();
+    const TCreature* tried = sandbox_->Population().FindSerial(sandboxSerial_);
+    EnergyGraph->Points.emplace_back(sandbox_->StepCount, tried ? tried->Energy() : 0.0f);
+    if (EnergyGraph->Points.size() > SandboxPoints) {  // every other point goes
+      auto& points = EnergyGraph->Points;
+      for (size_t i = 1; 2 * i < points.size(); ++i) points[i] = points[2 * i];
+      points.resize((points.size() + 1) / 2);
+    }
+    if (!tried) {
+      sandboxTimer_->stop();
+      break;
+    }
+  }
+  ShowSandbox();
+}
+
+void TAnimalEditor::ShowSandbox() {
+  const TCreature* tried = sandbox_->Population().FindSerial(sandboxSerial_);
+  const TWorldFigures f = sandbox_->Figures();
+  EnergyGraph->Caption =
+      QString("Sandbox step %1: ").arg(sandbox_->StepCount) +
+      (tried ? QString("energy %1").arg(static_cast<double>(tried->Energy()), 0, 'f', 0) : QString("the animal died")) +
+      QString(", %1 animal%2, %3 plants").arg(f.Animals).arg(f.Animals == 1 ? "" : "s").arg(f.Plants);
+  EnergyGraph->update();
+  QImage picture(SandboxPicture->size(), QImage::Format_RGB32);
+  TView view;
+  view.WindowWidth = picture.width(), view.WindowHeight = picture.height();
+  view.Zoom = 0.35f;
+  if (tried) view.ScrollX = -tried->X, view.ScrollY = -tried->Y;
+  TFrameStatus status;
+  status.Bare = true;  // the overlay's figures and keys belong to the main window
+  DrawFrame(sandbox_->Population(), view, status, picture);
+  SandboxPicture->setPixmap(QPixmap::fromImage(picture));
+}
+
+uint64_t TAnimalEditor::PutIntoWorld() {
+  if (!main_ || !IsValid() || main_->gbSettings->isVisible()) return 0;
+  try {
+    const uint64_t serial = main_->Sim.PutAnimal(text_, name_, -main_->ScrollX, -main_->ScrollY);
+    main_->ShowNotice("Put " + name_ + " into the world (serial " + std::to_string(serial) + ")");
+    return serial;
+  } catch (const std::exception& e) {
+    Warn(this, e.what());
+    return 0;
+  }
+}
+
+}  // namespace viv

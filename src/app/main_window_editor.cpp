@@ -1,0 +1,53 @@
+// The main window's ways into the animal editor.
+#include <QCursor>
+#include <QListWidget>
+
+#include "app/animal_editor.h"
+#include "app/main_window.h"
+#include "world/creature_list.h"
+
+namespace viv {
+
+void TfrmVivarion::OpenEditor(const std::string& text, const std::string& name, const std::string& fileName) {
+  if (!editor_) editor_ = new TAnimalEditor(this, this);
+  try {
+    editor_->SetAnimal(text, name, fileName);
+  } catch (const std::exception& e) {
+    ReportError(e);
+    return;
+  }
+  editor_->show();
+  editor_->raise();
+}
+
+void TfrmVivarion::EditCreature(uint64_t serial) {
+  const TCreature* c = Population.FindSerial(serial);
+  if (!c) return;
+  const std::string name = c->SpeciesLabel();
+  OpenEditor(c->ToXmlText(), name.empty() ? "UNNAMED" : name, "");
+}
+
+// E: the creature under the pointer, else the one followed by an information window or held.
+void TfrmVivarion::EditUnderPointer() {
+  const QPoint at = mapFromGlobal(QCursor::pos());
+  const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(at.x()), static_cast<float>(at.y()), 0);
+  const TCreature* under = rect().contains(at) ? Population.CreatureAt(p.X, p.Y) : nullptr;
+  if (const uint64_t serial = under ? under->Serial : InspectedSerial()) EditCreature(serial);
+}
+
+// The start panel's button: the file under the list's cursor, else the built-in animal.
+void TfrmVivarion::EditFromStartPanel() {
+  if (const QListWidgetItem* item = chklAnimals->currentItem()) {
+    if (!editor_) editor_ = new TAnimalEditor(this, this);
+    if (editor_->OpenFile(AnimalsFolder + "/" + item->text().toStdString())) {
+      editor_->show();
+      editor_->raise();
+    }
+    return;
+  }
+  TWorldContext scratch;
+  const std::unique_ptr<TCreature> adam(CreateAdam(scratch));
+  OpenEditor(adam->ToXmlText(), "ADAM", "");
+}
+
+}  // namespace viv

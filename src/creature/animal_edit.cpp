@@ -1,0 +1,82 @@
+#include "creature/animal_edit.h"
+
+#include <cmath>
+
+#include "parts/brain.h"
+#include "parts/engine.h"
+#include "parts/eye.h"
+#include "parts/formula.h"
+#include "parts/mouth.h"
+
+namespace viv {
+
+namespace {
+
+int32_t IndexOf(const TPartList& parts, const std::string& id) {
+  for (int32_t k = 0; k < parts.Count(); ++k)
+    if (parts.Items[static_cast<size_t>(k)]->Id == id) return k;
+  return -1;
+}
+
+}  // namespace
+
+TPart* NewOrgan(TPartKind kind, TVirtualCreature* owner, const TPartList& parts) {
+  std::string base = KindName(kind);
+  base[0] = static_cast<char>(base[0] - 'a' + 'A');
+  std::string id = base;
+  for (int n = 2; parts.Find(id) != nullptr; ++n) id = base + std::to_string(n);
+  switch (kind) {
+    case TPartKind::Eye: return new TEye(owner, id, 0);
+    case TPartKind::Mouth: return new TMouth(owner, id, 0);
+    case TPartKind::Engine: return new TEngine(owner, id, static_cast<float>(M_PI), 0, "");
+    case TPartKind::Brain: return new TBrain(owner, id, 0, 0, 0, 0, "");
+  }
+  return nullptr;
+}
+
+const std::string* OrganFormula(const TPart& part) {
+  if (const auto* engine = dynamic_cast<const TEngine*>(&part)) return &engine->Formula();
+  if (const auto* brain = dynamic_cast<const TBrain*>(&part)) return &brain->Formula();
+  return nullptr;
+}
+
+std::string FormulaProblem(const TPartList& parts, const std::string& formula) {
+  const std::vector<TFormulaTerm> terms = FormulaTerms(formula);
+  for (size_t k = 0; k < terms.size(); ++k) {
+    const TFormulaTerm& t = terms[k];
+    const std::string term = "term " + std::to_string(k + 1) + " (" + (t.Id.empty() ? "no id" : t.Id) + "): ";
+    if (!t.Valid) return term + "write Id.Output*Factor, with whole outputs and numeric factors";
+    if (parts.Find(t.Id) == nullptr) return term + "no organ has the id '" + t.Id + "'";
+  }
+  return {};
+}
+
+std::vector<TAnimalProblem> AnimalProblems(const TCreature& animal) {
+  std::vector<TAnimalProblem> problems;
+  if (!(animal.Radius > 0) || !std::isfinite(animal.Radius)) problems.push_back({-1, "the radius must be above 0"});
+  if (!(animal.MaxEnergy > 0) || !std::isfinite(animal.MaxEnergy))
+    problems.push_back({-1, "the energy of division must be above 0"});
+  for (int32_t k = 0; k < animal.Parts.Count(); ++k) {
+    const TPart& part = *animal.Parts.Items[static_cast<size_t>(k)];
+    if (part.Id.empty()) problems.push_back({k, "the organ needs an id"});
+    if (const std::string* formula = OrganFormula(part))
+      if (std::string problem = FormulaProblem(animal.Parts, *formula); !problem.empty())
+        problems.push_back({k, std::move(problem)});
+  }
+  return problems;
+}
+
+std::vector<TWire> AnimalWiring(const TPartList& parts) {
+  std::vector<TWire> wires;
+  for (int32_t to = 0; to < parts.Count(); ++to) {
+    const std::string* formula = OrganFormula(*parts.Items[static_cast<size_t>(to)]);
+    if (!formula) continue;
+    for (const TFormulaTerm& t : FormulaTerms(*formula)) {
+      const int32_t from = IndexOf(parts, t.Id);
+      if (t.Valid && from >= 0) wires.push_back({from, to, t.Index, t.Factor});
+    }
+  }
+  return wires;
+}
+
+}  // namespace viv
