@@ -299,7 +299,6 @@ std::string TAnimalEditor::TryValue(TCreature& animal, int32_t organ, const std:
     TPart* part = animal.Parts.Items[static_cast<size_t>(organ)];
     if (name == "id" && text.empty()) return "an organ needs an id";
     part->SetProperty(name, text);
-    // A number that reads but is no longer what was typed (too many digits) is kept as read.
     return {};
   } catch (const std::exception& e) {
     return e.what();
@@ -319,20 +318,15 @@ void TAnimalEditor::SelectOrgan(int32_t organ) {
   Refresh();
 }
 
-void TAnimalEditor::Undo() {
-  if (undo_.empty()) return;
-  redo_.emplace_back(text_, selected_);
-  std::tie(text_, selected_) = undo_.back();
-  undo_.pop_back();
-  animal_ = Copy();
-  Refresh();
-}
+void TAnimalEditor::Undo() { Travel(undo_, redo_); }
+void TAnimalEditor::Redo() { Travel(redo_, undo_); }
 
-void TAnimalEditor::Redo() {
-  if (redo_.empty()) return;
-  undo_.emplace_back(text_, selected_);
-  std::tie(text_, selected_) = redo_.back();
-  redo_.pop_back();
+void TAnimalEditor::Travel(std::vector<std::pair<std::string, int32_t>>& from,
+                           std::vector<std::pair<std::string, int32_t>>& to) {
+  if (from.empty()) return;
+  to.emplace_back(text_, selected_);
+  std::tie(text_, selected_) = from.back();
+  from.pop_back();
   animal_ = Copy();
   Refresh();
 }
@@ -354,12 +348,17 @@ void TAnimalEditor::CheckField(int32_t organ, const std::string& name, QLineEdit
   field->setToolTip(QString::fromStdString(problem.empty() ? "" : name + ": " + problem));
   if (refused) refused_.insert(field);
   else refused_.erase(field);
+  ShowProblems();
+}
+
+void TAnimalEditor::ShowProblems() {
   const std::vector<std::string> problems = Problems();
   std::string text;
   for (const std::string& p : problems) text += (text.empty() ? "" : "\n") + p;
   ProblemsLabel->setText(QString::fromStdString(text));
   ProblemsLabel->setStyleSheet(problems.empty() ? "" : "color: #b00000");
-  for (QPushButton* b : {butSave, butSaveAs, butTry, butPut}) b->setEnabled(problems.empty());
+  for (QPushButton* b : {butSave, butSaveAs, butTry}) b->setEnabled(problems.empty());
+  butPut->setEnabled(problems.empty() && main_ != nullptr);
 }
 
 void TAnimalEditor::BuildFields() {
@@ -415,14 +414,7 @@ void TAnimalEditor::Refresh() {
   Wiring->Animal = animal_.get();
   Wiring->Selected = selected_;
   BuildFields();
-  // Problems, and the buttons they disable.
-  const std::vector<std::string> problems = Problems();
-  std::string text;
-  for (const std::string& p : problems) text += (text.empty() ? "" : "\n") + p;
-  ProblemsLabel->setText(QString::fromStdString(text));
-  ProblemsLabel->setStyleSheet(problems.empty() ? "" : "color: #b00000");
-  for (QPushButton* b : {butSave, butSaveAs, butTry, butPut}) b->setEnabled(problems.empty());
-  butPut->setEnabled(problems.empty() && main_ != nullptr);
+  ShowProblems();
   butUndo->setEnabled(!undo_.empty());
   butRedo->setEnabled(!redo_.empty());
   for (QPushButton* b : {butRemove, butDuplicate, butUp, butDown}) b->setEnabled(selected_ >= 0);

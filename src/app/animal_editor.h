@@ -96,6 +96,9 @@ class TAnimalEditor : public QWidget {
   void Refresh();
   void BuildFields();
   void CheckField(int32_t organ, const std::string& name, QLineEdit* field);
+  // Lists what is wrong under the fields and enables the buttons that need a valid animal.
+  void ShowProblems();
+  void Travel(std::vector<std::pair<std::string, int32_t>>& from, std::vector<std::pair<std::string, int32_t>>& to);
   void ShowSandbox();
   static std::string TryValue(TCreature& animal, int32_t organ, const std::string& name, const std::string& text);
 
