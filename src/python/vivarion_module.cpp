@@ -137,6 +137,10 @@ class TPyWorld {
  public:
   TPyWorld(const py::object& settings, std::optional<uint64_t> seed, const std::vector<std::string>& animals,
            std::pair<int32_t, int32_t> population, std::pair<int32_t, int32_t> size) {
+    // The runner's limits: counts of 0 or more, a window of at least one pixel.
+    if (population.first < 0 || population.second < 0)
+      throw py::value_error("population needs counts of 0 or more (animals, plants)");
+    if (size.first < 1 || size.second < 1) throw py::value_error("size needs a width and height above 0");
     sim_->StartUp(TPySettings::From(settings), seed);
     sim_->Populate(size.first, size.second, animals, TPopulationCounts{population.first, population.second});
   }

@@ -126,6 +126,8 @@ def test_bad_files_raise_naming_the_file(tmp_path):
     broken.write_bytes(b"not a world at all")
     with pytest.raises(vivarion.Error, match="broken.vivw"):
         vivarion.World.load(str(broken))
+    with pytest.raises(ValueError, match="population"):
+        vivarion.World(settings=SETTINGS, population=(-1, 5))
     animal = tmp_path / "BAD.viv"
     animal.write_text("<creature><nonsense")
     with pytest.raises(vivarion.Error, match="BAD.viv"):
