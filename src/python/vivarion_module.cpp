@@ -52,7 +52,8 @@ std::string ModuleFolder() {
 
 // A note for the user as a Python warning (unknown keys, no settings file found).
 void Warn(const std::string& note) {
-  if (!note.empty()) PyErr_WarnEx(PyExc_UserWarning, note.c_str(), 1);
+  // Warnings turned into errors (python -W error) raise here.
+  if (!note.empty() && PyErr_WarnEx(PyExc_UserWarning, note.c_str(), 1) != 0) throw py::error_already_set();
 }
 
 // The settings the programs would use: VIVARION.ini beside the module (the build tree), the

@@ -86,6 +86,10 @@ def test_settings_from_python_are_the_runners(tmp_path):
         rules["MaxFood"] = 2.5
     with pytest.raises(vivarion.Error, match="nowhere.ini"):
         vivarion.World(settings=str(tmp_path / "nowhere.ini"))
+    misspelt = tmp_path / "misspelt.ini"
+    misspelt.write_text("[VIVARION]\nSunLigth=1\n")
+    with pytest.warns(UserWarning, match="unknown key ignored: SunLigth"):
+        assert vivarion.Settings(str(misspelt))["SunLight"] == 0
 
 
 def test_world_files_go_both_ways(tmp_path):
