@@ -154,9 +154,10 @@ TEST_F(LightKernel, OrganDirectionsAreTheLibrarysOrDeclined) {
     const double a = static_cast<double>(phi) + h, factor = (Random.Real() - 0.5) * 1e4;
     const float base = static_cast<float>((Random.Real() - 0.5) * 2000);
     float moved;
-    if (dir.Ok && SureFloat(base + dir.Cos * factor, DirectionError * std::fabs(factor) + 1e-12, moved))
+    if (dir.Ok && SureFloat(base + dir.Cos * factor, DirectionError * std::fabs(factor) + 1e-12, moved)) {
       ASSERT_EQ(std::bit_cast<uint32_t>(moved),
                 std::bit_cast<uint32_t>(static_cast<float>(base + std::cos(a) * factor)));
+    }
   }
   EXPECT_LT(declined, tried / 1000);  // the library is the exception
   float out;

@@ -20,6 +20,7 @@
 #include "config/data_files.h"
 #include "config/errors.h"
 #include "config/number_text.h"
+#include "history/run_samples.h"
 #include "view/frame.h"
 #include "world/creature_list.h"
 
@@ -344,11 +345,15 @@ void TAnimalEditor::CheckField(int32_t organ, const std::string& name, QLineEdit
   std::string problem = TryValue(*scratch, organ, name, field->text().toStdString());
   const bool refused = !problem.empty();
   if (problem.empty() && name == "formula") problem = FormulaProblem(scratch->Parts, field->text().toStdString());
-  field->setStyleSheet(problem.empty() ? "" : "background: #ffd8d8");
-  field->setToolTip(QString::fromStdString(problem.empty() ? "" : name + ": " + problem));
+  MarkField(field, name, problem);
   if (refused) refused_.insert(field);
   else refused_.erase(field);
   ShowProblems();
+}
+
+void TAnimalEditor::MarkField(QLineEdit* field, const std::string& name, const std::string& problem) {
+  field->setStyleSheet(problem.empty() ? "" : "background: #ffd8d8");
+  field->setToolTip(QString::fromStdString(problem.empty() ? "" : name + ": " + problem));
 }
 
 void TAnimalEditor::ShowProblems() {
@@ -399,8 +404,9 @@ void TAnimalEditor::BuildFields() {
       selected_ >= 0
           ? QString("The organ: %1").arg(KindName(animal_->Parts.Items[static_cast<size_t>(selected_)]->Kind()))
           : "No organ selected");
+  // A formula kept with a problem is marked as it was when typed.
   for (const auto& [name, field] : OrganFields)
-    if (name == "formula") CheckField(selected_, name, field);
+    if (name == "formula") MarkField(field, name, FormulaProblem(animal_->Parts, field->text().toStdString()));
 }
 
 void TAnimalEditor::Refresh() {
@@ -449,11 +455,7 @@ void TAnimalEditor::StepSandbox(int32_t steps) {
     sandbox_->Step();
     const TCreature* tried = sandbox_->Population().FindSerial(sandboxSerial_);
     EnergyGraph->Points.emplace_back(sandbox_->StepCount, tried ? tried->Energy() : 0.0f);
-    if (EnergyGraph->Points.size() > SandboxPoints) {  // every other point goes
-      auto& points = EnergyGraph->Points;
-      for (size_t i = 1; 2 * i < points.size(); ++i) points[i] = points[2 * i];
-      points.resize((points.size() + 1) / 2);
-    }
+    if (EnergyGraph->Points.size() > SandboxPoints) EnergyGraph->Points = EveryOther(EnergyGraph->Points);
     if (!tried) {
       sandboxTimer_->stop();
       break;

@@ -96,6 +96,7 @@ class TAnimalEditor : public QWidget {
   void Refresh();
   void BuildFields();
   void CheckField(int32_t organ, const std::string& name, QLineEdit* field);
+  static void MarkField(QLineEdit* field, const std::string& name, const std::string& problem);
   // Lists what is wrong under the fields and enables the buttons that need a valid animal.
   void ShowProblems();
   void Travel(std::vector<std::pair<std::string, int32_t>>& from, std::vector<std::pair<std::string, int32_t>>& to);

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -186,6 +187,8 @@ class TfrmVivarion : public QWidget {
 
  private:
   void Pause();
+  // The editor, made at the first use, shown and raised when load takes its animal.
+  void ShowEditor(const std::function<bool(TAnimalEditor&)>& load);
   void VisitInfoWindows();
   void SaveSpecies();
   // Waits for input while paused, waking up in time for the run-time limit.

@@ -8,16 +8,23 @@
 
 namespace viv {
 
-void TfrmVivarion::OpenEditor(const std::string& text, const std::string& name, const std::string& fileName) {
+void TfrmVivarion::ShowEditor(const std::function<bool(TAnimalEditor&)>& load) {
   if (!editor_) editor_ = new TAnimalEditor(this, this);
-  try {
-    editor_->SetAnimal(text, name, fileName);
-  } catch (const std::exception& e) {
-    ReportError(e);
-    return;
-  }
+  if (!load(*editor_)) return;
   editor_->show();
   editor_->raise();
+}
+
+void TfrmVivarion::OpenEditor(const std::string& text, const std::string& name, const std::string& fileName) {
+  ShowEditor([&](TAnimalEditor& editor) {
+    try {
+      editor.SetAnimal(text, name, fileName);
+      return true;
+    } catch (const std::exception& e) {
+      ReportError(e);
+      return false;
+    }
+  });
 }
 
 void TfrmVivarion::EditCreature(uint64_t serial) {
@@ -38,11 +45,8 @@ void TfrmVivarion::EditUnderPointer() {
 // The start panel's button: the file under the list's cursor, else the built-in animal.
 void TfrmVivarion::EditFromStartPanel() {
   if (const QListWidgetItem* item = chklAnimals->currentItem()) {
-    if (!editor_) editor_ = new TAnimalEditor(this, this);
-    if (editor_->OpenFile(AnimalsFolder + "/" + item->text().toStdString())) {
-      editor_->show();
-      editor_->raise();
-    }
+    const std::string file = AnimalsFolder + "/" + item->text().toStdString();
+    ShowEditor([&](TAnimalEditor& editor) { return editor.OpenFile(file); });
     return;
   }
   TWorldContext scratch;

@@ -2,6 +2,7 @@
 
 #include "config/errors.h"
 #ifdef VIVARION_WITH_VIEW
+#include "view/frame_png.h"
 #include "view/world_film.h"
 #endif
 
@@ -43,7 +44,7 @@ std::string TRunFilm::Finish() {
 
 void WriteRunPng(const TRunnerOptions& o, const TCreatureList& world, int64_t step, const std::string& fileName) {
   TViewKeeper view(ShotViewOf(o));
-  WriteShotPng(world, view, o.Width, o.Height, step, fileName);
+  WriteFramePng(world, view.ViewOf(world, o.Width, o.Height), step, fileName);
 }
 
 #else

@@ -51,9 +51,14 @@ constexpr TKey Keys[] = {
     {"SeasonDepth", &TSettings::SeasonDepth, nullptr},
 };
 
-const TKey& KeyNamed(const std::string& name) {
+const TKey* FindKey(const std::string& name) {
   for (const TKey& key : Keys)
-    if (LowerAscii(name) == LowerAscii(key.Name)) return key;
+    if (LowerAscii(name) == LowerAscii(key.Name)) return &key;
+  return nullptr;
+}
+
+const TKey& KeyNamed(const std::string& name) {
+  if (const TKey* key = FindKey(name)) return *key;
   throw EVivarion("unknown settings key '" + name + "'");
 }
 
@@ -65,10 +70,11 @@ std::vector<std::string> SettingsKeys() {
   return names;
 }
 
+bool IsSettingsKey(const std::string& name) { return FindKey(name) != nullptr; }
+
 bool IsWholeSettingsKey(const std::string& name) {
-  for (const TKey& key : Keys)
-    if (LowerAscii(name) == LowerAscii(key.Name)) return key.Whole != nullptr;
-  return false;
+  const TKey* key = FindKey(name);
+  return key && key->Whole;
 }
 
 double TSettings::Get(const std::string& name) const {

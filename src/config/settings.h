@@ -66,7 +66,9 @@ class TSettings {
 
 // The names of the keys, in the order a settings file is read.
 std::vector<std::string> SettingsKeys();
-// Whether the key (any letter case) holds a whole number; false for a real or an unknown key.
+// Whether the key (any letter case) is one of them, and whether it holds a whole number (false
+// for a real or an unknown key).
+bool IsSettingsKey(const std::string& key);
 bool IsWholeSettingsKey(const std::string& key);
 
 // The keys whose values differ between two settings, as "Brown 4 -> 2, OrganLoss 0.1 -> 0"

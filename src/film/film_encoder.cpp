@@ -11,6 +11,7 @@ extern "C" {
 #include <unistd.h>
 
 #include <mutex>
+#include <vector>
 
 #include "config/errors.h"
 #include "config/files.h"
@@ -76,9 +77,10 @@ TFilmEncoder::TFilmEncoder(const std::string& fileName, int32_t width, int32_t h
   if (p.Format == nullptr || p.Format->flags & AVFMT_NOFILE)
     throw EVivarion(fileName + ": a film's name must end in a video container's ending, such as .mp4 or .webm");
   // H.264 for every container but WebM, which takes VP9; VP9 where H.264 is missing.
-  const bool webm = EndsWith(fileName, ".webm");
-  for (const char* name : {"libx264", "libvpx-vp9"}) {
-    if (webm && std::string(name) == "libx264") continue;
+  const std::vector<const char*> encoders = EndsWith(fileName, ".webm")
+                                                ? std::vector<const char*>{"libvpx-vp9"}
+                                                : std::vector<const char*>{"libx264", "libvpx-vp9"};
+  for (const char* name : encoders) {
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (codec && avformat_query_codec(p.Format, codec->id, FF_COMPLIANCE_NORMAL) == 1) {
       p.Codec = codec;

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "config/data_files.h"
-#include "config/duck.h"
 #include "config/errors.h"
 #include "config/files.h"
 #include "config/settings.h"
@@ -75,12 +74,6 @@ TSettings SettingsFile(const std::string& file) {
   rules.Open(file);
   Warn(UnknownKeysNote(rules));
   return rules;
-}
-
-bool IsSettingsKey(const std::string& key) {
-  for (const std::string& name : SettingsKeys())
-    if (LowerAscii(name) == LowerAscii(key)) return true;
-  return false;
 }
 
 // A key of the settings (any letter case), else KeyError.
@@ -176,9 +169,9 @@ class TPyWorld {
   // the last report (births, new species, change and novelty of taxa) start again from here.
   py::dict ReportNow() {
     const auto hold = Hold();
-    Report();
-    py::dict row = Table(StatsHeader + lastStats_)[0].cast<py::dict>();
-    for (auto [key, value] : Table(EvolutionHeader + lastEvolution_)[0].cast<py::dict>()) row[key] = value;
+    const auto [stats, evolution] = Report();
+    py::dict row = Table(StatsHeader + stats)[0].cast<py::dict>();
+    for (auto [key, value] : Table(EvolutionHeader + evolution)[0].cast<py::dict>()) row[key] = value;
     return row;
   }
   // The rows of every report taken by this object, as the runner's evolution file has them.
@@ -325,17 +318,18 @@ class TPyWorld {
     return std::unique_lock<std::mutex>(mutex_);
   }
 
-  // A report as the runner takes it, its rows kept.
-  void Report() {
+  // A report as the runner takes it: its statistics and evolution rows (the latter kept).
+  std::pair<std::string, std::string> Report() {
     const TSpeciesStats s = sim_->History.Report(sim_->Population(), sim_->StepCount, true);
-    lastStats_ = FiguresRow(sim_->StepCount, sim_->Figures()) + StatsColumns(s) + '\n';
-    lastEvolution_ = EvolutionRow(sim_->StepCount, sim_->Taxa.Report(sim_->StepCount, true)) + '\n';
-    evolutionRows_ += lastEvolution_;
+    std::string stats = FiguresRow(sim_->StepCount, sim_->Figures()) + StatsColumns(s) + '\n';
+    std::string evolution = EvolutionRow(sim_->StepCount, sim_->Taxa.Report(sim_->StepCount, true)) + '\n';
+    evolutionRows_ += evolution;
+    return {std::move(stats), std::move(evolution)};
   }
 
   std::unique_ptr<TSimulation> sim_ = std::make_unique<TSimulation>();
   mutable std::mutex mutex_;
-  std::string lastStats_, lastEvolution_, evolutionRows_;
+  std::string evolutionRows_;  // of every report taken
 };
 
 }  // namespace

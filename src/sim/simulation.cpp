@@ -110,12 +110,15 @@ int32_t TSimulation::Admit(const std::string& bytes) {
 }
 
 uint64_t TSimulation::PutAnimal(const std::string& animalText, const std::string& name, float x, float y) {
-  {
-    TCreature check;  // read first, so that a bad text takes no serial
-    check.LoadFromText(animalText, name);
+  // The serial is taken only once the text has been read: a bad text takes none.
+  auto* c = new TCreature(World.Context, World.Context.NextSerial);
+  try {
+    c->LoadFromText(animalText, name);
+  } catch (...) {
+    delete c;
+    throw;
   }
-  auto* c = new TCreature(World.Context);
-  c->LoadFromText(animalText, name);
+  World.Context.TakeSerial();
   c->Origin = name;
   c->BirthStep = StepCount;
   c->SetX(x);

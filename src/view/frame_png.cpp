@@ -37,11 +37,15 @@ void EnsureGuiApplication() {
 
 void WriteFramePng(const TCreatureList& world, int32_t width, int32_t height, int64_t stepCount,
                    const std::string& fileName) {
-  EnsureGuiApplication();
-  QImage image(width, height, QImage::Format_RGB32);
   TView view;
   view.WindowWidth = width;
   view.WindowHeight = height;
+  WriteFramePng(world, view, stepCount, fileName);
+}
+
+void WriteFramePng(const TCreatureList& world, const TView& view, int64_t stepCount, const std::string& fileName) {
+  EnsureGuiApplication();
+  QImage image(view.WindowWidth, view.WindowHeight, QImage::Format_RGB32);
   TFrameStatus status;
   status.StepCount = stepCount;
   DrawFrame(world, view, status, image);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "view/view_transform.h"
 #include "world/creature_list.h"
 
 namespace viv {
@@ -18,5 +19,7 @@ void EnsureGuiApplication();
 // Writes the frame at the default view of a window of width x height as a PNG.
 void WriteFramePng(const TCreatureList& world, int32_t width, int32_t height, int64_t stepCount,
                    const std::string& fileName);
+// The same from another view (its window size is the picture's).
+void WriteFramePng(const TCreatureList& world, const TView& view, int64_t stepCount, const std::string& fileName);
 
 }  // namespace viv

@@ -1,9 +1,5 @@
 #include "view/world_film.h"
 
-#include <QBuffer>
-
-#include "config/errors.h"
-#include "config/files.h"
 #include "view/frame.h"
 #include "view/frame_png.h"
 
@@ -48,20 +44,6 @@ TView TViewKeeper::ViewOf(const TCreatureList& world, int32_t width, int32_t hei
   }
   if (centre) view.ScrollX = -centre->first, view.ScrollY = -centre->second;
   return view;
-}
-
-void WriteShotPng(const TCreatureList& world, TViewKeeper& keeper, int32_t width, int32_t height, int64_t step,
-                  const std::string& fileName) {
-  EnsureGuiApplication();
-  QImage image(width, height, QImage::Format_RGB32);
-  TFrameStatus status;
-  status.StepCount = step;
-  DrawFrame(world, keeper.ViewOf(world, width, height), status, image);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) throw EVivarion(fileName + ": cannot encode the picture");
-  WriteFileAtomically(fileName, std::string(bytes.constData(), static_cast<size_t>(bytes.size())), false);
 }
 
 TWorldFilm::TWorldFilm(const std::string& fileName, int32_t width, int32_t height, int32_t fps, int64_t every,

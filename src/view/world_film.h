@@ -35,10 +35,6 @@ class TViewKeeper {
   std::optional<std::pair<float, float>> last_;  // where the followed creature was last seen
 };
 
-// A picture of the world from the view as a PNG file.
-void WriteShotPng(const TCreatureList& world, TViewKeeper& view, int32_t width, int32_t height, int64_t step,
-                  const std::string& fileName);
-
 class TWorldFilm {
  public:
   // Opens the film (see TFilmEncoder: a missing folder throws here, before any step).
