@@ -322,8 +322,7 @@ void TAnimalEditor::SelectOrgan(int32_t organ) {
 void TAnimalEditor::Undo() { Travel(undo_, redo_); }
 void TAnimalEditor::Redo() { Travel(redo_, undo_); }
 
-void TAnimalEditor::Travel(std::vector<std::pair<std::string, int32_t>>& from,
-                           std::vector<std::pair<std::string, int32_t>>& to) {
+void TAnimalEditor::Travel(TSnapshots& from, TSnapshots& to) {
   if (from.empty()) return;
   to.emplace_back(text_, selected_);
   std::tie(text_, selected_) = from.back();

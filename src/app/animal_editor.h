@@ -99,7 +99,9 @@ class TAnimalEditor : public QWidget {
   static void MarkField(QLineEdit* field, const std::string& name, const std::string& problem);
   // Lists what is wrong under the fields and enables the buttons that need a valid animal.
   void ShowProblems();
-  void Travel(std::vector<std::pair<std::string, int32_t>>& from, std::vector<std::pair<std::string, int32_t>>& to);
+  // Undo and redo: the last snapshot of one history becomes the animal, the animal goes onto the other.
+  using TSnapshots = std::vector<std::pair<std::string, int32_t>>;  // texts and selections
+  void Travel(TSnapshots& from, TSnapshots& to);
   void ShowSandbox();
   static std::string TryValue(TCreature& animal, int32_t organ, const std::string& name, const std::string& text);
 
@@ -107,7 +109,7 @@ class TAnimalEditor : public QWidget {
   std::unique_ptr<TCreature> animal_;
   std::string text_, name_, fileName_;
   int32_t selected_ = -1;
-  std::vector<std::pair<std::string, int32_t>> undo_, redo_;  // texts and selections
+  TSnapshots undo_, redo_;
   std::set<QLineEdit*> refused_;                              // fields whose text cannot be taken
   QFormLayout* animalForm_;
   QFormLayout* organForm_;

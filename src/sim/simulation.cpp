@@ -1,6 +1,7 @@
 #include "sim/simulation.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "config/random.h"
 #include "creature/creature.h"
@@ -111,14 +112,10 @@ int32_t TSimulation::Admit(const std::string& bytes) {
 
 uint64_t TSimulation::PutAnimal(const std::string& animalText, const std::string& name, float x, float y) {
   // The serial is taken only once the text has been read: a bad text takes none.
-  auto* c = new TCreature(World.Context, World.Context.NextSerial);
-  try {
-    c->LoadFromText(animalText, name);
-  } catch (...) {
-    delete c;
-    throw;
-  }
+  auto read = std::make_unique<TCreature>(World.Context, World.Context.NextSerial);
+  read->LoadFromText(animalText, name);
   World.Context.TakeSerial();
+  TCreature* c = read.release();
   c->Origin = name;
   c->BirthStep = StepCount;
   c->SetX(x);
