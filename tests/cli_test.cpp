@@ -219,7 +219,7 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
   flipped[good.size() - 3] ^= 1;
   write("flipped.vivw", flipped);
   std::string newer = good;
-  newer[8] = 5;
+  newer[8] = 6;
   std::string reserved = good;
   reserved[12] = 1;
   write("reserved.vivw", reserved);
@@ -230,7 +230,7 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
       {"empty.vivw", "the file is empty, not a world file"},
       {"short.vivw", "the world file is damaged: it is truncated"},
       {"flipped.vivw", "the world file is damaged: its checksum does not match its contents"},
-      {"newer.vivw", "the world file has format 5, newer than this program reads (4)"},
+      {"newer.vivw", "the world file has format 6, newer than this program reads (5)"},
       {"reserved.vivw", "the world file is damaged: its header's reserved field is not zero"},
       {"animal.vivw", "this is an animal file, not a world file"},
       {"folder.vivw", "this is a folder, not a world file"},

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "creature/creature.h"
+#include "creature/diet.h"
 #include "creature/open_mutation.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
@@ -13,6 +14,7 @@
 #include "parts/mouth.h"
 #include "test_support.h"
 #include "world/creature_list.h"
+#include "world/fast/organ_actions.h"
 
 namespace viv {
 namespace {
@@ -267,6 +269,45 @@ TEST_F(Creature, FormulasMutateIntoFormulasTheAnimalCanEvaluate) {
   engine->SetFormula("Brain.0*x");
   MutateFormulas(*adam, 1, Random);
   EXPECT_EQ(engine->Formula(), "Brain.0*x");
+}
+
+// Food of several kinds: plants come in the colours of the palette (the first the classic
+// plant's), an eater of another colour gains only its share of a bite while the victim loses
+// all of it, and an animal child's colour moves by at most the set step.
+TEST_F(Creature, AColourDietSplitsFoodIntoKinds) {
+  EXPECT_EQ(PlantColor(0, 3), 0x200A000u);
+  EXPECT_EQ(PlantColor(1, 3), 0x233A0BDu);  // the same green, more red, or more blue
+  EXPECT_EQ(PlantColor(2, 3), 0x2BDA033u);
+  EXPECT_EQ(PlantColor(1, 2), 0x2A0A0A0u);  // grey, opposite the green
+  Settings.PlantColors = 3;
+  std::map<uint32_t, int> colours;
+  for (int i = 0; i < 60; ++i) {
+    std::unique_ptr<TCreature> plant(TCreature::CreateFood(World));
+    ++colours[plant->Color];
+  }
+  ASSERT_EQ(colours.size(), 3u);
+  for (int k = 0; k < 3; ++k) EXPECT_GT(colours[PlantColor(k, 3)], 5);
+
+  EXPECT_EQ(DietShare(0x2123456, 0x2123456, 0.8), 1);
+  EXPECT_DOUBLE_EQ(DietShare(0x2000000, 0x2FFFFFF, 0.8), 1 - 0.8);
+  EXPECT_EQ(DietShare(0x2000000, 0x2FFFFFF, 3), 0);
+  Settings.ColorDiet = 0.5;
+  std::unique_ptr<TCreature> eater(CreateAdam(World)), plant(TCreature::CreateFood(World));
+  eater->Radius = 100, plant->Radius = 20;  // a bite is a thousandth of the eater: 10
+  plant->Color = 0x200A000;                 // red 0 against ADAM's 80, blue 0 as ADAM's
+  Bite(*eater, *static_cast<TMouth*>(eater->Parts.GetPart(3)), plant.get());
+  EXPECT_NEAR(eater->Energy(), 10000 + 10 * (1 - 0.5 * 80 / 510.0), 0.01);
+  EXPECT_NEAR(plant->Energy(), 400 - 10, 0.001);
+
+  std::set<uint32_t> bytes;
+  uint32_t color = 0x2000000;
+  for (int i = 0; i < 20000; ++i) {
+    color = ShiftColor(Random, color, 8);
+    ASSERT_EQ(color >> 24, 2u);
+    bytes.insert(color & 255);
+  }
+  EXPECT_EQ(*bytes.begin(), 0u);
+  EXPECT_EQ(*bytes.rbegin(), 255u);  // a walk that reaches both ends, never beyond them
 }
 
 TEST_F(Creature, NamesMutateWithTheirStatedChances) {

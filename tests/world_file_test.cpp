@@ -76,6 +76,9 @@ TEST_F(WorldFile, AResumedWorldGoesOnBitForBit) {
   Settings.CopySkip = 0.5, Settings.FreshIds = 1, Settings.FormulaMutation = 0.5, Settings.LightPatches = 3;
   Settings.PatchRadius = 150, Settings.PatchDistance = 300, Settings.SeasonLength = 700, Settings.SeasonDepth = 0.7;
   ExpectExactResume({30, 300}, 3, 1000, TPasses::Fast, 2);
+  Settings.PlantColors = 3, Settings.PlantColorChange = 0.01, Settings.ColorDiet = 0.6;  // and the rules of diet
+  Settings.ColorMutation = 8;
+  ExpectExactResume({30, 300}, 4, 1000, TPasses::Fast, 2);
 }
 
 TEST_F(WorldFile, TheHashOfASeededWorldIsPinned) {
@@ -174,7 +177,7 @@ TEST_F(WorldFile, DamagedFilesAreRefusedAndTheWorldStays) {
       {bytes.substr(0, 20), "the world file is damaged: it is cut short in its header"},
       {flipped, "the world file is damaged: its checksum does not match its contents"},
       {"VIVWORLX" + bytes.substr(8), "this is not a world file"},
-      {newer, "the world file has format 9, newer than this program reads (4)"},
+      {newer, "the world file has format 9, newer than this program reads (5)"},
       {"<vivarion vegetable=\"False\"/>", "this is an animal file, not a world file"},
   };
   for (const Case& k : cases) {

@@ -49,6 +49,10 @@ constexpr TKey Keys[] = {
     {"PatchShade", &TSettings::PatchShade, nullptr},
     {"SeasonLength", nullptr, &TSettings::SeasonLength},
     {"SeasonDepth", &TSettings::SeasonDepth, nullptr},
+    {"PlantColors", nullptr, &TSettings::PlantColors},
+    {"PlantColorChange", &TSettings::PlantColorChange, nullptr},
+    {"ColorDiet", &TSettings::ColorDiet, nullptr},
+    {"ColorMutation", nullptr, &TSettings::ColorMutation},
 };
 
 const TKey* FindKey(const std::string& name) {
@@ -155,7 +159,8 @@ std::string SettingsDifferences(const TSettings& from, const TSettings& to) {
 
 bool TSettings::UsesOpenEvolution() const {
   return CopySkip != 0 || FreshIds != 0 || FormulaMutation != 0 || LightPatches != 0 || PatchRadius != 0 ||
-         PatchDistance != 0 || PatchShade != 0 || SeasonLength != 0 || SeasonDepth != 0;
+         PatchDistance != 0 || PatchShade != 0 || SeasonLength != 0 || SeasonDepth != 0 || PlantColors != 0 ||
+         PlantColorChange != 0 || ColorDiet != 0 || ColorMutation != 0;
 }
 
 void TSettings::Open(const std::string& fileName) {

@@ -38,6 +38,11 @@ class TSettings {
   double PatchShade = 0;       // the light between the patches, as a share of SunLight
   int32_t SeasonLength = 0;    // steps of one cycle of the seasons
   double SeasonDepth = 0;      // how far the light swings with the seasons, 0 to 1
+  // Rules of diet (creature/diet): food of several kinds.
+  int32_t PlantColors = 0;      // plants come in this many colours (2 or more), each its parent's
+  double PlantColorChange = 0;  // chance that a plant's child takes a colour of them at random
+  double ColorDiet = 0;         // share of a bite lost per unit of colour difference (0 to 1)
+  int32_t ColorMutation = 0;    // a division moves each colour byte of an animal child by up to this
 
   // True when one of the rules of open evolution is set (a world without them hashes as before).
   bool UsesOpenEvolution() const;

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "config/duck.h"
+#include "creature/diet.h"
 
 namespace viv {
 
@@ -24,6 +25,8 @@ TCreature* TCreature::CreateFood(TWorldContext& world) {
   food->Vegetable = true;
   food->MutationRate = 0;
   food->Name = "APPEL";
+  const int32_t kinds = world.Rules.PlantColors;
+  if (kinds >= 2) food->Color = PlantColor(world.Random.Int(kinds), kinds);
   return food;
 }
 

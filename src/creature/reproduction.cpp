@@ -5,6 +5,7 @@
 #include "config/random.h"
 #include "creature/body_plan.h"
 #include "creature/creature.h"
+#include "creature/diet.h"
 #include "creature/open_mutation.h"
 
 namespace viv {
@@ -89,6 +90,11 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
   }
   if (rules.OrganLoss > 0) LoseCopies(*child, rules.OrganLoss, random);
   if (rules.FormulaMutation > 0) MutateFormulas(*child, rules.FormulaMutation, random);
+  if (rules.ColorMutation > 0 && !child->Vegetable)
+    child->Color = ShiftColor(random, child->Color, rules.ColorMutation);
+  if (child->Vegetable && rules.PlantColors >= 2 && rules.PlantColorChange > 0 &&
+      random.Real() < rules.PlantColorChange)
+    child->Color = PlantColor(random.Int(rules.PlantColors), rules.PlantColors);
   world.Grid.Add(child, child->X, child->Y);
   if (!child->Vegetable) {
     if (parent.Plan == 0) parent.Plan = BodyPlanSignature(parent);

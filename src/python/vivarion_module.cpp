@@ -221,6 +221,7 @@ class TPyWorld {
     d["x"] = c->X, d["y"] = c->Y, d["vx"] = c->VX, d["vy"] = c->VY, d["heading"] = c->Heading, d["spin"] = c->Spin;
     d["radius"] = c->Radius, d["energy"] = c->Energy(), d["max_energy"] = c->MaxEnergy;
     d["mutation_rate"] = c->MutationRate, d["taxon"] = c->Taxon, d["birth_step"] = c->BirthStep;
+    d["color"] = c->Color;  // as animal files hold it: red + 256 x green + 65536 x blue, and a flag byte
     py::list organs;
     for (const TPart* part : c->Parts.Items) {
       py::dict organ;

@@ -121,6 +121,10 @@ void PutSettings(TWriter& w, const TSettings& s) {
        {s.CopySkip, s.FreshIds, s.FormulaMutation, s.PatchRadius, s.PatchDistance, s.PatchShade, s.SeasonDepth})
     w.Put(v);
   for (int32_t v : {s.LightPatches, s.SeasonLength}) w.Put(v);
+  // The rules of diet (format 5); a world without them hashes as before they existed.
+  if (w.ForHash && s.PlantColors == 0 && s.PlantColorChange == 0 && s.ColorDiet == 0 && s.ColorMutation == 0) return;
+  for (double v : {s.PlantColorChange, s.ColorDiet}) w.Put(v);
+  for (int32_t v : {s.PlantColors, s.ColorMutation}) w.Put(v);
 }
 
 // The index of the first listing of each organ: the same organ listed twice is written once,
@@ -366,6 +370,9 @@ TSettings GetSettings(TReader& r) {
        {&s.CopySkip, &s.FreshIds, &s.FormulaMutation, &s.PatchRadius, &s.PatchDistance, &s.PatchShade, &s.SeasonDepth})
     *v = r.Get<double>();
   for (int32_t* v : {&s.LightPatches, &s.SeasonLength}) *v = r.Get<int32_t>();
+  if (r.Version < 5) return s;
+  for (double* v : {&s.PlantColorChange, &s.ColorDiet}) *v = r.Get<double>();
+  for (int32_t* v : {&s.PlantColors, &s.ColorMutation}) *v = r.Get<int32_t>();
   return s;
 }
 

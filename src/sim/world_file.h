@@ -19,7 +19,8 @@ namespace viv {
 // and keys founders read from files by file; the checksum covers the header too.
 // 3: each animal's taxon, the taxon counter, and the taxa with their measures and shadow.
 // 4: the rules of open evolution in the settings (copies, ids, formulas, light and seasons).
-constexpr uint32_t WorldFormatVersion = 4;
+// 5: the rules of diet in the settings (plant colours, colour diet, colour mutation).
+constexpr uint32_t WorldFormatVersion = 5;
 
 // The body of a world file before compression: the state, then the name of the settings file
 // (kept for reference). The hash covers the state alone.

@@ -146,6 +146,8 @@ def test_creatures_tables_and_holding():
     adam = world.creature(serial)
     assert adam["name"] and len(adam["organs"]) == int(animals[animals["serial"] == serial]["organs"][0])
     assert {"kind", "id", "phi"} <= set(adam["organs"][0])
+    plant = world.creature(int(animals[animals["plant"]]["serial"][0]))
+    assert plant["color"] == 0x200A000  # the plant's green, with the flag byte of every colour
     with pytest.raises(KeyError):
         world.creature(10**12)
     species = world.species()

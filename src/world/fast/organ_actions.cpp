@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "config/errors.h"
+#include "creature/diet.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
@@ -58,10 +59,13 @@ void Bite(TCreature& k, TMouth& mouth, TCreature* victim) {
   }
   float bite = static_cast<float>(k.Energy() / BiteDivisor);
   if (victim->Energy() < bite) bite = victim->Energy();
-  k.SetEnergy(k.Energy() + bite);
+  // Under a colour diet the eater gains only its share of what the victim loses.
+  const double diet = k.World->Rules.ColorDiet;
+  const float gain = diet != 0 ? static_cast<float>(bite * DietShare(k.Color, victim->Color, diet)) : bite;
+  k.SetEnergy(k.Energy() + gain);
   victim->SetEnergy(victim->Energy() - bite);
   const float eaten = k.Energy();
-  const float intake = static_cast<float>(IntakeScale * bite / eaten);
+  const float intake = static_cast<float>(IntakeScale * gain / eaten);
   mouth.SetIntake(std::isfinite(intake) ? intake : 0);
 }
 

@@ -1,0 +1,47 @@
+#include "creature/diet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace viv {
+
+namespace {
+
+// The flag byte that every creature colour carries.
+constexpr uint32_t ColorFlag = 0x2000000;
+// The classic plant's green byte, and the radius of the circle of red and blue bytes.
+constexpr uint32_t PlantGreen = 160;
+constexpr double PlantReach = 80 * 1.4142135623730951;
+
+uint32_t Byte(uint32_t color, int shift) { return (color >> shift) & 255; }
+
+}  // namespace
+
+uint32_t PlantColor(int32_t kind, int32_t kinds) {
+  // Every kind keeps the classic green byte, so that eyes that steer by green find them all
+  // alike; their red and blue bytes lie evenly on a circle about (80, 80) through (0, 0).
+  constexpr double Pi = 3.14159265358979323846;
+  const double angle = Pi * (1.25 + 2.0 * kind / std::max(kinds, 1));
+  const auto level = [](double v) { return static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 255L)); };
+  const uint32_t red = level(80 + PlantReach * std::cos(angle)), blue = level(80 + PlantReach * std::sin(angle));
+  return red | PlantGreen << 8 | blue << 16 | ColorFlag;
+}
+
+double DietShare(uint32_t eater, uint32_t food, double colorDiet) {
+  const int difference = std::abs(static_cast<int>(Byte(eater, 0)) - static_cast<int>(Byte(food, 0))) +
+                         std::abs(static_cast<int>(Byte(eater, 16)) - static_cast<int>(Byte(food, 16)));
+  return std::max(0.0, 1 - colorDiet * difference / 510.0);
+}
+
+uint32_t ShiftColor(TRandom& random, uint32_t color, int32_t step) {
+  step = std::clamp(step, 0, 255);
+  uint32_t shifted = color & ~0xFFFFFFu;
+  for (int shift : {0, 8, 16}) {
+    const int moved = static_cast<int>(Byte(color, shift)) + random.Int(2 * step + 1) - step;
+    shifted |= static_cast<uint32_t>(std::clamp(moved, 0, 255)) << shift;
+  }
+  return shifted;
+}
+
+}  // namespace viv

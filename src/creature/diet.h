@@ -1,0 +1,24 @@
+#pragma once
+// Food of several kinds: plants in several colours (PlantColors, PlantColorChange), eaters
+// that gain less from food of another colour than their own (ColorDiet), and animal colours
+// that move far enough at division for a lineage to turn to another food (ColorMutation). Each runs only when its
+// rule is set, so that a world without these rules draws exactly as before.
+#include <cstdint>
+
+#include "config/random.h"
+
+namespace viv {
+
+// The colour of plants of kind k out of n: the classic plant's green byte, and red and blue
+// bytes evenly around a circle through the classic plant's (so kind 0 is the classic colour).
+uint32_t PlantColor(int32_t kind, int32_t kinds);
+
+// The share of a bite that an eater of one colour gains from food of another: 1 for the same
+// red and blue, 1 - colorDiet for the farthest apart (the sum of the red and blue bytes'
+// differences over 510), never below 0. Green, which eyes steer by, is no part of the diet.
+double DietShare(uint32_t eater, uint32_t food, double colorDiet);
+
+// Each colour byte moved by a whole number drawn evenly from -step to step, kept within 0-255.
+uint32_t ShiftColor(TRandom& random, uint32_t color, int32_t step);
+
+}  // namespace viv
