@@ -159,8 +159,11 @@ std::string SettingsDifferences(const TSettings& from, const TSettings& to) {
 
 bool TSettings::UsesOpenEvolution() const {
   return CopySkip != 0 || FreshIds != 0 || FormulaMutation != 0 || LightPatches != 0 || PatchRadius != 0 ||
-         PatchDistance != 0 || PatchShade != 0 || SeasonLength != 0 || SeasonDepth != 0 || PlantColors != 0 ||
-         PlantColorChange != 0 || ColorDiet != 0 || ColorMutation != 0;
+         PatchDistance != 0 || PatchShade != 0 || SeasonLength != 0 || SeasonDepth != 0 || UsesDiet();
+}
+
+bool TSettings::UsesDiet() const {
+  return PlantColors != 0 || PlantColorChange != 0 || ColorDiet != 0 || ColorMutation != 0;
 }
 
 void TSettings::Open(const std::string& fileName) {

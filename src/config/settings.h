@@ -46,6 +46,8 @@ class TSettings {
 
   // True when one of the rules of open evolution is set (a world without them hashes as before).
   bool UsesOpenEvolution() const;
+  // True when one of the rules of diet is set (they are among those of open evolution).
+  bool UsesDiet() const;
 
   std::string FileName;
   // Keys of the file's section that are none of the above (a misspelt "SunLigth"), as the

@@ -25,8 +25,7 @@ TCreature* TCreature::CreateFood(TWorldContext& world) {
   food->Vegetable = true;
   food->MutationRate = 0;
   food->Name = "APPEL";
-  const int32_t kinds = world.Rules.PlantColors;
-  if (kinds >= 2) food->Color = PlantColor(world.Random.Int(kinds), kinds);
+  if (world.Rules.PlantColors >= 2) food->Color = RandomPlantColor(world.Random, world.Rules.PlantColors);
   return food;
 }
 

@@ -28,6 +28,8 @@ uint32_t PlantColor(int32_t kind, int32_t kinds) {
   return red | PlantGreen << 8 | blue << 16 | ColorFlag;
 }
 
+uint32_t RandomPlantColor(TRandom& random, int32_t kinds) { return PlantColor(random.Int(kinds), kinds); }
+
 double DietShare(uint32_t eater, uint32_t food, double colorDiet) {
   const int difference = std::abs(static_cast<int>(Byte(eater, 0)) - static_cast<int>(Byte(food, 0))) +
                          std::abs(static_cast<int>(Byte(eater, 16)) - static_cast<int>(Byte(food, 16)));

@@ -1,8 +1,9 @@
 #pragma once
 // Food of several kinds: plants in several colours (PlantColors, PlantColorChange), eaters
 // that gain less from food of another colour than their own (ColorDiet), and animal colours
-// that move far enough at division for a lineage to turn to another food (ColorMutation). Each runs only when its
-// rule is set, so that a world without these rules draws exactly as before.
+// that move far enough at division for a lineage to turn to another food (ColorMutation).
+// Each runs only when its rule is set, so that a world without these rules draws exactly as
+// before.
 #include <cstdint>
 
 #include "config/random.h"
@@ -12,6 +13,8 @@ namespace viv {
 // The colour of plants of kind k out of n: the classic plant's green byte, and red and blue
 // bytes evenly around a circle through the classic plant's (so kind 0 is the classic colour).
 uint32_t PlantColor(int32_t kind, int32_t kinds);
+// The colour of a kind drawn at random (one draw).
+uint32_t RandomPlantColor(TRandom& random, int32_t kinds);
 
 // The share of a bite that an eater of one colour gains from food of another: 1 for the same
 // red and blue, 1 - colorDiet for the farthest apart (the sum of the red and blue bytes'

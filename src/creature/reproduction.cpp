@@ -94,7 +94,7 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
     child->Color = ShiftColor(random, child->Color, rules.ColorMutation);
   if (child->Vegetable && rules.PlantColors >= 2 && rules.PlantColorChange > 0 &&
       random.Real() < rules.PlantColorChange)
-    child->Color = PlantColor(random.Int(rules.PlantColors), rules.PlantColors);
+    child->Color = RandomPlantColor(random, rules.PlantColors);
   world.Grid.Add(child, child->X, child->Y);
   if (!child->Vegetable) {
     if (parent.Plan == 0) parent.Plan = BodyPlanSignature(parent);

@@ -122,7 +122,7 @@ void PutSettings(TWriter& w, const TSettings& s) {
     w.Put(v);
   for (int32_t v : {s.LightPatches, s.SeasonLength}) w.Put(v);
   // The rules of diet (format 5); a world without them hashes as before they existed.
-  if (w.ForHash && s.PlantColors == 0 && s.PlantColorChange == 0 && s.ColorDiet == 0 && s.ColorMutation == 0) return;
+  if (w.ForHash && !s.UsesDiet()) return;
   for (double v : {s.PlantColorChange, s.ColorDiet}) w.Put(v);
   for (int32_t v : {s.PlantColors, s.ColorMutation}) w.Put(v);
 }
