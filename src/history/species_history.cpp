@@ -167,8 +167,11 @@ std::string TSpeciesHistory::Bytes(bool forHash) const {
     PutBytes(out, e.Index), PutBytes(out, e.FirstStep), PutBytes(out, e.LastStep), PutBytes(out, e.Parent);
     PutBytes(out, e.Peak), PutBytes(out, e.Births), PutBytes(out, e.Alive);
   }
-  for (int64_t v : {newSpecies_, extinct_, births_, deaths_, lastStep_}) PutBytes(out, v);
-  if (!forHash) PutBytes(out, arrivals_), PutBytes(out, departures_);
+  // The counts since the last report depend on when reports were taken, not on the world.
+  if (forHash)
+    PutBytes(out, lastStep_);
+  else
+    for (int64_t v : {newSpecies_, extinct_, births_, deaths_, lastStep_, arrivals_, departures_}) PutBytes(out, v);
   return out;
 }
 

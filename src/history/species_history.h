@@ -70,8 +70,9 @@ class TSpeciesHistory {
 
   // The history as bytes for world files, and back from a file of the given format (throws
   // EVivarion on damage).
-  // The bytes for the world hash leave out the counts of migrants, which only report, and the
-  // founders' labels that are file names.
+  // The bytes for the world hash leave out the counts since the last report (births, deaths,
+  // species, migrants), which depend on when reports were taken, and the founders' labels that
+  // are file names.
   std::string Bytes(bool forHash = false) const;
   void FromBytes(std::string_view bytes, uint32_t version);
   // Whether the living species of the history are those of the world's animals, with as many

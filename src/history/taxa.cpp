@@ -319,18 +319,22 @@ std::string TTaxonHistory::Bytes(bool forHash) const {
   for (const TTaxon& t : Taxa) {
     PutBytes(out, t.Id), PutBytes(out, t.Parent), PutBytes(out, t.FirstStep), PutBytes(out, t.LastStep), PutBytes(out, t.Peak);
     PutBytes(out, t.Births), PutBytes(out, t.Alive), PutBytes(out, t.Plan), PutBytes(out, t.UsedOrgans), PutBytes(out, t.Activity);
-    PutBytes(out, static_cast<uint8_t>(t.Persistent));
+    if (!forHash) PutBytes(out, static_cast<uint8_t>(t.Persistent));
     // Founders' labels that are file names stay out of the hash, as files of origin do.
     PutText(out, forHash && t.Parent == 0 && !IsSpeciesName(t.Label) ? std::string_view() : std::string_view(t.Label));
     if (!forHash) PutText(out, t.Representative);
   }
-  PutBytes(out, static_cast<uint64_t>(lastPersistent_.size()));
-  for (uint64_t id : lastPersistent_) PutBytes(out, id);
-  std::vector<uint64_t> plans(persistentPlans_.begin(), persistentPlans_.end());
-  std::sort(plans.begin(), plans.end());
-  PutBytes(out, static_cast<uint64_t>(plans.size()));
-  for (uint64_t plan : plans) PutBytes(out, plan);
-  PutBytes(out, newActivity_), PutBytes(out, shadowNewActivity_);
+  // What reports decide (persistence seen at a report, the counts since the last one) stays out
+  // of the hash: the same world has the same hash whenever it was reported on.
+  if (!forHash) {
+    PutBytes(out, static_cast<uint64_t>(lastPersistent_.size()));
+    for (uint64_t id : lastPersistent_) PutBytes(out, id);
+    std::vector<uint64_t> plans(persistentPlans_.begin(), persistentPlans_.end());
+    std::sort(plans.begin(), plans.end());
+    PutBytes(out, static_cast<uint64_t>(plans.size()));
+    for (uint64_t plan : plans) PutBytes(out, plan);
+    PutBytes(out, newActivity_), PutBytes(out, shadowNewActivity_);
+  }
   for (uint64_t v : shadowRandom_.State()) PutBytes(out, v);
   PutBytes(out, static_cast<uint64_t>(shadowMembers_.size()));
   for (uint64_t m : shadowMembers_) PutBytes(out, m);

@@ -85,7 +85,8 @@ class TTaxonHistory {
   std::string Newick() const;
 
   // The history as bytes for world files and back (throws EVivarion on damage). The bytes for
-  // the world hash leave out the members' texts and founders' labels that are file names.
+  // the world hash leave out the members' texts, founders' labels that are file names and what
+  // reports decide (persistence seen at a report, the counts since the last report).
   std::string Bytes(bool forHash = false) const;
   void FromBytes(std::string_view bytes);
   // Whether the living taxa and their members are those of the world's animals.
