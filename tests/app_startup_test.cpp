@@ -1,4 +1,5 @@
 // The desktop program refuses a bad start with a clear message and its exit code.
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -36,7 +37,7 @@ TEST(AppStartup, AFirstArgumentThatIsNoWholeNumberEndsWithTwo) {
 }
 
 TEST(AppStartup, ABrokenSettingsFileEndsWithOneNamingIt) {
-  const fs::path dir = fs::temp_directory_path() / "vivarion-app-startup";
+  const fs::path dir = fs::temp_directory_path() / ("vivarion-app-startup-" + std::to_string(getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   fs::copy_file(VIVARION_APP_PATH, dir / "vivarion");

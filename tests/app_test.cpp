@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -49,7 +50,7 @@ namespace viv {
 class AppTest : public QObject {
   Q_OBJECT
   fs::path home_ = fs::current_path();
-  fs::path dir_ = fs::temp_directory_path() / "vivarion-app-test";
+  fs::path dir_ = fs::temp_directory_path() / ("vivarion-app-test-" + std::to_string(getpid()));
 
   // A world of one ADAM at (100, 50) in a shown window, without going through Go.
   void Place(TfrmVivarion& w, TCreature* c, float x, float y) {
@@ -71,14 +72,14 @@ class AppTest : public QObject {
   // The tests' own home: nothing they write (the last world, species saved without an
   // animals folder) reaches the user's data folder.
   void initTestCase() {
-    const fs::path home = fs::temp_directory_path() / "vivarion-app-test-home";
+    const fs::path home = fs::temp_directory_path() / ("vivarion-app-test-home-" + std::to_string(getpid()));
     fs::remove_all(home);
     fs::create_directories(home);
     qputenv("HOME", home.string().c_str());
     qputenv("XDG_DATA_HOME", (home / ".local/share").string().c_str());
     qputenv("XDG_CONFIG_HOME", (home / ".config").string().c_str());
   }
-  void cleanupTestCase() { fs::remove_all(fs::temp_directory_path() / "vivarion-app-test-home"); }
+  void cleanupTestCase() { fs::remove_all(fs::temp_directory_path() / ("vivarion-app-test-home-" + std::to_string(getpid()))); }
 
   void init() {
     fs::remove_all(dir_);
@@ -246,6 +247,53 @@ class AppTest : public QObject {
     for (const TEmergence& s : w.Sim.History.Emergences) noted = noted || (s.Name == "edited" && s.Alive == 1);
     QVERIFY(noted);
     w.Sim.Step();  // and it lives in the world's step
+  }
+
+  // An edited animal is not lost without asking: the title marks it, New and closing ask to
+  // save, throw away or go back; closing the main window asks too, and takes the editor and
+  // the observatory with it, so that the program ends.
+  void editsAreNotLostAndTheMainWindowClosesItsWindows() {
+    TfrmVivarion w;
+    Stage(w);
+    w.show();
+    TCreature* adam = CreateAdam(w.Sim.World.Context);
+    Place(w, adam, 0, 0);
+    w.Sim.History.Found(w.Population, 0);
+    w.Sim.Taxa.Found(w.Sim.World, 0);
+    w.EditCreature(adam->Serial);
+    TAnimalEditor* e = w.Editor();
+    int asked = 0;
+    TAnimalEditor::TAnswer answer = TAnimalEditor::TAnswer::Cancel;
+    e->AskToSave = [&] {
+      ++asked;
+      return answer;
+    };
+    QVERIFY(!e->isWindowModified());
+    QCOMPARE(e->SetValue(-1, "radius", "35"), std::string());
+    QVERIFY(e->IsModified() && e->isWindowModified());
+    QVERIFY(e->windowTitle().endsWith("[*]"));
+    QVERIFY(e->SetValue(-1, "radius", "-3") != std::string());  // no negative size
+    const std::string edited = e->Text();
+    e->butNew->click();  // going back keeps the edit
+    QCOMPARE(asked, 1);
+    QCOMPARE(e->Text(), edited);
+    QVERIFY(!e->close());
+    QVERIFY(e->isVisible());
+    QVERIFY(!w.close());  // nor does the main window go
+    QCOMPARE(asked, 3);
+    answer = TAnimalEditor::TAnswer::Discard;
+    QTest::keyClick(&w, Qt::Key_O);
+    QVERIFY(w.Observatory()->isVisible());
+    QVERIFY(w.close());
+    QCOMPARE(asked, 4);
+    QVERIFY(!w.Observatory()->isVisible());
+    QVERIFY(!e->isVisible());
+    // Saved, an animal is no longer marked, and nothing is asked.
+    e->SetValue(-1, "radius", "36");
+    QVERIFY(e->SaveFile((dir_ / "saved.viv").string()));
+    QVERIFY(!e->IsModified() && !e->isWindowModified());
+    e->butNew->click();
+    QCOMPARE(asked, 4);
   }
 
   // R films what the view shows, L a time-lapse; the film is read back by ffprobe.

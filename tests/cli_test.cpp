@@ -1,6 +1,8 @@
 // The runner end to end: the real program, its output and its exit status.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -22,7 +24,8 @@ struct Result {
 class Runner : public ::testing::Test {
  protected:
   fs::path dir = fs::temp_directory_path() /
-                 (std::string("vivarion-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                 (std::string("vivarion-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                  std::to_string(getpid()));
   void SetUp() override {
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -103,7 +106,10 @@ TEST_F(Runner, UsageErrorsExitWithTwo) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
     EXPECT_NE(r.err.find("\nsee 'vivarion-cli --help'\n"), std::string::npos) << args;
   }
-  EXPECT_EQ(Run("--sed 4").err, "vivarion-cli: unknown option --sed\nsee 'vivarion-cli --help'\n");
+  EXPECT_EQ(Run("--sed 4").err,
+            "vivarion-cli: unknown option --sed (did you mean --seed?)\nsee 'vivarion-cli --help'\n");
+  EXPECT_EQ(Run("--frobnicate").err, "vivarion-cli: unknown option --frobnicate\nsee 'vivarion-cli --help'\n");
+  EXPECT_NE(Run("--steps 5 --follow biggest").err.find("or 'largest', not 'biggest'"), std::string::npos);
   ASSERT_EQ(Run(Settings() + "--steps 50 --save-world w.vivw").status, 0);
   Result early = Run(Settings() + "--load-world w.vivw --until 20");
   EXPECT_EQ(early.status, 2);
@@ -248,6 +254,89 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
   std::ofstream(dir / "four.ini") << "[Population]\nNumCreatures=4\nNumFood=300\n";
   EXPECT_EQ(Run(Settings() + "--load-world format1.vivw --steps 500").out,
             Run(Settings() + "--population four.ini --seed 4 --steps 1000").out);
+}
+
+// Hostile input, each refused with one line naming the file and the fault, quickly and
+// without running out of memory: files that are not regular files, settings that would wipe
+// the world or grow it without end, animals that no world file could hold, and work without bounds.
+TEST_F(Runner, HostileInputIsRefusedWithOneLine) {
+  ASSERT_EQ(mkfifo((dir / "pipe.vivw").c_str(), 0600), 0);
+  std::ofstream(dir / "noSection.ini") << "Remming=0.001\nSunLight=0.5\n";
+  std::ofstream(dir / "negative.ini") << "[VIVARION]\nCostOfLiving=-1\nMaxFood=300\n";
+  std::ofstream(dir / "patch.ini") << "[VIVARION]\nLightPatches=1\nPatchRadius=1e39\n";
+  std::ofstream(dir / "minus.viv") << "<vivarion vegetable=\"False\" radius=\"-3e38\" maxenergy=\"2000\" color=\"0\"><parts/></vivarion>";
+  std::ofstream(dir / "longid.viv") << "<vivarion vegetable=\"False\" radius=\"40\" maxenergy=\"2000\" color=\"0\"><parts>"
+                                       "<part type=\"eye\" id=\"" + std::string(70000, 'e') + "\" r=\"1\" phi=\"0\"/></parts></vivarion>";
+  std::ofstream(dir / "crowd.ini") << "[Population]\nNumCreatures=2000000\nNumFood=10\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"--load-world pipe.vivw", "pipe.vivw: this is not a regular file, not a world file"},
+      {"--load-world /dev/zero", "/dev/zero: this is not a regular file, not a world file"},
+      {"/dev/zero", "/dev/zero: this is not a regular file, not an animal file"},
+      {"--settings noSection.ini", "noSection.ini: this is not a settings file: it has no [VIVARION] section"},
+      {"--settings negative.ini", "negative.ini: CostOfLiving: -1 is out of range (0 to 1000000)"},
+      {"--settings patch.ini", "patch.ini: PatchRadius: 1E39 is out of range (0 to 1000000)"},
+      {"minus.viv", "minus.viv: the radius -3e38 is not a size (it must be 0 or more)"},
+      {"longid.viv", "longid.viv: an organ's id is 70000 characters long, more than the 65536 an id may have"},
+      {"w.vivw", "w.vivw: this is a world file, not an animal file (it is opened as a world: Ctrl+O, --load-world)"},
+      {"--population crowd.ini", "a world of 2000010 creatures is more than the limit of 1000000 (NumCreatures and "
+                                 "NumFood of the population)"},
+  };
+  ASSERT_EQ(Run(Settings() + "--steps 5 --save-world w.vivw").status, 0);
+  for (const auto& [args, message] : cases) {
+    const std::string settings = args.find("--settings") == std::string::npos ? Settings() : "";
+    Result r = Run(settings + "--steps 5 " + args);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_EQ(r.err, "vivarion-cli: " + message + "\n") << args;
+  }
+  // A world that outgrows the creature limit stops with the keys to look at, not out of memory.
+  std::ofstream(dir / "few.ini") << "[Population]\nNumCreatures=1\nNumFood=50\n";
+  Result grown = Run(Settings() + "--population few.ini --steps 2000 --max-creatures 200");
+  EXPECT_EQ(grown.status, 1);
+  EXPECT_NE(grown.err.find("more than the limit of 200 (the settings let it grow without end: see MaxFood"),
+            std::string::npos)
+      << grown.err;
+  Result threads = Run(Settings() + "--steps 5 --threads 100000");
+  EXPECT_EQ(threads.status, 2);
+  EXPECT_NE(threads.err.find("--threads: at most "), std::string::npos) << threads.err;
+}
+
+// Outputs never overwrite an input or each other, never write through a link or onto a
+// device, and the rows of a resumed world go on from the rows written up to its step.
+TEST_F(Runner, OutputsKeepToTheirOwnFilesAndResumedRowsGoOn) {
+  ASSERT_EQ(Run(Settings() + "--seed 2 --steps 300 --report 100 --save-world w.vivw --stats rows.csv").status, 0);
+  const std::string own = "; give each its own file\n";
+  const std::pair<std::string, std::string> clashes[] = {
+      {"--load-world w.vivw --stats w.vivw", "w.vivw: named by both --load-world and --stats" + own},
+      {"--steps 5 --csv settings.ini", "settings.ini: named by both --settings and --csv" + own},
+      {"--steps 5 --csv y.csv --stats ./y.csv", "./y.csv: named by both --csv and --stats" + own},
+      {"--steps 5 --csv /dev/null", "/dev/null: this is not a regular file; outputs are written to regular files only\n"},
+  };
+  for (const auto& [args, message] : clashes) {
+    Result r = Run(Settings() + args);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_EQ(r.err, "vivarion-cli: " + message) << args;
+  }
+  EXPECT_FALSE(fs::exists(dir / "y.csv"));
+  Result empty = Run(Settings() + "--steps 5 --save-world ''");
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_NE(empty.err.find("--save-world needs a file name, not an empty one"), std::string::npos) << empty.err;
+  // A link is replaced by the output; what it named is left as it was.
+  std::ofstream(dir / "target.txt") << "keep";
+  fs::create_symlink("target.txt", dir / "link.csv");
+  ASSERT_EQ(Run(Settings() + "--steps 10 --report 5 --csv link.csv").status, 0);
+  std::ifstream target(dir / "target.txt");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(target), {}), "keep");
+  EXPECT_FALSE(fs::is_symlink(dir / "link.csv"));
+  // Resumed with the same --stats: the rows are those of a run that never stopped.
+  ASSERT_EQ(Run(Settings() + "--load-world w.vivw --steps 300 --report 100 --stats rows.csv").status, 0);
+  ASSERT_EQ(Run(Settings() + "--seed 2 --steps 600 --report 100 --stats straight.csv").status, 0);
+  auto read = [&](const char* name) {
+    std::ifstream in(dir / name);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string rows = read("rows.csv");
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 7);
+  EXPECT_EQ(rows, read("straight.csv"));
 }
 
 }  // namespace

@@ -52,6 +52,9 @@ out=$(run --steps 100000000 --film "$work/missing/film.mp4" 2>&1) && fail "a fil
 [[ "$out" == *"$work/missing/film.mp4: cannot write the file"* ]] || fail "the missing folder was not named: $out"
 out=$(run --steps 100000000 --film "$work/film.txt" 2>&1) && fail "a film named .txt ran"
 [[ "$out" == *"film.txt: a film's name must end in a video container's ending"* ]] || fail "bad ending: $out"
+out=$(run --steps 10 --film "$work/film.avi" 2>&1) && fail "a film named .avi ran"
+[[ "$out" == *"film.avi: a film's name must end in a video container's ending: .mp4, .webm, .mkv or .mov"* ]] ||
+  fail "AVI: $out"
 out=$(run --steps 10 --film "$work/odd.mp4" --film-size 641x360 2>&1) && fail "an odd film size ran"
 [[ "$out" == *"even numbers from 16 to 8192, not 641x360"* ]] || fail "odd size: $out"
 out=$(run --steps 10 --film-every 5 2>&1) && fail "--film-every without --film ran"

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -147,8 +148,10 @@ TEST_F(SettingsTest, KeysSetByNameAreWrittenAndReadBackExactly) {
   TSettings s;
   double value = 0.1;
   for (const std::string& key : SettingsKeys()) {
-    s.Set(LowerAscii(key), IsWholeSettingsKey(key) ? 7 : value);
-    value = value * 3.7 + 1e-7;  // reals with many digits, one of them below 1e-4
+    // Reals with many digits, one of them below 1e-4, each within its key's range.
+    const auto [low, high] = SettingsKeyRange(key);
+    s.Set(LowerAscii(key), IsWholeSettingsKey(key) ? 7 : low + std::fmod(value, high - low));
+    value = value * 3.7 + 1e-7;
   }
   EXPECT_EQ(s.Get("sunlight"), s.SunLight);
   EXPECT_THROW(s.Set("MaxFood", 2.5), EConvertError);
@@ -158,6 +161,42 @@ TEST_F(SettingsTest, KeysSetByNameAreWrittenAndReadBackExactly) {
   Settings.Open(file);
   EXPECT_TRUE(Settings.UnknownKeys.empty());
   for (const std::string& key : SettingsKeys()) EXPECT_EQ(Settings.Get(key), s.Get(key)) << key;
+}
+
+// Values that would wipe the world or grow it without end are refused with the key and its
+// range, from a file (the fields before stay as read) and by name; a file with no settings
+// section, which would give rules of zero, is refused whole; a huge bad value is quoted short.
+TEST_F(SettingsTest, ValuesOutOfRangeAndFilesWithoutTheSectionAreRefused) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"CostOfLiving=-1", "CostOfLiving: -1 is out of range (0 to 1000000)"},
+      {"PatchRadius=1e39", "PatchRadius: 1E39 is out of range (0 to 1000000)"},
+      {"OrganLoss=1.5", "OrganLoss: 1.5 is out of range (0 to 1)"},
+      {"LightPatches=5000", "LightPatches: 5000 is out of range (0 to 1000)"},
+      {"SunLight=" + std::string(100000, '9') + "x", "SunLight: '" + std::string(60, '9') + "...' (100001 characters) is not a valid floating point value"},
+  };
+  for (const auto& [line, message] : cases) {
+    Write("[VIVARION]\nRemming=0.25\n" + line + "\n");
+    Settings.Reset();
+    try {
+      Settings.Open(file);
+      ADD_FAILURE() << "accepted " << line.substr(0, 40);
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(std::string(e.what()), file + ": " + message);
+    }
+    EXPECT_EQ(Settings.Remming, 0.25);
+  }
+  EXPECT_THROW(Settings.Set("ColorDiet", 2), EConvertError);
+  EXPECT_THROW(Settings.Set("CostOfLiving", -0.5), EConvertError);
+  for (const std::string& text : {std::string("Remming=0.5\n"), std::string("\x7f""ELF\x02\x01\x01\0\0\0", 12),
+                                   std::string("[Population]\nNumCreatures=3\n")}) {
+    Write(text);
+    try {
+      Settings.Open(file);
+      ADD_FAILURE() << "a file without [VIVARION] was read";
+    } catch (const EVivarion& e) {
+      EXPECT_EQ(std::string(e.what()), file + ": this is not a settings file: it has no [VIVARION] section");
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the core tests: a clean program-wide state and a recording canvas.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -63,9 +64,11 @@ class TRecordingCanvas : public TRasterCanvas {
 namespace viv {
 
 // A folder name of its own for the running test, so that tests can run in parallel.
+// A name of the running test's own: the process's id in it keeps two runs of the tests on
+// one machine (two checkouts, two users) apart.
 inline std::string TestFolderName(const std::string& prefix) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return prefix + "-" + info->test_suite_name() + "-" + info->name();
+  return prefix + "-" + info->test_suite_name() + "-" + info->name() + "-" + std::to_string(getpid());
 }
 
 // A clean world and an empty folder of the test's own, removed afterwards.

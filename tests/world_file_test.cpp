@@ -7,6 +7,7 @@
 
 #include "config/errors.h"
 #include "config/thread_pool.h"
+#include "creature/animal_limits.h"
 #include "draw/logo_canvas.h"
 #include "parts/engine.h"
 #include "sim/simulation.h"
@@ -259,6 +260,17 @@ TEST_F(WorldFile, WorldsThatCannotBeAreRefused) {
        },
        "a creature with more organs than any body holds"},
       {[&](TSimulation& sim) { adam(sim)->Name.assign(40 << 20, 'A'); }, "would unpack to far more than any world"},
+      // What a crafted file may hold behind a valid checksum, refused where it comes in.
+      {[&](TSimulation& sim) { sim.World.Context.Rules.Remming = std::nan(""); }, "Remming: NAN is out of range"},
+      {[&](TSimulation& sim) { sim.World.Context.Rules.PatchRadius = 1e39; }, "PatchRadius: 1E39 is out of range"},
+      {[&](TSimulation& sim) { adam(sim)->Radius = -3e38f; }, "a creature with a negative size"},
+      {[&](TSimulation& sim) { sim.World.Context.NextSerial = UINT64_MAX; }, "a count of creatures that no world"},
+      {[&](TSimulation& sim) {
+         for (TPart* p : adam(sim)->Parts.Items)  // three engines, each half the limit long
+           if (p->Kind() == TPartKind::Engine)
+             p->SetProperty("formula", std::string(MaxFormulaText / 2, ' ') + p->GetProperty("formula"));
+       },
+       "more formula text than any animal holds"},
   };
   for (const auto& [spoil, message] : cases) {
     TSimulation sim;

@@ -1,5 +1,7 @@
 #include "app/animal_editor.h"
 
+#include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -139,22 +141,26 @@ TAnimalEditor::TAnimalEditor(TfrmVivarion* main, QWidget* parent) : QWidget(pare
     if (isVisible()) StepSandbox(SandboxStepsPerTick);
   });
 
-  connect(butNew, &QPushButton::clicked, this, &TAnimalEditor::NewAnimal);
+  connect(butNew, &QPushButton::clicked, this, [this] {
+    if (MaySetAside()) NewAnimal();
+  });
   connect(butOpen, &QPushButton::clicked, this, [this] {
+    if (!MaySetAside()) return;
     const QString file = QFileDialog::getOpenFileName(this, "Open an animal", "animals", "Animal files (*.viv)");
     if (!file.isEmpty()) OpenFile(file.toStdString());
   });
-  auto saveAs = [this] {
-    const QString file = QFileDialog::getSaveFileName(
-        this, "Save the animal", QString::fromStdString(fileName_.empty() ? "animals/" + name_ + ".viv" : fileName_),
-        "Animal files (*.viv)");
-    if (!file.isEmpty()) SaveFile(file.toStdString());
-  };
-  connect(butSave, &QPushButton::clicked, this, [this, saveAs] {
-    if (fileName_.empty()) saveAs();
+  connect(butSave, &QPushButton::clicked, this, [this] {
+    if (fileName_.empty()) SaveAs();
     else SaveFile(fileName_);
   });
-  connect(butSaveAs, &QPushButton::clicked, this, saveAs);
+  connect(butSaveAs, &QPushButton::clicked, this, [this] { SaveAs(); });
+  AskToSave = [this] {
+    const auto answer = QMessageBox::question(
+        this, "Animal editor",
+        QString::fromStdString("The animal " + name_ + " has changes that are not saved. Save them?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    return answer == QMessageBox::Save ? TAnswer::Save : answer == QMessageBox::Discard ? TAnswer::Discard : TAnswer::Cancel;
+  };
   connect(butUndo, &QPushButton::clicked, this, &TAnimalEditor::Undo);
   connect(butRedo, &QPushButton::clicked, this, &TAnimalEditor::Redo);
   new QShortcut(QKeySequence::Undo, this, [this] { Undo(); });
@@ -189,11 +195,53 @@ void TAnimalEditor::SetAnimal(const std::string& text, const std::string& name, 
   name_ = name;
   fileName_ = fileName;
   selected_ = animal_->Parts.Count() > 0 ? 0 : -1;
+  savedText_ = text_;
   undo_.clear();
   redo_.clear();
   refused_.clear();
-  setWindowTitle(QString::fromStdString("Animal editor - " + name_));
   Refresh();
+}
+
+void TAnimalEditor::ShowTitle() {
+  // "[*]" is where Qt puts the mark of a changed document.
+  setWindowTitle(QString::fromStdString("Animal editor - " + name_ + "[*]"));
+  setWindowModified(IsModified());
+}
+
+bool TAnimalEditor::MaySetAside() {
+  if (!IsModified()) return true;
+  switch (AskToSave()) {
+    case TAnswer::Save: return fileName_.empty() ? SaveAs() : SaveFile(fileName_);
+    case TAnswer::Discard: return true;
+    case TAnswer::Cancel: break;
+  }
+  return false;
+}
+
+void TAnimalEditor::closeEvent(QCloseEvent* event) {
+  if (MaySetAside()) {
+    event->accept();
+    // What was thrown away is gone: the editor opens next time on the animal as saved.
+    if (IsModified()) SetAnimal(savedText_, name_, fileName_);
+  } else {
+    event->ignore();
+  }
+}
+
+bool TAnimalEditor::SaveAs() {
+  QString file = QFileDialog::getSaveFileName(
+      this, "Save the animal", QString::fromStdString(fileName_.empty() ? "animals/" + name_ + ".viv" : fileName_),
+      "Animal files (*.viv)");
+  if (file.isEmpty()) return false;
+  // The start panel lists the files that end in ".viv".
+  if (!file.endsWith(".viv")) file += ".viv";
+  if (!SaveFile(file.toStdString())) return false;
+  const QString listed = QDir::current().absoluteFilePath("animals");
+  if (QFileInfo(file).absolutePath() != listed)
+    QMessageBox::information(this, "Animal editor",
+                             "Saved as " + file + ". The start panel lists the animal files of " + listed +
+                                 "; copy it there to seed worlds with it.");
+  return true;
 }
 
 void TAnimalEditor::NewAnimal() {
@@ -223,7 +271,8 @@ bool TAnimalEditor::SaveFile(const std::string& fileName) {
     animal_->SaveToFile(fileName);
     fileName_ = fileName;
     name_ = QFileInfo(QString::fromStdString(fileName)).completeBaseName().toStdString();
-    setWindowTitle(QString::fromStdString("Animal editor - " + name_));
+    savedText_ = text_;
+    ShowTitle();
     return true;
   } catch (const std::exception& e) {
     Warn(this, e.what());
@@ -290,8 +339,12 @@ std::string TAnimalEditor::TryValue(TCreature& animal, int32_t organ, const std:
                                     const std::string& text) {
   try {
     if (organ < 0) {
-      if (name == "radius") animal.Radius = StrToSingle(text);
-      else if (name == "maxenergy") animal.MaxEnergy = StrToSingle(text);
+      if (name == "radius") {
+        const float radius = StrToSingle(text);
+        if (!(radius >= 0)) return "the radius must be 0 or more";
+        animal.Radius = radius;
+      }
+      if (name == "maxenergy") animal.MaxEnergy = StrToSingle(text);
       else if (name == "color") animal.Color = static_cast<TColor>(StrToInt(text));
       else if (name == "vegetable") animal.Vegetable = StrToBool(text);
       return {};
@@ -420,6 +473,7 @@ void TAnimalEditor::Refresh() {
   Wiring->Selected = selected_;
   BuildFields();
   ShowProblems();
+  ShowTitle();
   butUndo->setEnabled(!undo_.empty());
   butRedo->setEnabled(!redo_.empty());
   for (QPushButton* b : {butRemove, butDuplicate, butUp, butDown}) b->setEnabled(selected_ >= 0);

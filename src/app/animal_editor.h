@@ -5,6 +5,7 @@
 // "Put into the world" for the main window's running world.
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -47,6 +48,18 @@ class TAnimalEditor : public QWidget {
   bool OpenFile(const std::string& fileName);
   // Writes the animal file (the writer of S); refused while the animal is invalid.
   bool SaveFile(const std::string& fileName);
+  // Asks where to save (the name gains ".viv" when it lacks it) and saves; false when the
+  // user cancels or the save fails.
+  bool SaveAs();
+
+  // Whether the animal has changed since it was opened, made or saved (the title shows "*").
+  bool IsModified() const { return text_ != savedText_; }
+  // Before the animal is replaced or the editor closed: with changes, asks whether to save
+  // them, throw them away or go back (AskToSave answers; the real one is a message box).
+  // True when the animal may go.
+  bool MaySetAside();
+  enum class TAnswer { Save, Discard, Cancel };
+  std::function<TAnswer()> AskToSave;
 
   // Edits, each one step of undo.
   void AddOrgan(TPartKind kind);
@@ -90,7 +103,11 @@ class TAnimalEditor : public QWidget {
   // The fields now shown: the animal's, then the selected organ's, by value name.
   std::vector<std::pair<std::string, QLineEdit*>> AnimalFields, OrganFields;
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  void ShowTitle();
   void Commit(const TCreature& edited, int32_t selected);
   std::unique_ptr<TCreature> Copy() const;
   void Refresh();
@@ -108,6 +125,7 @@ class TAnimalEditor : public QWidget {
   TfrmVivarion* main_;
   std::unique_ptr<TCreature> animal_;
   std::string text_, name_, fileName_;
+  std::string savedText_;  // the text as last opened, made or saved
   int32_t selected_ = -1;
   TSnapshots undo_, redo_;
   std::set<QLineEdit*> refused_;                              // fields whose text cannot be taken

@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/animal_editor.h"
 #include "app/info_window.h"
 #include "app/observatory.h"
 #include "config/data_files.h"
@@ -367,6 +369,14 @@ void TfrmVivarion::timerReloadValuesTimer() {
 }
 
 void TfrmVivarion::closeEvent(QCloseEvent* e) {
+  // An animal being edited is not thrown away without asking; going back keeps the program.
+  if (editor_ && !editor_->MaySetAside()) {
+    e->ignore();
+    return;
+  }
+  // The windows of this one's world go with it, so that the program ends.
+  if (observatory_) observatory_->close();
+  if (editor_) editor_->hide();
   StopRecording();
   if (!CloseRequested && !Terminated) KeepLastWorld();
   CloseRequested = true;

@@ -18,6 +18,7 @@ void TfrmVivarion::ShowEditor(const std::function<bool(TAnimalEditor&)>& load) {
 void TfrmVivarion::OpenEditor(const std::string& text, const std::string& name, const std::string& fileName) {
   ShowEditor([&](TAnimalEditor& editor) {
     try {
+      if (!editor.MaySetAside()) return true;  // the user goes back to the animal being edited
       editor.SetAnimal(text, name, fileName);
       return true;
     } catch (const std::exception& e) {

@@ -1,12 +1,15 @@
 #include "cli/options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
 #include <tuple>
+#include <vector>
 
 #include "config/errors.h"
 #include "config/number_text.h"
+#include "config/thread_pool.h"
 
 namespace viv {
 
@@ -34,7 +37,8 @@ const char* const RunnerUsage =
     "                       for --png and --film: keep that creature in the middle while it lives, or\n"
     "                       the largest animal (the next largest when it dies)\n"
     "  --reference          run the plain passes of the world step (same results, slower)\n"
-    "  --threads N          threads for the fast passes (default: all cores)\n"
+    "  --threads N          threads for the fast passes (default: all cores; at most four per core)\n"
+    "  --max-creatures N    stop with a message when the world holds more creatures (default 1000000)\n"
     "  --check              after every step, check that every creature and organ output is finite and\n"
     "                       that the grid lists only living creatures, each at most once and in the\n"
     "                       cell of its position\n"
@@ -57,7 +61,8 @@ const char* const RunnerUsage =
     "                       and new activity, the activity of a neutral shadow, and the age of the\n"
     "                       living animals' common ancestor\n"
     "  --persistence N      steps a taxon must live to count as persistent (default 5000)\n"
-    "  --plot FILE          after the run, a PNG chart of the figures over time (one point a report)\n"
+    "  --plot FILE          after the run, a PNG chart of the figures over time (about 1,000 points,\n"
+    "                       whatever --report)\n"
     "  --version            show the version\n"
     "  -h, --help           show this help\n";
 
@@ -82,16 +87,46 @@ float Real(const std::string& option, const std::string& text) {
   }
 }
 
+// How many letters must be inserted, removed or replaced to turn a into b.
+size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// The runner's option nearest to a misspelt one (within two letters), or "".
+std::string NearestOption(const CLI::App& app, const std::string& given) {
+  std::string best;
+  size_t bestDistance = 3;
+  for (const CLI::Option* option : app.get_options()) {
+    for (const std::string& name : option->get_lnames()) {
+      const size_t d = EditDistance(given, "--" + name);
+      if (d < bestDistance) bestDistance = d, best = "--" + name;
+    }
+  }
+  return best;
+}
+
 // CLI11's own words for a usage error, in the runner's: "--steps needs a value", "unknown
-// option --frobnicate".
-std::string UsageMessage(const CLI::ParseError& e) {
+// option --frobnicate", "unknown option --sed (did you mean --seed?)".
+std::string UsageMessage(const CLI::ParseError& e, const CLI::App& app) {
   const std::string what = e.what();
   if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) return what.substr(0, what.find(':')) + " needs a value";
   if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
     const std::string::size_type colon = what.find(": ");
     std::string extra = colon == std::string::npos ? what : what.substr(colon + 2);
     if (const auto space = extra.find(' '); space != std::string::npos) extra.resize(space);
-    return "unknown option " + extra;
+    const std::string nearest = extra.rfind("--", 0) == 0 ? NearestOption(app, extra) : "";
+    return "unknown option " + extra + (nearest.empty() ? "" : " (did you mean " + nearest + "?)");
   }
   return what;
 }
@@ -108,7 +143,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   app.set_help_flag();  // -h and --help print the runner's own usage text
   // An option given twice counts once, the last time, as it always has.
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  std::string seed, steps, size, report, until, every, threads, persistence;
+  std::string seed, steps, size, report, until, every, threads, persistence, maxCreatures;
   std::string filmEvery, filmSize, filmFps, centre, zoom, follow;
   bool reference = false;
   app.add_flag("-h,--help", o.Help);
@@ -147,13 +182,20 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   app.add_option("--checkpoint", o.CheckpointFile);
   app.add_option("--checkpoint-every", every);
   app.add_option("--threads", threads);
+  app.add_option("--max-creatures", maxCreatures);
   app.add_option("animal-files", o.AnimalFiles)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   try {
     app.parse(std::vector<std::string>(args.rbegin(), args.rend()));  // CLI11 takes them last first
   } catch (const CLI::ParseError& e) {
-    throw std::invalid_argument(UsageMessage(e));
+    throw std::invalid_argument(UsageMessage(e, app));
   }
   auto given = [&](const char* name) { return app.count(name) > 0; };
+  // A file or folder option given an empty name would be taken as not given at all.
+  for (const char* named : {"--settings", "--population", "--csv", "--save-animals", "--png", "--film", "--plot",
+                            "--stats", "--species-csv", "--phylogeny", "--taxa-csv", "--taxa-tree", "--evolution",
+                            "--save-world", "--load-world", "--checkpoint"})
+    if (given(named) && app.get_option(named)->as<std::string>().empty())
+      throw std::invalid_argument(std::string(named) + " needs a file name, not an empty one");
   if (given("--seed")) o.Seed = Whole<uint64_t>("--seed", seed, 0);
   if (given("--steps")) o.Steps = Whole<int64_t>("--steps", steps, 0);
   auto dimensions = [](const char* option, const std::string& text) {
@@ -176,7 +218,14 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   }
   if (given("--follow")) {
     if (follow == "largest") o.FollowLargest = true;
-    else o.FollowSerial = Whole<uint64_t>("--follow", follow, 1);
+    else {
+      try {
+        o.FollowSerial = Whole<uint64_t>("--follow", follow, 1);
+      } catch (const std::invalid_argument&) {
+        throw std::invalid_argument("--follow needs a creature's serial (a whole number above 0) or 'largest', not '" +
+                                    follow + "'");
+      }
+    }
   }
   if (!given("--film") && (given("--film-every") || given("--film-size") || given("--film-fps")))
     throw std::invalid_argument("--film-every, --film-size and --film-fps go with --film");
@@ -184,7 +233,13 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   if (given("--until")) o.Until = Whole<int64_t>("--until", until, 0);
   if (o.Until && given("--steps")) throw std::invalid_argument("--until and --steps do not go together: give one");
   if (given("--checkpoint-every")) o.CheckpointEvery = Whole<int64_t>("--checkpoint-every", every, 1);
-  if (given("--threads")) o.Threads = Whole<int32_t>("--threads", threads, 1);
+  if (given("--max-creatures")) o.MaxCreatures = Whole<int64_t>("--max-creatures", maxCreatures, 1);
+  if (given("--threads")) {
+    o.Threads = Whole<int32_t>("--threads", threads, 1);
+    if (o.Threads > MaxWorkerThreads())
+      throw std::invalid_argument("--threads: at most " + std::to_string(MaxWorkerThreads()) +
+                                  " on this machine (four per core), not " + threads);
+  }
   if (given("--persistence")) o.Persistence = Whole<int64_t>("--persistence", persistence, 1);
   if (reference) o.Passes = TPasses::Plain;
   if (o.WorldSettings && o.LoadWorldFile.empty()) throw std::invalid_argument("--world-settings goes with --load-world");

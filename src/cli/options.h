@@ -33,6 +33,7 @@ struct TRunnerOptions {
   TPasses Passes = TPasses::Fast;  // --reference: the plain passes
   bool Check = false;
   int32_t Threads = 0;  // 0: all cores
+  int64_t MaxCreatures = 1'000'000;  // the world's creature limit
   bool Help = false;
   bool Version = false;
   bool Progress = false;  // a progress line on standard error (set when it is a terminal)

@@ -60,10 +60,36 @@ std::string SettleLoadedSettings(const TRunnerOptions& o, TSimulation& sim) {
 }
 
 void CheckRunOutputs(const TRunnerOptions& o, const std::function<std::string(const std::string&)>& fileOf) {
-  for (const std::string* name :
-       {&o.SaveWorldFile, &o.CheckpointFile, &o.CsvFile, &o.StatsFile, &o.SpeciesCsvFile, &o.PhylogenyFile, &o.PlotFile,
-        &o.PngFile, &o.TaxaCsvFile, &o.TaxaTreeFile, &o.EvolutionFile, &o.FilmFile})
-    if (!name->empty()) CheckWritable(fileOf(*name));
+  // Worlds (written whole, after the world was read) may go where the world came from.
+  const std::vector<std::pair<const char*, const std::string*>> worlds = {{"--save-world", &o.SaveWorldFile},
+                                                                           {"--checkpoint", &o.CheckpointFile}};
+  const std::vector<std::pair<const char*, const std::string*>> others = {
+      {"--csv", &o.CsvFile},           {"--stats", &o.StatsFile},         {"--species-csv", &o.SpeciesCsvFile},
+      {"--phylogeny", &o.PhylogenyFile}, {"--plot", &o.PlotFile},         {"--png", &o.PngFile},
+      {"--taxa-csv", &o.TaxaCsvFile},  {"--taxa-tree", &o.TaxaTreeFile}, {"--evolution", &o.EvolutionFile},
+      {"--film", &o.FilmFile}};
+  std::vector<std::pair<std::string, std::string>> inputs = {{"--settings", o.SettingsFile},
+                                                             {"--population", o.PopulationFile}};
+  for (const std::string& animal : o.AnimalFiles) inputs.emplace_back("the animal file", animal);
+  std::vector<std::pair<std::string, std::string>> outputs;
+  for (const auto& list : {worlds, others})
+    for (const auto& [option, name] : list)
+      if (!name->empty()) outputs.emplace_back(option, fileOf(*name));
+  auto refuse = [](const std::string& file, const std::string& a, const std::string& b) {
+    throw EVivarion(file + ": named by both " + a + " and " + b + "; give each its own file");
+  };
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    const auto& [option, file] = outputs[i];
+    CheckWritable(file);
+    for (const auto& [input, name] : inputs)
+      if (!name.empty() && SameFile(file, name)) refuse(file, input, option);
+    const bool world = option == "--save-world" || option == "--checkpoint";
+    if (!world && !o.LoadWorldFile.empty() && SameFile(file, o.LoadWorldFile)) refuse(file, "--load-world", option);
+    for (size_t j = 0; j < i; ++j) {
+      const bool bothWorlds = world && (outputs[j].first == "--save-world" || outputs[j].first == "--checkpoint");
+      if (!bothWorlds && SameFile(file, outputs[j].second)) refuse(file, outputs[j].first, option);
+    }
+  }
   if (!o.SaveAnimalsFolder.empty()) CheckWritableFolder(o.SaveAnimalsFolder);
 }
 
@@ -77,6 +103,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     sim.StartUp(RunSettingsFile(o, err, "vivarion-cli"), loading ? std::nullopt : o.Seed);
     if (const std::string note = UnknownKeysNote(sim.Rules()); !note.empty()) err << "vivarion-cli: " << note << '\n';
     sim.SetPasses(o.Passes);
+    sim.CreatureLimit = o.MaxCreatures;
     sim.Taxa.PersistenceSteps = o.Persistence;
     if (loading) {
       sim.LoadWorld(o.LoadWorldFile);
@@ -86,9 +113,11 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     // Rows go to their files as they are made, so that tail -f follows a long run.
-    TRowFile csv(o.CsvFile, FiguresHeader);
-    TRowFile stats(o.StatsFile, StatsHeader);
-    TRowFile evolution(o.EvolutionFile, EvolutionHeader);
+    // A resumed world's rows go on after the rows its run wrote up to the world's step.
+    const int64_t resumedAt = loading ? sim.StepCount : -1;
+    TRowFile csv(o.CsvFile, FiguresHeader, resumedAt);
+    TRowFile stats(o.StatsFile, StatsHeader, resumedAt);
+    TRowFile evolution(o.EvolutionFile, EvolutionHeader, resumedAt);
     // Step numbers count from the world's start, so a resumed run reports at the same steps.
     const int64_t first = sim.StepCount;
     const int64_t last = RunLastStep(o, sim.StepCount);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -67,14 +68,50 @@ int Probe(std::string pattern) {
 
 }  // namespace
 
+std::string ReadRegularFile(const std::string& fileName, uint64_t maxBytes, const std::string& what) {
+  // Opened without blocking, so that a FIFO with no writer is refused rather than waited on.
+  const int fd = open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw EVivarion(fileName + ": cannot open the file");
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool folder = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    close(fd);
+    throw EVivarion(fileName + (folder ? ": this is a folder, not " : ": this is not a regular file, not ") + what);
+  }
+  if (static_cast<uint64_t>(st.st_size) > maxBytes) {
+    close(fd);
+    throw EVivarion(fileName + ": the file is too large for " + what + " (" + std::to_string(st.st_size) +
+                    " bytes, at most " + std::to_string(maxBytes) + ")");
+  }
+  std::string content(static_cast<size_t>(st.st_size), '\0');
+  size_t got = 0;
+  while (got < content.size()) {
+    const ssize_t n = read(fd, content.data() + got, content.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      close(fd);
+      throw EVivarion(fileName + ": cannot read the file: " + std::strerror(error));
+    }
+    if (n == 0) break;  // it shrank while read
+    got += static_cast<size_t>(n);
+  }
+  close(fd);
+  content.resize(got);
+  return content;
+}
+
 bool IsRegularFile(const std::string& fileName) {
   struct stat st;
   return stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 void CheckWritable(const std::string& fileName) {
+  if (fileName.empty()) throw EVivarion("an output needs a file name");
   struct stat st;
   if (stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) Fail(fileName, EISDIR);
+  if (lstat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
+    throw EVivarion(fileName + ": this is not a regular file; outputs are written to regular files only");
   const auto [folder, prefix] = TemporaryPrefix(fileName);
   if (const int error = Probe(folder + prefix + "XXXXXX")) Fail(fileName, error);
 }
@@ -85,6 +122,20 @@ void CheckWritableFolder(const std::string& folder) {
   if (stat(folder.c_str(), &st) != 0) fail(errno);
   if (!S_ISDIR(st.st_mode)) fail(ENOTDIR);
   if (const int error = Probe(folder + "/.vivarion-XXXXXX")) fail(error);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  std::error_code ea, eb;
+  namespace fs = std::filesystem;
+  const fs::path ca = fs::weakly_canonical(fs::absolute(a, ea), ea), cb = fs::weakly_canonical(fs::absolute(b, eb), eb);
+  return ea || eb ? a == b : ca == cb;
+}
+
+void UnlinkIfLink(const std::string& fileName) {
+  struct stat st;
+  if (lstat(fileName.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) unlink(fileName.c_str());
 }
 
 bool FileExists(const std::string& fileName) {

@@ -1,9 +1,9 @@
 #include "config/ini_file.h"
 
-#include <fstream>
-#include <sstream>
+#include <algorithm>
 
 #include "config/duck.h"
+#include "config/files.h"
 
 namespace viv {
 
@@ -33,13 +33,15 @@ std::string ValueOf(std::string value) {
 
 }  // namespace
 
-TIniFile::TIniFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return;
-  std::ostringstream text;
-  text << in.rdbuf();
+TIniFile::TIniFile(const std::string& fileName, const std::string& what) {
+  if (!FileExists(fileName)) return;
+  constexpr uint64_t maxBytes = 16 << 20;  // settings and populations are a few hundred bytes
+  Parse(ReadRegularFile(fileName, maxBytes, what));
   exists_ = true;
-  Parse(text.str());
+}
+
+bool TIniFile::HasSection(const std::string& section) const {
+  return std::find(sections_.begin(), sections_.end(), LowerAscii(section)) != sections_.end();
 }
 
 TIniFile TIniFile::FromText(const std::string& text) {
@@ -61,6 +63,7 @@ void TIniFile::Parse(const std::string& text) {
     if (line[0] == '[') {
       const size_t close = line.find(']');
       if (close != std::string::npos) section = LowerAscii(Trim(line.substr(1, close - 1)));
+      if (close != std::string::npos) sections_.push_back(section);
       continue;
     }
     const size_t equals = line.find_first_of("=:");

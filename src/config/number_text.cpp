@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "config/errors.h"
@@ -47,10 +48,26 @@ std::string FloatToText(double value) {
   return negative ? "-" + out : out;
 }
 
+std::string WholeText(double value) {
+  constexpr double top = 9223372036854775807.0;  // rounds to 2^63, the first value that does not fit
+  if (!(value == value)) return "0";
+  if (value >= top) return std::to_string(INT64_MAX);
+  if (value <= -top) return std::to_string(INT64_MIN);
+  return std::to_string(static_cast<int64_t>(value));
+}
+
 namespace {
 
+// A text as an error message quotes it: a long one is cut, so that a value of megabytes does
+// not become a message of megabytes.
+std::string Quoted(const std::string& text) {
+  constexpr size_t shown = 60;
+  if (text.size() <= shown) return "'" + text + "'";
+  return "'" + text.substr(0, shown) + "...' (" + std::to_string(text.size()) + " characters)";
+}
+
 [[noreturn]] void BadFloat(const std::string& text) {
-  throw EConvertError("'" + text + "' is not a valid floating point value");
+  throw EConvertError(Quoted(text) + " is not a valid floating point value");
 }
 
 // Checks the grammar and returns the number without spaces, ready for from_chars
@@ -151,7 +168,7 @@ float StrToSingle(const std::string& text) {
 }
 
 int32_t StrToInt(const std::string& text) {
-  auto bad = [&]() -> int32_t { throw EConvertError("'" + text + "' is not a valid integer value"); };
+  auto bad = [&]() -> int32_t { throw EConvertError(Quoted(text) + " is not a valid integer value"); };
   size_t i = 0, n = text.size();
   while (i < n && text[i] == ' ') ++i;
   bool negative = false;
@@ -199,7 +216,7 @@ bool StrToBool(const std::string& text) {
   try {
     return StrToFloat(text) != 0;
   } catch (const EConvertError&) {
-    throw EConvertError("'" + text + "' is not a valid boolean value");
+    throw EConvertError(Quoted(text) + " is not a valid boolean value");
   }
 }
 

@@ -8,6 +8,10 @@ namespace viv {
 // General format with up to 15 significant digits: 0.300000011920929, 1E-5, 1.5E20.
 std::string FloatToText(double value);
 
+// A real as a whole number (toward zero), held within the 64-bit range: a value too large
+// for it is written as the largest that fits, never wrapped or negative; NaN as 0.
+std::string WholeText(double value);
+
 // Reads a real: optional spaces, sign, digits with at most one ".", an optional exponent,
 // optional spaces. Throws EConvertError "'text' is not a valid floating point value".
 double StrToFloat(const std::string& text);

@@ -17,48 +17,62 @@ namespace viv {
 
 namespace {
 
-// The keys of section "VIVARION" in the order they are read, each with its field.
+// The keys of section "VIVARION" in the order they are read, each with its field and the
+// values it may take: every way in (the file, Python, a world file) refuses the others, so
+// that no setting can fill the world with infinities or let it grow without end. The bounds
+// are wide: only what has no meaning (a negative cost, a chance above 1, a patch larger than
+// any world) is refused.
 struct TKey {
   const char* Name;
   double TSettings::*Real;
   int32_t TSettings::*Whole;
+  double Min, Max;
 };
+constexpr double Huge = 1e300;  // keys that nothing uses: any finite value
 constexpr TKey Keys[] = {
-    {"Remming", &TSettings::Remming, nullptr},
-    {"Brown", &TSettings::Brown, nullptr},
-    {"PhiRemming", &TSettings::PhiRemming, nullptr},
-    {"PhiBrown", &TSettings::PhiBrown, nullptr},
-    {"ChemicalStabilizer", &TSettings::ChemicalStabilizer, nullptr},
-    {"Gravity", &TSettings::Gravity, nullptr},
-    {"SunLight", &TSettings::SunLight, nullptr},
-    {"CostOfLiving", &TSettings::CostOfLiving, nullptr},
-    {"MinEnergy", &TSettings::MinEnergy, nullptr},
-    {"RadiusCost", &TSettings::RadiusCost, nullptr},
-    {"PartsCost", &TSettings::PartsCost, nullptr},
-    {"CreatureCost", &TSettings::CreatureCost, nullptr},
-    {"MaxFood", nullptr, &TSettings::MaxFood},
-    {"NiceValue", nullptr, &TSettings::NiceValue},
-    {"OrganLoss", &TSettings::OrganLoss, nullptr},
-    {"PlantFloor", nullptr, &TSettings::PlantFloor},
-    {"CopySkip", &TSettings::CopySkip, nullptr},
-    {"FreshIds", &TSettings::FreshIds, nullptr},
-    {"FormulaMutation", &TSettings::FormulaMutation, nullptr},
-    {"LightPatches", nullptr, &TSettings::LightPatches},
-    {"PatchRadius", &TSettings::PatchRadius, nullptr},
-    {"PatchDistance", &TSettings::PatchDistance, nullptr},
-    {"PatchShade", &TSettings::PatchShade, nullptr},
-    {"SeasonLength", nullptr, &TSettings::SeasonLength},
-    {"SeasonDepth", &TSettings::SeasonDepth, nullptr},
-    {"PlantColors", nullptr, &TSettings::PlantColors},
-    {"PlantColorChange", &TSettings::PlantColorChange, nullptr},
-    {"ColorDiet", &TSettings::ColorDiet, nullptr},
-    {"ColorMutation", nullptr, &TSettings::ColorMutation},
+    {"Remming", &TSettings::Remming, nullptr, 0, 1e6},
+    {"Brown", &TSettings::Brown, nullptr, 0, 1e6},
+    {"PhiRemming", &TSettings::PhiRemming, nullptr, 0, 2},
+    {"PhiBrown", &TSettings::PhiBrown, nullptr, -Huge, Huge},
+    {"ChemicalStabilizer", &TSettings::ChemicalStabilizer, nullptr, -Huge, Huge},
+    {"Gravity", &TSettings::Gravity, nullptr, -1e6, 1e6},
+    {"SunLight", &TSettings::SunLight, nullptr, 0, 1e6},
+    {"CostOfLiving", &TSettings::CostOfLiving, nullptr, 0, 1e6},
+    {"MinEnergy", &TSettings::MinEnergy, nullptr, -1e30, 1e30},
+    {"RadiusCost", &TSettings::RadiusCost, nullptr, 0, 1e6},
+    {"PartsCost", &TSettings::PartsCost, nullptr, 0, 1e6},
+    {"CreatureCost", &TSettings::CreatureCost, nullptr, 0, 1e6},
+    {"MaxFood", nullptr, &TSettings::MaxFood, INT32_MIN, INT32_MAX},
+    {"NiceValue", nullptr, &TSettings::NiceValue, INT32_MIN, INT32_MAX},
+    {"OrganLoss", &TSettings::OrganLoss, nullptr, 0, 1},
+    {"PlantFloor", nullptr, &TSettings::PlantFloor, 0, INT32_MAX},
+    {"CopySkip", &TSettings::CopySkip, nullptr, 0, 1},
+    {"FreshIds", &TSettings::FreshIds, nullptr, 0, 1},
+    {"FormulaMutation", &TSettings::FormulaMutation, nullptr, 0, 1},
+    {"LightPatches", nullptr, &TSettings::LightPatches, 0, 1000},
+    {"PatchRadius", &TSettings::PatchRadius, nullptr, 0, 1e6},
+    {"PatchDistance", &TSettings::PatchDistance, nullptr, -1e6, 1e6},
+    {"PatchShade", &TSettings::PatchShade, nullptr, 0, 1},
+    {"SeasonLength", nullptr, &TSettings::SeasonLength, 0, INT32_MAX},
+    {"SeasonDepth", &TSettings::SeasonDepth, nullptr, 0, 1},
+    {"PlantColors", nullptr, &TSettings::PlantColors, 0, 256},
+    {"PlantColorChange", &TSettings::PlantColorChange, nullptr, 0, 1},
+    {"ColorDiet", &TSettings::ColorDiet, nullptr, 0, 1},
+    {"ColorMutation", nullptr, &TSettings::ColorMutation, 0, 255},
 };
 
 const TKey* FindKey(const std::string& name) {
   for (const TKey& key : Keys)
     if (LowerAscii(name) == LowerAscii(key.Name)) return &key;
   return nullptr;
+}
+
+// The value for key, or an EConvertError naming the key and its bounds.
+void CheckRange(const TKey& key, double value) {
+  if (value >= key.Min && value <= key.Max) return;
+  auto bound = [&](double v) { return key.Whole ? std::to_string(static_cast<int64_t>(v)) : FloatToText(v); };
+  throw EConvertError(std::string(key.Name) + ": " + (key.Whole ? std::to_string(static_cast<int64_t>(value)) : FloatToText(value)) +
+                      " is out of range (" + bound(key.Min) + " to " + bound(key.Max) + ")");
 }
 
 const TKey& KeyNamed(const std::string& name) {
@@ -76,6 +90,11 @@ std::vector<std::string> SettingsKeys() {
 
 bool IsSettingsKey(const std::string& name) { return FindKey(name) != nullptr; }
 
+std::pair<double, double> SettingsKeyRange(const std::string& name) {
+  const TKey& key = KeyNamed(name);
+  return {key.Min, key.Max};
+}
+
 bool IsWholeSettingsKey(const std::string& name) {
   const TKey* key = FindKey(name);
   return key && key->Whole;
@@ -90,13 +109,11 @@ void TSettings::Set(const std::string& name, double value) {
   const TKey& key = KeyNamed(name);
   const std::string text = FloatToText(value);
   if (!std::isfinite(value)) throw EConvertError(std::string(key.Name) + ": '" + text + "' is not a valid floating point value");
-  if (key.Real) {
-    this->*key.Real = value;
-    return;
-  }
-  if (value != std::trunc(value) || value < INT32_MIN || value > INT32_MAX)
+  if (key.Whole && (value != std::trunc(value) || value < INT32_MIN || value > INT32_MAX))
     throw EConvertError(std::string(key.Name) + ": '" + text + "' is not a valid integer value");
-  this->*key.Whole = static_cast<int32_t>(value);
+  CheckRange(key, value);
+  if (key.Real) this->*key.Real = value;
+  else this->*key.Whole = static_cast<int32_t>(value);
 }
 
 std::string TSettings::IniText() const {
@@ -120,13 +137,24 @@ std::string TSettings::IniText() const {
 void TSettings::Load() {
   // A fresh reader each time, so that edits made while the program runs are seen.
   const TIniFile ini(FileName);
+  // A file without the section (another kind of file, a binary one) would give rules of zero.
+  if (ini.Exists() && !ini.HasSection("VIVARION"))
+    throw EVivarion(FileName + ": this is not a settings file: it has no [VIVARION] section");
   WithFileName(FileName, [&] {
     for (const TKey& key : Keys) {
       // A bad value is reported with its key, so the user knows which line to fix.
       try {
-        if (key.Real) this->*key.Real = StrToFloat(ini.Get("VIVARION", key.Name).value_or("0.0"));
-        else this->*key.Whole = StrToInt(ini.Get("VIVARION", key.Name).value_or("0"));
+        if (key.Real) {
+          const double value = StrToFloat(ini.Get("VIVARION", key.Name).value_or("0.0"));
+          CheckRange(key, value);
+          this->*key.Real = value;
+        } else {
+          const int32_t value = StrToInt(ini.Get("VIVARION", key.Name).value_or("0"));
+          CheckRange(key, value);
+          this->*key.Whole = value;
+        }
       } catch (const EConvertError& e) {
+        if (std::string_view(e.what()).starts_with(key.Name)) throw;
         throw EConvertError(std::string(key.Name) + ": " + e.what());
       }
     }
@@ -172,6 +200,10 @@ void TSettings::Open(const std::string& fileName) {
 }
 
 void TSettings::Reset() { *this = TSettings(); }
+
+void TSettings::Check() const {
+  for (const TKey& key : Keys) CheckRange(key, key.Real ? this->*key.Real : this->*key.Whole);
+}
 
 std::string ExecutableFolder() {
   char path[PATH_MAX];

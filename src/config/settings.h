@@ -4,6 +4,7 @@
 // world holds the values in force as its rules, replaced whole between steps.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace viv {
@@ -55,18 +56,23 @@ class TSettings {
   std::vector<std::string> UnknownKeys;
 
   // Reads every key of section "VIVARION" of FileName in field order, storing each at
-  // once. A missing file or key gives 0; a bad value throws EConvertError naming the
-  // file, leaving that field and the later ones as they were.
+  // once. A missing file or key gives 0; a bad value or one out of the key's range throws
+  // EConvertError naming the file and key, leaving that field and the later ones as they were.
+  // A file without the section is refused (EVivarion): its rules would all be zero.
   void Load();
   // Sets FileName and loads.
   void Open(const std::string& fileName);
   // One key by its name (any letter case). Unknown keys throw EVivarion; a value that is not
-  // finite, or not whole for a whole-number key, throws EConvertError naming the key.
+  // finite, not whole for a whole-number key, or out of the key's range, throws EConvertError
+  // naming the key.
   double Get(const std::string& key) const;
   void Set(const std::string& key, double value);
   // A settings file's text: section "VIVARION" with every key, each value written so that it
   // reads back to the same number.
   std::string IniText() const;
+  // Throws EConvertError naming the first key whose value is out of its range (every way
+  // settings come in checks them so: the file, Set, world files).
+  void Check() const;
   // All fields back to zero, no file.
   void Reset();
 };
@@ -77,6 +83,8 @@ std::vector<std::string> SettingsKeys();
 // for a real or an unknown key).
 bool IsSettingsKey(const std::string& key);
 bool IsWholeSettingsKey(const std::string& key);
+// The lowest and highest value the key takes (unknown keys throw EVivarion).
+std::pair<double, double> SettingsKeyRange(const std::string& key);
 
 // The keys whose values differ between two settings, as "Brown 4 -> 2, OrganLoss 0.1 -> 0"
 // (empty when none do). NiceValue, which only paces the window, is left out.

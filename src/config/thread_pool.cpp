@@ -1,5 +1,6 @@
 #include "config/thread_pool.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -92,7 +93,9 @@ TThreadPool& WorkerPool() {
 
 void SetWorkerThreads(int threads) {
   std::lock_guard<std::mutex> lock(poolMutex);
-  pool = std::make_unique<TThreadPool>(threads);
+  pool = std::make_unique<TThreadPool>(std::min(threads, MaxWorkerThreads()));
 }
+
+int MaxWorkerThreads() { return 4 * static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 }  // namespace viv

@@ -44,5 +44,8 @@ class TThreadPool {
 // (0: one per core); call it while no world steps.
 TThreadPool& WorkerPool();
 void SetWorkerThreads(int threads);
+// The most threads a pool takes: four per core (a pool asked for more gets this many), since
+// more only queue for the same cores and tens of thousands exhaust the process.
+int MaxWorkerThreads();
 
 }  // namespace viv

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "config/files.h"
+#include "creature/animal_limits.h"
 #include "config/number_text.h"
 #include "creature/animal_document.h"
 #include "creature/creature.h"
@@ -13,35 +14,28 @@
 
 namespace viv {
 
-namespace {
-
-std::string ReadWholeFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw EVivarion("cannot open the file");
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw EVivarion("cannot read the file");
-  return text.str();
-}
-
-}  // namespace
-
 void TCreature::ReadDocument(const pugi::xml_document& document) {
   pugi::xml_node root = document.document_element();
   if (!root) throw EVivarion("the document has no root element");
   Vegetable = StrToBool(AttributeText(root, "vegetable"));
-  Radius = StrToSingle(AttributeText(root, "radius"));
+  const std::string radius = AttributeText(root, "radius");
+  Radius = StrToSingle(radius);
+  // A body's size is its energy: a negative one has no meaning and would upset the world's
+  // indexes of where creatures reach.
+  if (!(Radius >= 0)) throw EVivarion("the radius " + radius + " is not a size (it must be 0 or more)");
   MaxEnergy = StrToSingle(AttributeText(root, "maxenergy"));
   Color = static_cast<TColor>(StrToInt(AttributeText(root, "color")));
   Parts.LoadFromXML(document);
+  CheckAnimalLimits(*this);
 }
 
 void TCreature::LoadFromFile(const std::string& fileName) {
+  const std::string text = ReadRegularFile(fileName, MaxAnimalFileBytes, "an animal file");
+  if (text.rfind("VIVWORLD", 0) == 0)
+    throw EVivarion(fileName + ": this is a world file, not an animal file (it is opened as a world: Ctrl+O, --load-world)");
   WithFileName(fileName, [&] {
-    std::error_code ec;
-    if (std::filesystem::is_directory(fileName, ec)) throw EVivarion("this is a folder, not an animal file");
     pugi::xml_document document;
-    ParseAnimalDocument(ReadWholeFile(fileName), document);
+    ParseAnimalDocument(text, document);
     ReadDocument(document);
   });
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "creature/animal_limits.h"
 #include "creature/creature.h"
 
 namespace viv {
@@ -95,7 +96,10 @@ void MutateFormulas(TCreature& child, double chance, TRandom& random) {
     std::vector<TFormulaTerm> terms = FormulaTerms(part->GetProperty("formula"));
     if (std::any_of(terms.begin(), terms.end(), [](const TFormulaTerm& t) { return !t.Valid; })) continue;
     EditTerms(terms, child.Parts, random);
+    const std::string before = part->GetProperty("formula");
     part->SetProperty("formula", FormulaText(terms));
+    // An edit that would take the animal's formulas past their limit is undone.
+    if (FormulaTextLength(child) > MaxFormulaText) part->SetProperty("formula", before);
   }
 }
 

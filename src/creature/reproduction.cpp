@@ -3,6 +3,7 @@
 #include <numbers>
 
 #include "config/random.h"
+#include "creature/animal_limits.h"
 #include "creature/body_plan.h"
 #include "creature/creature.h"
 #include "creature/diet.h"
@@ -79,7 +80,9 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
   // CopySkip rule makes it an event of some divisions rather than of every one.
   const TSettings& rules = world.Rules;
   const double r = random.Real();
-  if (-r < rate && child->Parts.Count() > 0 && !(rules.CopySkip > 0 && random.Real() < rules.CopySkip)) {
+  // A body at the organ limit gains no copy, so that whatever divides can be saved.
+  if (-r < rate && child->Parts.Count() > 0 && child->Parts.Items.size() < MaxOrgans &&
+      !(rules.CopySkip > 0 && random.Real() < rules.CopySkip)) {
     child->Name = MutateName(child->Name, random);
     TPart* organ = child->Parts.GetPart(random.Int(child->Parts.Count()));
     organ->Phi = static_cast<float>(organ->Phi + 0.1);

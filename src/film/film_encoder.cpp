@@ -73,9 +73,13 @@ TFilmEncoder::TFilmEncoder(const std::string& fileName, int32_t width, int32_t h
   QuietLibraries();
   CheckFilmFormat(width, height, fps);
   TFilmParts& p = *parts_;
-  p.Format = av_guess_format(nullptr, fileName.c_str(), nullptr);
+  // The containers that play everywhere and take H.264 or VP9 as they are; others (AVI, FLV)
+  // would be written without a word but play badly or not at all.
+  const bool known = EndsWith(fileName, ".mp4") || EndsWith(fileName, ".webm") || EndsWith(fileName, ".mkv") ||
+                     EndsWith(fileName, ".mov");
+  p.Format = known ? av_guess_format(nullptr, fileName.c_str(), nullptr) : nullptr;
   if (p.Format == nullptr || p.Format->flags & AVFMT_NOFILE)
-    throw EVivarion(fileName + ": a film's name must end in a video container's ending, such as .mp4 or .webm");
+    throw EVivarion(fileName + ": a film's name must end in a video container's ending: .mp4, .webm, .mkv or .mov");
   // H.264 for every container but WebM, which takes VP9; VP9 where H.264 is missing.
   const std::vector<const char*> encoders = EndsWith(fileName, ".webm")
                                                 ? std::vector<const char*>{"libvpx-vp9"}

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "config/number_text.h"
+
 namespace viv {
 
 const char* const FiguresHeader = "step,creatures,food,biomass,species\n";
@@ -52,7 +54,7 @@ std::string StatsColumns(const TSpeciesStats& s) {
 
 std::string EvolutionRow(int64_t step, const TEvolutionStats& s) {
   // Activities are sums of whole member counts, exact in a double far beyond any run.
-  auto whole = [](double v) { return std::to_string(static_cast<int64_t>(v)); };
+  auto whole = [](double v) { return WholeText(v); };
   return std::to_string(step) + ',' + std::to_string(s.Taxa) + ',' + std::to_string(s.Persistent) + ',' +
          std::to_string(s.Change) + ',' + std::to_string(s.Novelty) + ',' + Fixed(s.Ecology) + ',' +
          std::to_string(s.Complexity) + ',' + whole(s.Activity) + ',' + std::to_string(s.NewActivity) + ',' +

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "config/errors.h"
+#include "config/number_text.h"
 #include "creature/body_plan.h"
 #include "history/tree_text.h"
 
@@ -295,7 +296,7 @@ std::string TTaxonHistory::TaxaCsv() const {
   for (const TTaxon& t : Taxa)
     out << t.Id << ',' << CsvField(t.Label) << ',' << (t.Parent ? std::to_string(t.Parent) : std::string()) << ','
         << t.FirstStep << ',' << t.LastStep << ',' << t.Peak << ',' << t.Births << ',' << t.Alive << ',' << t.UsedOrgans
-        << ',' << static_cast<int64_t>(t.Activity) << '\n';
+        << ',' << WholeText(t.Activity) << '\n';
   return out.str();
 }
 

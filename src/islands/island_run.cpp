@@ -95,6 +95,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     if (const std::string unknown = UnknownKeysNote(sim.Rules()); !unknown.empty() && me == 0)
       err << "vivarion-islands: " << unknown << '\n';
     sim.SetPasses(o.Passes);
+    sim.CreatureLimit = o.MaxCreatures;
     sim.Taxa.PersistenceSteps = o.Persistence;
     if (loading) {
       sim.LoadWorld(IslandWorldFile(o.LoadWorldFile, me, a.Islands));
@@ -124,8 +125,10 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   if (first) Guarded(islands[0]->Error, [&] {
     std::string header = StatsHeader;
     header.pop_back();  // its line end
-    stats = std::make_unique<TRowFile>(o.StatsFile, "island," + header + ",arrivals,departures\n");
-    evolution = std::make_unique<TRowFile>(o.EvolutionFile, std::string("island,") + EvolutionHeader);
+    // Resumed islands go on after the rows written up to their step (the second field).
+    const int64_t resumedAt = loading ? latest : -1;
+    stats = std::make_unique<TRowFile>(o.StatsFile, "island," + header + ",arrivals,departures\n", resumedAt, 1);
+    evolution = std::make_unique<TRowFile>(o.EvolutionFile, std::string("island,") + EvolutionHeader, resumedAt, 1);
   });
   if (!a.AllWell(errors(), err)) return 1;
   int64_t migrants = 0;  // that left this process's islands in this run

@@ -9,7 +9,7 @@ namespace viv {
 class TPart;
 class TVirtualCreature;
 
-// Parses and evaluates in one go, looking every organ up by name.
+// Parses and evaluates in one go.
 float EvalFormulaText(const std::string& formula, const TVirtualCreature* owner);
 
 // One term of a formula as written: the organ id it reads, the output and the factor; Valid
@@ -39,10 +39,13 @@ class TCompiledFormula {
     int32_t index = 0;
     float factor = 0;
     std::string error;                    // the conversion error of the index or the factor, if any
-    mutable const TPart* part = nullptr;  // the organ found, valid for partEpoch
-    mutable uint64_t partEpoch = 0;
+    mutable const TPart* part = nullptr;  // the organ found for owner_ at epoch_, or null
   };
+  // Looks every term's organ up in owner, each id once.
+  void Resolve(const TVirtualCreature* owner) const;
   std::vector<Term> terms_;
+  mutable const TVirtualCreature* owner_ = nullptr;
+  mutable uint64_t epoch_ = 0;
 };
 
 }  // namespace viv

@@ -86,15 +86,25 @@ void SetKeys(TSettings& rules, const py::dict& values) {
   for (auto [key, value] : values) rules.Set(Key(py::str(key)), value.cast<double>());
 }
 
+class TPyWorld;
+
 // vivarion.Settings: the rules of a world, by key, read from and written to settings files.
+// The one a world gives (world.settings) is that world's: it reads the rules in force, and
+// setting a key changes them from the next step on, so that world.settings["SunLight"] = 0.3
+// does what it says.
 struct TPySettings {
   TSettings Rules;
+  py::object World;  // None, or the world whose rules these are
+
+  TSettings Current() const;
+  void Set(const std::string& key, double value);
+  bool OfWorld() const { return World && !World.is_none(); }
 
   // None: the settings file the programs use; a path: that file; a dict: the default file's
   // with these keys replaced; Settings: a copy.
   static TSettings From(const py::object& source) {
     if (source.is_none()) return DefaultSettings();
-    if (py::isinstance<TPySettings>(source)) return source.cast<const TPySettings&>().Rules;
+    if (py::isinstance<TPySettings>(source)) return source.cast<const TPySettings&>().Current();
     if (py::isinstance<py::dict>(source)) {
       TSettings rules = DefaultSettings();
       SetKeys(rules, source.cast<py::dict>());
@@ -104,7 +114,7 @@ struct TPySettings {
   }
 
   py::object Get(const std::string& key) const {
-    const double value = Rules.Get(key);
+    const double value = Current().Get(key);
     if (IsWholeSettingsKey(key)) return py::int_(static_cast<int64_t>(value));
     return py::float_(value);
   }
@@ -114,15 +124,16 @@ struct TPySettings {
     return d;
   }
   void Save(const std::string& path) {
-    WriteFileAtomically(path, Rules.IniText(), false);
-    Rules.FileName = path;
+    WriteFileAtomically(path, Current().IniText(), false);
+    if (!OfWorld()) Rules.FileName = path;
   }
   std::string Repr() const {
+    const TSettings rules = Current();
     std::string text = "vivarion.Settings(";
-    if (!Rules.FileName.empty()) text += "'" + Rules.FileName + "': ";
+    if (!rules.FileName.empty()) text += "'" + rules.FileName + "': ";
     std::string values;
     for (const std::string& key : SettingsKeys())
-      if (Rules.Get(key) != 0) values += (values.empty() ? "" : ", ") + key + "=" + py::repr(Get(key)).cast<std::string>();
+      if (rules.Get(key) != 0) values += (values.empty() ? "" : ", ") + key + "=" + py::repr(Get(key)).cast<std::string>();
     return text + values + ")";
   }
 };
@@ -191,14 +202,21 @@ class TPyWorld {
     const auto hold = Hold();
     return sim_->StepCount;
   }
-  TPySettings Settings() const {
+  TSettings Rules() const {
     const auto hold = Hold();
-    return TPySettings{sim_->Rules()};
+    return sim_->Rules();
   }
   // New rules from the next step on (a settings file read again, a sweep that changes a value).
   void SetSettings(const py::object& settings) {
     TSettings rules = TPySettings::From(settings);
     const auto hold = Hold();
+    sim_->SetRules(rules);
+  }
+  // One key of the rules in force changed from the next step on (a bad value changes nothing).
+  void SetKey(const std::string& key, double value) {
+    const auto hold = Hold();
+    TSettings rules = sim_->Rules();
+    rules.Set(key, value);
     sim_->SetRules(rules);
   }
 
@@ -333,6 +351,13 @@ class TPyWorld {
   std::string evolutionRows_;  // of every report taken
 };
 
+TSettings TPySettings::Current() const { return OfWorld() ? World.cast<const TPyWorld&>().Rules() : Rules; }
+
+void TPySettings::Set(const std::string& key, double value) {
+  if (!OfWorld()) Rules.Set(key, value);
+  else World.cast<TPyWorld&>().SetKey(key, value);
+}
+
 }  // namespace
 }  // namespace viv
 
@@ -361,15 +386,15 @@ PYBIND11_MODULE(vivarion, m) {
       .def(py::init([](const py::object& source) { return TPySettings{TPySettings::From(source)}; }),
            py::arg("source") = py::none())
       .def("__getitem__", [](const TPySettings& s, const std::string& key) { return s.Get(Key(key)); })
-      .def("__setitem__", [](TPySettings& s, const std::string& key, double value) { s.Rules.Set(Key(key), value); })
+      .def("__setitem__", [](TPySettings& s, const std::string& key, double value) { s.Set(Key(key), value); })
       .def("__contains__", [](const TPySettings&, const std::string& key) { return IsSettingsKey(key); })
       .def("__iter__", [](const TPySettings&) { return py::iter(py::cast(SettingsKeys())); })
       .def("__len__", [](const TPySettings&) { return SettingsKeys().size(); })
-      .def("__eq__", [](const TPySettings& a, const TPySettings& b) { return a.Rules.IniText() == b.Rules.IniText(); })
+      .def("__eq__", [](const TPySettings& a, const TPySettings& b) { return a.Current().IniText() == b.Current().IniText(); })
       .def("keys", [](const TPySettings&) { return SettingsKeys(); })
       .def("to_dict", &TPySettings::Dict)
       .def("save", &TPySettings::Save, py::arg("path"))
-      .def_property_readonly("file", [](const TPySettings& s) { return s.Rules.FileName; })
+      .def_property_readonly("file", [](const TPySettings& s) { return s.Current().FileName; })
       .def("__repr__", &TPySettings::Repr);
   py::class_<TPyWorld>(m, "World")
       .def(py::init<const py::object&, std::optional<uint64_t>, const std::vector<std::string>&,
@@ -385,7 +410,8 @@ PYBIND11_MODULE(vivarion, m) {
       .def("save", &TPyWorld::Save, py::arg("path"))
       .def("hash", &TPyWorld::Hash)
       .def_property_readonly("step_count", &TPyWorld::StepCount)
-      .def_property("settings", &TPyWorld::Settings, &TPyWorld::SetSettings)
+      .def_property(
+          "settings", [](const py::object& self) { return TPySettings{TSettings(), self}; }, &TPyWorld::SetSettings)
       .def("figures", &TPyWorld::Figures)
       .def("creatures", &TPyWorld::Creatures)
       .def("creature", &TPyWorld::Creature, py::arg("serial"))

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "config/errors.h"
 #include "config/random.h"
 #include "creature/creature.h"
 #include "sim/world_file.h"
@@ -25,6 +26,10 @@ uint64_t TSimulation::StartUp(const TSettings& rules, std::optional<uint64_t> se
 void TSimulation::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
                            const TPopulationCounts& counts) {
   Clear();
+  if (static_cast<int64_t>(counts.NumCreatures) + counts.NumFood > CreatureLimit)
+    throw EVivarion("a world of " + std::to_string(static_cast<int64_t>(counts.NumCreatures) + counts.NumFood) +
+                    " creatures is more than the limit of " + std::to_string(CreatureLimit) +
+                    " (NumCreatures and NumFood of the population)");
   World.Context.NextSerial = 1;  // a new world numbers its creatures and taxa from 1
   World.Context.NextTaxon = 1;
   try {
@@ -46,6 +51,8 @@ void TSimulation::Clear() {
 }
 
 void TSimulation::Step() {
+  if (StepCount >= MaxStepCount)
+    throw EVivarion("the world has reached step " + std::to_string(StepCount) + ", the last that a world file holds");
   float heldX = 0, heldY = 0;
   if (const TCreature* held = World.FindSerial(Held)) heldX = held->X, heldY = held->Y;
   World.CurrentStep = StepCount + 1;
@@ -61,6 +68,10 @@ void TSimulation::Step() {
   ++StepCount;
   History.Record(World, StepCount);
   Taxa.Record(World, StepCount);
+  if (World.Count() > CreatureLimit)
+    throw EVivarion("the world has grown to " + std::to_string(World.Count()) + " creatures at step " +
+                    std::to_string(StepCount) + ", more than the limit of " + std::to_string(CreatureLimit) +
+                    " (the settings let it grow without end: see MaxFood, PlantFloor, SunLight, CostOfLiving and the costs)");
 }
 
 void TSimulation::MoveHeld(float x, float y) {

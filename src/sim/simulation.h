@@ -28,6 +28,10 @@ class TSimulation {
   TTaxonHistory Taxa;       // of the animals' taxa and the measures of evolution
   // The settings in force when the loaded world file was written (after LoadWorld).
   TSettings FileSettings;
+  // The most creatures the world may hold: a world seeded with more is refused, and a step
+  // that leaves more throws EVivarion naming the keys that let it grow, rather than let
+  // memory run out. Far above any world the settings make on purpose.
+  int64_t CreatureLimit = 1'000'000;
 
   // The world's start-up: its rules from settingsFile (a bad value throws, naming the file
   // and key), its random stream seeded with seed or else from VIVARION_SEED or the clock.
@@ -52,7 +56,8 @@ class TSimulation {
                 const TPopulationCounts& counts);
   // Destroys every creature; the step count starts again.
   void Clear();
-  // One world step; a held creature is put back where it was held.
+  // One world step; a held creature is put back where it was held. A world at the last step
+  // that a world file holds (MaxStepCount) throws EVivarion instead.
   void Step();
 
   // Puts the held creature (by the mouse) at x, y, its grid entry with it; nothing when none

@@ -17,6 +17,7 @@
 #include "config/files.h"
 #include "config/random.h"
 #include "config/settings.h"
+#include "creature/animal_limits.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
@@ -36,12 +37,11 @@ constexpr uint64_t MaxBody = uint64_t{1} << 30;
 // The most compressible real world measured (30,000 animals just seeded) unpacks to 60 times
 // its packed size; a small hostile file must not unpack to gigabytes.
 constexpr uint64_t MaxUnpackRatio = 200, UnpackAllowance = uint64_t{4} << 20;
-constexpr uint32_t MaxOrgans = 1u << 16;       // organs of one creature (real bodies: tens)
-constexpr uint32_t MaxNameLength = 255;        // a species name
-constexpr uint32_t MaxTextLength = 1u << 16;   // an organ id, a file name
-constexpr uint32_t MaxFormulaLength = 1u << 20;
-// Far beyond any run (30,000 years at 10,000 steps a second), and far from overflowing.
-constexpr int64_t MaxStepCount = int64_t{1} << 53;
+constexpr uint32_t MaxNameLength = 255;                  // a species name
+constexpr uint32_t MaxTextLength = MaxOrganIdLength;     // an organ id, a file name
+// Far beyond any world: what a loaded count may be, so that the counts it goes on to take
+// never wrap around.
+constexpr uint64_t MaxSerialCount = uint64_t{1} << 62;
 
 enum PartCode : uint8_t { EyeCode = 0, MouthCode = 1, EngineCode = 2, BrainCode = 3, SameAsCode = 255 };
 
@@ -269,7 +269,7 @@ TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier)
     case EngineCode: {
       const int32_t segments = r.Get<int32_t>();
       const float angle = r.Real(), power = r.Real(), flap = r.Real(), phase = r.Real();
-      std::string formula = r.Text(MaxFormulaLength);
+      std::string formula = r.Text(MaxFormulaText);
       if (segments < 0 || segments > 1000) Damaged("an engine with a strange number of segments");
       auto* e = new TEngine(owner, id, phi, angle, std::move(formula));
       e->Segments = segments, e->Power = power, e->FlapAngle = flap, e->Phase = phase;
@@ -278,7 +278,7 @@ TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier)
     }
     case BrainCode: {
       const float weight = r.Real(), constant = r.Real(), value = r.Real();
-      std::string formula = r.Text(MaxFormulaLength);
+      std::string formula = r.Text(MaxFormulaText);
       auto* b = new TBrain(owner, id, radius, phi, weight, constant, std::move(formula));
       b->Value = value;
       p = b;
@@ -299,6 +299,7 @@ TCreature* GetCreature(TReader& r, TWorldContext& world, bool newSerial = false)
   if (r.Version >= 2) c->ParentElsewhere = r.Get<uint8_t>() != 0;
   if (r.Version >= 3) c->Taxon = r.Get<uint64_t>();
   c->Radius = r.Real(), c->Heading = r.Real(), c->Color = r.Get<uint32_t>();
+  if (!(c->Radius >= 0) || !std::isfinite(c->Radius)) Damaged("a creature with a negative size");
   c->VX = r.Real(), c->VY = r.Real(), c->X = r.Real(), c->Y = r.Real();
   c->Spin = r.Real(), c->MaxEnergy = r.Real();
   c->Vegetable = r.Get<uint8_t>() != 0;
@@ -309,6 +310,7 @@ TCreature* GetCreature(TReader& r, TWorldContext& world, bool newSerial = false)
   const uint32_t parts = r.Get<uint32_t>();
   if (parts > MaxOrgans) Damaged("a creature with more organs than any body holds");
   for (uint32_t k = 0; k < parts; ++k) c->Parts.Add(GetPart(r, c.get(), c->Parts.Items));
+  if (FormulaTextLength(*c) > MaxFormulaText) Damaged("a creature with more formula text than any animal holds");
   return c.release();
 }
 
@@ -394,7 +396,7 @@ void CheckCreatures(const TCreatureList& fresh, uint64_t nextSerial, int64_t ste
                                                                    : nullptr;
       if (!formula) continue;
       try {
-        EvalFormulaText(*formula, c);
+        TCompiledFormula(*formula).Eval(c);
       } catch (const std::exception& e) {
         Damaged("creature " + std::to_string(c->Serial) + " has a formula that fails (" + e.what() + ")");
       }
@@ -413,10 +415,16 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   if (loaded.StepCount > MaxStepCount) Damaged("a step count that no world reaches");
   const uint64_t nextSerial = r.Get<uint64_t>();
   const uint64_t nextTaxon = version >= 3 ? r.Get<uint64_t>() : 1;
+  if (nextSerial > MaxSerialCount || nextTaxon > MaxSerialCount) Damaged("a count of creatures that no world reaches");
   TRandomState random;
   for (uint64_t& v : random) v = r.Get<uint64_t>();
   if (random == TRandomState{}) Damaged("the random generator's state is all zero");
   loaded.Settings = GetSettings(r);
+  try {
+    loaded.Settings.Check();
+  } catch (const EConvertError& e) {
+    Damaged(std::string("a setting out of range (") + e.what() + ")");
+  }
 
   // Everything is read into a list of its own first: a fault leaves the running world as it was.
   TCreatureList fresh;
@@ -510,14 +518,9 @@ TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCr
 }
 
 TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(fileName, ec)) throw EVivarion(fileName + ": this is a folder, not a world file");
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw EVivarion(fileName + ": cannot open the file");
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) throw EVivarion(fileName + ": cannot read the file");
-  return LoadWorldBytes(bytes.str(), fileName, world);
+  // No world is larger than its header and the packed form of the largest body.
+  const std::string bytes = ReadRegularFile(fileName, HeaderSize + ZSTD_compressBound(MaxBody), "a world file");
+  return LoadWorldBytes(bytes, fileName, world);
 }
 
 std::string CreatureBytes(const std::vector<const TCreature*>& creatures) {

@@ -22,6 +22,11 @@ namespace viv {
 // 5: the rules of diet in the settings (plant colours, colour diet, colour mutation).
 constexpr uint32_t WorldFormatVersion = 5;
 
+// The last step a world file holds: far beyond any run (30,000 years at 10,000 steps a
+// second), and far from overflowing. A world stops there rather than run into a file that
+// cannot be read back.
+constexpr int64_t MaxStepCount = int64_t{1} << 53;
+
 // The body of a world file before compression: the state, then the name of the settings file
 // (kept for reference). The hash covers the state alone.
 // history may be null (a world without one, as tests build them).

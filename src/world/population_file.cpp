@@ -10,7 +10,7 @@ namespace viv {
 
 TPopulationCounts ReadPopulationFile(const std::string& fileName) {
   TPopulationCounts counts;
-  const TIniFile ini(fileName);
+  const TIniFile ini(fileName, "a population file");
   auto read = [&](const char* key, int32_t& field) {
     try {
       field = StrToInt(ini.Get("Population", key).value_or(""));

@@ -85,6 +85,17 @@ def test_settings_from_python_are_the_runners(tmp_path):
     assert world.settings == rules
     assert [world.hash()] == runner_hashes(tmp_path, "--load-world", str(half), "--settings", str(written),
                                            "--steps", "1000")
+    # A world's settings are its rules: a key set on them changes the world (from its next step);
+    # a Settings made from them is a copy.
+    view = world.settings
+    world.settings["SunLight"] = 0.3
+    assert view["SunLight"] == 0.3 and world.settings.to_dict()["SunLight"] == 0.3
+    copy = vivarion.Settings(world.settings)
+    copy["SunLight"] = 0.9
+    assert world.settings["SunLight"] == 0.3 and copy["SunLight"] == 0.9
+    with pytest.raises(vivarion.Error, match="CostOfLiving: -1 is out of range"):
+        world.settings["CostOfLiving"] = -1
+    assert world.settings["CostOfLiving"] == rules["CostOfLiving"]
     with pytest.raises(KeyError):
         rules["SunLigth"] = 1
     with pytest.raises(vivarion.Error, match="MaxFood"):

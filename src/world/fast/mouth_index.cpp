@@ -64,7 +64,7 @@ void TMouthIndex::Build(const std::vector<TCreature*>& list) {
     const TCreature* c = list[i];
     room_[i] = static_cast<float>(c->Radius * Room);
     const double reach = ReachOf(c);
-    if (!NearTheOrigin(c) || !(2 * reach <= MaxDiscCells * cellSize_)) {
+    if (!NearTheOrigin(c) || !(reach >= 0) || !(2 * reach <= MaxDiscCells * cellSize_)) {
       always_.push_back(static_cast<int32_t>(i));
       room_[i] = INFINITY;
       continue;
