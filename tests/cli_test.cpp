@@ -295,6 +295,14 @@ TEST_F(Runner, HostileInputIsRefusedWithOneLine) {
   EXPECT_NE(grown.err.find("more than the limit of 200 (the settings let it grow without end: see MaxFood"),
             std::string::npos)
       << grown.err;
+  // An output the organ does not have is taken (it reads as 0) and told.
+  std::ofstream(dir / "seven.viv") << "<vivarion vegetable=\"False\" radius=\"40\" maxenergy=\"2000\" color=\"0\"><parts>"
+                                      "<part type=\"eye\" id=\"E\" r=\"1\" phi=\"0\"/><part type=\"engine\" id=\"F\" r=\"1\" "
+                                      "phi=\"3.14\" angle=\"0\" formula=\"E.7*8\"/></parts></vivarion>";
+  Result seven = Run(Settings() + "--steps 5 seven.viv seven.viv");
+  EXPECT_EQ(seven.status, 0);
+  EXPECT_EQ(seven.err, "vivarion-cli: warning: seven.viv: the formula of 'F' reads E.7: 'E' is an eye, whose outputs are "
+                       "0 to 2, not 7; it reads as 0\n");
   Result threads = Run(Settings() + "--steps 5 --threads 100000");
   EXPECT_EQ(threads.status, 2);
   EXPECT_NE(threads.err.find("--threads: at most "), std::string::npos) << threads.err;

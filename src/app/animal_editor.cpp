@@ -61,6 +61,13 @@ std::vector<std::string> EditableValues(const TPart& part) {
   return {};
 }
 
+// The formula language in a few lines, as the formula fields' tooltip.
+const QString FormulaHelp =
+    "Terms Id.Output*Factor joined by +, such as RightEye.1*8 + LeftEye.1*8.\n"
+    "Id: an organ's id (the first organ with it). Outputs: an eye 0, 1, 2 (the red, green and\n"
+    "blue light it sees), a mouth 0 (what it ate), a brain 0 (its value); an engine has none.\n"
+    "Terms are only added: take one away with a negative factor (LeftEye.1*-8).";
+
 std::string OrganLine(const TPart& part, int32_t k) {
   return std::to_string(k + 1) + ". " + KindName(part.Kind()) + "  " + part.Id;
 }
@@ -427,6 +434,7 @@ void TAnimalEditor::BuildFields() {
     for (const auto& [name, value] : values) {
       auto* field = new QLineEdit(QString::fromStdString(value));
       field->setObjectName(QString::fromStdString(name));
+      if (name == "formula") field->setToolTip(FormulaHelp);
       form->addRow(QString::fromStdString(name), field);
       fields.emplace_back(name, field);
       // Checked as it is typed; taken when editing ends (Enter, or the focus leaves).

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -18,6 +19,8 @@
 #include "config/random.h"
 #include "config/settings.h"
 #include "config/thread_pool.h"
+#include "creature/animal_edit.h"
+#include "creature/creature.h"
 #include "history/report_rows.h"
 #include "history/run_samples.h"
 #include "sim/simulation.h"
@@ -57,6 +60,16 @@ std::string SettleLoadedSettings(const TRunnerOptions& o, TSimulation& sim) {
   }
   const std::string differences = SettingsDifferences(sim.FileSettings, sim.Rules());
   return differences.empty() ? differences : "settings differ from the world file's: " + differences;
+}
+
+void WarnOfAnimalFiles(const std::vector<std::string>& files, std::ostream& err, const std::string& program) {
+  std::set<std::string> told;
+  for (const std::string& file : files) {
+    if (!told.insert(file).second) continue;
+    TCreature animal;
+    animal.LoadFromFile(file);
+    for (const std::string& warning : FormulaWarnings(animal)) err << program << ": warning: " << file << ": " << warning << '\n';
+  }
 }
 
 void CheckRunOutputs(const TRunnerOptions& o, const std::function<std::string(const std::string&)>& fileOf) {
@@ -110,6 +123,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
       if (const std::string note = SettleLoadedSettings(o, sim); !note.empty()) err << "vivarion-cli: " << note << '\n';
     } else {
       sim.Populate(o.Width, o.Height, o.AnimalFiles, ReadPopulation(o.PopulationFile));
+      WarnOfAnimalFiles(o.AnimalFiles, err, "vivarion-cli");
     }
 
     // Rows go to their files as they are made, so that tail -f follows a long run.

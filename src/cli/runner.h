@@ -37,6 +37,9 @@ int64_t RunLastStep(const TRunnerOptions& options, int64_t from);
 // Throws EVivarion naming the first output of the options that cannot be written (a missing
 // or read-only folder, a name that is a folder), before any step is run. fileOf maps a name
 // given on the command line to the file written (the islands add their number).
+// Warns on err of what the animal files hold that the world takes but a person may not mean
+// (formulas reading outputs their organs do not have), each file once.
+void WarnOfAnimalFiles(const std::vector<std::string>& files, std::ostream& err, const std::string& program);
 void CheckRunOutputs(const TRunnerOptions& options, const std::function<std::string(const std::string&)>& fileOf);
 
 }  // namespace viv

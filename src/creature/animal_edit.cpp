@@ -42,13 +42,56 @@ const std::string* OrganFormula(const TPart& part) {
 
 std::string FormulaProblem(const TPartList& parts, const std::string& formula) {
   const std::vector<TFormulaTerm> terms = FormulaTerms(formula);
+  // A minus that is not a factor's sign: the language only adds terms.
+  bool minus = false;
+  for (size_t i = 0; i < formula.size(); ++i) {
+    if (formula[i] != '-') continue;
+    size_t before = i;
+    while (before > 0 && static_cast<unsigned char>(formula[before - 1]) <= ' ') --before;
+    const char c = before > 0 ? formula[before - 1] : '+';
+    minus = minus || (c != '*' && c != 'e' && c != 'E');
+  }
   for (size_t k = 0; k < terms.size(); ++k) {
     const TFormulaTerm& t = terms[k];
     const std::string term = "term " + std::to_string(k + 1) + " (" + (t.Id.empty() ? "no id" : t.Id) + "): ";
-    if (!t.Valid) return term + "write Id.Output*Factor, with whole outputs and numeric factors";
+    if (!t.Valid)
+      return term + "write Id.Output*Factor, with whole outputs and numeric factors" +
+             (minus ? "; terms are only added: take one away with a negative factor (LeftEye.1*-8)" : "");
     if (parts.Find(t.Id) == nullptr) return term + "no organ has the id '" + t.Id + "'";
+    if (std::string problem = OutputProblem(*parts.Find(t.Id), t.Index); !problem.empty()) return term + problem;
   }
+  size_t end = formula.size();
+  while (end > 0 && static_cast<unsigned char>(formula[end - 1]) <= ' ') --end;
+  if (end > 0 && formula[end - 1] == '+') return "the formula ends in '+': a term is missing after it";
   return {};
+}
+
+std::string OutputProblem(const TPart& organ, int32_t output) {
+  const int32_t outputs = organ.OutputCount();
+  if (output >= 0 && output < outputs) return {};
+  const std::string kind = organ.Kind() == TPartKind::Eye     ? "an eye"
+                           : organ.Kind() == TPartKind::Mouth ? "a mouth"
+                           : organ.Kind() == TPartKind::Brain ? "a brain"
+                                                              : "an engine";
+  if (outputs == 0) return "'" + organ.Id + "' is " + kind + ", which has no outputs to read";
+  return "'" + organ.Id + "' is " + kind + ", whose outputs are " +
+         (outputs == 1 ? std::string("0") : "0 to " + std::to_string(outputs - 1)) + ", not " + std::to_string(output);
+}
+
+std::vector<std::string> FormulaWarnings(const TCreature& animal) {
+  std::vector<std::string> warnings;
+  for (const TPart* part : animal.Parts.Items) {
+    const std::string* formula = OrganFormula(*part);
+    if (!formula) continue;
+    for (const TFormulaTerm& t : FormulaTerms(*formula)) {
+      const TPart* read = t.Valid ? animal.Parts.Find(t.Id) : nullptr;
+      if (!read) continue;
+      if (std::string problem = OutputProblem(*read, t.Index); !problem.empty())
+        warnings.push_back("the formula of '" + part->Id + "' reads " + t.Id + "." + std::to_string(t.Index) + ": " +
+                           problem + "; it reads as 0");
+    }
+  }
+  return warnings;
 }
 
 std::vector<TAnimalProblem> AnimalProblems(const TCreature& animal) {

@@ -16,8 +16,15 @@ namespace viv {
 TPart* NewOrgan(TPartKind kind, TVirtualCreature* owner, const TPartList& parts);
 
 // What is wrong with a formula of these organs, or "" when nothing is: each term must read
-// "Id.Output*Factor" with numbers where numbers go, and name an organ that parts has.
+// "Id.Output*Factor" with numbers where numbers go, name an organ that parts has and an
+// output that organ has, and the formula may not end in "+".
 std::string FormulaProblem(const TPartList& parts, const std::string& formula);
+// What is wrong with reading this output of organ ("" when it has it): eyes have outputs 0 to
+// 2 (red, green, blue), mouths and brains output 0, engines none.
+std::string OutputProblem(const TPart& organ, int32_t output);
+// Terms of an animal's formulas that read outputs their organs do not have: files may hold
+// them (the world reads them as 0), so they are told, not refused.
+std::vector<std::string> FormulaWarnings(const TCreature& animal);
 
 // Everything that keeps an edited animal from being saved or used: each organ's formula
 // problem, and the animal's own values (radius and energy above 0, finite).

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -82,8 +83,57 @@ const std::string& Key(const std::string& key) {
   return key;
 }
 
+// A number given for a settings key (an int or a float; not a text, not a bool), else TypeError.
+double KeyValue(const std::string& key, const py::handle& value) {
+  if (py::isinstance<py::bool_>(value) || !(py::isinstance<py::int_>(value) || py::isinstance<py::float_>(value)))
+    throw py::type_error("settings['" + key + "'] needs a number, not " + py::repr(value).cast<std::string>());
+  return value.cast<double>();
+}
+
 void SetKeys(TSettings& rules, const py::dict& values) {
-  for (auto [key, value] : values) rules.Set(Key(py::str(key)), value.cast<double>());
+  for (auto [key, value] : values) {
+    if (!py::isinstance<py::str>(key)) throw py::type_error("settings keys are names, not " + py::repr(key).cast<std::string>());
+    const std::string name = py::str(key);
+    rules.Set(Key(name), KeyValue(name, value));
+  }
+}
+
+// A whole number argument within [low, high], else TypeError or ValueError naming it.
+int64_t WholeArgument(const char* name, const py::handle& value, int64_t low, int64_t high) {
+  if (py::isinstance<py::bool_>(value) || !py::isinstance<py::int_>(value))
+    throw py::type_error(std::string(name) + " needs a whole number, not " + py::repr(value).cast<std::string>());
+  const py::int_ number = py::reinterpret_borrow<py::int_>(value);
+  if (number < py::int_(low) || number > py::int_(high))
+    throw py::value_error(std::string(name) + " needs a whole number from " + std::to_string(low) + " to " +
+                          std::to_string(high) + ", not " + py::repr(value).cast<std::string>());
+  return number.cast<int64_t>();
+}
+
+// A file name argument: a str or a path-like object.
+std::string PathArgument(const char* name, const py::handle& value) {
+  if (!py::isinstance<py::str>(value) && !py::hasattr(value, "__fspath__"))
+    throw py::type_error(std::string(name) + " needs a file name, not " + py::repr(value).cast<std::string>());
+  return py::str(py::module_::import("os").attr("fspath")(value));
+}
+
+// Animal files: one name, or a list of names.
+std::vector<std::string> AnimalFiles(const py::handle& value) {
+  if (py::isinstance<py::str>(value) || py::hasattr(value, "__fspath__")) return {PathArgument("animals", value)};
+  if (!py::isinstance<py::sequence>(value))
+    throw py::type_error("animals needs a list of animal file names, not " + py::repr(value).cast<std::string>());
+  std::vector<std::string> files;
+  for (py::handle item : py::reinterpret_borrow<py::sequence>(value)) files.push_back(PathArgument("animals", item));
+  return files;
+}
+
+// Two whole numbers (a tuple or list of two), each within [low, high].
+std::pair<int32_t, int32_t> PairArgument(const char* name, const py::handle& value, int64_t low, const char* what) {
+  if (!py::isinstance<py::sequence>(value) || py::isinstance<py::str>(value) || py::len(value) != 2)
+    throw py::type_error(std::string(name) + " needs two whole numbers (" + what + "), not " +
+                         py::repr(value).cast<std::string>());
+  const auto pair = py::reinterpret_borrow<py::sequence>(value);
+  return {static_cast<int32_t>(WholeArgument(name, pair[0], low, INT32_MAX)),
+          static_cast<int32_t>(WholeArgument(name, pair[1], low, INT32_MAX))};
 }
 
 class TPyWorld;
@@ -140,14 +190,20 @@ struct TPySettings {
 
 class TPyWorld {
  public:
-  TPyWorld(const py::object& settings, std::optional<uint64_t> seed, const std::vector<std::string>& animals,
-           std::pair<int32_t, int32_t> population, std::pair<int32_t, int32_t> size) {
-    // The runner's limits: counts of 0 or more, a window of at least one pixel.
-    if (population.first < 0 || population.second < 0)
-      throw py::value_error("population needs counts of 0 or more (animals, plants)");
-    if (size.first < 1 || size.second < 1) throw py::value_error("size needs a width and height above 0");
-    sim_->StartUp(TPySettings::From(settings), seed);
-    sim_->Populate(size.first, size.second, animals, TPopulationCounts{population.first, population.second});
+  // Arguments as Python gives them, checked here so that a wrong one is a TypeError or
+  // ValueError naming it (the runner's limits: counts of 0 or more, a window of at least one
+  // pixel, a seed of 0 or more).
+  TPyWorld(const py::object& settings, const py::object& seed, const py::object& animals, const py::object& population,
+           const py::object& size, const py::object& maxCreatures) {
+    const std::optional<uint64_t> given =
+        seed.is_none() ? std::nullopt : std::optional<uint64_t>(WholeArgument("seed", seed, 0, INT64_MAX));
+    const std::vector<std::string> files = AnimalFiles(animals);
+    const auto [animalCount, plantCount] = PairArgument("population", population, 0, "animals, plants");
+    const auto [width, height] = PairArgument("size", size, 1, "width, height");
+    sim_->CreatureLimit = WholeArgument("max_creatures", maxCreatures, 1, INT64_MAX);
+    sim_->StartUp(TPySettings::From(settings), given);
+    py::gil_scoped_release free;
+    sim_->Populate(width, height, files, TPopulationCounts{animalCount, plantCount});
   }
   TPyWorld() = default;
   TPyWorld(const TPyWorld&) = delete;
@@ -158,7 +214,10 @@ class TPyWorld {
     auto w = std::make_unique<TPyWorld>();
     std::optional<TSettings> rules;
     if (!settings.is_none()) rules = TPySettings::From(settings);
-    w->sim_->LoadWorld(path);
+    {
+      py::gil_scoped_release free;  // other threads go on while the file is read
+      w->sim_->LoadWorld(path);
+    }
     w->sim_->SetRules(rules ? *rules : w->sim_->FileSettings);
     return w;
   }
@@ -173,9 +232,19 @@ class TPyWorld {
     for (int64_t k = 0; k < n; ++k) {
       sim_->Step();
       if (report > 0 && sim_->StepCount % report == 0) Report();
+      // Ctrl+C (and other signals' handlers) are heard between steps, not only at the end.
+      if (k % 64 == 63) {
+        py::gil_scoped_acquire python;
+        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+      }
     }
   }
-  void Run(int64_t until, int64_t report) { Step(until - StepCount(), report); }
+  void Run(int64_t until, int64_t report) {
+    const int64_t now = StepCount();
+    if (until < now)
+      throw py::value_error("until " + std::to_string(until) + " is before the world's step " + std::to_string(now));
+    Step(until - now, report);
+  }
   // A report now: the runner's statistics row and evolution row as one dict. The counts since
   // the last report (births, new species, change and novelty of taxa) start again from here.
   py::dict ReportNow() {
@@ -287,7 +356,7 @@ class TPyWorld {
     return sim_->Taxa.Newick();
   }
 
-  py::array Creatures() const {
+  py::object Creatures() const {
     const auto hold = Hold();
     const std::vector<TCreature*>& list = sim_->Population().List;
     py::array_t<TCreatureRow> rows(static_cast<py::ssize_t>(list.size()));
@@ -302,7 +371,20 @@ class TPyWorld {
       std::memcpy(r.Name, c->Name.data(), length);
       std::memset(r.Name + length, 0, sizeof r.Name - length);
     }
-    return rows;
+    // Names as text (str), not bytes: numpy turns the fixed-width bytes into unicode.
+    py::list fields;
+    const py::dict types = rows.dtype().attr("fields");
+    for (py::handle name : rows.dtype().attr("names")) {
+      const std::string field = py::str(name);
+      fields.append(py::make_tuple(field, field == "name" ? py::object(py::str("<U32")) : types[name].cast<py::tuple>()[0]));
+    }
+    return rows.attr("astype")(py::module_::import("numpy").attr("dtype")(fields));
+  }
+  std::string Repr() const {
+    const auto hold = Hold();
+    const TWorldFigures f = sim_->Figures();
+    return "vivarion.World(step=" + std::to_string(sim_->StepCount) + ", creatures=" + std::to_string(f.Animals) +
+           ", food=" + std::to_string(f.Plants) + ", species=" + std::to_string(f.Species) + ")";
   }
 
  private:
@@ -363,6 +445,12 @@ void TPySettings::Set(const std::string& key, double value) {
 
 PYBIND11_MODULE(vivarion, m) {
   using namespace viv;
+  // Creatures come as numpy records: without numpy the module cannot be, and says why.
+  try {
+    py::module_::import("numpy");
+  } catch (py::error_already_set&) {
+    throw py::import_error("vivarion needs numpy (Debian: apt-get install python3-numpy)");
+  }
   m.doc() = "Vivarion's worlds from Python: step, save, read and look into them.";
   m.attr("__version__") = VIVARION_VERSION;
   static py::exception<EVivarion> error(m, "Error");
@@ -375,6 +463,8 @@ PYBIND11_MODULE(vivarion, m) {
       error(e.what());
     } catch (const EListError& e) {
       error(e.what());
+    } catch (const std::length_error&) {
+      PyErr_SetString(PyExc_MemoryError, "the world asked for more room than a list can hold");
     }
   });
   PYBIND11_NUMPY_DTYPE_EX(TCreatureRow, Serial, "serial", Parent, "parent", X, "x", Y, "y", VX, "vx", VY, "vy", Heading,
@@ -382,43 +472,74 @@ PYBIND11_MODULE(vivarion, m) {
                           "taxon", Organs, "organs", Name, "name");
   py::class_<TPySettings>(m, "Settings",
                           "The rules of a world by key: Settings() the settings file the programs use, "
-                          "Settings(path) a file, Settings(dict) the default with these keys replaced.")
+                          "Settings(path) a file, Settings(dict) the default with these keys replaced, "
+                          "Settings(other) a copy. Keys compare without case; values are checked against "
+                          "each key's range. A world's settings (world.settings) are that world's rules: "
+                          "setting a key changes them from the next step on.")
       .def(py::init([](const py::object& source) { return TPySettings{TPySettings::From(source)}; }),
            py::arg("source") = py::none())
-      .def("__getitem__", [](const TPySettings& s, const std::string& key) { return s.Get(Key(key)); })
-      .def("__setitem__", [](TPySettings& s, const std::string& key, double value) { s.Set(Key(key), value); })
+      .def("__getitem__", [](const TPySettings& s, const std::string& key) { return s.Get(Key(key)); },
+           "The value of a key (an int for whole-number keys, else a float).")
+      .def("__setitem__",
+           [](TPySettings& s, const std::string& key, const py::object& value) { s.Set(Key(key), KeyValue(key, value)); },
+           "Sets a key; a value out of the key's range raises vivarion.Error.")
       .def("__contains__", [](const TPySettings&, const std::string& key) { return IsSettingsKey(key); })
       .def("__iter__", [](const TPySettings&) { return py::iter(py::cast(SettingsKeys())); })
       .def("__len__", [](const TPySettings&) { return SettingsKeys().size(); })
       .def("__eq__", [](const TPySettings& a, const TPySettings& b) { return a.Current().IniText() == b.Current().IniText(); })
-      .def("keys", [](const TPySettings&) { return SettingsKeys(); })
-      .def("to_dict", &TPySettings::Dict)
-      .def("save", &TPySettings::Save, py::arg("path"))
-      .def_property_readonly("file", [](const TPySettings& s) { return s.Current().FileName; })
+      .def("keys", [](const TPySettings&) { return SettingsKeys(); }, "The keys, in the order a settings file is read.")
+      .def("to_dict", &TPySettings::Dict, "Every key and its value, as a dict.")
+      .def("save", &TPySettings::Save, py::arg("path"),
+           "Writes a settings file that reads back to the same values (written whole or not at all).")
+      .def_property_readonly("file", [](const TPySettings& s) { return s.Current().FileName; },
+                             "The settings file these values came from, or ''.")
       .def("__repr__", &TPySettings::Repr);
-  py::class_<TPyWorld>(m, "World")
-      .def(py::init<const py::object&, std::optional<uint64_t>, const std::vector<std::string>&,
-                    std::pair<int32_t, int32_t>, std::pair<int32_t, int32_t>>(),
-           py::arg("settings") = py::none(), py::arg("seed") = py::none(),
-           py::arg("animals") = std::vector<std::string>{}, py::arg("population") = std::make_pair(1, 300),
-           py::arg("size") = std::make_pair(800, 600))
-      .def_static("load", &TPyWorld::Load, py::arg("path"), py::arg("settings") = py::none())
-      .def("step", &TPyWorld::Step, py::arg("n") = 1, py::arg("report") = 0)
-      .def("run", &TPyWorld::Run, py::arg("until"), py::arg("report") = 0)
-      .def("report", &TPyWorld::ReportNow)
-      .def("evolution", &TPyWorld::Evolution)
-      .def("save", &TPyWorld::Save, py::arg("path"))
-      .def("hash", &TPyWorld::Hash)
-      .def_property_readonly("step_count", &TPyWorld::StepCount)
+  py::class_<TPyWorld>(m, "World",
+                       "One world: World(settings=None, seed=None, animals=[], population=(1, 300), size=(800, 600), "
+                       "max_creatures=1000000) seeds a new one as the runner does (animals: animal file names; "
+                       "population: animals and plants; seed: the random stream's, else VIVARION_SEED or the clock). "
+                       "World.load(path) reads a world file.")
+      .def(py::init<const py::object&, const py::object&, const py::object&, const py::object&, const py::object&,
+                    const py::object&>(),
+           py::arg("settings") = py::none(), py::arg("seed") = py::none(), py::arg("animals") = py::list(),
+           py::arg("population") = py::make_tuple(1, 300), py::arg("size") = py::make_tuple(800, 600),
+           py::arg("max_creatures") = 1000000)
+      .def_static("load", &TPyWorld::Load, py::arg("path"), py::arg("settings") = py::none(),
+                  "The world of a world file, going on exactly where it was saved, under the rules saved with it "
+                  "unless settings are given.")
+      .def("step",
+           [](TPyWorld& w, const py::object& n, const py::object& report) {
+             w.Step(WholeArgument("n", n, 0, INT64_MAX), WholeArgument("report", report, 0, INT64_MAX));
+           },
+           py::arg("n") = 1, py::arg("report") = 0,
+           "Steps the world n times; with report > 0, takes a report at every step that is a multiple of it. "
+           "Ctrl+C stops it between steps.")
+      .def("run",
+           [](TPyWorld& w, const py::object& until, const py::object& report) {
+             w.Run(WholeArgument("until", until, 0, INT64_MAX), WholeArgument("report", report, 0, INT64_MAX));
+           },
+           py::arg("until"), py::arg("report") = 0,
+           "Steps the world until its step count is until (not before the world's step).")
+      .def("report", &TPyWorld::ReportNow,
+           "A report now: the runner's statistics and evolution columns as one dict; the counts since the last "
+           "report start again.")
+      .def("evolution", &TPyWorld::Evolution, "The evolution rows of every report taken, as the runner writes them.")
+      .def("save", &TPyWorld::Save, py::arg("path"), "Writes the whole world as a world file (.vivw).")
+      .def("hash", &TPyWorld::Hash, "The world's 64-bit hash, as the runner's --hash gives it.")
+      .def_property_readonly("step_count", &TPyWorld::StepCount, "The steps the world has made since it was seeded.")
       .def_property(
-          "settings", [](const py::object& self) { return TPySettings{TSettings(), self}; }, &TPyWorld::SetSettings)
-      .def("figures", &TPyWorld::Figures)
-      .def("creatures", &TPyWorld::Creatures)
-      .def("creature", &TPyWorld::Creature, py::arg("serial"))
-      .def("place", &TPyWorld::Place, py::arg("serial"), py::arg("x"), py::arg("y"))
-      .def("release", &TPyWorld::Release)
-      .def("species", &TPyWorld::Species)
-      .def("taxa", &TPyWorld::Taxa)
-      .def("phylogeny", &TPyWorld::Phylogeny)
-      .def("taxa_tree", &TPyWorld::TaxaTree);
+          "settings", [](const py::object& self) { return TPySettings{TSettings(), self}; }, &TPyWorld::SetSettings,
+          "The world's rules: read a key, set a key, or give new Settings (or a dict or file name) whole.")
+      .def("figures", &TPyWorld::Figures, "The status line's figures: step, creatures, food, biomass, species.")
+      .def("creatures", &TPyWorld::Creatures, "Every creature as a numpy record array, in population order.")
+      .def("creature", &TPyWorld::Creature, py::arg("serial"),
+           "One living creature whole, with its organs and every property an animal file holds.")
+      .def("place", &TPyWorld::Place, py::arg("serial"), py::arg("x"), py::arg("y"),
+           "Holds a creature at (x, y), as the mouse holds one: each step puts it back.")
+      .def("release", &TPyWorld::Release, "Lets go of the held creature.")
+      .def("species", &TPyWorld::Species, "Every species of the world's history, as the runner's --species-csv rows.")
+      .def("taxa", &TPyWorld::Taxa, "Every taxon, as the runner's --taxa-csv rows.")
+      .def("phylogeny", &TPyWorld::Phylogeny, "The species tree in Newick format.")
+      .def("taxa_tree", &TPyWorld::TaxaTree, "The tree of taxa in Newick format.")
+      .def("__repr__", &TPyWorld::Repr);
 }

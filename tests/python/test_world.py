@@ -154,6 +154,42 @@ def test_bad_files_raise_naming_the_file(tmp_path):
         vivarion.World(settings=SETTINGS, seed=1, animals=[str(animal)])
 
 
+def test_wrong_arguments_are_told_in_pythons_terms(tmp_path):
+    # Each wrong argument a TypeError or ValueError naming it, never a signature dump.
+    cases = [(dict(settings={"SunLight": "abc"}), TypeError, r"settings\['SunLight'\] needs a number"),
+             (dict(seed=-1), ValueError, "seed needs a whole number from 0"),
+             (dict(seed=1.5), TypeError, "seed needs a whole number"),
+             (dict(animals=3), TypeError, "animals needs a list of animal file names"),
+             (dict(size=(0, 5)), ValueError, "size needs a whole number from 1"),
+             (dict(population=(1,)), TypeError, "population needs two whole numbers")]
+    for kwargs, kind, message in cases:
+        with pytest.raises(kind, match=message):
+            vivarion.World(settings=SETTINGS, **kwargs) if "settings" not in kwargs else vivarion.World(**kwargs)
+    adam = os.path.join(os.path.dirname(SETTINGS), "animals", "ADAM.viv")
+    world = vivarion.World(settings=SETTINGS, seed=2, animals=adam)  # one file needs no list
+    for until in (-2**63, 2**64):
+        with pytest.raises(ValueError, match="until"):
+            world.run(until=until)
+    world.step(200)
+    assert repr(world) == "vivarion.World(step=200, creatures=%d, food=%d, species=%d)" % tuple(
+        world.figures()[k] for k in ("creatures", "food", "species"))
+    assert all(isinstance(name, str) for name in world.creatures()["name"].tolist())
+    for name in ("step", "run", "report", "save", "load", "creatures", "settings"):
+        assert getattr(vivarion.World, name).__doc__, name
+    assert vivarion.World.__doc__ and vivarion.Settings.__doc__
+
+
+def test_ctrl_c_stops_a_long_step_between_steps():
+    import signal
+    world = vivarion.World(settings=SETTINGS, seed=4)
+    timer = threading.Timer(0.3, lambda: os.kill(os.getpid(), signal.SIGINT))
+    timer.start()
+    with pytest.raises(KeyboardInterrupt):
+        world.step(10**9)
+    timer.join()
+    assert 0 < world.step_count < 10**9
+
+
 def test_creatures_tables_and_holding():
     world = vivarion.World(settings=SETTINGS, seed=3, population=(1, 300))
     world.step(3000)
