@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -412,6 +413,18 @@ class AppTest : public QObject {
     QVERIFY(!info->geometry().contains(At100And50(w) - QPoint(20, 10)));
     QCOMPARE(w.ScrollX, -100.0f);
     QCOMPARE(w.ScrollY, -50.0f);
+    // Its links open the inspector and the editor on its creature.
+    w.Sim.History.Found(w.Population, 0);
+    w.Sim.Taxa.Found(w.Sim.World, 0);
+    QTest::mouseClick(info->butInspect, Qt::LeftButton);
+    QVERIFY(w.Observatory() && w.Observatory()->isVisible());
+    QCOMPARE(w.Observatory()->Tabs->currentWidget(), static_cast<QWidget*>(w.Observatory()->Inspector));
+    QCOMPARE(w.InspectedSerial(), adam->Serial);
+    QTest::mouseClick(info->butEdit, Qt::LeftButton);
+    QVERIFY(w.Editor() && w.Editor()->isVisible());
+    QCOMPARE(w.Editor()->Text(), adam->ToXmlText());
+    w.Editor()->hide();
+    w.Observatory()->hide();
     info->hide();  // closing only hides: it still follows
     adam->X = 300;
     w.Paused = true;
@@ -422,6 +435,7 @@ class AppTest : public QObject {
     delete adam;
     w.RunFrame();
     QVERIFY(info->Mourning());
+    QVERIFY(!info->butEdit->isEnabled());
     const QPointer<TfrmInfo> going(info);  // deleted while the events run
     QTRY_VERIFY_WITH_TIMEOUT(!going || going->Serial == 0, 5000);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -817,6 +831,19 @@ class AppTest : public QObject {
     w.DrawFrame();
     QVERIFY(ringed(-20, 0));
     QVERIFY(!ringed(0, 30));
+    // A refresh keeps the sort and the selection; when the selected taxon dies out, nothing
+    // is selected or ringed (not the neighbour its row leaves to).
+    o->Refresh(true);
+    QVERIFY(o->SpeciesTable->horizontalHeader()->isSortIndicatorShown());
+    QCOMPARE(o->SelectedSpecies(), std::string("ADAM"));
+    for (TCreature* adamToGo : {w.Population.List[0], w.Population.List[1]}) {
+      w.Sim.Taxa.Depart(*adamToGo, 0);
+      w.Sim.World.Remove(adamToGo);
+    }
+    o->Refresh(true);
+    QCOMPARE(o->SpeciesTable->rowCount(), 1);
+    QCOMPARE(o->SelectedSpecies(), std::string());
+    QCOMPARE(w.OutlinedTaxon, uint64_t{0});
     // It opened beside the main window, not over it, where the screen has room.
     const QRect screen = w.screen()->availableGeometry();
     if (screen.width() >= w.frameGeometry().right() + 8 + o->frameGeometry().width())

@@ -145,6 +145,13 @@ TEST_F(View, ThePngOfTheRunnerIsTheFrame) {
   QImage image(QString::fromStdString(file));
   ASSERT_EQ(image.width(), 320);
   EXPECT_TRUE(HasColour(image, QRect(155, 115, 10, 10), qRgb(80, 80, 0)));  // ADAM's body
+  // A line of step and counts at the top, and none of the window's overlay or keys below it.
+  const QRgb white = qRgb(255, 255, 255);
+  EXPECT_TRUE(HasColour(image, QRect(0, 0, 320, 16), white));
+  EXPECT_FALSE(HasColour(image, QRect(0, 18, 320, 60), white));
+  EXPECT_FALSE(HasColour(image, QRect(0, 222, 320, 18), white));
+  WriteFramePng(world, 320, 240, 5000, file, false);  // --no-caption: the world alone
+  EXPECT_FALSE(HasColour(QImage(QString::fromStdString(file)), QRect(0, 0, 320, 16), white));
   std::remove(file.c_str());
 }
 

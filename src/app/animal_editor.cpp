@@ -545,7 +545,11 @@ void TAnimalEditor::ShowSandbox() {
 }
 
 uint64_t TAnimalEditor::PutIntoWorld() {
-  if (!main_ || !IsValid() || main_->gbSettings->isVisible()) return 0;
+  if (!IsValid()) return 0;  // the problems are shown, and the button is disabled
+  if (!main_ || main_->gbSettings->isVisible()) {
+    Warn(this, "There is no running world to put the animal into: press Go (or open a world) first.");
+    return 0;
+  }
   try {
     const uint64_t serial = main_->Sim.PutAnimal(text_, name_, -main_->ScrollX, -main_->ScrollY);
     main_->ShowNotice("Put " + name_ + " into the world (serial " + std::to_string(serial) + ")");

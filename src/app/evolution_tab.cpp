@@ -41,15 +41,17 @@ void Fit(const std::vector<TEvolutionSample>& samples, std::initializer_list<QXY
   if (axes.size() < 2) return;
   const double from = samples.empty() ? 0 : static_cast<double>(samples.front().Step);
   const double to = samples.empty() ? 1 : std::max(from + 1, static_cast<double>(samples.back().Step));
-  axes[0]->setRange(from, to);
-  axes[1]->setRange(0, top * 1.05);
-  // Ticks at round steps and values, whatever the span.
-  for (auto [axis, span] : {std::pair{axes[0], to - from}, std::pair{axes[1], top * 1.05}}) {
-    auto* v = static_cast<QValueAxis*>(axis);
-    v->setTickType(QValueAxis::TicksDynamic);
-    v->setTickAnchor(0);
-    v->setTickInterval(span >= 4 ? RoundTickInterval(span) : 0.5);
-  }
+  FitAxes(axes, from, to, top);
+}
+
+// What the age of the living animals' common ancestor says, the one reading that applies.
+QString AncestorReading(int64_t step, int64_t age) {
+  if (age >= step)
+    return "The living animals descend from different founders: their lineages have lived side by side since the "
+           "world began.";
+  return QString("The living animals descend from one taxon founded %1 steps ago: every other lineage of that time "
+                 "has died out since.")
+      .arg(age);
 }
 
 }  // namespace
@@ -119,15 +121,14 @@ void TEvolutionTab::Show(const TEvolutionGraphs& graphs) {
   const TEvolutionStats& last = samples.back().Stats;
   Summary->setText(QString("Step %1: %2 taxa alive, %3 persistent. Since this window began: %4 novel persistent "
                            "body plans; %5 taxa became active, against %6 in the neutral shadow (activity above the "
-                           "shadow's is a sign of selection). The living animals descend from a taxon founded %7 "
-                           "steps ago (long ago: lineages coexist; lately: one has swept).")
+                           "shadow's is a sign of selection). %7")
                        .arg(samples.back().Step)
                        .arg(last.Taxa)
                        .arg(last.Persistent)
                        .arg(novel)
                        .arg(active)
                        .arg(shadowActive)
-                       .arg(last.AncestorAge));
+                       .arg(AncestorReading(samples.back().Step, last.AncestorAge)));
 }
 
 }  // namespace viv

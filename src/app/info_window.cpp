@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -48,11 +49,28 @@ TfrmInfo::TfrmInfo(TfrmVivarion* main, uint64_t serial) : QFrame(main), Serial(s
   Memo1->setFocusPolicy(Qt::NoFocus);
   Memo1->installEventFilter(main);
 
+  // More than the energy line, a press away: the organs live in the inspector, the body in the
+  // editor. Neither takes the keyboard from the main window.
+  butInspect = new QPushButton("Inspector", this);
+  butEdit = new QPushButton("Editor", this);
+  auto* links = new QHBoxLayout;
+  for (QPushButton* b : {butInspect, butEdit}) {
+    b->setFocusPolicy(Qt::NoFocus);
+    links->addWidget(b);
+  }
+  connect(butInspect, &QPushButton::clicked, this, [this] {
+    if (Serial) main_->ShowInspector(Serial);
+  });
+  connect(butEdit, &QPushButton::clicked, this, [this] {
+    if (Serial) main_->EditCreature(Serial);
+  });
+
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->setSpacing(2);
   layout->addLayout(bar);
   layout->addWidget(Memo1, 1);
+  layout->addLayout(links);
   show();
 }
 
@@ -85,6 +103,8 @@ void TfrmInfo::SayDied(int64_t step) {
   if (mourning_) return;
   mourning_ = true;
   Memo1->appendPlainText(QString("Died in step %1.").arg(step));
+  butInspect->setEnabled(false);
+  butEdit->setEnabled(false);
   static_cast<QLabel*>(caption_)->setText("Information Window: died");
   QTimer::singleShot(3000, this, &TfrmInfo::Release);
 }

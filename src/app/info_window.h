@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class QPlainTextEdit;
+class QPushButton;
 
 namespace viv {
 
@@ -20,6 +21,8 @@ class TfrmInfo : public QFrame {
 
   uint64_t Serial;  // the creature shown; 0 once the window is released
   QPlainTextEdit* Memo1;
+  // Links beside the energy line: the observatory's inspector and the animal editor on it.
+  QPushButton *butInspect, *butEdit;
 
   // Rewrites the energy line and centres the main window's view on the creature.
   void RefreshInfo(const TCreature& creature);

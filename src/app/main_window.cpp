@@ -80,20 +80,36 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds, const TSettings& rules)
   butEditor_ = new QPushButton("Animal editor...", gbSettings);
   butEditor_->setObjectName("butEditor");
   butEditor_->setGeometry(16, 296, 195, 25);
+  butEditor_->setProperty("homeY", 296);
   connect(butEditor_, &QPushButton::clicked, this, &TfrmVivarion::EditFromStartPanel);
+  butOpenWorld = new QPushButton("Open world...", gbSettings);
+  butOpenWorld->setObjectName("butOpenWorld");
+  butOpenWorld->setGeometry(16, 328, 195, 25);
+  butOpenWorld->setProperty("homeY", 328);
+  connect(butOpenWorld, &QPushButton::clicked, this, &TfrmVivarion::OpenWorldDialog);
+  // Said over the empty list, so that an empty panel is not a mystery.
+  lblNoAnimals = new QLabel(gbSettings);
+  lblNoAnimals->setObjectName("lblNoAnimals");
+  lblNoAnimals->setWordWrap(true);
+  lblNoAnimals->setAlignment(Qt::AlignCenter);
+  lblNoAnimals->setAttribute(Qt::WA_TransparentForMouseEvents);
+  lblNoAnimals->hide();
 
   // How many animals and plants Go seeds, shown and changeable here (the population file gives
   // the numbers the panel starts with; with several files ticked, the animals take them in turn).
   auto count = [&](const char* name, const char* label, int x, QSpinBox*& spin) {
     auto* text = new QLabel(label, gbSettings);
     text->setGeometry(x, 266, 50, 21);
+    text->setProperty("homeY", 266);
     spin = new QSpinBox(gbSettings);
     spin->setObjectName(name);
     spin->setRange(0, INT32_MAX);
     spin->setGeometry(x + 50, 264, 60, 25);
+    spin->setProperty("homeY", 264);
   };
   count("seAnimals", "Animals", 16, seAnimals);
   count("sePlants", "Plants", 136, sePlants);
+  LayOutStartPanel();
 
   timerReloadValues = new QTimer(this);
   timerReloadValues->setObjectName("timerReloadValues");
@@ -115,6 +131,14 @@ void TfrmVivarion::ToggleObservatory() {
     observatory_->show();
     observatory_->Refresh(true);
   }
+}
+
+void TfrmVivarion::ShowInspector(uint64_t serial) {
+  InspectRequested = serial;
+  if (!observatory_ || !observatory_->isVisible()) ToggleObservatory();
+  observatory_->Tabs->setCurrentWidget(observatory_->Inspector);
+  observatory_->Refresh(true);
+  observatory_->raise();
 }
 
 TView TfrmVivarion::View() const {
@@ -149,6 +173,26 @@ void TfrmVivarion::showEvent(QShowEvent* e) {
     auto* item = new QListWidgetItem(QString::fromStdString(name), chklAnimals);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
+  }
+  if (names.empty()) {
+    lblNoAnimals->setText(QString::fromStdString("No animal files (*.viv) in " + AnimalsFolder +
+                                                 ". Go seeds the built-in animal."));
+    lblNoAnimals->show();
+  }
+}
+
+void TfrmVivarion::LayOutStartPanel() {
+  if (!lblNoAnimals) return;  // not made yet
+  // The first layout at the first size; a taller window gives the list the height it gains
+  // (and the controls under it move down with it), a wider one the width.
+  const int taller = std::max(0, height() - 600), wider = std::max(0, std::min(width() - 800, 400));
+  chklAnimals->setGeometry(16, 56, 193 + wider, 169 + taller);
+  lblNoAnimals->setGeometry(chklAnimals->geometry().adjusted(8, 8, -8, -8));
+  butGo->move(136 + wider, 232 + taller);
+  butResume->move(16, 232 + taller);
+  for (QWidget* w : gbSettings->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    const QVariant home = w->property("homeY");
+    if (home.isValid()) w->move(w->x(), home.toInt() + taller);
   }
 }
 
@@ -326,6 +370,10 @@ void TfrmVivarion::VisitInfoWindows() {
 
 uint64_t TfrmVivarion::InspectedSerial() const {
   const QList<TfrmInfo*> windows = findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly);
+  // The window whose link was pressed, while it follows its creature; else the last one.
+  if (InspectRequested != 0)
+    for (const TfrmInfo* w : windows)
+      if (w->Serial == InspectRequested) return InspectRequested;
   for (auto it = windows.rbegin(); it != windows.rend(); ++it)
     if ((*it)->Serial) return (*it)->Serial;
   return Dragged;
@@ -386,6 +434,7 @@ void TfrmVivarion::closeEvent(QCloseEvent* e) {
 void TfrmVivarion::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   gbSettings->setGeometry(rect());
+  LayOutStartPanel();
   // Information windows left outside a smaller window come back to its edge.
   for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly))
     info->move(std::clamp(info->x(), 0, std::max(0, width() - 60)),

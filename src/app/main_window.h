@@ -122,6 +122,10 @@ class TfrmVivarion : public QWidget {
   // Ctrl+S and Ctrl+O: a file dialog, then SaveWorldTo or OpenWorld.
   void SaveWorldDialog();
   void OpenWorldDialog();
+  // Places the start panel's controls: the file list grows with the window, the rest below it.
+  void LayOutStartPanel();
+  QPushButton* butOpenWorld = nullptr;
+  QLabel* lblNoAnimals = nullptr;
   // Writes the running world; an error is shown in a box. Returns whether it was written.
   bool SaveWorldTo(const std::string& fileName);
   // Replaces the world with a file's and lets it run; an error is shown in a box and the
@@ -132,6 +136,8 @@ class TfrmVivarion : public QWidget {
   static std::string LastWorldFile();
   // O: shows the observatory (made at the first use), or hides it; it keeps its place and size.
   void ToggleObservatory();
+  // Shows the observatory's inspector on this creature (an information window's link).
+  void ShowInspector(uint64_t serial);
   TfrmObservatory* Observatory() const { return observatory_; }
   // Keeps the world in LastWorldFile if one was started (at the close and at the run-time limit).
   void KeepLastWorld();
@@ -147,6 +153,7 @@ class TfrmVivarion : public QWidget {
   // The creature the observatory's inspector shows: that of the newest information window
   // still following one, else the one held with the mouse; 0 for none.
   uint64_t InspectedSerial() const;
+  uint64_t InspectRequested = 0;  // the creature an information window sent to the inspector
 
   // Films of the view. R records what the view shows, a frame each time it is drawn (about
   // ViewFramesPerSecond); L records a time-lapse, a frame every TimeLapseEvery steps. The same

@@ -41,6 +41,7 @@ void TfrmVivarion::EditUnderPointer() {
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(at.x()), static_cast<float>(at.y()), 0);
   const TCreature* under = rect().contains(at) ? Population.CreatureAt(p.X, p.Y) : nullptr;
   if (const uint64_t serial = under ? under->Serial : InspectedSerial()) EditCreature(serial);
+  else ShowNotice("E: no creature under the pointer (point at one, or double-click one first)");
 }
 
 // The start panel's button: the file under the list's cursor, else the built-in animal.

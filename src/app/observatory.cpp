@@ -196,6 +196,9 @@ void TfrmObservatory::RefreshSpecies() {
   }
   const TSpeciesHistory& history = byTaxa ? taxa_ : main_->Sim.History;
   if (Tabs->currentWidget() == Tree) Tree->Show(history, main_->StepCount, colours, byTaxa);
+  // Rows keep their place and figures while the pointer is over them, so that a click lands on
+  // the row it was aimed at; they are brought up to date once it leaves.
+  if (SpeciesTable->viewport()->underMouse() && SpeciesTable->rowCount() > 0) return;
   const std::string selected = SelectedSpecies();
   std::map<std::string, const TEmergence*> latest;
   for (const TEmergence& e : history.Emergences) latest[e.Name] = &e;
@@ -219,7 +222,6 @@ void TfrmObservatory::RefreshSpecies() {
       SpeciesTable->setItem(row, Name, new QTableWidgetItem(QString::fromStdString(name)));
       for (int column : {Alive, FirstSeen, Peak}) SpeciesTable->setItem(row, column, Number(0));
       SpeciesTable->setItem(row, Parent, new QTableWidgetItem);
-      if (name == selected) SpeciesTable->selectRow(row);
     }
     const TEmergence* e = latest.count(name) ? latest[name] : nullptr;
     SpeciesTable->item(row, Swatch)->setBackground(ToQColor(r.colour));
@@ -229,9 +231,15 @@ void TfrmObservatory::RefreshSpecies() {
     SpeciesTable->item(row, Parent)->setText(QString::fromStdString(parent));
     SpeciesTable->item(row, Peak)->setData(Qt::DisplayRole, static_cast<qlonglong>(e ? e->Peak : r.alive));
   }
-  // Rows keep their order while the pointer is over them, so that a click lands on the
-  // species it was aimed at; they are sorted again once it leaves.
-  if (!SpeciesTable->viewport()->underMouse()) SpeciesTable->setSortingEnabled(true);
+  // Sorted again as the header says (sorting stays on, so the header keeps its mark and the
+  // columns their widths).
+  SpeciesTable->setSortingEnabled(true);
+  // The selection stays with the species picked; when that one has died out nothing is
+  // selected or ringed (removing its row would have moved the selection to a neighbour).
+  SpeciesTable->clearSelection();
+  for (int row = 0; row < SpeciesTable->rowCount() && !selected.empty(); ++row)
+    if (SpeciesTable->item(row, Name)->text().toStdString() == selected) SpeciesTable->selectRow(row);
+  if (!selected.empty() && !rows.count(selected)) Outline("");
   SpeciesTable->blockSignals(false);
 }
 

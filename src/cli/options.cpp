@@ -36,6 +36,7 @@ const char* const RunnerUsage =
     "  --follow SERIAL|largest\n"
     "                       for --png and --film: keep that creature in the middle while it lives, or\n"
     "                       the largest animal (the next largest when it dies)\n"
+    "  --no-caption         for --png and --film: the world alone, without the line of step and counts\n"
     "  --reference          run the plain passes of the world step (same results, slower)\n"
     "  --threads N          threads for the fast passes (default: all cores; at most four per core)\n"
     "  --max-creatures N    stop with a message when the world holds more creatures (default 1000000)\n"
@@ -165,6 +166,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   app.add_option("--zoom", zoom);
   app.add_option("--follow", follow);
   app.add_option("--plot", o.PlotFile);
+  app.add_flag("--no-caption", o.NoCaption);
   app.add_flag("--reference", reference);
   app.add_flag("--check", o.Check);
   app.add_option("--stats", o.StatsFile);

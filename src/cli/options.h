@@ -33,6 +33,7 @@ struct TRunnerOptions {
   TPasses Passes = TPasses::Fast;  // --reference: the plain passes
   bool Check = false;
   int32_t Threads = 0;  // 0: all cores
+  bool NoCaption = false;  // pictures and films of the world alone, without the line of step and counts
   int64_t MaxCreatures = 1'000'000;  // the world's creature limit
   bool Help = false;
   bool Version = false;

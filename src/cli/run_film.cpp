@@ -17,6 +17,7 @@ TShotView ShotViewOf(const TRunnerOptions& o) {
   shot.Zoom = o.Zoom;
   shot.FollowSerial = o.FollowSerial;
   shot.FollowLargest = o.FollowLargest;
+  shot.Caption = !o.NoCaption;
   return shot;
 }
 
@@ -44,7 +45,7 @@ std::string TRunFilm::Finish() {
 
 void WriteRunPng(const TRunnerOptions& o, const TCreatureList& world, int64_t step, const std::string& fileName) {
   TViewKeeper view(ShotViewOf(o));
-  WriteFramePng(world, view.ViewOf(world, o.Width, o.Height), step, fileName);
+  WriteFramePng(world, view.ViewOf(world, o.Width, o.Height), step, fileName, !o.NoCaption);
 }
 
 #else

@@ -57,6 +57,17 @@ void DrawLight(const TCreatureList& world, const TView& view, QImage& image) {
 
 }  // namespace
 
+std::string Grouped(int64_t n) {
+  std::string digits = std::to_string(n);
+  std::string text;
+  if (n < 0) digits.erase(0, 1), text = "-";
+  for (size_t k = 0; k < digits.size(); ++k) {
+    if (k > 0 && (digits.size() - k) % 3 == 0) text += ',';
+    text += digits[k];
+  }
+  return text;
+}
+
 void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus& status, QImage& image) {
   image.fill(Qt::black);
   DrawLight(world, view, image);
@@ -87,6 +98,11 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
   if (status.Bare) return;
   canvas.TextColor = 0xFFFFFF;
   canvas.BrushClear = true;
+  if (status.Caption) {
+    canvas.TextOut(4, 2, "step " + Grouped(status.StepCount) + "   animals " + Grouped(animals) + "   plants " +
+                             Grouped(plants));
+    return;
+  }
   int y = 0;
   auto line = [&](const char* format, long long value) {
     char text[96];
@@ -116,9 +132,9 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
   canvas.TextColor = 0xFFFFFF;
   // The keys as they are (the design's hint named A/Z and X/C, and a web address that was
   // only a placeholder).
-  const std::string hint =
-      "Arrows scroll, A/Q zoom, X/Z rotate, space pauses, +/- speed, S saves the animals, O observatory, T taxa";
-  canvas.TextOut(2, height - 16, hint);
+  canvas.TextOut(2, height - 30,
+                 "Arrows scroll, A/Q zoom, X/Z rotate, space pauses, +/- speed, S saves the animals, O observatory");
+  canvas.TextOut(2, height - 16, "T taxa, E edits, R films, L time-lapse, Ctrl+S/Ctrl+O save/open the world, Esc maximises");
 }
 
 }  // namespace viv

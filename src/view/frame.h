@@ -29,7 +29,13 @@ struct TFrameStatus {
   bool TaxonColours = false;
   // The world alone: no overlay and no line of keys (small pictures of other windows).
   bool Bare = false;
+  // A picture made away from the window (the runner's pictures and films): one line of the
+  // step and the counts instead of the window's overlay and its keys.
+  bool Caption = false;
 };
+
+// A whole number with its thousands marked: 1,234,567.
+std::string Grouped(int64_t n);
 
 // A bright colour of its own for each taxon, the same in every frame (0x00BBGGRR).
 uint32_t TaxonColour(uint64_t taxon);

@@ -36,18 +36,21 @@ void EnsureGuiApplication() {
 }
 
 void WriteFramePng(const TCreatureList& world, int32_t width, int32_t height, int64_t stepCount,
-                   const std::string& fileName) {
+                   const std::string& fileName, bool caption) {
   TView view;
   view.WindowWidth = width;
   view.WindowHeight = height;
-  WriteFramePng(world, view, stepCount, fileName);
+  WriteFramePng(world, view, stepCount, fileName, caption);
 }
 
-void WriteFramePng(const TCreatureList& world, const TView& view, int64_t stepCount, const std::string& fileName) {
+void WriteFramePng(const TCreatureList& world, const TView& view, int64_t stepCount, const std::string& fileName,
+                   bool caption) {
   EnsureGuiApplication();
   QImage image(view.WindowWidth, view.WindowHeight, QImage::Format_RGB32);
   TFrameStatus status;
   status.StepCount = stepCount;
+  status.Caption = caption;
+  status.Bare = !caption;
   DrawFrame(world, view, status, image);
   QByteArray bytes;
   QBuffer buffer(&bytes);

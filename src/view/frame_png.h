@@ -16,10 +16,12 @@ void EnsureRuntimeDir();
 // made once for the process (a QApplication on the offscreen platform unless another is set).
 void EnsureGuiApplication();
 
-// Writes the frame at the default view of a window of width x height as a PNG.
+// Writes the picture of the world at the default view of a window of width x height as a PNG,
+// with a line of the step and counts (caption), else the world alone.
 void WriteFramePng(const TCreatureList& world, int32_t width, int32_t height, int64_t stepCount,
-                   const std::string& fileName);
+                   const std::string& fileName, bool caption = true);
 // The same from another view (its window size is the picture's).
-void WriteFramePng(const TCreatureList& world, const TView& view, int64_t stepCount, const std::string& fileName);
+void WriteFramePng(const TCreatureList& world, const TView& view, int64_t stepCount, const std::string& fileName,
+                   bool caption = true);
 
 }  // namespace viv

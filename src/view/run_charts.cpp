@@ -16,6 +16,18 @@
 
 namespace viv {
 
+void FitAxes(const QList<QAbstractAxis*>& axes, double from, double to, double top) {
+  axes[0]->setRange(from, to);
+  axes[1]->setRange(0, top * 1.05);
+  // Ticks at round steps and values, whatever the span.
+  for (auto [axis, span] : {std::pair{axes[0], to - from}, std::pair{axes[1], top * 1.05}}) {
+    auto* v = static_cast<QValueAxis*>(axis);
+    v->setTickType(QValueAxis::TicksDynamic);
+    v->setTickAnchor(0);
+    v->setTickInterval(span >= 4 ? RoundTickInterval(span) : 0.5);
+  }
+}
+
 QChart* MakeChart(const QString& title, const std::vector<QLineSeries*>& series, const char* format) {
   auto* chart = new QChart;
   chart->setTitle(title);
@@ -81,8 +93,7 @@ void ShowRunSamples(const TRunCharts& c, const std::vector<TRunSample>& samples,
     if (axes.size() < 2) return;
     const double from = samples.empty() ? 0 : static_cast<double>(samples.front().Step);
     const double to = samples.empty() ? 1 : std::max(from + 1, static_cast<double>(samples.back().Step));
-    axes[0]->setRange(from, to);
-    axes[1]->setRange(0, top * 1.05);
+    FitAxes(axes, from, to, top);
   };
   fit(c.Animals, {c.Animals, c.Plants, c.Species});
   fit(c.BiomassLine, {c.BiomassLine});

@@ -6,8 +6,11 @@
 
 #include "history/run_samples.h"
 
+class QAbstractAxis;
 class QChart;
 class QString;
+template <typename T>
+class QList;
 class QLineSeries;
 
 namespace viv {
@@ -23,6 +26,9 @@ double RoundTickInterval(double span);
 
 // A chart of the series against steps, with small axis labels and the values' format (a
 // printf format such as "%.0f"); a legend when there are several.
+// A chart's two axes (x first) from step from to to, and from 0 to a little above top, with
+// ticks at round numbers whatever the span.
+void FitAxes(const QList<QAbstractAxis*>& axes, double from, double to, double top);
 QChart* MakeChart(const QString& title, const std::vector<QLineSeries*>& series, const char* format);
 // Three new charts with their series and axes.
 TRunCharts MakeRunCharts();

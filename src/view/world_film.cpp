@@ -14,17 +14,6 @@ const TCreature* LargestAnimal(const TCreatureList& world) {
   return largest;
 }
 
-// 1,234,567
-std::string Grouped(int64_t n) {
-  const std::string digits = std::to_string(n);
-  std::string text;
-  for (size_t k = 0; k < digits.size(); ++k) {
-    if (k > 0 && (digits.size() - k) % 3 == 0) text += ',';
-    text += digits[k];
-  }
-  return text;
-}
-
 }  // namespace
 
 TView TViewKeeper::ViewOf(const TCreatureList& world, int32_t width, int32_t height) {
@@ -48,7 +37,7 @@ TView TViewKeeper::ViewOf(const TCreatureList& world, int32_t width, int32_t hei
 
 TWorldFilm::TWorldFilm(const std::string& fileName, int32_t width, int32_t height, int32_t fps, int64_t every,
                        const TShotView& shot)
-    : encoder_(fileName, width, height, fps), every_(every), view_(shot) {
+    : encoder_(fileName, width, height, fps), every_(every), view_(shot), caption_(shot.Caption) {
   EnsureGuiApplication();
   image_ = QImage(width, height, QImage::Format_RGB32);
 }
@@ -57,6 +46,8 @@ void TWorldFilm::Shoot(const TCreatureList& world, int64_t step, bool start) {
   if (step % every_ != 0 || (start && step != 0)) return;
   TFrameStatus status;
   status.StepCount = step;
+  status.Caption = caption_;
+  status.Bare = !caption_;
   DrawFrame(world, view_.ViewOf(world, image_.width(), image_.height()), status, image_);
   encoder_.AddFrame(image_.constBits(), image_.width(), image_.height(), static_cast<int32_t>(image_.bytesPerLine()));
 }

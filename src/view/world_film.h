@@ -20,6 +20,7 @@ struct TShotView {
   float Zoom = 0.2f;                             // pixels per world unit, as the window starts
   uint64_t FollowSerial = 0;                     // centre on this creature while it lives
   bool FollowLargest = false;                    // centre on the largest animal, the next when it dies
+  bool Caption = true;                           // a line of the step and counts (false: the world alone)
 };
 
 // Keeps a view on what it follows, frame after frame.
@@ -52,6 +53,7 @@ class TWorldFilm {
   TFilmEncoder encoder_;
   int64_t every_;
   TViewKeeper view_;
+  bool caption_;
   QImage image_;
 };
 
