@@ -1,6 +1,10 @@
 #include "app/animal_editor.h"
 
+#include <charconv>
+#include <cstdio>
+
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -59,6 +63,26 @@ std::vector<std::string> EditableValues(const TPart& part) {
     case TPartKind::Brain: return {"id", "r", "phi", "random", "constant", "formula"};
   }
   return {};
+}
+
+// A number as a field shows it: the shortest text that reads back to the same single-precision
+// value (30.77988, not 30.7798767089844); other text as it is.
+std::string FieldText(const std::string& text) {
+  try {
+    const float value = StrToSingle(text);
+    char buffer[32];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return ec == std::errc() ? std::string(buffer, end) : text;
+  } catch (const std::exception&) {
+    return text;
+  }
+}
+
+// A colour as a field shows it: hexadecimal, 0xFFBBGGRR, which reads back as the same number.
+std::string ColourText(TColor colour) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%08X", static_cast<unsigned>(colour));
+  return buffer;
 }
 
 // The formula language in a few lines, as the formula fields' tooltip.
@@ -435,7 +459,25 @@ void TAnimalEditor::BuildFields() {
       auto* field = new QLineEdit(QString::fromStdString(value));
       field->setObjectName(QString::fromStdString(name));
       if (name == "formula") field->setToolTip(FormulaHelp);
-      form->addRow(QString::fromStdString(name), field);
+      if (name == "color") {
+        // Typed as a number, or picked: the picker keeps the flag byte above the colour.
+        auto* row = new QHBoxLayout;
+        auto* pick = new QPushButton("Pick...");
+        pick->setObjectName("pickColour");
+        connect(pick, &QPushButton::clicked, this, [this] {
+          const TColor c = animal_->Color;
+          const QColor picked = QColorDialog::getColor(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF), this);
+          if (!picked.isValid()) return;
+          const TColor colour = (c & 0xFF000000u) | static_cast<TColor>(picked.red()) |
+                                (static_cast<TColor>(picked.green()) << 8) | (static_cast<TColor>(picked.blue()) << 16);
+          SetValue(-1, "color", std::to_string(static_cast<int32_t>(colour)));
+        });
+        row->addWidget(field, 1);
+        row->addWidget(pick);
+        form->addRow(QString::fromStdString(name), row);
+      } else {
+        form->addRow(QString::fromStdString(name), field);
+      }
       fields.emplace_back(name, field);
       // Checked as it is typed; taken when editing ends (Enter, or the focus leaves).
       connect(field, &QLineEdit::textEdited, this,
@@ -450,14 +492,16 @@ void TAnimalEditor::BuildFields() {
     }
   };
   rebuild(animalForm_, AnimalFields, -1,
-          {{"radius", FloatToText(animal_->Radius)},
-           {"maxenergy", FloatToText(animal_->MaxEnergy)},
-           {"color", std::to_string(static_cast<int32_t>(animal_->Color))},
+          {{"radius", FieldText(FloatToText(animal_->Radius))},
+           {"maxenergy", FieldText(FloatToText(animal_->MaxEnergy))},
+           {"color", ColourText(animal_->Color)},
            {"vegetable", animal_->Vegetable ? "True" : "False"}});
   std::vector<std::pair<std::string, std::string>> organValues;
   if (selected_ >= 0) {
     const TPart& part = *animal_->Parts.Items[static_cast<size_t>(selected_)];
-    for (const std::string& name : EditableValues(part)) organValues.emplace_back(name, part.GetProperty(name));
+    for (const std::string& name : EditableValues(part))
+      organValues.emplace_back(name, name == "id" || name == "formula" ? part.GetProperty(name)
+                                                                       : FieldText(part.GetProperty(name)));
   }
   rebuild(organForm_, OrganFields, selected_, organValues);
   organBox_->setTitle(

@@ -1,6 +1,7 @@
 #include "app/animal_views.h"
 
 #include <QMouseEvent>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -24,8 +25,12 @@ TAnimalDrawing::TAnimalDrawing(QWidget* parent) : QWidget(parent) { setMinimumSi
 float TAnimalDrawing::Zoom() const {
   if (!Animal || !(Animal->Radius > 0)) return 1;
   float reach = 1;  // in body radii: the body, or an organ placed beyond it
-  for (const TPart* p : Animal->Parts.Items) reach = std::max(reach, std::fabs(p->R) + p->Size);
-  return 0.42f * static_cast<float>(std::min(width(), height())) / (Animal->Radius * reach);
+  for (const TPart* p : Animal->Parts.Items) {
+    reach = std::max(reach, std::fabs(p->R) + p->Size);
+    // A fin trails its segments about half a body radius beyond its root.
+    if (p->Kind() == TPartKind::Engine) reach = std::max(reach, std::fabs(p->R) + 0.6f);
+  }
+  return 0.46f * static_cast<float>(std::min(width(), height())) / (Animal->Radius * reach);
 }
 
 QPointF TAnimalDrawing::OrganAt(int32_t organ) const {
@@ -120,6 +125,7 @@ void TWiringView::paintEvent(QPaintEvent*) {
   // The terms that reach one organ end apart along its box's left side, in formula order.
   std::vector<int> incoming(parts.size(), 0), arrived(parts.size(), 0);
   for (const TWire& w : wires) ++incoming[static_cast<size_t>(w.To)];
+  std::vector<QRectF> labels;  // where the labels of the wires drawn so far are
   for (const TWire& w : wires) {
     const QRectF& from = Boxes[static_cast<size_t>(w.From)];
     const QRectF& to = Boxes[static_cast<size_t>(w.To)];
@@ -140,10 +146,19 @@ void TWiringView::paintEvent(QPaintEvent*) {
     painter.drawPath(path);
     painter.setBrush(colour);
     painter.drawEllipse(b, 3, 3);
-    // The output and factor near the end, where the wires into one organ have drawn apart.
-    const QPointF near = path.pointAtPercent(0.82);
+    // The output and factor near the end, where the wires into one organ have drawn apart; a
+    // label that would cover one already drawn moves back along its wire.
+    const QString label = QString(".%1 x%2").arg(w.Output).arg(static_cast<double>(w.Factor));
+    const QFontMetrics metrics = painter.fontMetrics();
+    QRectF place;
+    for (double at : {0.82, 0.7, 0.58, 0.46, 0.34, 0.22}) {
+      const QPointF near = path.pointAtPercent(at);
+      place = QRectF(near.x() - 34, near.y() - 2 - metrics.ascent(), metrics.horizontalAdvance(label), metrics.height());
+      if (std::none_of(labels.begin(), labels.end(), [&](const QRectF& r) { return r.intersects(place); })) break;
+    }
+    labels.push_back(place);
     painter.setPen(colour.darker(130));
-    painter.drawText(near + QPointF(-34, -2), QString(".%1 x%2").arg(w.Output).arg(static_cast<double>(w.Factor)));
+    painter.drawText(place.bottomLeft() - QPointF(0, metrics.descent()), label);
   }
   for (size_t k = 0; k < parts.size(); ++k) {
     if (!shown[k]) continue;
