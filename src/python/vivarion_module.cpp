@@ -476,7 +476,7 @@ PYBIND11_MODULE(vivarion, m) {
                           "Settings(other) a copy. Keys compare without case; values are checked against "
                           "each key's range. A world's settings (world.settings) are that world's rules: "
                           "setting a key changes them from the next step on.")
-      .def(py::init([](const py::object& source) { return TPySettings{TPySettings::From(source)}; }),
+      .def(py::init([](const py::object& source) { return TPySettings{TPySettings::From(source), py::none()}; }),
            py::arg("source") = py::none())
       .def("__getitem__", [](const TPySettings& s, const std::string& key) { return s.Get(Key(key)); },
            "The value of a key (an int for whole-number keys, else a float).")
