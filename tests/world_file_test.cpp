@@ -298,6 +298,30 @@ TEST_F(WorldFile, WorldsThatCannotBeAreRefused) {
   }
 }
 
+// A world file written without a history (as tools and tests may write one) with animals
+// alive: loaded, its animals found species and taxa, and whatever it then runs into saves
+// and loads again.
+TEST_F(WorldFile, AWorldWithoutAHistoryGoesOnAndSavesAgain) {
+  Settings = ShippedSettings();
+  TSimulation sim;
+  sim.StartUp(Settings, 6);
+  sim.Populate(800, 600, {}, {4, 200});
+  Run(sim, 200);
+  const std::string file = (dir / "bare.vivw").string();
+  SaveWorldFile(file, sim.World, sim.StepCount);  // no species, no taxa
+  TSimulation back;
+  back.SetRules(Settings);
+  back.LoadWorld(file);
+  EXPECT_FALSE(back.History.Emergences.empty());
+  EXPECT_FALSE(back.Taxa.Taxa.empty());
+  Run(back, 2000);
+  back.SaveWorld(file);
+  TSimulation again;
+  again.SetRules(Settings);
+  EXPECT_NO_THROW(again.LoadWorld(file));
+  EXPECT_EQ(again.Hash(), back.Hash());
+}
+
 // Every bit of the header counts: a flip anywhere in it is refused.
 TEST_F(WorldFile, EveryHeaderBitIsChecked) {
   TSimulation sim;

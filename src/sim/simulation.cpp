@@ -150,8 +150,12 @@ void TSimulation::LoadWorld(const std::string& fileName) {
   Held = 0;
   History = std::move(loaded.History);
   Taxa.Replace(std::move(loaded.Taxa));
-  // A world kept before taxa: its animals found theirs now, one per species or file.
-  if (loaded.Version < 3) Taxa.Found(World, StepCount);
+  // A world kept without a history (before taxa, or written without one) has its animals
+  // found their species and taxa now, one per species or file, so that the steps to come
+  // have a history to go on and the world saves and loads again.
+  const bool animals = std::any_of(World.List.begin(), World.List.end(), [](const TCreature* c) { return !c->Vegetable; });
+  if (animals && History.Emergences.empty()) History.Found(World, StepCount);
+  if (loaded.Version < 3 || (animals && Taxa.Taxa.empty())) Taxa.Found(World, StepCount);
   FileSettings = loaded.Settings;
 }
 
