@@ -166,6 +166,8 @@ TEST_F(WorldFile, OrganStateAndSharedOrgansSurvive) {
   c->Parts.Add(c->Parts.GetPart(1));  // the same eye listed twice
   c->Origin = "animals/x.viv";
   sim.World.Context.Grid.Add(c, c->X, c->Y);
+  sim.History.Found(sim.World, 0);  // as a seeded world has it
+  sim.Taxa.Found(sim.World, 0);
   const uint64_t before = sim.Hash();
   const std::string file = (dir / "w.vivw").string();
   sim.SaveWorld(file);
@@ -183,7 +185,7 @@ TEST_F(WorldFile, OrganStateAndSharedOrgansSurvive) {
   TSimulation fromBody;
   fromBody.SetRules(Settings);
   fromBody.StepCount = LoadWorldBody(WorldBody(back.World, back.StepCount), fromBody.World).StepCount;
-  EXPECT_EQ(fromBody.Hash(), before);
+  EXPECT_EQ(WorldHash(fromBody.World, fromBody.StepCount), WorldHash(back.World, back.StepCount));
 }
 
 TEST_F(WorldFile, DamagedFilesAreRefusedAndTheWorldStays) {
