@@ -68,7 +68,11 @@ void WarnOfAnimalFiles(const std::vector<std::string>& files, std::ostream& err,
     if (!told.insert(file).second) continue;
     TCreature animal;
     animal.LoadFromFile(file);
-    for (const std::string& warning : FormulaWarnings(animal)) err << program << ": warning: " << file << ": " << warning << '\n';
+    const std::vector<std::string> warnings = FormulaWarnings(animal);
+    const size_t shown = std::min<size_t>(warnings.size(), 5);  // a file of many such terms is told briefly
+    for (size_t k = 0; k < shown; ++k) err << program << ": warning: " << file << ": " << warnings[k] << '\n';
+    if (warnings.size() > shown)
+      err << program << ": warning: " << file << ": and " << warnings.size() - shown << " more terms like these\n";
   }
 }
 

@@ -1,6 +1,8 @@
 #include "creature/animal_edit.h"
 
 #include <cmath>
+#include <string_view>
+#include <unordered_map>
 
 #include "parts/brain.h"
 #include "parts/engine.h"
@@ -40,8 +42,26 @@ const std::string* OrganFormula(const TPart& part) {
   return nullptr;
 }
 
+namespace {
+
+// The first organ of each id, looked up once per term: bodies and formulas of any size cost
+// their sum, not their product.
+std::unordered_map<std::string_view, const TPart*> FirstOrgans(const TPartList& parts) {
+  std::unordered_map<std::string_view, const TPart*> first;
+  for (const TPart* part : parts.Items) first.emplace(part->Id, part);
+  return first;
+}
+
+const TPart* Named(const std::unordered_map<std::string_view, const TPart*>& organs, const std::string& id) {
+  const auto it = organs.find(id);
+  return it == organs.end() ? nullptr : it->second;
+}
+
+}  // namespace
+
 std::string FormulaProblem(const TPartList& parts, const std::string& formula) {
   const std::vector<TFormulaTerm> terms = FormulaTerms(formula);
+  const auto organs = FirstOrgans(parts);
   // A minus that is not a factor's sign: the language only adds terms.
   bool minus = false;
   for (size_t i = 0; i < formula.size(); ++i) {
@@ -57,8 +77,9 @@ std::string FormulaProblem(const TPartList& parts, const std::string& formula) {
     if (!t.Valid)
       return term + "write Id.Output*Factor, with whole outputs and numeric factors" +
              (minus ? "; terms are only added: take one away with a negative factor (LeftEye.1*-8)" : "");
-    if (parts.Find(t.Id) == nullptr) return term + "no organ has the id '" + t.Id + "'";
-    if (std::string problem = OutputProblem(*parts.Find(t.Id), t.Index); !problem.empty()) return term + problem;
+    const TPart* read = Named(organs, t.Id);
+    if (read == nullptr) return term + "no organ has the id '" + t.Id + "'";
+    if (std::string problem = OutputProblem(*read, t.Index); !problem.empty()) return term + problem;
   }
   size_t end = formula.size();
   while (end > 0 && static_cast<unsigned char>(formula[end - 1]) <= ' ') --end;
@@ -80,11 +101,12 @@ std::string OutputProblem(const TPart& organ, int32_t output) {
 
 std::vector<std::string> FormulaWarnings(const TCreature& animal) {
   std::vector<std::string> warnings;
+  const auto organs = FirstOrgans(animal.Parts);
   for (const TPart* part : animal.Parts.Items) {
     const std::string* formula = OrganFormula(*part);
     if (!formula) continue;
     for (const TFormulaTerm& t : FormulaTerms(*formula)) {
-      const TPart* read = t.Valid ? animal.Parts.Find(t.Id) : nullptr;
+      const TPart* read = t.Valid ? Named(organs, t.Id) : nullptr;
       if (!read) continue;
       if (std::string problem = OutputProblem(*read, t.Index); !problem.empty())
         warnings.push_back("the formula of '" + part->Id + "' reads " + t.Id + "." + std::to_string(t.Index) + ": " +

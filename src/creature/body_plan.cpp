@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -76,6 +78,10 @@ uint64_t BodyPlanSignature(const TCreature& c) {
 int32_t UsedOrgans(const TCreature& c) {
   std::unordered_set<std::string> used;
   std::vector<const TPart*> work;
+  // Each id's first organ, found once: a formula of many terms over a body of many organs
+  // costs their sum, not their product.
+  std::unordered_map<std::string_view, const TPart*> named;
+  for (const TPart* p : c.Parts.Items) named.emplace(p->Id, p);
   for (const TPart* p : FirstOrgans(c))
     if (p->Kind() == TPartKind::Engine && used.insert(p->Id).second) work.push_back(p);
   while (!work.empty()) {
@@ -85,7 +91,8 @@ int32_t UsedOrgans(const TCreature& c) {
     if (!formula) continue;
     for (const TFormulaTerm& t : FormulaTerms(*formula)) {
       if (!t.Valid || t.Factor == 0) continue;
-      const TPart* read = c.FindPart(t.Id);
+      const auto found = named.find(t.Id);
+      const TPart* read = found == named.end() ? nullptr : found->second;
       if (read && used.insert(read->Id).second) work.push_back(read);
     }
   }
