@@ -187,7 +187,7 @@ TEST_F(SettingsTest, ValuesOutOfRangeAndFilesWithoutTheSectionAreRefused) {
   }
   EXPECT_THROW(Settings.Set("ColorDiet", 2), EConvertError);
   EXPECT_THROW(Settings.Set("CostOfLiving", -0.5), EConvertError);
-  for (const std::string& text : {std::string("Remming=0.5\n"), std::string("\x7f""ELF\x02\x01\x01\0\0\0", 12),
+  for (const std::string& text : {std::string("Remming=0.5\n"), std::string("\x7f""ELF\x02\x01\x01\0\0\0", 10),
                                    std::string("[Population]\nNumCreatures=3\n")}) {
     Write(text);
     try {
