@@ -119,4 +119,9 @@ rm half.island1.vivw
 "${mpi[@]}" "$islands" "${args[@]}" --load-world half.vivw --until 12000 >d.txt 2>d.err
 [ $? -eq 1 ] || fail "a failed island did not end the run with status 1"
 grep -q "^vivarion-islands: island 1: .*half.island1.vivw" d.err || fail "the failure does not name the island: $(head -3 d.err)"
+# A pipe given as the world to load is refused at once, not waited on.
+mkfifo pipe.vivw
+timeout 60 "${mpi[@]}" "$islands" "${args[@]}" --load-world pipe.vivw --until 12000 >p.txt 2>p.err
+[ $? -eq 1 ] || fail "a pipe as the world file did not end the run with status 1"
+grep -q "pipe.vivw: this is not a regular file" p.err || fail "the pipe was not named: $(head -3 p.err)"
 echo "sweep, migration, resumption and failure as expected"

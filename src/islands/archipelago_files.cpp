@@ -39,6 +39,9 @@ std::string IslandWorldFile(const std::string& name, int32_t island, int32_t isl
     throw EVivarion(name + ": the world files hold " + std::to_string(saved) + " islands, and this run has " +
                     std::to_string(islands));
   };
+  // A pipe or a device would block or never end: only a regular file is read.
+  if (FileExists(name) && !IsRegularFile(name))
+    throw EVivarion(name + ": this is not a regular file, not a world file");
   std::ifstream in(name, std::ios::binary);
   std::string first;
   if (in && std::getline(in, first) && first == ManifestFirstLine) {
