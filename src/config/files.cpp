@@ -72,9 +72,9 @@ std::string ReadRegularFile(const std::string& fileName, uint64_t maxBytes, cons
   // Opened without blocking, so that a FIFO with no writer is refused rather than waited on.
   const int fd = open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) throw EVivarion(fileName + ": cannot open the file");
-  struct stat st;
+  struct stat st{};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    const bool folder = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    const bool folder = S_ISDIR(st.st_mode);
     close(fd);
     throw EVivarion(fileName + (folder ? ": this is a folder, not " : ": this is not a regular file, not ") + what);
   }

@@ -4,28 +4,17 @@
 #include <unordered_set>
 
 #include "config/errors.h"
+#include "creature/animal_edit.h"
 #include "creature/creature.h"
-#include "parts/brain.h"
-#include "parts/engine.h"
 
 namespace viv {
-
-namespace {
-
-const std::string* FormulaOfPart(const TPart* p) {
-  if (p->Kind() == TPartKind::Engine) return &static_cast<const TEngine*>(p)->Formula();
-  if (p->Kind() == TPartKind::Brain) return &static_cast<const TBrain*>(p)->Formula();
-  return nullptr;
-}
-
-}  // namespace
 
 uint64_t FormulaTextLength(const TCreature& animal) {
   // An organ listed twice (shared) is one organ with one formula.
   std::unordered_set<const TPart*> seen;
   uint64_t length = 0;
   for (const TPart* p : animal.Parts.Items)
-    if (const std::string* formula = FormulaOfPart(p); formula && seen.insert(p).second) length += formula->size();
+    if (const std::string* formula = OrganFormula(*p); formula && seen.insert(p).second) length += formula->size();
   return length;
 }
 
