@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDir>
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/angles.h"
 #include "app/animal_views.h"
 #include "app/main_window.h"
 #include "config/data_files.h"
@@ -45,9 +47,8 @@ QPushButton* Button(const char* text, QWidget* parent, QLayout* into) {
 }
 
 // A message box beside the editor that does not stop it (nor a test).
-void Warn(QWidget* parent, const std::string& text) {
-  auto* box =
-      new QMessageBox(QMessageBox::Warning, "Animal editor", QString::fromStdString(text), QMessageBox::Ok, parent);
+void Warn(QWidget* parent, const std::string& text, QMessageBox::Icon icon = QMessageBox::Warning) {
+  auto* box = new QMessageBox(icon, "Animal editor", QString::fromStdString(text), QMessageBox::Ok, parent);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
   box->show();
@@ -73,6 +74,28 @@ std::string FieldText(const std::string& text) {
     char buffer[32];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     return ec == std::errc() ? std::string(buffer, end) : text;
+  } catch (const std::exception&) {
+    return text;
+  }
+}
+
+// Directions are kept in radians and shown in degrees, as the inspector shows them.
+bool IsAngle(const std::string& name) { return name == "phi" || name == "angle"; }
+
+std::string DegreesText(const std::string& radians) {
+  try {
+    return FieldText(FloatToText(static_cast<float>(ShownDegrees(StrToSingle(radians)))));
+  } catch (const std::exception&) {
+    return radians;
+  }
+}
+
+// What a field holds as its value is kept: degrees typed become radians; text that is no
+// number is passed on as it is, to be refused with the reader's message.
+std::string ValueText(const std::string& name, const std::string& text) {
+  if (!IsAngle(name)) return text;
+  try {
+    return FloatToText(static_cast<float>(DegreesToRadians(StrToSingle(text))));
   } catch (const std::exception&) {
     return text;
   }
@@ -192,6 +215,9 @@ TAnimalEditor::TAnimalEditor(TfrmVivarion* main, QWidget* parent) : QWidget(pare
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     return answer == QMessageBox::Save ? TAnswer::Save : answer == QMessageBox::Discard ? TAnswer::Discard : TAnswer::Cancel;
   };
+  AskSaveName = [this](const QString& proposed) {
+    return QFileDialog::getSaveFileName(this, "Save the animal", proposed, "Animal files (*.viv)");
+  };
   connect(butUndo, &QPushButton::clicked, this, &TAnimalEditor::Undo);
   connect(butRedo, &QPushButton::clicked, this, &TAnimalEditor::Redo);
   new QShortcut(QKeySequence::Undo, this, [this] { Undo(); });
@@ -260,18 +286,18 @@ void TAnimalEditor::closeEvent(QCloseEvent* event) {
 }
 
 bool TAnimalEditor::SaveAs() {
-  QString file = QFileDialog::getSaveFileName(
-      this, "Save the animal", QString::fromStdString(fileName_.empty() ? "animals/" + name_ + ".viv" : fileName_),
-      "Animal files (*.viv)");
+  QString file = AskSaveName(QString::fromStdString(fileName_.empty() ? "animals/" + name_ + ".viv" : fileName_));
   if (file.isEmpty()) return false;
   // The start panel lists the files that end in ".viv".
   if (!file.endsWith(".viv")) file += ".viv";
   if (!SaveFile(file.toStdString())) return false;
   const QString listed = QDir::current().absoluteFilePath("animals");
   if (QFileInfo(file).absolutePath() != listed)
-    QMessageBox::information(this, "Animal editor",
-                             "Saved as " + file + ". The start panel lists the animal files of " + listed +
-                                 "; copy it there to seed worlds with it.");
+    Warn(this,
+         ("Saved as " + file + ". The start panel lists the animal files of " + listed +
+          "; copy it there to seed worlds with it.")
+             .toStdString(),
+         QMessageBox::Information);
   return true;
 }
 
@@ -425,7 +451,7 @@ std::vector<std::string> TAnimalEditor::Problems() const {
 
 void TAnimalEditor::CheckField(int32_t organ, const std::string& name, QLineEdit* field) {
   auto scratch = Copy();
-  std::string problem = TryValue(*scratch, organ, name, field->text().toStdString());
+  std::string problem = TryValue(*scratch, organ, name, ValueText(name, field->text().toStdString()));
   const bool refused = !problem.empty();
   if (problem.empty() && name == "formula") problem = FormulaProblem(scratch->Parts, field->text().toStdString());
   MarkField(field, name, problem);
@@ -476,7 +502,7 @@ void TAnimalEditor::BuildFields() {
         row->addWidget(pick);
         form->addRow(QString::fromStdString(name), row);
       } else {
-        form->addRow(QString::fromStdString(name), field);
+        form->addRow(QString::fromStdString(IsAngle(name) ? name + " (\u00B0)" : name), field);
       }
       fields.emplace_back(name, field);
       // Checked as it is typed; taken when editing ends (Enter, or the focus leaves).
@@ -485,8 +511,9 @@ void TAnimalEditor::BuildFields() {
       connect(field, &QLineEdit::editingFinished, this, [this, organ, name = name, field] {
         if (refused_.count(field) == 0 && field->isModified()) {
           field->setModified(false);
-          QTimer::singleShot(0, this,
-                             [this, organ, name, text = field->text().toStdString()] { SetValue(organ, name, text); });
+          QTimer::singleShot(0, this, [this, organ, name, text = ValueText(name, field->text().toStdString())] {
+            SetValue(organ, name, text);
+          });
         }
       });
     }
@@ -494,13 +521,21 @@ void TAnimalEditor::BuildFields() {
   rebuild(animalForm_, AnimalFields, -1,
           {{"radius", FieldText(FloatToText(animal_->Radius))},
            {"maxenergy", FieldText(FloatToText(animal_->MaxEnergy))},
-           {"color", ColourText(animal_->Color)},
-           {"vegetable", animal_->Vegetable ? "True" : "False"}});
+           {"color", ColourText(animal_->Color)}});
+  // Vegetable or not: a check box rather than a word to type.
+  VegetableBox = new QCheckBox("vegetable (a plant)");
+  VegetableBox->setObjectName("vegetable");
+  VegetableBox->setChecked(animal_->Vegetable);
+  animalForm_->addRow("", VegetableBox);
+  connect(VegetableBox, &QCheckBox::toggled, this, [this](bool on) {
+    QTimer::singleShot(0, this, [this, on] { SetValue(-1, "vegetable", on ? "True" : "False"); });
+  });
   std::vector<std::pair<std::string, std::string>> organValues;
   if (selected_ >= 0) {
     const TPart& part = *animal_->Parts.Items[static_cast<size_t>(selected_)];
     for (const std::string& name : EditableValues(part))
       organValues.emplace_back(name, name == "id" || name == "formula" ? part.GetProperty(name)
+                                     : IsAngle(name)                   ? DegreesText(part.GetProperty(name))
                                                                        : FieldText(part.GetProperty(name)));
   }
   rebuild(organForm_, OrganFields, selected_, organValues);

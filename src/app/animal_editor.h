@@ -60,6 +60,8 @@ class TAnimalEditor : public QWidget {
   bool MaySetAside();
   enum class TAnswer { Save, Discard, Cancel };
   std::function<TAnswer()> AskToSave;
+  // Save as: the file name chosen, "" to go back (the real one is a file dialog).
+  std::function<QString(const QString& proposed)> AskSaveName;
 
   // Edits, each one step of undo.
   void AddOrgan(TPartKind kind);
@@ -101,7 +103,10 @@ class TAnimalEditor : public QWidget {
   QPushButton *butNew, *butOpen, *butSave, *butSaveAs, *butUndo, *butRedo, *butTry, *butPut;
   QPushButton *butAddEye, *butAddMouth, *butAddEngine, *butAddBrain, *butRemove, *butDuplicate, *butUp, *butDown;
   // The fields now shown: the animal's, then the selected organ's, by value name.
+  // Directions ("phi", "angle") are shown and typed in degrees; SetValue takes the radians
+  // an animal file holds.
   std::vector<std::pair<std::string, QLineEdit*>> AnimalFields, OrganFields;
+  QCheckBox* VegetableBox = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -9,8 +9,8 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
-#include <numbers>
 
+#include "app/angles.h"
 #include "creature/creature.h"
 #include "history/run_samples.h"
 #include "parts/brain.h"
@@ -23,7 +23,7 @@ namespace {
 
 enum Column { Kind, Id, Place, Angle, Formula, Outputs, Columns };
 
-QString Degrees(float radians) { return QString::number(radians * 180 / std::numbers::pi, 'f', 0) + QChar(0xB0); }
+QString Degrees(float radians) { return QString::number(WholeDegrees(radians)) + QChar(0xB0); }
 
 }  // namespace
 
