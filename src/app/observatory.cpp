@@ -74,6 +74,7 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   Tabs->addTab(Tree, "Tree");
   connect(Tree, &TTreeTab::Picked, this, [this](const QString& name) { Select(name.toStdString()); });
   connect(Tree->HideShortLived, &QCheckBox::toggled, this, [this] { Refresh(true); });
+  connect(Tree->LivingOnly, &QCheckBox::toggled, this, [this] { Refresh(true); });
   Inspector = new TInspectorTab(this);
   Tabs->addTab(Inspector, "Inspector");
   connect(Inspector->EditButton, &QPushButton::clicked, this, [this] { main_->EditCreature(Inspector->Serial); });

@@ -4,12 +4,14 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -32,10 +34,23 @@ TTreeTab::TTreeTab(QWidget* parent) : QWidget(parent) {
   scroll_ = new QScrollArea(this);
   scroll_->setWidget(View);
   scroll_->setWidgetResizable(true);
-  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   connect(View, &TSpeciesTreeView::Picked, this, &TTreeTab::Picked);
+  connect(View, &TSpeciesTreeView::ZoomAsked, this, &TTreeTab::ZoomBy);
+  LivingOnly = new QCheckBox("Living lineages only", this);
+  LivingOnly->setChecked(true);
   HideShortLived = new QCheckBox("Hide extinct species that lived under 5,000 steps", this);
   HideShortLived->setChecked(true);
+  HideShortLived->setEnabled(false);
+  connect(LivingOnly, &QCheckBox::toggled, HideShortLived, [this](bool on) { HideShortLived->setEnabled(!on); });
+  Find = new QLineEdit(this);
+  Find->setPlaceholderText("Find by name");
+  Find->setClearButtonEnabled(true);
+  Find->setMaximumWidth(160);
+  connect(Find, &QLineEdit::returnPressed, this, [this] { FindNext(Find->text()); });
+  auto* zoomIn = new QPushButton("Zoom in", this);
+  auto* zoomOut = new QPushButton("Zoom out", this);
+  connect(zoomIn, &QPushButton::clicked, this, [this] { ZoomBy(2); });
+  connect(zoomOut, &QPushButton::clicked, this, [this] { ZoomBy(0.5); });
   Summary = new QLabel(this);
   auto* exportButton = new QPushButton("Export Newick...", this);
   connect(exportButton, &QPushButton::clicked, this, [this] {
@@ -46,13 +61,21 @@ TTreeTab::TTreeTab(QWidget* parent) : QWidget(parent) {
   auto* topButton = new QPushButton("Back to the top", this);
   topButton->setObjectName("TopButton");
   connect(topButton, &QPushButton::clicked, this, [this] { scroll_->verticalScrollBar()->setValue(0); });
-  auto* top = new QHBoxLayout;
-  top->addWidget(HideShortLived);
-  top->addStretch(1);
-  top->addWidget(topButton);
-  top->addWidget(exportButton);
+  // What is shown on one row, the tools on the next, so that the tab stays narrow.
+  auto* shown = new QHBoxLayout;
+  shown->addWidget(LivingOnly);
+  shown->addWidget(HideShortLived);
+  shown->addStretch(1);
+  auto* tools = new QHBoxLayout;
+  tools->addWidget(Find);
+  tools->addWidget(zoomIn);
+  tools->addWidget(zoomOut);
+  tools->addStretch(1);
+  tools->addWidget(topButton);
+  tools->addWidget(exportButton);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
+  layout->addLayout(shown);
+  layout->addLayout(tools);
   layout->addWidget(scroll_, 1);
   layout->addWidget(Summary);
 }
@@ -62,7 +85,8 @@ void TTreeTab::Show(const TSpeciesHistory& history, int64_t now, const std::map<
   HideShortLived->setText(taxa ? "Hide extinct taxa that lived under 5,000 steps"
                                : "Hide extinct species that lived under 5,000 steps");
   View->History = &history;
-  View->Rows = SpeciesTreeRows(history, HideShortLived->isChecked() ? TSpeciesHistory::PersistenceSteps : 0);
+  View->Rows = SpeciesTreeRows(history, HideShortLived->isChecked() ? TSpeciesHistory::PersistenceSteps : 0,
+                               LivingOnly->isChecked());
   View->Now = std::max<int64_t>(now, 1);
   View->Colours = colours;
   View->Relayout();
@@ -94,6 +118,40 @@ void TTreeTab::ScrollToSelected() {
   }
 }
 
+void TTreeTab::ZoomBy(double factor) {
+  const double zoom = std::clamp(View->Zoom * factor, 1.0, 256.0);
+  if (zoom == View->Zoom) return;
+  QScrollBar* bar = scroll_->horizontalScrollBar();
+  const double middle = (bar->value() + scroll_->viewport()->width() / 2.0) / std::max(1, View->width());
+  View->Zoom = zoom;
+  View->setMinimumWidth(zoom > 1 ? static_cast<int>(scroll_->viewport()->width() * zoom) : 0);
+  View->adjustSize();
+  bar->setValue(static_cast<int>(middle * View->width() - scroll_->viewport()->width() / 2.0));
+}
+
+bool TTreeTab::FindNext(const QString& text) {
+  if (!View->History || text.isEmpty()) return false;
+  const std::vector<TEmergence>& all = View->History->Emergences;
+  const size_t n = View->Rows.size();
+  size_t from = 0;
+  for (size_t row = 0; row < n; ++row)
+    if (static_cast<size_t>(View->Rows[row].Emergence) < all.size() &&
+        all[View->Rows[row].Emergence].Name == View->Selected)
+      from = row + 1;
+  for (size_t k = 0; k < n; ++k) {
+    const int32_t e = View->Rows[(from + k) % n].Emergence;
+    if (static_cast<size_t>(e) >= all.size() ||
+        !QString::fromStdString(all[e].Label()).contains(text, Qt::CaseInsensitive))
+      continue;
+    Find->setStyleSheet("");
+    Select(all[e].Name);
+    emit Picked(QString::fromStdString(all[e].Name));
+    return true;
+  }
+  Find->setStyleSheet("background: #ffd8d8");
+  return false;
+}
+
 bool TTreeTab::ExportNewick(const QString& fileName) {
   try {
     WriteFileAtomically(fileName.toStdString(), (View->History ? *View->History : TSpeciesHistory()).Newick(), false);
@@ -112,6 +170,12 @@ TSpeciesTreeView::TSpeciesTreeView(QWidget* parent) : QWidget(parent) {
 void TSpeciesTreeView::Relayout() {
   setMinimumHeight(AxisHeight + static_cast<int>(Rows.size()) * RowHeight + 4);
   update();
+}
+
+void TSpeciesTreeView::wheelEvent(QWheelEvent* e) {
+  if (!(e->modifiers() & Qt::ControlModifier) || e->angleDelta().y() == 0) return QWidget::wheelEvent(e);
+  emit ZoomAsked(e->angleDelta().y() > 0 ? 1.25 : 0.8);
+  e->accept();
 }
 
 double TSpeciesTreeView::XOf(int64_t step) const {
@@ -133,7 +197,7 @@ void TSpeciesTreeView::paintEvent(QPaintEvent* e) {
   QFont small = font();
   small.setPixelSize(10);
   p.setFont(small);
-  const auto interval = static_cast<int64_t>(RoundTickInterval(static_cast<double>(Now)));
+  const auto interval = static_cast<int64_t>(RoundTickInterval(static_cast<double>(Now) / Zoom));
   for (int64_t step = 0; step <= Now; step += std::max<int64_t>(interval, 1)) {
     const int x = static_cast<int>(XOf(step));
     p.drawLine(x, AxisHeight - 6, x, AxisHeight - 2);

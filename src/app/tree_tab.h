@@ -1,7 +1,8 @@
 #pragma once
 // The Tree tab of the observatory: the species tree of the run with time along the x axis,
 // living species in the colour of a member, extinct ones dimmed, the selected one highlighted;
-// a click selects a species, a button exports the tree as Newick text.
+// a click selects a species, a button exports the tree as Newick text. At first it shows the
+// living lineages only; the time axis zooms (buttons, Ctrl+wheel) and a field finds by name.
 #include <QString>
 #include <QWidget>
 #include <map>
@@ -13,6 +14,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QScrollArea;
 
 namespace viv {
@@ -24,9 +26,18 @@ class TTreeTab : public QWidget {
  public:
   explicit TTreeTab(QWidget* parent);
 
-  QCheckBox* HideShortLived;  // leave out extinct species that lived under 5,000 steps
+  QCheckBox* LivingOnly;      // the living and their ancestors only (the default)
+  QCheckBox* HideShortLived;  // otherwise: leave out extinct species that lived under 5,000 steps
+  QLineEdit* Find;            // a part of a name: the next row whose label holds it is picked
   QLabel* Summary;
   TSpeciesTreeView* View;
+
+  // Widens the time axis (factor above 1) or narrows it, keeping the middle of the shown
+  // part in place; 1 fits the whole run into the tab.
+  void ZoomBy(double factor);
+  // Picks the next row after the selected one whose label holds text (any letter case);
+  // false when none does.
+  bool FindNext(const QString& text);
 
   // Lays the tree out again from the history at step now; colours: of a living member by name.
   // taxa: the history's emergences are taxa (the texts say so), else species.
@@ -60,6 +71,7 @@ class TSpeciesTreeView : public QWidget {
   std::map<std::string, TColor> Colours;
   int64_t Now = 1;
   std::string Selected;
+  double Zoom = 1;  // the plot's width in widths of the tab
 
   void Relayout();
   // The x of a step, and the row under a y.
@@ -68,10 +80,12 @@ class TSpeciesTreeView : public QWidget {
 
  signals:
   void Picked(const QString& name);
+  void ZoomAsked(double factor);
 
  protected:
   void paintEvent(QPaintEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;  // with Ctrl: zoom
 };
 
 }  // namespace viv

@@ -2,7 +2,7 @@
 
 namespace viv {
 
-std::vector<TTreeRow> SpeciesTreeRows(const TSpeciesHistory& history, int64_t minSteps) {
+std::vector<TTreeRow> SpeciesTreeRows(const TSpeciesHistory& history, int64_t minSteps, bool livingOnly) {
   const std::vector<TEmergence>& all = history.Emergences;
   const int32_t n = static_cast<int32_t>(all.size());
   // A parent always emerged before its children, so one pass from the newest up marks the
@@ -10,7 +10,7 @@ std::vector<TTreeRow> SpeciesTreeRows(const TSpeciesHistory& history, int64_t mi
   std::vector<char> shown(n, 0);
   for (int32_t i = n - 1; i >= 0; --i) {
     const TEmergence& e = all[i];
-    if (e.Alive > 0 || e.LastStep - e.FirstStep >= minSteps) shown[i] = 1;
+    if (e.Alive > 0 || (!livingOnly && e.LastStep - e.FirstStep >= minSteps)) shown[i] = 1;
     if (shown[i] && e.Parent >= 0) shown[e.Parent] = 1;
   }
   std::vector<std::vector<int32_t>> children(n);

@@ -14,7 +14,8 @@ struct TTreeRow {
 };
 
 // The rows of the tree. With minSteps > 0 an extinct species that lived fewer steps is left
-// out unless a species shown descends from it, so that the branches stay connected.
-std::vector<TTreeRow> SpeciesTreeRows(const TSpeciesHistory& history, int64_t minSteps);
+// out unless a species shown descends from it, so that the branches stay connected; with
+// livingOnly, every extinct species is, which leaves the living lineages.
+std::vector<TTreeRow> SpeciesTreeRows(const TSpeciesHistory& history, int64_t minSteps, bool livingOnly = false);
 
 }  // namespace viv
