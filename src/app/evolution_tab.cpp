@@ -41,7 +41,8 @@ void Fit(const std::vector<TEvolutionSample>& samples, std::initializer_list<QXY
   if (axes.size() < 2) return;
   const double from = samples.empty() ? 0 : static_cast<double>(samples.front().Step);
   const double to = samples.empty() ? 1 : std::max(from + 1, static_cast<double>(samples.back().Step));
-  FitAxes(axes, from, to, top);
+  const QChart* chart = (*all.begin())->chart();
+  FitAxes(axes, from, to, top, chart ? chart->plotArea().width() : 0);
 }
 
 // What the age of the living animals' common ancestor says, the one reading that applies.
@@ -67,8 +68,8 @@ TEvolutionTab::TEvolutionTab(QWidget* parent) : QWidget(parent) {
       MakeChart("Change and novelty, per report", {Change, Novelty}, "%.0f"),
       MakeChart("Ecology by step", {Ecology}, "%.2f"),
       MakeChart("Complexity by step", {Complexity}, "%.0f"),
-      MakeChart("Cumulative activity of the living taxa", {Activity, ShadowActivity}, "%.0f"),
-      MakeChart("Activity waves: each taxon's activity", {}, "%.0f"),
+      MakeChart("Activity of the living taxa", {Activity, ShadowActivity}, "%.0f"),
+      MakeChart("Activity waves (each taxon)", {}, "%.0f"),
   };
   // The waves are dots, so that thousands of taxa cost two series.
   for (QScatterSeries* s : {ShadowWaves, Waves}) {

@@ -351,7 +351,7 @@ TFrameStatus TfrmVivarion::FrameStatus() const {
 void TfrmVivarion::DrawFrame() {
   if (StageBitmap.size() != size()) StageBitmap = QImage(size(), QImage::Format_RGB32);
   viv::DrawFrame(Population, View(), FrameStatus(), StageBitmap);
-  if (film_ && filmEvery_ == 0) RecordFrame(StageBitmap);
+  if (film_ && filmEvery_ == 0) RecordViewFrame();
   DrawRecordingMark();
   repaint();
   LastRedrawTick = TickCount();

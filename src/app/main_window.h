@@ -155,10 +155,12 @@ class TfrmVivarion : public QWidget {
   uint64_t InspectedSerial() const;
   uint64_t InspectRequested = 0;  // the creature an information window sent to the inspector
 
-  // Films of the view. R records what the view shows, a frame each time it is drawn (about
-  // ViewFramesPerSecond); L records a time-lapse, a frame every TimeLapseEvery steps. The same
-  // key again stops and puts the film in place; a failure stops it and shows a box.
+  // Films of the view. R records what the view shows in real time: ViewFramesPerSecond frames a
+  // second of the clock, each the picture drawn last (repeated while the window draws slower,
+  // left out while it draws faster); L records a time-lapse, a frame every TimeLapseEvery steps.
+  // The same key again stops and puts the film in place; a failure stops it and shows a box.
   static constexpr int32_t ViewFramesPerSecond = 11;  // a frame every 90 ms
+  std::function<int64_t()> FilmClock = TickCount;    // milliseconds (tests set their own)
   static constexpr int64_t TimeLapseEvery = 100;
   static constexpr int32_t TimeLapseFramesPerSecond = 30;
   std::string FilmFolder;  // where films go: the user's videos folder (tests set their own)
@@ -218,12 +220,14 @@ class TfrmVivarion : public QWidget {
   QPushButton* butEditor_ = nullptr;             // the start panel's way into the editor
   // The film being recorded: every drawn frame (filmEvery_ 0) or one every filmEvery_ steps.
   void RecordFrame(const QImage& image);
+  void RecordViewFrame();  // the picture just drawn, as many times as the clock says are due
   void DrawRecordingMark();
   void RecordTimeLapse();
   // What the overlay says, as DrawFrame draws it.
   TFrameStatus FrameStatus() const;
   std::unique_ptr<TFilmEncoder> film_;
   int64_t filmEvery_ = 0;
+  int64_t filmStart_ = 0;  // FilmClock when the view's film began (moved on over long stalls)
   QImage filmImage_;  // a time-lapse frame, drawn apart from the window's
 };
 

@@ -32,6 +32,7 @@ void TfrmVivarion::ToggleRecording(int64_t everySteps) {
     film_ = std::make_unique<TFilmEncoder>(name, width, height,
                                            everySteps > 0 ? TimeLapseFramesPerSecond : ViewFramesPerSecond);
     filmEvery_ = everySteps;
+    filmStart_ = FilmClock();
   } catch (const std::exception& e) {
     film_.reset();
     ReportError(e);
@@ -61,6 +62,18 @@ void TfrmVivarion::RecordFrame(const QImage& image) {
     film_.reset();  // the unfinished film goes with it
     ReportError(e);
   }
+}
+
+void TfrmVivarion::RecordViewFrame() {
+  // A stall longer than this (a dialog held open) is cut to it, so that the film goes on.
+  constexpr int64_t LongestRepeat = 3 * ViewFramesPerSecond;
+  const int64_t due = (FilmClock() - filmStart_) * ViewFramesPerSecond / 1000 + 1;
+  int64_t repeats = due - film_->Frames();
+  if (repeats > LongestRepeat) {
+    filmStart_ += (repeats - LongestRepeat) * 1000 / ViewFramesPerSecond;
+    repeats = LongestRepeat;
+  }
+  for (int64_t k = 0; k < repeats && film_; ++k) RecordFrame(StageBitmap);
 }
 
 // After each step of a time-lapse: a frame of the view when one is due.

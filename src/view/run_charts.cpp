@@ -16,7 +16,7 @@
 
 namespace viv {
 
-void FitAxes(const QList<QAbstractAxis*>& axes, double from, double to, double top) {
+void FitAxes(const QList<QAbstractAxis*>& axes, double from, double to, double top, double plotWidth) {
   axes[0]->setRange(from, to);
   axes[1]->setRange(0, top * 1.05);
   // Ticks at round steps and values, whatever the span.
@@ -25,6 +25,21 @@ void FitAxes(const QList<QAbstractAxis*>& axes, double from, double to, double t
     v->setTickType(QValueAxis::TicksDynamic);
     v->setTickAnchor(0);
     v->setTickInterval(span >= 4 ? RoundTickInterval(span) : 0.5);
+  }
+  // On a narrow chart, no more steps along x than labels of the widest value fit side by side
+  // (10-pixel digits are about 7 wide): the next round interval that leaves room.
+  const double labelWidth = 7.0 * QString::number(static_cast<int64_t>(to)).size() + 14;
+  auto* x = static_cast<QValueAxis*>(axes[0]);
+  const double fits = plotWidth / labelWidth;
+  if (plotWidth > 0 && to - from >= 4 && (to - from) / x->tickInterval() > fits) {
+    double interval = x->tickInterval();
+    for (int k = 0; k < 64 && (to - from) / interval > std::max(1.0, fits); ++k) {
+      // The next round interval: 1 -> 2 -> 5 -> 10 ...
+      const double power = std::pow(10.0, std::floor(std::log10(interval)));
+      const double m = interval / power;
+      interval = (m < 1.5 ? 2 : m < 3.5 ? 5 : 10) * power;
+    }
+    x->setTickInterval(interval);
   }
 }
 
@@ -93,15 +108,15 @@ void ShowRunSamples(const TRunCharts& c, const std::vector<TRunSample>& samples,
     if (axes.size() < 2) return;
     const double from = samples.empty() ? 0 : static_cast<double>(samples.front().Step);
     const double to = samples.empty() ? 1 : std::max(from + 1, static_cast<double>(samples.back().Step));
-    FitAxes(axes, from, to, top);
+    FitAxes(axes, from, to, top, first->chart() ? first->chart()->plotArea().width() : 0);
   };
   fit(c.Animals, {c.Animals, c.Plants, c.Species});
   fit(c.BiomassLine, {c.BiomassLine});
   fit(c.DiversityLine, {c.DiversityLine});
 }
 
-double RoundTickInterval(double span) {
-  const double raw = std::max(1.0, span / 4);
+double RoundTickInterval(double span, double parts) {
+  const double raw = std::max(1.0, span / parts);
   const double power = std::pow(10.0, std::floor(std::log10(raw)));
   const double ratio = raw / power;
   return (ratio < 1.5 ? 1 : ratio < 3.5 ? 2 : ratio < 7.5 ? 5 : 10) * power;

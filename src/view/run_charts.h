@@ -22,13 +22,15 @@ struct TRunCharts {
 
 // A whole tick interval for an axis of span steps: 1, 2 or 5 times a power of ten, about four
 // across.
-double RoundTickInterval(double span);
+double RoundTickInterval(double span, double parts = 4);
 
 // A chart of the series against steps, with small axis labels and the values' format (a
 // printf format such as "%.0f"); a legend when there are several.
 // A chart's two axes (x first) from step from to to, and from 0 to a little above top, with
 // ticks at round numbers whatever the span.
-void FitAxes(const QList<QAbstractAxis*>& axes, double from, double to, double top);
+// plotWidth: the chart's plot area in pixels, when known; a narrow chart gets fewer steps along
+// its x axis, so that their labels do not run into each other.
+void FitAxes(const QList<QAbstractAxis*>& axes, double from, double to, double top, double plotWidth = 0);
 QChart* MakeChart(const QString& title, const std::vector<QLineSeries*>& series, const char* format);
 // Three new charts with their series and axes.
 TRunCharts MakeRunCharts();
