@@ -26,6 +26,7 @@
 #include <clocale>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <memory>
 #include <set>
 
@@ -181,8 +182,12 @@ class AppTest : public QObject {
         field->setModified(true);
         QTest::keyClick(field, Qt::Key_Return);
         QCoreApplication::processEvents();
+        // Directions are typed in degrees and kept in radians.
+        const bool angle = name == "phi" || name == "angle";
         QCOMPARE(e->Animal().Parts.Items[static_cast<size_t>(k)]->GetProperty(name),
-                 name == "id" || name == "formula" ? value : FloatToText(StrToSingle(value)));
+                 name == "id" || name == "formula" ? value
+                 : angle ? FloatToText(static_cast<float>(StrToSingle(value) * std::numbers::pi / 180))
+                         : FloatToText(StrToSingle(value)));
         ++changed;
       }
     }
@@ -190,8 +195,22 @@ class AppTest : public QObject {
     QCOMPARE(e->SetValue(-1, "radius", "33.5"), std::string());
     QCOMPARE(e->SetValue(-1, "maxenergy", "1500"), std::string());
     QCOMPARE(e->SetValue(-1, "color", "255"), std::string());
+    // A turn below zero shows as the same direction in 0-360, as the inspector shows it.
+    QCOMPARE(e->SetValue(0, "phi", "-0.0349066"), std::string());
+    e->SelectOrgan(0);
+    for (const auto& [n, f] : e->OrganFields)
+      if (n == "phi") QCOMPARE(f->text(), QString("358"));
+    e->VegetableBox->click();
+    QCoreApplication::processEvents();
+    QVERIFY(e->Animal().Vegetable);
+    e->VegetableBox->click();
+    QCoreApplication::processEvents();
+    QVERIFY(!e->Animal().Vegetable);
     QVERIFY(e->IsValid());
-    QVERIFY(e->SaveFile((folder / "edited.viv").string()));
+    // Save as adds the ending the start panel lists.
+    e->AskSaveName = [&](const QString&) { return QString::fromStdString((folder / "edited").string()); };
+    QVERIFY(e->SaveAs());
+    QVERIFY(!e->IsModified() && !fs::exists(folder / "edited"));
     TCreature back;
     back.LoadFromFile((folder / "edited.viv").string());
     QCOMPARE(back.ToXmlText(), e->Text());
@@ -314,14 +333,24 @@ class AppTest : public QObject {
       return QString(p.readAllStandardOutput()).trimmed();
     };
     w.Paused = true;
+    // The film keeps the clock's time: pictures drawn every 300 ms fill 11 frames a second,
+    // those drawn faster are left out, and a long stall is cut to three seconds.
+    int64_t now = 1000;
+    w.FilmClock = [&now] { return now; };
     QTest::keyClick(&w, Qt::Key_R);
     QVERIFY(w.Film() != nullptr);
-    for (int k = 0; k < 5; ++k) w.DrawFrame();
+    for (int k = 0; k < 5; ++k, now += 300) w.DrawFrame();  // 0 to 1.2 s: 14 frames
+    for (int k = 0; k < 5; ++k, now += 10) w.DrawFrame();   // 1.5 s: 17 in all
+    now += 60000;
+    w.DrawFrame();  // 33 more
+    QCOMPARE(w.Film()->Frames(), int64_t{17 + 33});
+    now += 1000;
+    w.DrawFrame();  // the clock goes on from the cut: 11 more
     const std::string view = w.Film()->FileName();
     const QString size = QString("%1,%2").arg(w.StageBitmap.width() & ~1).arg(w.StageBitmap.height() & ~1);
     QTest::keyClick(&w, Qt::Key_R);
     QVERIFY(w.Film() == nullptr);
-    QCOMPARE(probe(view), "h264," + size + ",11/1,5");
+    QCOMPARE(probe(view), "h264," + size + ",11/1,61");
     // The mark is drawn on the window, not into the film.
     QTest::keyClick(&w, Qt::Key_L);
     w.DrawFrame();
@@ -962,9 +991,27 @@ class AppTest : public QObject {
     TfrmObservatory* o = w.Observatory();
     o->GroupBy->setCurrentIndex(1);  // the species
     o->Tabs->setCurrentWidget(o->Tree);
-    // Each species below its parent; the short-lived extinct ones only as ancestors.
+    // At first the living lineages only: every row alive or an ancestor of a row below it.
     const std::vector<TTreeRow>& rows = o->Tree->View->Rows;
-    QVERIFY(!rows.empty());
+    QVERIFY(!rows.empty() && rows.size() < history.Emergences.size());
+    for (size_t r = rows.size(); r-- > 0;) {
+      bool needed = history.Emergences[rows[r].Emergence].Alive > 0;
+      for (size_t below = r + 1; below < rows.size(); ++below) needed = needed || rows[below].ParentRow == int32_t(r);
+      QVERIFY(needed);
+    }
+    // Found by a part of its name, any letter case; the next press finds the next one.
+    const std::string last = history.Emergences[rows.back().Emergence].Name;
+    QVERIFY(o->Tree->FindNext(QString::fromStdString(last).toLower()));
+    QCOMPARE(o->SelectedSpecies(), last);
+    QVERIFY(!o->Tree->FindNext("no such name"));
+    // Zoomed, the time axis is wider than the tab and scrolls.
+    const int fitted = o->Tree->View->width();
+    o->Tree->ZoomBy(4);
+    QVERIFY(o->Tree->View->width() > 3 * fitted);
+    o->Tree->ZoomBy(0.1);
+    QCOMPARE(o->Tree->View->Zoom, 1.0);
+    // With the extinct: each species below its parent; the short-lived extinct ones only as ancestors.
+    o->Tree->LivingOnly->setChecked(false);
     for (size_t r = 0; r < rows.size(); ++r) {
       const TEmergence& e = history.Emergences[rows[r].Emergence];
       if (rows[r].ParentRow < 0) {
