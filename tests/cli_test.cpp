@@ -225,7 +225,7 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
   flipped[good.size() - 3] ^= 1;
   write("flipped.vivw", flipped);
   std::string newer = good;
-  newer[8] = 6;
+  newer[8] = 7;
   std::string reserved = good;
   reserved[12] = 1;
   write("reserved.vivw", reserved);
@@ -236,7 +236,7 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
       {"empty.vivw", "the file is empty, not a world file"},
       {"short.vivw", "the world file is damaged: it is truncated"},
       {"flipped.vivw", "the world file is damaged: its checksum does not match its contents"},
-      {"newer.vivw", "the world file has format 6, newer than this program reads (5)"},
+      {"newer.vivw", "the world file has format 7, newer than this program reads (6)"},
       {"reserved.vivw", "the world file is damaged: its header's reserved field is not zero"},
       {"animal.vivw", "this is an animal file, not a world file"},
       {"folder.vivw", "this is a folder, not a world file"},
@@ -254,6 +254,19 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
   std::ofstream(dir / "four.ini") << "[Population]\nNumCreatures=4\nNumFood=300\n";
   EXPECT_EQ(Run(Settings() + "--load-world format1.vivw --steps 500").out,
             Run(Settings() + "--population four.ini --seed 4 --steps 1000").out);
+  // One of format 5 (every rule family of its time set, 3 animals, seed 2, 1,500 steps) goes on
+  // under the rules it keeps as the unbroken run.
+  fs::copy_file(fs::path(VIVARION_TEST_DATA) / "worlds" / "format5.vivw", dir / "format5.vivw");
+  std::ofstream(dir / "rules5.ini") << "[VIVARION]\nRemming=0.001\nBrown=3\nPhiRemming=0.1\nGravity=0.00001\n"
+                                       "SunLight=0.5\nCostOfLiving=0.01\nMinEnergy=50\nRadiusCost=1\nPartsCost=1\n"
+                                       "CreatureCost=1\nMaxFood=300\nOrganLoss=0.1\nPlantFloor=30\nCopySkip=0.2\n"
+                                       "FreshIds=0.5\nFormulaMutation=0.01\nLightPatches=2\nPatchRadius=150\n"
+                                       "PatchDistance=100\nPatchShade=0.2\nSeasonLength=5000\nSeasonDepth=0.3\n"
+                                       "PlantColors=3\nPlantColorChange=0.05\nColorDiet=0.5\nColorMutation=8\n";
+  std::ofstream(dir / "three.ini") << "[Population]\nNumCreatures=3\nNumFood=300\n";
+  const Result resumed = Run(Settings() + "--load-world format5.vivw --world-settings --steps 1500 --hash");
+  EXPECT_EQ(resumed.out, Run("--settings rules5.ini --population three.ini --seed 2 --steps 3000 --hash").out);
+  EXPECT_NE(resumed.out.find("step=3000 "), std::string::npos) << resumed.err;
 }
 
 // Hostile input, each refused with one line naming the file and the fault, quickly and

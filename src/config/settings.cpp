@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <climits>
+#include <functional>
 #include <iterator>
 
 #include "config/duck.h"
@@ -22,12 +23,17 @@ namespace {
 // that no setting can fill the world with infinities or let it grow without end. The bounds
 // are wide: only what has no meaning (a negative cost, a chance above 1, a patch larger than
 // any world) is refused.
+// Family: the rules a key belongs to, in the order they came. A world's hash covers the keys
+// of the first family always and those of a later family only when it or a family after it
+// has a key set, so that worlds that do not use rules added later keep their hashes.
 struct TKey {
   const char* Name;
   double TSettings::*Real;
   int32_t TSettings::*Whole;
   double Min, Max;
+  int Family = 0;
 };
+enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2 };
 constexpr double Huge = 1e300;  // keys that nothing uses: any finite value
 constexpr TKey Keys[] = {
     {"Remming", &TSettings::Remming, nullptr, 0, 1e6},
@@ -46,19 +52,19 @@ constexpr TKey Keys[] = {
     {"NiceValue", nullptr, &TSettings::NiceValue, INT32_MIN, INT32_MAX},
     {"OrganLoss", &TSettings::OrganLoss, nullptr, 0, 1},
     {"PlantFloor", nullptr, &TSettings::PlantFloor, 0, INT32_MAX},
-    {"CopySkip", &TSettings::CopySkip, nullptr, 0, 1},
-    {"FreshIds", &TSettings::FreshIds, nullptr, 0, 1},
-    {"FormulaMutation", &TSettings::FormulaMutation, nullptr, 0, 1},
-    {"LightPatches", nullptr, &TSettings::LightPatches, 0, 1000},
-    {"PatchRadius", &TSettings::PatchRadius, nullptr, 0, 1e6},
-    {"PatchDistance", &TSettings::PatchDistance, nullptr, -1e6, 1e6},
-    {"PatchShade", &TSettings::PatchShade, nullptr, 0, 1},
-    {"SeasonLength", nullptr, &TSettings::SeasonLength, 0, INT32_MAX},
-    {"SeasonDepth", &TSettings::SeasonDepth, nullptr, 0, 1},
-    {"PlantColors", nullptr, &TSettings::PlantColors, 0, 256},
-    {"PlantColorChange", &TSettings::PlantColorChange, nullptr, 0, 1},
-    {"ColorDiet", &TSettings::ColorDiet, nullptr, 0, 1},
-    {"ColorMutation", nullptr, &TSettings::ColorMutation, 0, 255},
+    {"CopySkip", &TSettings::CopySkip, nullptr, 0, 1, OpenEvolution},
+    {"FreshIds", &TSettings::FreshIds, nullptr, 0, 1, OpenEvolution},
+    {"FormulaMutation", &TSettings::FormulaMutation, nullptr, 0, 1, OpenEvolution},
+    {"LightPatches", nullptr, &TSettings::LightPatches, 0, 1000, OpenEvolution},
+    {"PatchRadius", &TSettings::PatchRadius, nullptr, 0, 1e6, OpenEvolution},
+    {"PatchDistance", &TSettings::PatchDistance, nullptr, -1e6, 1e6, OpenEvolution},
+    {"PatchShade", &TSettings::PatchShade, nullptr, 0, 1, OpenEvolution},
+    {"SeasonLength", nullptr, &TSettings::SeasonLength, 0, INT32_MAX, OpenEvolution},
+    {"SeasonDepth", &TSettings::SeasonDepth, nullptr, 0, 1, OpenEvolution},
+    {"PlantColors", nullptr, &TSettings::PlantColors, 0, 256, Diet},
+    {"PlantColorChange", &TSettings::PlantColorChange, nullptr, 0, 1, Diet},
+    {"ColorDiet", &TSettings::ColorDiet, nullptr, 0, 1, Diet},
+    {"ColorMutation", nullptr, &TSettings::ColorMutation, 0, 255, Diet},
 };
 
 const TKey* FindKey(const std::string& name) {
@@ -185,13 +191,17 @@ std::string SettingsDifferences(const TSettings& from, const TSettings& to) {
   return text;
 }
 
-bool TSettings::UsesOpenEvolution() const {
-  return CopySkip != 0 || FreshIds != 0 || FormulaMutation != 0 || LightPatches != 0 || PatchRadius != 0 ||
-         PatchDistance != 0 || PatchShade != 0 || SeasonLength != 0 || SeasonDepth != 0 || UsesDiet();
-}
-
-bool TSettings::UsesDiet() const {
-  return PlantColors != 0 || PlantColorChange != 0 || ColorDiet != 0 || ColorMutation != 0;
+void ForEachHashedSetting(const TSettings& s, const std::function<void(double value, bool whole)>& put) {
+  int last = Classic;
+  for (const TKey& key : Keys)
+    if ((key.Real ? s.*key.Real : s.*key.Whole) != 0) last = std::max(last, key.Family);
+  // Within a family, the reals and then the whole numbers, as the hash has always taken them.
+  for (int family = Classic; family <= last; ++family)
+    for (const bool whole : {false, true})
+      for (const TKey& key : Keys) {
+        if (key.Family != family || (key.Whole != nullptr) != whole || key.Whole == &TSettings::NiceValue) continue;
+        put(whole ? s.*key.Whole : s.*key.Real, whole);
+      }
 }
 
 void TSettings::Open(const std::string& fileName) {

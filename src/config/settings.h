@@ -3,6 +3,7 @@
 // world runs: the fourteen of the design and the keys of the rules added beside them. A
 // world holds the values in force as its rules, replaced whole between steps.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,11 +46,6 @@ class TSettings {
   double ColorDiet = 0;         // share of a bite lost per unit of colour difference (0 to 1)
   int32_t ColorMutation = 0;    // a division moves each colour byte of an animal child by up to this
 
-  // True when one of the rules of open evolution is set (a world without them hashes as before).
-  bool UsesOpenEvolution() const;
-  // True when one of the rules of diet is set (they are among those of open evolution).
-  bool UsesDiet() const;
-
   std::string FileName;
   // Keys of the file's section that are none of the above (a misspelt "SunLigth"), as the
   // file spells them: ignored, as the design says, but worth a warning.
@@ -85,6 +81,11 @@ bool IsSettingsKey(const std::string& key);
 bool IsWholeSettingsKey(const std::string& key);
 // The lowest and highest value the key takes (unknown keys throw EVivarion).
 std::pair<double, double> SettingsKeyRange(const std::string& key);
+
+// The values a world's hash covers, in its order: put(value, whether the key is whole) for
+// every key but NiceValue (which paces the window), the keys of rules added later only when
+// they are in use, so that a world that does not use them hashes as before they existed.
+void ForEachHashedSetting(const TSettings& settings, const std::function<void(double value, bool whole)>& put);
 
 // The keys whose values differ between two settings, as "Brown 4 -> 2, OrganLoss 0.1 -> 0"
 // (empty when none do). NiceValue, which only paces the window, is left out.

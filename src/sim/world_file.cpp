@@ -4,15 +4,18 @@
 #include <zstd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "config/duck.h"
 #include "config/errors.h"
 #include "config/files.h"
 #include "config/random.h"
@@ -108,23 +111,22 @@ class TReader {
   size_t pos_ = 0;
 };
 
+// Every key by name and value (format 6), so that a key added later needs no new format; the
+// hash takes the values alone, in the settings' own order for it.
 void PutSettings(TWriter& w, const TSettings& s) {
-  for (double v : {s.Remming, s.Brown, s.PhiRemming, s.PhiBrown, s.ChemicalStabilizer, s.Gravity, s.SunLight,
-                   s.CostOfLiving, s.MinEnergy, s.RadiusCost, s.PartsCost, s.CreatureCost, s.OrganLoss})
-    w.Put(v);
-  w.Put(s.MaxFood);
-  if (!w.ForHash) w.Put(s.NiceValue);
-  w.Put(s.PlantFloor);
-  // The rules of open evolution (format 4); a world without them hashes as before they existed.
-  if (w.ForHash && !s.UsesOpenEvolution()) return;
-  for (double v :
-       {s.CopySkip, s.FreshIds, s.FormulaMutation, s.PatchRadius, s.PatchDistance, s.PatchShade, s.SeasonDepth})
-    w.Put(v);
-  for (int32_t v : {s.LightPatches, s.SeasonLength}) w.Put(v);
-  // The rules of diet (format 5); a world without them hashes as before they existed.
-  if (w.ForHash && !s.UsesDiet()) return;
-  for (double v : {s.PlantColorChange, s.ColorDiet}) w.Put(v);
-  for (int32_t v : {s.PlantColors, s.ColorMutation}) w.Put(v);
+  if (w.ForHash) {
+    ForEachHashedSetting(s, [&](double value, bool whole) {
+      if (whole) w.Put(static_cast<int32_t>(value));
+      else w.Put(value);
+    });
+    return;
+  }
+  const std::vector<std::string> keys = SettingsKeys();
+  w.Put(static_cast<uint64_t>(keys.size()));
+  for (const std::string& key : keys) {
+    w.Text(key);
+    w.Put(s.Get(key));
+  }
 }
 
 // The index of the first listing of each organ: the same organ listed twice is written once,
@@ -361,7 +363,8 @@ void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int6
 
 namespace {
 
-TSettings GetSettings(TReader& r) {
+// The settings of formats 1 to 5: the values of the keys known then, in a fixed order.
+TSettings GetSettingsOfFormat5(TReader& r) {
   TSettings s;
   for (double* v : {&s.Remming, &s.Brown, &s.PhiRemming, &s.PhiBrown, &s.ChemicalStabilizer, &s.Gravity, &s.SunLight,
                     &s.CostOfLiving, &s.MinEnergy, &s.RadiusCost, &s.PartsCost, &s.CreatureCost, &s.OrganLoss})
@@ -375,6 +378,30 @@ TSettings GetSettings(TReader& r) {
   if (r.Version < 5) return s;
   for (double* v : {&s.PlantColorChange, &s.ColorDiet}) *v = r.Get<double>();
   for (int32_t* v : {&s.PlantColors, &s.ColorMutation}) *v = r.Get<int32_t>();
+  return s;
+}
+
+// Keys by name; a key the file lacks is 0 (its rule off), one this program does not know is
+// refused: the world would run without a rule it was made under.
+TSettings GetSettings(TReader& r) {
+  if (r.Version <= 5) return GetSettingsOfFormat5(r);
+  TSettings s;
+  const uint64_t count = r.Count(12);
+  std::set<std::string> seen;
+  for (uint64_t k = 0; k < count; ++k) {
+    const std::string key = r.Text(MaxNameLength);
+    const double value = r.Get<double>();
+    if (!IsSettingsKey(key)) {
+      const bool printable = std::all_of(key.begin(), key.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+      Damaged("a setting this program does not know" + (printable ? " (" + key + ")" : std::string()));
+    }
+    if (!seen.insert(LowerAscii(key)).second) Damaged("the setting " + key + " twice");
+    try {
+      s.Set(key, value);
+    } catch (const EConvertError& e) {
+      Damaged(std::string("a setting out of range (") + e.what() + ")");
+    }
+  }
   return s;
 }
 

@@ -20,7 +20,8 @@ namespace viv {
 // 3: each animal's taxon, the taxon counter, and the taxa with their measures and shadow.
 // 4: the rules of open evolution in the settings (copies, ids, formulas, light and seasons).
 // 5: the rules of diet in the settings (plant colours, colour diet, colour mutation).
-constexpr uint32_t WorldFormatVersion = 5;
+// 6: the settings as pairs of key name and value, so that new keys need no new format.
+constexpr uint32_t WorldFormatVersion = 6;
 
 // The last step a world file holds: far beyond any run (30,000 years at 10,000 steps a
 // second), and far from overflowing. A world stops there rather than run into a file that
