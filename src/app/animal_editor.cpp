@@ -29,6 +29,7 @@
 #include "config/errors.h"
 #include "config/number_text.h"
 #include "history/run_samples.h"
+#include "parts/organ_kinds.h"
 #include "view/frame.h"
 #include "world/creature_list.h"
 
@@ -52,18 +53,6 @@ void Warn(QWidget* parent, const std::string& text, QMessageBox::Icon icon = QMe
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
   box->show();
-}
-
-// The values an animal file holds for an organ of this kind, as its reader takes them (an
-// eye's or a mouth's distance from the centre is written but never read: it is not offered).
-std::vector<std::string> EditableValues(const TPart& part) {
-  switch (part.Kind()) {
-    case TPartKind::Eye:
-    case TPartKind::Mouth: return {"id", "phi"};
-    case TPartKind::Engine: return {"id", "phi", "angle", "formula"};
-    case TPartKind::Brain: return {"id", "r", "phi", "random", "constant", "formula"};
-  }
-  return {};
 }
 
 // A number as a field shows it: the shortest text that reads back to the same single-precision
@@ -146,11 +135,12 @@ TAnimalEditor::TAnimalEditor(TfrmVivarion* main, QWidget* parent) : QWidget(pare
   auto* listColumn = new QVBoxLayout;
   Organs = new QListWidget(this);
   listColumn->addWidget(Organs);
+  // A button to add an organ of each kind.
   auto* adds = new QHBoxLayout;
-  butAddEye = Button("+ eye", this, adds);
-  butAddMouth = Button("+ mouth", this, adds);
-  butAddEngine = Button("+ engine", this, adds);
-  butAddBrain = Button("+ brain", this, adds);
+  for (const TOrganKind& kind : OrganKinds()) {
+    QPushButton* add = Button(("+ " + std::string(kind.Name)).c_str(), this, adds);
+    connect(add, &QPushButton::clicked, this, [this, k = kind.Kind] { AddOrgan(k); });
+  }
   listColumn->addLayout(adds);
   auto* moves = new QHBoxLayout;
   butDuplicate = Button("Duplicate", this, moves);
@@ -228,10 +218,6 @@ TAnimalEditor::TAnimalEditor(TfrmVivarion* main, QWidget* parent) : QWidget(pare
   new QShortcut(QKeySequence("Ctrl+T"), this, [this] { butTry->click(); });
   connect(butTry, &QPushButton::clicked, this, &TAnimalEditor::StartSandbox);
   connect(butPut, &QPushButton::clicked, this, &TAnimalEditor::PutIntoWorld);
-  connect(butAddEye, &QPushButton::clicked, this, [this] { AddOrgan(TPartKind::Eye); });
-  connect(butAddMouth, &QPushButton::clicked, this, [this] { AddOrgan(TPartKind::Mouth); });
-  connect(butAddEngine, &QPushButton::clicked, this, [this] { AddOrgan(TPartKind::Engine); });
-  connect(butAddBrain, &QPushButton::clicked, this, [this] { AddOrgan(TPartKind::Brain); });
   connect(butRemove, &QPushButton::clicked, this, &TAnimalEditor::RemoveOrgan);
   connect(butDuplicate, &QPushButton::clicked, this, &TAnimalEditor::DuplicateOrgan);
   connect(butUp, &QPushButton::clicked, this, [this] { MoveOrgan(-1); });
@@ -533,7 +519,9 @@ void TAnimalEditor::BuildFields() {
   std::vector<std::pair<std::string, std::string>> organValues;
   if (selected_ >= 0) {
     const TPart& part = *animal_->Parts.Items[static_cast<size_t>(selected_)];
-    for (const std::string& name : EditableValues(part))
+    // The values an animal file holds for an organ of its kind, as its reader takes them (an
+    // eye's or a mouth's distance from the centre is written but never read: it is not offered).
+    for (const std::string& name : OrganKindOf(part.Kind()).EditableValues)
       organValues.emplace_back(name, name == "id" || name == "formula" ? part.GetProperty(name)
                                      : IsAngle(name)                   ? DegreesText(part.GetProperty(name))
                                                                        : FieldText(part.GetProperty(name)));

@@ -101,7 +101,7 @@ class TAnimalEditor : public QWidget {
   QLabel* SandboxPicture;
   TEnergyGraph* EnergyGraph;
   QPushButton *butNew, *butOpen, *butSave, *butSaveAs, *butUndo, *butRedo, *butTry, *butPut;
-  QPushButton *butAddEye, *butAddMouth, *butAddEngine, *butAddBrain, *butRemove, *butDuplicate, *butUp, *butDown;
+  QPushButton *butRemove, *butDuplicate, *butUp, *butDown;
   // The fields now shown: the animal's, then the selected organ's, by value name.
   // Directions ("phi", "angle") are shown and typed in degrees; SetValue takes the radians
   // an animal file holds.

@@ -11,6 +11,7 @@
 #include "creature/creature.h"
 #include "draw/logo_canvas.h"
 #include "view/qpainter_canvas.h"
+#include "parts/organ_kinds.h"
 
 namespace viv {
 
@@ -85,15 +86,7 @@ void TWiringView::paintEvent(QPaintEvent*) {
   if (!Animal) return;
   const std::vector<TPart*>& parts = Animal->Parts.Items;
   // Columns: what the animal senses, its brains, what moves it.
-  auto column = [](const TPart* p) {
-    switch (p->Kind()) {
-      case TPartKind::Eye:
-      case TPartKind::Mouth: return 0;
-      case TPartKind::Brain: return 1;
-      case TPartKind::Engine: return 2;
-    }
-    return 0;
-  };
+  auto column = [](const TPart* p) { return static_cast<int>(OrganKindOf(p->Kind()).Column); };
   // Senses are shown when a formula reads them; the others are counted under their column,
   // so that an evolved animal's many copies that nothing reads do not hide the circuit.
   const std::vector<TWire> wires = AnimalWiring(Animal->Parts);

@@ -4,11 +4,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "parts/brain.h"
-#include "parts/engine.h"
-#include "parts/eye.h"
 #include "parts/formula.h"
-#include "parts/mouth.h"
+#include "parts/organ_kinds.h"
 
 namespace viv {
 
@@ -27,19 +24,7 @@ TPart* NewOrgan(TPartKind kind, TVirtualCreature* owner, const TPartList& parts)
   base[0] = static_cast<char>(base[0] - 'a' + 'A');
   std::string id = base;
   for (int n = 2; parts.Find(id) != nullptr; ++n) id = base + std::to_string(n);
-  switch (kind) {
-    case TPartKind::Eye: return new TEye(owner, id, 0);
-    case TPartKind::Mouth: return new TMouth(owner, id, 0);
-    case TPartKind::Engine: return new TEngine(owner, id, static_cast<float>(M_PI), 0, "");
-    case TPartKind::Brain: return new TBrain(owner, id, 0, 0, 0, 0, "");
-  }
-  return nullptr;
-}
-
-const std::string* OrganFormula(const TPart& part) {
-  if (const auto* engine = dynamic_cast<const TEngine*>(&part)) return &engine->Formula();
-  if (const auto* brain = dynamic_cast<const TBrain*>(&part)) return &brain->Formula();
-  return nullptr;
+  return OrganKindOf(kind).Fresh(owner, id);
 }
 
 namespace {
@@ -90,10 +75,7 @@ std::string FormulaProblem(const TPartList& parts, const std::string& formula) {
 std::string OutputProblem(const TPart& organ, int32_t output) {
   const int32_t outputs = organ.OutputCount();
   if (output >= 0 && output < outputs) return {};
-  const std::string kind = organ.Kind() == TPartKind::Eye     ? "an eye"
-                           : organ.Kind() == TPartKind::Mouth ? "a mouth"
-                           : organ.Kind() == TPartKind::Brain ? "a brain"
-                                                              : "an engine";
+  const std::string kind = OrganKindOf(organ.Kind()).Article;
   if (outputs == 0) return "'" + organ.Id + "' is " + kind + ", which has no outputs to read";
   return "'" + organ.Id + "' is " + kind + ", whose outputs are " +
          (outputs == 1 ? std::string("0") : "0 to " + std::to_string(outputs - 1)) + ", not " + std::to_string(output);
@@ -103,7 +85,7 @@ std::vector<std::string> FormulaWarnings(const TCreature& animal) {
   std::vector<std::string> warnings;
   const auto organs = FirstOrgans(animal.Parts);
   for (const TPart* part : animal.Parts.Items) {
-    const std::string* formula = OrganFormula(*part);
+    const std::string* formula = part->FormulaText();
     if (!formula) continue;
     for (const TFormulaTerm& t : FormulaTerms(*formula)) {
       const TPart* read = t.Valid ? Named(organs, t.Id) : nullptr;
@@ -124,7 +106,7 @@ std::vector<TAnimalProblem> AnimalProblems(const TCreature& animal) {
   for (int32_t k = 0; k < animal.Parts.Count(); ++k) {
     const TPart& part = *animal.Parts.Items[static_cast<size_t>(k)];
     if (part.Id.empty()) problems.push_back({k, "the organ needs an id"});
-    if (const std::string* formula = OrganFormula(part))
+    if (const std::string* formula = part.FormulaText())
       if (std::string problem = FormulaProblem(animal.Parts, *formula); !problem.empty())
         problems.push_back({k, std::move(problem)});
   }
@@ -134,7 +116,7 @@ std::vector<TAnimalProblem> AnimalProblems(const TCreature& animal) {
 std::vector<TWire> AnimalWiring(const TPartList& parts) {
   std::vector<TWire> wires;
   for (int32_t to = 0; to < parts.Count(); ++to) {
-    const std::string* formula = OrganFormula(*parts.Items[static_cast<size_t>(to)]);
+    const std::string* formula = parts.Items[static_cast<size_t>(to)]->FormulaText();
     if (!formula) continue;
     for (const TFormulaTerm& t : FormulaTerms(*formula)) {
       const int32_t from = IndexOf(parts, t.Id);

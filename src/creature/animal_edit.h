@@ -43,7 +43,4 @@ struct TWire {
 // The wires of every formula that reads organs that exist (terms that do not are problems).
 std::vector<TWire> AnimalWiring(const TPartList& parts);
 
-// The formula of an engine or brain; nullptr for eyes and mouths.
-const std::string* OrganFormula(const TPart& part);
-
 }  // namespace viv

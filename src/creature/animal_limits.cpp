@@ -4,7 +4,6 @@
 #include <unordered_set>
 
 #include "config/errors.h"
-#include "creature/animal_edit.h"
 #include "creature/creature.h"
 
 namespace viv {
@@ -14,7 +13,7 @@ uint64_t FormulaTextLength(const TCreature& animal) {
   std::unordered_set<const TPart*> seen;
   uint64_t length = 0;
   for (const TPart* p : animal.Parts.Items)
-    if (const std::string* formula = OrganFormula(*p); formula && seen.insert(p).second) length += formula->size();
+    if (const std::string* formula = p->FormulaText(); formula && seen.insert(p).second) length += formula->size();
   return length;
 }
 

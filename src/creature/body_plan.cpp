@@ -10,8 +10,6 @@
 #include <vector>
 
 #include "creature/creature.h"
-#include "parts/brain.h"
-#include "parts/engine.h"
 #include "parts/formula.h"
 
 namespace viv {
@@ -23,12 +21,6 @@ int Bin(int64_t n) {
   int bin = 0;
   for (; n > 0; n >>= 1) ++bin;
   return bin;
-}
-
-const std::string* FormulaOf(const TPart& part) {
-  if (part.Kind() == TPartKind::Engine) return &static_cast<const TEngine&>(part).Formula();
-  if (part.Kind() == TPartKind::Brain) return &static_cast<const TBrain&>(part).Formula();
-  return nullptr;
 }
 
 // The organs with a distinct id, first of each, in the order of the body.
@@ -48,7 +40,7 @@ std::string BodyPlanText(const TCreature& c) {
     text += KindName(p->Kind());
     text += ' ';
     text += p->Id;
-    if (const std::string* formula = FormulaOf(*p)) {
+    if (const std::string* formula = p->FormulaText()) {
       std::vector<std::string> terms;
       for (const TFormulaTerm& t : FormulaTerms(*formula)) {
         const char sign = !t.Valid ? '?' : t.Factor > 0 ? '+' : t.Factor < 0 ? '-' : '0';
@@ -87,7 +79,7 @@ int32_t UsedOrgans(const TCreature& c) {
   while (!work.empty()) {
     const TPart* p = work.back();
     work.pop_back();
-    const std::string* formula = FormulaOf(*p);
+    const std::string* formula = p->FormulaText();
     if (!formula) continue;
     for (const TFormulaTerm& t : FormulaTerms(*formula)) {
       if (!t.Valid || t.Factor == 0) continue;

@@ -90,7 +90,7 @@ void MutateFormulas(TCreature& child, double chance, TRandom& random) {
   std::vector<TPart*>& items = child.Parts.Items;
   for (size_t k = 0; k < items.size(); ++k) {
     TPart* part = items[k];
-    if (part->Kind() != TPartKind::Engine && part->Kind() != TPartKind::Brain) continue;
+    if (part->FormulaText() == nullptr) continue;
     if (std::find(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(k), part) != items.begin() + k) continue;
     if (!(random.Real() < chance)) continue;
     std::vector<TFormulaTerm> terms = FormulaTerms(part->GetProperty("formula"));
@@ -106,7 +106,7 @@ void MutateFormulas(TCreature& child, double chance, TRandom& random) {
 std::vector<std::string> IdsFormulasRead(const TCreature& creature) {
   std::vector<std::string> ids;
   for (const TPart* part : creature.Parts.Items) {
-    if (part->Kind() != TPartKind::Engine && part->Kind() != TPartKind::Brain) continue;
+    if (part->FormulaText() == nullptr) continue;
     for (const TFormulaTerm& term : FormulaTerms(part->GetProperty("formula")))
       if (std::find(ids.begin(), ids.end(), term.Id) == ids.end()) ids.push_back(term.Id);
   }

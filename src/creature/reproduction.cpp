@@ -128,7 +128,7 @@ void LoseCopies(TCreature& child, double chance, TRandom& random) {
     if (!copy && freshIds && kindBefore) copy = std::find(read.begin(), read.end(), organ->Id) == read.end();
     if (!copy || !(random.Real() < chance)) continue;
     items.erase(items.begin() + i);
-    const bool hadFormula = organ->Kind() == TPartKind::Engine || organ->Kind() == TPartKind::Brain;
+    const bool hadFormula = organ->FormulaText() != nullptr;
     if (std::find(items.begin(), items.end(), organ) == items.end()) delete organ;
     if (freshIds && hadFormula) read = IdsFormulasRead(child);
   }

@@ -7,6 +7,8 @@
 #include "config/number_text.h"
 #include "config/random.h"
 #include "draw/logo_canvas.h"
+#include "parts/organ_kinds.h"
+#include "parts/xml_attribute.h"
 
 namespace viv {
 
@@ -63,6 +65,32 @@ std::string TBrain::PropertyNames() const { return TPart::PropertyNames() + "|ra
 void TBrain::Draw(TLogoCanvas& canvas) {
   canvas.Brush() = 0x00303030;
   canvas.Circle(0.083f);
+}
+
+
+void TBrain::PutState(TOrganStateOut& out) const {
+  out.Real(RandomWeight), out.Real(Constant), out.Real(Value);
+  out.Text(formula_);
+}
+
+const TOrganKind& BrainKind() {
+  static const TOrganKind kind{
+      TPartKind::Brain, "brain", "a brain", 3, TWiringColumn::Brains, {"id", "r", "phi", "random", "constant", "formula"},
+      // At the centre.
+      [](TVirtualCreature* owner, const std::string& id) -> TPart* { return new TBrain(owner, id, 0, 0, 0, 0, ""); },
+      [](const pugi::xml_node& node, TVirtualCreature* owner, const std::string& id) -> TPart* {
+        const float r = AttributeSingle(node, "r"), phi = AttributeSingle(node, "phi");
+        const float random = AttributeSingle(node, "random"), constant = AttributeSingle(node, "constant");
+        return new TBrain(owner, id, r, phi, random, constant, AttributeText(node, "formula"));
+      },
+      [](TOrganStateIn& in, TVirtualCreature* owner, const std::string& id, float r, float phi) -> TPart* {
+        const float weight = in.Real(), constant = in.Real(), value = in.Real();
+        std::string formula = in.Formula();
+        auto* brain = new TBrain(owner, id, r, phi, weight, constant, std::move(formula));
+        brain->Value = value;
+        return brain;
+      }};
+  return kind;
 }
 
 }  // namespace viv

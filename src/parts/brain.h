@@ -27,14 +27,17 @@ class TBrain : public TPart {
   void Mutate(float rate, TRandom& random) override;
   void Update(TRandom& random) override;
   std::string PropertyNames() const override;
-
-  // Update with the formula parsed afresh, as the plain world step does.
-  void UpdatePlain(TRandom& random);
+  const std::string* FormulaText() const override { return &formula_; }
+  void PutState(TOrganStateOut& out) const override;
+  void UpdatePlain(TRandom& random) override;
 
  private:
   void SetValue(float formulaValue, TRandom& random);
   std::string formula_;
   TCompiledFormula compiled_;
 };
+
+struct TOrganKind;
+const TOrganKind& BrainKind();
 
 }  // namespace viv

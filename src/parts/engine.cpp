@@ -6,6 +6,8 @@
 #include "config/mutate.h"
 #include "config/number_text.h"
 #include "draw/logo_canvas.h"
+#include "parts/organ_kinds.h"
+#include "parts/xml_attribute.h"
 
 namespace viv {
 
@@ -63,7 +65,7 @@ void TEngine::Update(TRandom&) {
   SetPower(compiled_.Eval(Owner));
 }
 
-void TEngine::UpdatePlain() {
+void TEngine::UpdatePlain(TRandom&) {
   AdvancePhase(Id, Phase);
   SetPower(EvalFormula(formula_));
 }
@@ -92,6 +94,37 @@ void TEngine::Draw(TLogoCanvas& canvas) {
     canvas.Turn(2 * FlapAngle);
     canvas.Forward(Size);
   }
+}
+
+
+void TEngine::PutState(TOrganStateOut& out) const {
+  out.Whole(Segments), out.Real(Angle), out.Real(Power);
+  if (!out.ForHash()) out.Real(FlapAngle);  // changed by drawing only
+  out.Real(Phase);
+  out.Text(formula_);
+}
+
+const TOrganKind& EngineKind() {
+  static const TOrganKind kind{
+      TPartKind::Engine, "engine", "an engine", 2, TWiringColumn::Engines, {"id", "phi", "angle", "formula"},
+      // Pushing straight ahead.
+      [](TVirtualCreature* owner, const std::string& id) -> TPart* {
+        return new TEngine(owner, id, static_cast<float>(std::numbers::pi), 0, "");
+      },
+      [](const pugi::xml_node& node, TVirtualCreature* owner, const std::string& id) -> TPart* {
+        const float phi = AttributeSingle(node, "phi"), angle = AttributeSingle(node, "angle");
+        return new TEngine(owner, id, phi, angle, AttributeText(node, "formula"));
+      },
+      [](TOrganStateIn& in, TVirtualCreature* owner, const std::string& id, float, float phi) -> TPart* {
+        const int32_t segments = in.Whole();
+        const float angle = in.Real(), power = in.Real(), flap = in.Real(), phase = in.Real();
+        std::string formula = in.Formula();
+        if (segments < 0 || segments > 1000) in.Damaged("an engine with a strange number of segments");
+        auto* engine = new TEngine(owner, id, phi, angle, std::move(formula));
+        engine->Segments = segments, engine->Power = power, engine->FlapAngle = flap, engine->Phase = phase;
+        return engine;
+      }};
+  return kind;
 }
 
 }  // namespace viv

@@ -27,13 +27,13 @@ class TEngine : public TPart {
   void Mutate(float rate, TRandom& random) override;
   void Update(TRandom& random) override;
   std::string PropertyNames() const override;
+  const std::string* FormulaText() const override { return &formula_; }
+  void PutState(TOrganStateOut& out) const override;
+  void UpdatePlain(TRandom& random) override;
 
   // The push along the organ's direction and the turn, for a body of this radius.
   // A body of radius 0 (no energy) gets neither.
   void GetThrust(float radius, float& force, float& torque) const;
-
-  // Update with the formula parsed afresh, as the plain world step does.
-  void UpdatePlain();
 
  private:
   void SetPower(float value);
@@ -41,5 +41,8 @@ class TEngine : public TPart {
   std::string formula_;
   TCompiledFormula compiled_;
 };
+
+struct TOrganKind;
+const TOrganKind& EngineKind();
 
 }  // namespace viv

@@ -1,6 +1,8 @@
 #include "parts/eye.h"
 
 #include "draw/logo_canvas.h"
+#include "parts/organ_kinds.h"
+#include "parts/xml_attribute.h"
 
 namespace viv {
 
@@ -28,6 +30,27 @@ void TEye::SetColors(float red, float green, float blue) {
 void TEye::Draw(TLogoCanvas& canvas) {
   canvas.Brush() = 0x02505000;
   canvas.Circle(Size);
+}
+
+
+void TEye::PutState(TOrganStateOut& out) const {
+  out.Real(Red), out.Real(Green), out.Real(Blue);
+}
+
+const TOrganKind& EyeKind() {
+  static const TOrganKind kind{
+      TPartKind::Eye, "eye", "an eye", 0, TWiringColumn::Senses, {"id", "phi"},
+      [](TVirtualCreature* owner, const std::string& id) -> TPart* { return new TEye(owner, id, 0); },
+      [](const pugi::xml_node& node, TVirtualCreature* owner, const std::string& id) -> TPart* {
+        return new TEye(owner, id, AttributeSingle(node, "phi"));
+      },
+      [](TOrganStateIn& in, TVirtualCreature* owner, const std::string& id, float, float phi) -> TPart* {
+        const float red = in.Real(), green = in.Real(), blue = in.Real();
+        auto* eye = new TEye(owner, id, phi);
+        eye->Red = red, eye->Green = green, eye->Blue = blue;
+        return eye;
+      }};
+  return kind;
 }
 
 }  // namespace viv

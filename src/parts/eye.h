@@ -13,11 +13,15 @@ class TEye : public TPart {
   TPartKind Kind() const override { return TPartKind::Eye; }
   TPart* Clone(TVirtualCreature* newOwner) const override;
   void Draw(TLogoCanvas& canvas) override;
+  void PutState(TOrganStateOut& out) const override;
   int32_t OutputCount() const override { return 3; }
   // Channels 0, 1, 2 are red, green, blue; any other channel gives 0.
   float Output(int32_t index) const override;
 
   void SetColors(float red, float green, float blue);
 };
+
+struct TOrganKind;
+const TOrganKind& EyeKind();
 
 }  // namespace viv

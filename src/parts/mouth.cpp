@@ -2,6 +2,8 @@
 
 #include "config/mutate.h"
 #include "draw/logo_canvas.h"
+#include "parts/organ_kinds.h"
+#include "parts/xml_attribute.h"
 
 namespace viv {
 
@@ -24,6 +26,25 @@ void TMouth::Draw(TLogoCanvas& canvas) {
   canvas.Forward(Size * 2 / 3);
   canvas.Turn(halfPi);
   canvas.Forward(Size);
+}
+
+
+void TMouth::PutState(TOrganStateOut& out) const { out.Real(Intake); }
+
+const TOrganKind& MouthKind() {
+  static const TOrganKind kind{
+      TPartKind::Mouth, "mouth", "a mouth", 1, TWiringColumn::Senses, {"id", "phi"},
+      [](TVirtualCreature* owner, const std::string& id) -> TPart* { return new TMouth(owner, id, 0); },
+      [](const pugi::xml_node& node, TVirtualCreature* owner, const std::string& id) -> TPart* {
+        return new TMouth(owner, id, AttributeSingle(node, "phi"));
+      },
+      [](TOrganStateIn& in, TVirtualCreature* owner, const std::string& id, float, float phi) -> TPart* {
+        const float intake = in.Real();
+        auto* mouth = new TMouth(owner, id, phi);
+        mouth->Intake = intake;
+        return mouth;
+      }};
+  return kind;
 }
 
 }  // namespace viv

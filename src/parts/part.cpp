@@ -3,21 +3,14 @@
 #include "config/mutate.h"
 #include "config/number_text.h"
 #include "parts/formula.h"
+#include "parts/organ_kinds.h"
 
 namespace viv {
 
 TPart::TPart(TVirtualCreature* owner, std::string id, float r, float phi)
     : Size(0.1f), R(r), Phi(phi), Owner(owner), Id(std::move(id)) {}
 
-const char* KindName(TPartKind kind) {
-  switch (kind) {
-    case TPartKind::Eye: return "eye";
-    case TPartKind::Mouth: return "mouth";
-    case TPartKind::Engine: return "engine";
-    case TPartKind::Brain: return "brain";
-  }
-  return "";
-}
+const char* KindName(TPartKind kind) { return OrganKindOf(kind).Name; }
 
 std::string TPart::GetProperty(const std::string& name) const {
   if (name == "type") return KindName(Kind());

@@ -16,6 +16,7 @@ namespace viv {
 
 class TLogoCanvas;
 class TPart;
+class TOrganStateOut;
 
 // The creature as its organs see it: a place to look up other organs by id.
 class TVirtualCreature {
@@ -60,7 +61,14 @@ class TPart {
   virtual float Output(int32_t index) const;
   virtual void Mutate(float rate, TRandom& random);
   virtual void Update(TRandom& random);
+  // Update as the plain world step does it: formulas parsed afresh (the same values).
+  virtual void UpdatePlain(TRandom& random) { Update(random); }
   virtual std::string PropertyNames() const;
+  // The organ's formula, for the kinds that have one; nullptr for the others.
+  virtual const std::string* FormulaText() const { return nullptr; }
+  // What a world file keeps of this organ beyond its id, size, place and kind: its own values
+  // and its momentary state, in the order its kind reads them back.
+  virtual void PutState(TOrganStateOut& out) const = 0;
 
   // The value of a linear formula such as "RightEye.1*8 + LeftEye.1*8" over the
   // outputs of the owner's organs, parsed afresh.

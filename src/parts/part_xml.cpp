@@ -3,10 +3,7 @@
 
 #include "config/duck.h"
 #include "config/number_text.h"
-#include "parts/brain.h"
-#include "parts/engine.h"
-#include "parts/eye.h"
-#include "parts/mouth.h"
+#include "parts/organ_kinds.h"
 #include "parts/part_list.h"
 #include "parts/xml_attribute.h"
 
@@ -37,35 +34,14 @@ std::string AttributeText(const pugi::xml_node& node, const char* name) {
   return a.value();
 }
 
-namespace {
-
 float AttributeSingle(const pugi::xml_node& node, const char* name) { return StrToSingle(AttributeText(node, name)); }
+
+namespace {
 
 TPart* ReadPart(const pugi::xml_node& node, TVirtualCreature* owner) {
   std::string type = AttributeText(node, "type");
   std::string id = AttributeText(node, "id");
-  if (type == "eye") {
-    float phi = AttributeSingle(node, "phi");
-    return new TEye(owner, id, phi);
-  }
-  if (type == "engine") {
-    float phi = AttributeSingle(node, "phi");
-    float angle = AttributeSingle(node, "angle");
-    std::string formula = AttributeText(node, "formula");
-    return new TEngine(owner, id, phi, angle, formula);
-  }
-  if (type == "mouth") {
-    float phi = AttributeSingle(node, "phi");
-    return new TMouth(owner, id, phi);
-  }
-  if (type == "brain") {
-    float r = AttributeSingle(node, "r");
-    float phi = AttributeSingle(node, "phi");
-    float random = AttributeSingle(node, "random");
-    float constant = AttributeSingle(node, "constant");
-    std::string formula = AttributeText(node, "formula");
-    return new TBrain(owner, id, r, phi, random, constant, formula);
-  }
+  if (const TOrganKind* kind = OrganKindNamed(type)) return kind->FromXml(node, owner, id);
   throw EVivarion("TPartList.LoadFromXML: No such part type: " + type);
 }
 

@@ -21,11 +21,8 @@
 #include "config/random.h"
 #include "config/settings.h"
 #include "creature/animal_limits.h"
-#include "parts/brain.h"
-#include "parts/engine.h"
-#include "parts/eye.h"
 #include "parts/formula.h"
-#include "parts/mouth.h"
+#include "parts/organ_kinds.h"
 #include "world/grid.h"
 
 namespace viv {
@@ -46,7 +43,8 @@ constexpr uint32_t MaxTextLength = MaxOrganIdLength;     // an organ id, a file 
 // never wrap around.
 constexpr uint64_t MaxSerialCount = uint64_t{1} << 62;
 
-enum PartCode : uint8_t { EyeCode = 0, MouthCode = 1, EngineCode = 2, BrainCode = 3, SameAsCode = 255 };
+// An organ listed before is written as this code and its place (the kinds' own codes are below it).
+constexpr uint8_t SameAsCode = 255;
 
 // Little-endian fields appended to a string. For the hash, the writer leaves out what does
 // not decide the world's future: where creatures were read from, the pacing of the window
@@ -151,41 +149,30 @@ class TFirstListing {
   std::unordered_map<const TPart*, uint32_t> first_;
 };
 
+// The organ's own values through the writer, as its kind writes them.
+class TStateWriter : public TOrganStateOut {
+ public:
+  explicit TStateWriter(TWriter& w) : w_(w) {}
+  void Real(float value) override { w_.Put(value); }
+  void Whole(int32_t value) override { w_.Put(value); }
+  void Text(const std::string& value) override { w_.Text(value); }
+  bool ForHash() const override { return w_.ForHash; }
+
+ private:
+  TWriter& w_;
+};
+
 void PutPart(TWriter& w, const TPart* p, uint32_t first, uint32_t k) {
   if (first < k) {
     w.Put(static_cast<uint8_t>(SameAsCode));
     w.Put(first);
     return;
   }
-  const TPartKind kind = p->Kind();
-  w.Put(static_cast<uint8_t>(kind == TPartKind::Eye     ? EyeCode
-                             : kind == TPartKind::Mouth ? MouthCode
-                             : kind == TPartKind::Engine ? EngineCode
-                                                          : BrainCode));
+  w.Put(OrganKindOf(p->Kind()).FileCode);
   w.Text(p->Id);
   w.Put(p->Size), w.Put(p->R), w.Put(p->Phi);
-  switch (kind) {
-    case TPartKind::Eye: {
-      auto* e = static_cast<const TEye*>(p);
-      w.Put(e->Red), w.Put(e->Green), w.Put(e->Blue);
-      break;
-    }
-    case TPartKind::Mouth: w.Put(static_cast<const TMouth*>(p)->Intake); break;
-    case TPartKind::Engine: {
-      auto* e = static_cast<const TEngine*>(p);
-      w.Put(e->Segments), w.Put(e->Angle), w.Put(e->Power);
-      if (!w.ForHash) w.Put(e->FlapAngle);
-      w.Put(e->Phase);
-      w.Text(e->Formula());
-      break;
-    }
-    case TPartKind::Brain: {
-      auto* b = static_cast<const TBrain*>(p);
-      w.Put(b->RandomWeight), w.Put(b->Constant), w.Put(b->Value);
-      w.Text(b->Formula());
-      break;
-    }
-  }
+  TStateWriter state(w);
+  p->PutState(state);
 }
 
 void PutCreature(TWriter& w, const TCreature& c) {
@@ -241,6 +228,19 @@ std::string StateBytes(const TCreatureList& world, int64_t stepCount, const TSpe
   return std::move(w.Bytes);
 }
 
+// The organ's own values, read back as its kind wrote them.
+class TStateReader : public TOrganStateIn {
+ public:
+  explicit TStateReader(TReader& r) : r_(r) {}
+  float Real() override { return r_.Real(); }
+  int32_t Whole() override { return r_.Get<int32_t>(); }
+  std::string Formula() override { return r_.Text(MaxFormulaText); }
+  [[noreturn]] void Damaged(const std::string& what) override { viv::Damaged(what); }
+
+ private:
+  TReader& r_;
+};
+
 // A creature read back, with a part list whose organs are owned once each.
 TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier) {
   const uint8_t code = r.Get<uint8_t>();
@@ -249,45 +249,13 @@ TPart* GetPart(TReader& r, TCreature* owner, const std::vector<TPart*>& earlier)
     if (k >= earlier.size()) Damaged("an organ refers to one that does not exist");
     return earlier[k];
   }
+  const TOrganKind* kind = OrganKindCoded(code);
   std::string id = r.Text(MaxTextLength);
   const float size = r.Real(), radius = r.Real(), phi = r.Real();
+  if (kind == nullptr) Damaged("an organ of an unknown kind");
   // Every value is read before the organ is made, so that a damaged file leaks nothing.
-  TPart* p = nullptr;
-  switch (code) {
-    case EyeCode: {
-      const float red = r.Real(), green = r.Real(), blue = r.Real();
-      auto* e = new TEye(owner, id, phi);
-      e->Red = red, e->Green = green, e->Blue = blue;
-      p = e;
-      break;
-    }
-    case MouthCode: {
-      const float intake = r.Real();
-      auto* m = new TMouth(owner, id, phi);
-      m->Intake = intake;
-      p = m;
-      break;
-    }
-    case EngineCode: {
-      const int32_t segments = r.Get<int32_t>();
-      const float angle = r.Real(), power = r.Real(), flap = r.Real(), phase = r.Real();
-      std::string formula = r.Text(MaxFormulaText);
-      if (segments < 0 || segments > 1000) Damaged("an engine with a strange number of segments");
-      auto* e = new TEngine(owner, id, phi, angle, std::move(formula));
-      e->Segments = segments, e->Power = power, e->FlapAngle = flap, e->Phase = phase;
-      p = e;
-      break;
-    }
-    case BrainCode: {
-      const float weight = r.Real(), constant = r.Real(), value = r.Real();
-      std::string formula = r.Text(MaxFormulaText);
-      auto* b = new TBrain(owner, id, radius, phi, weight, constant, std::move(formula));
-      b->Value = value;
-      p = b;
-      break;
-    }
-    default: Damaged("an organ of an unknown kind");
-  }
+  TStateReader state(r);
+  TPart* p = kind->FromState(state, owner, id, radius, phi);
   p->Size = size, p->R = radius, p->Phi = phi;
   return p;
 }
@@ -418,9 +386,7 @@ void CheckCreatures(const TCreatureList& fresh, uint64_t nextSerial, int64_t ste
       Damaged("a creature's parent is born after it");
     if (c->BirthStep < 0 || c->BirthStep > stepCount) Damaged("a creature is born after the world's step");
     for (const TPart* p : c->Parts.Items) {
-      const std::string* formula = p->Kind() == TPartKind::Engine  ? &static_cast<const TEngine*>(p)->Formula()
-                                   : p->Kind() == TPartKind::Brain ? &static_cast<const TBrain*>(p)->Formula()
-                                                                   : nullptr;
+      const std::string* formula = p->FormulaText();
       if (!formula) continue;
       try {
         TCompiledFormula(*formula).Eval(c);

@@ -73,9 +73,7 @@ void UpdateParts(TCreature& k, bool plain) {
   TRandom& random = k.World->Random;
   auto update = [&] {
     for (TPart* part : k.Parts.Items) {
-      if (!plain) part->Update(random);
-      else if (part->Kind() == TPartKind::Engine) static_cast<TEngine*>(part)->UpdatePlain();
-      else if (part->Kind() == TPartKind::Brain) static_cast<TBrain*>(part)->UpdatePlain(random);
+      if (plain) part->UpdatePlain(random);
       else part->Update(random);
     }
   };
