@@ -9,7 +9,7 @@
 #include "config/settings.h"
 #include "support/scenes.h"
 #include "world/creature_list.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 
 namespace {
 std::atomic<long> allocations{0};

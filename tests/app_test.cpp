@@ -42,7 +42,7 @@
 #include "history/species_tree.h"
 #include "parts/engine.h"
 #include "parts/mouth.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 #include "world/species_files.h"
 
 namespace fs = std::filesystem;

@@ -4,7 +4,7 @@
 Layers point down: config and draw need nothing of ours (draw throws config's errors); film
 (video files from frames of pixels) needs config alone, and the programs' pictures use it;
 parts needs config and draw;
-creature needs those and, of world/, only world/grid.h; world/fast (the sensing machinery:
+creature needs those (it keeps the grid, creature/grid.h, which needs nothing); world/fast (the sensing machinery:
 organ actions, eye batches, the mouth index) needs creature and below and is included by
 world/ alone; world needs everything below it. Qt is for view/ and app/ only. The
 programs (view, app, cli, islands) never include the grid, and never reach into the
@@ -32,11 +32,11 @@ BELOW = {
     "islands": {"config", "draw", "parts", "creature", "world", "history", "sim", "cli", "islands", "film"},
     "python": {"config", "draw", "parts", "creature", "world", "history", "sim", "python"},
 }
-# Single headers a folder may include from a layer it otherwise may not: the grid, which
-# creatures keep up to date as they move, and the exception types that every layer throws.
-EXTRA = {"creature": {"world/grid.h"}, "draw": {"config/errors.h"}}
+# Single headers a folder may include from a layer it otherwise may not: the exception types
+# that every layer throws.
+EXTRA = {"draw": {"config/errors.h"}}
 # The programs drive worlds through the simulation object: they never reach the grid.
-FORBIDDEN = {program: {"world/grid.h", "world/grid_query.h"} for program in ("view", "app", "cli", "islands", "python")}
+FORBIDDEN = {program: {"creature/grid.h", "world/grid_query.h"} for program in ("view", "app", "cli", "islands", "python")}
 QT_FOLDERS = {"view", "app"}
 PROGRAMS = {"view", "app", "cli", "islands", "python"}
 REACH_IN = re.compile(r"\b[Ss]im\.World\b")

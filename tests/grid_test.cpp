@@ -3,7 +3,7 @@
 
 #include "creature/creature.h"
 #include "test_support.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 #include "world/grid_query.h"
 
 namespace viv {

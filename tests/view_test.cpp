@@ -8,7 +8,7 @@
 #include "config/settings.h"
 #include "view/frame.h"
 #include "view/frame_png.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 
 namespace viv {
 namespace {

@@ -10,7 +10,7 @@
 #include "test_support.h"
 #include "world/creature_list.h"
 #include "world/fast/mouth_index.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 #include "world/world_check.h"
 
 namespace viv {

@@ -6,7 +6,7 @@
 #include "parts/mouth.h"
 #include "test_support.h"
 #include "world/creature_list.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 
 namespace viv {
 namespace {

@@ -8,7 +8,7 @@
 #include "config/random.h"
 #include "config/settings.h"
 #include "creature/sunlight.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 
 namespace viv {
 

@@ -23,7 +23,7 @@
 #include "creature/animal_limits.h"
 #include "parts/formula.h"
 #include "parts/organ_kinds.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 
 namespace viv {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Queries of the spatial grid: a template so that the callback is inlined.
 #include "creature/creature.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 
 namespace viv {
 

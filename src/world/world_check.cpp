@@ -5,7 +5,7 @@
 #include <string>
 
 #include "config/errors.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 
 namespace viv {
 

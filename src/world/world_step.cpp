@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include "world/creature_list.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 #include "world/grid_query.h"
 
 namespace viv {

@@ -1,4 +1,4 @@
-#include "world/grid.h"
+#include "creature/grid.h"
 
 #include <algorithm>
 #include <cmath>
