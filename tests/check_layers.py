@@ -3,7 +3,8 @@
 
 Layers point down: config and draw need nothing of ours (draw throws config's errors); film
 (video files from frames of pixels) needs config alone, and the programs' pictures use it;
-parts needs config and draw;
+parts needs config and draw; rules (the rules beside the design: light, diet, open mutation,
+what acts on a newborn) need parts and below, and creature needs rules;
 creature needs those (it keeps the grid, creature/grid.h, which needs nothing); world/fast (the sensing machinery:
 organ actions, eye batches, the mouth index) needs creature and below and is included by
 world/ alone; world needs everything below it. Qt is for view/ and app/ only. The
@@ -21,16 +22,17 @@ BELOW = {
     "draw": {"draw"},
     "film": {"config", "film"},
     "parts": {"config", "draw", "parts"},
-    "creature": {"config", "draw", "parts", "creature"},
-    "world/fast": {"config", "draw", "parts", "creature", "world/fast"},
-    "world": {"config", "draw", "parts", "creature", "world/fast", "world"},
-    "history": {"config", "draw", "parts", "creature", "world", "history"},
-    "sim": {"config", "draw", "parts", "creature", "world", "history", "sim"},
-    "view": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "film"},
-    "app": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "app", "film"},
-    "cli": {"config", "draw", "parts", "creature", "world", "history", "sim", "view", "cli", "film"},
-    "islands": {"config", "draw", "parts", "creature", "world", "history", "sim", "cli", "islands", "film"},
-    "python": {"config", "draw", "parts", "creature", "world", "history", "sim", "python"},
+    "rules": {"config", "draw", "parts", "rules"},
+    "creature": {"config", "draw", "parts", "rules", "creature"},
+    "world/fast": {"config", "draw", "parts", "rules", "creature", "world/fast"},
+    "world": {"config", "draw", "parts", "rules", "creature", "world/fast", "world"},
+    "history": {"config", "draw", "parts", "rules", "creature", "world", "history"},
+    "sim": {"config", "draw", "parts", "rules", "creature", "world", "history", "sim"},
+    "view": {"config", "draw", "parts", "rules", "creature", "world", "history", "sim", "view", "film"},
+    "app": {"config", "draw", "parts", "rules", "creature", "world", "history", "sim", "view", "app", "film"},
+    "cli": {"config", "draw", "parts", "rules", "creature", "world", "history", "sim", "view", "cli", "film"},
+    "islands": {"config", "draw", "parts", "rules", "creature", "world", "history", "sim", "cli", "islands", "film"},
+    "python": {"config", "draw", "parts", "rules", "creature", "world", "history", "sim", "python"},
 }
 # Single headers a folder may include from a layer it otherwise may not: the exception types
 # that every layer throws.

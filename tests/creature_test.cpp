@@ -6,8 +6,8 @@
 #include <set>
 
 #include "creature/creature.h"
-#include "creature/diet.h"
-#include "creature/open_mutation.h"
+#include "rules/diet.h"
+#include "rules/open_mutation.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
@@ -249,7 +249,7 @@ TEST_F(Creature, FormulasMutateIntoFormulasTheAnimalCanEvaluate) {
   std::set<std::string> formulas;
   bool newOrganRead = false;
   for (int i = 0; i < 300; ++i) {
-    MutateFormulas(*adam, 1, Random);
+    MutateFormulas(adam->Parts, 1, Random);
     for (const TPart* p : adam->Parts.Items) {
       const std::string formula = p->GetProperty("formula");
       formulas.insert(formula);
@@ -267,7 +267,7 @@ TEST_F(Creature, FormulasMutateIntoFormulasTheAnimalCanEvaluate) {
   // A formula with a term that is no number is left alone.
   TEngine* engine = static_cast<TEngine*>(adam->Parts.GetPart(5));
   engine->SetFormula("Brain.0*x");
-  MutateFormulas(*adam, 1, Random);
+  MutateFormulas(adam->Parts, 1, Random);
   EXPECT_EQ(engine->Formula(), "Brain.0*x");
 }
 

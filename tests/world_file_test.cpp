@@ -9,7 +9,7 @@
 
 #include "config/errors.h"
 #include "config/thread_pool.h"
-#include "creature/animal_limits.h"
+#include "parts/organ_limits.h"
 #include "draw/logo_canvas.h"
 #include "parts/engine.h"
 #include "sim/simulation.h"

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "config/duck.h"
-#include "creature/diet.h"
+#include "rules/diet.h"
 
 namespace viv {
 

@@ -101,9 +101,6 @@ class TCreature : public TVirtualCreature {
   void ReadDocument(const pugi::xml_document& document);
 };
 
-// Drops each copied organ of a newborn with the given chance (the OrganLoss rule), so that
-// body plans can shrink as well as grow.
-void LoseCopies(TCreature& child, double chance, TRandom& random);
 
 // A species name passed through one mutation: a letter replaced, a pair inserted or deleted.
 std::string MutateName(const std::string& name, TRandom& random);

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "config/files.h"
-#include "creature/animal_limits.h"
+#include "parts/organ_limits.h"
 #include "config/number_text.h"
 #include "creature/animal_document.h"
 #include "creature/creature.h"
@@ -26,7 +26,7 @@ void TCreature::ReadDocument(const pugi::xml_document& document) {
   MaxEnergy = StrToSingle(AttributeText(root, "maxenergy"));
   Color = static_cast<TColor>(StrToInt(AttributeText(root, "color")));
   Parts.LoadFromXML(document);
-  CheckAnimalLimits(*this);
+  CheckAnimalLimits(Parts);
 }
 
 void TCreature::LoadFromFile(const std::string& fileName) {

@@ -3,11 +3,11 @@
 #include <numbers>
 
 #include "config/random.h"
-#include "creature/animal_limits.h"
+#include "parts/organ_limits.h"
 #include "creature/body_plan.h"
 #include "creature/creature.h"
-#include "creature/diet.h"
-#include "creature/open_mutation.h"
+#include "rules/division_rules.h"
+#include "rules/open_mutation.h"
 
 namespace viv {
 
@@ -91,13 +91,7 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
     // A copy with an id of its own is a new organ that formulas can come to read.
     if (rules.FreshIds > 0 && random.Real() < rules.FreshIds) copy->SetProperty("id", FreshId(child->Parts, copy->Id));
   }
-  if (rules.OrganLoss > 0) LoseCopies(*child, rules.OrganLoss, random);
-  if (rules.FormulaMutation > 0) MutateFormulas(*child, rules.FormulaMutation, random);
-  if (rules.ColorMutation > 0 && !child->Vegetable)
-    child->Color = ShiftColor(random, child->Color, rules.ColorMutation);
-  if (child->Vegetable && rules.PlantColors >= 2 && rules.PlantColorChange > 0 &&
-      random.Real() < rules.PlantColorChange)
-    child->Color = RandomPlantColor(random, rules.PlantColors);
+  ApplyDivisionRules(child->Parts, child->Color, child->Vegetable, rules, random);
   world.Grid.Add(child, child->X, child->Y);
   if (!child->Vegetable) {
     if (parent.Plan == 0) parent.Plan = BodyPlanSignature(parent);
@@ -105,33 +99,6 @@ TCreature* TCreature::CreateChild(TCreature& parent) {
     child->Taxon = child->Plan == parent.Plan ? parent.Taxon : world.TakeTaxon();
   }
   return child;
-}
-
-void LoseCopies(TCreature& child, double chance, TRandom& random) {
-  // A copy is an organ whose id an earlier organ has. Formulas read the first organ of an
-  // id, so a copy can go without breaking one; the first organs of the genome stay. One
-  // draw per copy, from the last organ to the first. Where copies take ids of their own
-  // (FreshIds), an organ that no formula reads and that an earlier organ of its kind
-  // stands for may go too, so that unused organs do not pile up.
-  std::vector<TPart*>& items = child.Parts.Items;
-  const bool freshIds = child.World && child.World->Rules.FreshIds > 0;
-  // The ids that the remaining organs' formulas read: worked out again when an organ with a
-  // formula goes, since it may have been the only reader of an earlier organ.
-  std::vector<std::string> read = freshIds ? IdsFormulasRead(child) : std::vector<std::string>();
-  for (int32_t i = static_cast<int32_t>(items.size()) - 1; i > 0; --i) {
-    TPart* organ = items[i];
-    bool copy = false, kindBefore = false;
-    for (int32_t j = 0; j < i && !copy; ++j) {
-      copy = items[j]->Id == organ->Id;
-      kindBefore = kindBefore || items[j]->Kind() == organ->Kind();
-    }
-    if (!copy && freshIds && kindBefore) copy = std::find(read.begin(), read.end(), organ->Id) == read.end();
-    if (!copy || !(random.Real() < chance)) continue;
-    items.erase(items.begin() + i);
-    const bool hadFormula = organ->FormulaText() != nullptr;
-    if (std::find(items.begin(), items.end(), organ) == items.end()) delete organ;
-    if (freshIds && hadFormula) read = IdsFormulasRead(child);
-  }
 }
 
 }  // namespace viv

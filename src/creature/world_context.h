@@ -7,7 +7,7 @@
 
 #include "config/random.h"
 #include "config/settings.h"
-#include "creature/sunlight.h"
+#include "rules/sunlight.h"
 #include "creature/grid.h"
 
 namespace viv {

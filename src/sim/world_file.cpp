@@ -20,7 +20,7 @@
 #include "config/files.h"
 #include "config/random.h"
 #include "config/settings.h"
-#include "creature/animal_limits.h"
+#include "parts/organ_limits.h"
 #include "parts/formula.h"
 #include "parts/organ_kinds.h"
 #include "creature/grid.h"
@@ -280,7 +280,7 @@ TCreature* GetCreature(TReader& r, TWorldContext& world, bool newSerial = false)
   const uint32_t parts = r.Get<uint32_t>();
   if (parts > MaxOrgans) Damaged("a creature with more organs than any body holds");
   for (uint32_t k = 0; k < parts; ++k) c->Parts.Add(GetPart(r, c.get(), c->Parts.Items));
-  if (FormulaTextLength(*c) > MaxFormulaText) Damaged("a creature with more formula text than any animal holds");
+  if (FormulaTextLength(c->Parts) > MaxFormulaText) Damaged("a creature with more formula text than any animal holds");
   return c.release();
 }
 

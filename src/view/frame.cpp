@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "config/duck.h"
-#include "creature/sunlight.h"
+#include "rules/sunlight.h"
 #include "draw/logo_canvas.h"
 #include "view/qpainter_canvas.h"
 #include "world/world_figures.h"

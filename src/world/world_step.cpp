@@ -22,22 +22,6 @@ void TCreatureList::WorldStep() {
   if (Context.Rules.PlantFloor > 0) SproutPlants();
 }
 
-void TCreatureList::SproutPlants() {
-  int32_t plants = 0;
-  for (const TCreature* c : List) plants += c->Vegetable;
-  if (plants >= Context.Rules.PlantFloor) return;
-  // Over the area that seeding covers in the default window of 800 x 600.
-  TCreature* plant = TCreature::CreateFood(Context);
-  if (Context.Sunlight.Patches().empty()) {
-    plant->SetX(static_cast<float>(Context.Random.Int(400) - 200));
-    plant->SetY(static_cast<float>(Context.Random.Int(300) - 150));
-  } else {
-    PlaceOnAPatch(*plant);
-  }
-  Context.Grid.Add(plant, plant->X, plant->Y);
-  Add(plant);
-}
-
 void TCreatureList::SenseAndAct() {
   if (Passes == TPasses::Plain) SenseAndActPlain();
   else SenseAndActFast();

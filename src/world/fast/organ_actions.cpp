@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "config/errors.h"
-#include "creature/diet.h"
+#include "rules/diet.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"

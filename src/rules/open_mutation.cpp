@@ -1,11 +1,11 @@
-#include "creature/open_mutation.h"
+#include "rules/open_mutation.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 
-#include "creature/animal_limits.h"
-#include "creature/creature.h"
+#include "parts/organ_limits.h"
+#include "parts/part_list.h"
 
 namespace viv {
 
@@ -86,8 +86,8 @@ std::string FormulaText(const std::vector<TFormulaTerm>& terms) {
   return text;
 }
 
-void MutateFormulas(TCreature& child, double chance, TRandom& random) {
-  std::vector<TPart*>& items = child.Parts.Items;
+void MutateFormulas(TPartList& organs, double chance, TRandom& random) {
+  std::vector<TPart*>& items = organs.Items;
   for (size_t k = 0; k < items.size(); ++k) {
     TPart* part = items[k];
     if (part->FormulaText() == nullptr) continue;
@@ -95,17 +95,17 @@ void MutateFormulas(TCreature& child, double chance, TRandom& random) {
     if (!(random.Real() < chance)) continue;
     std::vector<TFormulaTerm> terms = FormulaTerms(part->GetProperty("formula"));
     if (std::any_of(terms.begin(), terms.end(), [](const TFormulaTerm& t) { return !t.Valid; })) continue;
-    EditTerms(terms, child.Parts, random);
+    EditTerms(terms, organs, random);
     const std::string before = part->GetProperty("formula");
     part->SetProperty("formula", FormulaText(terms));
     // An edit that would take the animal's formulas past their limit is undone.
-    if (FormulaTextLength(child) > MaxFormulaText) part->SetProperty("formula", before);
+    if (FormulaTextLength(organs) > MaxFormulaText) part->SetProperty("formula", before);
   }
 }
 
-std::vector<std::string> IdsFormulasRead(const TCreature& creature) {
+std::vector<std::string> IdsFormulasRead(const TPartList& organs) {
   std::vector<std::string> ids;
-  for (const TPart* part : creature.Parts.Items) {
+  for (const TPart* part : organs.Items) {
     if (part->FormulaText() == nullptr) continue;
     for (const TFormulaTerm& term : FormulaTerms(part->GetProperty("formula")))
       if (std::find(ids.begin(), ids.end(), term.Id) == ids.end()) ids.push_back(term.Id);

@@ -1,4 +1,4 @@
-#include "creature/diet.h"
+#include "rules/diet.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,10 +12,10 @@ constexpr uint32_t MaxOrganIdLength = 1u << 16;  // characters of an organ's id
 constexpr uint32_t MaxFormulaText = 1u << 20;    // characters of all of one animal's formulas together
 constexpr uint64_t MaxAnimalFileBytes = uint64_t{16} << 20;
 
-class TCreature;
-// Throws EVivarion saying which limit the animal passes (without the file's name).
-void CheckAnimalLimits(const TCreature& animal);
-// The characters of all the animal's formulas together.
-uint64_t FormulaTextLength(const TCreature& animal);
+class TPartList;
+// Throws EVivarion saying which limit an animal with these organs passes (without the file's name).
+void CheckAnimalLimits(const TPartList& organs);
+// The characters of all the formulas of these organs together (an organ listed twice counts once).
+uint64_t FormulaTextLength(const TPartList& organs);
 
 }  // namespace viv

@@ -10,7 +10,6 @@
 
 namespace viv {
 
-class TCreature;
 class TPartList;
 
 // An id for a copy of the organ with this id that no organ of the list has: the id without
@@ -25,9 +24,9 @@ std::string FormulaText(const std::vector<TFormulaTerm>& terms);
 // another organ's output, a term added, or a term dropped. Inputs are outputs of the child's
 // own organs, so an edited formula always evaluates. A formula with a term that is no number
 // is left as it is.
-void MutateFormulas(TCreature& child, double chance, TRandom& random);
+void MutateFormulas(TPartList& organs, double chance, TRandom& random);
 
-// The organ ids that the creature's formulas read, each once.
-std::vector<std::string> IdsFormulasRead(const TCreature& creature);
+// The organ ids that the organs' formulas read, each once.
+std::vector<std::string> IdsFormulasRead(const TPartList& organs);
 
 }  // namespace viv

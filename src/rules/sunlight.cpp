@@ -1,4 +1,4 @@
-#include "creature/sunlight.h"
+#include "rules/sunlight.h"
 
 #include <algorithm>
 #include <cmath>
