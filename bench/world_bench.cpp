@@ -16,7 +16,7 @@
 #include "world/fast/light_kernel.h"
 #include "world/fast/mouth_index.h"
 #include "world/fast/organ_actions.h"
-#include "world/grid.h"
+#include "creature/grid.h"
 
 namespace viv {
 namespace {
