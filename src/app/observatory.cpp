@@ -9,8 +9,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSortFilterProxyModel>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <map>
@@ -23,14 +24,7 @@ namespace viv {
 
 namespace {
 
-enum Column { Swatch, Name, Alive, FirstSeen, Parent, Peak, Columns };
-
-// A cell that sorts by its number, not its text.
-QTableWidgetItem* Number(int64_t value) {
-  auto* item = new QTableWidgetItem;
-  item->setData(Qt::DisplayRole, static_cast<qlonglong>(value));
-  return item;
-}
+using Column = TSpeciesModel::Column;
 
 }  // namespace
 
@@ -39,18 +33,21 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   setWindowTitle("Vivarion Observatory");
   resize(720, 700);
   Tabs = new QTabWidget(this);
-  SpeciesTable = new QTableWidget(0, Columns, this);
+  SpeciesRows = new TSpeciesModel(this);
+  auto* sorted = new QSortFilterProxyModel(this);
+  sorted->setSourceModel(SpeciesRows);
+  SpeciesTable = new QTableView(this);
+  SpeciesTable->setModel(sorted);
   SpeciesTable->setObjectName("SpeciesTable");
-  SpeciesTable->setHorizontalHeaderLabels({"", "Taxon", "Alive", "First seen", "Parent", "Peak"});
   SpeciesTable->setSelectionBehavior(QAbstractItemView::SelectRows);
   SpeciesTable->setSelectionMode(QAbstractItemView::SingleSelection);
   SpeciesTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
   SpeciesTable->setSortingEnabled(true);
   SpeciesTable->verticalHeader()->hide();
   SpeciesTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  SpeciesTable->horizontalHeader()->setSectionResizeMode(Name, QHeaderView::Stretch);  // the columns fill the width
-  SpeciesTable->sortByColumn(Alive, Qt::DescendingOrder);
-  connect(SpeciesTable, &QTableWidget::itemSelectionChanged, this, [this] {
+  SpeciesTable->horizontalHeader()->setSectionResizeMode(Column::Name, QHeaderView::Stretch);  // the columns fill the width
+  SpeciesTable->sortByColumn(Column::Alive, Qt::DescendingOrder);
+  connect(SpeciesTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     const std::string label = SelectedSpecies();
     Outline(label);
     Tree->Select(label);
@@ -60,13 +57,13 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
   GroupBy->addItems({"body plan (taxa)", "name (species)"});
   connect(GroupBy, &QComboBox::currentIndexChanged, this, [this] {
     // Another grouping: the rows, the selection and the ring start again.
-    SpeciesTable->setRowCount(0);
+    SpeciesRows->Clear();
     Outline("");
     Tree->Select("");
-    SpeciesTable->setHorizontalHeaderItem(Name, new QTableWidgetItem(ByTaxa() ? "Taxon" : "Species"));
+    SpeciesRows->SetNameHeader(ByTaxa() ? "Taxon" : "Species");
     Refresh(true);
   });
-  connect(SpeciesTable, &QTableWidget::cellDoubleClicked, this, [this] { FollowSelected(); });
+  connect(SpeciesTable, &QTableView::doubleClicked, this, [this] { FollowSelected(); });
   Graphs = new TGraphsTab(this);
   Tabs->addTab(Graphs, "Graphs");
   Tabs->addTab(SpeciesTable, "Species");
@@ -152,10 +149,16 @@ void TfrmObservatory::showEvent(QShowEvent* e) {
 }
 
 std::string TfrmObservatory::SelectedSpecies() const {
-  const QList<QTableWidgetItem*> items = SpeciesTable->selectedItems();
-  for (const QTableWidgetItem* item : items)
-    if (item->column() == Name) return item->text().toStdString();
+  for (const QModelIndex& row : SpeciesTable->selectionModel()->selectedRows(Column::Name))
+    return row.data().toString().toStdString();
   return {};
+}
+
+void TfrmObservatory::SelectRowOf(const std::string& name) {
+  SpeciesTable->clearSelection();
+  const QAbstractItemModel* view = SpeciesTable->model();
+  for (int row = 0; row < view->rowCount() && !name.empty(); ++row)
+    if (view->index(row, Column::Name).data().toString().toStdString() == name) SpeciesTable->selectRow(row);
 }
 
 void TfrmObservatory::Refresh(bool now) {
@@ -199,57 +202,30 @@ void TfrmObservatory::RefreshSpecies() {
   if (Tabs->currentWidget() == Tree) Tree->Show(history, main_->StepCount, colours, byTaxa);
   // Rows keep their place and figures while the pointer is over them, so that a click lands on
   // the row it was aimed at; they are brought up to date once it leaves.
-  if (SpeciesTable->viewport()->underMouse() && SpeciesTable->rowCount() > 0) return;
+  if (SpeciesTable->viewport()->underMouse() && SpeciesRows->rowCount() > 0) return;
   const std::string selected = SelectedSpecies();
   std::map<std::string, const TEmergence*> latest;
   for (const TEmergence& e : history.Emergences) latest[e.Name] = &e;
-  SpeciesTable->setSortingEnabled(false);
-  SpeciesTable->blockSignals(true);
-  // Rows are brought up to date in place: a click or double click in progress keeps its row,
-  // and the selection stays with its species.
-  for (int row = SpeciesTable->rowCount() - 1; row >= 0; --row)
-    if (!rows.count(SpeciesTable->item(row, Name)->text().toStdString())) SpeciesTable->removeRow(row);
-  std::map<std::string, int> present;
-  for (int row = 0; row < SpeciesTable->rowCount(); ++row)
-    present[SpeciesTable->item(row, Name)->text().toStdString()] = row;
+  std::vector<TSpeciesRow> table;
   for (const auto& [name, r] : rows) {
-    int row;
-    if (auto it = present.find(name); it != present.end()) {
-      row = it->second;
-    } else {
-      row = SpeciesTable->rowCount();
-      SpeciesTable->insertRow(row);
-      SpeciesTable->setItem(row, Swatch, new QTableWidgetItem);
-      SpeciesTable->setItem(row, Name, new QTableWidgetItem(QString::fromStdString(name)));
-      for (int column : {Alive, FirstSeen, Peak}) SpeciesTable->setItem(row, column, Number(0));
-      SpeciesTable->setItem(row, Parent, new QTableWidgetItem);
-    }
     const TEmergence* e = latest.count(name) ? latest[name] : nullptr;
-    SpeciesTable->item(row, Swatch)->setBackground(ToQColor(r.colour));
-    SpeciesTable->item(row, Alive)->setData(Qt::DisplayRole, static_cast<qlonglong>(r.alive));
-    SpeciesTable->item(row, FirstSeen)->setData(Qt::DisplayRole, static_cast<qlonglong>(e ? e->FirstStep : 0));
-    const std::string parent = e && e->Parent >= 0 ? history.Emergences[e->Parent].Label() : "";
-    SpeciesTable->item(row, Parent)->setText(QString::fromStdString(parent));
-    SpeciesTable->item(row, Peak)->setData(Qt::DisplayRole, static_cast<qlonglong>(e ? e->Peak : r.alive));
+    table.push_back({name, r.colour, r.alive, e ? e->FirstStep : 0, e ? e->Peak : r.alive,
+                     e && e->Parent >= 0 ? history.Emergences[e->Parent].Label() : ""});
   }
-  // Sorted again as the header says (sorting stays on, so the header keeps its mark and the
-  // columns their widths).
-  SpeciesTable->setSortingEnabled(true);
-  // The selection stays with the species picked; when that one has died out nothing is
-  // selected or ringed (removing its row would have moved the selection to a neighbour).
-  SpeciesTable->clearSelection();
-  for (int row = 0; row < SpeciesTable->rowCount() && !selected.empty(); ++row)
-    if (SpeciesTable->item(row, Name)->text().toStdString() == selected) SpeciesTable->selectRow(row);
+  // Updated in place and sorted again by the proxy as the header says: the header keeps its
+  // mark and the columns their widths. The selection stays with the species picked; when that
+  // one has died out nothing is selected or ringed.
+  SpeciesTable->selectionModel()->blockSignals(true);
+  SpeciesRows->SetRows(std::move(table));
+  SelectRowOf(selected);
+  SpeciesTable->selectionModel()->blockSignals(false);
   if (!selected.empty() && !rows.count(selected)) Outline("");
-  SpeciesTable->blockSignals(false);
 }
 
 void TfrmObservatory::Select(const std::string& name) {
   // The table lists living species only; an extinct one picked in the tree is highlighted
   // there, and rings nothing.
-  SpeciesTable->clearSelection();
-  for (int row = 0; row < SpeciesTable->rowCount(); ++row)
-    if (SpeciesTable->item(row, Name)->text().toStdString() == name) SpeciesTable->selectRow(row);
+  SelectRowOf(name);
   Outline(name);
   Tree->Select(name);
 }

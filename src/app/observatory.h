@@ -10,12 +10,13 @@
 
 class QComboBox;
 class QLabel;
-class QTableWidget;
+class QTableView;
 class QTabWidget;
 
 #include "app/evolution_tab.h"
 #include "app/graphs_tab.h"
 #include "app/inspector_tab.h"
+#include "app/species_model.h"
 #include "app/tree_tab.h"
 
 namespace viv {
@@ -33,7 +34,8 @@ class TfrmObservatory : public QWidget {
   // How the Graphs, Species and Tree tabs group the animals: by body plan (taxa, the first
   // item and the default) or by name (species).
   QComboBox* GroupBy;
-  QTableWidget* SpeciesTable;  // colour, name (species or taxon), alive, first seen, parent, peak
+  QTableView* SpeciesTable;     // colour, name (species or taxon), alive, first seen, parent, peak
+  TSpeciesModel* SpeciesRows;  // its rows, in the order they came (the view sorts them)
   TTreeTab* Tree;
   TInspectorTab* Inspector;
   QLabel* Help;
@@ -53,6 +55,8 @@ class TfrmObservatory : public QWidget {
  private:
   void FollowSelected();
   void RefreshSpecies();
+  // Selects the row of the species or taxon (none when it is not listed).
+  void SelectRowOf(const std::string& name);
   void Select(const std::string& name);
   // The group label of an animal in the grouping shown.
   std::string GroupLabel(const TCreature& animal) const;
