@@ -66,7 +66,11 @@ void TThreadPool::ParallelFor(int64_t count, const std::function<void(int64_t)>&
   }
   std::lock_guard<std::mutex> turn(turn_);
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    // A worker that woke too late for the previous jobs may still be claiming from their
+    // counter: the counter is reset only once it has gone back, or it could claim an index of
+    // the old counter against the new count and run a job twice.
+    done_.wait(lock, [&] { return busy_ == 0; });
     job_ = &job;
     count_ = count;
     next_ = 0;
