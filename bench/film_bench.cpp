@@ -13,6 +13,7 @@
 #include "view/frame.h"
 #include "view/frame_png.h"
 #include "view/world_film.h"
+#include "support/inside.h"
 
 namespace viv {
 namespace {
@@ -21,7 +22,7 @@ const std::string FilmFile = "/tmp/vivarion-bench-film.mp4";
 
 TSimulation& ShippedWorld(TSimulation& sim) {
   sim.LoadWorld(std::string(VIV_BENCH_DIR) + "/seed3-60k.vivw");
-  sim.SetRules(sim.FileSettings);
+  sim.SetRules(sim.FileSettings());
   return sim;
 }
 
@@ -68,7 +69,7 @@ void BM_FilmedWorld(benchmark::State& state) {
   if (state.range(0) != 0) film = std::make_unique<TWorldFilm>(FilmFile, 1280, 720, 30, 100, TShotView());
   for (auto _ : state) {
     sim.Step();
-    if (film) film->Shoot(sim.Population(), sim.StepCount);
+    if (film) film->Shoot(sim.Population(), sim.StepCount());
   }
   if (film) film->Finish();
   state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);

@@ -17,6 +17,7 @@
 #include "world/fast/mouth_index.h"
 #include "world/fast/organ_actions.h"
 #include "creature/grid.h"
+#include "support/inside.h"
 
 namespace viv {
 namespace {
@@ -274,14 +275,14 @@ BENCHMARK(BM_OpenRules)
 void BM_StepWithHistory(benchmark::State& state) {
   const bool history = state.range(1) != 0;
   TSimulation sim;
-  Build(sim.World, state.range(0));
-  sim.History.Found(sim.World, 0);
-  sim.Taxa.Found(sim.World, 0);
+  Build(WorldOf(sim), state.range(0));
+  HistoryOf(sim).Found(WorldOf(sim), 0);
+  TaxaOf(sim).Found(WorldOf(sim), 0);
   for (auto _ : state) {
     if (history) sim.Step();
-    else sim.World.WorldStep();
+    else WorldOf(sim).WorldStep();
   }
-  sim.World.Clear();
+  WorldOf(sim).Clear();
 }
 BENCHMARK(BM_StepWithHistory)
     ->ArgNames({"n", "history"})
@@ -297,12 +298,12 @@ void BM_ShippedWorld(benchmark::State& state) {
   SetWorkerThreads(static_cast<int>(state.range(2)));
   TSimulation sim;
   sim.LoadWorld(std::string(VIV_BENCH_DIR) + "/" + files[state.range(0)]);
-  sim.SetRules(sim.FileSettings);
+  sim.SetRules(sim.FileSettings());
   sim.SetPasses(state.range(1) != 0 ? TPasses::Plain : TPasses::Fast);
   for (auto _ : state) sim.Step();
   state.counters["steps/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  state.counters["creatures"] = sim.World.Count();
-  sim.World.Clear();
+  state.counters["creatures"] = WorldOf(sim).Count();
+  WorldOf(sim).Clear();
   SetWorkerThreads(0);
 }
 BENCHMARK(BM_ShippedWorld)
@@ -318,8 +319,8 @@ BENCHMARK(BM_ShippedWorld)
 void BM_WorldFile(benchmark::State& state) {
   const bool load = state.range(1) != 0;
   TSimulation sim;
-  UseShippedSettings(sim.World);
-  BuildScatteredWorld(sim.World, static_cast<int32_t>(state.range(0)), 4000, 1);
+  UseShippedSettings(WorldOf(sim));
+  BuildScatteredWorld(WorldOf(sim), static_cast<int32_t>(state.range(0)), 4000, 1);
   for (int i = 0; i < 10; ++i) sim.Step();
   const std::string file = "/tmp/vivarion-bench-world.vivw";
   sim.SaveWorld(file);

@@ -45,6 +45,7 @@
 #include "parts/mouth.h"
 #include "creature/grid.h"
 #include "world/species_files.h"
+#include "support/inside.h"
 
 namespace fs = std::filesystem;
 
@@ -58,7 +59,7 @@ class AppTest : public QObject {
   // A world of one ADAM at (100, 50) in a shown window, without going through Go.
   void Place(TfrmVivarion& w, TCreature* c, float x, float y) {
     c->X = x, c->Y = y;
-    w.Sim.World.Add(c);
+    WorldOf(w.Sim).Add(c);
   }
   // A shown window past its start panel, as after Go but with no world seeded.
   static void Stage(TfrmVivarion& w) {
@@ -119,7 +120,7 @@ class AppTest : public QObject {
     QCOMPARE(w.Population.Items(0)->Name, std::string("ADAM"));
     QCoreApplication::processEvents();  // dispatches the start event: the loop runs to the limit
     QVERIFY(w.Terminated);
-    QVERIFY(w.StepCount > 0);
+    QVERIFY(w.Sim.StepCount() > 0);
     QVERIFY(!w.StageBitmap.isNull());
     QCOMPARE(w.StageBitmap.size(), w.size());
   }
@@ -144,10 +145,10 @@ class AppTest : public QObject {
   void theAnimalEditorEditsSavesTriesAndPutsAnimals() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(w.Sim.World.Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
     Place(w, adam, 100, 50);
-    w.Sim.History.Found(w.Population, 0);
-    w.Sim.Taxa.Found(w.Sim.World, 0);
+    HistoryOf(w.Sim).Found(w.Population, 0);
+    TaxaOf(w.Sim).Found(WorldOf(w.Sim), 0);
     w.EditCreature(adam->Serial);
     TAnimalEditor* e = w.Editor();
     QVERIFY(e != nullptr && e->isVisible());
@@ -250,7 +251,7 @@ class AppTest : public QObject {
     // The sandbox steps the animal among plants of its own.
     e->StartSandbox();
     e->StepSandbox(200);
-    QCOMPARE(e->Sandbox()->StepCount, int64_t{200});
+    QCOMPARE(e->Sandbox()->StepCount(), int64_t{200});
     QVERIFY(e->EnergyGraph->Points.size() >= 2);
     QCOMPARE(e->Sandbox()->Figures().Plants > 0, true);
 
@@ -263,9 +264,9 @@ class AppTest : public QObject {
     QVERIFY(put != nullptr);
     QVERIFY(put->X == -w.ScrollX && put->Y == -w.ScrollY);
     QCOMPARE(put->ToXmlText(), e->Text());
-    QVERIFY(put->Taxon != 0 && put->Taxon != adam->Taxon && w.Sim.Taxa.Find(put->Taxon) != nullptr);
+    QVERIFY(put->Taxon != 0 && put->Taxon != adam->Taxon && TaxaOf(w.Sim).Find(put->Taxon) != nullptr);
     bool noted = false;
-    for (const TEmergence& s : w.Sim.History.Emergences) noted = noted || (s.Name == "edited" && s.Alive == 1);
+    for (const TEmergence& s : HistoryOf(w.Sim).Emergences) noted = noted || (s.Name == "edited" && s.Alive == 1);
     QVERIFY(noted);
     w.Sim.Step();  // and it lives in the world's step
   }
@@ -277,10 +278,10 @@ class AppTest : public QObject {
     TfrmVivarion w;
     Stage(w);
     w.show();
-    TCreature* adam = CreateAdam(w.Sim.World.Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
     Place(w, adam, 0, 0);
-    w.Sim.History.Found(w.Population, 0);
-    w.Sim.Taxa.Found(w.Sim.World, 0);
+    HistoryOf(w.Sim).Found(w.Population, 0);
+    TaxaOf(w.Sim).Found(WorldOf(w.Sim), 0);
     w.EditCreature(adam->Serial);
     TAnimalEditor* e = w.Editor();
     int asked = 0;
@@ -321,7 +322,7 @@ class AppTest : public QObject {
   void recordingKeysFilmTheViewAndTimeLapses() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(w.Sim.World.Context), 100, 50);
+    Place(w, CreateAdam(WorldOf(w.Sim).Context), 100, 50);
     const fs::path folder = dir_ / "films";
     fs::remove_all(folder);
     w.FilmFolder = folder.string();
@@ -380,11 +381,11 @@ class AppTest : public QObject {
     QVERIFY(w.Paused);
     const int before = w.Population.Count();
     w.RunFrame();  // paused: no steps
-    QCOMPARE(w.StepCount, int64_t(0));
+    QCOMPARE(w.Sim.StepCount(), int64_t(0));
     QCOMPARE(w.Population.Count(), before);
     QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(10, 10));
     QVERIFY(!w.Paused);
-    QCOMPARE(w.Dragged, uint64_t(0));
+    QCOMPARE(w.Sim.Held(), uint64_t(0));
   }
 
   void keysSteerTheView() {
@@ -412,26 +413,26 @@ class AppTest : public QObject {
   void aPressPicksTheCreatureUnderThePointerAndDragsIt() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* plant = TCreature::CreateFood(w.Sim.World.Context);
+    TCreature* plant = TCreature::CreateFood(WorldOf(w.Sim).Context);
     Place(w, plant, 100, 50);
     const QPoint at = At100And50(w);
     QTest::mousePress(&w, Qt::LeftButton, {}, at);
     QCOMPARE(w.DraggedCreature(), plant);
     QTest::mouseMove(&w, at + QPoint(10, 0));
     QCOMPARE(plant->X, 150.0f);
-    QCOMPARE(w.Sim.World.Context.Grid.Cell(3, 1).size(), size_t(1));
+    QCOMPARE(WorldOf(w.Sim).Context.Grid.Cell(3, 1).size(), size_t(1));
     // A held creature stays put through world steps.
     plant->VX = 5;
     w.RunFrame();
     QCOMPARE(plant->X, 150.0f);
     QTest::mouseRelease(&w, Qt::LeftButton, {}, at);
-    QCOMPARE(w.Dragged, uint64_t(0));
+    QCOMPARE(w.Sim.Held(), uint64_t(0));
   }
 
   void aDoubleClickOpensAnInformationWindowThatFollowsItsCreature() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(w.Sim.World.Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
     Place(w, adam, 100, 50);
     QTest::mouseDClick(&w, Qt::LeftButton, {}, At100And50(w));
     auto windows = w.findChildren<TfrmInfo*>();
@@ -444,8 +445,8 @@ class AppTest : public QObject {
     QCOMPARE(w.ScrollX, -100.0f);
     QCOMPARE(w.ScrollY, -50.0f);
     // Its links open the inspector and the editor on its creature.
-    w.Sim.History.Found(w.Population, 0);
-    w.Sim.Taxa.Found(w.Sim.World, 0);
+    HistoryOf(w.Sim).Found(w.Population, 0);
+    TaxaOf(w.Sim).Found(WorldOf(w.Sim), 0);
     QTest::mouseClick(info->butInspect, Qt::LeftButton);
     QVERIFY(w.Observatory() && w.Observatory()->isVisible());
     QCOMPARE(w.Observatory()->Tabs->currentWidget(), static_cast<QWidget*>(w.Observatory()->Inspector));
@@ -461,7 +462,7 @@ class AppTest : public QObject {
     w.RunFrame();
     QCOMPARE(w.ScrollX, -300.0f);
     // The creature dies: the window says so, then goes.
-    w.Sim.World.List.clear();
+    WorldOf(w.Sim).List.clear();
     delete adam;
     w.RunFrame();
     QVERIFY(info->Mourning());
@@ -477,15 +478,15 @@ class AppTest : public QObject {
   void theSpeedControlSlowsTheWorldDown() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(w.Sim.World.Context), 0, 0);
+    Place(w, CreateAdam(WorldOf(w.Sim).Context), 0, 0);
     QCOMPARE(w.SpeedLimit(), 0);
     for (int i = 0; i < 6; ++i) QTest::keyClick(&w, Qt::Key_Minus);
     QCOMPARE(w.SpeedLimit(), 10);
-    const int64_t before = w.StepCount;
+    const int64_t before = w.Sim.StepCount();
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(400)) w.RunFrame();
-    QVERIFY(w.StepCount - before >= 1);
-    QVERIFY2(w.StepCount - before <= 6, std::to_string(w.StepCount - before).c_str());
+    QVERIFY(w.Sim.StepCount() - before >= 1);
+    QVERIFY2(w.Sim.StepCount() - before <= 6, std::to_string(w.Sim.StepCount() - before).c_str());
     for (int i = 0; i < 20; ++i) QTest::keyClick(&w, Qt::Key_Minus);
     QCOMPARE(w.SpeedLimit(), 1);
     for (int i = 0; i < 20; ++i) QTest::keyClick(&w, Qt::Key_Plus);
@@ -550,10 +551,10 @@ class AppTest : public QObject {
     rules.MaxFood = 1000;
     TfrmVivarion w(0, rules);
     Stage(w);
-    TCreature* parent = TCreature::CreateFood(w.Sim.World.Context);
+    TCreature* parent = TCreature::CreateFood(WorldOf(w.Sim).Context);
     parent->Radius = 20;  // energy 400 > 160: divides
     Place(w, parent, 0, 0);
-    TCreature* doomed = TCreature::CreateFood(w.Sim.World.Context);
+    TCreature* doomed = TCreature::CreateFood(WorldOf(w.Sim).Context);
     doomed->Radius = 5;  // energy 25 < 50: dies first, the pass walks down the list
     Place(w, doomed, 300, 0);
     const uintptr_t doomedAddress = reinterpret_cast<uintptr_t>(doomed);
@@ -561,8 +562,8 @@ class AppTest : public QObject {
     test::RecycleOnce(doomed, sizeof(TCreature));
     auto* info = new TfrmInfo(&w, doomedSerial);
     info->RefreshInfo(*doomed);
-    w.Dragged = doomedSerial;
-    w.Sim.World.WorldStep();
+    w.Sim.Hold(doomedSerial);
+    WorldOf(w.Sim).WorldStep();
     QCOMPARE(w.Population.Count(), 2);
     const TCreature* child = w.Population.Items(1);
     QCOMPARE(reinterpret_cast<uintptr_t>(child), doomedAddress);
@@ -584,8 +585,8 @@ class AppTest : public QObject {
   void theViewFollowsTheLastInformationWindowAndArrowsDoNotLast() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* a = CreateAdam(w.Sim.World.Context);
-    TCreature* b = TCreature::CreateFood(w.Sim.World.Context);
+    TCreature* a = CreateAdam(WorldOf(w.Sim).Context);
+    TCreature* b = TCreature::CreateFood(WorldOf(w.Sim).Context);
     Place(w, a, 100, 50);
     Place(w, b, -300, 200);
     (new TfrmInfo(&w, a->Serial))->RefreshInfo(*a);
@@ -601,7 +602,7 @@ class AppTest : public QObject {
   void anErrorInAFrameStopsTheWorldAndIsShown() {
     TfrmVivarion w(30);
     Stage(w);
-    TCreature* c = new TCreature(w.Sim.World.Context);
+    TCreature* c = new TCreature(WorldOf(w.Sim).Context);
     c->Radius = 40;
     c->MaxEnergy = 1e9f;
     c->Origin = "animals/broken.viv";
@@ -619,8 +620,8 @@ class AppTest : public QObject {
   void sSavesTheSpecies() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(w.Sim.World.Context), 0, 0);
-    Place(w, TCreature::CreateFood(w.Sim.World.Context), 0, 0);
+    Place(w, CreateAdam(WorldOf(w.Sim).Context), 0, 0);
+    Place(w, TCreature::CreateFood(WorldOf(w.Sim).Context), 0, 0);
     QTest::keyClick(&w, Qt::Key_S);
     QVERIFY(fs::exists(dir_ / "animals" / "ADAM.viv"));
     QCOMPARE(std::distance(fs::directory_iterator(dir_ / "animals"), fs::directory_iterator()), 1L);
@@ -629,7 +630,7 @@ class AppTest : public QObject {
   void theInformationWindowMovesWhenItsCaptionIsDragged() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(w.Sim.World.Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
     Place(w, adam, 100, 50);
     auto* info = new TfrmInfo(&w, adam->Serial);
     QCOMPARE(info->pos(), QPoint(w.width() / 2 + 40, 68));
@@ -645,7 +646,7 @@ class AppTest : public QObject {
   void aDoubleClickOpensOnTheCreatureOfItsFirstPress() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(w.Sim.World.Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
     Place(w, adam, 100, 50);
     const QPoint at = At100And50(w);
     QTest::mousePress(&w, Qt::LeftButton, {}, at);
@@ -674,7 +675,7 @@ class AppTest : public QObject {
     paused.RunLoop();
     QVERIFY(paused.Terminated);
     QVERIFY2(paused.FramesDrawn >= 1 && paused.FramesDrawn <= 3, QByteArray::number(paused.FramesDrawn));
-    QCOMPARE(paused.StepCount, int64_t(0));
+    QCOMPARE(paused.Sim.StepCount(), int64_t(0));
   }
 
   void theWindowsKeysWorkWhateverHasTheFocus() {
@@ -692,7 +693,7 @@ class AppTest : public QObject {
     QTest::keyClick(w.ReloadError(), Qt::Key_Space);
     QVERIFY(w.Paused);
     // A click into the information window's text leaves the keys with the main window.
-    TCreature* adam = CreateAdam(w.Sim.World.Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
     Place(w, adam, 0, 0);
     auto* info = new TfrmInfo(&w, adam->Serial);
     QTest::mouseClick(info->Memo1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
@@ -709,8 +710,8 @@ class AppTest : public QObject {
   void sAndAnEmptyWorldAreToldInTheOverlay() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(w.Sim.World.Context), 0, 0);
-    TCreature* other = CreateAdam(w.Sim.World.Context);
+    Place(w, CreateAdam(WorldOf(w.Sim).Context), 0, 0);
+    TCreature* other = CreateAdam(WorldOf(w.Sim).Context);
     other->Name = "ODAM";
     Place(w, other, 100, 0);
     std::ofstream(dir_ / "animals" / "ODAM.viv") << "kept";
@@ -727,9 +728,9 @@ class AppTest : public QObject {
     QVERIFY(fs::exists(fs::path(data) / "ODAM.viv"));
     QVERIFY(!fs::exists(dir_ / "animals"));
     w.NoticeUntilTick = 0;  // the notice has had its time
-    w.Sim.World.Clear();
-    w.Sim.World.Add(TCreature::CreateFood(w.Sim.World.Context));
-    w.StepCount = 10;
+    WorldOf(w.Sim).Clear();
+    WorldOf(w.Sim).Add(TCreature::CreateFood(WorldOf(w.Sim).Context));
+    StepCountOf(w.Sim) = 10;
     w.DrawFrame();
     bool yellow = false;
     for (int y = 72; y < 90; ++y)
@@ -764,7 +765,7 @@ class AppTest : public QObject {
     other.show();
     QVERIFY(other.OpenWorld(file));
     QVERIFY(!other.gbSettings->isVisible());
-    QCOMPARE(other.StepCount, int64_t(50));
+    QCOMPARE(other.Sim.StepCount(), int64_t(50));
     QVERIFY2(other.Notice.empty(), other.Notice.c_str());  // the same settings: nothing to say
     for (int i = 0; i < 50; ++i) other.Sim.Step();
     QCOMPARE(other.Sim.Hash(), later);
@@ -809,7 +810,7 @@ class AppTest : public QObject {
       QCOMPARE(next.butGo->geometry(), QRect(136, 232, 75, 25));  // Go stays where it was
       next.butResume->click();
       QVERIFY(!next.gbSettings->isVisible());
-      QCOMPARE(next.StepCount, first.StepCount);
+      QCOMPARE(next.Sim.StepCount(), first.Sim.StepCount());
       QCOMPARE(next.Sim.Hash(), hash);
     }
     fs::remove(TfrmVivarion::LastWorldFile());
@@ -818,13 +819,13 @@ class AppTest : public QObject {
   void theObservatoryListsSpeciesAndRingsTheSelectedOne() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(w.Sim.World.Context), -100, 0);
-    Place(w, CreateAdam(w.Sim.World.Context), 100, 0);
-    TCreature* other = CreateAdam(w.Sim.World.Context);
+    Place(w, CreateAdam(WorldOf(w.Sim).Context), -100, 0);
+    Place(w, CreateAdam(WorldOf(w.Sim).Context), 100, 0);
+    TCreature* other = CreateAdam(WorldOf(w.Sim).Context);
     other->Name = "ODOM";
     Place(w, other, 0, 150);
-    w.Sim.History.Found(w.Population, 0);
-    w.Sim.Taxa.Found(w.Sim.World, 0);  // one taxon of the two ADAMs, one of ODOM
+    HistoryOf(w.Sim).Found(w.Population, 0);
+    TaxaOf(w.Sim).Found(WorldOf(w.Sim), 0);  // one taxon of the two ADAMs, one of ODOM
     QTest::keyClick(&w, Qt::Key_O);
     TfrmObservatory* o = w.Observatory();
     QVERIFY(o && o->isVisible());
@@ -867,8 +868,8 @@ class AppTest : public QObject {
     QVERIFY(o->SpeciesTable->horizontalHeader()->isSortIndicatorShown());
     QCOMPARE(o->SelectedSpecies(), std::string("ADAM"));
     for (TCreature* adamToGo : {w.Population.List[0], w.Population.List[1]}) {
-      w.Sim.Taxa.Depart(*adamToGo, 0);
-      w.Sim.World.Remove(adamToGo);
+      TaxaOf(w.Sim).Depart(*adamToGo, 0);
+      WorldOf(w.Sim).Remove(adamToGo);
     }
     o->Refresh(true);
     QCOMPARE(o->SpeciesTable->model()->rowCount(), 1);
@@ -943,7 +944,7 @@ class AppTest : public QObject {
     for (int step = 1; step <= 12000; ++step) {
       w.StepWorld();
       twin.Step();
-      if (step % 1000 == 0) expected.push_back(twin.Taxa.Report(step));
+      if (step % 1000 == 0) expected.push_back(TaxaOf(twin).Report(step));
     }
     QCOMPARE(w.Sim.Hash(), twin.Hash());
     QTest::keyClick(&w, Qt::Key_O);
@@ -976,17 +977,17 @@ class AppTest : public QObject {
     TfrmVivarion w(0, rules);
     Stage(w);
     for (int i = 0; i < 4; ++i) {
-      TCreature* adam = CreateAdam(w.Sim.World.Context);
+      TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
       adam->Radius = std::sqrt(adam->MaxEnergy * 6);
       Place(w, adam, -300.0f + 200 * i, 0);
     }
-    TCreature* odom = CreateAdam(w.Sim.World.Context);
+    TCreature* odom = CreateAdam(WorldOf(w.Sim).Context);
     odom->Name = "ODOM", odom->Radius = 1;
     Place(w, odom, 0, 300);
-    w.Sim.History.Found(w.Population, 0);
-    w.Sim.Taxa.Found(w.Sim.World, 0);
+    HistoryOf(w.Sim).Found(w.Population, 0);
+    TaxaOf(w.Sim).Found(WorldOf(w.Sim), 0);
     for (int i = 0; i < 20; ++i) w.Sim.Step();
-    const TSpeciesHistory& history = w.Sim.History;
+    const TSpeciesHistory& history = HistoryOf(w.Sim);
     QVERIFY(history.Emergences.size() > 8);
     QTest::keyClick(&w, Qt::Key_O);
     TfrmObservatory* o = w.Observatory();
@@ -1063,7 +1064,7 @@ class AppTest : public QObject {
   void theInspectorShowsTheOrgansOfTheLastWindowsCreatureLive() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(w.Sim.World.Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
     Place(w, adam, 100, 50);
     QTest::keyClick(&w, Qt::Key_O);
     TfrmObservatory* o = w.Observatory();
@@ -1076,11 +1077,12 @@ class AppTest : public QObject {
     QVERIFY(!chart->isVisible());  // one point: still no line to draw
     QCOMPARE(o->Inspector->Serial, adam->Serial);
     QVERIFY(o->Inspector->Header->text().startsWith("ADAM, serial "));
-    QTableWidget* t = o->Inspector->Organs;
+    const QAbstractItemModel* t = o->Inspector->Organs->model();
+    auto cell = [t](int row, int column) { return t->index(row, column).data().toString(); };
     QCOMPARE(t->rowCount(), adam->Parts.Count());
     for (int row = 0; row < t->rowCount(); ++row) {
-      QCOMPARE(t->item(row, 1)->text().toStdString(), adam->Parts.Items[row]->Id);
-      QCOMPARE(t->item(row, 0)->text(), QString(KindName(adam->Parts.Items[row]->Kind())));
+      QCOMPARE(cell(row, 1).toStdString(), adam->Parts.Items[row]->Id);
+      QCOMPARE(cell(row, 0), QString(KindName(adam->Parts.Items[row]->Kind())));
     }
     // Outputs follow the organs frame by frame, and the energy graph grows.
     auto* mouth = dynamic_cast<TMouth*>(*std::find_if(adam->Parts.Items.begin(), adam->Parts.Items.end(),
@@ -1092,16 +1094,23 @@ class AppTest : public QObject {
     w.Sim.Step();
     mouth->Intake = 12.5f;
     w.RunFrame();
-    QCOMPARE(t->item(mouthRow, 5)->text(), QString("12.5"));
+    QCOMPARE(cell(mouthRow, 5), QString("12.5"));
     QCOMPARE(o->Inspector->Energy->count(), 2);
     QVERIFY(chart->isVisible());
     // Whole steps at a round interval, however short the life so far.
     auto* x = static_cast<QValueAxis*>(o->Inspector->Energy->attachedAxes()[0]);
     QCOMPARE(x->tickType(), QValueAxis::TicksDynamic);
     QVERIFY(x->tickInterval() >= 1 && x->max() - x->min() >= 10);
+    // A header's click sorts the organs, and the order holds while they refresh.
+    o->Inspector->Organs->sortByColumn(1, Qt::DescendingOrder);
+    mouth->Intake = 3.0f;
+    w.RunFrame();
+    QCOMPARE(t->rowCount(), adam->Parts.Count());
+    for (int row = 1; row < t->rowCount(); ++row) QVERIFY(cell(row - 1, 1) >= cell(row, 1));
+    QVERIFY(cell(0, 1) != cell(t->rowCount() - 1, 1));
     // It dies: the tab says so and keeps its last figures.
     const int organs = adam->Parts.Count();
-    w.Sim.World.List.clear();
+    WorldOf(w.Sim).List.clear();
     delete adam;
     w.RunFrame();
     QVERIFY(o->Inspector->Header->text().contains("Died at step 1."));
@@ -1114,7 +1123,7 @@ class AppTest : public QObject {
     QCOMPARE(std::string(std::localeconv()->decimal_point), std::string("\xD9\xAB"));
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(w.Sim.World.Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
     adam->Radius = 4.5f;
     Place(w, adam, 0, 0);
     QTest::keyClick(&w, Qt::Key_S);

@@ -94,7 +94,7 @@ TEST_F(SpeciesHistory, FoundersFromFilesStayApartAndDaughtersKnowThem) {
   TSimulation sim;
   sim.Populate(800, 600, {animals + "ELEDIG.viv", animals + "OCONOG.viv"}, {6, 300});
   for (int i = 0; i < 4000; ++i) sim.Step();
-  const auto& all = sim.History.Emergences;
+  const auto& all = sim.History().Emergences;
   std::vector<std::string> founders;
   size_t daughters = 0;
   for (const TEmergence& e : all) {
@@ -103,7 +103,7 @@ TEST_F(SpeciesHistory, FoundersFromFilesStayApartAndDaughtersKnowThem) {
   }
   EXPECT_EQ(founders, (std::vector<std::string>{"ELEDIG.viv", "OCONOG.viv"}));
   EXPECT_GT(daughters, 0u);
-  const std::string tree = sim.History.Newick();
+  const std::string tree = sim.History().Newick();
   EXPECT_EQ(tree.find("(:"), std::string::npos) << tree;
   EXPECT_EQ(tree.find(",:"), std::string::npos) << tree;
   EXPECT_EQ(tree.find("):"), std::string::npos) << tree;

@@ -16,6 +16,7 @@
 #include "sim/world_file.h"
 #include "support/scenes.h"
 #include "test_support.h"
+#include "support/inside.h"
 
 namespace viv {
 namespace {
@@ -58,9 +59,9 @@ class WorldFile : public CleanWorldWithFolder {
     SetWorkerThreads(threads);
     TSimulation second;
     second.SetRules(Settings);
-    second.World.Passes = passes;
+    WorldOf(second).Passes = passes;
     second.LoadWorld(file);
-    EXPECT_EQ(second.StepCount, n);
+    EXPECT_EQ(second.StepCount(), n);
     Run(second, n);
     EXPECT_EQ(second.Hash(), expected) << "seed " << seed << " passes " << static_cast<int>(passes) << " threads "
                                        << threads;
@@ -96,7 +97,7 @@ TEST_F(WorldFile, TheHashOfASeededWorldIsPinned) {
       SetWorkerThreads(threads);
       TSimulation sim;
       sim.StartUp(Settings, 21);
-      sim.World.Passes = passes;
+      WorldOf(sim).Passes = passes;
       sim.Populate(800, 600, {}, {30, 300});
       Run(sim, 1500);
       EXPECT_EQ(sim.Hash(), 0x65f295d108faddd2ull) << "threads " << threads;
@@ -121,7 +122,7 @@ TEST_F(WorldFile, TheHashCoversWhatDecidesTheFutureOnly) {
     EXPECT_EQ(sim.Hash(), hashes.back()) << "the window's pace changed the hash";
     TRecordingCanvas canvas;
     TLogoCanvas turtle(canvas);
-    for (const TCreature* c : sim.World.List) {
+    for (const TCreature* c : WorldOf(sim).List) {
       turtle.Reset(400, 300, 0, 1);
       c->Draw(turtle);
     }
@@ -141,10 +142,10 @@ TEST_F(WorldFile, TheHashDoesNotDependOnTheReportsTaken) {
     TSimulation sim;
     sim.StartUp(Settings, 3);
     sim.Populate(800, 600, {}, {3, 300});
-    sim.Taxa.PersistenceSteps = 500;  // so that taxa become persistent within the run
+    TaxaOf(sim).PersistenceSteps = 500;  // so that taxa become persistent within the run
     for (int i = 1; i <= 6000; ++i) {
       sim.Step();
-      if (every && i % every == 0) sim.History.Report(sim.World, sim.StepCount), sim.Taxa.Report(sim.StepCount);
+      if (every && i % every == 0) HistoryOf(sim).Report(WorldOf(sim), sim.StepCount()), TaxaOf(sim).Report(sim.StepCount());
     }
     hashes.push_back(sim.Hash());
     if (every == 2000) {
@@ -180,7 +181,7 @@ TEST_F(WorldFile, EverySettingsKeyIsSavedLoadedHashedAndNamed) {
     plain.SaveWorld(file);
     TSimulation back;
     back.LoadWorld(file);
-    back.SetRules(back.FileSettings);  // as --world-settings runs it
+    back.SetRules(back.FileSettings());  // as --world-settings runs it
     EXPECT_EQ(back.Rules().Get(key), value) << key;
     EXPECT_EQ(SettingsDifferences(back.Rules(), rules), "") << key;
     if (key == "NiceValue") {
@@ -194,30 +195,30 @@ TEST_F(WorldFile, EverySettingsKeyIsSavedLoadedHashedAndNamed) {
   // every rule family then known, go on as the unbroken run.
   TSimulation old;
   old.LoadWorld((fs::path(VIVARION_TEST_DATA) / "worlds" / "format5.vivw").string());
-  EXPECT_EQ(old.FileSettings.ColorMutation, 8);
-  EXPECT_EQ(old.FileSettings.SeasonLength, 5000);
-  EXPECT_EQ(old.FileSettings.PlantFloor, 30);
+  EXPECT_EQ(old.FileSettings().ColorMutation, 8);
+  EXPECT_EQ(old.FileSettings().SeasonLength, 5000);
+  EXPECT_EQ(old.FileSettings().PlantFloor, 30);
 }
 
 TEST_F(WorldFile, OrganStateAndSharedOrgansSurvive) {
   TSimulation sim;
   sim.SetRules(Settings);
-  TCreature* c = sim.World.Add(CreateAdam(sim.World.Context));
+  TCreature* c = WorldOf(sim).Add(CreateAdam(WorldOf(sim).Context));
   auto* engine = static_cast<TEngine*>(c->Parts.GetPart(5));
   engine->Power = 42, engine->Phase = 7.5f, engine->FlapAngle = 0.25f;
   c->Parts.Add(c->Parts.GetPart(1));  // the same eye listed twice
   c->Origin = "animals/x.viv";
-  sim.World.Context.Grid.Add(c, c->X, c->Y);
-  sim.History.Found(sim.World, 0);  // as a seeded world has it
-  sim.Taxa.Found(sim.World, 0);
+  WorldOf(sim).Context.Grid.Add(c, c->X, c->Y);
+  HistoryOf(sim).Found(WorldOf(sim), 0);  // as a seeded world has it
+  TaxaOf(sim).Found(WorldOf(sim), 0);
   const uint64_t before = sim.Hash();
   const std::string file = (dir / "w.vivw").string();
   sim.SaveWorld(file);
   TSimulation back;
   back.SetRules(Settings);
   back.LoadWorld(file);
-  ASSERT_EQ(back.World.Count(), 1);
-  const TCreature* b = back.World.Items(0);
+  ASSERT_EQ(WorldOf(back).Count(), 1);
+  const TCreature* b = WorldOf(back).Items(0);
   EXPECT_EQ(b->Serial, c->Serial);
   EXPECT_EQ(b->Origin, "animals/x.viv");
   EXPECT_EQ(b->Parts.GetPart(8), b->Parts.GetPart(1));
@@ -226,8 +227,8 @@ TEST_F(WorldFile, OrganStateAndSharedOrgansSurvive) {
   // The unpacked body alone (what the fuzzer feeds) reads back to the same world.
   TSimulation fromBody;
   fromBody.SetRules(Settings);
-  fromBody.StepCount = LoadWorldBody(WorldBody(back.World, back.StepCount), fromBody.World).StepCount;
-  EXPECT_EQ(WorldHash(fromBody.World, fromBody.StepCount), WorldHash(back.World, back.StepCount));
+  StepCountOf(fromBody) = LoadWorldBody(WorldBody(WorldOf(back), back.StepCount()), WorldOf(fromBody)).StepCount;
+  EXPECT_EQ(WorldHash(WorldOf(fromBody), fromBody.StepCount()), WorldHash(WorldOf(back), back.StepCount()));
 }
 
 TEST_F(WorldFile, DamagedFilesAreRefusedAndTheWorldStays) {
@@ -256,7 +257,7 @@ TEST_F(WorldFile, DamagedFilesAreRefusedAndTheWorldStays) {
   };
   for (const Case& k : cases) {
     try {
-      LoadWorldBytes(k.bytes, "w.vivw", sim.World);
+      LoadWorldBytes(k.bytes, "w.vivw", WorldOf(sim));
       ADD_FAILURE() << k.message;
     } catch (const EVivarion& e) {
       EXPECT_EQ(std::string(e.what()), "w.vivw: " + k.message);
@@ -272,24 +273,24 @@ TEST_F(WorldFile, DamagedFilesAreRefusedAndTheWorldStays) {
 // and the running world stays as it was.
 TEST_F(WorldFile, WorldsThatCannotBeAreRefused) {
   ClassicSettings();
-  auto adam = [](TSimulation& sim) -> TCreature* { return sim.World.List[0]; };
+  auto adam = [](TSimulation& sim) -> TCreature* { return WorldOf(sim).List[0]; };
   const std::pair<std::function<void(TSimulation&)>, std::string> cases[] = {
       {[&](TSimulation& sim) {
-         TCreature* twin = sim.World.Add(new TCreature(sim.World.Context, adam(sim)->Serial));
+         TCreature* twin = WorldOf(sim).Add(new TCreature(WorldOf(sim).Context, adam(sim)->Serial));
          twin->Radius = 20;
        },
        "two creatures have the same serial"},
-      {[&](TSimulation& sim) { adam(sim)->ParentSerial = sim.World.Context.NextSerial + 3; },
+      {[&](TSimulation& sim) { adam(sim)->ParentSerial = WorldOf(sim).Context.NextSerial + 3; },
        "a creature's parent is born after it"},
-      {[&](TSimulation& sim) { adam(sim)->BirthStep = sim.StepCount + 1; },
+      {[&](TSimulation& sim) { adam(sim)->BirthStep = sim.StepCount() + 1; },
        "a creature is born after the world's step"},
-      {[&](TSimulation& sim) { sim.StepCount = INT64_MAX - 5; }, "a step count that no world reaches"},
+      {[&](TSimulation& sim) { StepCountOf(sim) = INT64_MAX - 5; }, "a step count that no world reaches"},
       {[&](TSimulation& sim) {
-         sim.World.Context.Random.SetState({0, 0, 0, 0});
+         WorldOf(sim).Context.Random.SetState({0, 0, 0, 0});
        },
        "the random generator's state is all zero"},
       {[&](TSimulation& sim) { adam(sim)->Name = "AD,AM"; }, "a species name that is not letters"},
-      {[&](TSimulation& sim) { sim.History.Emergences[0].Alive += 1; },
+      {[&](TSimulation& sim) { HistoryOf(sim).Emergences[0].Alive += 1; },
        "its species history does not match its creatures"},
       {[&](TSimulation& sim) {
          auto& parts = adam(sim)->Parts.Items;  // without its brain, which an engine's formula names
@@ -305,10 +306,10 @@ TEST_F(WorldFile, WorldsThatCannotBeAreRefused) {
        "a creature with more organs than any body holds"},
       {[&](TSimulation& sim) { adam(sim)->Name.assign(40 << 20, 'A'); }, "would unpack to far more than any world"},
       // What a crafted file may hold behind a valid checksum, refused where it comes in.
-      {[&](TSimulation& sim) { sim.World.Context.Rules.Remming = std::nan(""); }, "Remming: 'NAN' is not a valid floating point value"},
-      {[&](TSimulation& sim) { sim.World.Context.Rules.PatchRadius = 1e39; }, "PatchRadius: 1E39 is out of range"},
+      {[&](TSimulation& sim) { WorldOf(sim).Context.Rules.Remming = std::nan(""); }, "Remming: 'NAN' is not a valid floating point value"},
+      {[&](TSimulation& sim) { WorldOf(sim).Context.Rules.PatchRadius = 1e39; }, "PatchRadius: 1E39 is out of range"},
       {[&](TSimulation& sim) { adam(sim)->Radius = -3e38f; }, "a creature with a negative size"},
-      {[&](TSimulation& sim) { sim.World.Context.NextSerial = UINT64_MAX; }, "a count of creatures that no world"},
+      {[&](TSimulation& sim) { WorldOf(sim).Context.NextSerial = UINT64_MAX; }, "a count of creatures that no world"},
       {[&](TSimulation& sim) {
          for (TPart* p : adam(sim)->Parts.Items)  // three engines, each half the limit long
            if (p->Kind() == TPartKind::Engine)
@@ -352,12 +353,12 @@ TEST_F(WorldFile, AWorldWithoutAHistoryGoesOnAndSavesAgain) {
   sim.Populate(800, 600, {}, {4, 200});
   Run(sim, 200);
   const std::string file = (dir / "bare.vivw").string();
-  SaveWorldFile(file, sim.World, sim.StepCount);  // no species, no taxa
+  SaveWorldFile(file, WorldOf(sim), sim.StepCount());  // no species, no taxa
   TSimulation back;
   back.SetRules(Settings);
   back.LoadWorld(file);
-  EXPECT_FALSE(back.History.Emergences.empty());
-  EXPECT_FALSE(back.Taxa.Taxa.empty());
+  EXPECT_FALSE(HistoryOf(back).Emergences.empty());
+  EXPECT_FALSE(TaxaOf(back).Taxa.empty());
   Run(back, 2000);
   back.SaveWorld(file);
   TSimulation again;
@@ -383,7 +384,7 @@ TEST_F(WorldFile, EveryHeaderBitIsChecked) {
     std::string flipped = bytes;
     flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
     try {
-      LoadWorldBytes(flipped, "w.vivw", other.World);
+      LoadWorldBytes(flipped, "w.vivw", WorldOf(other));
       ++accepted;
     } catch (const EVivarion&) {
     }

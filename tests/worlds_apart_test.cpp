@@ -12,6 +12,7 @@
 #include "creature/animal_edit.h"
 #include "sim/simulation.h"
 #include "support/scenes.h"
+#include "support/inside.h"
 
 namespace viv {
 namespace {
@@ -36,13 +37,13 @@ void StartWorld(TSimulation& sim, const TWorldPlan& plan) {
 // The hash and the status figures at every report, as one line each.
 std::string Report(const TSimulation& sim) {
   const TWorldFigures f = sim.Figures();
-  return std::to_string(sim.StepCount) + " " + std::to_string(sim.Hash()) + " " + std::to_string(f.Animals) + " " +
+  return std::to_string(sim.StepCount()) + " " + std::to_string(sim.Hash()) + " " + std::to_string(f.Animals) + " " +
          std::to_string(f.Plants) + " " + std::to_string(f.Biomass) + " " + std::to_string(f.Species);
 }
 
 void StepAndReport(TSimulation& sim, std::vector<std::string>& reports) {
   sim.Step();
-  if (sim.StepCount % ReportEvery == 0) reports.push_back(Report(sim));
+  if (sim.StepCount() % ReportEvery == 0) reports.push_back(Report(sim));
 }
 
 std::vector<std::string> Alone(const TWorldPlan& plan) {
@@ -65,9 +66,9 @@ TEST(WorldsApart, InterleavedWorldsEachGoAsAlone) {
   // One step of each in turn, then runs of uneven length, so that no order is favoured.
   for (int i = 0; i < Steps / 2; ++i)
     for (int w : {0, 1}) StepAndReport(worlds[w], reports[w]);
-  while (worlds[0].StepCount < Steps || worlds[1].StepCount < Steps)
+  while (worlds[0].StepCount() < Steps || worlds[1].StepCount() < Steps)
     for (int w : {1, 0})
-      for (int k = 0; k < 1 + 6 * w && worlds[w].StepCount < Steps; ++k) StepAndReport(worlds[w], reports[w]);
+      for (int k = 0; k < 1 + 6 * w && worlds[w].StepCount() < Steps; ++k) StepAndReport(worlds[w], reports[w]);
   for (int w = 0; w < 2; ++w) EXPECT_EQ(reports[w], alone[w]) << "world " << w;
   SetWorkerThreads(0);
 }
@@ -136,7 +137,7 @@ TEST(WorldsApart, AnimalsPutByHandAndTheirChecks) {
   ASSERT_NE(put, nullptr);
   EXPECT_EQ(put->SpeciesLabel(), "PUT");
   EXPECT_NE(put->Taxon, 0u);
-  EXPECT_EQ(sim.History.Emergences.back().Name, "PUT");
+  EXPECT_EQ(HistoryOf(sim).Emergences.back().Name, "PUT");
   for (int k = 0; k < 50; ++k) sim.Step();
 
   const std::vector<TWire> wires = AnimalWiring(adam->Parts);

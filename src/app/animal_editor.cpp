@@ -24,7 +24,7 @@
 
 #include "app/angles.h"
 #include "app/animal_views.h"
-#include "app/main_window.h"
+#include "app/world_window.h"
 #include "config/data_files.h"
 #include "config/errors.h"
 #include "config/number_text.h"
@@ -110,7 +110,7 @@ std::string OrganLine(const TPart& part, int32_t k) {
 
 }  // namespace
 
-TAnimalEditor::TAnimalEditor(TfrmVivarion* main, QWidget* parent) : QWidget(parent, Qt::Window), main_(main) {
+TAnimalEditor::TAnimalEditor(TWorldWindow* main, QWidget* parent) : QWidget(parent, Qt::Window), main_(main) {
   setObjectName("AnimalEditor");
   resize(1100, 760);
   auto* whole = new QVBoxLayout(this);
@@ -561,7 +561,7 @@ void TAnimalEditor::StartSandbox() {
   auto sandbox = std::make_unique<TSimulation>();
   try {
     TSettings rules;
-    if (main_) rules = main_->Sim.Rules();
+    if (main_) rules = main_->Shown().Rules();
     else rules.Open(FindSettingsFile());
     sandbox->StartUp(rules, 1);
     sandbox->Populate(600, 360, {}, TPopulationCounts{0, SandboxPlants});
@@ -582,7 +582,7 @@ void TAnimalEditor::StepSandbox(int32_t steps) {
   for (int32_t k = 0; k < steps; ++k) {
     sandbox_->Step();
     const TCreature* tried = sandbox_->Population().FindSerial(sandboxSerial_);
-    EnergyGraph->Points.emplace_back(sandbox_->StepCount, tried ? tried->Energy() : 0.0f);
+    EnergyGraph->Points.emplace_back(sandbox_->StepCount(), tried ? tried->Energy() : 0.0f);
     if (EnergyGraph->Points.size() > SandboxPoints) EnergyGraph->Points = EveryOther(EnergyGraph->Points);
     if (!tried) {
       sandboxTimer_->stop();
@@ -596,7 +596,7 @@ void TAnimalEditor::ShowSandbox() {
   const TCreature* tried = sandbox_->Population().FindSerial(sandboxSerial_);
   const TWorldFigures f = sandbox_->Figures();
   EnergyGraph->Caption =
-      QString("Sandbox step %1: ").arg(sandbox_->StepCount) +
+      QString("Sandbox step %1: ").arg(sandbox_->StepCount()) +
       (tried ? QString("energy %1").arg(static_cast<double>(tried->Energy()), 0, 'f', 0) : QString("the animal died")) +
       QString(", %1 animal%2, %3 plants").arg(f.Animals).arg(f.Animals == 1 ? "" : "s").arg(f.Plants);
   EnergyGraph->update();
@@ -613,12 +613,12 @@ void TAnimalEditor::ShowSandbox() {
 
 uint64_t TAnimalEditor::PutIntoWorld() {
   if (!IsValid()) return 0;  // the problems are shown, and the button is disabled
-  if (!main_ || main_->gbSettings->isVisible()) {
+  if (!main_ || !main_->WorldRuns()) {
     Warn(this, "There is no running world to put the animal into: press Go (or open a world) first.");
     return 0;
   }
   try {
-    const uint64_t serial = main_->Sim.PutAnimal(text_, name_, -main_->ScrollX, -main_->ScrollY);
+    const uint64_t serial = main_->PutAnimalAtCentre(text_, name_);
     main_->ShowNotice("Put " + name_ + " into the world (serial " + std::to_string(serial) + ")");
     return serial;
   } catch (const std::exception& e) {

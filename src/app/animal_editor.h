@@ -29,14 +29,14 @@ namespace viv {
 class TAnimalDrawing;
 class TEnergyGraph;
 class TWiringView;
-class TfrmVivarion;
+class TWorldWindow;
 
 class TAnimalEditor : public QWidget {
   Q_OBJECT
  public:
   // main: the window whose world "Put into the world" and the sandbox's rules come from (may
   // be null: then the sandbox reads the settings file the programs use).
-  explicit TAnimalEditor(TfrmVivarion* main, QWidget* parent = nullptr);
+  explicit TAnimalEditor(TWorldWindow* main, QWidget* parent = nullptr);
   ~TAnimalEditor() override;
 
   // Starts on an animal file's text; name is what it is called (a file or species name),
@@ -127,7 +127,7 @@ class TAnimalEditor : public QWidget {
   void ShowSandbox();
   static std::string TryValue(TCreature& animal, int32_t organ, const std::string& name, const std::string& text);
 
-  TfrmVivarion* main_;
+  TWorldWindow* main_;
   std::unique_ptr<TCreature> animal_;
   std::string text_, name_, fileName_;
   std::string savedText_;  // the text as last opened, made or saved

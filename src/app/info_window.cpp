@@ -10,19 +10,19 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/main_window.h"
+#include "app/world_window.h"
 #include "config/number_text.h"
 #include "creature/creature.h"
 
 namespace viv {
 
-TfrmInfo::TfrmInfo(TfrmVivarion* main, uint64_t serial) : QFrame(main), Serial(serial), main_(main) {
+TfrmInfo::TfrmInfo(TWorldWindow* main, uint64_t serial) : QFrame(main->Widget()), Serial(serial), main_(main) {
   setObjectName("frmInfo");
   setFrameStyle(QFrame::Panel | QFrame::Raised);
   setAutoFillBackground(true);
   // Beside the followed creature, which the view keeps at its centre: right of it where the
   // window has room (the design's place, 356, covered the creature).
-  const int width = 243, x = std::clamp(main->width() / 2 + 40, 0, std::max(0, main->width() - width - 4));
+  const int width = 243, x = std::clamp(main->Widget()->width() / 2 + 40, 0, std::max(0, main->Widget()->width() - width - 4));
   setGeometry(x, 68, width, 443);
 
   auto* caption = new QLabel("Information Window", this);
@@ -47,7 +47,7 @@ TfrmInfo::TfrmInfo(TfrmVivarion* main, uint64_t serial) : QFrame(main), Serial(s
   Memo1->setReadOnly(true);
   // The text never takes the keyboard from the main window, whose keys keep working.
   Memo1->setFocusPolicy(Qt::NoFocus);
-  Memo1->installEventFilter(main);
+  Memo1->installEventFilter(main->Widget());
 
   // More than the energy line, a press away: the organs live in the inspector, the body in the
   // editor. Neither takes the keyboard from the main window.
@@ -112,8 +112,7 @@ void TfrmInfo::SayDied(int64_t step) {
 void TfrmInfo::RefreshInfo(const TCreature& creature) {
   Memo1->clear();
   Memo1->appendPlainText(QString::fromStdString("Energy = " + FloatToText(creature.Energy())));
-  main_->ScrollX = -creature.X;
-  main_->ScrollY = -creature.Y;
+  main_->CentreOn(creature.X, creature.Y);
 }
 
 }  // namespace viv

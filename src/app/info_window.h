@@ -11,13 +11,13 @@ class QPushButton;
 namespace viv {
 
 class TCreature;
-class TfrmVivarion;
+class TWorldWindow;
 
 class TfrmInfo : public QFrame {
   Q_OBJECT
  public:
   // Follows the creature with this serial.
-  TfrmInfo(TfrmVivarion* main, uint64_t serial);
+  TfrmInfo(TWorldWindow* main, uint64_t serial);
 
   uint64_t Serial;  // the creature shown; 0 once the window is released
   QPlainTextEdit* Memo1;
@@ -37,7 +37,7 @@ class TfrmInfo : public QFrame {
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
-  TfrmVivarion* main_;
+  TWorldWindow* main_;
   QWidget* caption_;
   QPoint grab_;  // where the caption was grabbed, in the window's coordinates
   bool mourning_ = false;  // its creature has died; it goes soon

@@ -3,7 +3,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QSortFilterProxyModel>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
@@ -11,6 +12,7 @@
 #include <algorithm>
 
 #include "app/angles.h"
+#include "app/organ_model.h"
 #include "creature/creature.h"
 #include "history/run_samples.h"
 #include "parts/brain.h"
@@ -21,7 +23,7 @@ namespace viv {
 
 namespace {
 
-enum Column { Kind, Id, Place, Angle, Formula, Outputs, Columns };
+using Column = TOrganModel::Column;
 
 QString Degrees(float radians) { return QString::number(WholeDegrees(radians)) + QChar(0xB0); }
 
@@ -37,15 +39,21 @@ TInspectorTab::TInspectorTab(QWidget* parent) : QWidget(parent) {
   view->setMinimumHeight(160);
   view->hide();  // an empty chart's axes only confuse: it shows once there is a line to draw
   chartView_ = view;
-  Organs = new QTableWidget(0, Columns, this);
+  OrganRows = new TOrganModel(this);
+  auto* sorted = new QSortFilterProxyModel(this);
+  sorted->setSourceModel(OrganRows);
+  Organs = new QTableView(this);
   Organs->setObjectName("OrganTable");
-  Organs->setHorizontalHeaderLabels({"Kind", "Id", "Place", "Angle", "Formula", "Outputs"});
+  Organs->setModel(sorted);
+  // The body's order until a header is clicked.
+  Organs->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  Organs->setSortingEnabled(true);
   Organs->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Organs->verticalHeader()->hide();
   Organs->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   Organs->horizontalHeader()->setStretchLastSection(true);
-  Organs->setColumnWidth(Kind, 60), Organs->setColumnWidth(Id, 90), Organs->setColumnWidth(Place, 90);
-  Organs->setColumnWidth(Angle, 50), Organs->setColumnWidth(Formula, 220);
+  Organs->setColumnWidth(Column::Kind, 60), Organs->setColumnWidth(Column::Id, 90), Organs->setColumnWidth(Column::Place, 90);
+  Organs->setColumnWidth(Column::Angle, 50), Organs->setColumnWidth(Column::Formula, 220);
   EditButton = new QPushButton("Edit in the animal editor", this);
   EditButton->setEnabled(false);
   auto* layout = new QVBoxLayout(this);
@@ -105,15 +113,10 @@ void TInspectorTab::Show(const TCreature* creature, int64_t now) {
 
 void TInspectorTab::ShowOrgans(const TCreature& creature) {
   const std::vector<TPart*>& parts = creature.Parts.Items;
-  Organs->setRowCount(static_cast<int>(parts.size()));
-  // Cells are rewritten in place: a creature of hundreds of organs refreshes every frame.
-  auto set = [this](int row, int column, const QString& text) {
-    QTableWidgetItem* item = Organs->item(row, column);
-    if (!item) Organs->setItem(row, column, new QTableWidgetItem(text));
-    else if (item->text() != text) item->setText(text);
-  };
-  for (int row = 0; row < static_cast<int>(parts.size()); ++row) {
-    const TPart& part = *parts[row];
+  std::vector<TOrganModel::TRow> rows;
+  rows.reserve(parts.size());
+  for (const TPart* organ : parts) {
+    const TPart& part = *organ;
     const auto* engine = dynamic_cast<const TEngine*>(&part);
     QString angle, formula;
     if (engine) {
@@ -125,13 +128,11 @@ void TInspectorTab::ShowOrgans(const TCreature& creature) {
     QStringList outputs;
     for (int32_t i = 0; i < part.OutputCount(); ++i) outputs << QString::number(part.Output(i), 'g', 4);
     if (engine) outputs << QString("power %1").arg(engine->Power, 0, 'f', 1);
-    set(row, Kind, KindName(part.Kind()));
-    set(row, Id, QString::fromStdString(part.Id));
-    set(row, Place, QString("r %1, %2").arg(part.R, 0, 'f', 2).arg(Degrees(part.Phi)));
-    set(row, Angle, angle);
-    set(row, Formula, formula);
-    set(row, Outputs, outputs.join("  "));
+    rows.push_back({KindName(part.Kind()), QString::fromStdString(part.Id),
+                    QString("r %1, %2").arg(part.R, 0, 'f', 2).arg(Degrees(part.Phi)), angle, formula,
+                    outputs.join("  ")});
   }
+  OrganRows->SetRows(std::move(rows));
 }
 
 }  // namespace viv

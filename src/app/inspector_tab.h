@@ -9,11 +9,12 @@
 class QLabel;
 class QPushButton;
 class QLineSeries;
-class QTableWidget;
+class QTableView;
 
 namespace viv {
 
 class TCreature;
+class TOrganModel;
 
 class TInspectorTab : public QWidget {
   Q_OBJECT
@@ -22,7 +23,8 @@ class TInspectorTab : public QWidget {
 
   QLabel* Header;
   QLineSeries* Energy;
-  QTableWidget* Organs;  // kind, id, place, angle, formula, outputs
+  QTableView* Organs;      // kind, id, place, angle, formula, outputs; sorted by a header's click
+  TOrganModel* OrganRows;  // its rows, in the body's order
   QPushButton* EditButton;  // "Edit in the animal editor", while a creature is shown
   uint64_t Serial = 0;   // the creature shown, 0 for none
 

@@ -296,7 +296,8 @@ void TfrmVivarion::Pause() {
 
 void TfrmVivarion::StepWorld() {
   Sim.Step();
-  if (Sim.StepCount % EvolutionEvery == 0) Evolution.Sample(Sim.Taxa, Sim.StepCount);
+  if (Sim.StepCount() % EvolutionEvery == 0 && Evolution.Wants(Sim.StepCount()))
+    Evolution.Sample(Sim.StepCount(), Sim.EvolutionReport(true), Sim.Taxa());
   RecordTimeLapse();
 }
 
@@ -329,18 +330,18 @@ void TfrmVivarion::RunFrame() {
       std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(nextStepDue_ - now, std::chrono::milliseconds(30)));
   }
   DrawFrame();
-  if (WorldStarted) Graphs.Sample(Population, StepCount);
+  if (WorldStarted) Graphs.Sample(Population, Sim.StepCount());
   VisitInfoWindows();
   if (observatory_) observatory_->Refresh();
 }
 
 TFrameStatus TfrmVivarion::FrameStatus() const {
   TFrameStatus status;
-  status.StepCount = StepCount;
+  status.StepCount = Sim.StepCount();
   status.StepsPerSecond = StepsPerSecond;
   status.Paused = Paused;
   status.SpeedLimit = SpeedLimit();
-  status.SayWhenNoAnimals = StepCount > 0;
+  status.SayWhenNoAnimals = Sim.StepCount() > 0;
   status.OutlinedSpecies = OutlinedSpecies;
   status.OutlinedTaxon = OutlinedTaxon;
   status.TaxonColours = TaxonColours;
@@ -364,7 +365,7 @@ void TfrmVivarion::VisitInfoWindows() {
   for (TfrmInfo* w : windows) {
     if (!w->Serial || w->Mourning()) continue;  // released, or saying its creature died
     if (const TCreature* c = Population.FindSerial(w->Serial)) w->RefreshInfo(*c);
-    else w->SayDied(StepCount);
+    else w->SayDied(Sim.StepCount());
   }
 }
 
@@ -376,7 +377,7 @@ uint64_t TfrmVivarion::InspectedSerial() const {
       if (w->Serial == InspectRequested) return InspectRequested;
   for (auto it = windows.rbegin(); it != windows.rend(); ++it)
     if ((*it)->Serial) return (*it)->Serial;
-  return Dragged;
+  return Sim.Held();
 }
 
 void TfrmVivarion::NoteUnknownKeys(bool again) {
@@ -446,6 +447,14 @@ void TfrmVivarion::paintEvent(QPaintEvent*) {
   if (gbSettings->isVisible() || StageBitmap.isNull()) return;
   QPainter painter(this);
   painter.drawImage(0, 0, StageBitmap);
+}
+
+bool TfrmVivarion::WorldRuns() const { return !gbSettings->isVisible(); }
+
+void TfrmVivarion::Outline(const std::string& species, uint64_t taxon) {
+  OutlinedSpecies = species;
+  OutlinedTaxon = taxon;
+  NeedsRedraw = true;
 }
 
 }  // namespace viv

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "app/ticks.h"
+#include "app/world_window.h"
 #include "film/film_encoder.h"
 #include "history/evolution_samples.h"
 #include "history/run_samples.h"
@@ -33,14 +35,10 @@ class TAnimalEditor;
 class TfrmInfo;
 class TfrmObservatory;
 
-// Milliseconds of a steady clock; never wraps.
-int64_t TickCount();
-// The same count at a moment of that clock.
-int64_t TickCountAt(std::chrono::steady_clock::time_point moment);
 // The overlay's smoothed steps per second after one more step that took stepTime.
 double NextStepsPerSecond(double smoothed, std::chrono::nanoseconds stepTime);
 
-class TfrmVivarion : public QWidget {
+class TfrmVivarion : public QWidget, public TWorldWindow {
   Q_OBJECT
  public:
   // runLimitSeconds: end the run loop after this long (0 or less: no limit). rules: the
@@ -61,8 +59,6 @@ class TfrmVivarion : public QWidget {
 
   TSimulation Sim;  // the world and its stepping; the names below are its fields
   const TCreatureList& Population = Sim.Population();
-  uint64_t& Dragged = Sim.Held;  // serial of the creature held with the mouse, 0 for none
-  int64_t& StepCount = Sim.StepCount;
   float ScrollX = 0, ScrollY = 0;
   float Zoom = 0.2f;
   float Rotation = 0;
@@ -112,16 +108,16 @@ class TfrmVivarion : public QWidget {
   // change at a reload, and again (again) when a world starts.
   void NoteUnknownKeys(bool again);
   // Shows text under the overlay for a few seconds.
-  void ShowNotice(const std::string& text);
+  void ShowNotice(const std::string& text) override;
   // The held creature while it lives, else nullptr.
-  TCreature* DraggedCreature() const { return Population.FindSerial(Dragged); }
+  TCreature* DraggedCreature() const { return Population.FindSerial(Sim.Held()); }
   // The view as the transform sees it: the fields above and the window's outer size.
   TView View() const;
 
   void FormKeyDown(int key);
   // Ctrl+S and Ctrl+O: a file dialog, then SaveWorldTo or OpenWorld.
-  void SaveWorldDialog();
-  void OpenWorldDialog();
+  void SaveWorldDialog() override;
+  void OpenWorldDialog() override;
   // Places the start panel's controls: the file list grows with the window, the rest below it.
   void LayOutStartPanel();
   QPushButton* butOpenWorld = nullptr;
@@ -137,22 +133,19 @@ class TfrmVivarion : public QWidget {
   // O: shows the observatory (made at the first use), or hides it; it keeps its place and size.
   void ToggleObservatory();
   // Shows the observatory's inspector on this creature (an information window's link).
-  void ShowInspector(uint64_t serial);
+  void ShowInspector(uint64_t serial) override;
   TfrmObservatory* Observatory() const { return observatory_; }
   // Keeps the world in LastWorldFile if one was started (at the close and at the run-time limit).
   void KeepLastWorld();
-  // The key as the main window's bindings know it: the physical key when the keyboard
-  // layout gives no Latin letter for it.
-  static int BindingKey(const QKeyEvent& e);
   void sbStageMouseDown(int x, int y);
   void sbStageMouseMove(int x, int y);
   void FormMouseUp();
   void sbStageDblClick(int x, int y);
   // An information window that follows creature, refreshed at once.
-  void OpenInfoWindow(const TCreature& creature);
+  void OpenInfoWindow(const TCreature& creature) override;
   // The creature the observatory's inspector shows: that of the newest information window
   // still following one, else the one held with the mouse; 0 for none.
-  uint64_t InspectedSerial() const;
+  uint64_t InspectedSerial() const override;
   uint64_t InspectRequested = 0;  // the creature an information window sent to the inspector
 
   // Films of the view. R records what the view shows in real time: ViewFramesPerSecond frames a
@@ -172,10 +165,22 @@ class TfrmVivarion : public QWidget {
   // The animal editor (one window, made at the first use): on an animal file's text, or on a
   // living creature (E on the creature under the pointer, else the one followed or held).
   void OpenEditor(const std::string& text, const std::string& name, const std::string& fileName);
-  void EditCreature(uint64_t serial);
+  void EditCreature(uint64_t serial) override;
   void EditUnderPointer();
   void EditFromStartPanel();
   TAnimalEditor* Editor() const { return editor_; }
+
+  // What the other windows see of this one.
+  QWidget* Widget() override { return this; }
+  const TSimulation& Shown() const override { return Sim; }
+  bool WorldRuns() const override;
+  const TRunGraphs& RunGraphs() const override { return Graphs; }
+  const TEvolutionGraphs& EvolutionGraphs() const override { return Evolution; }
+  void CentreOn(float x, float y) override { ScrollX = -x, ScrollY = -y; }
+  uint64_t PutAnimalAtCentre(const std::string& text, const std::string& name) override {
+    return Sim.PutAnimal(text, name, -ScrollX, -ScrollY);
+  }
+  void Outline(const std::string& species, uint64_t taxon) override;
 
   // The non-modal report of a failed settings reload, or nullptr.
   QMessageBox* ReloadError() const { return reloadError_; }

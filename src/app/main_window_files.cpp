@@ -44,7 +44,7 @@ bool TfrmVivarion::OpenWorld(const std::string& fileName) {
   NeedsRedraw = true;
   // The world goes on under the settings file's values (reloaded as it is edited); say which
   // of them differ from those it was saved under.
-  if (const std::string differences = SettingsDifferences(Sim.FileSettings, Sim.Rules()); !differences.empty())
+  if (const std::string differences = SettingsDifferences(Sim.FileSettings(), Sim.Rules()); !differences.empty())
     ShowNotice("Settings differ from the world file's: " + differences);
   LastStepTime = std::chrono::steady_clock::now();
   if (gbSettings->isVisible()) {

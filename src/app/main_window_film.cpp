@@ -78,7 +78,7 @@ void TfrmVivarion::RecordViewFrame() {
 
 // After each step of a time-lapse: a frame of the view when one is due.
 void TfrmVivarion::RecordTimeLapse() {
-  if (!film_ || filmEvery_ == 0 || StepCount % filmEvery_ != 0) return;
+  if (!film_ || filmEvery_ == 0 || Sim.StepCount() % filmEvery_ != 0) return;
   if (filmImage_.size() != StageBitmap.size()) filmImage_ = QImage(StageBitmap.size(), QImage::Format_RGB32);
   viv::DrawFrame(Population, View(), FrameStatus(), filmImage_);
   RecordFrame(filmImage_);

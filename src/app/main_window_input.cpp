@@ -12,6 +12,7 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
+#include "app/key_bindings.h"
 #include "world/species_files.h"
 
 namespace viv {
@@ -69,27 +70,6 @@ void TfrmVivarion::SaveSpecies() {
   }
 }
 
-int TfrmVivarion::BindingKey(const QKeyEvent& e) {
-  const int key = e.key();
-  // Latin letters, digits and the special keys are what the bindings name.
-  if (key < 0x80 || key >= Qt::Key_Escape) return key;
-  // A letter of another layout (Cyrillic, Greek ...): the physical key decides, by its
-  // evdev key code as X11 and Wayland report it.
-  switch (e.nativeScanCode()) {
-    case 24: return Qt::Key_Q;
-    case 38: return Qt::Key_A;
-    case 32: return Qt::Key_O;
-    case 39: return Qt::Key_S;
-    case 28: return Qt::Key_T;
-    case 27: return Qt::Key_R;
-    case 46: return Qt::Key_L;
-    case 26: return Qt::Key_E;
-    case 52: return Qt::Key_Z;
-    case 53: return Qt::Key_X;
-    default: return key;
-  }
-}
-
 void TfrmVivarion::keyPressEvent(QKeyEvent* e) {
   // Ctrl+S and Ctrl+O keep and open whole worlds; S alone still saves the species.
   if (e->modifiers() & Qt::ControlModifier) {
@@ -126,8 +106,8 @@ bool TfrmVivarion::eventFilter(QObject* watched, QEvent* e) {
 void TfrmVivarion::sbStageMouseDown(int x, int y) {
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
   const TCreature* picked = Population.CreatureAt(p.X, p.Y);
-  Dragged = picked ? picked->Serial : 0;
-  PressedSerial = Dragged;
+  Sim.Hold(picked ? picked->Serial : 0);
+  PressedSerial = Sim.Held();
   // A press on the empty background takes hold of the picture instead, to pan it.
   panning_ = picked == nullptr;
   panFrom_ = QPoint(x, y);
@@ -167,7 +147,7 @@ void TfrmVivarion::sbStageMouseMove(int x, int y) {
 }
 
 void TfrmVivarion::FormMouseUp() {
-  Dragged = 0;
+  Sim.Hold(0);
   panning_ = false;
 }
 
@@ -185,6 +165,7 @@ void TfrmVivarion::sbStageDblClick(int x, int y) {
 
 void TfrmVivarion::OpenInfoWindow(const TCreature& creature) {
   (new TfrmInfo(this, creature.Serial))->RefreshInfo(creature);
+  NeedsRedraw = true;  // the view moves to it
 }
 
 void TfrmVivarion::mousePressEvent(QMouseEvent* e) {

@@ -16,7 +16,9 @@
 #include <algorithm>
 #include <map>
 
-#include "app/main_window.h"
+#include "app/key_bindings.h"
+#include "app/ticks.h"
+#include "app/world_window.h"
 #include "view/frame.h"
 #include "view/qpainter_canvas.h"
 
@@ -28,7 +30,7 @@ using Column = TSpeciesModel::Column;
 
 }  // namespace
 
-TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(main) {
+TfrmObservatory::TfrmObservatory(TWorldWindow* main) : QWidget(nullptr), main_(main) {
   setObjectName("frmObservatory");
   setWindowTitle("Vivarion Observatory");
   resize(720, 700);
@@ -81,8 +83,8 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
 
   auto* save = new QPushButton("Save world...", this);
   auto* open = new QPushButton("Open world...", this);
-  connect(save, &QPushButton::clicked, main_, &TfrmVivarion::SaveWorldDialog);
-  connect(open, &QPushButton::clicked, main_, &TfrmVivarion::OpenWorldDialog);
+  connect(save, &QPushButton::clicked, this, [this] { main_->SaveWorldDialog(); });
+  connect(open, &QPushButton::clicked, this, [this] { main_->OpenWorldDialog(); });
   Help = new QLabel(
       "Keys of the main window, here too: arrows scroll, A/Q zoom, X/Z rotate, space pauses, - and + slow down and "
       "speed up, S saves the species, T colours the taxa, Ctrl+S / Ctrl+O save and open the world, O shows or hides "
@@ -108,15 +110,10 @@ TfrmObservatory::TfrmObservatory(TfrmVivarion* main) : QWidget(nullptr), main_(m
 bool TfrmObservatory::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(e);
-    const int k = TfrmVivarion::BindingKey(*key);
-    const bool control = key->modifiers() & Qt::ControlModifier;
-    const bool worldKey = k == Qt::Key_O || k == Qt::Key_Space || k == Qt::Key_A || k == Qt::Key_Q || k == Qt::Key_X ||
-                          k == Qt::Key_Z || k == Qt::Key_S || k == Qt::Key_Plus || k == Qt::Key_Minus ||
-                          k == Qt::Key_Equal || k == Qt::Key_T || k == Qt::Key_R || k == Qt::Key_L || k == Qt::Key_E;
-    if (worldKey && (!control || k == Qt::Key_O || k == Qt::Key_S)) {
+    if (IsWorldKey(BindingKey(*key), key->modifiers() & Qt::ControlModifier)) {
       QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
                      key->nativeModifiers(), key->text());
-      QCoreApplication::sendEvent(main_, &copy);
+      QCoreApplication::sendEvent(main_->Widget(), &copy);
       return true;
     }
   }
@@ -129,10 +126,10 @@ void TfrmObservatory::showEvent(QShowEvent* e) {
   placed_ = true;
   // Beside the main window where the screen has room; else narrower (down to its smallest) at
   // the screen's edge on the side with more room, so that it keeps off the world's centre.
-  const QScreen* screen = main_->screen();
+  const QScreen* screen = main_->Widget()->screen();
   if (!screen) return;
   const QRect room = screen->availableGeometry();
-  const QRect mainFrame = main_->frameGeometry();
+  const QRect mainFrame = main_->Widget()->frameGeometry();
   const QSize frame = frameGeometry().size(), border = frame - size();
   const int gap = 8, rightRoom = room.right() - mainFrame.right() - gap, leftRoom = mainFrame.left() - room.left() - gap;
   int x;
@@ -167,13 +164,13 @@ void TfrmObservatory::Refresh(bool now) {
   // held with the mouse; it stays on one that died until another is chosen.
   const uint64_t wanted = main_->InspectedSerial();
   if (wanted && wanted != Inspector->Serial) Inspector->Follow(wanted);
-  Inspector->Show(main_->Population.FindSerial(Inspector->Serial), main_->StepCount);
+  Inspector->Show(main_->Shown().Population().FindSerial(Inspector->Serial), main_->Shown().StepCount());
   const int64_t tick = TickCount();
   if (!now && tick - refreshedTick_ < 500) return;
   refreshedTick_ = tick;
   // Hidden tabs wait: a tree of tens of thousands of species is laid out only when seen.
-  if (Tabs->currentWidget() == Graphs) Graphs->Show(main_->Graphs.Samples, ByTaxa());
-  if (Tabs->currentWidget() == Evolution) Evolution->Show(main_->Evolution);
+  if (Tabs->currentWidget() == Graphs) Graphs->Show(main_->RunGraphs().Samples, ByTaxa());
+  if (Tabs->currentWidget() == Evolution) Evolution->Show(main_->EvolutionGraphs());
   if (Tabs->currentWidget() == SpeciesTable || Tabs->currentWidget() == Tree) RefreshSpecies();
 }
 
@@ -187,19 +184,19 @@ void TfrmObservatory::RefreshSpecies() {
   std::map<std::string, TColor> colours;
   const bool byTaxa = ByTaxa();
   if (byTaxa) {
-    taxa_.Emergences = main_->Sim.Taxa.AsEmergences();
+    taxa_.Emergences = main_->Shown().Taxa().AsEmergences();
     taxonIds_.clear();
-    for (const TTaxon& t : main_->Sim.Taxa.Taxa)
+    for (const TTaxon& t : main_->Shown().Taxa().Taxa)
       if (t.Alive > 0) taxonIds_[t.Label] = t.Id;
   }
-  for (const TCreature* c : main_->Population.List) {
+  for (const TCreature* c : main_->Shown().Population().List) {
     if (c->Vegetable) continue;
     const std::string label = GroupLabel(*c);
     Row& r = rows[label];
     if (r.alive++ == 0) r.colour = colours[label] = byTaxa ? TaxonColour(c->Taxon) : c->Color;
   }
-  const TSpeciesHistory& history = byTaxa ? taxa_ : main_->Sim.History;
-  if (Tabs->currentWidget() == Tree) Tree->Show(history, main_->StepCount, colours, byTaxa);
+  const TSpeciesHistory& history = byTaxa ? taxa_ : main_->Shown().History();
+  if (Tabs->currentWidget() == Tree) Tree->Show(history, main_->Shown().StepCount(), colours, byTaxa);
   // Rows keep their place and figures while the pointer is over them, so that a click lands on
   // the row it was aimed at; they are brought up to date once it leaves.
   if (SpeciesTable->viewport()->underMouse() && SpeciesRows->rowCount() > 0) return;
@@ -233,22 +230,19 @@ void TfrmObservatory::Select(const std::string& name) {
 bool TfrmObservatory::ByTaxa() const { return GroupBy->currentIndex() == 0; }
 
 std::string TfrmObservatory::GroupLabel(const TCreature& animal) const {
-  return ByTaxa() ? main_->Sim.Taxa.LabelOf(animal) : animal.SpeciesLabel();
+  return ByTaxa() ? main_->Shown().Taxa().LabelOf(animal) : animal.SpeciesLabel();
 }
 
 void TfrmObservatory::Outline(const std::string& label) {
-  main_->OutlinedSpecies = ByTaxa() ? std::string() : label;
   const auto it = taxonIds_.find(label);
-  main_->OutlinedTaxon = ByTaxa() && it != taxonIds_.end() ? it->second : 0;
-  main_->NeedsRedraw = true;
+  main_->Outline(ByTaxa() ? std::string() : label, ByTaxa() && it != taxonIds_.end() ? it->second : 0);
 }
 
 void TfrmObservatory::FollowSelected() {
   const std::string name = SelectedSpecies();
-  for (const TCreature* c : main_->Population.List) {
+  for (const TCreature* c : main_->Shown().Population().List) {
     if (c->Vegetable || GroupLabel(*c) != name) continue;
     main_->OpenInfoWindow(*c);
-    main_->NeedsRedraw = true;
     return;
   }
 }

@@ -21,12 +21,12 @@ class QTabWidget;
 
 namespace viv {
 
-class TfrmVivarion;
+class TWorldWindow;
 
 class TfrmObservatory : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmObservatory(TfrmVivarion* main);
+  explicit TfrmObservatory(TWorldWindow* main);
 
   QTabWidget* Tabs;
   TGraphsTab* Graphs;
@@ -64,7 +64,7 @@ class TfrmObservatory : public QWidget {
   void Outline(const std::string& label);
   TSpeciesHistory taxa_;                      // the taxa as a history of emergences, for the table and the tree
   std::map<std::string, uint64_t> taxonIds_;  // label -> taxon id, of the living taxa
-  TfrmVivarion* main_;
+  TWorldWindow* main_;
   int64_t refreshedTick_ = -1000000;
   bool placed_ = false;
 };

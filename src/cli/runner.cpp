@@ -23,10 +23,9 @@
 #include "creature/creature.h"
 #include "history/report_rows.h"
 #include "history/run_samples.h"
+#include "sim/run_driver.h"
 #include "sim/simulation.h"
 #include "world/creature_list.h"
-#include "world/species_files.h"
-#include "world/world_check.h"
 #include "world/world_figures.h"
 #ifdef VIVARION_WITH_VIEW
 #include "view/run_charts.h"
@@ -53,12 +52,12 @@ std::string RunSettingsFile(const TRunnerOptions& o, std::ostream& err, const ch
 
 std::string SettleLoadedSettings(const TRunnerOptions& o, TSimulation& sim) {
   if (o.WorldSettings) {
-    TSettings rules = sim.FileSettings;
+    TSettings rules = sim.FileSettings();
     rules.FileName = sim.Rules().FileName;
     sim.SetRules(rules);
     return {};
   }
-  const std::string differences = SettingsDifferences(sim.FileSettings, sim.Rules());
+  const std::string differences = SettingsDifferences(sim.FileSettings(), sim.Rules());
   return differences.empty() ? differences : "settings differ from the world file's: " + differences;
 }
 
@@ -121,7 +120,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     if (const std::string note = UnknownKeysNote(sim.Rules()); !note.empty()) err << "vivarion-cli: " << note << '\n';
     sim.SetPasses(o.Passes);
     sim.CreatureLimit = o.MaxCreatures;
-    sim.Taxa.PersistenceSteps = o.Persistence;
+    sim.SetPersistence(o.Persistence);
     if (loading) {
       sim.LoadWorld(o.LoadWorldFile);
       if (const std::string note = SettleLoadedSettings(o, sim); !note.empty()) err << "vivarion-cli: " << note << '\n';
@@ -132,55 +131,47 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
 
     // Rows go to their files as they are made, so that tail -f follows a long run.
     // A resumed world's rows go on after the rows its run wrote up to the world's step.
-    const int64_t resumedAt = loading ? sim.StepCount : -1;
+    const int64_t resumedAt = loading ? sim.StepCount() : -1;
     TRowFile csv(o.CsvFile, FiguresHeader, resumedAt);
     TRowFile stats(o.StatsFile, StatsHeader, resumedAt);
     TRowFile evolution(o.EvolutionFile, EvolutionHeader, resumedAt);
     // Step numbers count from the world's start, so a resumed run reports at the same steps.
-    const int64_t first = sim.StepCount;
-    const int64_t last = RunLastStep(o, sim.StepCount);
+    const int64_t first = sim.StepCount();
+    const int64_t last = RunLastStep(o, sim.StepCount());
     TProgressLine progress(err, o.Progress, first, last);
     TRunGraphs plot;  // about 1,000 points over the run, for --plot
     const int64_t plotEvery = std::max<int64_t>(1, (last - first) / 1000);
-    auto report = [&](bool restart) {
+    TRunDriver driver(sim, TRunPlan{o.Report, o.CheckpointEvery, o.CheckpointFile, o.Check});
+    auto report = [&](const TRunReport& r) {
       progress.Clear();
-      TWorldFigures f = sim.Figures();
-      const TSpeciesStats s = sim.History.Report(sim.Population(), sim.StepCount, restart);
-      const std::string row = FiguresRow(sim.StepCount, f);
-      csv.Write(row + '\n');
-      stats.Write(row + StatsColumns(s) + '\n');
-      evolution.Write(EvolutionRow(sim.StepCount, sim.Taxa.Report(sim.StepCount, restart)) + '\n');
-      out << StatusLine(sim.StepCount, f);
+      csv.Write(r.FiguresRow() + '\n');
+      stats.Write(r.StatsRow() + '\n');
+      evolution.Write(r.EvolutionRow() + '\n');
+      out << StatusLine(r.Step, r.Figures);
       if (o.Hash) out << " hash=" << HashText(sim.Hash());
       out << std::endl;  // flushed: a pipe sees each line as it comes
     };
-    if (!o.PlotFile.empty()) plot.Sample(sim.Population(), sim.StepCount);
+    if (!o.PlotFile.empty()) plot.Sample(sim.Population(), sim.StepCount());
     TRunFilm film(o, o.FilmFile);
-    film.Shoot(sim.Population(), sim.StepCount, true);
-    while (sim.StepCount < last) {
-      sim.Step();
-      film.Shoot(sim.Population(), sim.StepCount);
-      if (o.Check) CheckWorld(sim.Population(), sim.StepCount);
-      if (o.Report > 0 && sim.StepCount % o.Report == 0) report(true);
-      if (o.CheckpointEvery > 0 && sim.StepCount % o.CheckpointEvery == 0) sim.SaveWorld(o.CheckpointFile);
-      if (!o.PlotFile.empty() && ((sim.StepCount - first) % plotEvery == 0 || sim.StepCount == last))
-        plot.Sample(sim.Population(), sim.StepCount);
-      progress.Update(sim.StepCount);
-    }
-    if (o.Report == 0 || sim.StepCount % o.Report != 0) report(false);
+    film.Shoot(sim.Population(), sim.StepCount(), true);
+    driver.RunTo(
+        last,
+        [&] {
+          film.Shoot(sim.Population(), sim.StepCount());
+          if (!o.PlotFile.empty() && ((sim.StepCount() - first) % plotEvery == 0 || sim.StepCount() == last))
+            plot.Sample(sim.Population(), sim.StepCount());
+          progress.Update(sim.StepCount());
+        },
+        report, true);
     progress.Clear();
     out.flush();
     if (const std::string filmed = film.Finish(); !filmed.empty()) err << "vivarion-cli: film " << filmed << '\n';
 
     const TCreatureList& world = sim.Population();
-    if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(o.SpeciesCsvFile, sim.History.SpeciesCsv(), false);
-    if (!o.PhylogenyFile.empty()) WriteFileAtomically(o.PhylogenyFile, sim.History.Newick(), false);
-    if (!o.TaxaCsvFile.empty()) WriteFileAtomically(o.TaxaCsvFile, sim.Taxa.TaxaCsv(), false);
-    if (!o.TaxaTreeFile.empty()) WriteFileAtomically(o.TaxaTreeFile, sim.Taxa.Newick(), false);
-    if (!o.SaveAnimalsFolder.empty()) SaveSpeciesFiles(world, o.SaveAnimalsFolder);
-    if (!o.SaveWorldFile.empty()) sim.SaveWorld(o.SaveWorldFile);
+    WriteRunOutputs(sim, TRunOutputs{o.SpeciesCsvFile, o.PhylogenyFile, o.TaxaCsvFile, o.TaxaTreeFile,
+                                     o.SaveAnimalsFolder, o.SaveWorldFile});
     if (!o.PngFile.empty()) {
-      WriteRunPng(o, world, sim.StepCount, o.PngFile);
+      WriteRunPng(o, world, sim.StepCount(), o.PngFile);
     }
     if (!o.PlotFile.empty()) {
 #ifdef VIVARION_WITH_VIEW

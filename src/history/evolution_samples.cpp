@@ -6,9 +6,9 @@
 
 namespace viv {
 
-void TEvolutionGraphs::Sample(TTaxonHistory& taxa, int64_t step) {
-  if (!Samples.empty() && Samples.back().Step >= step) return;
-  Samples.push_back({step, taxa.Report(step)});
+void TEvolutionGraphs::Sample(int64_t step, const TEvolutionStats& report, const TTaxonHistory& taxa) {
+  if (!Wants(step)) return;
+  Samples.push_back({step, report});
   for (double a : taxa.ActiveActivities()) Waves.push_back({step, a, false});
   for (double a : taxa.ShadowActiveActivities()) Waves.push_back({step, a, true});
   if (Samples.size() <= MaxSamples) return;

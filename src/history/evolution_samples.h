@@ -26,9 +26,12 @@ class TEvolutionGraphs {
   std::vector<TEvolutionSample> Samples;
   std::vector<TWavePoint> Waves;
 
-  // A report of the taxa at step (it restarts their counts, as the runner's reports do) and
-  // its sample; past MaxSamples every other sample goes, with its wave points.
-  void Sample(TTaxonHistory& taxa, int64_t step);
+  // Whether a sample at step would be new (steps only go forward).
+  bool Wants(int64_t step) const { return Samples.empty() || Samples.back().Step < step; }
+  // A sample of a report of the taxa at step (taken as the runner's reports are, restarting
+  // their counts) and of their activities; past MaxSamples every other sample goes, with its
+  // wave points.
+  void Sample(int64_t step, const TEvolutionStats& report, const TTaxonHistory& taxa);
 };
 
 }  // namespace viv

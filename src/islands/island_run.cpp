@@ -17,8 +17,8 @@
 #include "history/report_rows.h"
 #include "islands/archipelago_files.h"
 #include "islands/migration.h"
+#include "sim/run_driver.h"
 #include "sim/simulation.h"
-#include "world/world_check.h"
 
 namespace viv {
 
@@ -47,8 +47,12 @@ std::string LivingSpecies(const TCreatureList& world) {
 
 // One island of this process: its world, and the failure it keeps until the next meeting.
 struct TIsland {
+  TIsland(int32_t number, bool check) : Number(number), Driver(Sim, TRunPlan{0, 0, "", check}) {}
   int32_t Number = 0;
   TSimulation Sim;
+  // Steps the island with the invariant check; reports and checkpoints are the archipelago's,
+  // taken at the same steps on every island.
+  TRunDriver Driver;
   std::string Error;
   std::unique_ptr<TRunFilm> Film;  // with --film, one per island
 };
@@ -60,8 +64,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   const bool first = a.Rank == 0;  // the process of island 0, which writes what is shared
   std::vector<std::unique_ptr<TIsland>> islands;
   for (int32_t k = 0; k < a.IslandsPerRank; ++k) {
-    islands.push_back(std::make_unique<TIsland>());
-    islands.back()->Number = a.FirstIsland() + k;
+    islands.push_back(std::make_unique<TIsland>(a.FirstIsland() + k, o.Check));
   }
   // The same call for every island of this process, each guarded on its own.
   auto each = [&](auto&& f) {
@@ -96,7 +99,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
       err << "vivarion-islands: " << unknown << '\n';
     sim.SetPasses(o.Passes);
     sim.CreatureLimit = o.MaxCreatures;
-    sim.Taxa.PersistenceSteps = o.Persistence;
+    sim.SetPersistence(o.Persistence);
     if (loading) {
       sim.LoadWorld(IslandWorldFile(o.LoadWorldFile, me, a.Islands));
       settingsNotes[static_cast<size_t>(me - a.FirstIsland())] = SettleLoadedSettings(o, sim);
@@ -105,7 +108,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     }
     if (!o.FilmFile.empty()) {
       island.Film = std::make_unique<TRunFilm>(o, IslandFile(o.FilmFile, me));
-      island.Film->Shoot(sim.Population(), sim.StepCount, true);
+      island.Film->Shoot(sim.Population(), sim.StepCount(), true);
     }
   });
   if (!a.AllWell(errors(), err)) return 1;
@@ -113,7 +116,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   for (size_t i = 0; i < notes.size(); ++i)
     if (!notes[i].empty()) err << "vivarion-islands: island " << i << ": " << notes[i] << '\n';
   std::vector<int64_t> steps;
-  for (auto& island : islands) steps.push_back(island->Sim.StepCount);
+  for (auto& island : islands) steps.push_back(island->Sim.StepCount());
   int64_t earliest = 0, latest = 0;
   a.Range(steps, earliest, latest);
   if (earliest != latest) {
@@ -139,14 +142,13 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     for (size_t k = 0; k < islands.size(); ++k) {
       TIsland& island = *islands[k];
       Guarded(island.Error, [&] {
-        TSimulation& sim = island.Sim;
-        const TWorldFigures f = sim.Figures();
-        const TSpeciesStats s = sim.History.Report(sim.Population(), step, restart);
-        lines[k] = "island=" + std::to_string(island.Number) + ' ' + StatusLine(step, f);
-        if (o.Hash) lines[k] += " hash=" + HashText(sim.Hash());
-        rows[k] = std::to_string(island.Number) + ',' + FiguresRow(step, f) + StatsColumns(s) + ',' +
-                  std::to_string(s.Arrivals) + ',' + std::to_string(s.Departures) + '\n';
-        measures[k] = std::to_string(island.Number) + ',' + EvolutionRow(step, sim.Taxa.Report(step, restart)) + '\n';
+        const TRunReport r = island.Driver.Report(restart);
+        const std::string number = std::to_string(island.Number);
+        lines[k] = "island=" + number + ' ' + StatusLine(step, r.Figures);
+        if (o.Hash) lines[k] += " hash=" + HashText(island.Sim.Hash());
+        rows[k] = number + ',' + r.StatsRow() + ',' + std::to_string(r.Species.Arrivals) + ',' +
+                  std::to_string(r.Species.Departures) + '\n';
+        measures[k] = number + ',' + r.EvolutionRow() + '\n';
       });
     }
     const std::vector<std::string> allLines = a.Gather(lines), allRows = a.Gather(rows),
@@ -183,9 +185,8 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   }
   while (step < last) {
     each([&](TIsland& island) {
-      island.Sim.Step();
-      if (o.Check) CheckWorld(island.Sim.Population(), island.Sim.StepCount);
-      if (island.Film) island.Film->Shoot(island.Sim.Population(), island.Sim.StepCount);
+      island.Driver.Step();
+      if (island.Film) island.Film->Shoot(island.Sim.Population(), island.Sim.StepCount());
     });
     ++step;
     const bool migrate = io.MigrateEvery > 0 && step % io.MigrateEvery == 0;
@@ -216,13 +217,10 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
 
   // The archipelago as a whole: every island's figures summed, species counted once.
   each([&](TIsland& island) {
-    const TSimulation& sim = island.Sim;
     const int32_t me = island.Number;
-    if (!o.SaveWorldFile.empty()) sim.SaveWorld(IslandFile(o.SaveWorldFile, me));
-    if (!o.SpeciesCsvFile.empty()) WriteFileAtomically(IslandFile(o.SpeciesCsvFile, me), sim.History.SpeciesCsv(), false);
-    if (!o.PhylogenyFile.empty()) WriteFileAtomically(IslandFile(o.PhylogenyFile, me), sim.History.Newick(), false);
-    if (!o.TaxaCsvFile.empty()) WriteFileAtomically(IslandFile(o.TaxaCsvFile, me), sim.Taxa.TaxaCsv(), false);
-    if (!o.TaxaTreeFile.empty()) WriteFileAtomically(IslandFile(o.TaxaTreeFile, me), sim.Taxa.Newick(), false);
+    auto name = [&](const std::string& file) { return file.empty() ? file : IslandFile(file, me); };
+    WriteRunOutputs(island.Sim, TRunOutputs{name(o.SpeciesCsvFile), name(o.PhylogenyFile), name(o.TaxaCsvFile),
+                                            name(o.TaxaTreeFile), "", name(o.SaveWorldFile)});
   });
   each([&](TIsland& island) {
     if (island.Film) island.Film->Finish();

@@ -22,6 +22,7 @@
 #include "config/settings.h"
 #include "history/report_rows.h"
 #include "parts/part.h"
+#include "sim/run_driver.h"
 #include "sim/simulation.h"
 #include "world/population_file.h"
 
@@ -218,7 +219,7 @@ class TPyWorld {
       py::gil_scoped_release free;  // other threads go on while the file is read
       w->sim_->LoadWorld(path);
     }
-    w->sim_->SetRules(rules ? *rules : w->sim_->FileSettings);
+    w->sim_->SetRules(rules ? *rules : w->sim_->FileSettings());
     return w;
   }
 
@@ -229,15 +230,19 @@ class TPyWorld {
     if (report < 0) throw py::value_error("report must be 0 (none) or a number of steps");
     py::gil_scoped_release free;
     const std::lock_guard<std::mutex> hold(mutex_);
-    for (int64_t k = 0; k < n; ++k) {
-      sim_->Step();
-      if (report > 0 && sim_->StepCount % report == 0) Report();
-      // Ctrl+C (and other signals' handlers) are heard between steps, not only at the end.
-      if (k % 64 == 63) {
-        py::gil_scoped_acquire python;
-        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
-      }
-    }
+    TRunDriver driver(*sim_, TRunPlan{report, 0, "", false});
+    const int64_t last = sim_->StepCount() + n;
+    int64_t k = 0;
+    driver.RunTo(
+        last,
+        [&] {
+          // Ctrl+C (and other signals' handlers) are heard between steps, not only at the end.
+          if (++k % 64 == 0) {
+            py::gil_scoped_acquire python;
+            if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+          }
+        },
+        [&](const TRunReport& r) { Keep(r); }, false);
   }
   void Run(int64_t until, int64_t report) {
     const int64_t now = StepCount();
@@ -269,7 +274,7 @@ class TPyWorld {
   }
   int64_t StepCount() const {
     const auto hold = Hold();
-    return sim_->StepCount;
+    return sim_->StepCount();
   }
   TSettings Rules() const {
     const auto hold = Hold();
@@ -293,7 +298,7 @@ class TPyWorld {
     const auto hold = Hold();
     const TWorldFigures f = sim_->Figures();
     py::dict d;
-    d["step"] = sim_->StepCount, d["creatures"] = f.Animals, d["food"] = f.Plants;
+    d["step"] = sim_->StepCount(), d["creatures"] = f.Animals, d["food"] = f.Plants;
     d["biomass"] = f.Biomass, d["species"] = f.Species;
     return d;
   }
@@ -331,29 +336,29 @@ class TPyWorld {
     const auto hold = Hold();
     if (sim_->Population().FindSerial(serial) == nullptr)
       throw py::key_error("no living creature has serial " + std::to_string(serial));
-    sim_->Held = serial;
+    sim_->Hold(serial);
     sim_->MoveHeld(x, y);
   }
   void Release() {
     const auto hold = Hold();
-    sim_->Held = 0;
+    sim_->Hold(0);
   }
 
   py::list Species() const {
     const auto hold = Hold();
-    return Table(sim_->History.SpeciesCsv());
+    return Table(sim_->History().SpeciesCsv());
   }
   py::list Taxa() const {
     const auto hold = Hold();
-    return Table(sim_->Taxa.TaxaCsv());
+    return Table(sim_->Taxa().TaxaCsv());
   }
   std::string Phylogeny() const {
     const auto hold = Hold();
-    return sim_->History.Newick();
+    return sim_->History().Newick();
   }
   std::string TaxaTree() const {
     const auto hold = Hold();
-    return sim_->Taxa.Newick();
+    return sim_->Taxa().Newick();
   }
 
   py::object Creatures() const {
@@ -383,7 +388,7 @@ class TPyWorld {
   std::string Repr() const {
     const auto hold = Hold();
     const TWorldFigures f = sim_->Figures();
-    return "vivarion.World(step=" + std::to_string(sim_->StepCount) + ", creatures=" + std::to_string(f.Animals) +
+    return "vivarion.World(step=" + std::to_string(sim_->StepCount()) + ", creatures=" + std::to_string(f.Animals) +
            ", food=" + std::to_string(f.Plants) + ", species=" + std::to_string(f.Species) + ")";
   }
 
@@ -420,12 +425,11 @@ class TPyWorld {
   }
 
   // A report as the runner takes it: its statistics and evolution rows (the latter kept).
-  std::pair<std::string, std::string> Report() {
-    const TSpeciesStats s = sim_->History.Report(sim_->Population(), sim_->StepCount, true);
-    std::string stats = FiguresRow(sim_->StepCount, sim_->Figures()) + StatsColumns(s) + '\n';
-    std::string evolution = EvolutionRow(sim_->StepCount, sim_->Taxa.Report(sim_->StepCount, true)) + '\n';
+  std::pair<std::string, std::string> Report() { return Keep(TRunDriver(*sim_, TRunPlan{}).Report(true)); }
+  std::pair<std::string, std::string> Keep(const TRunReport& r) {
+    std::string evolution = r.EvolutionRow() + '\n';
     evolutionRows_ += evolution;
-    return {std::move(stats), std::move(evolution)};
+    return {r.StatsRow() + '\n', std::move(evolution)};
   }
 
   std::unique_ptr<TSimulation> sim_ = std::make_unique<TSimulation>();

@@ -19,15 +19,6 @@ namespace viv {
 
 class TSimulation {
  public:
-  // The population, in its order. The programs read it through Population() and change the
-  // world only through the calls below; tests may reach in.
-  TCreatureList World;
-  int64_t StepCount = 0;
-  uint64_t Held = 0;  // serial of the creature held in place (by the mouse), 0 for none
-  TSpeciesHistory History;  // of the animal species, from the world's start
-  TTaxonHistory Taxa;       // of the animals' taxa and the measures of evolution
-  // The settings in force when the loaded world file was written (after LoadWorld).
-  TSettings FileSettings;
   // The most creatures the world may hold: a world seeded with more is refused, and a step
   // that leaves more throws EVivarion naming the keys that let it grow, rather than let
   // memory run out. Far above any world the settings make on purpose.
@@ -40,14 +31,28 @@ class TSimulation {
   // The same with rules already read.
   uint64_t StartUp(const TSettings& rules, std::optional<uint64_t> seed);
 
-  const TCreatureList& Population() const { return World; }
+  // The population, in its order: the programs read it here and change the world only
+  // through the calls below.
+  const TCreatureList& Population() const { return world_; }
+  int64_t StepCount() const { return stepCount_; }
   // Which form of the sensing pass the world steps with (both give the same world).
-  void SetPasses(TPasses passes) { World.Passes = passes; }
+  void SetPasses(TPasses passes) { world_.Passes = passes; }
 
   // The rules in force.
-  const TSettings& Rules() const { return World.Context.Rules; }
+  const TSettings& Rules() const { return world_.Context.Rules; }
   // Replaces the rules whole; call between steps (a settings file read again, a world file's).
-  void SetRules(const TSettings& rules) { World.Context.Rules = rules; }
+  void SetRules(const TSettings& rules) { world_.Context.Rules = rules; }
+  // The settings in force when the loaded world file was written (after LoadWorld).
+  const TSettings& FileSettings() const { return fileSettings_; }
+
+  // The histories of the animal species and of their taxa (with the measures of evolution).
+  const TSpeciesHistory& History() const { return history_; }
+  const TTaxonHistory& Taxa() const { return taxa_; }
+  // A report of each: the figures since the last report (restart) or since the world's start.
+  TSpeciesStats SpeciesReport(bool restart) { return history_.Report(world_, stepCount_, restart); }
+  TEvolutionStats EvolutionReport(bool restart) { return taxa_.Report(stepCount_, restart); }
+  // How long a taxon must live to count as persistent.
+  void SetPersistence(int64_t steps) { taxa_.PersistenceSteps = steps; }
 
   // A new world over a window of width x height: the old one goes, the step count starts at 0
   // and serials at 1.
@@ -60,8 +65,11 @@ class TSimulation {
   // that a world file holds (MaxStepCount) throws EVivarion instead.
   void Step();
 
-  // Puts the held creature (by the mouse) at x, y, its grid entry with it; nothing when none
-  // is held or it has died.
+  // Holds the creature of this serial in place (by the mouse) through the steps; 0 lets go.
+  void Hold(uint64_t serial) { held_ = serial; }
+  uint64_t Held() const { return held_; }
+  // Puts the held creature at x, y, its grid entry with it; nothing when none is held or it
+  // has died.
   void MoveHeld(float x, float y);
   // Up to count distinct animals drawn at random from the world's stream (a partial shuffle of
   // the animals in population order), as serials.
@@ -80,13 +88,22 @@ class TSimulation {
   // Returns how many came.
   int32_t Admit(const std::string& bytes);
 
-  TWorldFigures Figures() const { return CountWorld(World); }
+  TWorldFigures Figures() const { return CountWorld(world_); }
   uint64_t Hash() const;
   // Writes the world file atomically.
   void SaveWorld(const std::string& fileName) const;
   // Replaces the world with the file's (creatures, grid, generator, serial count, step count);
   // on an error nothing changes.
   void LoadWorld(const std::string& fileName);
+
+ private:
+  friend struct TSimulationInside;  // the tests' way in (tests/support/inside.h)
+  TCreatureList world_;
+  int64_t stepCount_ = 0;
+  uint64_t held_ = 0;  // serial of the creature held in place, 0 for none
+  TSpeciesHistory history_;  // of the animal species, from the world's start
+  TTaxonHistory taxa_;       // of the animals' taxa and the measures of evolution
+  TSettings fileSettings_;
 };
 
 }  // namespace viv

@@ -1,0 +1,49 @@
+#pragma once
+// What the other windows (the observatory, information windows, the animal editor) ask of the
+// window that shows the world: they see the world and the view through this and nothing else.
+#include <cstdint>
+#include <string>
+
+#include "history/evolution_samples.h"
+#include "history/run_samples.h"
+#include "sim/simulation.h"
+
+class QWidget;
+
+namespace viv {
+
+class TCreature;
+
+class TWorldWindow {
+ public:
+  virtual ~TWorldWindow() = default;
+
+  // The window itself: where the other windows place themselves and send the world's keys.
+  virtual QWidget* Widget() = 0;
+  // The world shown; whether it runs (the start panel is away).
+  virtual const TSimulation& Shown() const = 0;
+  virtual bool WorldRuns() const = 0;
+  // The run's figures over time and the measures of evolution, as the window samples them.
+  virtual const TRunGraphs& RunGraphs() const = 0;
+  virtual const TEvolutionGraphs& EvolutionGraphs() const = 0;
+
+  // Centres the view on a point of the world.
+  virtual void CentreOn(float x, float y) = 0;
+  // Puts an animal file's text (name: its file) into the world at the view's centre and
+  // returns its serial; a bad text throws.
+  virtual uint64_t PutAnimalAtCentre(const std::string& text, const std::string& name) = 0;
+  // Rings a species (by name) or a taxon (by id; 0 for none) in the view.
+  virtual void Outline(const std::string& species, uint64_t taxon) = 0;
+  // Shows text under the overlay for a few seconds.
+  virtual void ShowNotice(const std::string& text) = 0;
+
+  // The creature the observatory's inspector follows, 0 for none.
+  virtual uint64_t InspectedSerial() const = 0;
+  virtual void ShowInspector(uint64_t serial) = 0;
+  virtual void OpenInfoWindow(const TCreature& creature) = 0;
+  virtual void EditCreature(uint64_t serial) = 0;
+  virtual void SaveWorldDialog() = 0;
+  virtual void OpenWorldDialog() = 0;
+};
+
+}  // namespace viv

@@ -1,0 +1,54 @@
+#include "sim/run_driver.h"
+
+#include "config/files.h"
+#include "history/report_rows.h"
+#include "world/species_files.h"
+#include "world/world_check.h"
+
+namespace viv {
+
+std::string TRunReport::FiguresRow() const { return viv::FiguresRow(Step, Figures); }
+std::string TRunReport::StatsRow() const { return FiguresRow() + StatsColumns(Species); }
+std::string TRunReport::EvolutionRow() const { return viv::EvolutionRow(Step, Evolution); }
+
+void TRunDriver::Step() {
+  sim_.Step();
+  if (plan_.Check) CheckWorld(sim_.Population(), sim_.StepCount());
+}
+
+bool TRunDriver::ReportDue() const { return plan_.Report > 0 && sim_.StepCount() % plan_.Report == 0; }
+
+bool TRunDriver::CheckpointDue() const {
+  return plan_.CheckpointEvery > 0 && sim_.StepCount() % plan_.CheckpointEvery == 0;
+}
+
+TRunReport TRunDriver::Report(bool restart) {
+  TRunReport r;
+  r.Step = sim_.StepCount();
+  r.Figures = sim_.Figures();
+  r.Species = sim_.SpeciesReport(restart);
+  r.Evolution = sim_.EvolutionReport(restart);
+  return r;
+}
+
+void TRunDriver::RunTo(int64_t last, const std::function<void()>& afterStep,
+                       const std::function<void(const TRunReport&)>& onReport, bool closing) {
+  while (sim_.StepCount() < last) {
+    Step();
+    if (afterStep) afterStep();
+    if (ReportDue()) onReport(Report(true));
+    if (CheckpointDue()) sim_.SaveWorld(plan_.CheckpointFile);
+  }
+  if (closing && !ReportDue()) onReport(Report(false));
+}
+
+void WriteRunOutputs(const TSimulation& sim, const TRunOutputs& files) {
+  if (!files.SpeciesCsv.empty()) WriteFileAtomically(files.SpeciesCsv, sim.History().SpeciesCsv(), false);
+  if (!files.Phylogeny.empty()) WriteFileAtomically(files.Phylogeny, sim.History().Newick(), false);
+  if (!files.TaxaCsv.empty()) WriteFileAtomically(files.TaxaCsv, sim.Taxa().TaxaCsv(), false);
+  if (!files.TaxaTree.empty()) WriteFileAtomically(files.TaxaTree, sim.Taxa().Newick(), false);
+  if (!files.SpeciesFolder.empty()) SaveSpeciesFiles(sim.Population(), files.SpeciesFolder);
+  if (!files.World.empty()) sim.SaveWorld(files.World);
+}
+
+}  // namespace viv
