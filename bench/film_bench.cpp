@@ -10,10 +10,10 @@
 #include "config/thread_pool.h"
 #include "film/film_encoder.h"
 #include "sim/simulation.h"
+#include "support/inside.h"
 #include "view/frame.h"
 #include "view/frame_png.h"
 #include "view/world_film.h"
-#include "support/inside.h"
 
 namespace viv {
 namespace {
@@ -76,7 +76,13 @@ void BM_FilmedWorld(benchmark::State& state) {
   std::filesystem::remove(FilmFile);
   SetWorkerThreads(0);
 }
-BENCHMARK(BM_FilmedWorld)->ArgNames({"film"})->Arg(0)->Arg(1)->Iterations(5000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_FilmedWorld)
+    ->ArgNames({"film"})
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(5000)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace viv

@@ -10,14 +10,14 @@
 #include "config/random.h"
 #include "config/settings.h"
 #include "config/thread_pool.h"
+#include "creature/grid.h"
 #include "sim/simulation.h"
+#include "support/inside.h"
 #include "support/scenes.h"
 #include "world/creature_list.h"
 #include "world/fast/light_kernel.h"
 #include "world/fast/mouth_index.h"
 #include "world/fast/organ_actions.h"
-#include "creature/grid.h"
-#include "support/inside.h"
 
 namespace viv {
 namespace {

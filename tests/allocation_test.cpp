@@ -7,9 +7,9 @@
 #include <new>
 
 #include "config/settings.h"
+#include "creature/grid.h"
 #include "support/scenes.h"
 #include "world/creature_list.h"
-#include "creature/grid.h"
 
 namespace {
 std::atomic<long> allocations{0};

@@ -1,7 +1,7 @@
 // The desktop program refuses a bad start with a clear message and its exit code.
-#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>

@@ -27,8 +27,8 @@
 #include <clocale>
 #include <filesystem>
 #include <fstream>
-#include <numbers>
 #include <memory>
+#include <numbers>
 #include <set>
 
 #include "address_recycler.h"
@@ -40,12 +40,12 @@
 #include "config/number_text.h"
 #include "config/settings.h"
 #include "config/thread_pool.h"
+#include "creature/grid.h"
 #include "history/species_tree.h"
 #include "parts/engine.h"
 #include "parts/mouth.h"
-#include "creature/grid.h"
-#include "world/species_files.h"
 #include "support/inside.h"
+#include "world/species_files.h"
 
 namespace fs = std::filesystem;
 
@@ -83,7 +83,9 @@ class AppTest : public QObject {
     qputenv("XDG_DATA_HOME", (home / ".local/share").string().c_str());
     qputenv("XDG_CONFIG_HOME", (home / ".config").string().c_str());
   }
-  void cleanupTestCase() { fs::remove_all(fs::temp_directory_path() / ("vivarion-app-test-home-" + std::to_string(getpid()))); }
+  void cleanupTestCase() {
+    fs::remove_all(fs::temp_directory_path() / ("vivarion-app-test-home-" + std::to_string(getpid())));
+  }
 
   void init() {
     fs::remove_all(dir_);
@@ -525,7 +527,8 @@ class AppTest : public QObject {
     std::ofstream("population.ini") << "[Population]\nNumCreatures=1\nNumFood=40\n";
     TWorldContext scratch;
     std::unique_ptr<TCreature> adam(CreateAdam(scratch));
-    for (const char* n : {"ONE", "TWO", "THREE"}) std::ofstream(dir_ / "animals" / (std::string(n) + ".viv")) << adam->ToXmlText();
+    for (const char* n : {"ONE", "TWO", "THREE"})
+      std::ofstream(dir_ / "animals" / (std::string(n) + ".viv")) << adam->ToXmlText();
     TfrmVivarion w;
     w.show();
     QCOMPARE(w.seAnimals->value(), 1);
@@ -831,7 +834,7 @@ class AppTest : public QObject {
     QVERIFY(o && o->isVisible());
     QCOMPARE(o->windowTitle(), QString("Vivarion Observatory"));
     QCOMPARE(o->SpeciesTable->model()->rowCount(), 0);  // tabs out of sight wait
-    QVERIFY(o->ByTaxa());                      // body plans first
+    QVERIFY(o->ByTaxa());                               // body plans first
     o->GroupBy->setCurrentIndex(1);
     o->Tabs->setCurrentWidget(o->SpeciesTable);
     QCOMPARE(o->SpeciesTable->model()->rowCount(), 2);

@@ -98,8 +98,8 @@ TEST_F(Runner, FastAndReferenceRunsSaveTheSameAnimals) {
 }
 
 TEST_F(Runner, UsageErrorsExitWithTwo) {
-  for (const char* args : {"--steps", "--steps -1", "--steps abc", "--size 800", "--frobnicate", "--threads 0",
-                           "--until 5 --steps 5"}) {
+  for (const char* args :
+       {"--steps", "--steps -1", "--steps abc", "--size 800", "--frobnicate", "--threads 0", "--until 5 --steps 5"}) {
     Result r = Run(args);
     EXPECT_EQ(r.status, 2) << args;
     // One line that says what is wrong, and where to read more: not the whole help.
@@ -218,7 +218,9 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
   ASSERT_EQ(Run(Settings() + "--seed 4 --steps 10 --save-world w.vivw").status, 0);
   std::ifstream in(dir / "w.vivw", std::ios::binary);
   const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto write = [&](const char* name, const std::string& bytes) { std::ofstream(dir / name, std::ios::binary) << bytes; };
+  auto write = [&](const char* name, const std::string& bytes) {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+  };
   write("empty.vivw", "");
   write("short.vivw", good.substr(0, good.size() / 2));
   std::string flipped = good;
@@ -277,9 +279,12 @@ TEST_F(Runner, HostileInputIsRefusedWithOneLine) {
   std::ofstream(dir / "noSection.ini") << "Remming=0.001\nSunLight=0.5\n";
   std::ofstream(dir / "negative.ini") << "[VIVARION]\nCostOfLiving=-1\nMaxFood=300\n";
   std::ofstream(dir / "patch.ini") << "[VIVARION]\nLightPatches=1\nPatchRadius=1e39\n";
-  std::ofstream(dir / "minus.viv") << "<vivarion vegetable=\"False\" radius=\"-3e38\" maxenergy=\"2000\" color=\"0\"><parts/></vivarion>";
-  std::ofstream(dir / "longid.viv") << "<vivarion vegetable=\"False\" radius=\"40\" maxenergy=\"2000\" color=\"0\"><parts>"
-                                       "<part type=\"eye\" id=\"" + std::string(70000, 'e') + "\" r=\"1\" phi=\"0\"/></parts></vivarion>";
+  std::ofstream(dir / "minus.viv")
+      << "<vivarion vegetable=\"False\" radius=\"-3e38\" maxenergy=\"2000\" color=\"0\"><parts/></vivarion>";
+  std::ofstream(dir / "longid.viv")
+      << "<vivarion vegetable=\"False\" radius=\"40\" maxenergy=\"2000\" color=\"0\"><parts>"
+         "<part type=\"eye\" id=\"" +
+             std::string(70000, 'e') + "\" r=\"1\" phi=\"0\"/></parts></vivarion>";
   std::ofstream(dir / "crowd.ini") << "[Population]\nNumCreatures=2000000\nNumFood=10\n";
   const std::pair<std::string, std::string> cases[] = {
       {"--load-world pipe.vivw", "pipe.vivw: this is not a regular file, not a world file"},
@@ -291,8 +296,9 @@ TEST_F(Runner, HostileInputIsRefusedWithOneLine) {
       {"minus.viv", "minus.viv: the radius -3e38 is not a size (it must be 0 or more)"},
       {"longid.viv", "longid.viv: an organ's id is 70000 characters long, more than the 65536 an id may have"},
       {"w.vivw", "w.vivw: this is a world file, not an animal file (it is opened as a world: Ctrl+O, --load-world)"},
-      {"--population crowd.ini", "a world of 2000010 creatures is more than the limit of 1000000 (NumCreatures and "
-                                 "NumFood of the population)"},
+      {"--population crowd.ini",
+       "a world of 2000010 creatures is more than the limit of 1000000 (NumCreatures and "
+       "NumFood of the population)"},
   };
   ASSERT_EQ(Run(Settings() + "--steps 5 --save-world w.vivw").status, 0);
   for (const auto& [args, message] : cases) {
@@ -309,13 +315,15 @@ TEST_F(Runner, HostileInputIsRefusedWithOneLine) {
             std::string::npos)
       << grown.err;
   // An output the organ does not have is taken (it reads as 0) and told.
-  std::ofstream(dir / "seven.viv") << "<vivarion vegetable=\"False\" radius=\"40\" maxenergy=\"2000\" color=\"0\"><parts>"
-                                      "<part type=\"eye\" id=\"E\" r=\"1\" phi=\"0\"/><part type=\"engine\" id=\"F\" r=\"1\" "
-                                      "phi=\"3.14\" angle=\"0\" formula=\"E.7*8\"/></parts></vivarion>";
+  std::ofstream(dir / "seven.viv")
+      << "<vivarion vegetable=\"False\" radius=\"40\" maxenergy=\"2000\" color=\"0\"><parts>"
+         "<part type=\"eye\" id=\"E\" r=\"1\" phi=\"0\"/><part type=\"engine\" id=\"F\" r=\"1\" "
+         "phi=\"3.14\" angle=\"0\" formula=\"E.7*8\"/></parts></vivarion>";
   Result seven = Run(Settings() + "--steps 5 seven.viv seven.viv");
   EXPECT_EQ(seven.status, 0);
-  EXPECT_EQ(seven.err, "vivarion-cli: warning: seven.viv: the formula of 'F' reads E.7: 'E' is an eye, whose outputs are "
-                       "0 to 2, not 7; it reads as 0\n");
+  EXPECT_EQ(seven.err,
+            "vivarion-cli: warning: seven.viv: the formula of 'F' reads E.7: 'E' is an eye, whose outputs are "
+            "0 to 2, not 7; it reads as 0\n");
   Result threads = Run(Settings() + "--steps 5 --threads 100000");
   EXPECT_EQ(threads.status, 2);
   EXPECT_NE(threads.err.find("--threads: at most "), std::string::npos) << threads.err;
@@ -330,7 +338,8 @@ TEST_F(Runner, OutputsKeepToTheirOwnFilesAndResumedRowsGoOn) {
       {"--load-world w.vivw --stats w.vivw", "w.vivw: named by both --load-world and --stats" + own},
       {"--steps 5 --csv settings.ini", "settings.ini: named by both --settings and --csv" + own},
       {"--steps 5 --csv y.csv --stats ./y.csv", "./y.csv: named by both --csv and --stats" + own},
-      {"--steps 5 --csv /dev/null", "/dev/null: this is not a regular file; outputs are written to regular files only\n"},
+      {"--steps 5 --csv /dev/null",
+       "/dev/null: this is not a regular file; outputs are written to regular files only\n"},
   };
   for (const auto& [args, message] : clashes) {
     Result r = Run(Settings() + args);
@@ -380,7 +389,8 @@ TEST_F(Runner, SettingsAndOutputsAreSettledBeforeTheFirstStep) {
   EXPECT_EQ(typo.err, "vivarion-cli: typo.ini: unknown keys ignored: SunLigth, foo\n");
 
   fs::copy_file(VIVARION_CLI_PATH, dir / "copied-cli");
-  Result copied = Run("--version >/dev/null; HOME='" + dir.string() + "' XDG_CONFIG_HOME= ./copied-cli --seed 1 --steps 10");
+  Result copied =
+      Run("--version >/dev/null; HOME='" + dir.string() + "' XDG_CONFIG_HOME= ./copied-cli --seed 1 --steps 10");
   EXPECT_EQ(copied.status, 0) << copied.err;
   EXPECT_NE(copied.err.find("no settings file found (looked for " + (dir / "VIVARION.ini").string() + ", " +
                             (dir / ".config/vivarion/VIVARION.ini").string()),

@@ -6,12 +6,12 @@
 #include <set>
 
 #include "creature/creature.h"
-#include "rules/diet.h"
-#include "rules/open_mutation.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
+#include "rules/diet.h"
+#include "rules/open_mutation.h"
 #include "test_support.h"
 #include "world/creature_list.h"
 #include "world/fast/organ_actions.h"

@@ -2,8 +2,8 @@
 #include <limits>
 
 #include "creature/creature.h"
-#include "test_support.h"
 #include "creature/grid.h"
+#include "test_support.h"
 #include "world/grid_query.h"
 
 namespace viv {

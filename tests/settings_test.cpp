@@ -172,7 +172,8 @@ TEST_F(SettingsTest, ValuesOutOfRangeAndFilesWithoutTheSectionAreRefused) {
       {"PatchRadius=1e39", "PatchRadius: 1E39 is out of range (0 to 1000000)"},
       {"OrganLoss=1.5", "OrganLoss: 1.5 is out of range (0 to 1)"},
       {"LightPatches=5000", "LightPatches: 5000 is out of range (0 to 1000)"},
-      {"SunLight=" + std::string(100000, '9') + "x", "SunLight: '" + std::string(60, '9') + "...' (100001 characters) is not a valid floating point value"},
+      {"SunLight=" + std::string(100000, '9') + "x",
+       "SunLight: '" + std::string(60, '9') + "...' (100001 characters) is not a valid floating point value"},
   };
   for (const auto& [line, message] : cases) {
     Write("[VIVARION]\nRemming=0.25\n" + line + "\n");
@@ -187,8 +188,11 @@ TEST_F(SettingsTest, ValuesOutOfRangeAndFilesWithoutTheSectionAreRefused) {
   }
   EXPECT_THROW(Settings.Set("ColorDiet", 2), EConvertError);
   EXPECT_THROW(Settings.Set("CostOfLiving", -0.5), EConvertError);
-  for (const std::string& text : {std::string("Remming=0.5\n"), std::string("\x7f""ELF\x02\x01\x01\0\0\0", 10),
-                                   std::string("[Population]\nNumCreatures=3\n")}) {
+  for (const std::string& text : {std::string("Remming=0.5\n"),
+                                  std::string("\x7f"
+                                              "ELF\x02\x01\x01\0\0\0",
+                                              10),
+                                  std::string("[Population]\nNumCreatures=3\n")}) {
     Write(text);
     try {
       Settings.Open(file);

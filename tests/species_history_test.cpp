@@ -42,7 +42,7 @@ TEST_F(SpeciesHistory, AScriptedHistoryGivesItsTreeAndTable) {
   Birth("ADAM", "ADAM");  // same species: a birth, no emergence
   Step(250);
   Death("ADIM");
-  Step(300);  // ADIM dies out
+  Step(300);              // ADIM dies out
   Birth("ODIM", "ADIM");  // the name comes back from another parent: a second emergence
   Step(400);
   // Branch lengths are the steps from a species' parent's emergence to its own.

@@ -51,7 +51,7 @@ TEST_F(Taxa, PersistenceChangeNoveltyEcologyComplexityAndActivity) {
   EXPECT_EQ(a.Ecology, 0);
   EXPECT_EQ(a.Complexity, 6);  // ADAM's engines, eyes and brain
   EXPECT_EQ(a.Activity, 2 * 100 + 81);
-  EXPECT_EQ(a.NewActivity, 1);  // the founders' reached 100 member-steps at step 50
+  EXPECT_EQ(a.NewActivity, 1);    // the founders' reached 100 member-steps at step 50
   EXPECT_EQ(a.AncestorAge, 100);  // the living descend from the founders' taxon
   EXPECT_TRUE(history.Find(2)->Representative.empty()) << "a taxon that never persisted keeps no text";
 

@@ -6,9 +6,9 @@
 #include <cmath>
 
 #include "config/settings.h"
+#include "creature/grid.h"
 #include "view/frame.h"
 #include "view/frame_png.h"
-#include "creature/grid.h"
 
 namespace viv {
 namespace {
@@ -38,8 +38,8 @@ class View : public ::testing::Test {
 TEST_F(View, AnEmptyWorldIsBlackWithTheOverlay) {
   QImage image = Render();
   EXPECT_EQ(image.pixel(400, 300) & 0xFFFFFF, 0u);
-  EXPECT_TRUE(HasColour(image, QRect(0, 0, 120, 70), qRgb(255, 255, 255)));         // overlay
-  EXPECT_TRUE(HasColour(image, QRect(0, 584, 400, 16), qRgb(255, 255, 255)));       // footer
+  EXPECT_TRUE(HasColour(image, QRect(0, 0, 120, 70), qRgb(255, 255, 255)));        // overlay
+  EXPECT_TRUE(HasColour(image, QRect(0, 584, 400, 16), qRgb(255, 255, 255)));      // footer
   EXPECT_FALSE(HasColour(image, QRect(0, 584, 800, 16), qRgb(0x50, 0xB0, 0xFF)));  // no placeholder address
   EXPECT_FALSE(HasColour(image, QRect(100, 100, 600, 400), qRgb(255, 255, 255)));
 }

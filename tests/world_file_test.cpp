@@ -3,20 +3,20 @@
 #include <algorithm>
 #include <climits>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
-#include <fstream>
 
 #include "config/errors.h"
 #include "config/thread_pool.h"
-#include "parts/organ_limits.h"
 #include "draw/logo_canvas.h"
 #include "parts/engine.h"
+#include "parts/organ_limits.h"
 #include "sim/simulation.h"
 #include "sim/world_file.h"
+#include "support/inside.h"
 #include "support/scenes.h"
 #include "test_support.h"
-#include "support/inside.h"
 
 namespace viv {
 namespace {
@@ -145,7 +145,8 @@ TEST_F(WorldFile, TheHashDoesNotDependOnTheReportsTaken) {
     TaxaOf(sim).PersistenceSteps = 500;  // so that taxa become persistent within the run
     for (int i = 1; i <= 6000; ++i) {
       sim.Step();
-      if (every && i % every == 0) HistoryOf(sim).Report(WorldOf(sim), sim.StepCount()), TaxaOf(sim).Report(sim.StepCount());
+      if (every && i % every == 0)
+        HistoryOf(sim).Report(WorldOf(sim), sim.StepCount()), TaxaOf(sim).Report(sim.StepCount());
     }
     hashes.push_back(sim.Hash());
     if (every == 2000) {
@@ -306,7 +307,8 @@ TEST_F(WorldFile, WorldsThatCannotBeAreRefused) {
        "a creature with more organs than any body holds"},
       {[&](TSimulation& sim) { adam(sim)->Name.assign(40 << 20, 'A'); }, "would unpack to far more than any world"},
       // What a crafted file may hold behind a valid checksum, refused where it comes in.
-      {[&](TSimulation& sim) { WorldOf(sim).Context.Rules.Remming = std::nan(""); }, "Remming: 'NAN' is not a valid floating point value"},
+      {[&](TSimulation& sim) { WorldOf(sim).Context.Rules.Remming = std::nan(""); },
+       "Remming: 'NAN' is not a valid floating point value"},
       {[&](TSimulation& sim) { WorldOf(sim).Context.Rules.PatchRadius = 1e39; }, "PatchRadius: 1E39 is out of range"},
       {[&](TSimulation& sim) { adam(sim)->Radius = -3e38f; }, "a creature with a negative size"},
       {[&](TSimulation& sim) { WorldOf(sim).Context.NextSerial = UINT64_MAX; }, "a count of creatures that no world"},

@@ -5,12 +5,12 @@
 #include <memory>
 
 #include "config/thread_pool.h"
+#include "creature/grid.h"
 #include "parts/formula.h"
 #include "support/scenes.h"
 #include "test_support.h"
 #include "world/creature_list.h"
 #include "world/fast/mouth_index.h"
-#include "creature/grid.h"
 #include "world/world_check.h"
 
 namespace viv {

@@ -1,12 +1,12 @@
 #include <cmath>
 
+#include "creature/grid.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
 #include "test_support.h"
 #include "world/creature_list.h"
-#include "creature/grid.h"
 
 namespace viv {
 namespace {

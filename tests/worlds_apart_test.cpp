@@ -11,8 +11,8 @@
 #include "config/thread_pool.h"
 #include "creature/animal_edit.h"
 #include "sim/simulation.h"
-#include "support/scenes.h"
 #include "support/inside.h"
+#include "support/scenes.h"
 
 namespace viv {
 namespace {
@@ -151,7 +151,8 @@ TEST(WorldsApart, AnimalsPutByHandAndTheirChecks) {
   // Outputs an organ does not have, a trailing "+", and a minus between terms, each told.
   EXPECT_EQ(FormulaProblem(adam->Parts, "RightEye.7*8"),
             "term 1 (RightEye): 'RightEye' is an eye, whose outputs are 0 to 2, not 7");
-  EXPECT_EQ(FormulaProblem(adam->Parts, "MidEngine.0*1"), "term 1 (MidEngine): 'MidEngine' is an engine, which has no outputs to read");
+  EXPECT_EQ(FormulaProblem(adam->Parts, "MidEngine.0*1"),
+            "term 1 (MidEngine): 'MidEngine' is an engine, which has no outputs to read");
   EXPECT_EQ(FormulaProblem(adam->Parts, "RightEye.1*8 +"), "the formula ends in '+': a term is missing after it");
   EXPECT_NE(FormulaProblem(adam->Parts, "RightEye.1*8 - LeftEye.1*8").find("take one away with a negative factor"),
             std::string::npos);
@@ -159,8 +160,9 @@ TEST(WorldsApart, AnimalsPutByHandAndTheirChecks) {
   TCreature odd;
   odd.LoadFromText(adam->ToXmlText(), "ODD");
   odd.Parts.Items.back()->SetProperty("formula", "RightEye.7*8 + LeftMouth.0*1");
-  EXPECT_EQ(FormulaWarnings(odd), std::vector<std::string>{"the formula of 'LeftEngine' reads RightEye.7: 'RightEye' is "
-                                                           "an eye, whose outputs are 0 to 2, not 7; it reads as 0"});
+  EXPECT_EQ(FormulaWarnings(odd),
+            std::vector<std::string>{"the formula of 'LeftEngine' reads RightEye.7: 'RightEye' is "
+                                     "an eye, whose outputs are 0 to 2, not 7; it reads as 0"});
   std::unique_ptr<TPart> eye(NewOrgan(TPartKind::Eye, nullptr, adam->Parts));
   EXPECT_EQ(eye->Id, "Eye");
 }

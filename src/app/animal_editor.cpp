@@ -203,7 +203,9 @@ TAnimalEditor::TAnimalEditor(TWorldWindow* main, QWidget* parent) : QWidget(pare
         this, "Animal editor",
         QString::fromStdString("The animal " + name_ + " has changes that are not saved. Save them?"),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-    return answer == QMessageBox::Save ? TAnswer::Save : answer == QMessageBox::Discard ? TAnswer::Discard : TAnswer::Cancel;
+    return answer == QMessageBox::Save      ? TAnswer::Save
+           : answer == QMessageBox::Discard ? TAnswer::Discard
+                                            : TAnswer::Cancel;
   };
   AskSaveName = [this](const QString& proposed) {
     return QFileDialog::getSaveFileName(this, "Save the animal", proposed, "Animal files (*.viv)");

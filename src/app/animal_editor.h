@@ -133,7 +133,7 @@ class TAnimalEditor : public QWidget {
   std::string savedText_;  // the text as last opened, made or saved
   int32_t selected_ = -1;
   TSnapshots undo_, redo_;
-  std::set<QLineEdit*> refused_;                              // fields whose text cannot be taken
+  std::set<QLineEdit*> refused_;  // fields whose text cannot be taken
   QFormLayout* animalForm_;
   QFormLayout* organForm_;
   QGroupBox* organBox_;

@@ -1,7 +1,7 @@
 #include "app/animal_views.h"
 
-#include <QMouseEvent>
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -10,8 +10,8 @@
 #include "creature/animal_edit.h"
 #include "creature/creature.h"
 #include "draw/logo_canvas.h"
-#include "view/qpainter_canvas.h"
 #include "parts/organ_kinds.h"
+#include "view/qpainter_canvas.h"
 
 namespace viv {
 
@@ -146,7 +146,8 @@ void TWiringView::paintEvent(QPaintEvent*) {
     QRectF place;
     for (double at : {0.82, 0.7, 0.58, 0.46, 0.34, 0.22}) {
       const QPointF near = path.pointAtPercent(at);
-      place = QRectF(near.x() - 34, near.y() - 2 - metrics.ascent(), metrics.horizontalAdvance(label), metrics.height());
+      place =
+          QRectF(near.x() - 34, near.y() - 2 - metrics.ascent(), metrics.horizontalAdvance(label), metrics.height());
       if (std::none_of(labels.begin(), labels.end(), [&](const QRectF& r) { return r.intersects(place); })) break;
     }
     labels.push_back(place);

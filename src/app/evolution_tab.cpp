@@ -50,8 +50,9 @@ QString AncestorReading(int64_t step, int64_t age) {
   if (age >= step)
     return "The living animals descend from different founders: their lineages have lived side by side since the "
            "world began.";
-  return QString("The living animals descend from one taxon founded %1 steps ago: every other lineage of that time "
-                 "has died out since.")
+  return QString(
+             "The living animals descend from one taxon founded %1 steps ago: every other lineage of that time "
+             "has died out since.")
       .arg(age);
 }
 

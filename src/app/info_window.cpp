@@ -22,7 +22,8 @@ TfrmInfo::TfrmInfo(TWorldWindow* main, uint64_t serial) : QFrame(main->Widget())
   setAutoFillBackground(true);
   // Beside the followed creature, which the view keeps at its centre: right of it where the
   // window has room (the design's place, 356, covered the creature).
-  const int width = 243, x = std::clamp(main->Widget()->width() / 2 + 40, 0, std::max(0, main->Widget()->width() - width - 4));
+  const int width = 243,
+            x = std::clamp(main->Widget()->width() / 2 + 40, 0, std::max(0, main->Widget()->width() - width - 4));
   setGeometry(x, 68, width, 443);
 
   auto* caption = new QLabel("Information Window", this);

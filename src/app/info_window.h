@@ -39,7 +39,7 @@ class TfrmInfo : public QFrame {
  private:
   TWorldWindow* main_;
   QWidget* caption_;
-  QPoint grab_;  // where the caption was grabbed, in the window's coordinates
+  QPoint grab_;            // where the caption was grabbed, in the window's coordinates
   bool mourning_ = false;  // its creature has died; it goes soon
 };
 

@@ -52,7 +52,8 @@ TInspectorTab::TInspectorTab(QWidget* parent) : QWidget(parent) {
   Organs->verticalHeader()->hide();
   Organs->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   Organs->horizontalHeader()->setStretchLastSection(true);
-  Organs->setColumnWidth(Column::Kind, 60), Organs->setColumnWidth(Column::Id, 90), Organs->setColumnWidth(Column::Place, 90);
+  Organs->setColumnWidth(Column::Kind, 60), Organs->setColumnWidth(Column::Id, 90),
+      Organs->setColumnWidth(Column::Place, 90);
   Organs->setColumnWidth(Column::Angle, 50), Organs->setColumnWidth(Column::Formula, 220);
   EditButton = new QPushButton("Edit in the animal editor", this);
   EditButton->setEnabled(false);
@@ -83,7 +84,7 @@ void TInspectorTab::Show(const TCreature* creature, int64_t now) {
   Header->setText(QString("%1, serial %2, parent %3\nage %4 steps, energy %5, %6 organs")
                       .arg(QString::fromStdString(creature->Name))
                       .arg(creature->Serial)
-                      .arg(!creature->ParentSerial        ? QString("none")
+                      .arg(!creature->ParentSerial     ? QString("none")
                            : creature->ParentElsewhere ? QString("%1 of another island").arg(creature->ParentSerial)
                                                        : QString::number(creature->ParentSerial))
                       .arg(now - creature->BirthStep)

@@ -23,10 +23,10 @@ class TInspectorTab : public QWidget {
 
   QLabel* Header;
   QLineSeries* Energy;
-  QTableView* Organs;      // kind, id, place, angle, formula, outputs; sorted by a header's click
-  TOrganModel* OrganRows;  // its rows, in the body's order
+  QTableView* Organs;       // kind, id, place, angle, formula, outputs; sorted by a header's click
+  TOrganModel* OrganRows;   // its rows, in the body's order
   QPushButton* EditButton;  // "Edit in the animal editor", while a creature is shown
-  uint64_t Serial = 0;   // the creature shown, 0 for none
+  uint64_t Serial = 0;      // the creature shown, 0 for none
 
   // Starts on another creature: its graph begins afresh.
   void Follow(uint64_t serial);

@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
-#include <climits>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <thread>
@@ -175,8 +175,8 @@ void TfrmVivarion::showEvent(QShowEvent* e) {
     item->setCheckState(Qt::Unchecked);
   }
   if (names.empty()) {
-    lblNoAnimals->setText(QString::fromStdString("No animal files (*.viv) in " + AnimalsFolder +
-                                                 ". Go seeds the built-in animal."));
+    lblNoAnimals->setText(
+        QString::fromStdString("No animal files (*.viv) in " + AnimalsFolder + ". Go seeds the built-in animal."));
     lblNoAnimals->show();
   }
 }
@@ -327,7 +327,8 @@ void TfrmVivarion::RunFrame() {
     if (seconds > 0) StepsPerSecond = 0.8 * StepsPerSecond + 0.2 * steps / seconds;
     LastStepTime = now;
     if (nextStepDue_ > now)
-      std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(nextStepDue_ - now, std::chrono::milliseconds(30)));
+      std::this_thread::sleep_for(
+          std::min<std::chrono::steady_clock::duration>(nextStepDue_ - now, std::chrono::milliseconds(30)));
   }
   DrawFrame();
   if (WorldStarted) Graphs.Sample(Population, Sim.StepCount());

@@ -53,9 +53,9 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   QPushButton* butGo;
   QLabel* Label1;
 
-  QPushButton* butResume;  // "Resume last world", shown when the program left one
-  QSpinBox* seAnimals;     // the animals and plants Go seeds (the population file's at first)
-  QSpinBox* sePlants;
+  QPushButton* butResume;         // "Resume last world", shown when the program left one
+  QSpinBox* seAnimals = nullptr;  // the animals and plants Go seeds (the population file's at first)
+  QSpinBox* sePlants = nullptr;
 
   TSimulation Sim;  // the world and its stepping; the names below are its fields
   const TCreatureList& Population = Sim.Population();
@@ -77,17 +77,17 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   static constexpr int SpeedLadder[] = {0, 3000, 1000, 300, 100, 30, 10, 3, 1};  // steps a second
   // The most steps a second the world runs at, 0 for no limit.
   int SpeedLimit() const { return SpeedLadder[SpeedStep]; }
-  bool Terminated = false;  // the run-time limit has passed
-  bool Running = false;     // inside the run loop
-  bool FirstShow = true;    // the animal list is filled at the first showing only
+  bool Terminated = false;    // the run-time limit has passed
+  bool Running = false;       // inside the run loop
+  bool FirstShow = true;      // the animal list is filled at the first showing only
   bool WorldStarted = false;  // Go or an opened world: there is a world to keep at the end
-  bool NeedsRedraw = true;  // while paused, frames are drawn only when something changed
+  bool NeedsRedraw = true;    // while paused, frames are drawn only when something changed
   int64_t FramesDrawn = 0;
-  uint64_t PressedSerial = 0;  // the creature under the last press, for a double click
+  uint64_t PressedSerial = 0;             // the creature under the last press, for a double click
   std::string AnimalsFolder = "animals";  // listed on the start panel
-  std::string OutlinedSpecies;  // ringed in the view: the species selected in the observatory
-  uint64_t OutlinedTaxon = 0;   // or the taxon selected there
-  TRunGraphs Graphs;            // the run's figures over time, sampled every frame
+  std::string OutlinedSpecies;            // ringed in the view: the species selected in the observatory
+  uint64_t OutlinedTaxon = 0;             // or the taxon selected there
+  TRunGraphs Graphs;                      // the run's figures over time, sampled every frame
   // The measures of evolution, reported every EvolutionEvery steps of the world as the
   // runner's --report would.
   static constexpr int64_t EvolutionEvery = 1000;
@@ -153,7 +153,7 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   // left out while it draws faster); L records a time-lapse, a frame every TimeLapseEvery steps.
   // The same key again stops and puts the film in place; a failure stops it and shows a box.
   static constexpr int32_t ViewFramesPerSecond = 11;  // a frame every 90 ms
-  std::function<int64_t()> FilmClock = TickCount;    // milliseconds (tests set their own)
+  std::function<int64_t()> FilmClock = TickCount;     // milliseconds (tests set their own)
   static constexpr int64_t TimeLapseEvery = 100;
   static constexpr int32_t TimeLapseFramesPerSecond = 30;
   std::string FilmFolder;  // where films go: the user's videos folder (tests set their own)
@@ -212,17 +212,17 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   // An error box shown beside the window: it does not take the focus, and the window's
   // keys keep working while it is up.
   QMessageBox* ShowBox(QMessageBox::Icon icon, const QString& text);
-  std::string unknownKeysShown_;  // the unknown keys last named
+  std::string unknownKeysShown_;                       // the unknown keys last named
   std::chrono::steady_clock::time_point nextStepDue_;  // under a speed limit
-  bool panning_ = false;  // the press was on the empty background: moves pan the picture
-  QPoint panFrom_;        // where that press was
-  TView panView_;         // the view when it was made
-  QPointer<QMessageBox> reloadError_;            // cleared by Qt when the box goes
-  Qt::CheckState pressedCheck_ = Qt::Unchecked;  // an animal file's tick when the press began
-  QTimer* limitTimer_ = nullptr;                 // wakes a paused loop at the run-time limit
-  TfrmObservatory* observatory_ = nullptr;       // a window of its own, deleted with this one
-  TAnimalEditor* editor_ = nullptr;              // likewise
-  QPushButton* butEditor_ = nullptr;             // the start panel's way into the editor
+  bool panning_ = false;                               // the press was on the empty background: moves pan the picture
+  QPoint panFrom_;                                     // where that press was
+  TView panView_;                                      // the view when it was made
+  QPointer<QMessageBox> reloadError_;                  // cleared by Qt when the box goes
+  Qt::CheckState pressedCheck_ = Qt::Unchecked;        // an animal file's tick when the press began
+  QTimer* limitTimer_ = nullptr;                       // wakes a paused loop at the run-time limit
+  TfrmObservatory* observatory_ = nullptr;             // a window of its own, deleted with this one
+  TAnimalEditor* editor_ = nullptr;                    // likewise
+  QPushButton* butEditor_ = nullptr;                   // the start panel's way into the editor
   // The film being recorded: every drawn frame (filmEvery_ 0) or one every filmEvery_ steps.
   void RecordFrame(const QImage& image);
   void RecordViewFrame();  // the picture just drawn, as many times as the clock says are due
@@ -233,7 +233,7 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   std::unique_ptr<TFilmEncoder> film_;
   int64_t filmEvery_ = 0;
   int64_t filmStart_ = 0;  // FilmClock when the view's film began (moved on over long stalls)
-  QImage filmImage_;  // a time-lapse frame, drawn apart from the window's
+  QImage filmImage_;       // a time-lapse frame, drawn apart from the window's
 };
 
 }  // namespace viv

@@ -64,8 +64,8 @@ void TfrmVivarion::SaveWorldDialog() {
 }
 
 void TfrmVivarion::OpenWorldDialog() {
-  const QString name =
-      QFileDialog::getOpenFileName(this, "Open a world", QDir::currentPath(), "Vivarion worlds (*.vivw);;All files (*)");
+  const QString name = QFileDialog::getOpenFileName(this, "Open a world", QDir::currentPath(),
+                                                    "Vivarion worlds (*.vivw);;All files (*)");
   if (!name.isEmpty()) OpenWorld(name.toStdString());
 }
 

@@ -97,11 +97,12 @@ void TfrmVivarion::DrawRecordingMark() {
   // Where the film goes, with the home folder as ~, and how far it has come.
   QString folder = QFileInfo(QString::fromStdString(film_->FileName())).absolutePath();
   if (folder.startsWith(QDir::homePath() + "/")) folder = "~" + folder.mid(QDir::homePath().size());
-  const QString text = QString("%1 into %2: %3 frames (%4 stops)")
-                           .arg(filmEvery_ > 0 ? QString("Time-lapse, a frame every %1 steps,").arg(filmEvery_) : "Recording")
-                           .arg(folder)
-                           .arg(film_->Frames())
-                           .arg(filmEvery_ > 0 ? "L" : "R");
+  const QString text =
+      QString("%1 into %2: %3 frames (%4 stops)")
+          .arg(filmEvery_ > 0 ? QString("Time-lapse, a frame every %1 steps,").arg(filmEvery_) : "Recording")
+          .arg(folder)
+          .arg(film_->Frames())
+          .arg(filmEvery_ > 0 ? "L" : "R");
   painter.setPen(QColor(255, 255, 255));
   const QRect box(0, 10, x - 12, 18);
   painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);

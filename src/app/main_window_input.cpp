@@ -2,17 +2,17 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <iterator>
 
 #include "app/info_window.h"
-#include "app/main_window.h"
 #include "app/key_bindings.h"
+#include "app/main_window.h"
 #include "world/species_files.h"
 
 namespace viv {
@@ -133,7 +133,8 @@ void TfrmVivarion::wheelEvent(QWheelEvent* e) {
 
 void TfrmVivarion::sbStageMouseMove(int x, int y) {
   if (panning_) {
-    const TScreenPoint from = ScreenToWorld(panView_, static_cast<float>(panFrom_.x()), static_cast<float>(panFrom_.y()), 0);
+    const TScreenPoint from =
+        ScreenToWorld(panView_, static_cast<float>(panFrom_.x()), static_cast<float>(panFrom_.y()), 0);
     const TScreenPoint to = ScreenToWorld(panView_, static_cast<float>(x), static_cast<float>(y), 0);
     ScrollX = panView_.ScrollX + (to.X - from.X);
     ScrollY = panView_.ScrollY + (to.Y - from.Y);

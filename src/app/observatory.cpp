@@ -47,7 +47,8 @@ TfrmObservatory::TfrmObservatory(TWorldWindow* main) : QWidget(nullptr), main_(m
   SpeciesTable->setSortingEnabled(true);
   SpeciesTable->verticalHeader()->hide();
   SpeciesTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  SpeciesTable->horizontalHeader()->setSectionResizeMode(Column::Name, QHeaderView::Stretch);  // the columns fill the width
+  SpeciesTable->horizontalHeader()->setSectionResizeMode(Column::Name,
+                                                         QHeaderView::Stretch);  // the columns fill the width
   SpeciesTable->sortByColumn(Column::Alive, Qt::DescendingOrder);
   connect(SpeciesTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     const std::string label = SelectedSpecies();
@@ -131,7 +132,8 @@ void TfrmObservatory::showEvent(QShowEvent* e) {
   const QRect room = screen->availableGeometry();
   const QRect mainFrame = main_->Widget()->frameGeometry();
   const QSize frame = frameGeometry().size(), border = frame - size();
-  const int gap = 8, rightRoom = room.right() - mainFrame.right() - gap, leftRoom = mainFrame.left() - room.left() - gap;
+  const int gap = 8, rightRoom = room.right() - mainFrame.right() - gap,
+            leftRoom = mainFrame.left() - room.left() - gap;
   int x;
   if (frame.width() <= rightRoom) {
     x = mainFrame.right() + gap;

@@ -34,7 +34,7 @@ class TfrmObservatory : public QWidget {
   // How the Graphs, Species and Tree tabs group the animals: by body plan (taxa, the first
   // item and the default) or by name (species).
   QComboBox* GroupBy;
-  QTableView* SpeciesTable;     // colour, name (species or taxon), alive, first seen, parent, peak
+  QTableView* SpeciesTable;    // colour, name (species or taxon), alive, first seen, parent, peak
   TSpeciesModel* SpeciesRows;  // its rows, in the order they came (the view sorts them)
   TTreeTab* Tree;
   TInspectorTab* Inspector;

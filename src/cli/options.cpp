@@ -120,7 +120,7 @@ std::string NearestOption(const CLI::App& app, const std::string& given) {
 // CLI11's own words for a usage error, in the runner's: "--steps needs a value", "unknown
 // option --frobnicate", "unknown option --sed (did you mean --seed?)".
 std::string UsageMessage(const CLI::ParseError& e, const CLI::App& app) {
-  const std::string what = e.what();
+  std::string what = e.what();
   if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) return what.substr(0, what.find(':')) + " needs a value";
   if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
     const std::string::size_type colon = what.find(": ");
@@ -244,7 +244,8 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   }
   if (given("--persistence")) o.Persistence = Whole<int64_t>("--persistence", persistence, 1);
   if (reference) o.Passes = TPasses::Plain;
-  if (o.WorldSettings && o.LoadWorldFile.empty()) throw std::invalid_argument("--world-settings goes with --load-world");
+  if (o.WorldSettings && o.LoadWorldFile.empty())
+    throw std::invalid_argument("--world-settings goes with --load-world");
   if (o.CheckpointFile.empty() != (o.CheckpointEvery == 0))
     throw std::invalid_argument("--checkpoint and --checkpoint-every go together");
   return o;

@@ -29,16 +29,16 @@ struct TRunnerOptions {
   float Zoom = 0.2f;
   uint64_t FollowSerial = 0;
   bool FollowLargest = false;
-  std::string PlotFile;  // a chart of the figures over time
+  std::string PlotFile;            // a chart of the figures over time
   TPasses Passes = TPasses::Fast;  // --reference: the plain passes
   bool Check = false;
-  int32_t Threads = 0;  // 0: all cores
-  bool NoCaption = false;  // pictures and films of the world alone, without the line of step and counts
+  int32_t Threads = 0;               // 0: all cores
+  bool NoCaption = false;            // pictures and films of the world alone, without the line of step and counts
   int64_t MaxCreatures = 1'000'000;  // the world's creature limit
   bool Help = false;
   bool Version = false;
   bool Progress = false;  // a progress line on standard error (set when it is a terminal)
-  bool Hash = false;  // the world hash on every status line
+  bool Hash = false;      // the world hash on every status line
   std::string SaveWorldFile;
   std::string LoadWorldFile;
   bool WorldSettings = false;  // run a loaded world under the settings saved in it

@@ -29,7 +29,8 @@ void TProgressLine::Update(int64_t step) {
   drawn_ = now;
   Sample(now, step);
   const double rate = RecentRate();
-  const double percent = last_ > first_ ? 100.0 * static_cast<double>(step - first_) / static_cast<double>(last_ - first_) : 100;
+  const double percent =
+      last_ > first_ ? 100.0 * static_cast<double>(step - first_) / static_cast<double>(last_ - first_) : 100;
   const auto left = static_cast<long long>(rate > 0 ? static_cast<double>(last_ - step) / rate : 0);
   char line[160];
   std::snprintf(line, sizeof line, "\rstep %lld of %lld (%.0f%%), %.0f steps/s, %lld:%02lld:%02lld left\033[K",

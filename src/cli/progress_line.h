@@ -4,8 +4,8 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
-#include <utility>
 #include <ostream>
+#include <utility>
 
 namespace viv {
 

@@ -11,8 +11,8 @@
 #include <stdexcept>
 
 #include "cli/progress_line.h"
-#include "cli/run_film.h"
 #include "cli/row_file.h"
+#include "cli/run_film.h"
 #include "config/data_files.h"
 #include "config/errors.h"
 #include "config/files.h"
@@ -78,12 +78,17 @@ void WarnOfAnimalFiles(const std::vector<std::string>& files, std::ostream& err,
 void CheckRunOutputs(const TRunnerOptions& o, const std::function<std::string(const std::string&)>& fileOf) {
   // Worlds (written whole, after the world was read) may go where the world came from.
   const std::vector<std::pair<const char*, const std::string*>> worlds = {{"--save-world", &o.SaveWorldFile},
-                                                                           {"--checkpoint", &o.CheckpointFile}};
-  const std::vector<std::pair<const char*, const std::string*>> others = {
-      {"--csv", &o.CsvFile},           {"--stats", &o.StatsFile},         {"--species-csv", &o.SpeciesCsvFile},
-      {"--phylogeny", &o.PhylogenyFile}, {"--plot", &o.PlotFile},         {"--png", &o.PngFile},
-      {"--taxa-csv", &o.TaxaCsvFile},  {"--taxa-tree", &o.TaxaTreeFile}, {"--evolution", &o.EvolutionFile},
-      {"--film", &o.FilmFile}};
+                                                                          {"--checkpoint", &o.CheckpointFile}};
+  const std::vector<std::pair<const char*, const std::string*>> others = {{"--csv", &o.CsvFile},
+                                                                          {"--stats", &o.StatsFile},
+                                                                          {"--species-csv", &o.SpeciesCsvFile},
+                                                                          {"--phylogeny", &o.PhylogenyFile},
+                                                                          {"--plot", &o.PlotFile},
+                                                                          {"--png", &o.PngFile},
+                                                                          {"--taxa-csv", &o.TaxaCsvFile},
+                                                                          {"--taxa-tree", &o.TaxaTreeFile},
+                                                                          {"--evolution", &o.EvolutionFile},
+                                                                          {"--film", &o.FilmFile}};
   std::vector<std::pair<std::string, std::string>> inputs = {{"--settings", o.SettingsFile},
                                                              {"--population", o.PopulationFile}};
   for (const std::string& animal : o.AnimalFiles) inputs.emplace_back("the animal file", animal);
@@ -112,7 +117,8 @@ void CheckRunOutputs(const TRunnerOptions& o, const std::function<std::string(co
 int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
   try {
     const bool loading = !o.LoadWorldFile.empty();
-    if (loading && o.Seed) err << "vivarion-cli: note: --seed is not used: the generator's state comes from the world file\n";
+    if (loading && o.Seed)
+      err << "vivarion-cli: note: --seed is not used: the generator's state comes from the world file\n";
     TSimulation sim;
     CheckRunOutputs(o, [](const std::string& name) { return name; });
     if (o.Threads > 0) SetWorkerThreads(o.Threads);

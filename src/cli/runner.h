@@ -2,8 +2,8 @@
 // Runs a world without a window and reports on it.
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 
 #include "cli/options.h"

@@ -1,8 +1,8 @@
 #pragma once
 // Small text, file, range and list routines shared by the whole program.
-#include <cstdint>
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -42,7 +42,8 @@ void FreeDistinct(std::vector<T*>& list) {
   constexpr size_t SmallList = 32;
   if (list.size() <= SmallList) {
     for (size_t i = 0; i < list.size(); ++i)
-      if (std::find(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(i), list[i]) == list.begin() + static_cast<std::ptrdiff_t>(i))
+      if (std::find(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(i), list[i]) ==
+          list.begin() + static_cast<std::ptrdiff_t>(i))
         delete list[i];
   } else {
     std::unordered_set<T*> freed;

@@ -72,7 +72,7 @@ std::string ReadRegularFile(const std::string& fileName, uint64_t maxBytes, cons
   // Opened without blocking, so that a FIFO with no writer is refused rather than waited on.
   const int fd = open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) throw EVivarion(fileName + ": cannot open the file");
-  struct stat st{};
+  struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     const bool folder = S_ISDIR(st.st_mode);
     close(fd);
@@ -102,13 +102,13 @@ std::string ReadRegularFile(const std::string& fileName, uint64_t maxBytes, cons
 }
 
 bool IsRegularFile(const std::string& fileName) {
-  struct stat st;
+  struct stat st {};
   return stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 void CheckWritable(const std::string& fileName) {
   if (fileName.empty()) throw EVivarion("an output needs a file name");
-  struct stat st;
+  struct stat st {};
   if (stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) Fail(fileName, EISDIR);
   if (lstat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
     throw EVivarion(fileName + ": this is not a regular file; outputs are written to regular files only");
@@ -118,14 +118,15 @@ void CheckWritable(const std::string& fileName) {
 
 void CheckWritableFolder(const std::string& folder) {
   auto fail = [&](int error) { throw EVivarion(folder + ": cannot write into the folder: " + std::strerror(error)); };
-  struct stat st;
+  struct stat st {};
   if (stat(folder.c_str(), &st) != 0) fail(errno);
   if (!S_ISDIR(st.st_mode)) fail(ENOTDIR);
   if (const int error = Probe(folder + "/.vivarion-XXXXXX")) fail(error);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
+  struct stat sa {
+  }, sb{};
   if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   std::error_code ea, eb;
   namespace fs = std::filesystem;
@@ -134,12 +135,12 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 void UnlinkIfLink(const std::string& fileName) {
-  struct stat st;
+  struct stat st {};
   if (lstat(fileName.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) unlink(fileName.c_str());
 }
 
 bool FileExists(const std::string& fileName) {
-  struct stat st;
+  struct stat st {};
   return lstat(fileName.c_str(), &st) == 0;
 }
 

@@ -32,7 +32,7 @@ class TIniFile {
   TIniFile() = default;
   void Parse(const std::string& text);
   bool exists_ = false;
-  std::map<std::string, std::string> values_;  // "section\nkey" in lower case -> value
+  std::map<std::string, std::string> values_;             // "section\nkey" in lower case -> value
   std::map<std::string, std::vector<std::string>> keys_;  // section in lower case -> keys
   std::vector<std::string> sections_;                     // in lower case
 };

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <climits>
+#include <cmath>
 #include <functional>
 #include <iterator>
 
@@ -27,10 +27,10 @@ namespace {
 // of the first family always and those of a later family only when it or a family after it
 // has a key set, so that worlds that do not use rules added later keep their hashes.
 struct TKey {
-  const char* Name;
-  double TSettings::*Real;
-  int32_t TSettings::*Whole;
-  double Min, Max;
+  const char* Name = nullptr;
+  double TSettings::*Real = nullptr;
+  int32_t TSettings::*Whole = nullptr;
+  double Min = 0, Max = 0;
   int Family = 0;
 };
 enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2 };
@@ -77,7 +77,8 @@ const TKey* FindKey(const std::string& name) {
 void CheckRange(const TKey& key, double value) {
   if (value >= key.Min && value <= key.Max) return;
   auto bound = [&](double v) { return key.Whole ? std::to_string(static_cast<int64_t>(v)) : FloatToText(v); };
-  throw EConvertError(std::string(key.Name) + ": " + (key.Whole ? std::to_string(static_cast<int64_t>(value)) : FloatToText(value)) +
+  throw EConvertError(std::string(key.Name) + ": " +
+                      (key.Whole ? std::to_string(static_cast<int64_t>(value)) : FloatToText(value)) +
                       " is out of range (" + bound(key.Min) + " to " + bound(key.Max) + ")");
 }
 
@@ -114,7 +115,8 @@ double TSettings::Get(const std::string& name) const {
 void TSettings::Set(const std::string& name, double value) {
   const TKey& key = KeyNamed(name);
   const std::string text = FloatToText(value);
-  if (!std::isfinite(value)) throw EConvertError(std::string(key.Name) + ": '" + text + "' is not a valid floating point value");
+  if (!std::isfinite(value))
+    throw EConvertError(std::string(key.Name) + ": '" + text + "' is not a valid floating point value");
   if (key.Whole && (value != std::trunc(value) || value < INT32_MIN || value > INT32_MAX))
     throw EConvertError(std::string(key.Name) + ": '" + text + "' is not a valid integer value");
   CheckRange(key, value);
@@ -167,7 +169,8 @@ void TSettings::Load() {
   });
   UnknownKeys.clear();
   for (const std::string& spelt : ini.Keys("VIVARION"))
-    if (std::none_of(std::begin(Keys), std::end(Keys), [&](const TKey& k) { return LowerAscii(spelt) == LowerAscii(k.Name); }))
+    if (std::none_of(std::begin(Keys), std::end(Keys),
+                     [&](const TKey& k) { return LowerAscii(spelt) == LowerAscii(k.Name); }))
       UnknownKeys.push_back(spelt);
 }
 

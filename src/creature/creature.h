@@ -42,8 +42,8 @@ class TCreature : public TVirtualCreature {
   // Identifies the creature within its world: 1, 2, 3 ... in order of creation. Addresses do
   // not: a newborn may take the memory of a creature that died in the same step.
   const uint64_t Serial;
-  uint64_t ParentSerial = 0;  // 0 for a creature that was seeded, loaded or made by hand
-  int64_t BirthStep = 0;      // the world step it was born in (0: there from the start)
+  uint64_t ParentSerial = 0;     // 0 for a creature that was seeded, loaded or made by hand
+  int64_t BirthStep = 0;         // the world step it was born in (0: there from the start)
   bool ParentElsewhere = false;  // ParentSerial numbers a creature of another world (a migrant's parent)
   // The animal's taxon in its world (0: none, as for plants and animals made by hand), and its
   // body plan's signature (BodyPlanSignature, kept so that a division compares without
@@ -100,7 +100,6 @@ class TCreature : public TVirtualCreature {
  private:
   void ReadDocument(const pugi::xml_document& document);
 };
-
 
 // A species name passed through one mutation: a letter replaced, a pair inserted or deleted.
 std::string MutateName(const std::string& name, TRandom& random);

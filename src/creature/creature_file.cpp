@@ -6,10 +6,10 @@
 #include <sstream>
 
 #include "config/files.h"
-#include "parts/organ_limits.h"
 #include "config/number_text.h"
 #include "creature/animal_document.h"
 #include "creature/creature.h"
+#include "parts/organ_limits.h"
 #include "parts/xml_attribute.h"
 
 namespace viv {
@@ -32,7 +32,8 @@ void TCreature::ReadDocument(const pugi::xml_document& document) {
 void TCreature::LoadFromFile(const std::string& fileName) {
   const std::string text = ReadRegularFile(fileName, MaxAnimalFileBytes, "an animal file");
   if (text.rfind("VIVWORLD", 0) == 0)
-    throw EVivarion(fileName + ": this is a world file, not an animal file (it is opened as a world: Ctrl+O, --load-world)");
+    throw EVivarion(fileName +
+                    ": this is a world file, not an animal file (it is opened as a world: Ctrl+O, --load-world)");
   WithFileName(fileName, [&] {
     pugi::xml_document document;
     ParseAnimalDocument(text, document);

@@ -3,9 +3,9 @@
 #include <numbers>
 
 #include "config/random.h"
-#include "parts/organ_limits.h"
 #include "creature/body_plan.h"
 #include "creature/creature.h"
+#include "parts/organ_limits.h"
 #include "rules/division_rules.h"
 #include "rules/open_mutation.h"
 

@@ -7,8 +7,8 @@
 
 #include "config/random.h"
 #include "config/settings.h"
-#include "rules/sunlight.h"
 #include "creature/grid.h"
+#include "rules/sunlight.h"
 
 namespace viv {
 

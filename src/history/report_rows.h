@@ -22,8 +22,8 @@ std::string StatsColumns(const TSpeciesStats& s);
 // A row of the measures of evolution: "step,taxa,...,ancestor_age" values, no line end.
 std::string EvolutionRow(int64_t step, const TEvolutionStats& s);
 
-extern const char* const FiguresHeader;  // with its line end
+extern const char* const FiguresHeader;    // with its line end
 extern const char* const EvolutionHeader;  // with its line end
-extern const char* const StatsHeader;    // the figures' columns, then the statistics'
+extern const char* const StatsHeader;      // the figures' columns, then the statistics'
 
 }  // namespace viv

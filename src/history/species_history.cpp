@@ -168,8 +168,7 @@ std::string TSpeciesHistory::Bytes(bool forHash) const {
     PutBytes(out, e.Peak), PutBytes(out, e.Births), PutBytes(out, e.Alive);
   }
   // The counts since the last report depend on when reports were taken, not on the world.
-  if (forHash)
-    PutBytes(out, lastStep_);
+  if (forHash) PutBytes(out, lastStep_);
   else
     for (int64_t v : {newSpecies_, extinct_, births_, deaths_, lastStep_, arrivals_, departures_}) PutBytes(out, v);
   return out;

@@ -32,7 +32,7 @@ struct TSpeciesStats {
   int64_t NewSpecies = 0, ExtinctSpecies = 0, Births = 0, Deaths = 0;
   double MeanOrgans = 0;
   int32_t MaxOrgans = 0;
-  int64_t PersistentSpecies = 0;  // alive and first seen at least PersistenceSteps ago
+  int64_t PersistentSpecies = 0;         // alive and first seen at least PersistenceSteps ago
   int64_t Arrivals = 0, Departures = 0;  // animals that came from or left for another world
 };
 

@@ -318,8 +318,10 @@ std::string TTaxonHistory::Bytes(bool forHash) const {
   std::string out;
   PutBytes(out, static_cast<uint64_t>(Taxa.size()));
   for (const TTaxon& t : Taxa) {
-    PutBytes(out, t.Id), PutBytes(out, t.Parent), PutBytes(out, t.FirstStep), PutBytes(out, t.LastStep), PutBytes(out, t.Peak);
-    PutBytes(out, t.Births), PutBytes(out, t.Alive), PutBytes(out, t.Plan), PutBytes(out, t.UsedOrgans), PutBytes(out, t.Activity);
+    PutBytes(out, t.Id), PutBytes(out, t.Parent), PutBytes(out, t.FirstStep), PutBytes(out, t.LastStep),
+        PutBytes(out, t.Peak);
+    PutBytes(out, t.Births), PutBytes(out, t.Alive), PutBytes(out, t.Plan), PutBytes(out, t.UsedOrgans),
+        PutBytes(out, t.Activity);
     if (!forHash) PutBytes(out, static_cast<uint8_t>(t.Persistent));
     // Founders' labels that are file names stay out of the hash, as files of origin do.
     PutText(out, forHash && t.Parent == 0 && !IsSpeciesName(t.Label) ? std::string_view() : std::string_view(t.Label));

@@ -39,11 +39,13 @@ TIslandOptions ParseIslandOptions(const std::vector<std::string>& args) {
       value = args[++i];
     }
     if (name == "--migrate-every") o.MigrateEvery = WholeOption(name, value, 0);
-    else if (name == "--islands-per-rank") o.IslandsPerRank = static_cast<int32_t>(std::min<int64_t>(WholeOption(name, value, 1), 4096));
+    else if (name == "--islands-per-rank")
+      o.IslandsPerRank = static_cast<int32_t>(std::min<int64_t>(WholeOption(name, value, 1), 4096));
     else o.Migrants = static_cast<int32_t>(std::min<int64_t>(WholeOption(name, value, 0), 1 << 30));
   }
   o.Run = ParseRunnerOptions(rest);
-  for (const auto& [option, given] : {std::pair{"--csv", !o.Run.CsvFile.empty()}, {"--png", !o.Run.PngFile.empty()},
+  for (const auto& [option, given] : {std::pair{"--csv", !o.Run.CsvFile.empty()},
+                                      {"--png", !o.Run.PngFile.empty()},
                                       {"--plot", !o.Run.PlotFile.empty()},
                                       {"--save-animals", !o.Run.SaveAnimalsFolder.empty()}})
     if (given) throw std::invalid_argument(std::string(option) + " is not available in vivarion-islands");
@@ -57,6 +59,8 @@ std::string WithTag(const std::string& name, const std::string& tag) {
   return name.substr(0, dot) + tag + name.substr(dot);
 }
 
-std::string IslandFile(const std::string& name, int32_t island) { return WithTag(name, ".island" + std::to_string(island)); }
+std::string IslandFile(const std::string& name, int32_t island) {
+  return WithTag(name, ".island" + std::to_string(island));
+}
 
 }  // namespace viv

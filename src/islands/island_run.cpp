@@ -120,19 +120,22 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
   int64_t earliest = 0, latest = 0;
   a.Range(steps, earliest, latest);
   if (earliest != latest) {
-    if (first) err << "vivarion-islands: the islands' world files are at different steps (" << earliest << " to " << latest << ")\n";
+    if (first)
+      err << "vivarion-islands: the islands' world files are at different steps (" << earliest << " to " << latest
+          << ")\n";
     return 1;
   }
 
   std::unique_ptr<TRowFile> stats, evolution;
-  if (first) Guarded(islands[0]->Error, [&] {
-    std::string header = StatsHeader;
-    header.pop_back();  // its line end
-    // Resumed islands go on after the rows written up to their step (the second field).
-    const int64_t resumedAt = loading ? latest : -1;
-    stats = std::make_unique<TRowFile>(o.StatsFile, "island," + header + ",arrivals,departures\n", resumedAt, 1);
-    evolution = std::make_unique<TRowFile>(o.EvolutionFile, std::string("island,") + EvolutionHeader, resumedAt, 1);
-  });
+  if (first)
+    Guarded(islands[0]->Error, [&] {
+      std::string header = StatsHeader;
+      header.pop_back();  // its line end
+      // Resumed islands go on after the rows written up to their step (the second field).
+      const int64_t resumedAt = loading ? latest : -1;
+      stats = std::make_unique<TRowFile>(o.StatsFile, "island," + header + ",arrivals,departures\n", resumedAt, 1);
+      evolution = std::make_unique<TRowFile>(o.EvolutionFile, std::string("island,") + EvolutionHeader, resumedAt, 1);
+    });
   if (!a.AllWell(errors(), err)) return 1;
   int64_t migrants = 0;  // that left this process's islands in this run
   int64_t rounds = 0;
@@ -226,7 +229,8 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     if (island.Film) island.Film->Finish();
   });
   if (!o.SaveWorldFile.empty()) {
-    const std::vector<std::string> files = gather([&](const TIsland& island) { return IslandFile(o.SaveWorldFile, island.Number); });
+    const std::vector<std::string> files =
+        gather([&](const TIsland& island) { return IslandFile(o.SaveWorldFile, island.Number); });
     if (!a.AllWell(errors(), err)) return 1;
     if (first) Guarded(islands[0]->Error, [&] { WriteManifest(o.SaveWorldFile, step, files); });
   }
@@ -236,7 +240,8 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     return std::to_string(f.Animals) + ' ' + std::to_string(f.Plants) + ' ' + std::to_string(f.Biomass) + ' ' +
            std::to_string(moved);
   });
-  const std::vector<std::string> species = gather([&](const TIsland& island) { return LivingSpecies(island.Sim.Population()); });
+  const std::vector<std::string> species =
+      gather([&](const TIsland& island) { return LivingSpecies(island.Sim.Population()); });
   if (!a.AllWell(errors(), err)) return 1;
   if (first) {
     int64_t animals = 0, plants = 0, biomass = 0, moved = 0;

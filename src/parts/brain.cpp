@@ -67,7 +67,6 @@ void TBrain::Draw(TLogoCanvas& canvas) {
   canvas.Circle(0.083f);
 }
 
-
 void TBrain::PutState(TOrganStateOut& out) const {
   out.Real(RandomWeight), out.Real(Constant), out.Real(Value);
   out.Text(formula_);
@@ -75,7 +74,12 @@ void TBrain::PutState(TOrganStateOut& out) const {
 
 const TOrganKind& BrainKind() {
   static const TOrganKind kind{
-      TPartKind::Brain, "brain", "a brain", 3, TWiringColumn::Brains, {"id", "r", "phi", "random", "constant", "formula"},
+      TPartKind::Brain,
+      "brain",
+      "a brain",
+      3,
+      TWiringColumn::Brains,
+      {"id", "r", "phi", "random", "constant", "formula"},
       // At the centre.
       [](TVirtualCreature* owner, const std::string& id) -> TPart* { return new TBrain(owner, id, 0, 0, 0, 0, ""); },
       [](const pugi::xml_node& node, TVirtualCreature* owner, const std::string& id) -> TPart* {

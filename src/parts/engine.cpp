@@ -96,7 +96,6 @@ void TEngine::Draw(TLogoCanvas& canvas) {
   }
 }
 
-
 void TEngine::PutState(TOrganStateOut& out) const {
   out.Whole(Segments), out.Real(Angle), out.Real(Power);
   if (!out.ForHash()) out.Real(FlapAngle);  // changed by drawing only
@@ -106,7 +105,12 @@ void TEngine::PutState(TOrganStateOut& out) const {
 
 const TOrganKind& EngineKind() {
   static const TOrganKind kind{
-      TPartKind::Engine, "engine", "an engine", 2, TWiringColumn::Engines, {"id", "phi", "angle", "formula"},
+      TPartKind::Engine,
+      "engine",
+      "an engine",
+      2,
+      TWiringColumn::Engines,
+      {"id", "phi", "angle", "formula"},
       // Pushing straight ahead.
       [](TVirtualCreature* owner, const std::string& id) -> TPart* {
         return new TEngine(owner, id, static_cast<float>(std::numbers::pi), 0, "");

@@ -32,14 +32,16 @@ void TEye::Draw(TLogoCanvas& canvas) {
   canvas.Circle(Size);
 }
 
-
-void TEye::PutState(TOrganStateOut& out) const {
-  out.Real(Red), out.Real(Green), out.Real(Blue);
-}
+void TEye::PutState(TOrganStateOut& out) const { out.Real(Red), out.Real(Green), out.Real(Blue); }
 
 const TOrganKind& EyeKind() {
   static const TOrganKind kind{
-      TPartKind::Eye, "eye", "an eye", 0, TWiringColumn::Senses, {"id", "phi"},
+      TPartKind::Eye,
+      "eye",
+      "an eye",
+      0,
+      TWiringColumn::Senses,
+      {"id", "phi"},
       [](TVirtualCreature* owner, const std::string& id) -> TPart* { return new TEye(owner, id, 0); },
       [](const pugi::xml_node& node, TVirtualCreature* owner, const std::string& id) -> TPart* {
         return new TEye(owner, id, AttributeSingle(node, "phi"));

@@ -28,12 +28,16 @@ void TMouth::Draw(TLogoCanvas& canvas) {
   canvas.Forward(Size);
 }
 
-
 void TMouth::PutState(TOrganStateOut& out) const { out.Real(Intake); }
 
 const TOrganKind& MouthKind() {
   static const TOrganKind kind{
-      TPartKind::Mouth, "mouth", "a mouth", 1, TWiringColumn::Senses, {"id", "phi"},
+      TPartKind::Mouth,
+      "mouth",
+      "a mouth",
+      1,
+      TWiringColumn::Senses,
+      {"id", "phi"},
       [](TVirtualCreature* owner, const std::string& id) -> TPart* { return new TMouth(owner, id, 0); },
       [](const pugi::xml_node& node, TVirtualCreature* owner, const std::string& id) -> TPart* {
         return new TMouth(owner, id, AttributeSingle(node, "phi"));

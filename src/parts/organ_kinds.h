@@ -30,7 +30,7 @@ class TOrganStateOut {
 class TOrganStateIn {
  public:
   virtual ~TOrganStateIn() = default;
-  virtual float Real() = 0;      // finite
+  virtual float Real() = 0;  // finite
   virtual int32_t Whole() = 0;
   virtual std::string Formula() = 0;  // within the formula limit
   [[noreturn]] virtual void Damaged(const std::string& what) = 0;

@@ -26,8 +26,9 @@ void CheckAnimalLimits(const TPartList& organs) {
       throw EVivarion("an organ's id is " + std::to_string(p->Id.size()) + " characters long, more than the " +
                       std::to_string(MaxOrganIdLength) + " an id may have");
   if (const uint64_t length = FormulaTextLength(organs); length > MaxFormulaText)
-    throw EVivarion("the animal's formulas are " + std::to_string(length) + " characters long together, more than the " +
-                    std::to_string(MaxFormulaText) + " an animal's formulas may have");
+    throw EVivarion("the animal's formulas are " + std::to_string(length) +
+                    " characters long together, more than the " + std::to_string(MaxFormulaText) +
+                    " an animal's formulas may have");
 }
 
 }  // namespace viv

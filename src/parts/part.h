@@ -42,9 +42,9 @@ class TPart {
   TPart(const TPart&) = delete;
   TPart& operator=(const TPart&) = delete;
 
-  float Size;  // in body radii
-  float R;     // distance from the body centre, in body radii
-  float Phi;   // angle on the body, from the heading
+  float Size;       // in body radii
+  float R;          // distance from the body centre, in body radii
+  float Phi;        // angle on the body, from the heading
   TSinCos PhiTrig;  // the cosine and sine of Phi, for the world step
   TVirtualCreature* Owner;
   std::string Id;

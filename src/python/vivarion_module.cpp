@@ -93,7 +93,8 @@ double KeyValue(const std::string& key, const py::handle& value) {
 
 void SetKeys(TSettings& rules, const py::dict& values) {
   for (auto [key, value] : values) {
-    if (!py::isinstance<py::str>(key)) throw py::type_error("settings keys are names, not " + py::repr(key).cast<std::string>());
+    if (!py::isinstance<py::str>(key))
+      throw py::type_error("settings keys are names, not " + py::repr(key).cast<std::string>());
     const std::string name = py::str(key);
     rules.Set(Key(name), KeyValue(name, value));
   }
@@ -184,7 +185,8 @@ struct TPySettings {
     if (!rules.FileName.empty()) text += "'" + rules.FileName + "': ";
     std::string values;
     for (const std::string& key : SettingsKeys())
-      if (rules.Get(key) != 0) values += (values.empty() ? "" : ", ") + key + "=" + py::repr(Get(key)).cast<std::string>();
+      if (rules.Get(key) != 0)
+        values += (values.empty() ? "" : ", ") + key + "=" + py::repr(Get(key)).cast<std::string>();
     return text + values + ")";
   }
 };
@@ -381,7 +383,8 @@ class TPyWorld {
     const py::dict types = rows.dtype().attr("fields");
     for (py::handle name : rows.dtype().attr("names")) {
       const std::string field = py::str(name);
-      fields.append(py::make_tuple(field, field == "name" ? py::object(py::str("<U32")) : types[name].cast<py::tuple>()[0]));
+      fields.append(
+          py::make_tuple(field, field == "name" ? py::object(py::str("<U32")) : types[name].cast<py::tuple>()[0]));
     }
     return rows.attr("astype")(py::module_::import("numpy").attr("dtype")(fields));
   }
@@ -480,23 +483,32 @@ PYBIND11_MODULE(vivarion, m) {
                           "Settings(other) a copy. Keys compare without case; values are checked against "
                           "each key's range. A world's settings (world.settings) are that world's rules: "
                           "setting a key changes them from the next step on.")
-      .def(py::init([](const py::object& source) { return TPySettings{TPySettings::From(source), py::none()}; }),
+      .def(py::init([](const py::object& source) {
+             return TPySettings{TPySettings::From(source), py::none()};
+           }),
            py::arg("source") = py::none())
-      .def("__getitem__", [](const TPySettings& s, const std::string& key) { return s.Get(Key(key)); },
-           "The value of a key (an int for whole-number keys, else a float).")
-      .def("__setitem__",
-           [](TPySettings& s, const std::string& key, const py::object& value) { s.Set(Key(key), KeyValue(key, value)); },
-           "Sets a key; a value out of the key's range raises vivarion.Error.")
+      .def(
+          "__getitem__", [](const TPySettings& s, const std::string& key) { return s.Get(Key(key)); },
+          "The value of a key (an int for whole-number keys, else a float).")
+      .def(
+          "__setitem__",
+          [](TPySettings& s, const std::string& key, const py::object& value) {
+            s.Set(Key(key), KeyValue(key, value));
+          },
+          "Sets a key; a value out of the key's range raises vivarion.Error.")
       .def("__contains__", [](const TPySettings&, const std::string& key) { return IsSettingsKey(key); })
       .def("__iter__", [](const TPySettings&) { return py::iter(py::cast(SettingsKeys())); })
       .def("__len__", [](const TPySettings&) { return SettingsKeys().size(); })
-      .def("__eq__", [](const TPySettings& a, const TPySettings& b) { return a.Current().IniText() == b.Current().IniText(); })
-      .def("keys", [](const TPySettings&) { return SettingsKeys(); }, "The keys, in the order a settings file is read.")
+      .def("__eq__",
+           [](const TPySettings& a, const TPySettings& b) { return a.Current().IniText() == b.Current().IniText(); })
+      .def(
+          "keys", [](const TPySettings&) { return SettingsKeys(); }, "The keys, in the order a settings file is read.")
       .def("to_dict", &TPySettings::Dict, "Every key and its value, as a dict.")
       .def("save", &TPySettings::Save, py::arg("path"),
            "Writes a settings file that reads back to the same values (written whole or not at all).")
-      .def_property_readonly("file", [](const TPySettings& s) { return s.Current().FileName; },
-                             "The settings file these values came from, or ''.")
+      .def_property_readonly(
+          "file", [](const TPySettings& s) { return s.Current().FileName; },
+          "The settings file these values came from, or ''.")
       .def("__repr__", &TPySettings::Repr);
   py::class_<TPyWorld>(m, "World",
                        "One world: World(settings=None, seed=None, animals=[], population=(1, 300), size=(800, 600), "
@@ -511,19 +523,21 @@ PYBIND11_MODULE(vivarion, m) {
       .def_static("load", &TPyWorld::Load, py::arg("path"), py::arg("settings") = py::none(),
                   "The world of a world file, going on exactly where it was saved, under the rules saved with it "
                   "unless settings are given.")
-      .def("step",
-           [](TPyWorld& w, const py::object& n, const py::object& report) {
-             w.Step(WholeArgument("n", n, 0, INT64_MAX), WholeArgument("report", report, 0, INT64_MAX));
-           },
-           py::arg("n") = 1, py::arg("report") = 0,
-           "Steps the world n times; with report > 0, takes a report at every step that is a multiple of it. "
-           "Ctrl+C stops it between steps.")
-      .def("run",
-           [](TPyWorld& w, const py::object& until, const py::object& report) {
-             w.Run(WholeArgument("until", until, 0, INT64_MAX), WholeArgument("report", report, 0, INT64_MAX));
-           },
-           py::arg("until"), py::arg("report") = 0,
-           "Steps the world until its step count is until (not before the world's step).")
+      .def(
+          "step",
+          [](TPyWorld& w, const py::object& n, const py::object& report) {
+            w.Step(WholeArgument("n", n, 0, INT64_MAX), WholeArgument("report", report, 0, INT64_MAX));
+          },
+          py::arg("n") = 1, py::arg("report") = 0,
+          "Steps the world n times; with report > 0, takes a report at every step that is a multiple of it. "
+          "Ctrl+C stops it between steps.")
+      .def(
+          "run",
+          [](TPyWorld& w, const py::object& until, const py::object& report) {
+            w.Run(WholeArgument("until", until, 0, INT64_MAX), WholeArgument("report", report, 0, INT64_MAX));
+          },
+          py::arg("until"), py::arg("report") = 0,
+          "Steps the world until its step count is until (not before the world's step).")
       .def("report", &TPyWorld::ReportNow,
            "A report now: the runner's statistics and evolution columns as one dict; the counts since the last "
            "report start again.")
@@ -532,7 +546,11 @@ PYBIND11_MODULE(vivarion, m) {
       .def("hash", &TPyWorld::Hash, "The world's 64-bit hash, as the runner's --hash gives it.")
       .def_property_readonly("step_count", &TPyWorld::StepCount, "The steps the world has made since it was seeded.")
       .def_property(
-          "settings", [](const py::object& self) { return TPySettings{TSettings(), self}; }, &TPyWorld::SetSettings,
+          "settings",
+          [](const py::object& self) {
+            return TPySettings{TSettings(), self};
+          },
+          &TPyWorld::SetSettings,
           "The world's rules: read a key, set a key, or give new Settings (or a dict or file name) whole.")
       .def("figures", &TPyWorld::Figures, "The status line's figures: step, creatures, food, biomass, species.")
       .def("creatures", &TPyWorld::Creatures, "Every creature as a numpy record array, in population order.")

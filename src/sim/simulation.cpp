@@ -69,9 +69,10 @@ void TSimulation::Step() {
   history_.Record(world_, stepCount_);
   taxa_.Record(world_, stepCount_);
   if (world_.Count() > CreatureLimit)
-    throw EVivarion("the world has grown to " + std::to_string(world_.Count()) + " creatures at step " +
-                    std::to_string(stepCount_) + ", more than the limit of " + std::to_string(CreatureLimit) +
-                    " (the settings let it grow without end: see MaxFood, PlantFloor, SunLight, CostOfLiving and the costs)");
+    throw EVivarion(
+        "the world has grown to " + std::to_string(world_.Count()) + " creatures at step " +
+        std::to_string(stepCount_) + ", more than the limit of " + std::to_string(CreatureLimit) +
+        " (the settings let it grow without end: see MaxFood, PlantFloor, SunLight, CostOfLiving and the costs)");
 }
 
 void TSimulation::MoveHeld(float x, float y) {
@@ -153,7 +154,8 @@ void TSimulation::LoadWorld(const std::string& fileName) {
   // A world kept without a history (before taxa, or written without one) has its animals
   // found their species and taxa now, one per species or file, so that the steps to come
   // have a history to go on and the world saves and loads again.
-  const bool animals = std::any_of(world_.List.begin(), world_.List.end(), [](const TCreature* c) { return !c->Vegetable; });
+  const bool animals =
+      std::any_of(world_.List.begin(), world_.List.end(), [](const TCreature* c) { return !c->Vegetable; });
   if (animals && history_.Emergences.empty()) history_.Found(world_, stepCount_);
   if (loaded.Version < 3 || (animals && taxa_.Taxa.empty())) taxa_.Found(world_, stepCount_);
   fileSettings_ = loaded.Settings;

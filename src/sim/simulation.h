@@ -100,7 +100,7 @@ class TSimulation {
   friend struct TSimulationInside;  // the tests' way in (tests/support/inside.h)
   TCreatureList world_;
   int64_t stepCount_ = 0;
-  uint64_t held_ = 0;  // serial of the creature held in place, 0 for none
+  uint64_t held_ = 0;        // serial of the creature held in place, 0 for none
   TSpeciesHistory history_;  // of the animal species, from the world's start
   TTaxonHistory taxa_;       // of the animals' taxa and the measures of evolution
   TSettings fileSettings_;

@@ -20,10 +20,10 @@
 #include "config/files.h"
 #include "config/random.h"
 #include "config/settings.h"
-#include "parts/organ_limits.h"
+#include "creature/grid.h"
 #include "parts/formula.h"
 #include "parts/organ_kinds.h"
-#include "creature/grid.h"
+#include "parts/organ_limits.h"
 
 namespace viv {
 
@@ -37,8 +37,8 @@ constexpr uint64_t MaxBody = uint64_t{1} << 30;
 // The most compressible real world measured (30,000 animals just seeded) unpacks to 60 times
 // its packed size; a small hostile file must not unpack to gigabytes.
 constexpr uint64_t MaxUnpackRatio = 200, UnpackAllowance = uint64_t{4} << 20;
-constexpr uint32_t MaxNameLength = 255;                  // a species name
-constexpr uint32_t MaxTextLength = MaxOrganIdLength;     // an organ id, a file name
+constexpr uint32_t MaxNameLength = 255;               // a species name
+constexpr uint32_t MaxTextLength = MaxOrganIdLength;  // an organ id, a file name
 // Far beyond any world: what a loaded count may be, so that the counts it goes on to take
 // never wrap around.
 constexpr uint64_t MaxSerialCount = uint64_t{1} << 62;
@@ -360,7 +360,8 @@ TSettings GetSettings(TReader& r) {
     const std::string key = r.Text(MaxNameLength);
     const double value = r.Get<double>();
     if (!IsSettingsKey(key)) {
-      const bool printable = std::all_of(key.begin(), key.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+      const bool printable =
+          std::all_of(key.begin(), key.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
       Damaged("a setting this program does not know" + (printable ? " (" + key + ")" : std::string()));
     }
     if (!seen.insert(LowerAscii(key)).second) Damaged("the setting " + key + " twice");

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "config/duck.h"
-#include "rules/sunlight.h"
 #include "draw/logo_canvas.h"
+#include "rules/sunlight.h"
 #include "view/qpainter_canvas.h"
 #include "world/world_figures.h"
 
@@ -87,7 +87,8 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
                             (status.OutlinedTaxon != 0 && c->Taxon == status.OutlinedTaxon);
       if (!c->Vegetable && outlined) {
         const double r = static_cast<double>(c->Radius) * view.Zoom + 4;
-        canvas.Ring(RoundToPixel(p.X - r), RoundToPixel(p.Y - r), RoundToPixel(p.X + r), RoundToPixel(p.Y + r), 0x00FFFF);
+        canvas.Ring(RoundToPixel(p.X - r), RoundToPixel(p.Y - r), RoundToPixel(p.X + r), RoundToPixel(p.Y + r),
+                    0x00FFFF);
       }
     }
     energy += c->Energy();
@@ -99,8 +100,8 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
   canvas.TextColor = 0xFFFFFF;
   canvas.BrushClear = true;
   if (status.Caption) {
-    canvas.TextOut(4, 2, "step " + Grouped(status.StepCount) + "   animals " + Grouped(animals) + "   plants " +
-                             Grouped(plants));
+    canvas.TextOut(
+        4, 2, "step " + Grouped(status.StepCount) + "   animals " + Grouped(animals) + "   plants " + Grouped(plants));
     return;
   }
   int y = 0;
@@ -134,7 +135,8 @@ void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus
   // only a placeholder).
   canvas.TextOut(2, height - 30,
                  "Arrows scroll, A/Q zoom, X/Z rotate, space pauses, +/- speed, S saves the animals, O observatory");
-  canvas.TextOut(2, height - 16, "T taxa, E edits, R films, L time-lapse, Ctrl+S/Ctrl+O save/open the world, Esc maximises");
+  canvas.TextOut(2, height - 16,
+                 "T taxa, E edits, R films, L time-lapse, Ctrl+S/Ctrl+O save/open the world, Esc maximises");
 }
 
 }  // namespace viv

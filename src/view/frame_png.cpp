@@ -2,8 +2,8 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QBuffer>
 #include <QApplication>
+#include <QBuffer>
 
 #include <cstdlib>
 
@@ -17,7 +17,7 @@ void EnsureRuntimeDir() {
   if (std::getenv("XDG_RUNTIME_DIR")) return;
   const std::string dir = "/tmp/runtime-" + std::to_string(getuid());
   mkdir(dir.c_str(), 0700);
-  struct stat st;
+  struct stat st {};
   if (stat(dir.c_str(), &st) == 0 && st.st_uid == getuid() && (st.st_mode & 077) == 0)
     setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
 }

@@ -16,8 +16,9 @@ class QLineSeries;
 namespace viv {
 
 struct TRunCharts {
-  QChart *Population, *Biomass, *Diversity;  // owned by whoever shows them
-  QLineSeries *Animals, *Plants, *Species, *BiomassLine, *DiversityLine;
+  QChart *Population = nullptr, *Biomass = nullptr, *Diversity = nullptr;  // owned by whoever shows them
+  QLineSeries *Animals = nullptr, *Plants = nullptr, *Species = nullptr, *BiomassLine = nullptr,
+              *DiversityLine = nullptr;
 };
 
 // A whole tick interval for an axis of span steps: 1, 2 or 5 times a power of ten, about four

@@ -17,10 +17,10 @@ namespace viv {
 
 struct TShotView {
   std::optional<std::pair<float, float>> Centre;  // the world point at the middle (default the origin)
-  float Zoom = 0.2f;                             // pixels per world unit, as the window starts
-  uint64_t FollowSerial = 0;                     // centre on this creature while it lives
-  bool FollowLargest = false;                    // centre on the largest animal, the next when it dies
-  bool Caption = true;                           // a line of the step and counts (false: the world alone)
+  float Zoom = 0.2f;                              // pixels per world unit, as the window starts
+  uint64_t FollowSerial = 0;                      // centre on this creature while it lives
+  bool FollowLargest = false;                     // centre on the largest animal, the next when it dies
+  bool Caption = true;                            // a line of the step and counts (false: the world alone)
 };
 
 // Keeps a view on what it follows, frame after frame.

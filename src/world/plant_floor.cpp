@@ -1,7 +1,7 @@
 // The PlantFloor rule: while fewer plants live than the floor, one sprouts each step near the
 // origin (on a light patch, where there are patches), so that grazing never ends the plants.
-#include "world/creature_list.h"
 #include "creature/grid.h"
+#include "world/creature_list.h"
 
 namespace viv {
 

@@ -35,7 +35,10 @@ void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<st
   Context.Sunlight.Update(Context.Rules, CurrentStep);
   auto place = [&](TCreature* c) {
     if (!Context.Sunlight.Patches().empty()) return PlaceOnAPatch(*c);
+    // Whole pixels, as the classic world places them.
+    // NOLINTNEXTLINE(bugprone-integer-division)
     c->SetX(static_cast<float>(Context.Random.Int(width / 2) - width / 4));
+    // NOLINTNEXTLINE(bugprone-integer-division)
     c->SetY(static_cast<float>(Context.Random.Int(height / 2) - height / 4));
   };
   for (int32_t i = 0; i < counts.NumCreatures; ++i) {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "world/creature_list.h"
 #include "creature/grid.h"
+#include "world/creature_list.h"
 #include "world/grid_query.h"
 
 namespace viv {

@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "config/errors.h"
-#include "rules/diet.h"
 #include "parts/brain.h"
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
+#include "rules/diet.h"
 
 namespace viv {
 

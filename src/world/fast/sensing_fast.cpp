@@ -72,6 +72,7 @@ void CollectEyes(const std::vector<TCreature*>& list, std::vector<THeading>& hea
   const double sy = 1023 / std::max(1.0, static_cast<double>(hi[1]) - lo[1]);
   for (auto& e : eyes) {
     const double angle = DiamondAngle(e.CosD, e.SinD);
+    // NOLINTNEXTLINE(bugprone-integer-division): a quarter of the sectors, a whole number
     const uint32_t sector = Bucket(angle * (Sectors / 4), Sectors - 1);
     const uint32_t cx = Bucket((e.X - lo[0]) * sx, 1023);
     const uint32_t cy = Bucket((e.Y - lo[1]) * sy, 1023);
