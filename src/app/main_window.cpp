@@ -37,9 +37,7 @@ int64_t TickCountAt(std::chrono::steady_clock::time_point moment) {
 int64_t TickCount() { return TickCountAt(std::chrono::steady_clock::now()); }
 
 TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds, const TSettings& rules)
-    : LastStepTime(std::chrono::steady_clock::now()),
-      StartTick(TickCountAt(LastStepTime)),
-      RunLimitMs(1000 * static_cast<int64_t>(runLimitSeconds)) {
+    : StartTick(TickCount()), RunLimitMs(1000 * static_cast<int64_t>(runLimitSeconds)) {
   Sim.StartUp(rules, std::nullopt);
   setWindowTitle("Vivarion 0.35");
   setObjectName("frmVivarion");
@@ -231,7 +229,7 @@ void TfrmVivarion::butGoClick() {
   }
   // Step timing starts now, not at window creation, so the first pause is not inflated by
   // the time spent on the start panel.
-  LastStepTime = std::chrono::steady_clock::now();
+  Pace.Restart();
   WorldStarted = true;
   Evolution = TEvolutionGraphs();
   NoteUnknownKeys(true);
@@ -276,24 +274,6 @@ void TfrmVivarion::RunLoop() {
   Running = false;
 }
 
-double NextStepsPerSecond(double smoothed, std::chrono::nanoseconds stepTime) {
-  const double seconds = std::chrono::duration<double>(stepTime).count();
-  const double rate = seconds > 0 ? 1 / seconds : 1e9;
-  return 0.95 * smoothed + 0.05 * rate;
-}
-
-void TfrmVivarion::Pause() {
-  const auto now = std::chrono::steady_clock::now();
-  const int64_t elapsed = TickCountAt(now) - TickCountAt(LastStepTime);
-  const int nice = std::clamp(Sim.Rules().NiceValue, 0, 99);
-  const int64_t pause = static_cast<int64_t>(std::nearbyint(elapsed / (1 - nice / 100.0))) - elapsed;
-  std::this_thread::sleep_for(std::chrono::milliseconds(std::max<int64_t>(pause, 0)));
-  // The rate comes from the step's time at the clock's full resolution: whole milliseconds
-  // would cap it at 2,000 steps per second.
-  StepsPerSecond = NextStepsPerSecond(StepsPerSecond, now - LastStepTime);
-  LastStepTime = std::chrono::steady_clock::now();
-}
-
 void TfrmVivarion::StepWorld() {
   Sim.Step();
   if (Sim.StepCount() % EvolutionEvery == 0 && Evolution.Wants(Sim.StepCount()))
@@ -302,34 +282,8 @@ void TfrmVivarion::StepWorld() {
 }
 
 void TfrmVivarion::RunFrame() {
-  if (!Paused && SpeedLimit() == 0) {
-    do {
-      StepWorld();  // a held creature is put back where the mouse holds it
-      Pause();
-    } while (!(TickCount() > LastRedrawTick + 90));
-  } else if (!Paused) {
-    // Steps at their due times, at most one frame's worth (90 ms) before the picture is drawn
-    // again; between steps the loop waits, a frame at a time, so input is never kept waiting.
-    const auto period = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-        std::chrono::duration<double>(1.0 / SpeedLimit()));
-    auto now = std::chrono::steady_clock::now();
-    if (now - nextStepDue_ > std::chrono::seconds(1)) nextStepDue_ = now;  // after a pause or a change
-    int steps = 0;
-    while (nextStepDue_ <= now && TickCount() <= LastRedrawTick + 90) {
-      StepWorld();
-      ++steps;
-      nextStepDue_ += period;
-      now = std::chrono::steady_clock::now();
-    }
-    // The rate of whole frames: steps come in bursts between waits, and the rate of single
-    // steps would read as if there were no limit.
-    const double seconds = std::chrono::duration<double>(now - LastStepTime).count();
-    if (seconds > 0) StepsPerSecond = 0.8 * StepsPerSecond + 0.2 * steps / seconds;
-    LastStepTime = now;
-    if (nextStepDue_ > now)
-      std::this_thread::sleep_for(
-          std::min<std::chrono::steady_clock::duration>(nextStepDue_ - now, std::chrono::milliseconds(30)));
-  }
+  // A held creature is put back where the mouse holds it at every step.
+  if (!Paused) Pace.RunSteps(LastRedrawTick, Sim.Rules().NiceValue, [this] { StepWorld(); });
   DrawFrame();
   if (WorldStarted) Graphs.Sample(Population, Sim.StepCount());
   VisitInfoWindows();
@@ -339,7 +293,7 @@ void TfrmVivarion::RunFrame() {
 TFrameStatus TfrmVivarion::FrameStatus() const {
   TFrameStatus status;
   status.StepCount = Sim.StepCount();
-  status.StepsPerSecond = StepsPerSecond;
+  status.StepsPerSecond = Pace.StepsPerSecond();
   status.Paused = Paused;
   status.SpeedLimit = SpeedLimit();
   status.SayWhenNoAnimals = Sim.StepCount() > 0;

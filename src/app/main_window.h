@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "app/run_pace.h"
 #include "app/ticks.h"
 #include "app/world_window.h"
 #include "film/film_encoder.h"
@@ -34,10 +35,6 @@ namespace viv {
 class TAnimalEditor;
 class TfrmInfo;
 class TfrmObservatory;
-
-// The overlay's smoothed steps per second after one more step that took stepTime.
-double NextStepsPerSecond(double smoothed, std::chrono::nanoseconds stepTime);
-
 class TfrmVivarion : public QWidget, public TWorldWindow {
   Q_OBJECT
  public:
@@ -57,26 +54,20 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   QSpinBox* seAnimals = nullptr;  // the animals and plants Go seeds (the population file's at first)
   QSpinBox* sePlants = nullptr;
 
-  TSimulation Sim;  // the world and its stepping; the names below are its fields
+  TSimulation Sim;  // the world and its stepping
   const TCreatureList& Population = Sim.Population();
   float ScrollX = 0, ScrollY = 0;
   float Zoom = 0.2f;
   float Rotation = 0;
   int64_t LastRedrawTick = 0;
-  // When the last step's pause ended: pauses are paced in whole milliseconds from it, the
-  // rate is measured at the clock's full resolution.
-  std::chrono::steady_clock::time_point LastStepTime;
+  TRunPace Pace;  // how many steps the world runs between frames
   int64_t StartTick;
   int64_t RunLimitMs = 0;
-  double StepsPerSecond = 0;
   bool CloseRequested = false;
   bool Paused = false;
   bool TaxonColours = false;  // T: animals filled in their taxon's colour
-  // The speed control: an index into SpeedLadder; 0 runs as fast as possible (the default).
-  int SpeedStep = 0;
-  static constexpr int SpeedLadder[] = {0, 3000, 1000, 300, 100, 30, 10, 3, 1};  // steps a second
-  // The most steps a second the world runs at, 0 for no limit.
-  int SpeedLimit() const { return SpeedLadder[SpeedStep]; }
+  // The most steps a second the world runs at, 0 for no limit (- and + change it).
+  int SpeedLimit() const { return Pace.SpeedLimit(); }
   bool Terminated = false;    // the run-time limit has passed
   bool Running = false;       // inside the run loop
   bool FirstShow = true;      // the animal list is filled at the first showing only
@@ -200,7 +191,6 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
-  void Pause();
   // The editor, made at the first use, shown and raised when load takes its animal.
   void ShowEditor(const std::function<bool(TAnimalEditor&)>& load);
   void VisitInfoWindows();

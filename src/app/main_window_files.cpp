@@ -46,7 +46,7 @@ bool TfrmVivarion::OpenWorld(const std::string& fileName) {
   // of them differ from those it was saved under.
   if (const std::string differences = SettingsDifferences(Sim.FileSettings(), Sim.Rules()); !differences.empty())
     ShowNotice("Settings differ from the world file's: " + differences);
-  LastStepTime = std::chrono::steady_clock::now();
+  Pace.Restart();
   if (gbSettings->isVisible()) {
     gbSettings->hide();
     QCoreApplication::postEvent(this, new QEvent(QEvent::User));  // starts the run loop

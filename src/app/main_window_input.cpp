@@ -38,9 +38,9 @@ void TfrmVivarion::FormKeyDown(int key) {
     case Qt::Key_L: ToggleRecording(TimeLapseEvery); break;
     case Qt::Key_E: EditUnderPointer(); break;
     // The speed control: - slows the world down a step of the ladder, + (or =) speeds it up.
-    case Qt::Key_Minus: SpeedStep = std::min<int>(SpeedStep + 1, std::size(SpeedLadder) - 1); break;
+    case Qt::Key_Minus: Pace.Slower(); break;
     case Qt::Key_Plus:
-    case Qt::Key_Equal: SpeedStep = std::max(SpeedStep - 1, 0); break;
+    case Qt::Key_Equal: Pace.Faster(); break;
     default: break;
   }
   NeedsRedraw = true;
