@@ -14,10 +14,10 @@
 #include "sim/simulation.h"
 #include "support/inside.h"
 #include "support/scenes.h"
-#include "world/creature_list.h"
 #include "world/fast/light_kernel.h"
 #include "world/fast/mouth_index.h"
 #include "world/fast/organ_actions.h"
+#include "world/world.h"
 
 namespace viv {
 namespace {
@@ -41,7 +41,7 @@ int64_t CountEyes(const TCreatureList& world) {
 // The rows run in rising size, so that each row's peak memory is that of its own world.
 void BM_WorldStep(benchmark::State& state) {
   SetWorkerThreads(static_cast<int>(state.range(2)));
-  TCreatureList world;
+  TWorld world;
   Build(world, state.range(0));
   world.Passes = state.range(1) != 0 ? TPasses::Plain : TPasses::Fast;
   for (auto _ : state) world.WorldStep();
@@ -76,7 +76,7 @@ BENCHMARK(BM_WorldStep)
 // A world spread far and thin: a scattered world of n creatures and two plants millions of
 // units out on either side. The fast step must not fall behind the plain one here.
 void BM_WorldStepSpread(benchmark::State& state) {
-  TCreatureList world;
+  TWorld world;
   Build(world, state.range(0));
   world.Context.Rules.Gravity = 0;  // else the far plants fall in at a speed that starves them at once
   for (float x : {9.9e6f, -9.9e6f}) {
@@ -100,7 +100,7 @@ BENCHMARK(BM_WorldStepSpread)
 
 // The passes of a step, each on its own.
 void BM_Pass(benchmark::State& state) {
-  TCreatureList world;
+  TWorld world;
   Build(world, state.range(0));
   world.Passes = state.range(2) != 0 ? TPasses::Plain : TPasses::Fast;
   world.WorldStep();
@@ -126,7 +126,7 @@ BENCHMARK(BM_Pass)
 
 // Eye-creature pairs per second: the fast pass's light gathering (all eyes, all threads).
 void BM_GatherLightFast(benchmark::State& state) {
-  TCreatureList world;
+  TWorld world;
   Build(world, state.range(0));
   const int64_t pairs = CountEyes(world) * world.Count();
   const int64_t tested0 = world.PairsTested(), culled0 = world.PairsCulled();
@@ -141,7 +141,7 @@ BENCHMARK(BM_GatherLightFast)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillise
 
 // The same light, one eye at a time with the plain scalar test, on one thread.
 void BM_GatherLightScalar(benchmark::State& state) {
-  TCreatureList world;
+  TWorld world;
   Build(world, state.range(0));
   TLightScene scene;
   scene.Resize(world.List.size());
@@ -196,7 +196,7 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void TightLoop(cons
 }
 
 void BM_GatherLightTightLoop(benchmark::State& state) {
-  TCreatureList world;
+  TWorld world;
   Build(world, state.range(0));
   const int64_t n = world.Count();
   std::vector<float> x(n), y(n), g(n);
@@ -226,7 +226,7 @@ BENCHMARK(BM_GatherLightTightLoop)->Arg(10000)->Arg(100000)->Unit(benchmark::kMi
 
 // Finding the creature at a mouth's reach: the index against the walk of the list.
 void BM_MouthLookup(benchmark::State& state) {
-  TCreatureList world;
+  TWorld world;
   Build(world, state.range(0));
   const bool indexed = state.range(1) != 0;
   TMouthIndex index;
@@ -254,7 +254,7 @@ BENCHMARK(BM_MouthLookup)->ArgNames({"n", "indexed"})->Args({10000, 0})->Args({1
 // cost).
 void BM_OpenRules(benchmark::State& state) {
   SetWorkerThreads(1);
-  TCreatureList world;
+  TWorld world;
   Build(world, state.range(0));
   TSettings& s = world.Context.Rules;
   if (state.range(1) >= 1) s.FreshIds = 0.5, s.FormulaMutation = 0.05;

@@ -6,7 +6,7 @@
 
 #include "parts/eye.h"
 #include "parts/formula.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static viv::TWorldContext world;

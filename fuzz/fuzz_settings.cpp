@@ -5,7 +5,7 @@
 #include <string>
 
 #include "config/settings.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string file = "/tmp/vivarion-fuzz-settings-" + std::to_string(getpid()) + ".ini";

@@ -6,7 +6,7 @@
 #include "sim/world_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static viv::TCreatureList world;
+  static viv::TWorld world;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   try {
     if (!bytes.empty() && bytes[0] == 'V') viv::LoadWorldBytes(bytes, "fuzz.vivw", world);

@@ -9,7 +9,7 @@
 #include "config/settings.h"
 #include "creature/grid.h"
 #include "support/scenes.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -32,7 +32,7 @@ namespace viv {
 namespace {
 
 TEST(Allocation, AStepOfASteadyWorldAllocatesNothing) {
-  TCreatureList world;
+  TWorld world;
   TSettings& rules = world.Context.Rules;
   rules = ShippedSettings();
   rules.MinEnergy = -1;  // nobody dies

@@ -5,7 +5,7 @@
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "test_support.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 namespace {

@@ -13,8 +13,8 @@
 #include "rules/diet.h"
 #include "rules/open_mutation.h"
 #include "test_support.h"
-#include "world/creature_list.h"
 #include "world/fast/organ_actions.h"
+#include "world/world.h"
 
 namespace viv {
 namespace {

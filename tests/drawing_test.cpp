@@ -7,7 +7,7 @@
 #include "parts/eye.h"
 #include "parts/mouth.h"
 #include "test_support.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 namespace {

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "test_support.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 namespace {
@@ -40,7 +40,7 @@ TEST_F(Malformed, EveryBrokenFileGivesItsMessage) {
   ASSERT_GE(rows.size(), 15u);
   for (const Broken& b : rows) {
     const std::string path = std::string(VIVARION_TEST_DATA) + "/malformed/" + b.file;
-    TCreatureList world;
+    TWorld world;
     std::string message;
     try {
       world.Populate(800, 600, {path}, {1, 5});

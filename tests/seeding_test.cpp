@@ -6,8 +6,8 @@
 
 #include "config/files.h"
 #include "test_support.h"
-#include "world/creature_list.h"
 #include "world/species_files.h"
+#include "world/world.h"
 
 namespace viv {
 namespace {
@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 class Seeding : public CleanWorld {
  protected:
   fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
-  TCreatureList& world = Population;
+  TWorld& world = Population;
   void SetUp() override {
     CleanWorld::SetUp();
     fs::remove_all(dir);
@@ -90,7 +90,7 @@ TEST_F(Seeding, AnimalsThenPlantsScatteredOverHalfTheWindow) {
   for (int i = -5; i <= 5; ++i)
     for (int j = -5; j <= 5; ++j) EXPECT_TRUE(World.Grid.Cell(i, j).empty());
   // The X draw comes before the Y draw.
-  TCreatureList again;
+  TWorld again;
   again.Context.Random.Seed(5);
   again.Populate(800, 600, {}, {1, 0});
   Random.Seed(5);

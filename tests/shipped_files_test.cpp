@@ -4,7 +4,7 @@
 #include "config/duck.h"
 #include "support/scenes.h"
 #include "test_support.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 namespace {
@@ -47,7 +47,7 @@ TEST_F(ShippedFiles, EveryAnimalLoadsAndLives) {
     EXPECT_FALSE(animal.Vegetable) << name;
     EXPECT_GT(animal.Parts.Count(), 0) << name;
     // A small world of that animal runs without an error.
-    TCreatureList world;
+    TWorld world;
     world.Populate(800, 600, {path}, {3, 100});
     for (int step = 0; step < 300; ++step) world.WorldStep();
   }

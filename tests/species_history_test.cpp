@@ -13,7 +13,7 @@ namespace {
 
 class SpeciesHistory : public CleanWorld {
  protected:
-  TCreatureList world;
+  TWorld world;
   TSpeciesHistory history;
   TCreature* Animal(const std::string& name) {
     TCreature* c = world.Add(new TCreature(World));

@@ -94,7 +94,7 @@ TEST_F(Taxa, PersistenceChangeNoveltyEcologyComplexityAndActivity) {
 TEST_F(Taxa, ANeutralHistoryHasTheActivityOfItsShadow) {
   int64_t active = 0, shadowActive = 0;
   for (uint64_t seed = 1; seed <= 4; ++seed) {
-    TCreatureList world;
+    TWorld world;
     TTaxonHistory neutral;
     neutral.PersistenceSteps = 300;
     for (int i = 0; i < 40; ++i) world.Add(CreateAdam(world.Context));

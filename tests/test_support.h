@@ -10,7 +10,7 @@
 #include "config/random.h"
 #include "config/settings.h"
 #include "draw/raster_canvas.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 
@@ -18,7 +18,7 @@ namespace viv {
 // a fixed seed. World, Settings and Random name the world's context, rules and stream.
 class CleanWorld : public ::testing::Test {
  protected:
-  TCreatureList Population;
+  TWorld Population;
   TWorldContext& World = Population.Context;
   TSettings& Settings = World.Rules;
   TRandom& Random = World.Random;

@@ -16,7 +16,7 @@ namespace {
 class View : public ::testing::Test {
  protected:
   void SetUp() override { EnsureGuiApplication(); }
-  TCreatureList world;
+  TWorld world;
   TWorldContext& World = world.Context;
   TView view;  // 800 x 600, zoom 0.2
   QImage Render(int w = 800, int h = 600) {

@@ -9,8 +9,8 @@
 #include "parts/formula.h"
 #include "support/scenes.h"
 #include "test_support.h"
-#include "world/creature_list.h"
 #include "world/fast/mouth_index.h"
+#include "world/world.h"
 #include "world/world_check.h"
 
 namespace viv {
@@ -19,7 +19,7 @@ namespace {
 using WorldRun = CleanWorld;
 
 TEST_F(WorldRun, InvariantsHoldThroughAThousandsOfSteps) {
-  TCreatureList world;
+  TWorld world;
   UseShippedSettings(world);
   world.Populate(800, 600, {}, {3, 300});
   int maxAnimals = 0;
@@ -66,7 +66,7 @@ void UseRules(TCreatureList& world, bool open) {
 }
 
 std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bool plain, bool open = false) {
-  TCreatureList world;
+  TWorld world;
   UseRules(world, open);
   world.Passes = plain ? TPasses::Plain : TPasses::Fast;
   BuildScatteredWorld(world, count, side, seed);
@@ -99,7 +99,7 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
 // Under the rules of open evolution the invariants hold, the fast passes give the plain world,
 // and behaviour grows: animals read organs the built-in animal does not have.
 TEST_F(WorldRun, OpenEvolutionKeepsTheWorldSoundAndRewiresAnimals) {
-  TCreatureList world;
+  TWorld world;
   UseRules(world, true);
   BuildScatteredWorld(world, 300, 900, 4);
   for (int step = 1; step <= 1500; ++step) {
@@ -128,7 +128,7 @@ TEST_F(WorldRun, OpenEvolutionKeepsTheWorldSoundAndRewiresAnimals) {
 }
 
 TEST_F(WorldRun, MouthsFindTheFirstCreatureInListOrder) {
-  TCreatureList world;
+  TWorld world;
   UseShippedSettings(world);
   BuildScatteredWorld(world, 3000, 2500, 9);
   TMouthIndex index;

@@ -6,14 +6,14 @@
 #include "parts/eye.h"
 #include "parts/mouth.h"
 #include "test_support.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 namespace {
 
 class WorldStep : public CleanWorld {
  protected:
-  TCreatureList& world = Population;
+  TWorld& world = Population;
   TCreature* Put(TCreature* c, float x, float y, float radius) {
     c->X = x, c->Y = y;
     c->Radius = radius;

@@ -31,7 +31,7 @@
 #include "history/run_samples.h"
 #include "parts/organ_kinds.h"
 #include "view/frame.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 

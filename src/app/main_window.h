@@ -21,7 +21,7 @@
 #include "sim/simulation.h"
 #include "view/frame.h"
 #include "view/view_transform.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 class QGroupBox;
 class QKeyEvent;
@@ -55,7 +55,7 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   QSpinBox* sePlants = nullptr;
 
   TSimulation Sim;  // the world and its stepping
-  const TCreatureList& Population = Sim.Population();
+  const TWorld& Population = Sim.Population();
   float ScrollX = 0, ScrollY = 0;
   float Zoom = 0.2f;
   float Rotation = 0;

@@ -4,7 +4,7 @@
 
 #include "app/animal_editor.h"
 #include "app/main_window.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 

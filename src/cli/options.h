@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 

@@ -33,7 +33,7 @@ TRunFilm::TRunFilm(const TRunnerOptions& o, const std::string& fileName) {
   parts_.reset(new TParts{TWorldFilm(fileName, width, height, o.FilmFps, o.FilmEvery, ShotViewOf(o))});
 }
 
-void TRunFilm::Shoot(const TCreatureList& world, int64_t step, bool start) {
+void TRunFilm::Shoot(const TWorld& world, int64_t step, bool start) {
   if (parts_) parts_->Film.Shoot(world, step, start);
 }
 
@@ -43,7 +43,7 @@ std::string TRunFilm::Finish() {
   return parts_->Film.Summary();
 }
 
-void WriteRunPng(const TRunnerOptions& o, const TCreatureList& world, int64_t step, const std::string& fileName) {
+void WriteRunPng(const TRunnerOptions& o, const TWorld& world, int64_t step, const std::string& fileName) {
   TViewKeeper view(ShotViewOf(o));
   WriteFramePng(world, view.ViewOf(world, o.Width, o.Height), step, fileName, !o.NoCaption);
 }
@@ -55,10 +55,10 @@ struct TRunFilm::TParts {};
 TRunFilm::TRunFilm(const TRunnerOptions&, const std::string& fileName) {
   if (!fileName.empty()) throw EVivarion("this runner was built without pictures; --film is not available");
 }
-void TRunFilm::Shoot(const TCreatureList&, int64_t, bool) {}
+void TRunFilm::Shoot(const TWorld&, int64_t, bool) {}
 std::string TRunFilm::Finish() { return {}; }
 
-void WriteRunPng(const TRunnerOptions&, const TCreatureList&, int64_t, const std::string&) {
+void WriteRunPng(const TRunnerOptions&, const TWorld&, int64_t, const std::string&) {
   throw EVivarion("this runner was built without pictures; --png is not available");
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/options.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 
@@ -17,7 +17,7 @@ class TRunFilm {
   TRunFilm(const TRunnerOptions& o, const std::string& fileName);
   ~TRunFilm();
   // The world at a step: a frame when it is one of the film's (start: the run's first step).
-  void Shoot(const TCreatureList& world, int64_t step, bool start = false);
+  void Shoot(const TWorld& world, int64_t step, bool start = false);
   // Puts the film in place; returns what was written ("FILE: 100 frames of ...") or "" for no film.
   std::string Finish();
 
@@ -27,6 +27,6 @@ class TRunFilm {
 };
 
 // The picture of the world as --png writes it, from the options' view.
-void WriteRunPng(const TRunnerOptions& o, const TCreatureList& world, int64_t step, const std::string& fileName);
+void WriteRunPng(const TRunnerOptions& o, const TWorld& world, int64_t step, const std::string& fileName);
 
 }  // namespace viv

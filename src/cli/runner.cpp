@@ -25,7 +25,7 @@
 #include "history/run_samples.h"
 #include "sim/run_driver.h"
 #include "sim/simulation.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 #include "world/world_figures.h"
 #ifdef VIVARION_WITH_VIEW
 #include "view/run_charts.h"
@@ -173,7 +173,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     out.flush();
     if (const std::string filmed = film.Finish(); !filmed.empty()) err << "vivarion-cli: film " << filmed << '\n';
 
-    const TCreatureList& world = sim.Population();
+    const TWorld& world = sim.Population();
     WriteRunOutputs(sim, TRunOutputs{o.SpeciesCsvFile, o.PhylogenyFile, o.TaxaCsvFile, o.TaxaTreeFile,
                                      o.SaveAnimalsFolder, o.SaveWorldFile});
     if (!o.PngFile.empty()) {

@@ -43,7 +43,7 @@ void TSpeciesHistory::Found(const TCreatureList& world, int64_t step) {
   }
 }
 
-void TSpeciesHistory::Record(const TCreatureList& world, int64_t step) {
+void TSpeciesHistory::Record(const TWorld& world, int64_t step) {
   lastStep_ = step;
   // Births first: a species whose last member dies in the step its new member is born lives on.
   for (const TBirth& b : world.Births) {

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 
@@ -50,7 +50,7 @@ class TSpeciesHistory {
   // The founding species of a world that starts now: its animals as they are.
   void Found(const TCreatureList& world, int64_t step);
   // The births and deaths of the step just made.
-  void Record(const TCreatureList& world, int64_t step);
+  void Record(const TWorld& world, int64_t step);
   // An animal that left the world (to another world) or came into it from one, at step.
   // A species that arrives where it does not live is a new emergence of its name, without a
   // parent here; one whose last member leaves has died out here.

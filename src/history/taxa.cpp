@@ -143,7 +143,7 @@ void TTaxonHistory::Found(TCreatureList& world, int64_t step) {
   }
 }
 
-void TTaxonHistory::Record(const TCreatureList& world, int64_t step) {
+void TTaxonHistory::Record(const TWorld& world, int64_t step) {
   // The first members of new taxa give them their text and wiring (a child that died in the
   // step it was born in leaves its taxon without them).
   std::unordered_map<uint64_t, const TCreature*> founders;

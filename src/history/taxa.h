@@ -15,7 +15,7 @@
 
 #include "config/random.h"
 #include "history/species_history.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 
@@ -68,7 +68,7 @@ class TTaxonHistory {
   // Gives each animal its taxon and plan.
   void Found(TCreatureList& world, int64_t step);
   // The births and deaths of the step just made, and a step of activity.
-  void Record(const TCreatureList& world, int64_t step);
+  void Record(const TWorld& world, int64_t step);
   // An animal that leaves for another world, and one that comes from one: it joins the living
   // taxon of its plan here, or founds one without a parent.
   void Depart(const TCreature& animal, int64_t step);

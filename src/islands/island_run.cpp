@@ -36,7 +36,7 @@ void Guarded(std::string& error, F&& f) {
   }
 }
 
-std::string LivingSpecies(const TCreatureList& world) {
+std::string LivingSpecies(const TWorld& world) {
   std::set<std::string> names;
   for (const TCreature* c : world.List)
     if (!c->Vegetable) names.insert(c->Name);

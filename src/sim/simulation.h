@@ -12,7 +12,7 @@
 #include "config/settings.h"
 #include "history/species_history.h"
 #include "history/taxa.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 #include "world/world_figures.h"
 
 namespace viv {
@@ -33,7 +33,7 @@ class TSimulation {
 
   // The population, in its order: the programs read it here and change the world only
   // through the calls below.
-  const TCreatureList& Population() const { return world_; }
+  const TWorld& Population() const { return world_; }
   int64_t StepCount() const { return stepCount_; }
   // Which form of the sensing pass the world steps with (both give the same world).
   void SetPasses(TPasses passes) { world_.Passes = passes; }
@@ -98,7 +98,7 @@ class TSimulation {
 
  private:
   friend struct TSimulationInside;  // the tests' way in (tests/support/inside.h)
-  TCreatureList world_;
+  TWorld world_;
   int64_t stepCount_ = 0;
   uint64_t held_ = 0;        // serial of the creature held in place, 0 for none
   TSpeciesHistory history_;  // of the animal species, from the world's start

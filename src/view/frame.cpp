@@ -39,7 +39,7 @@ namespace {
 
 // Light patches, where the rules set them, as faint warm discs on the black, brighter while
 // their season is rich; a world without patches stays black.
-void DrawLight(const TCreatureList& world, const TView& view, QImage& image) {
+void DrawLight(const TWorld& world, const TView& view, QImage& image) {
   TSunlight sun;
   sun.Update(world.Context.Rules, world.CurrentStep);
   if (sun.Patches().empty()) return;
@@ -68,7 +68,7 @@ std::string Grouped(int64_t n) {
   return text;
 }
 
-void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus& status, QImage& image) {
+void DrawFrame(const TWorld& world, const TView& view, const TFrameStatus& status, QImage& image) {
   image.fill(Qt::black);
   DrawLight(world, view, image);
   TQPainterCanvas canvas(image);

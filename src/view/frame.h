@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "view/view_transform.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 
@@ -44,6 +44,6 @@ uint32_t TaxonColour(uint64_t taxon);
 // patches, where the rules set them, faintly on it), then each
 // creature whose rounded centre lies strictly inside, from the last to the first, then
 // the overlay and the footer.
-void DrawFrame(const TCreatureList& world, const TView& view, const TFrameStatus& status, QImage& image);
+void DrawFrame(const TWorld& world, const TView& view, const TFrameStatus& status, QImage& image);
 
 }  // namespace viv

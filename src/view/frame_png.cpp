@@ -35,15 +35,15 @@ void EnsureGuiApplication() {
   static QApplication app(argc, argv);
 }
 
-void WriteFramePng(const TCreatureList& world, int32_t width, int32_t height, int64_t stepCount,
-                   const std::string& fileName, bool caption) {
+void WriteFramePng(const TWorld& world, int32_t width, int32_t height, int64_t stepCount, const std::string& fileName,
+                   bool caption) {
   TView view;
   view.WindowWidth = width;
   view.WindowHeight = height;
   WriteFramePng(world, view, stepCount, fileName, caption);
 }
 
-void WriteFramePng(const TCreatureList& world, const TView& view, int64_t stepCount, const std::string& fileName,
+void WriteFramePng(const TWorld& world, const TView& view, int64_t stepCount, const std::string& fileName,
                    bool caption) {
   EnsureGuiApplication();
   QImage image(view.WindowWidth, view.WindowHeight, QImage::Format_RGB32);

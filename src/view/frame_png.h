@@ -4,7 +4,7 @@
 #include <string>
 
 #include "view/view_transform.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 
@@ -18,10 +18,10 @@ void EnsureGuiApplication();
 
 // Writes the picture of the world at the default view of a window of width x height as a PNG,
 // with a line of the step and counts (caption), else the world alone.
-void WriteFramePng(const TCreatureList& world, int32_t width, int32_t height, int64_t stepCount,
-                   const std::string& fileName, bool caption = true);
+void WriteFramePng(const TWorld& world, int32_t width, int32_t height, int64_t stepCount, const std::string& fileName,
+                   bool caption = true);
 // The same from another view (its window size is the picture's).
-void WriteFramePng(const TCreatureList& world, const TView& view, int64_t stepCount, const std::string& fileName,
+void WriteFramePng(const TWorld& world, const TView& view, int64_t stepCount, const std::string& fileName,
                    bool caption = true);
 
 }  // namespace viv

@@ -7,7 +7,7 @@ namespace viv {
 
 namespace {
 
-const TCreature* LargestAnimal(const TCreatureList& world) {
+const TCreature* LargestAnimal(const TWorld& world) {
   const TCreature* largest = nullptr;
   for (const TCreature* c : world.List)
     if (!c->Vegetable && (!largest || c->Radius > largest->Radius)) largest = c;
@@ -16,7 +16,7 @@ const TCreature* LargestAnimal(const TCreatureList& world) {
 
 }  // namespace
 
-TView TViewKeeper::ViewOf(const TCreatureList& world, int32_t width, int32_t height) {
+TView TViewKeeper::ViewOf(const TWorld& world, int32_t width, int32_t height) {
   TView view;
   view.WindowWidth = width;
   view.WindowHeight = height;
@@ -42,7 +42,7 @@ TWorldFilm::TWorldFilm(const std::string& fileName, int32_t width, int32_t heigh
   image_ = QImage(width, height, QImage::Format_RGB32);
 }
 
-void TWorldFilm::Shoot(const TCreatureList& world, int64_t step, bool start) {
+void TWorldFilm::Shoot(const TWorld& world, int64_t step, bool start) {
   if (step % every_ != 0 || (start && step != 0)) return;
   TFrameStatus status;
   status.StepCount = step;

@@ -11,7 +11,7 @@
 
 #include "film/film_encoder.h"
 #include "view/view_transform.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 
@@ -28,7 +28,7 @@ class TViewKeeper {
  public:
   explicit TViewKeeper(const TShotView& shot) : shot_(shot) {}
   // The view of a width x height picture of the world now.
-  TView ViewOf(const TCreatureList& world, int32_t width, int32_t height);
+  TView ViewOf(const TWorld& world, int32_t width, int32_t height);
 
  private:
   TShotView shot_;
@@ -43,7 +43,7 @@ class TWorldFilm {
              const TShotView& shot);
   // Called with the world at each step: a frame when the step is a multiple of the interval.
   // At the start, a frame only of a new world (step 0): a resumed one's was the last film's.
-  void Shoot(const TCreatureList& world, int64_t step, bool start = false);
+  void Shoot(const TWorld& world, int64_t step, bool start = false);
   void Finish() { encoder_.Finish(); }
   const TFilmEncoder& Encoder() const { return encoder_; }
   // "FILE: 1,000 frames of 1280x720 at 30 fps, H.264 (libx264) in MP4"

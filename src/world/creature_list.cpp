@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "config/errors.h"
-#include "world/fast/sensing_fast.h"
 
 namespace viv {
 

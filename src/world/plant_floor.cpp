@@ -1,11 +1,11 @@
 // The PlantFloor rule: while fewer plants live than the floor, one sprouts each step near the
 // origin (on a light patch, where there are patches), so that grazing never ends the plants.
 #include "creature/grid.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 
-void TCreatureList::SproutPlants() {
+void TWorld::SproutPlants() {
   int32_t plants = 0;
   for (const TCreature* c : List) plants += c->Vegetable;
   if (plants >= Context.Rules.PlantFloor) return;

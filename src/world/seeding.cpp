@@ -6,7 +6,7 @@
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 
@@ -29,8 +29,8 @@ TCreature* CreateAdam(TWorldContext& world) {
   return adam;
 }
 
-void TCreatureList::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
-                             const TPopulationCounts& counts) {
+void TWorld::Populate(int32_t width, int32_t height, const std::vector<std::string>& animalFiles,
+                      const TPopulationCounts& counts) {
   // With light patches the world's life starts on them, else around the origin.
   Context.Sunlight.Update(Context.Rules, CurrentStep);
   auto place = [&](TCreature* c) {

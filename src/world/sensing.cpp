@@ -5,14 +5,14 @@
 
 #include "parts/eye.h"
 #include "parts/mouth.h"
-#include "world/creature_list.h"
 #include "world/fast/organ_actions.h"
 #include "world/fast/sensing_fast.h"
+#include "world/world.h"
 
 namespace viv {
 
-void TCreatureList::GatherLight(int32_t viewer, float x, float y, float direction, float width, float& red,
-                                float& green, float& blue) const {
+void TWorld::GatherLight(int32_t viewer, float x, float y, float direction, float width, float& red, float& green,
+                         float& blue) const {
   red = green = blue = 0;
   const float cosD = static_cast<float>(std::cos(static_cast<double>(direction)));
   const float sinD = static_cast<float>(std::sin(static_cast<double>(direction)));
@@ -26,7 +26,7 @@ void TCreatureList::GatherLight(int32_t viewer, float x, float y, float directio
   }
 }
 
-void TCreatureList::SenseAndActPlain() {
+void TWorld::SenseAndActPlain() {
   const int32_t count = Count();
   for (int32_t i = 0; i < count; ++i) {
     TCreature& k = *List[i];
@@ -54,17 +54,17 @@ void TCreatureList::SenseAndActPlain() {
   for (TCreature* k : List) UpdateParts(*k, true);
 }
 
-void TCreatureList::SenseAndActFast() {
+void TWorld::SenseAndActFast() {
   if (!fast_) fast_ = std::make_unique<TFastSensing>();
   fast_->SenseAndAct(List);
 }
 
-void TCreatureList::GatherAllLight() {
+void TWorld::GatherAllLight() {
   if (!fast_) fast_ = std::make_unique<TFastSensing>();
   fast_->GatherAllLight(List);
 }
 
-int64_t TCreatureList::PairsTested() const { return fast_ ? fast_->PairsTested.load() : 0; }
-int64_t TCreatureList::PairsCulled() const { return fast_ ? fast_->PairsCulled.load() : 0; }
+int64_t TWorld::PairsTested() const { return fast_ ? fast_->PairsTested.load() : 0; }
+int64_t TWorld::PairsCulled() const { return fast_ ? fast_->PairsCulled.load() : 0; }
 
 }  // namespace viv

@@ -4,12 +4,16 @@
 #include <numbers>
 
 #include "creature/grid.h"
-#include "world/creature_list.h"
+#include "world/fast/sensing_fast.h"
 #include "world/grid_query.h"
+#include "world/world.h"
 
 namespace viv {
 
-void TCreatureList::WorldStep() {
+TWorld::TWorld() = default;
+TWorld::~TWorld() = default;
+
+void TWorld::WorldStep() {
   Births.clear();
   Deaths.clear();
   Context.Sunlight.Update(Context.Rules, CurrentStep);
@@ -22,12 +26,12 @@ void TCreatureList::WorldStep() {
   if (Context.Rules.PlantFloor > 0) SproutPlants();
 }
 
-void TCreatureList::SenseAndAct() {
+void TWorld::SenseAndAct() {
   if (Passes == TPasses::Plain) SenseAndActPlain();
   else SenseAndActFast();
 }
 
-float TCreatureList::StepAll() {
+float TWorld::StepAll() {
   float maxRadius = 0;
   const int32_t count = Count();
   for (int32_t i = 0; i < count; ++i) {
@@ -38,7 +42,7 @@ float TCreatureList::StepAll() {
   return maxRadius;
 }
 
-void TCreatureList::DeathsAndBirths() {
+void TWorld::DeathsAndBirths() {
   // Walks from the last creature down, as a pass that deletes in place would: the dead are
   // marked and squeezed out at the end, newborns are appended in the order of their birth.
   // The count that MaxFood is compared with is the one such a pass would see.
@@ -73,15 +77,15 @@ void TCreatureList::DeathsAndBirths() {
   List.insert(List.end(), newborns_.begin(), newborns_.end());
 }
 
-void TCreatureList::NoteDeath(const TCreature& k, TDeathCause cause) {
+void TWorld::NoteDeath(const TCreature& k, TDeathCause cause) {
   TDeath& death = Deaths.emplace_back();
   death.Serial = k.Serial, death.Age = CurrentStep - k.BirthStep, death.Cause = cause;
   death.Name = k.SpeciesLabel(), death.Vegetable = k.Vegetable, death.Taxon = k.Taxon;
 }
 
-void TCreatureList::SqueezeOutDead() { List.erase(std::remove(List.begin(), List.end(), nullptr), List.end()); }
+void TWorld::SqueezeOutDead() { List.erase(std::remove(List.begin(), List.end(), nullptr), List.end()); }
 
-void TCreatureList::RemoveNonFinite() {
+void TWorld::RemoveNonFinite() {
   bool anyDead = false;
   for (int32_t i = Count() - 1; i >= 0; --i) {
     if (List[i]->IsFinite()) continue;
@@ -93,7 +97,7 @@ void TCreatureList::RemoveNonFinite() {
   if (anyDead) SqueezeOutDead();
 }
 
-void TCreatureList::Collisions(float maxRadius) {
+void TWorld::Collisions(float maxRadius) {
   const double m = maxRadius;
   auto collide = [this](TCreature* a, TCreature* b) { Collide(a, b); };
   for (int32_t i = Count() - 1; i >= 0; --i) {
@@ -104,7 +108,7 @@ void TCreatureList::Collisions(float maxRadius) {
   }
 }
 
-void TCreatureList::Gravity() {
+void TWorld::Gravity() {
   const double g = Context.Rules.Gravity;
   const TSunlight& sun = Context.Sunlight;
   // Each light patch holds the creatures nearest to it, as the origin holds them all without.
@@ -120,7 +124,7 @@ void TCreatureList::Gravity() {
   }
 }
 
-void TCreatureList::PlaceOnAPatch(TCreature& creature) {
+void TWorld::PlaceOnAPatch(TCreature& creature) {
   const std::vector<TLightPatch>& patches = Context.Sunlight.Patches();
   const TLightPatch& p = patches[Context.Random.Int(static_cast<int32_t>(patches.size()))];
   const double angle = 2 * std::numbers::pi * Context.Random.Real();
@@ -174,7 +178,7 @@ void Bounce(TGrid& grid, TCreature* a, TCreature* b, double dx, double dy, doubl
 }  // namespace
 
 // Small, so that the collision walk inlines it: most creatures a query finds are not touching.
-void TCreatureList::Collide(TCreature* a, TCreature* b) {
+void TWorld::Collide(TCreature* a, TCreature* b) {
   const double dx = static_cast<double>(a->X) - b->X, dy = static_cast<double>(a->Y) - b->Y;
   const double sumR = static_cast<double>(a->Radius) + b->Radius;
   if (dx * dx + dy * dy < sumR * sumR) Bounce(Context.Grid, a, b, dx, dy, sumR);

@@ -6,14 +6,14 @@
 namespace viv {
 
 struct TSimulationInside {
-  static TCreatureList& World(TSimulation& s) { return s.world_; }
+  static TWorld& World(TSimulation& s) { return s.world_; }
   static int64_t& StepCount(TSimulation& s) { return s.stepCount_; }
   static TSpeciesHistory& History(TSimulation& s) { return s.history_; }
   static TTaxonHistory& Taxa(TSimulation& s) { return s.taxa_; }
 };
 
-inline TCreatureList& WorldOf(TSimulation& s) { return TSimulationInside::World(s); }
-inline const TCreatureList& WorldOf(const TSimulation& s) { return s.Population(); }
+inline TWorld& WorldOf(TSimulation& s) { return TSimulationInside::World(s); }
+inline const TWorld& WorldOf(const TSimulation& s) { return s.Population(); }
 inline int64_t& StepCountOf(TSimulation& s) { return TSimulationInside::StepCount(s); }
 inline TSpeciesHistory& HistoryOf(TSimulation& s) { return TSimulationInside::History(s); }
 inline TTaxonHistory& TaxaOf(TSimulation& s) { return TSimulationInside::Taxa(s); }

@@ -2,7 +2,7 @@
 // Ready-made worlds shared by tests and benchmarks (not part of the programs).
 #include <cstdint>
 
-#include "world/creature_list.h"
+#include "world/world.h"
 
 namespace viv {
 
