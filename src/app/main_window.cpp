@@ -307,7 +307,7 @@ TFrameStatus TfrmVivarion::FrameStatus() const {
 void TfrmVivarion::DrawFrame() {
   if (StageBitmap.size() != size()) StageBitmap = QImage(size(), QImage::Format_RGB32);
   viv::DrawFrame(Population, View(), FrameStatus(), StageBitmap);
-  if (film_ && filmEvery_ == 0) RecordViewFrame();
+  RecordViewFrame();
   DrawRecordingMark();
   repaint();
   LastRedrawTick = TickCount();

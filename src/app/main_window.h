@@ -14,6 +14,7 @@
 
 #include "app/run_pace.h"
 #include "app/ticks.h"
+#include "app/view_film.h"
 #include "app/world_window.h"
 #include "film/film_encoder.h"
 #include "history/evolution_samples.h"
@@ -143,15 +144,14 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   // second of the clock, each the picture drawn last (repeated while the window draws slower,
   // left out while it draws faster); L records a time-lapse, a frame every TimeLapseEvery steps.
   // The same key again stops and puts the film in place; a failure stops it and shows a box.
-  static constexpr int32_t ViewFramesPerSecond = 11;  // a frame every 90 ms
-  std::function<int64_t()> FilmClock = TickCount;     // milliseconds (tests set their own)
+  static constexpr int32_t ViewFramesPerSecond = TViewFilm::ViewFramesPerSecond;
+  std::function<int64_t()> FilmClock = TickCount;  // milliseconds (tests set their own)
   static constexpr int64_t TimeLapseEvery = 100;
-  static constexpr int32_t TimeLapseFramesPerSecond = 30;
   std::string FilmFolder;  // where films go: the user's videos folder (tests set their own)
   void ToggleRecording(int64_t everySteps);
   void StopRecording();
   // The film being recorded, or nullptr.
-  const TFilmEncoder* Film() const { return film_.get(); }
+  const TFilmEncoder* Film() const { return film_ ? &film_->Encoder() : nullptr; }
 
   // The animal editor (one window, made at the first use): on an animal file's text, or on a
   // living creature (E on the creature under the pointer, else the one followed or held).
@@ -213,17 +213,16 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   TfrmObservatory* observatory_ = nullptr;             // a window of its own, deleted with this one
   TAnimalEditor* editor_ = nullptr;                    // likewise
   QPushButton* butEditor_ = nullptr;                   // the start panel's way into the editor
-  // The film being recorded: every drawn frame (filmEvery_ 0) or one every filmEvery_ steps.
-  void RecordFrame(const QImage& image);
-  void RecordViewFrame();  // the picture just drawn, as many times as the clock says are due
-  void DrawRecordingMark();
+  // The film's frames: after each frame drawn (a film of real time) or each step (a
+  // time-lapse); a failure stops the film and shows a box.
+  void RecordViewFrame();
   void RecordTimeLapse();
+  void RecordOrStop(const std::function<void(TViewFilm&)>& record);
+  void DrawRecordingMark();
   // What the overlay says, as DrawFrame draws it.
   TFrameStatus FrameStatus() const;
-  std::unique_ptr<TFilmEncoder> film_;
-  int64_t filmEvery_ = 0;
-  int64_t filmStart_ = 0;  // FilmClock when the view's film began (moved on over long stalls)
-  QImage filmImage_;       // a time-lapse frame, drawn apart from the window's
+  std::unique_ptr<TViewFilm> film_;
+  QImage filmImage_;  // a time-lapse frame, drawn apart from the window's
 };
 
 }  // namespace viv
