@@ -4,9 +4,9 @@
 Each layer is a library of its own that sees only the headers of the layers it links (see
 src/CMakeLists.txt), so an include of a layer above does not compile. What remains is said
 here: world/fast (the sensing machinery) belongs to the world's library but is for world/
-alone; the programs (view, app, cli, islands, python) never include the grid, never reach
-into the simulation's population (sim.World) and never include a header by a relative path
-that would step around the layers; Qt is for view/ and app/ only (the runner links the view,
+alone; the programs (view, app, cli, islands, python) never include the grid and never
+include a header by a relative path that would step around the layers (the simulation's
+population is private to it, so the compiler keeps the programs out of it); Qt is for view/ and app/ only (the runner links the view,
 which links Qt, but must not use it itself).
 Usage: check_layers.py SRC_DIR
 """
@@ -19,7 +19,6 @@ QT_FOLDERS = {"view", "app"}
 GRID = {"creature/grid.h", "world/grid_query.h"}
 OUR = re.compile(r'#\s*include\s+"([^"]+)"')
 QT = re.compile(r"#\s*include\s+<(Q[A-Za-z]+|Qt[A-Za-z]+/[^>]+)>")
-REACH_IN = re.compile(r"\b[Ss]im\.World\b")
 
 
 def faults(src):
@@ -45,8 +44,6 @@ def faults(src):
                             found.append(f"{where}: world/fast is for world/ alone (\"{include}\")")
                         if layer in PROGRAMS and include in GRID:
                             found.append(f"{where}: {layer}/ may not include the grid (\"{include}\")")
-                    if layer in PROGRAMS and REACH_IN.search(line):
-                        found.append(f"{where}: {layer}/ may not reach into the population ({line.strip()})")
                     if QT.search(line) and layer not in QT_FOLDERS:
                         found.append(f"{where}: {layer}/ may not include Qt ({line.strip()})")
     return found

@@ -145,7 +145,7 @@ int RunIsland(const TIslandOptions& io, const TArchipelago& a, std::ostream& out
     for (size_t k = 0; k < islands.size(); ++k) {
       TIsland& island = *islands[k];
       Guarded(island.Error, [&] {
-        const TRunReport r = island.Driver.Report(restart);
+        const TRunReport r = TakeRunReport(island.Sim, restart);
         const std::string number = std::to_string(island.Number);
         lines[k] = "island=" + number + ' ' + StatusLine(step, r.Figures);
         if (o.Hash) lines[k] += " hash=" + HashText(island.Sim.Hash());

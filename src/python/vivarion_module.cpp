@@ -428,7 +428,7 @@ class TPyWorld {
   }
 
   // A report as the runner takes it: its statistics and evolution rows (the latter kept).
-  std::pair<std::string, std::string> Report() { return Keep(TRunDriver(*sim_, TRunPlan{}).Report(true)); }
+  std::pair<std::string, std::string> Report() { return Keep(TakeRunReport(*sim_, true)); }
   std::pair<std::string, std::string> Keep(const TRunReport& r) {
     std::string evolution = r.EvolutionRow() + '\n';
     evolutionRows_ += evolution;

@@ -22,12 +22,12 @@ bool TRunDriver::CheckpointDue() const {
   return plan_.CheckpointEvery > 0 && sim_.StepCount() % plan_.CheckpointEvery == 0;
 }
 
-TRunReport TRunDriver::Report(bool restart) {
+TRunReport TakeRunReport(TSimulation& sim, bool restart) {
   TRunReport r;
-  r.Step = sim_.StepCount();
-  r.Figures = sim_.Figures();
-  r.Species = sim_.SpeciesReport(restart);
-  r.Evolution = sim_.EvolutionReport(restart);
+  r.Step = sim.StepCount();
+  r.Figures = sim.Figures();
+  r.Species = sim.SpeciesReport(restart);
+  r.Evolution = sim.EvolutionReport(restart);
   return r;
 }
 
@@ -36,10 +36,10 @@ void TRunDriver::RunTo(int64_t last, const std::function<void()>& afterStep,
   while (sim_.StepCount() < last) {
     Step();
     if (afterStep) afterStep();
-    if (ReportDue()) onReport(Report(true));
+    if (ReportDue()) onReport(TakeRunReport(sim_, true));
     if (CheckpointDue()) sim_.SaveWorld(plan_.CheckpointFile);
   }
-  if (closing && !ReportDue()) onReport(Report(false));
+  if (closing && !ReportDue()) onReport(TakeRunReport(sim_, false));
 }
 
 void WriteRunOutputs(const TSimulation& sim, const TRunOutputs& files) {

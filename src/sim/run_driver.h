@@ -26,6 +26,9 @@ struct TRunReport {
   std::string EvolutionRow() const;
 };
 
+// A report of the world now; restart starts the counts since the last report again from here.
+TRunReport TakeRunReport(TSimulation& sim, bool restart);
+
 // What a run does besides stepping.
 struct TRunPlan {
   int64_t Report = 0;           // a report at every multiple of it; 0 for none on the way
@@ -48,9 +51,6 @@ class TRunDriver {
   // Whether the world's step is one for a report, a checkpoint.
   bool ReportDue() const;
   bool CheckpointDue() const;
-  // A report now; restart starts the counts since the last report again from here.
-  TRunReport Report(bool restart);
-
   // Steps to last. After each step: afterStep, then the report due (to onReport) and the
   // checkpoint due. A run whose last step is not a report's ends with a report that does not
   // restart the counts, when closing.
