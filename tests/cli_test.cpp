@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "cli/progress_line.h"
+#include "sim/world_file.h"
 
 namespace {
 
@@ -227,18 +228,19 @@ TEST_F(Runner, BadWorldFilesFailWithOneLineNamingThem) {
   flipped[good.size() - 3] ^= 1;
   write("flipped.vivw", flipped);
   std::string newer = good;
-  newer[8] = 7;
+  newer[8] = static_cast<char>(viv::WorldFormatVersion + 1);
   std::string reserved = good;
   reserved[12] = 1;
   write("reserved.vivw", reserved);
   write("newer.vivw", newer);
   write("animal.vivw", "<vivarion vegetable=\"False\" radius=\"40\"/>");
   fs::create_directories(dir / "folder.vivw");
-  const std::pair<const char*, const char*> cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"empty.vivw", "the file is empty, not a world file"},
       {"short.vivw", "the world file is damaged: it is truncated"},
       {"flipped.vivw", "the world file is damaged: its checksum does not match its contents"},
-      {"newer.vivw", "the world file has format 7, newer than this program reads (6)"},
+      {"newer.vivw", "the world file has format " + std::to_string(viv::WorldFormatVersion + 1) +
+                         ", newer than this program reads (" + std::to_string(viv::WorldFormatVersion) + ")"},
       {"reserved.vivw", "the world file is damaged: its header's reserved field is not zero"},
       {"animal.vivw", "this is an animal file, not a world file"},
       {"folder.vivw", "this is a folder, not a world file"},

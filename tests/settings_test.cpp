@@ -150,7 +150,7 @@ TEST_F(SettingsTest, KeysSetByNameAreWrittenAndReadBackExactly) {
   for (const std::string& key : SettingsKeys()) {
     // Reals with many digits, one of them below 1e-4, each within its key's range.
     const auto [low, high] = SettingsKeyRange(key);
-    s.Set(LowerAscii(key), IsWholeSettingsKey(key) ? 7 : low + std::fmod(value, high - low));
+    s.Set(LowerAscii(key), IsWholeSettingsKey(key) ? std::min(7.0, high) : low + std::fmod(value, high - low));
     value = value * 3.7 + 1e-7;
   }
   EXPECT_EQ(s.Get("sunlight"), s.SunLight);

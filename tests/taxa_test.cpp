@@ -4,6 +4,7 @@
 
 #include "creature/body_plan.h"
 #include "history/taxa.h"
+#include "sim/world_file.h"
 #include "test_support.h"
 
 namespace viv {
@@ -72,7 +73,7 @@ TEST_F(Taxa, PersistenceChangeNoveltyEcologyComplexityAndActivity) {
   // Read back from its bytes, the history goes on giving the same measures.
   TTaxonHistory copy;
   copy.PersistenceSteps = 100;
-  copy.FromBytes(history.Bytes());
+  copy.FromBytes(history.Bytes(), WorldFormatVersion);
   EXPECT_EQ(copy.Bytes(), history.Bytes());
   Birth(3, 4, adamPlan + 2);
   const auto births = Population.Births;

@@ -253,7 +253,8 @@ TEST_F(WorldFile, DamagedFilesAreRefusedAndTheWorldStays) {
       {bytes.substr(0, 20), "the world file is damaged: it is cut short in its header"},
       {flipped, "the world file is damaged: its checksum does not match its contents"},
       {"VIVWORLX" + bytes.substr(8), "this is not a world file"},
-      {newer, "the world file has format 9, newer than this program reads (6)"},
+      {newer,
+       "the world file has format 9, newer than this program reads (" + std::to_string(WorldFormatVersion) + ")"},
       {"<vivarion vegetable=\"False\"/>", "this is an animal file, not a world file"},
   };
   for (const Case& k : cases) {

@@ -33,7 +33,7 @@ struct TKey {
   double Min = 0, Max = 0;
   int Family = 0;
 };
-enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2 };
+enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2, Ecology = 3 };
 constexpr double Huge = 1e300;  // keys that nothing uses: any finite value
 constexpr TKey Keys[] = {
     {"Remming", &TSettings::Remming, nullptr, 0, 1e6},
@@ -65,6 +65,10 @@ constexpr TKey Keys[] = {
     {"PlantColorChange", &TSettings::PlantColorChange, nullptr, 0, 1, Diet},
     {"ColorDiet", &TSettings::ColorDiet, nullptr, 0, 1, Diet},
     {"ColorMutation", nullptr, &TSettings::ColorMutation, 0, 255, Diet},
+    {"PlantRooms", nullptr, &TSettings::PlantRooms, 0, 1, Ecology},
+    {"DietWidth", &TSettings::DietWidth, nullptr, 0, 100, Ecology},
+    {"BiteWaste", &TSettings::BiteWaste, nullptr, 0, 1, Ecology},
+    {"MeatLoss", &TSettings::MeatLoss, nullptr, 0, 1, Ecology},
 };
 
 const TKey* FindKey(const std::string& name) {

@@ -45,6 +45,11 @@ class TSettings {
   double PlantColorChange = 0;  // chance that a plant's child takes a colour of them at random
   double ColorDiet = 0;         // share of a bite lost per unit of colour difference (0 to 1)
   int32_t ColorMutation = 0;    // a division moves each colour byte of an animal child by up to this
+  // Rules of ecology (rules/diet, world/world_step): ways to live that exclude each other.
+  int32_t PlantRooms = 0;  // 1: each plant kind divides in a room of its own, animals not counted
+  double DietWidth = 0;    // a plant bite's share falls as a Gaussian of colour difference, this wide
+  double BiteWaste = 0;    // under DietWidth: share of the part of a plant bite not kept that is lost
+  double MeatLoss = 0;     // share of an animal bite that the eater does not keep
 
   std::string FileName;
   // Keys of the file's section that are none of the above (a misspelt "SunLigth"), as the

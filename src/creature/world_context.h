@@ -12,6 +12,13 @@
 
 namespace viv {
 
+// What the step under way moved: the energy that animals kept from bites of plants and of
+// animals, and the plants that the plant floor sprouted. Counted for the reports only.
+struct TStepFlows {
+  double FromPlants = 0, FromAnimals = 0;
+  int32_t Sprouts = 0;
+};
+
 struct TWorldContext {
   // The settings in force: read by the world's passes, replaced whole between steps.
   TSettings Rules;
@@ -23,6 +30,7 @@ struct TWorldContext {
   TGrid Grid;
   // The light of the step under way, worked out from the rules at its start.
   TSunlight Sunlight;
+  TStepFlows Flows;
 
   uint64_t TakeSerial() { return NextSerial++; }
   uint64_t TakeTaxon() { return NextTaxon++; }

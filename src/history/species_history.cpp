@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "config/errors.h"
+#include "history/diet_types.h"
 #include "history/tree_text.h"
 
 namespace viv {
@@ -45,6 +46,9 @@ void TSpeciesHistory::Found(const TCreatureList& world, int64_t step) {
 
 void TSpeciesHistory::Record(const TWorld& world, int64_t step) {
   lastStep_ = step;
+  sprouts_ += world.Context.Flows.Sprouts;
+  fromPlants_ += world.Context.Flows.FromPlants;
+  fromAnimals_ += world.Context.Flows.FromAnimals;
   // Births first: a species whose last member dies in the step its new member is born lives on.
   for (const TBirth& b : world.Births) {
     if (b.Vegetable) continue;
@@ -129,7 +133,12 @@ TSpeciesStats TSpeciesHistory::Report(const TCreatureList& world, int64_t step, 
   }
   s.NewSpecies = newSpecies_, s.ExtinctSpecies = extinct_, s.Births = births_, s.Deaths = deaths_;
   s.Arrivals = arrivals_, s.Departures = departures_;
-  if (restart) newSpecies_ = extinct_ = births_ = deaths_ = arrivals_ = departures_ = 0;
+  s.FloorSprouts = sprouts_, s.FromPlants = fromPlants_, s.FromAnimals = fromAnimals_;
+  s.DietTypes = CommonDietTypes(world, 0.15);
+  if (restart) {
+    newSpecies_ = extinct_ = births_ = deaths_ = arrivals_ = departures_ = sprouts_ = 0;
+    fromPlants_ = fromAnimals_ = 0;
+  }
   return s;
 }
 
@@ -169,8 +178,10 @@ std::string TSpeciesHistory::Bytes(bool forHash) const {
   }
   // The counts since the last report depend on when reports were taken, not on the world.
   if (forHash) PutBytes(out, lastStep_);
-  else
+  else {
     for (int64_t v : {newSpecies_, extinct_, births_, deaths_, lastStep_, arrivals_, departures_}) PutBytes(out, v);
+    PutBytes(out, sprouts_), PutBytes(out, fromPlants_), PutBytes(out, fromAnimals_);
+  }
   return out;
 }
 
@@ -191,6 +202,12 @@ void TSpeciesHistory::FromBytes(std::string_view bytes, uint32_t version) {
   }
   r.Get(h.newSpecies_), r.Get(h.extinct_), r.Get(h.births_), r.Get(h.deaths_), r.Get(h.lastStep_);
   if (version >= 2) r.Get(h.arrivals_), r.Get(h.departures_);
+  if (version >= 7) {
+    r.Get(h.sprouts_), r.Get(h.fromPlants_), r.Get(h.fromAnimals_);
+    if (h.sprouts_ < 0 || !(h.fromPlants_ >= 0) || !(h.fromAnimals_ >= 0) ||
+        !std::isfinite(h.fromPlants_ + h.fromAnimals_))
+      r.Damaged();
+  }
   if (!r.AtEnd()) r.Damaged();
   *this = std::move(h);
 }

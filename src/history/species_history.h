@@ -34,6 +34,11 @@ struct TSpeciesStats {
   int32_t MaxOrgans = 0;
   int64_t PersistentSpecies = 0;         // alive and first seen at least PersistenceSteps ago
   int64_t Arrivals = 0, Departures = 0;  // animals that came from or left for another world
+  // The flows since the last report: plants that the plant floor sprouted, and the energy that
+  // animals kept from bites of plants and of animals.
+  int64_t FloorSprouts = 0;
+  double FromPlants = 0, FromAnimals = 0;
+  int32_t DietTypes = 0;  // diet types (or colour clusters) that hold 15 % of the animals or more
 };
 
 // The Shannon diversity of the species among a world's animals (natural logarithm).
@@ -83,6 +88,8 @@ class TSpeciesHistory {
   int32_t Emerge(const std::string& name, int32_t parent, int64_t step);
   std::unordered_map<std::string, int32_t> current_;  // name -> its latest emergence
   int64_t newSpecies_ = 0, extinct_ = 0, births_ = 0, deaths_ = 0, arrivals_ = 0, departures_ = 0;
+  int64_t sprouts_ = 0;
+  double fromPlants_ = 0, fromAnimals_ = 0;
   int64_t lastStep_ = 0;  // the last step recorded: the last step alive of the living species
 };
 

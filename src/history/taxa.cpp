@@ -96,11 +96,20 @@ void TTaxonHistory::Leave(uint64_t id, int64_t step) {
   if (!t->Persistent) t->Representative.clear();
 }
 
-void TTaxonHistory::ShadowBirth(bool newTaxon) {
+void TTaxonHistory::ShadowBirth(bool newTaxon, int64_t step, bool founder) {
   uint64_t taxon;
   if (newTaxon || shadowMembers_.empty()) {
+    // The new taxon's parent is a member's taxon, picked by a hash of the shadow's state rather
+    // than a draw, so that the shadow's stream (and so every world's hash) stays as it was.
+    TShadowTaxon fresh;
+    fresh.FirstStep = step;
+    if (!founder && !shadowMembers_.empty()) {
+      const TRandomState& state = shadowRandom_.State();
+      const uint64_t pick = XXH64(state.data(), sizeof(state), shadowTaxa_.size());
+      fresh.Parent = shadowMembers_[static_cast<size_t>(pick % shadowMembers_.size())];
+    }
     livingShadow_.push_back(shadowTaxa_.size());
-    shadowTaxa_.emplace_back();
+    shadowTaxa_.push_back(fresh);
     taxon = shadowTaxa_.size();
   } else {
     taxon = shadowMembers_[static_cast<size_t>(shadowRandom_.Int(static_cast<int32_t>(shadowMembers_.size())))];
@@ -139,7 +148,7 @@ void TTaxonHistory::Found(TCreatureList& world, int64_t step) {
     c->Taxon = it->second;
     TTaxon& t = *At(c->Taxon);
     t.Peak = std::max(t.Peak, ++t.Alive);
-    ShadowBirth(fresh);
+    ShadowBirth(fresh, step, true);
   }
 }
 
@@ -170,7 +179,7 @@ void TTaxonHistory::Record(const TWorld& world, int64_t step) {
       t->Peak = std::max(t->Peak, ++t->Alive);
       t->LastStep = step;
     }
-    ShadowBirth(founded);
+    ShadowBirth(founded, step);
   }
   for (const TDeath& d : world.Deaths) {
     if (d.Vegetable) continue;
@@ -217,7 +226,7 @@ void TTaxonHistory::Arrive(TCreature& animal, TWorldContext& world, int64_t step
   animal.Taxon = t->Id;
   t->Peak = std::max(t->Peak, ++t->Alive);
   t->LastStep = step;
-  ShadowBirth(founded);
+  ShadowBirth(founded, step, true);
 }
 
 TEvolutionStats TTaxonHistory::Report(int64_t step, bool restart) {
@@ -255,6 +264,7 @@ TEvolutionStats TTaxonHistory::Report(int64_t step, bool restart) {
   }
   s.ShadowNewActivity = shadowNewActivity_;
   s.AncestorAge = AncestorAge(step);
+  s.ShadowAncestorAge = ShadowAncestorAge(step);
   if (restart) {
     for (uint64_t plan : newPlans) persistentPlans_.insert(plan);
     lastPersistent_ = std::move(persistent);  // ids grow with the founding order: sorted
@@ -263,23 +273,25 @@ TEvolutionStats TTaxonHistory::Report(int64_t step, bool restart) {
   return s;
 }
 
-int64_t TTaxonHistory::AncestorAge(int64_t step) const {
-  // The line of the first living taxon, itself first, cut down to what every other line shares.
+namespace {
+
+// Steps since the founding of the most recent taxon on every living line: the line of the first
+// living taxon, itself first, cut down to what every other line shares. parent(id) gives a
+// taxon's parent (0 for none), born(id) its founding step; the bound on a line's length keeps a
+// damaged history from looping. The world's age when the lines do not meet.
+template <class TParent, class TBorn>
+int64_t CommonAncestorAge(const std::vector<uint64_t>& living, int64_t step, size_t bound, TParent parent, TBorn born) {
   std::vector<uint64_t> common;
-  bool first = true;
   std::unordered_set<uint64_t> line;
-  for (const TTaxon& t : Taxa) {
-    if (t.Alive == 0) continue;
+  for (size_t n = 0; n < living.size(); ++n) {
     line.clear();
     std::vector<uint64_t> ordered;
-    // A parent is founded before its child; the bound keeps a damaged history from looping.
-    for (const TTaxon* a = &t; a && ordered.size() <= Taxa.size(); a = a->Parent ? Find(a->Parent) : nullptr) {
-      line.insert(a->Id);
-      ordered.push_back(a->Id);
+    for (uint64_t a = living[n]; a != 0 && ordered.size() <= bound; a = parent(a)) {
+      line.insert(a);
+      ordered.push_back(a);
     }
-    if (first) {
+    if (n == 0) {
       common = std::move(ordered);
-      first = false;
       continue;
     }
     size_t k = 0;
@@ -287,7 +299,31 @@ int64_t TTaxonHistory::AncestorAge(int64_t step) const {
     common.erase(common.begin(), common.begin() + static_cast<std::ptrdiff_t>(k));
     if (common.empty()) return step;
   }
-  return common.empty() ? 0 : step - Find(common.front())->FirstStep;
+  return common.empty() ? 0 : step - born(common.front());
+}
+
+}  // namespace
+
+int64_t TTaxonHistory::AncestorAge(int64_t step) const {
+  std::vector<uint64_t> living;
+  for (const TTaxon& t : Taxa)
+    if (t.Alive > 0) living.push_back(t.Id);
+  return CommonAncestorAge(
+      living, step, Taxa.size(),
+      [&](uint64_t id) {
+        const TTaxon* t = Find(id);
+        return t && t->Parent && Find(t->Parent) ? t->Parent : uint64_t{0};
+      },
+      [&](uint64_t id) { return Find(id)->FirstStep; });
+}
+
+int64_t TTaxonHistory::ShadowAncestorAge(int64_t step) const {
+  std::vector<uint64_t> living;
+  for (size_t k = 0; k < shadowTaxa_.size(); ++k)
+    if (shadowTaxa_[k].Alive > 0) living.push_back(k + 1);
+  return CommonAncestorAge(
+      living, step, shadowTaxa_.size(), [&](uint64_t id) { return shadowTaxa_[id - 1].Parent; },
+      [&](uint64_t id) { return shadowTaxa_[id - 1].FirstStep; });
 }
 
 std::string TTaxonHistory::TaxaCsv() const {
@@ -344,10 +380,12 @@ std::string TTaxonHistory::Bytes(bool forHash) const {
   PutBytes(out, static_cast<uint64_t>(shadowTaxa_.size()));
   for (const TShadowTaxon& s : shadowTaxa_)
     PutBytes(out, s.Alive), PutBytes(out, s.Activity), PutBytes(out, static_cast<uint8_t>(s.Active));
+  if (!forHash)
+    for (const TShadowTaxon& s : shadowTaxa_) PutBytes(out, s.Parent), PutBytes(out, s.FirstStep);
   return out;
 }
 
-void TTaxonHistory::FromBytes(std::string_view bytes) {
+void TTaxonHistory::FromBytes(std::string_view bytes, uint32_t version) {
   TByteReader r(bytes, "its taxa are cut short", "its taxa do not hold together");
   TTaxonHistory h;
   const uint64_t n = r.Count(90);
@@ -399,6 +437,12 @@ void TTaxonHistory::FromBytes(std::string_view bytes) {
   }
   for (size_t k = 0; k < members.size(); ++k)
     if (members[k] != h.shadowTaxa_[k].Alive) r.Damaged();
+  if (version >= 7)
+    for (size_t k = 0; k < h.shadowTaxa_.size(); ++k) {
+      TShadowTaxon& s = h.shadowTaxa_[k];
+      r.Get(s.Parent), r.Get(s.FirstStep);
+      if (s.Parent > k) r.Damaged();  // a parent is founded before its child
+    }
   if (!r.AtEnd()) r.Damaged();
   Replace(std::move(h));
 }

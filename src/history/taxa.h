@@ -51,6 +51,8 @@ struct TEvolutionStats {
   // Steps since the most recent taxon that every living animal descends from was founded: how
   // long lineages have coexisted (the world's age when they descend from different founders).
   int64_t AncestorAge = 0;
+  // The same of the neutral shadow's lines: what drift alone would give.
+  int64_t ShadowAncestorAge = 0;
 };
 
 class TTaxonHistory {
@@ -85,10 +87,11 @@ class TTaxonHistory {
   std::string Newick() const;
 
   // The history as bytes for world files and back (throws EVivarion on damage). The bytes for
-  // the world hash leave out the members' texts, founders' labels that are file names and what
-  // reports decide (persistence seen at a report, the counts since the last report).
+  // the world hash leave out the members' texts, founders' labels that are file names, what
+  // reports decide (persistence seen at a report, the counts since the last report) and the
+  // shadow's lines. Files of format 6 and before have no shadow lines: its taxa read as founders.
   std::string Bytes(bool forHash = false) const;
-  void FromBytes(std::string_view bytes);
+  void FromBytes(std::string_view bytes, uint32_t version);
   // Whether the living taxa and their members are those of the world's animals.
   bool AgreesWith(const TCreatureList& world) const;
 
@@ -107,6 +110,7 @@ class TTaxonHistory {
  private:
   TTaxon& Emerge(uint64_t id, uint64_t parent, int64_t step);
   int64_t AncestorAge(int64_t step) const;
+  int64_t ShadowAncestorAge(int64_t step) const;
   TTaxon* At(uint64_t id) { return const_cast<TTaxon*>(Find(id)); }
   void Leave(uint64_t id, int64_t step);
   // The neutral shadow: as many animals as the world has, born and dying when the world's are,
@@ -116,8 +120,10 @@ class TTaxonHistory {
     int64_t Alive = 0;
     double Activity = 0;
     bool Active = false;
+    uint64_t Parent = 0;  // the shadow taxon of a member when it was founded; 0 for none
+    int64_t FirstStep = 0;
   };
-  void ShadowBirth(bool newTaxon);
+  void ShadowBirth(bool newTaxon, int64_t step, bool founder = false);
   void ShadowDeath();
 
   std::unordered_map<uint64_t, size_t> index_;  // taxon id -> its place in Taxa

@@ -16,6 +16,12 @@ constexpr double PlantReach = 80 * 1.4142135623730951;
 
 uint32_t Byte(uint32_t color, int shift) { return (color >> shift) & 255; }
 
+// The sum of the red and blue bytes' differences (0 to 510).
+int RedBlueDistance(uint32_t a, uint32_t b) {
+  return std::abs(static_cast<int>(Byte(a, 0)) - static_cast<int>(Byte(b, 0))) +
+         std::abs(static_cast<int>(Byte(a, 16)) - static_cast<int>(Byte(b, 16)));
+}
+
 }  // namespace
 
 uint32_t PlantColor(int32_t kind, int32_t kinds) {
@@ -31,9 +37,29 @@ uint32_t PlantColor(int32_t kind, int32_t kinds) {
 uint32_t RandomPlantColor(TRandom& random, int32_t kinds) { return PlantColor(random.Int(kinds), kinds); }
 
 double DietShare(uint32_t eater, uint32_t food, double colorDiet) {
-  const int difference = std::abs(static_cast<int>(Byte(eater, 0)) - static_cast<int>(Byte(food, 0))) +
-                         std::abs(static_cast<int>(Byte(eater, 16)) - static_cast<int>(Byte(food, 16)));
-  return std::max(0.0, 1 - colorDiet * difference / 510.0);
+  return std::max(0.0, 1 - colorDiet * RedBlueDistance(eater, food) / 510.0);
+}
+
+TBiteShares BiteShares(uint32_t eater, uint32_t food, bool plant, const TSettings& rules) {
+  TBiteShares s;
+  if (rules.ColorDiet != 0) s.Kept = DietShare(eater, food, rules.ColorDiet);
+  if (plant && rules.DietWidth > 0) {
+    // A narrow curve: an eater between two kinds gains less of each than the eaters of each
+    // (a convex trade-off), so that specialists beat a generalist.
+    const double d = RedBlueDistance(eater, food) / 510.0 / rules.DietWidth;
+    s.Kept *= std::exp(-0.5 * d * d);
+    s.Lost = s.Kept + rules.BiteWaste * (1 - s.Kept);
+  }
+  if (!plant && rules.MeatLoss > 0) s.Kept *= 1 - rules.MeatLoss;
+  return s;
+}
+
+int32_t NearestPlantKind(uint32_t color, int32_t kinds) {
+  int32_t nearest = 0;
+  int best = 511;
+  for (int32_t k = 0; k < std::max(kinds, 1); ++k)
+    if (const int d = RedBlueDistance(color, PlantColor(k, kinds)); d < best) best = d, nearest = k;
+  return nearest;
 }
 
 uint32_t ShiftColor(TRandom& random, uint32_t color, int32_t step) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "config/random.h"
+#include "config/settings.h"
 
 namespace viv {
 
@@ -20,6 +21,20 @@ uint32_t RandomPlantColor(TRandom& random, int32_t kinds);
 // red and blue, 1 - colorDiet for the farthest apart (the sum of the red and blue bytes'
 // differences over 510), never below 0. Green, which eyes steer by, is no part of the diet.
 double DietShare(uint32_t eater, uint32_t food, double colorDiet);
+
+// What a bite moves under the rules of diet, as shares of the bite: what the eater keeps and
+// what the victim loses (1 and 1 without them). ColorDiet takes its share of every bite;
+// DietWidth keeps of a plant bite a Gaussian of the colour difference (that width), and the
+// plant then loses what the eater keeps and BiteWaste of the rest; MeatLoss goes of an animal
+// bite, which the victim loses whole.
+struct TBiteShares {
+  double Kept = 1, Lost = 1;
+};
+TBiteShares BiteShares(uint32_t eater, uint32_t food, bool plant, const TSettings& rules);
+
+// The kind (0 to kinds - 1) whose plant colour is nearest in red and blue: a plant's own kind,
+// an animal's diet type.
+int32_t NearestPlantKind(uint32_t color, int32_t kinds);
 
 // Each colour byte moved by a whole number drawn evenly from -step to step, kept within 0-255.
 uint32_t ShiftColor(TRandom& random, uint32_t color, int32_t step);

@@ -450,7 +450,7 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   // Founders from files were one nameless species before format 2; only later files must agree.
   if (version >= 2 && !loaded.History.AgreesWith(fresh)) Damaged("its species history does not match its creatures");
   if (version >= 3) {
-    loaded.Taxa.FromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))));
+    loaded.Taxa.FromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))), version);
     for (const TCreature* c : fresh.List)
       if (c->Taxon >= nextTaxon || (c->Vegetable && c->Taxon != 0)) Damaged("a creature's taxon is out of order");
     if (!loaded.Taxa.Taxa.empty() && loaded.Taxa.Taxa.back().Id >= nextTaxon) Damaged("a taxon is out of order");

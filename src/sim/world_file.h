@@ -21,7 +21,9 @@ namespace viv {
 // 4: the rules of open evolution in the settings (copies, ids, formulas, light and seasons).
 // 5: the rules of diet in the settings (plant colours, colour diet, colour mutation).
 // 6: the settings as pairs of key name and value, so that new keys need no new format.
-constexpr uint32_t WorldFormatVersion = 6;
+// 7: the flows since the last report (floor sprouts, energy from plants and from animals) and
+//    the neutral shadow's lines (each shadow taxon's parent and founding step).
+constexpr uint32_t WorldFormatVersion = 7;
 
 // The last step a world file holds: far beyond any run (30,000 years at 10,000 steps a
 // second), and far from overflowing. A world stops there rather than run into a file that

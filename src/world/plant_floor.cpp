@@ -19,6 +19,7 @@ void TWorld::SproutPlants() {
   }
   Context.Grid.Add(plant, plant->X, plant->Y);
   Add(plant);
+  ++Context.Flows.Sprouts;
 }
 
 }  // namespace viv

@@ -6,6 +6,7 @@
 #include "creature/grid.h"
 #include "world/fast/sensing_fast.h"
 #include "world/grid_query.h"
+#include "world/plant_rooms.h"
 #include "world/world.h"
 
 namespace viv {
@@ -16,6 +17,7 @@ TWorld::~TWorld() = default;
 void TWorld::WorldStep() {
   Births.clear();
   Deaths.clear();
+  Context.Flows = TStepFlows();
   Context.Sunlight.Update(Context.Rules, CurrentStep);
   SenseAndAct();
   const float maxRadius = StepAll();
@@ -46,23 +48,27 @@ void TWorld::DeathsAndBirths() {
   // Walks from the last creature down, as a pass that deletes in place would: the dead are
   // marked and squeezed out at the end, newborns are appended in the order of their birth.
   // The count that MaxFood is compared with is the one such a pass would see.
+  // Under PlantRooms each plant kind divides in a room of its own instead, counted likewise.
   const int32_t count = Count();
   int32_t current = count;
+  TPlantRooms rooms(List, Context.Rules);
   bool anyDead = false;
   newborns_.clear();
   for (int32_t i = count - 1; i >= 0; --i) {
     TCreature* k = List[i];
     if (!(k->Energy() >= Context.Rules.MinEnergy) || !k->IsFinite()) {
       NoteDeath(*k, k->IsFinite() ? TDeathCause::Energy : TDeathCause::NotFinite);
+      if (k->Vegetable) rooms.Leave(*k);
       delete k;
       List[i] = nullptr;
       anyDead = true;
       --current;
     } else if (k->Energy() > k->MaxEnergy) {
-      if (current >= Context.Rules.MaxFood && k->Vegetable) {
+      if (k->Vegetable && (rooms.On() ? rooms.Full(*k) : current >= Context.Rules.MaxFood)) {
         k->SetEnergy(k->MaxEnergy);
       } else {
         TCreature* child = TCreature::CreateChild(*k);
+        if (child->Vegetable) rooms.Enter(*child);
         child->BirthStep = CurrentStep;
         newborns_.push_back(child);
         TBirth& birth = Births.emplace_back();

@@ -59,11 +59,18 @@ void Bite(TCreature& k, TMouth& mouth, TCreature* victim) {
   }
   float bite = static_cast<float>(k.Energy() / BiteDivisor);
   if (victim->Energy() < bite) bite = victim->Energy();
-  // Under a colour diet the eater gains only its share of what the victim loses.
-  const double diet = k.World->Rules.ColorDiet;
-  const float gain = diet != 0 ? static_cast<float>(bite * DietShare(k.Color, victim->Color, diet)) : bite;
+  // Under the rules of diet the eater gains only its share of the bite, and a plant may lose
+  // less than the whole bite.
+  const TSettings& rules = k.World->Rules;
+  float gain = bite, lost = bite;
+  if (rules.ColorDiet != 0 || rules.DietWidth > 0 || rules.MeatLoss > 0) {
+    const TBiteShares shares = BiteShares(k.Color, victim->Color, victim->Vegetable, rules);
+    gain = static_cast<float>(bite * shares.Kept);
+    lost = static_cast<float>(bite * shares.Lost);
+  }
   k.SetEnergy(k.Energy() + gain);
-  victim->SetEnergy(victim->Energy() - bite);
+  victim->SetEnergy(victim->Energy() - lost);
+  (victim->Vegetable ? k.World->Flows.FromPlants : k.World->Flows.FromAnimals) += gain;
   const float eaten = k.Energy();
   const float intake = static_cast<float>(IntakeScale * gain / eaten);
   mouth.SetIntake(std::isfinite(intake) ? intake : 0);
