@@ -85,8 +85,11 @@ TEST_F(Runner, TheSameSeedGivesTheSameRunOnEveryPath) {
 TEST_F(Runner, FastAndReferenceRunsSaveTheSameAnimals) {
   fs::create_directories(dir / "fast");
   fs::create_directories(dir / "plain");
-  ASSERT_EQ(Run(Settings() + "--seed 5 --steps 20000 --save-animals fast").status, 0);
-  ASSERT_EQ(Run(Settings() + "--seed 5 --steps 20000 --save-animals plain --reference --threads 1").status, 0);
+  std::ofstream(dir / "one.ini") << "[Population]\nNumCreatures=1\nNumFood=300\n";
+  ASSERT_EQ(Run(Settings() + "--population one.ini --seed 5 --steps 20000 --save-animals fast").status, 0);
+  ASSERT_EQ(Run(Settings() + "--population one.ini --seed 5 --steps 20000 --save-animals plain --reference --threads 1")
+                .status,
+            0);
   size_t files = 0;
   for (auto& e : fs::directory_iterator(dir / "fast")) {
     std::ifstream a(e.path()), b(dir / "plain" / e.path().filename());

@@ -69,6 +69,13 @@ TSettings DefaultSettings() {
   return rules;
 }
 
+// The shipped population that the programs would seed: population.ini beside the module (the
+// build tree) or the installed one.
+TPopulationCounts DefaultPopulation() {
+  const std::string folder = ModuleFolder();
+  return ReadPopulationFile(FindPopulationFile(folder, folder + "../../../share/vivarion/"));
+}
+
 // Settings from a file the user names, which must be there.
 TSettings SettingsFile(const std::string& file) {
   CheckSettingsFile(file);
@@ -201,12 +208,14 @@ class TPyWorld {
     const std::optional<uint64_t> given =
         seed.is_none() ? std::nullopt : std::optional<uint64_t>(WholeArgument("seed", seed, 0, INT64_MAX));
     const std::vector<std::string> files = AnimalFiles(animals);
-    const auto [animalCount, plantCount] = PairArgument("population", population, 0, "animals, plants");
+    TPopulationCounts counts;
+    if (population.is_none()) counts = DefaultPopulation();
+    else std::tie(counts.NumCreatures, counts.NumFood) = PairArgument("population", population, 0, "animals, plants");
     const auto [width, height] = PairArgument("size", size, 1, "width, height");
     sim_->CreatureLimit = WholeArgument("max_creatures", maxCreatures, 1, INT64_MAX);
     sim_->StartUp(TPySettings::From(settings), given);
     py::gil_scoped_release free;
-    sim_->Populate(width, height, files, TPopulationCounts{animalCount, plantCount});
+    sim_->Populate(width, height, files, counts);
   }
   TPyWorld() = default;
   TPyWorld(const TPyWorld&) = delete;
@@ -511,14 +520,15 @@ PYBIND11_MODULE(vivarion, m) {
           "The settings file these values came from, or ''.")
       .def("__repr__", &TPySettings::Repr);
   py::class_<TPyWorld>(m, "World",
-                       "One world: World(settings=None, seed=None, animals=[], population=(1, 300), size=(800, 600), "
+                       "One world: World(settings=None, seed=None, animals=[], population=None, size=(800, 600), "
                        "max_creatures=1000000) seeds a new one as the runner does (animals: animal file names; "
-                       "population: animals and plants; seed: the random stream's, else VIVARION_SEED or the clock). "
+                       "population: animals and plants, else the shipped population.ini; seed: the random stream's, "
+                       "else VIVARION_SEED or the clock). "
                        "World.load(path) reads a world file.")
       .def(py::init<const py::object&, const py::object&, const py::object&, const py::object&, const py::object&,
                     const py::object&>(),
            py::arg("settings") = py::none(), py::arg("seed") = py::none(), py::arg("animals") = py::list(),
-           py::arg("population") = py::make_tuple(1, 300), py::arg("size") = py::make_tuple(800, 600),
+           py::arg("population") = py::none(), py::arg("size") = py::make_tuple(800, 600),
            py::arg("max_creatures") = 1000000)
       .def_static("load", &TPyWorld::Load, py::arg("path"), py::arg("settings") = py::none(),
                   "The world of a world file, going on exactly where it was saved, under the rules saved with it "

@@ -6,7 +6,9 @@
 
 namespace viv {
 
-TPlantRooms::TPlantRooms(const std::vector<TCreature*>& creatures, const TSettings& rules) {
+void TPlantRooms::Start(const std::vector<TCreature*>& creatures, const TSettings& rules) {
+  plants_.clear();
+  room_.clear();
   if (rules.PlantRooms <= 0) return;
   kinds_ = rules.PlantColors >= 2 ? rules.PlantColors : 1;
   // The rooms add up to MaxFood, the first kinds taking what does not share out evenly.

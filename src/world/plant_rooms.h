@@ -13,8 +13,9 @@ namespace viv {
 
 class TPlantRooms {
  public:
-  // The plants of each kind among the creatures, when the rule is set.
-  TPlantRooms(const std::vector<TCreature*>& creatures, const TSettings& rules);
+  // Counts the plants of each kind among the creatures, when the rule is set (else it is off).
+  // Kept between steps, so that a step need not allocate.
+  void Start(const std::vector<TCreature*>& creatures, const TSettings& rules);
   bool On() const { return !plants_.empty(); }
   // Whether a plant's kind has filled its room.
   bool Full(const TCreature& plant) const;

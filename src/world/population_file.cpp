@@ -1,5 +1,6 @@
 #include "world/population_file.h"
 
+#include "config/data_files.h"
 #include "config/errors.h"
 #include "config/files.h"
 #include "config/ini_file.h"
@@ -23,9 +24,13 @@ TPopulationCounts ReadPopulationFile(const std::string& fileName) {
   return counts;
 }
 
-std::string FindPopulationFile() {
-  if (FileExists("population.ini")) return "population.ini";
-  return ExecutableFolder() + "population.ini";
+std::string FindPopulationFile() { return FindPopulationFile(ExecutableFolder(), InstalledDataFolder()); }
+
+std::string FindPopulationFile(const std::string& programFolder, const std::string& installedFolder) {
+  for (const std::string& file :
+       {std::string("population.ini"), programFolder + "population.ini", installedFolder + "population.ini"})
+    if (FileExists(file)) return file;
+  return programFolder + "population.ini";
 }
 
 TPopulationCounts ReadPopulation(const std::string& given) {

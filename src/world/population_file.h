@@ -13,8 +13,13 @@ struct TPopulationCounts {
 // Reads section "Population" of a population file; absent file, keys or bad values give
 // the defaults (1 animal, 300 plants).
 TPopulationCounts ReadPopulationFile(const std::string& fileName);
-// "population.ini" in the current folder if it is there, else beside the executable.
+// "population.ini" in the current folder if it is there, else beside the executable, else the
+// installed one (share/vivarion); the one beside the executable when none is there (its
+// absence gives the defaults).
 std::string FindPopulationFile();
+// The same search for a program whose file lies in programFolder and whose installed files lie
+// in installedFolder (both with a trailing "/"): the Python module looks from its own folder.
+std::string FindPopulationFile(const std::string& programFolder, const std::string& installedFolder);
 // The counts of a population file named on a command line (which must exist: throws
 // EVivarion naming it), or with no name those of FindPopulationFile.
 TPopulationCounts ReadPopulation(const std::string& given);

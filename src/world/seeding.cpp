@@ -6,6 +6,7 @@
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
+#include "rules/diet.h"
 #include "world/world.h"
 
 namespace viv {
@@ -50,6 +51,11 @@ void TWorld::Populate(int32_t width, int32_t height, const std::vector<std::stri
       c = read.release();
     } else {
       c = CreateAdam(Context);
+      // Under a narrow diet the built-in founders take the plant kinds' red and blue in turn,
+      // so that each kind has eaters from the start (green stays what eyes see of them).
+      const int32_t kinds = Context.Rules.PlantColors;
+      if (kinds >= 2 && Context.Rules.DietWidth > 0)
+        c->Color = (c->Color & 0xFF00FF00u) | (PlantColor(i % kinds, kinds) & 0x00FF00FFu);
     }
     place(Add(c));
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "world/creature_list.h"
+#include "world/plant_rooms.h"
 #include "world/population_file.h"
 
 namespace viv {
@@ -103,6 +104,7 @@ class TWorld : public TCreatureList {
   void NoteDeath(const TCreature& k, TDeathCause cause);
   std::unique_ptr<TFastSensing> fast_;
   std::vector<TCreature*> newborns_;  // kept between steps so that a step need not allocate
+  TPlantRooms plantRooms_;
 };
 
 }  // namespace viv

@@ -6,7 +6,6 @@
 #include "creature/grid.h"
 #include "world/fast/sensing_fast.h"
 #include "world/grid_query.h"
-#include "world/plant_rooms.h"
 #include "world/world.h"
 
 namespace viv {
@@ -51,7 +50,8 @@ void TWorld::DeathsAndBirths() {
   // Under PlantRooms each plant kind divides in a room of its own instead, counted likewise.
   const int32_t count = Count();
   int32_t current = count;
-  TPlantRooms rooms(List, Context.Rules);
+  TPlantRooms& rooms = plantRooms_;
+  rooms.Start(List, Context.Rules);
   bool anyDead = false;
   newborns_.clear();
   for (int32_t i = count - 1; i >= 0; --i) {
