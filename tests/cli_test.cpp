@@ -362,9 +362,14 @@ TEST_F(Runner, OutputsKeepToTheirOwnFilesAndResumedRowsGoOn) {
   std::ifstream target(dir / "target.txt");
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(target), {}), "keep");
   EXPECT_FALSE(fs::is_symlink(dir / "link.csv"));
-  // Resumed with the same --stats: the rows are those of a run that never stopped.
-  ASSERT_EQ(Run(Settings() + "--load-world w.vivw --steps 300 --report 100 --stats rows.csv").status, 0);
-  ASSERT_EQ(Run(Settings() + "--seed 2 --steps 600 --report 100 --stats straight.csv").status, 0);
+  // Resumed with the same --stats and --evolution: the rows are those of a run that never
+  // stopped (the flows since the last report and the shadow's lines travel in the file).
+  ASSERT_EQ(Run(Settings() + "--seed 2 --steps 300 --report 100 --save-world w.vivw --evolution evo.csv").status, 0);
+  ASSERT_EQ(
+      Run(Settings() + "--load-world w.vivw --steps 300 --report 100 --stats rows.csv --evolution evo.csv").status,
+      0);
+  ASSERT_EQ(Run(Settings() + "--seed 2 --steps 600 --report 100 --stats straight.csv --evolution evo2.csv").status,
+            0);
   auto read = [&](const char* name) {
     std::ifstream in(dir / name);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -372,6 +377,7 @@ TEST_F(Runner, OutputsKeepToTheirOwnFilesAndResumedRowsGoOn) {
   const std::string rows = read("rows.csv");
   EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 7);
   EXPECT_EQ(rows, read("straight.csv"));
+  EXPECT_EQ(read("evo.csv"), read("evo2.csv"));
 }
 
 }  // namespace

@@ -299,6 +299,28 @@ TEST_F(Creature, AColourDietSplitsFoodIntoKinds) {
   EXPECT_NEAR(eater->Energy(), 10000 + 10 * (1 - 0.5 * 80 / 510.0), 0.01);
   EXPECT_NEAR(plant->Energy(), 400 - 10, 0.001);
 
+  // A narrow diet: of a plant of its own kind an eater keeps all, of another almost nothing, and
+  // the plant loses what is kept and the waste of the rest; meat loses MeatLoss on the way and
+  // the bitten animal loses the whole bite. Each bite's energy is counted by its source.
+  Settings.ColorDiet = 0, Settings.DietWidth = 0.2, Settings.BiteWaste = 0.25, Settings.MeatLoss = 0.75;
+  const double far = std::exp(-0.5 * (80 / 510.0 / 0.2) * (80 / 510.0 / 0.2));
+  World.Flows = TStepFlows();
+  eater->SetEnergy(10000), plant->SetEnergy(400);
+  Bite(*eater, *static_cast<TMouth*>(eater->Parts.GetPart(3)), plant.get());
+  EXPECT_NEAR(eater->Energy(), 10000 + 10 * far, 0.01);
+  EXPECT_NEAR(plant->Energy(), 400 - 10 * (far + 0.25 * (1 - far)), 0.001);
+  std::unique_ptr<TCreature> prey(CreateAdam(World));
+  prey->SetEnergy(400);
+  eater->SetEnergy(10000);
+  Bite(*eater, *static_cast<TMouth*>(eater->Parts.GetPart(3)), prey.get());
+  EXPECT_NEAR(eater->Energy(), 10000 + 10 * 0.25, 0.01);
+  EXPECT_NEAR(prey->Energy(), 400 - 10, 0.001);
+  EXPECT_NEAR(World.Flows.FromPlants, 10 * far, 0.01);
+  EXPECT_NEAR(World.Flows.FromAnimals, 2.5, 0.001);
+  EXPECT_EQ(NearestPlantKind(0x2003310, 3), 0);  // red and blue near (0, 0)
+  EXPECT_EQ(NearestPlantKind(0x2B00040, 3), 2);  // blue above red
+  EXPECT_EQ(NearestPlantKind(0x2123456, 1), 0);
+
   std::set<uint32_t> bytes;
   uint32_t color = 0x2000000;
   for (int i = 0; i < 20000; ++i) {

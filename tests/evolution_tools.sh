@@ -21,4 +21,9 @@ grep -q '^alive in 2 of 2 seeds' table.txt || fail "no verdict: $(cat table.txt)
 grep -qE '^ELEDIG.viv won [0-2] of 2 seeds, ADAM.viv won [0-2]$' duel.txt || fail "no verdict: $(cat duel.txt)"
 # Every living animal descends from one of the two: the counts of a seed are not both zero.
 grep -qE '^ +1 +0 +0 ' duel.txt && fail "seed 1 counted no descendants: $(cat duel.txt)"
+"$tools/competition" "$animals/ELEDIG.viv" "$animals/ADAM.viv" --invasion --cli "$cli" --settings "$settings" \
+  --seeds 2 --steps 2000 --animals 9 >invasion.txt 2>&1 || fail "invasion failed: $(cat invasion.txt)"
+grep -qE '^ +1 +first +10\.0 ' invasion.txt || fail "ELEDIG was not a tenth at the start: $(cat invasion.txt)"
+grep -qE '^ADAM.viv increased when rare in [0-2] of 2 seeds$' invasion.txt || fail "no verdict: $(cat invasion.txt)"
+grep -qE '^they (coexist|do not coexist)' invasion.txt || fail "no verdict: $(cat invasion.txt)"
 echo "evolution tools: ok"

@@ -83,6 +83,8 @@ TEST_F(WorldFile, AResumedWorldGoesOnBitForBit) {
   Settings.PlantColors = 3, Settings.PlantColorChange = 0.01, Settings.ColorDiet = 0.6;  // and the rules of diet
   Settings.ColorMutation = 8;
   ExpectExactResume({30, 300}, 4, 1000, TPasses::Fast, 2);
+  Settings.PlantRooms = 1, Settings.DietWidth = 0.2, Settings.BiteWaste = 0.3, Settings.MeatLoss = 0.6;  // ecology
+  ExpectExactResume({30, 300}, 5, 1000, TPasses::Plain, 1);
 }
 
 TEST_F(WorldFile, TheHashOfASeededWorldIsPinned) {

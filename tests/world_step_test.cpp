@@ -5,6 +5,7 @@
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
+#include "rules/diet.h"
 #include "test_support.h"
 #include "world/world.h"
 
@@ -278,6 +279,33 @@ TEST_F(WorldStep, NewbornsCountTowardsMaxFood) {
   EXPECT_FLOAT_EQ(plantB->Energy(), 84.5f);
   EXPECT_EQ(plantA->Energy(), 160);
   EXPECT_TRUE(world.Items(2)->Vegetable);
+}
+
+// Under PlantRooms each kind divides in its own share of MaxFood, whatever the animals and the
+// other kinds number: a full kind is capped while a kind with room divides, and a newborn fills
+// its own kind's room.
+TEST_F(WorldStep, EachPlantKindDividesInARoomOfItsOwn) {
+  Settings.MaxFood = 4, Settings.PlantColors = 2, Settings.PlantRooms = 1;  // rooms of 2 and 2
+  for (int i = 0; i < 5; ++i) Put(CreateAdam(World), 5000.0f + 100 * i, 0, 10);  // not counted
+  TCreature* green[2];
+  for (int i = 0; i < 2; ++i) green[i] = Put(TCreature::CreateFood(World), 2000.0f + 100 * i, 0, 13);
+  TCreature* grey = Put(TCreature::CreateFood(World), 3000, 0, 13);
+  for (TCreature* plant : green) plant->Color = PlantColor(0, 2);
+  grey->Color = PlantColor(1, 2);
+  world.DeathsAndBirths();
+  EXPECT_EQ(green[0]->Energy(), 160);  // its kind's room is full
+  EXPECT_EQ(green[1]->Energy(), 160);
+  EXPECT_FLOAT_EQ(grey->Energy(), 84.5f);  // one of two: it divides
+  ASSERT_EQ(world.Count(), 5 + 3 + 1);
+  EXPECT_EQ(NearestPlantKind(world.Items(8)->Color, 2), 1);
+  grey->SetEnergy(169);  // now its kind's room is full too
+  world.DeathsAndBirths();
+  EXPECT_EQ(grey->Energy(), 160);
+  EXPECT_EQ(world.Count(), 5 + 3 + 1);
+  Settings.PlantRooms = 0;  // without rooms the animals count against MaxFood: nothing divides
+  green[0]->SetEnergy(169);
+  world.DeathsAndBirths();
+  EXPECT_EQ(green[0]->Energy(), 160);
 }
 
 TEST_F(WorldStep, AnimalsDivideRegardlessOfMaxFood) {

@@ -60,7 +60,7 @@ const char* const RunnerUsage =
     "  --evolution FILE     the measures of evolution every --report steps and at the end, as CSV:\n"
     "                       taxa, persistent taxa, change, novelty, ecology, complexity, activity\n"
     "                       and new activity, the activity of a neutral shadow, and the age of the\n"
-    "                       living animals' common ancestor\n"
+    "                       living animals' common ancestor, beside the shadow's\n"
     "  --persistence N      steps a taxon must live to count as persistent (default 5000)\n"
     "  --plot FILE          after the run, a PNG chart of the figures over time (about 1,000 points,\n"
     "                       whatever --report)\n"
