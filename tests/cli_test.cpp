@@ -366,10 +366,8 @@ TEST_F(Runner, OutputsKeepToTheirOwnFilesAndResumedRowsGoOn) {
   // stopped (the flows since the last report and the shadow's lines travel in the file).
   ASSERT_EQ(Run(Settings() + "--seed 2 --steps 300 --report 100 --save-world w.vivw --evolution evo.csv").status, 0);
   ASSERT_EQ(
-      Run(Settings() + "--load-world w.vivw --steps 300 --report 100 --stats rows.csv --evolution evo.csv").status,
-      0);
-  ASSERT_EQ(Run(Settings() + "--seed 2 --steps 600 --report 100 --stats straight.csv --evolution evo2.csv").status,
-            0);
+      Run(Settings() + "--load-world w.vivw --steps 300 --report 100 --stats rows.csv --evolution evo.csv").status, 0);
+  ASSERT_EQ(Run(Settings() + "--seed 2 --steps 600 --report 100 --stats straight.csv --evolution evo2.csv").status, 0);
   auto read = [&](const char* name) {
     std::ifstream in(dir / name);
     return std::string(std::istreambuf_iterator<char>(in), {});

@@ -62,6 +62,7 @@ void UseRules(TCreatureList& world, bool open) {
   if (!open) return;
   TSettings& s = world.Context.Rules;
   s.CopySkip = 0.5, s.FreshIds = 1, s.FormulaMutation = 1;
+  s.PlantRooms = 0, s.MeatLoss = 0;  // the crowded world these animals rewire themselves in
   s.LightPatches = 3, s.PatchRadius = 150, s.PatchDistance = 300, s.SeasonLength = 500, s.SeasonDepth = 0.8;
 }
 

@@ -285,7 +285,7 @@ TEST_F(WorldStep, NewbornsCountTowardsMaxFood) {
 // other kinds number: a full kind is capped while a kind with room divides, and a newborn fills
 // its own kind's room.
 TEST_F(WorldStep, EachPlantKindDividesInARoomOfItsOwn) {
-  Settings.MaxFood = 4, Settings.PlantColors = 2, Settings.PlantRooms = 1;  // rooms of 2 and 2
+  Settings.MaxFood = 4, Settings.PlantColors = 2, Settings.PlantRooms = 1;       // rooms of 2 and 2
   for (int i = 0; i < 5; ++i) Put(CreateAdam(World), 5000.0f + 100 * i, 0, 10);  // not counted
   TCreature* green[2];
   for (int i = 0; i < 2; ++i) green[i] = Put(TCreature::CreateFood(World), 2000.0f + 100 * i, 0, 13);
