@@ -1,6 +1,5 @@
 #include "history/diet_types.h"
 
-#include <cstdlib>
 #include <map>
 #include <numeric>
 #include <vector>
@@ -14,11 +13,6 @@ namespace {
 // Colours within this sum of red and blue differences belong to one cluster.
 constexpr int ClusterLink = 51;
 
-int RedBlue(uint32_t a, uint32_t b) {
-  return std::abs(static_cast<int>(a & 255) - static_cast<int>(b & 255)) +
-         std::abs(static_cast<int>((a >> 16) & 255) - static_cast<int>((b >> 16) & 255));
-}
-
 // Single-linkage clusters of the colours, as a cluster number per colour.
 std::vector<size_t> Clusters(const std::vector<uint32_t>& colors) {
   std::vector<size_t> root(colors.size());
@@ -29,7 +23,7 @@ std::vector<size_t> Clusters(const std::vector<uint32_t>& colors) {
   };
   for (size_t i = 0; i < colors.size(); ++i)
     for (size_t j = i + 1; j < colors.size(); ++j)
-      if (RedBlue(colors[i], colors[j]) <= ClusterLink) root[find(i)] = find(j);
+      if (RedBlueDistance(colors[i], colors[j]) <= ClusterLink) root[find(i)] = find(j);
   for (size_t k = 0; k < colors.size(); ++k) root[k] = find(k);
   return root;
 }

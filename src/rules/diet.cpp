@@ -16,13 +16,12 @@ constexpr double PlantReach = 80 * 1.4142135623730951;
 
 uint32_t Byte(uint32_t color, int shift) { return (color >> shift) & 255; }
 
-// The sum of the red and blue bytes' differences (0 to 510).
+}  // namespace
+
 int RedBlueDistance(uint32_t a, uint32_t b) {
   return std::abs(static_cast<int>(Byte(a, 0)) - static_cast<int>(Byte(b, 0))) +
          std::abs(static_cast<int>(Byte(a, 16)) - static_cast<int>(Byte(b, 16)));
 }
-
-}  // namespace
 
 uint32_t PlantColor(int32_t kind, int32_t kinds) {
   // Every kind keeps the classic green byte, so that eyes that steer by green find them all

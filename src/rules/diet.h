@@ -17,6 +17,9 @@ uint32_t PlantColor(int32_t kind, int32_t kinds);
 // The colour of a kind drawn at random (one draw).
 uint32_t RandomPlantColor(TRandom& random, int32_t kinds);
 
+// The sum of the differences of the red and of the blue bytes of two colours (0 to 510).
+int RedBlueDistance(uint32_t a, uint32_t b);
+
 // The share of a bite that an eater of one colour gains from food of another: 1 for the same
 // red and blue, 1 - colorDiet for the farthest apart (the sum of the red and blue bytes'
 // differences over 510), never below 0. Green, which eyes steer by, is no part of the diet.

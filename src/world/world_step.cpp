@@ -50,25 +50,24 @@ void TWorld::DeathsAndBirths() {
   // Under PlantRooms each plant kind divides in a room of its own instead, counted likewise.
   const int32_t count = Count();
   int32_t current = count;
-  TPlantRooms& rooms = plantRooms_;
-  rooms.Start(List, Context.Rules);
+  plantRooms_.Start(List, Context.Rules);
   bool anyDead = false;
   newborns_.clear();
   for (int32_t i = count - 1; i >= 0; --i) {
     TCreature* k = List[i];
     if (!(k->Energy() >= Context.Rules.MinEnergy) || !k->IsFinite()) {
       NoteDeath(*k, k->IsFinite() ? TDeathCause::Energy : TDeathCause::NotFinite);
-      if (k->Vegetable) rooms.Leave(*k);
+      if (k->Vegetable) plantRooms_.Leave(*k);
       delete k;
       List[i] = nullptr;
       anyDead = true;
       --current;
     } else if (k->Energy() > k->MaxEnergy) {
-      if (k->Vegetable && (rooms.On() ? rooms.Full(*k) : current >= Context.Rules.MaxFood)) {
+      if (k->Vegetable && (plantRooms_.On() ? plantRooms_.Full(*k) : current >= Context.Rules.MaxFood)) {
         k->SetEnergy(k->MaxEnergy);
       } else {
         TCreature* child = TCreature::CreateChild(*k);
-        if (child->Vegetable) rooms.Enter(*child);
+        if (child->Vegetable) plantRooms_.Enter(*child);
         child->BirthStep = CurrentStep;
         newborns_.push_back(child);
         TBirth& birth = Births.emplace_back();
