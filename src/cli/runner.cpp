@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 #include "cli/progress_line.h"
-#include "cli/row_file.h"
+#include "sim/row_file.h"
 #include "cli/run_film.h"
 #include "config/data_files.h"
 #include "config/errors.h"

@@ -6,7 +6,7 @@
 #include <set>
 #include <sstream>
 
-#include "cli/row_file.h"
+#include "sim/row_file.h"
 #include "cli/run_film.h"
 #include "cli/runner.h"
 #include "config/data_files.h"

@@ -44,6 +44,7 @@ void TSimulation::Populate(int32_t width, int32_t height, const std::vector<std:
 
 void TSimulation::Clear() {
   world_.Clear();
+  events_.clear();
   stepCount_ = 0;
   held_ = 0;
   history_ = TSpeciesHistory();
@@ -66,6 +67,7 @@ void TSimulation::Step() {
     held_ = 0;  // it died in the step
   }
   ++stepCount_;
+  if (!events_.empty()) ApplyEvents();
   history_.Record(world_, stepCount_);
   taxa_.Record(world_, stepCount_);
   if (world_.Count() > CreatureLimit)
@@ -139,10 +141,73 @@ uint64_t TSimulation::PutAnimal(const std::string& animalText, const std::string
   return c->Serial;
 }
 
-uint64_t TSimulation::Hash() const { return WorldHash(world_, stepCount_, &history_, &taxa_); }
+void TSimulation::SetEvents(const std::vector<TWorldEvent>& events) {
+  for (const TWorldEvent& e : events) {
+    CheckEvent(e);
+    // A step's removals and arrivals happen at the end of the step that reaches it: those of
+    // the step the world is at, or before, can no longer happen.
+    const bool once = e.Kind != TEventKind::Ramp && e.Kind != TEventKind::Cycle;
+    const bool keyChange = e.Kind == TEventKind::Set;
+    if (once && (e.Step < stepCount_ || (e.Step == stepCount_ && !keyChange)))
+      throw EVivarion("the event \"" + EventText(e) + "\" comes too late: the world is at step " +
+                      std::to_string(stepCount_));
+  }
+  events_ = events;
+  // The keys of the step reached take their values now, as if it had just been stepped to.
+  TSettings rules = Rules();
+  for (const TWorldEvent& e : events_)
+    if (e.Kind != TEventKind::Cull && e.Kind != TEventKind::AddAnimals && EventActsAt(e, stepCount_))
+      rules.Set(e.Key, EventValueAt(e, stepCount_));
+  SetRules(rules);
+}
+
+void TSimulation::ApplyEvents() {
+  const int64_t step = stepCount_;
+  TSettings rules = Rules();
+  bool changed = false;
+  for (const TWorldEvent& e : events_) {
+    if (!EventActsAt(e, step)) continue;
+    switch (e.Kind) {
+      case TEventKind::Set:
+      case TEventKind::Ramp:
+      case TEventKind::Cycle: {
+        const double value = EventValueAt(e, step);
+        if (rules.Get(e.Key) != value) rules.Set(e.Key, value), changed = true;
+        break;
+      }
+      case TEventKind::Cull: {
+        // Each creature of the kinds and region is drawn for in the world's order.
+        std::vector<TCreature*> chosen;
+        for (TCreature* c : world_.List) {
+          if (!(c->Vegetable ? e.Plants : e.Animals)) continue;
+          if (!e.Everywhere && !e.Region.Contains(c->X, c->Y)) continue;
+          if (world_.Context.Random.Real() < e.Fraction) chosen.push_back(c);
+        }
+        if (held_ && std::any_of(chosen.begin(), chosen.end(), [&](const TCreature* c) { return c->Serial == held_; }))
+          held_ = 0;
+        world_.Cull(chosen);
+        break;
+      }
+      case TEventKind::AddAnimals: {
+        // Half of a window of 800 x 600 around the origin, where a world is seeded, unless a
+        // region is given.
+        const TRegion area = e.Everywhere ? TRegion{-200, -150, 200, 150} : e.Region;
+        for (int32_t k = 0; k < e.Count; ++k) {
+          const double x = area.X0 + (area.X1 - area.X0) * world_.Context.Random.Real();
+          const double y = area.Y0 + (area.Y1 - area.Y0) * world_.Context.Random.Real();
+          PutAnimal(e.AnimalText, e.AnimalName, static_cast<float>(x), static_cast<float>(y));
+        }
+        break;
+      }
+    }
+  }
+  if (changed) SetRules(rules);
+}
+
+uint64_t TSimulation::Hash() const { return WorldHash(world_, stepCount_, &history_, &taxa_, &events_); }
 
 void TSimulation::SaveWorld(const std::string& fileName) const {
-  SaveWorldFile(fileName, world_, stepCount_, &history_, &taxa_);
+  SaveWorldFile(fileName, world_, stepCount_, &history_, &taxa_, &events_);
 }
 
 void TSimulation::LoadWorld(const std::string& fileName) {
@@ -159,6 +224,7 @@ void TSimulation::LoadWorld(const std::string& fileName) {
   if (animals && history_.Emergences.empty()) history_.Found(world_, stepCount_);
   if (loaded.Version < 3 || (animals && taxa_.Taxa.empty())) taxa_.Found(world_, stepCount_);
   fileSettings_ = loaded.Settings;
+  events_ = std::move(loaded.Events);
 }
 
 }  // namespace viv

@@ -12,6 +12,7 @@
 #include "config/settings.h"
 #include "history/species_history.h"
 #include "history/taxa.h"
+#include "sim/world_events.h"
 #include "world/world.h"
 #include "world/world_figures.h"
 
@@ -88,6 +89,13 @@ class TSimulation {
   // Returns how many came.
   int32_t Admit(const std::string& bytes);
 
+  // The world's scheduled events (a study's), which act at the end of each step that reaches
+  // their step. Setting them checks each (EVivarion names the first that cannot act or whose
+  // step has passed) and gives the keys they change at the world's step their values now.
+  // They go with the world into its file and its hash.
+  void SetEvents(const std::vector<TWorldEvent>& events);
+  const std::vector<TWorldEvent>& Events() const { return events_; }
+
   TWorldFigures Figures() const { return CountWorld(world_); }
   uint64_t Hash() const;
   // Writes the world file atomically.
@@ -104,6 +112,9 @@ class TSimulation {
   TSpeciesHistory history_;  // of the animal species, from the world's start
   TTaxonHistory taxa_;       // of the animals' taxa and the measures of evolution
   TSettings fileSettings_;
+  std::vector<TWorldEvent> events_;
+  // Applies the events that act at the world's step.
+  void ApplyEvents();
 };
 
 }  // namespace viv

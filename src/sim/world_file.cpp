@@ -299,22 +299,24 @@ uint64_t Checksum(uint32_t version, std::string_view header, std::string_view pa
 }  // namespace
 
 std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history,
-                      const TTaxonHistory* taxa) {
+                      const TTaxonHistory* taxa, const std::vector<TWorldEvent>* events) {
   std::string body = StateBytes(world, stepCount, history, taxa, false);
   TWriter w;
   w.Text(world.Context.Rules.FileName);
+  w.Text(EventBytes(events ? *events : std::vector<TWorldEvent>()));
   return body + w.Bytes;
 }
 
 uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history,
-                   const TTaxonHistory* taxa) {
-  const std::string state = StateBytes(world, stepCount, history, taxa, true);
+                   const TTaxonHistory* taxa, const std::vector<TWorldEvent>* events) {
+  std::string state = StateBytes(world, stepCount, history, taxa, true);
+  if (events && !events->empty()) state += EventBytes(*events);
   return XXH64(state.data(), state.size(), 0);
 }
 
 void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount,
-                   const TSpeciesHistory* history, const TTaxonHistory* taxa) {
-  const std::string body = WorldBody(world, stepCount, history, taxa);
+                   const TSpeciesHistory* history, const TTaxonHistory* taxa, const std::vector<TWorldEvent>* events) {
+  const std::string body = WorldBody(world, stepCount, history, taxa, events);
   std::string packed(ZSTD_compressBound(body.size()), '\0');
   const size_t n = ZSTD_compress(packed.data(), packed.size(), body.data(), body.size(), 3);
   if (ZSTD_isError(n)) throw EVivarion(fileName + ": cannot compress the world: " + ZSTD_getErrorName(n));
@@ -458,6 +460,7 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   }
   loaded.Version = version;
   loaded.Settings.FileName = loaded.SettingsFile = r.Text(MaxTextLength);
+  if (version >= 8) loaded.Events = EventsFromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))));
   if (!r.AtEnd()) Damaged("it goes on after its end");
 
   // Read in full: now the world changes, and nothing below can fail.

@@ -11,6 +11,7 @@
 #include "config/settings.h"
 #include "history/species_history.h"
 #include "history/taxa.h"
+#include "sim/world_events.h"
 #include "world/creature_list.h"
 
 namespace viv {
@@ -23,7 +24,8 @@ namespace viv {
 // 6: the settings as pairs of key name and value, so that new keys need no new format.
 // 7: the flows since the last report (floor sprouts, energy from plants and from animals) and
 //    the neutral shadow's lines (each shadow taxon's parent and founding step).
-constexpr uint32_t WorldFormatVersion = 7;
+// 8: the world's scheduled events.
+constexpr uint32_t WorldFormatVersion = 8;
 
 // The last step a world file holds: far beyond any run (30,000 years at 10,000 steps a
 // second), and far from overflowing. A world stops there rather than run into a file that
@@ -34,16 +36,18 @@ constexpr int64_t MaxStepCount = int64_t{1} << 53;
 // (kept for reference). The hash covers the state alone.
 // history may be null (a world without one, as tests build them).
 std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr,
-                      const TTaxonHistory* taxa = nullptr);
+                      const TTaxonHistory* taxa = nullptr, const std::vector<TWorldEvent>* events = nullptr);
 // A 64-bit hash of the state between steps that decides the world's future: the fields a
 // world file holds but the creatures' files of origin, the window's pacing (NiceValue) and the
 // fins' drawn flap, so that the same world has the same hash however it was seeded or shown.
+// Events count only when there are some, so a world without them hashes as before they existed.
 uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr,
-                   const TTaxonHistory* taxa = nullptr);
+                   const TTaxonHistory* taxa = nullptr, const std::vector<TWorldEvent>* events = nullptr);
 
 // Writes the world file atomically (a temporary name renamed over fileName).
 void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount,
-                   const TSpeciesHistory* history = nullptr, const TTaxonHistory* taxa = nullptr);
+                   const TSpeciesHistory* history = nullptr, const TTaxonHistory* taxa = nullptr,
+                   const std::vector<TWorldEvent>* events = nullptr);
 
 // What a world file held: read in full and checked before anything changes.
 struct TLoadedWorld {
@@ -52,6 +56,7 @@ struct TLoadedWorld {
   TSettings Settings;        // the values in force when it was written (FileName: SettingsFile)
   TSpeciesHistory History;   // empty for a world saved without one
   TTaxonHistory Taxa;        // empty for a world saved without taxa (before format 3)
+  std::vector<TWorldEvent> Events;  // none before format 8
   uint32_t Version = WorldFormatVersion;
 };
 

@@ -27,7 +27,7 @@ struct TBirth {
 };
 
 // Why a creature died.
-enum class TDeathCause { Energy, NotFinite };
+enum class TDeathCause { Energy, NotFinite, Culled };
 
 // A death of the last step: energy below MinEnergy, or a state no longer finite.
 struct TDeath {
@@ -76,6 +76,9 @@ class TWorld : public TCreatureList {
   void SproutPlants();
   // Sets the creature at a random place on a random light patch (with LightPatches).
   void PlaceOnAPatch(TCreature& creature);
+  // Removes these creatures (listed in the world's order) as deaths of the step under way: a
+  // catastrophe that a study schedules.
+  void Cull(const std::vector<TCreature*>& chosen);
   // The collision callback: merges the velocities of an overlapping pair and pushes it apart.
   void Collide(TCreature* a, TCreature* b);
 

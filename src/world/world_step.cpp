@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <unordered_set>
 
 #include "creature/grid.h"
 #include "world/fast/sensing_fast.h"
@@ -86,6 +87,19 @@ void TWorld::NoteDeath(const TCreature& k, TDeathCause cause) {
   TDeath& death = Deaths.emplace_back();
   death.Serial = k.Serial, death.Age = CurrentStep - k.BirthStep, death.Cause = cause;
   death.Name = k.SpeciesLabel(), death.Vegetable = k.Vegetable, death.Taxon = k.Taxon;
+}
+
+void TWorld::Cull(const std::vector<TCreature*>& chosen) {
+  if (chosen.empty()) return;
+  std::unordered_set<const TCreature*> dying(chosen.begin(), chosen.end());
+  for (TCreature*& k : List) {
+    if (!dying.count(k)) continue;
+    NoteDeath(*k, TDeathCause::Culled);
+    if (k->Vegetable) plantRooms_.Leave(*k);
+    delete k;
+    k = nullptr;
+  }
+  SqueezeOutDead();
 }
 
 void TWorld::SqueezeOutDead() { List.erase(std::remove(List.begin(), List.end(), nullptr), List.end()); }

@@ -1,4 +1,4 @@
-#include "cli/row_file.h"
+#include "sim/row_file.h"
 
 #include <cerrno>
 #include <charconv>
