@@ -7,6 +7,7 @@
 
 #include "cli/options.h"
 #include "cli/runner.h"
+#include "cli/study_command.h"
 
 int main(int argc, char** argv) {
   // The user's locale, as any program takes it; number text never consults it.
@@ -27,5 +28,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   options.Progress = isatty(STDERR_FILENO) != 0;
+  if (!options.ExperimentFile.empty()) return viv::RunStudyCommand(options, std::cout, std::cerr, options.Progress);
   return viv::RunWorld(options, std::cout, std::cerr);
 }

@@ -63,7 +63,12 @@ const char* const RunnerUsage =
     "                       living animals' common ancestor, beside the shadow's\n"
     "  --persistence N      steps a taxon must live to count as persistent (default 5000)\n"
     "  --plot FILE          after the run, a PNG chart of the figures over time (about 1,000 points,\n"
-    "                       whatever --report)\n"
+    "                       whatever --report); with --experiment, the study's measures, a line per\n"
+    "                       sweep point and a band over its replicates\n"
+    "  --experiment FILE    run the study that FILE (TOML) describes: its sweeps, seeds and events;\n"
+    "                       results in its folder (results.csv, summary.csv, a folder per run); a study\n"
+    "                       stopped half-way goes on where it stopped\n"
+    "  --jobs N             with --experiment: runs at a time (default 1)\n"
     "  --version            show the version\n"
     "  -h, --help           show this help\n";
 
@@ -185,6 +190,9 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   app.add_option("--checkpoint-every", every);
   app.add_option("--threads", threads);
   app.add_option("--max-creatures", maxCreatures);
+  std::string jobs;
+  app.add_option("--experiment", o.ExperimentFile);
+  app.add_option("--jobs", jobs);
   app.add_option("animal-files", o.AnimalFiles)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   try {
     app.parse(std::vector<std::string>(args.rbegin(), args.rend()));  // CLI11 takes them last first
@@ -195,7 +203,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   // A file or folder option given an empty name would be taken as not given at all.
   for (const char* named : {"--settings", "--population", "--csv", "--save-animals", "--png", "--film", "--plot",
                             "--stats", "--species-csv", "--phylogeny", "--taxa-csv", "--taxa-tree", "--evolution",
-                            "--save-world", "--load-world", "--checkpoint"})
+                            "--save-world", "--load-world", "--checkpoint", "--experiment"})
     if (given(named) && app.get_option(named)->as<std::string>().empty())
       throw std::invalid_argument(std::string(named) + " needs a file name, not an empty one");
   if (given("--seed")) o.Seed = Whole<uint64_t>("--seed", seed, 0);
@@ -244,6 +252,20 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   }
   if (given("--persistence")) o.Persistence = Whole<int64_t>("--persistence", persistence, 1);
   if (reference) o.Passes = TPasses::Plain;
+  if (given("--jobs")) {
+    if (o.ExperimentFile.empty()) throw std::invalid_argument("--jobs goes with --experiment");
+    o.Jobs = Whole<int32_t>("--jobs", jobs, 1);
+  }
+  if (!o.ExperimentFile.empty()) {
+    // A study says in its file what a single run takes from the command line.
+    for (const CLI::Option* option : app.get_options())
+      if (option->count() > 0 && option->get_name() != "--experiment" && option->get_name() != "--jobs" &&
+          option->get_name() != "--settings" && option->get_name() != "--population" &&
+          option->get_name() != "--plot" && option->get_name() != "--threads")
+        throw std::invalid_argument("--experiment takes its runs from the study file; " +
+                                    (option->get_name().empty() ? std::string("animal files") : option->get_name()) +
+                                    " goes in the file, not on the command line");
+  }
   if (o.WorldSettings && o.LoadWorldFile.empty())
     throw std::invalid_argument("--world-settings goes with --load-world");
   if (o.CheckpointFile.empty() != (o.CheckpointEvery == 0))

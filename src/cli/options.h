@@ -48,6 +48,9 @@ struct TRunnerOptions {
   int64_t Persistence = 5000;  // steps a taxon lives before it counts as persistent
   int64_t CheckpointEvery = 0;
   std::vector<std::string> AnimalFiles;
+  // A study file to run instead of one world, and how many of its runs at a time.
+  std::string ExperimentFile;
+  int32_t Jobs = 1;
 };
 
 // Parses the arguments (without the program name). Throws std::invalid_argument with a

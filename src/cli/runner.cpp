@@ -11,7 +11,6 @@
 #include <stdexcept>
 
 #include "cli/progress_line.h"
-#include "sim/row_file.h"
 #include "cli/run_film.h"
 #include "config/data_files.h"
 #include "config/errors.h"
@@ -23,6 +22,7 @@
 #include "creature/creature.h"
 #include "history/report_rows.h"
 #include "history/run_samples.h"
+#include "sim/row_file.h"
 #include "sim/run_driver.h"
 #include "sim/simulation.h"
 #include "world/world.h"

@@ -87,7 +87,8 @@ double EventValueAt(const TWorldEvent& e, int64_t step) {
   double v = e.To;
   if (e.Kind == TEventKind::Ramp) {
     // In whole steps of the ramp, so that every machine gives the same value.
-    const double t = e.Until > e.Step ? static_cast<double>(step - e.Step) / static_cast<double>(e.Until - e.Step) : 1.0;
+    const double t =
+        e.Until > e.Step ? static_cast<double>(step - e.Step) / static_cast<double>(e.Until - e.Step) : 1.0;
     v = e.From + (e.To - e.From) * t;
   } else if (e.Kind == TEventKind::Cycle) {
     // From at the cycle's start, To half a period later: seasons swing smoothly.
@@ -109,8 +110,8 @@ std::string EventText(const TWorldEvent& e) {
       return "steps " + std::to_string(e.Step) + "-" + std::to_string(e.Until) + ": " + e.Key + " from " +
              Number(e.From) + " to " + Number(e.To);
     case TEventKind::Cycle:
-      return "steps " + std::to_string(e.Step) + "-" + (e.Until ? std::to_string(e.Until) : std::string("end")) +
-             ": " + e.Key + " cycles " + Number(e.From) + "-" + Number(e.To) + " every " + std::to_string(e.Period);
+      return "steps " + std::to_string(e.Step) + "-" + (e.Until ? std::to_string(e.Until) : std::string("end")) + ": " +
+             e.Key + " cycles " + Number(e.From) + "-" + Number(e.To) + " every " + std::to_string(e.Period);
     case TEventKind::Cull: {
       const std::string whom = e.Animals && e.Plants ? "the creatures" : e.Animals ? "the animals" : "the plants";
       return at + "cull " + Percent(e.Fraction) + " of " + whom + where;

@@ -26,11 +26,11 @@ struct TRegion {
 
 struct TWorldEvent {
   TEventKind Kind = TEventKind::Set;
-  int64_t Step = 0;   // Set, Cull, AddAnimals: the step; Ramp, Cycle: the first step
-  int64_t Until = 0;  // Ramp: the step the value reaches To; Cycle: the last step (0: no end)
-  std::string Key;    // Set, Ramp, Cycle: the settings key
-  double From = 0;    // Ramp: the value at Step; Cycle: the low value, at Step
-  double To = 0;      // Set: the value; Ramp: the value at Until; Cycle: the high value
+  int64_t Step = 0;    // Set, Cull, AddAnimals: the step; Ramp, Cycle: the first step
+  int64_t Until = 0;   // Ramp: the step the value reaches To; Cycle: the last step (0: no end)
+  std::string Key;     // Set, Ramp, Cycle: the settings key
+  double From = 0;     // Ramp: the value at Step; Cycle: the low value, at Step
+  double To = 0;       // Set: the value; Ramp: the value at Until; Cycle: the high value
   int64_t Period = 0;  // Cycle: steps of one cycle
   // Cull: the share of the chosen creatures removed; AddAnimals: how many are put.
   double Fraction = 0;

@@ -460,7 +460,8 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   }
   loaded.Version = version;
   loaded.Settings.FileName = loaded.SettingsFile = r.Text(MaxTextLength);
-  if (version >= 8) loaded.Events = EventsFromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))));
+  if (version >= 8)
+    loaded.Events = EventsFromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))));
   if (!r.AtEnd()) Damaged("it goes on after its end");
 
   // Read in full: now the world changes, and nothing below can fail.

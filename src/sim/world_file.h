@@ -52,10 +52,10 @@ void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int6
 // What a world file held: read in full and checked before anything changes.
 struct TLoadedWorld {
   int64_t StepCount = 0;
-  std::string SettingsFile;  // the settings file in force when it was written
-  TSettings Settings;        // the values in force when it was written (FileName: SettingsFile)
-  TSpeciesHistory History;   // empty for a world saved without one
-  TTaxonHistory Taxa;        // empty for a world saved without taxa (before format 3)
+  std::string SettingsFile;         // the settings file in force when it was written
+  TSettings Settings;               // the values in force when it was written (FileName: SettingsFile)
+  TSpeciesHistory History;          // empty for a world saved without one
+  TTaxonHistory Taxa;               // empty for a world saved without taxa (before format 3)
   std::vector<TWorldEvent> Events;  // none before format 8
   uint32_t Version = WorldFormatVersion;
 };
