@@ -15,6 +15,8 @@ const char* const IslandsUsage =
     "  --migrate-every N    every N steps, each island sends --migrants of its animals, picked by\n"
     "                       its own generator, with their full state, to the next island (default 0: never)\n"
     "  --migrants K         animals that leave each island at a migration (default 1)\n"
+    "With --experiment FILE, the ranks share out the study's runs (run i to rank i mod RANKS), each\n"
+    "rank --jobs at a time, and the first rank writes the study's tables: the same as vivarion-cli's.\n"
     "World files (--save-world, --load-world, --checkpoint), --species-csv, --phylogeny, --taxa-csv,\n"
     "--taxa-tree and --film are one per island: NAME.vivw stands for NAME.island0.vivw, NAME.island1.vivw\n"
     "... and NAME.vivw itself lists the islands' world files once all are written (checkpoints:\n"

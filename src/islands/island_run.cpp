@@ -6,7 +6,6 @@
 #include <set>
 #include <sstream>
 
-#include "sim/row_file.h"
 #include "cli/run_film.h"
 #include "cli/runner.h"
 #include "config/data_files.h"
@@ -17,6 +16,7 @@
 #include "history/report_rows.h"
 #include "islands/archipelago_files.h"
 #include "islands/migration.h"
+#include "sim/row_file.h"
 #include "sim/run_driver.h"
 #include "sim/simulation.h"
 

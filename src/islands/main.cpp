@@ -9,6 +9,7 @@
 #include "islands/archipelago.h"
 #include "islands/island_options.h"
 #include "islands/island_run.h"
+#include "islands/study_over_mpi.h"
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
@@ -40,7 +41,9 @@ int main(int argc, char** argv) {
       if (archipelago.Rank == 0) std::cerr << "vivarion-islands: " << e.what() << "\nsee 'vivarion-islands --help'\n";
       status = 2;
     }
-    if (status == 0) status = viv::RunIsland(options, archipelago, std::cout, std::cerr);
+    if (status == 0 && !options.Run.ExperimentFile.empty())
+      status = viv::RunStudyOverMpi(options, archipelago, std::cout, std::cerr);
+    else if (status == 0) status = viv::RunIsland(options, archipelago, std::cout, std::cerr);
   }
   MPI_Finalize();
   return status;
