@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,6 +25,8 @@
 #include "parts/part.h"
 #include "sim/run_driver.h"
 #include "sim/simulation.h"
+#include "sim/study_file.h"
+#include "sim/study_run.h"
 #include "world/population_file.h"
 
 namespace py = pybind11;
@@ -456,6 +459,59 @@ void TPySettings::Set(const std::string& key, double value) {
   else World.cast<TPyWorld&>().SetKey(key, value);
 }
 
+// A study file read and checked, to run from Python.
+class TPyExperiment {
+ public:
+  explicit TPyExperiment(const std::string& file)
+      : study_(ReadStudyFile(file, {DefaultSettings().FileName, DefaultPopulation()})), runs_(StudyRuns(study_)) {}
+
+  // Runs what is left of the study, jobs runs at a time, and returns its table. Ctrl+C stops
+  // it (the runs keep their checkpoints, so that run() goes on from there).
+  py::object Run(int32_t jobs) {
+    PrepareStudyFolder(study_);
+    bool interrupted = false;
+    TStudyOptions options;
+    options.Jobs = jobs;
+    options.Progress = [&](const TStudyProgress&) {
+      py::gil_scoped_acquire python;
+      if (PyErr_CheckSignals() != 0) {
+        interrupted = true;
+        throw EVivarion("interrupted");
+      }
+    };
+    try {
+      py::gil_scoped_release free;
+      RunStudy(study_, runs_, options);
+    } catch (const EVivarion&) {
+      if (interrupted) throw py::error_already_set();
+      throw;
+    }
+    return LoadResults(WriteStudyTables(study_, runs_));
+  }
+
+  // A finished study's table (results.csv in folder, or the file itself) as a pandas DataFrame.
+  static py::object LoadResults(const std::string& where) {
+    namespace fs = std::filesystem;
+    const std::string file = fs::is_directory(where) ? (fs::path(where) / "results.csv").string() : where;
+    if (!IsRegularFile(file))
+      throw EVivarion(file + ": no table of results here: the study has not finished (run it again to go on)");
+    py::object pandas;
+    try {
+      pandas = py::module_::import("pandas");
+    } catch (py::error_already_set&) {
+      throw py::import_error("vivarion's studies need pandas (Debian: apt-get install python3-pandas)");
+    }
+    return pandas.attr("read_csv")(file);
+  }
+
+  const TStudy& Study() const { return study_; }
+  size_t Runs() const { return runs_.size(); }
+
+ private:
+  TStudy study_;
+  std::vector<TStudyRun> runs_;
+};
+
 }  // namespace
 }  // namespace viv
 
@@ -574,4 +630,23 @@ PYBIND11_MODULE(vivarion, m) {
       .def("phylogeny", &TPyWorld::Phylogeny, "The species tree in Newick format.")
       .def("taxa_tree", &TPyWorld::TaxaTree, "The tree of taxa in Newick format.")
       .def("__repr__", &TPyWorld::Repr);
+  py::class_<TPyExperiment>(m, "Experiment",
+                            "A study file (TOML: settings, sweeps, seeds, events), read and checked: "
+                            "Experiment(path).run(jobs=1) runs it as vivarion-cli --experiment does and returns its "
+                            "table as a pandas DataFrame.")
+      .def(py::init<const std::string&>(), py::arg("path"))
+      .def(
+          "run",
+          [](TPyExperiment& e, const py::object& jobs) {
+            return e.Run(static_cast<int32_t>(WholeArgument("jobs", jobs, 1, 1024)));
+          },
+          py::arg("jobs") = 1,
+          "Runs the study's runs (those not finished yet), jobs at a time, and returns results.csv as a DataFrame.")
+      .def_property_readonly(
+          "folder", [](const TPyExperiment& e) { return e.Study().Folder; }, "Where the results go.")
+      .def_property_readonly("runs", &TPyExperiment::Runs, "How many runs the study makes.")
+      .def_property_readonly(
+          "name", [](const TPyExperiment& e) { return e.Study().Name; }, "The study's name.");
+  m.def("load_results", &TPyExperiment::LoadResults, py::arg("folder"),
+        "The table of a finished study (its results folder, or results.csv) as a pandas DataFrame.");
 }
