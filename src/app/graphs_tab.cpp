@@ -6,7 +6,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 
@@ -26,6 +28,17 @@ TGraphsTab::TGraphsTab(QWidget* parent) : QWidget(parent) {
     connect(s, &QLineSeries::hovered, this, [this](const QPointF& p, bool on) {
       if (on) TellValuesAt(p.x());
     });
+  // Marks on the step axis of the population chart, where the world's scheduled events begin.
+  EventMarks = new QScatterSeries(c.Population);
+  EventMarks->setName("Events");
+  EventMarks->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
+  EventMarks->setMarkerSize(11);
+  EventMarks->setColor(QColor(200, 30, 30));
+  c.Population->addSeries(EventMarks);
+  for (QAbstractAxis* axis : Animals->attachedAxes()) EventMarks->attachAxis(axis);
+  connect(EventMarks, &QScatterSeries::hovered, this, [this](const QPointF& p, bool on) {
+    if (on) TellEventsAt(p.x());
+  });
   Values = new QLabel("Point at a graph to read its values.", this);
   auto* save = new QPushButton("Save as PNG...", this);
   connect(save, &QPushButton::clicked, this, [this] {
@@ -45,10 +58,24 @@ QChartView* TGraphsTab::View(QChart* chart) {
   return view;
 }
 
-void TGraphsTab::Show(const std::vector<TRunSample>& samples, bool byTaxa) {
+void TGraphsTab::Show(const std::vector<TRunSample>& samples, bool byTaxa, const std::vector<TWorldEvent>& events) {
   samples_ = samples;
   byTaxa_ = byTaxa;
+  events_ = events;
   ShowRunSamples(charts_, samples, byTaxa);
+  QList<QPointF> marks;
+  const double last = samples.empty() ? 0 : static_cast<double>(samples.back().Step);
+  for (const TWorldEvent& e : events)
+    if (static_cast<double>(e.Step) <= last) marks.append({static_cast<double>(e.Step), 0});
+  EventMarks->replace(marks);
+  for (QLegendMarker* m : charts_.Population->legend()->markers(EventMarks)) m->setVisible(!marks.isEmpty());
+}
+
+void TGraphsTab::TellEventsAt(double step) {
+  QStringList texts;
+  for (const TWorldEvent& e : events_)
+    if (static_cast<double>(e.Step) == step) texts << QString::fromStdString(EventText(e));
+  Values->setText(texts.join("; "));
 }
 
 void TGraphsTab::TellValuesAt(double step) {

@@ -171,7 +171,7 @@ void TfrmObservatory::Refresh(bool now) {
   if (!now && tick - refreshedTick_ < 500) return;
   refreshedTick_ = tick;
   // Hidden tabs wait: a tree of tens of thousands of species is laid out only when seen.
-  if (Tabs->currentWidget() == Graphs) Graphs->Show(main_->RunGraphs().Samples, ByTaxa());
+  if (Tabs->currentWidget() == Graphs) Graphs->Show(main_->RunGraphs().Samples, ByTaxa(), main_->Shown().Events());
   if (Tabs->currentWidget() == Evolution) Evolution->Show(main_->EvolutionGraphs());
   if (Tabs->currentWidget() == SpeciesTable || Tabs->currentWidget() == Tree) RefreshSpecies();
 }
