@@ -98,6 +98,14 @@ TEST_F(WorldEventsResume, EveryKindOfEventGoesOnExactlyFromAWorldFile) {
     EXPECT_GT(animalsBefore, 0);
   }
   SetWorkerThreads(0);
+  // Damaged events are refused, whatever byte is lost or changed.
+  const std::string bytes = EventBytes(events);
+  ASSERT_EQ(EventsFromBytes(bytes), events);
+  for (size_t cut : {size_t{0}, size_t{3}, bytes.size() / 2, bytes.size() - 1})
+    EXPECT_THROW(EventsFromBytes(bytes.substr(0, cut)), EVivarion) << cut;
+  std::string unknownKind = bytes;
+  unknownKind[4] = 9;
+  EXPECT_THROW(EventsFromBytes(unknownKind), EVivarion);
 }
 
 TEST(WorldEvents, ACullTakesItsShareOfTheRegionAndTheHistoryCountsTheDeaths) {

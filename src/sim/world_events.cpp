@@ -2,10 +2,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 #include "config/errors.h"
+#include "history/tree_text.h"
 
 namespace viv {
 
@@ -23,55 +23,27 @@ bool ChangesAKey(const TWorldEvent& e) {
   return e.Kind == TEventKind::Set || e.Kind == TEventKind::Ramp || e.Kind == TEventKind::Cycle;
 }
 
-// Little-endian fields, as the world file keeps its own.
-class TEventWriter {
- public:
-  std::string Bytes;
-  template <class T>
-  void Put(T v) {
-    char b[sizeof(T)];
-    std::memcpy(b, &v, sizeof(T));
-    Bytes.append(b, sizeof(T));
-  }
-  void Text(const std::string& s) {
-    Put(static_cast<uint32_t>(s.size()));
-    Bytes += s;
-  }
-};
-
 [[noreturn]] void Damaged(const std::string& what) {
   throw EVivarion("the world file is damaged: its events hold " + what);
 }
 
-class TEventReader {
- public:
-  explicit TEventReader(std::string_view bytes) : bytes_(bytes) {}
-  template <class T>
-  T Get() {
-    if (bytes_.size() - pos_ < sizeof(T)) Damaged("a value cut short");
-    T v;
-    std::memcpy(&v, bytes_.data() + pos_, sizeof(T));
-    pos_ += sizeof(T);
-    return v;
-  }
-  double Real() {
-    const double v = Get<double>();
-    if (!std::isfinite(v)) Damaged("a value that is not a finite number");
-    return v;
-  }
-  std::string Text() {
-    const uint32_t n = Get<uint32_t>();
-    if (bytes_.size() - pos_ < n) Damaged("a text cut short");
-    std::string s(bytes_.substr(pos_, n));
-    pos_ += n;
-    return s;
-  }
-  bool AtEnd() const { return pos_ == bytes_.size(); }
+void PutText(std::string& out, const std::string& text) {
+  PutBytes(out, static_cast<uint32_t>(text.size()));
+  out += text;
+}
 
- private:
-  std::string_view bytes_;
-  size_t pos_ = 0;
-};
+template <class T>
+T Get(TByteReader& r) {
+  T v{};
+  r.Get(v);
+  return v;
+}
+
+double Real(TByteReader& r) {
+  const double v = Get<double>(r);
+  if (!std::isfinite(v)) Damaged("a value that is not a finite number");
+  return v;
+}
 
 }  // namespace
 
@@ -156,55 +128,54 @@ void CheckEvent(const TWorldEvent& e) {
 }
 
 std::string EventBytes(const std::vector<TWorldEvent>& events) {
-  TEventWriter w;
-  w.Put(static_cast<uint32_t>(events.size()));
+  std::string w;
+  PutBytes(w, static_cast<uint32_t>(events.size()));
   for (const TWorldEvent& e : events) {
-    w.Put(static_cast<uint8_t>(e.Kind));
-    w.Put(e.Step);
-    w.Put(e.Until);
-    w.Text(e.Key);
-    w.Put(e.From);
-    w.Put(e.To);
-    w.Put(e.Period);
-    w.Put(e.Fraction);
-    w.Put(e.Count);
-    w.Put(static_cast<uint8_t>((e.Animals ? 1 : 0) | (e.Plants ? 2 : 0) | (e.Everywhere ? 4 : 0)));
-    for (double v : {e.Region.X0, e.Region.Y0, e.Region.X1, e.Region.Y1}) w.Put(v);
-    w.Text(e.AnimalText);
-    w.Text(e.AnimalName);
+    PutBytes(w, static_cast<uint8_t>(e.Kind));
+    PutBytes(w, e.Step);
+    PutBytes(w, e.Until);
+    PutText(w, e.Key);
+    for (double v : {e.From, e.To}) PutBytes(w, v);
+    PutBytes(w, e.Period);
+    PutBytes(w, e.Fraction);
+    PutBytes(w, e.Count);
+    PutBytes(w, static_cast<uint8_t>((e.Animals ? 1 : 0) | (e.Plants ? 2 : 0) | (e.Everywhere ? 4 : 0)));
+    for (double v : {e.Region.X0, e.Region.Y0, e.Region.X1, e.Region.Y1}) PutBytes(w, v);
+    PutText(w, e.AnimalText);
+    PutText(w, e.AnimalName);
   }
-  return w.Bytes;
+  return w;
 }
 
 std::vector<TWorldEvent> EventsFromBytes(std::string_view bytes) {
-  TEventReader r(bytes);
-  const uint32_t count = r.Get<uint32_t>();
-  if (count > bytes.size() / 64) Damaged("more events than it has room for");
+  TByteReader r(bytes, "its events are cut short", "its events hold a text longer than they are");
+  const auto count = Get<uint32_t>(r);
+  if (count > bytes.size() / 64) Damaged("more events than they have room for");
   std::vector<TWorldEvent> events(count);
   for (TWorldEvent& e : events) {
-    const uint8_t kind = r.Get<uint8_t>();
+    const auto kind = Get<uint8_t>(r);
     if (kind > static_cast<uint8_t>(TEventKind::AddAnimals)) Damaged("a kind of event this program does not know");
     e.Kind = static_cast<TEventKind>(kind);
-    e.Step = r.Get<int64_t>();
-    e.Until = r.Get<int64_t>();
-    e.Key = r.Text();
-    e.From = r.Real();
-    e.To = r.Real();
-    e.Period = r.Get<int64_t>();
-    e.Fraction = r.Real();
-    e.Count = r.Get<int32_t>();
-    const uint8_t flags = r.Get<uint8_t>();
+    e.Step = Get<int64_t>(r);
+    e.Until = Get<int64_t>(r);
+    e.Key = r.Text<uint32_t>();
+    e.From = Real(r);
+    e.To = Real(r);
+    e.Period = Get<int64_t>(r);
+    e.Fraction = Real(r);
+    e.Count = Get<int32_t>(r);
+    const auto flags = Get<uint8_t>(r);
     e.Animals = flags & 1, e.Plants = flags & 2, e.Everywhere = flags & 4;
-    for (double* v : {&e.Region.X0, &e.Region.Y0, &e.Region.X1, &e.Region.Y1}) *v = r.Real();
-    e.AnimalText = r.Text();
-    e.AnimalName = r.Text();
+    for (double* v : {&e.Region.X0, &e.Region.Y0, &e.Region.X1, &e.Region.Y1}) *v = Real(r);
+    e.AnimalText = r.Text<uint32_t>();
+    e.AnimalName = r.Text<uint32_t>();
     try {
       CheckEvent(e);
     } catch (const EVivarion& fault) {
       Damaged(std::string("an event that cannot act (") + fault.what() + ")");
     }
   }
-  if (!r.AtEnd()) Damaged("more than its events");
+  if (!r.AtEnd()) Damaged("bytes beyond their end");
   return events;
 }
 
