@@ -262,7 +262,7 @@ std::pair<double, double> MeanAndSd(const std::vector<std::vector<double>>& rows
 
 std::string WriteStudyTables(const TStudy& study, const std::vector<TStudyRun>& runs) {
   const TStudyRows rows = ReadStudyRows(study, runs);
-  const std::string tableFile = (fs::path(study.Folder) / "results.csv").string();
+  std::string tableFile = (fs::path(study.Folder) / "results.csv").string();
   WriteFileAtomically(tableFile, rows.Table, false);
 
   std::string summary = "point";

@@ -72,7 +72,7 @@ double EventValueAt(const TWorldEvent& e, int64_t step) {
 }
 
 std::string EventText(const TWorldEvent& e) {
-  const std::string at = "step " + std::to_string(e.Step) + ": ";
+  std::string at = "step " + std::to_string(e.Step) + ": ";
   const std::string where = e.Everywhere ? std::string()
                                          : " in x " + Number(e.Region.X0) + ".." + Number(e.Region.X1) + ", y " +
                                                Number(e.Region.Y0) + ".." + Number(e.Region.Y1);
