@@ -210,8 +210,15 @@ void TSimulation::SaveWorld(const std::string& fileName) const {
   SaveWorldFile(fileName, world_, stepCount_, &history_, &taxa_, &events_);
 }
 
-void TSimulation::LoadWorld(const std::string& fileName) {
-  TLoadedWorld loaded = LoadWorldFile(fileName, world_);
+std::string TSimulation::WorldBytes() const { return WorldFileBytes(world_, stepCount_, &history_, &taxa_, &events_); }
+
+void TSimulation::LoadWorldBytes(std::string_view bytes, const std::string& name) {
+  Adopt(viv::LoadWorldBytes(bytes, name, world_));
+}
+
+void TSimulation::LoadWorld(const std::string& fileName) { Adopt(LoadWorldFile(fileName, world_)); }
+
+void TSimulation::Adopt(TLoadedWorld loaded) {
   stepCount_ = loaded.StepCount;
   held_ = 0;
   history_ = std::move(loaded.History);

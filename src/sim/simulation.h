@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/settings.h"
 #include "history/species_history.h"
 #include "history/taxa.h"
 #include "sim/world_events.h"
+#include "sim/world_file.h"
 #include "world/world.h"
 #include "world/world_figures.h"
 
@@ -103,6 +105,10 @@ class TSimulation {
   // Replaces the world with the file's (creatures, grid, generator, serial count, step count);
   // on an error nothing changes.
   void LoadWorld(const std::string& fileName);
+  // The world file's bytes, and the world from such bytes (name: for messages), for worlds
+  // kept in memory.
+  std::string WorldBytes() const;
+  void LoadWorldBytes(std::string_view bytes, const std::string& name);
 
  private:
   friend struct TSimulationInside;  // the tests' way in (tests/support/inside.h)
@@ -115,6 +121,8 @@ class TSimulation {
   std::vector<TWorldEvent> events_;
   // Applies the events that act at the world's step.
   void ApplyEvents();
+  // Takes a loaded world's state and histories.
+  void Adopt(TLoadedWorld loaded);
 };
 
 }  // namespace viv

@@ -314,12 +314,12 @@ uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpecies
   return XXH64(state.data(), state.size(), 0);
 }
 
-void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount,
-                   const TSpeciesHistory* history, const TTaxonHistory* taxa, const std::vector<TWorldEvent>* events) {
+std::string WorldFileBytes(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history,
+                           const TTaxonHistory* taxa, const std::vector<TWorldEvent>* events) {
   const std::string body = WorldBody(world, stepCount, history, taxa, events);
   std::string packed(ZSTD_compressBound(body.size()), '\0');
   const size_t n = ZSTD_compress(packed.data(), packed.size(), body.data(), body.size(), 3);
-  if (ZSTD_isError(n)) throw EVivarion(fileName + ": cannot compress the world: " + ZSTD_getErrorName(n));
+  if (ZSTD_isError(n)) throw EVivarion(std::string("cannot compress the world: ") + ZSTD_getErrorName(n));
   packed.resize(n);
   TWriter header;
   header.Bytes.append(Magic, sizeof Magic);
@@ -328,7 +328,14 @@ void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int6
   header.Put(static_cast<uint64_t>(body.size()));
   header.Put(static_cast<uint64_t>(packed.size()));
   header.Put(Checksum(WorldFormatVersion, header.Bytes, packed));
-  WriteFileAtomically(fileName, header.Bytes + packed, false);
+  return header.Bytes + packed;
+}
+
+void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount,
+                   const TSpeciesHistory* history, const TTaxonHistory* taxa, const std::vector<TWorldEvent>* events) {
+  std::string bytes;
+  WithFileName(fileName, [&] { bytes = WorldFileBytes(world, stepCount, history, taxa, events); });
+  WriteFileAtomically(fileName, bytes, false);
 }
 
 namespace {

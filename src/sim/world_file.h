@@ -44,6 +44,9 @@ std::string WorldBody(const TCreatureList& world, int64_t stepCount, const TSpec
 uint64_t WorldHash(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr,
                    const TTaxonHistory* taxa = nullptr, const std::vector<TWorldEvent>* events = nullptr);
 
+// The world file's bytes (header and packed body), as SaveWorldFile writes them.
+std::string WorldFileBytes(const TCreatureList& world, int64_t stepCount, const TSpeciesHistory* history = nullptr,
+                           const TTaxonHistory* taxa = nullptr, const std::vector<TWorldEvent>* events = nullptr);
 // Writes the world file atomically (a temporary name renamed over fileName).
 void SaveWorldFile(const std::string& fileName, const TCreatureList& world, int64_t stepCount,
                    const TSpeciesHistory* history = nullptr, const TTaxonHistory* taxa = nullptr,
