@@ -11,6 +11,18 @@
 namespace viv {
 namespace {
 
+// Steps the world to last, noting each step in the timeline; the hashes from its step on.
+std::vector<uint64_t> RunNoting(TSimulation& sim, TTimeline& timeline, int64_t last) {
+  timeline.Note(sim);
+  std::vector<uint64_t> hashes{sim.Hash()};
+  while (sim.StepCount() < last) {
+    sim.Step();
+    timeline.Note(sim);
+    hashes.push_back(sim.Hash());
+  }
+  return hashes;
+}
+
 TEST(Timeline, ARewoundWorldRunsOnThroughTheSameStates) {
   for (int threads : {1, 2}) {
     SetWorkerThreads(threads);
@@ -21,13 +33,7 @@ TEST(Timeline, ARewoundWorldRunsOnThroughTheSameStates) {
     dim.Kind = TEventKind::Set, dim.Step = 450, dim.Key = "SunLight", dim.To = 0.5;
     sim.SetEvents({dim});
     TTimeline timeline(100);
-    timeline.Note(sim);
-    std::vector<uint64_t> hashes{sim.Hash()};
-    while (sim.StepCount() < 1200) {
-      sim.Step();
-      timeline.Note(sim);
-      hashes.push_back(sim.Hash());
-    }
+    const std::vector<uint64_t> hashes = RunNoting(sim, timeline, 1200);
     EXPECT_EQ(timeline.Keyframes().size(), 13u);
     for (int64_t to : {1199, 37, 450, 451, 0, 1000}) {
       timeline.Rewind(sim, to);
@@ -55,13 +61,7 @@ TEST(Timeline, AThinnedTimelineKeepsItsBudgetAndStillReachesEveryStep) {
   measure.Note(sim);
   const uint64_t frame = measure.Bytes();
   TTimeline timeline(50, frame * 8);
-  timeline.Note(sim);
-  std::vector<uint64_t> hashes{sim.Hash()};
-  while (sim.StepCount() < 2000) {
-    sim.Step();
-    timeline.Note(sim);
-    hashes.push_back(sim.Hash());
-  }
+  const std::vector<uint64_t> hashes = RunNoting(sim, timeline, 2000);
   EXPECT_LE(timeline.Bytes(), frame * 8 + frame / 2);
   const std::vector<int64_t> kept = timeline.Keyframes();
   EXPECT_EQ(kept.front(), 0) << "the timeline's beginning stays";

@@ -288,7 +288,6 @@ TStudy ReadStudyText(const std::string& text, const std::string& name, const std
   }
   if (seeds && doc.get("first_seed")) r.Fault(doc.get("first_seed"), "first_seed", "goes with replicates, not seeds");
 
-  s.Outputs = {};
   if (const toml::node* n = doc.get("outputs"))
     for (const toml::node& v : r.Array(*n, "outputs")) {
       const std::string output = r.Text(v, "outputs");

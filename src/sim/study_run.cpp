@@ -96,10 +96,9 @@ void RunOne(const TStudy& study, const TStudyRun& run, TStudyShared& shared, con
       },
       true);
   TRunOutputs outputs;
-  if (study.Wants("species")) outputs.SpeciesCsv = In(study, run, "species.csv");
-  if (study.Wants("species")) outputs.Phylogeny = In(study, run, "phylogeny.nwk");
-  if (study.Wants("taxa")) outputs.TaxaCsv = In(study, run, "taxa.csv");
-  if (study.Wants("taxa")) outputs.TaxaTree = In(study, run, "taxa.nwk");
+  if (study.Wants("species"))
+    outputs.SpeciesCsv = In(study, run, "species.csv"), outputs.Phylogeny = In(study, run, "phylogeny.nwk");
+  if (study.Wants("taxa")) outputs.TaxaCsv = In(study, run, "taxa.csv"), outputs.TaxaTree = In(study, run, "taxa.nwk");
   if (study.Wants("world")) outputs.World = In(study, run, "world.vivw");
   if (study.Wants("animals")) {
     outputs.SpeciesFolder = In(study, run, "animals");
