@@ -1,11 +1,18 @@
 // The timeline: a world rewound to any earlier step and run on again meets the original run's
-// hash at every later step, with a timeline thinned to its budget too; bad steps are refused
-// with the world kept.
+// hash at every later step, with a timeline thinned to its budget, saved and loaded, and across
+// changes by hand; branches; bad steps and bad files are refused with the world kept.
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <xxhash.h>
+
+#include <cstring>
+#include <filesystem>
 
 #include "config/errors.h"
+#include "config/files.h"
 #include "config/thread_pool.h"
 #include "sim/timeline.h"
+#include "sim/timeline_file.h"
 #include "support/scenes.h"
 
 namespace viv {
@@ -71,6 +78,134 @@ TEST(Timeline, AThinnedTimelineKeepsItsBudgetAndStillReachesEveryStep) {
     timeline.Rewind(sim, to);
     EXPECT_EQ(sim.Hash(), hashes[to]) << to;
   }
+}
+
+// Rewinds to each step and checks the hash, and that a few steps on are the run's too.
+void ExpectReplays(TSimulation& sim, TTimeline& timeline, const std::vector<uint64_t>& hashes,
+                   const std::vector<int64_t>& steps) {
+  for (int64_t to : steps) {
+    timeline.Rewind(sim, to);
+    ASSERT_EQ(sim.Hash(), hashes[to]) << "at " << to;
+    for (int k = 0; k < 5 && sim.StepCount() + 1 < static_cast<int64_t>(hashes.size()); ++k) {
+      sim.Step();
+      timeline.Note(sim);
+      ASSERT_EQ(sim.Hash(), hashes[sim.StepCount()]) << "from " << to;
+    }
+  }
+}
+
+TEST(Timeline, SavedWithItsWorldItReplaysTheSameStepsAndRefusesBadFiles) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("vivarion-timeline-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const std::string world = (dir / "w.vivw").string(), file = TimelineFileFor(world);
+  EXPECT_EQ(file, (dir / "w.vivt").string());
+  TSimulation sim;
+  sim.StartUp(ShippedSettings(), 21);
+  sim.Populate(800, 600, {}, {4, 300});
+  TTimeline timeline(100);
+  const std::vector<uint64_t> hashes = RunNoting(sim, timeline, 900);
+  sim.SaveWorld(world);
+  SaveTimeline(file, timeline, sim);
+
+  for (int threads : {1, 2}) {
+    SetWorkerThreads(threads);
+    TSimulation again;
+    again.StartUp(ShippedSettings(), 1);
+    again.LoadWorld(world);
+    TTimeline loaded = LoadTimeline(file, again);
+    EXPECT_EQ(loaded.Keyframes(), timeline.Keyframes());
+    ExpectReplays(again, loaded, hashes, {5, 450, 899, 0});
+  }
+  SetWorkerThreads(0);
+
+  // Another world (the same one a step on) is refused; so are damaged bytes and a keyframe
+  // damaged under a good checksum, which only its replay finds: the world is kept.
+  sim.Step();
+  EXPECT_THROW(
+      try { LoadTimeline(file, sim); } catch (const EVivarion& e) {
+        EXPECT_NE(std::string(e.what()).find("belongs to another world"), std::string::npos) << e.what();
+        throw;
+      },
+      EVivarion);
+  TSimulation at900;
+  at900.StartUp(ShippedSettings(), 1);
+  at900.LoadWorld(world);
+  std::string bytes = ReadRegularFile(file, 1 << 30, "a timeline file");
+  std::string flipped = bytes;
+  flipped[bytes.size() / 2] ^= 0x10;
+  WriteFileAtomically(file, flipped, false);
+  EXPECT_THROW(LoadTimeline(file, at900), EVivarion);
+  EXPECT_THROW(LoadTimeline(world, at900), EVivarion) << "a world file is no timeline";
+  // The first keyframe's packed bytes start after the header (8 + 4 + 4 + 5 x 8 + 8) and the
+  // keyframe's own fields (4 x 8).
+  std::string forged = bytes;
+  forged[64 + 32 + 20] ^= 0x5a;
+  const uint64_t sum = XXH64(forged.data(), forged.size() - 8, 0);
+  std::memcpy(forged.data() + forged.size() - 8, &sum, 8);
+  WriteFileAtomically(file, forged, false);
+  TTimeline damaged = LoadTimeline(file, at900);
+  EXPECT_THROW(damaged.Rewind(at900, 10), EVivarion);
+  EXPECT_EQ(at900.Hash(), hashes[900]) << "the running world is kept";
+  fs::remove_all(dir);
+}
+
+TEST(Timeline, ChangesByHandAreSeamsAndBranchesGoTheirOwnWay) {
+  TSimulation sim;
+  sim.StartUp(ShippedSettings(), 5);
+  sim.Populate(800, 600, {}, {4, 300});
+  TTimeline timeline(100);
+  std::vector<uint64_t> hashes = RunNoting(sim, timeline, 300);
+  // A creature held for 20 steps from 300, then the rules changed at 400: the world is the
+  // hand's, and replaying reaches every step but those of the hold.
+  sim.Hold(sim.Population().List.front()->Serial);
+  for (int k = 0; k < 20; ++k) {
+    sim.Step();
+    timeline.Note(sim);
+    hashes.push_back(sim.Hash());
+  }
+  sim.Hold(0);
+  for (int k = 0; k < 80; ++k) {
+    sim.Step();
+    timeline.Note(sim);
+    hashes.push_back(sim.Hash());
+  }
+  TSettings dim = sim.Rules();
+  dim.SunLight /= 2;
+  sim.SetRules(dim);
+  const std::vector<uint64_t> tail = RunNoting(sim, timeline, 600);
+  hashes.insert(hashes.end(), tail.begin() + 1, tail.end());
+  EXPECT_FALSE(timeline.Reaches(310));
+  EXPECT_TRUE(timeline.Reaches(320));
+  EXPECT_THROW(timeline.Rewind(sim, 310), EVivarion);
+  ExpectReplays(sim, timeline, hashes, {290, 320, 321, 390, 401, 550});
+
+  // A branch from 350 with the rules unchanged stays its parent (until the parent's change at
+  // 400); with other rules it parts from it at its first step; the parent's timeline is untouched.
+  for (bool changed : {false, true}) {
+    timeline.Rewind(sim, 350);
+    TSimulation branch;
+    branch.StartUp(sim.Rules(), 1);
+    branch.LoadWorldBody(sim.WorldBody(), "the branch");
+    branch.SetRules(sim.Rules());
+    TTimeline branchLine = timeline.Branch(branch);
+    if (changed) {
+      TSettings other = branch.Rules();
+      other.Brown *= 2;
+      branch.SetRules(other);
+    }
+    for (int64_t step = 351; step < 400; ++step) {
+      branch.Step();
+      branchLine.Note(branch);
+      ASSERT_EQ(branch.Hash() == hashes[step], !changed) << step;
+    }
+    branchLine.Rewind(branch, 360);
+    EXPECT_EQ(branch.Hash() == hashes[360], !changed);
+    branchLine.Rewind(branch, 340);
+    EXPECT_EQ(branch.Hash(), hashes[340]) << "before the branch, its parent's past";
+    EXPECT_EQ(timeline.Last(), 600);
+  }
+  ExpectReplays(sim, timeline, hashes, {450, 599});
 }
 
 }  // namespace

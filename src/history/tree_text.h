@@ -31,18 +31,19 @@ void PutBytes(std::string& out, T v) {
 }
 
 // Reads back what PutBytes wrote. Reading past the end throws EVivarion with cutShort; Damaged
-// throws it with damaged (both after "the world file is damaged: ").
+// throws it with damaged (both after prefix).
 class TByteReader {
  public:
-  TByteReader(std::string_view bytes, const char* cutShort, const char* damaged)
-      : bytes_(bytes), cutShort_(cutShort), damaged_(damaged) {}
+  TByteReader(std::string_view bytes, const char* cutShort, const char* damaged,
+              const char* prefix = "the world file is damaged: ")
+      : bytes_(bytes), cutShort_(cutShort), damaged_(damaged), prefix_(prefix) {}
   template <class T>
   void Get(T& v) {
-    if (bytes_.size() - pos_ < sizeof(v)) throw EVivarion(std::string("the world file is damaged: ") + cutShort_);
+    if (bytes_.size() - pos_ < sizeof(v)) throw EVivarion(prefix_ + cutShort_);
     std::memcpy(&v, bytes_.data() + pos_, sizeof(v));
     pos_ += sizeof(v);
   }
-  [[noreturn]] void Damaged() const { throw EVivarion(std::string("the world file is damaged: ") + damaged_); }
+  [[noreturn]] void Damaged() const { throw EVivarion(prefix_ + damaged_); }
   // A count of things that take at least least bytes each: more than the bytes left is damage.
   uint64_t Count(size_t least) {
     uint64_t n = 0;
@@ -66,6 +67,7 @@ class TByteReader {
   std::string_view bytes_;
   size_t pos_ = 0;
   const char *cutShort_, *damaged_;
+  std::string prefix_;
 };
 
 }  // namespace viv

@@ -43,6 +43,7 @@ void TSimulation::Populate(int32_t width, int32_t height, const std::vector<std:
 }
 
 void TSimulation::Clear() {
+  ++edits_;
   world_.Clear();
   events_.clear();
   stepCount_ = 0;
@@ -60,6 +61,7 @@ void TSimulation::Step() {
   world_.WorldStep();
   if (TCreature* held = world_.FindSerial(held_)) {
     const float x = held->X, y = held->Y;
+    ++edits_;  // a creature held in place is the hand's doing, not the step's
     held->SetX(heldX);
     held->SetY(heldY);
     world_.Context.Grid.Move(held, x, y, heldX, heldY);
@@ -80,6 +82,7 @@ void TSimulation::Step() {
 void TSimulation::MoveHeld(float x, float y) {
   TCreature* held = world_.FindSerial(held_);
   if (!held) return;
+  ++edits_;
   const float oldX = held->X, oldY = held->Y;
   held->SetX(x);
   held->SetY(y);
@@ -103,6 +106,7 @@ std::string TSimulation::Depart(const std::vector<uint64_t>& serials) {
   for (uint64_t serial : serials)
     if (const TCreature* c = world_.FindSerial(serial)) leaving.push_back(c);
   std::string bytes = CreatureBytes(leaving);
+  if (!leaving.empty()) ++edits_;
   for (const TCreature* c : leaving) {
     history_.Depart(c->SpeciesLabel(), stepCount_);
     taxa_.Depart(*c, stepCount_);
@@ -114,6 +118,7 @@ std::string TSimulation::Depart(const std::vector<uint64_t>& serials) {
 int32_t TSimulation::Admit(const std::string& bytes) {
   if (bytes.empty()) return 0;
   const std::vector<TCreature*> arrivals = CreaturesFromBytes(bytes, world_.Context);
+  ++edits_;
   for (TCreature* c : arrivals) {
     c->ParentElsewhere = true;  // its parent serial is the old world's
     world_.Add(c);
@@ -129,6 +134,7 @@ uint64_t TSimulation::PutAnimal(const std::string& animalText, const std::string
   auto read = std::make_unique<TCreature>(world_.Context, world_.Context.NextSerial);
   read->LoadFromText(animalText, name);
   world_.Context.TakeSerial();
+  ++edits_;
   TCreature* c = read.release();
   c->Origin = name;
   c->BirthStep = stepCount_;
@@ -153,6 +159,7 @@ void TSimulation::SetEvents(const std::vector<TWorldEvent>& events) {
                       std::to_string(stepCount_));
   }
   events_ = events;
+  ++edits_;
   // The keys of the step reached take their values now, as if it had just been stepped to.
   TSettings rules = Rules();
   for (const TWorldEvent& e : events_)
@@ -162,6 +169,8 @@ void TSimulation::SetEvents(const std::vector<TWorldEvent>& events) {
 }
 
 void TSimulation::ApplyEvents() {
+  // Events are the world's own course: what they change is no edit.
+  const uint64_t edits = edits_;
   const int64_t step = stepCount_;
   TSettings rules = Rules();
   bool changed = false;
@@ -202,6 +211,12 @@ void TSimulation::ApplyEvents() {
     }
   }
   if (changed) SetRules(rules);
+  edits_ = edits;
+}
+
+void TSimulation::SetRules(const TSettings& rules) {
+  if (!SettingsDifferences(world_.Context.Rules, rules).empty()) ++edits_;
+  world_.Context.Rules = rules;
 }
 
 uint64_t TSimulation::Hash() const { return WorldHash(world_, stepCount_, &history_, &taxa_, &events_); }
@@ -216,9 +231,18 @@ void TSimulation::LoadWorldBytes(std::string_view bytes, const std::string& name
   Adopt(viv::LoadWorldBytes(bytes, name, world_));
 }
 
+std::string TSimulation::WorldBody() const { return viv::WorldBody(world_, stepCount_, &history_, &taxa_, &events_); }
+
+void TSimulation::LoadWorldBody(std::string_view body, const std::string& name) {
+  TLoadedWorld loaded;
+  WithFileName(name, [&] { loaded = viv::LoadWorldBody(body, world_); });
+  Adopt(std::move(loaded));
+}
+
 void TSimulation::LoadWorld(const std::string& fileName) { Adopt(LoadWorldFile(fileName, world_)); }
 
 void TSimulation::Adopt(TLoadedWorld loaded) {
+  ++edits_;
   stepCount_ = loaded.StepCount;
   held_ = 0;
   history_ = std::move(loaded.History);

@@ -44,7 +44,7 @@ class TSimulation {
   // The rules in force.
   const TSettings& Rules() const { return world_.Context.Rules; }
   // Replaces the rules whole; call between steps (a settings file read again, a world file's).
-  void SetRules(const TSettings& rules) { world_.Context.Rules = rules; }
+  void SetRules(const TSettings& rules);
   // The settings in force when the loaded world file was written (after LoadWorld).
   const TSettings& FileSettings() const { return fileSettings_; }
 
@@ -109,6 +109,14 @@ class TSimulation {
   // kept in memory.
   std::string WorldBytes() const;
   void LoadWorldBytes(std::string_view bytes, const std::string& name);
+  // The same unpacked (a world file's body), for a timeline's keyframes.
+  std::string WorldBody() const;
+  void LoadWorldBody(std::string_view body, const std::string& name);
+
+  // Counts the changes made to the world other than by its own steps and events: rules that
+  // differ, creatures held, moved, put in or taken out, a world populated, cleared or loaded.
+  // A timeline learns from it where replaying the steps no longer gives the world.
+  uint64_t Edits() const { return edits_; }
 
  private:
   friend struct TSimulationInside;  // the tests' way in (tests/support/inside.h)
@@ -119,6 +127,7 @@ class TSimulation {
   TTaxonHistory taxa_;       // of the animals' taxa and the measures of evolution
   TSettings fileSettings_;
   std::vector<TWorldEvent> events_;
+  uint64_t edits_ = 0;
   // Applies the events that act at the world's step.
   void ApplyEvents();
   // Takes a loaded world's state and histories.
