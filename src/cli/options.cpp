@@ -50,6 +50,13 @@ const char* const RunnerUsage =
     "  --world-settings     with --load-world: run under the settings saved in the world file (without\n"
     "                       it, the settings file's values serve, and those that differ are named)\n"
     "  --until STEP         run until the world's step count reaches STEP (instead of --steps)\n"
+    "  --at STEP            with --load-world: start at STEP, replayed from the timeline saved beside the\n"
+    "                       world file (W.vivt for W.vivw), or run on to it from the world's own step\n"
+    "  --save-timeline      with --save-world: keep the world's timeline (its keyframes) beside it, W.vivt\n"
+    "  --keyframe-every N   the timeline's keyframes every N steps (default 1000)\n"
+    "  --branch-settings FILE\n"
+    "                       with --load-world: a what-if run: from the world's step (or --at), the\n"
+    "                       settings of FILE rule; the keys that change are named\n"
     "  --checkpoint FILE    with --checkpoint-every N: write the world to FILE every N steps,\n"
     "  --checkpoint-every N   replacing the previous checkpoint whole\n"
     "  --stats FILE         species statistics every --report steps and at the end, as CSV\n"
@@ -186,6 +193,11 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   app.add_option("--load-world", o.LoadWorldFile);
   app.add_flag("--world-settings", o.WorldSettings);
   app.add_option("--until", until);
+  std::string at, keyframeEvery;
+  app.add_option("--at", at);
+  app.add_flag("--save-timeline", o.SaveTimeline);
+  app.add_option("--keyframe-every", keyframeEvery);
+  app.add_option("--branch-settings", o.BranchSettingsFile);
   app.add_option("--checkpoint", o.CheckpointFile);
   app.add_option("--checkpoint-every", every);
   app.add_option("--threads", threads);
@@ -203,7 +215,7 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   // A file or folder option given an empty name would be taken as not given at all.
   for (const char* named : {"--settings", "--population", "--csv", "--save-animals", "--png", "--film", "--plot",
                             "--stats", "--species-csv", "--phylogeny", "--taxa-csv", "--taxa-tree", "--evolution",
-                            "--save-world", "--load-world", "--checkpoint", "--experiment"})
+                            "--save-world", "--load-world", "--checkpoint", "--experiment", "--branch-settings"})
     if (given(named) && app.get_option(named)->as<std::string>().empty())
       throw std::invalid_argument(std::string(named) + " needs a file name, not an empty one");
   if (given("--seed")) o.Seed = Whole<uint64_t>("--seed", seed, 0);
@@ -268,6 +280,11 @@ TRunnerOptions ParseRunnerOptions(const std::vector<std::string>& args) {
   }
   if (o.WorldSettings && o.LoadWorldFile.empty())
     throw std::invalid_argument("--world-settings goes with --load-world");
+  if (given("--at")) o.At = Whole<int64_t>("--at", at, 0);
+  if (given("--keyframe-every")) o.KeyframeEvery = Whole<int64_t>("--keyframe-every", keyframeEvery, 1);
+  if ((o.At || !o.BranchSettingsFile.empty()) && o.LoadWorldFile.empty())
+    throw std::invalid_argument(std::string(o.At ? "--at" : "--branch-settings") + " goes with --load-world");
+  if (o.SaveTimeline && o.SaveWorldFile.empty()) throw std::invalid_argument("--save-timeline goes with --save-world");
   if (o.CheckpointFile.empty() != (o.CheckpointEvery == 0))
     throw std::invalid_argument("--checkpoint and --checkpoint-every go together");
   return o;

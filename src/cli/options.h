@@ -48,6 +48,12 @@ struct TRunnerOptions {
   int64_t Persistence = 5000;  // steps a taxon lives before it counts as persistent
   int64_t CheckpointEvery = 0;
   std::vector<std::string> AnimalFiles;
+  // Time travel: the step a loaded world starts at (from its timeline file, or run on to it),
+  // the timeline saved beside --save-world, its keyframes' spacing, and a what-if run's rules.
+  std::optional<int64_t> At;
+  bool SaveTimeline = false;
+  int64_t KeyframeEvery = 1000;
+  std::string BranchSettingsFile;
   // A study file to run instead of one world, and how many of its runs at a time.
   std::string ExperimentFile;
   int32_t Jobs = 1;

@@ -12,6 +12,7 @@
 
 #include "cli/progress_line.h"
 #include "cli/run_film.h"
+#include "cli/time_travel.h"
 #include "config/data_files.h"
 #include "config/errors.h"
 #include "config/files.h"
@@ -25,6 +26,7 @@
 #include "sim/row_file.h"
 #include "sim/run_driver.h"
 #include "sim/simulation.h"
+#include "sim/timeline_file.h"
 #include "world/world.h"
 #include "world/world_figures.h"
 #ifdef VIVARION_WITH_VIEW
@@ -127,12 +129,14 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     sim.SetPasses(o.Passes);
     sim.CreatureLimit = o.MaxCreatures;
     sim.SetPersistence(o.Persistence);
+    std::optional<TTimeline> timeline = RunTimeline(o);
     if (loading) {
       sim.LoadWorld(o.LoadWorldFile);
-      if (const std::string note = SettleLoadedSettings(o, sim); !note.empty()) err << "vivarion-cli: " << note << '\n';
+      TravelLoadedWorld(o, sim, timeline, err);
     } else {
       sim.Populate(o.Width, o.Height, o.AnimalFiles, ReadPopulation(o.PopulationFile));
       WarnOfAnimalFiles(o.AnimalFiles, err, "vivarion-cli");
+      if (timeline) timeline->Note(sim);
     }
 
     // Rows go to their files as they are made, so that tail -f follows a long run.
@@ -163,6 +167,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     driver.RunTo(
         last,
         [&] {
+          if (timeline) timeline->Note(sim);
           film.Shoot(sim.Population(), sim.StepCount());
           if (!o.PlotFile.empty() && ((sim.StepCount() - first) % plotEvery == 0 || sim.StepCount() == last))
             plot.Sample(sim.Population(), sim.StepCount());
@@ -176,6 +181,7 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     const TWorld& world = sim.Population();
     WriteRunOutputs(sim, TRunOutputs{o.SpeciesCsvFile, o.PhylogenyFile, o.TaxaCsvFile, o.TaxaTreeFile,
                                      o.SaveAnimalsFolder, o.SaveWorldFile});
+    if (o.SaveTimeline) SaveTimeline(TimelineFileFor(o.SaveWorldFile), *timeline, sim);
     if (!o.PngFile.empty()) {
       WriteRunPng(o, world, sim.StepCount(), o.PngFile);
     }
