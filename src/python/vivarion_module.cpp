@@ -27,6 +27,8 @@
 #include "sim/simulation.h"
 #include "sim/study_file.h"
 #include "sim/study_run.h"
+#include "sim/timeline.h"
+#include "sim/timeline_file.h"
 #include "world/population_file.h"
 
 namespace py = pybind11;
@@ -207,7 +209,8 @@ class TPyWorld {
   // ValueError naming it (the runner's limits: counts of 0 or more, a window of at least one
   // pixel, a seed of 0 or more).
   TPyWorld(const py::object& settings, const py::object& seed, const py::object& animals, const py::object& population,
-           const py::object& size, const py::object& maxCreatures) {
+           const py::object& size, const py::object& maxCreatures, const py::object& timeline) {
+    const std::optional<int64_t> spacing = TimelineSpacing(timeline);
     const std::optional<uint64_t> given =
         seed.is_none() ? std::nullopt : std::optional<uint64_t>(WholeArgument("seed", seed, 0, INT64_MAX));
     const std::vector<std::string> files = AnimalFiles(animals);
@@ -219,22 +222,70 @@ class TPyWorld {
     sim_->StartUp(TPySettings::From(settings), given);
     py::gil_scoped_release free;
     sim_->Populate(width, height, files, counts);
+    if (spacing) timeline_.emplace(*spacing), timeline_->Note(*sim_);
   }
   TPyWorld() = default;
   TPyWorld(const TPyWorld&) = delete;
   TPyWorld& operator=(const TPyWorld&) = delete;
 
   // A world file's world, under the rules it was saved with unless settings are given.
-  static std::unique_ptr<TPyWorld> Load(const std::string& path, const py::object& settings) {
+  // Its timeline is read from beside it when one was saved there.
+  static std::unique_ptr<TPyWorld> Load(const std::string& path, const py::object& settings,
+                                        const py::object& timeline) {
     auto w = std::make_unique<TPyWorld>();
+    const std::optional<int64_t> spacing = TimelineSpacing(timeline);
     std::optional<TSettings> rules;
     if (!settings.is_none()) rules = TPySettings::From(settings);
     {
       py::gil_scoped_release free;  // other threads go on while the file is read
       w->sim_->LoadWorld(path);
+      w->sim_->SetRules(w->sim_->FileSettings());
+      if (spacing) {
+        const std::string saved = TimelineFileFor(path);
+        if (IsRegularFile(saved)) w->timeline_ = LoadTimeline(saved, *w->sim_);
+        else w->timeline_.emplace(*spacing), w->timeline_->Note(*w->sim_);
+      }
     }
-    w->sim_->SetRules(rules ? *rules : w->sim_->FileSettings());
+    if (rules) w->sim_->SetRules(*rules);
     return w;
+  }
+
+  // Time travel: back (or forward, within what the world has reached) to a step; a second
+  // world going on apart from this one's step; what the timeline holds.
+  void Rewind(int64_t step) {
+    py::gil_scoped_release free;
+    const std::lock_guard<std::mutex> hold(mutex_);
+    Timeline().Note(*sim_);  // a change made since the last step is the world's too
+    Timeline().Rewind(*sim_, step);
+  }
+  std::unique_ptr<TPyWorld> Branch(const py::object& settings) {
+    std::optional<TSettings> rules;
+    if (!settings.is_none()) rules = TPySettings::From(settings);
+    auto w = std::make_unique<TPyWorld>();
+    py::gil_scoped_release free;
+    const std::lock_guard<std::mutex> hold(mutex_);
+    Timeline().Note(*sim_);
+    w->sim_->CreatureLimit = sim_->CreatureLimit;
+    w->sim_->SetPasses(sim_->Population().Passes);
+    w->sim_->LoadWorldBody(sim_->WorldBody(), "the branch");
+    w->sim_->SetRules(sim_->Rules());
+    w->timeline_ = Timeline().Branch(*w->sim_);
+    if (rules) w->sim_->SetRules(*rules);
+    return w;
+  }
+  py::dict TimelineFigures() {
+    const auto hold = Hold();
+    const TTimeline& t = Timeline();
+    py::dict d;
+    d["spacing"] = t.Spacing(), d["first"] = t.First(), d["last"] = t.Last(), d["bytes"] = t.Bytes();
+    d["keyframes"] = t.Keyframes(), d["seams"] = t.Seams();
+    return d;
+  }
+  void SaveWithTimeline(const std::string& path, bool timeline) {
+    const auto hold = Hold();
+    if (timeline) Timeline().Note(*sim_);
+    sim_->SaveWorld(path);
+    if (timeline) SaveTimeline(TimelineFileFor(path), Timeline(), *sim_);
   }
 
   // n steps; with report > 0, a report at every step that is a multiple of it (counted from
@@ -250,6 +301,7 @@ class TPyWorld {
     driver.RunTo(
         last,
         [&] {
+          if (timeline_) timeline_->Note(*sim_);
           // Ctrl+C (and other signals' handlers) are heard between steps, not only at the end.
           if (++k % 64 == 0) {
             py::gil_scoped_acquire python;
@@ -277,10 +329,6 @@ class TPyWorld {
   py::list Evolution() const {
     const auto hold = Hold();
     return Table(EvolutionHeader + evolutionRows_);
-  }
-  void Save(const std::string& path) const {
-    const auto hold = Hold();
-    sim_->SaveWorld(path);
   }
   uint64_t Hash() const {
     const auto hold = Hold();
@@ -448,7 +496,20 @@ class TPyWorld {
   }
 
   std::unique_ptr<TSimulation> sim_ = std::make_unique<TSimulation>();
+  std::optional<TTimeline> timeline_;
   mutable std::mutex mutex_;
+
+  TTimeline& Timeline() {
+    if (!timeline_) throw EVivarion("this world keeps no timeline (it was made with timeline=None)");
+    return *timeline_;
+  }
+  const TTimeline& Timeline() const { return const_cast<TPyWorld*>(this)->Timeline(); }
+  // timeline=: None or False keeps none; True the default spacing; a whole number of steps.
+  static std::optional<int64_t> TimelineSpacing(const py::object& timeline) {
+    if (timeline.is_none() || (py::isinstance<py::bool_>(timeline) && !timeline.cast<bool>())) return std::nullopt;
+    if (py::isinstance<py::bool_>(timeline)) return 1000;
+    return WholeArgument("timeline", timeline, 1, INT64_MAX);
+  }
   std::string evolutionRows_;  // of every report taken
 };
 
@@ -575,20 +636,34 @@ PYBIND11_MODULE(vivarion, m) {
           "file", [](const TPySettings& s) { return s.Current().FileName; },
           "The settings file these values came from, or ''.")
       .def("__repr__", &TPySettings::Repr);
-  py::class_<TPyWorld>(m, "World",
-                       "One world: World(settings=None, seed=None, animals=[], population=None, size=(800, 600), "
-                       "max_creatures=1000000) seeds a new one as the runner does (animals: animal file names; "
-                       "population: animals and plants, else the shipped population.ini; seed: the random stream's, "
-                       "else VIVARION_SEED or the clock). "
-                       "World.load(path) reads a world file.")
+  py::class_<TPyWorld>(
+      m, "World",
+      "One world: World(settings=None, seed=None, animals=[], population=None, size=(800, 600), "
+      "max_creatures=1000000, timeline=1000) seeds a new one as the runner does (animals: animal file names; "
+      "timeline: a keyframe every this many steps, for rewind and branch, None for none; "
+      "population: animals and plants, else the shipped population.ini; seed: the random stream's, "
+      "else VIVARION_SEED or the clock). "
+      "World.load(path) reads a world file.")
       .def(py::init<const py::object&, const py::object&, const py::object&, const py::object&, const py::object&,
-                    const py::object&>(),
+                    const py::object&, const py::object&>(),
            py::arg("settings") = py::none(), py::arg("seed") = py::none(), py::arg("animals") = py::list(),
            py::arg("population") = py::none(), py::arg("size") = py::make_tuple(800, 600),
-           py::arg("max_creatures") = 1000000)
+           py::arg("max_creatures") = 1000000, py::arg("timeline") = 1000)
       .def_static("load", &TPyWorld::Load, py::arg("path"), py::arg("settings") = py::none(),
+                  py::arg("timeline") = 1000,
                   "The world of a world file, going on exactly where it was saved, under the rules saved with it "
-                  "unless settings are given.")
+                  "unless settings are given; with the timeline saved beside it (PATH.vivt) when there is one.")
+      .def(
+          "rewind", [](TPyWorld& w, const py::object& step) { w.Rewind(WholeArgument("step", step, 0, INT64_MAX)); },
+          py::arg("step"),
+          "Puts the world at an earlier step (or a later one it has reached), replayed from its timeline: the "
+          "same world that was there.")
+      .def("branch", &TPyWorld::Branch, py::arg("settings") = py::none(),
+           "A second world that goes on apart from this one's step, under settings when given (else the same "
+           "rules: then it stays this world); its timeline shares this one's past.")
+      .def("timeline", &TPyWorld::TimelineFigures,
+           "What the timeline holds: spacing, first and last step reachable, bytes, the keyframes' steps and the "
+           "seams (steps where the world was changed by hand, which replaying does not pass).")
       .def(
           "step",
           [](TPyWorld& w, const py::object& n, const py::object& report) {
@@ -608,7 +683,8 @@ PYBIND11_MODULE(vivarion, m) {
            "A report now: the runner's statistics and evolution columns as one dict; the counts since the last "
            "report start again.")
       .def("evolution", &TPyWorld::Evolution, "The evolution rows of every report taken, as the runner writes them.")
-      .def("save", &TPyWorld::Save, py::arg("path"), "Writes the whole world as a world file (.vivw).")
+      .def("save", &TPyWorld::SaveWithTimeline, py::arg("path"), py::arg("timeline") = false,
+           "Writes the whole world as a world file (.vivw); with timeline=True its timeline beside it (.vivt).")
       .def("hash", &TPyWorld::Hash, "The world's 64-bit hash, as the runner's --hash gives it.")
       .def_property_readonly("step_count", &TPyWorld::StepCount, "The steps the world has made since it was seeded.")
       .def_property(

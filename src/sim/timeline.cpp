@@ -185,17 +185,21 @@ void TTimeline::Rewind(TSimulation& sim, int64_t step) {
 
 TTimeline TTimeline::Branch(const TSimulation& branch) const {
   const int64_t step = branch.StepCount();
-  if (!Reaches(step))
-    throw EVivarion("a branch cannot start at step " + std::to_string(step) + ": it cannot be replayed");
+  if (frames_.empty() || step < frames_.begin()->first || step > last_)
+    throw EVivarion("a branch cannot start at step " + std::to_string(step) + ": it is outside the timeline");
   TTimeline made(spacing_, budget_);
-  for (auto it = frames_.begin(); it != frames_.end() && it->first <= step; ++it) {
+  for (auto it = frames_.begin(); it != frames_.end() && it->first < step; ++it) {
     made.frames_.insert(*it);
     made.bytes_ += it->second->Packed.size();
   }
-  made.seams_.insert(seams_.begin(), seams_.upper_bound(step));
+  made.seams_.insert(seams_.begin(), seams_.lower_bound(step));
+  // The branch's own world starts it: whatever was changed in it before it was made (its
+  // rules) is its, and replaying past its start begins there.
+  made.seams_.insert(step);
   made.last_ = step;
   made.noted_ = step;
   made.edits_ = branch.Edits();
+  made.Keep(branch);
   return made;
 }
 

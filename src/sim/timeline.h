@@ -43,9 +43,9 @@ class TTimeline {
   // Whether Rewind can reach step.
   bool Reaches(int64_t step) const;
 
-  // The timeline of a branch: a world made from this timeline's world at a step it reaches,
-  // going on apart (perhaps with other rules). It has the keyframes up to that step (shared,
-  // not copied).
+  // The timeline of a branch: a world made from this timeline's world at a step within it,
+  // going on apart (perhaps with other rules). It shares the keyframes before that step and
+  // starts with a keyframe of the branch's own world.
   TTimeline Branch(const TSimulation& branch) const;
 
   // The steps of the keyframes kept, oldest first; the steps where the world was changed by hand.
