@@ -44,6 +44,7 @@
 #include "history/species_tree.h"
 #include "parts/engine.h"
 #include "parts/mouth.h"
+#include "sim/timeline_file.h"
 #include "support/inside.h"
 #include "world/species_files.h"
 
@@ -817,6 +818,73 @@ class AppTest : public QObject {
       QCOMPARE(next.Sim.Hash(), hash);
     }
     fs::remove(TfrmVivarion::LastWorldFile());
+  }
+
+  void timeTravelGoesBackBranchesComparesAndIsKeptWithTheLastWorld() {
+    QStandardPaths::setTestModeEnabled(true);
+    TSettings shipped;
+    shipped.Open(VIVARION_SHIPPED_SETTINGS);
+    TfrmVivarion w(0, shipped);
+    w.show();
+    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    w.Paused = true;
+    std::vector<uint64_t> hashes{w.Sim.Hash()};
+    for (int i = 0; i < 2500; ++i) {
+      w.StepWorld();
+      hashes.push_back(w.Sim.Hash());
+    }
+    // , steps back one; a click on the bar of the Timeline tab goes to the step under it.
+    QTest::keyClick(&w, Qt::Key_Comma);
+    QCOMPARE(w.Sim.StepCount(), int64_t(2499));
+    QCOMPARE(w.Sim.Hash(), hashes[2499]);
+    w.ToggleObservatory();
+    TfrmObservatory& o = *w.Observatory();
+    o.Tabs->setCurrentWidget(o.Timeline);
+    o.Refresh(true);
+    TTimelineBar& bar = *o.Timeline->Bar;
+    const int64_t target = bar.StepAt(bar.XOf(1200));
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(bar.XOf(1200), bar.height() / 2));
+    QCOMPARE(w.Sim.StepCount(), target);
+    QCOMPARE(w.Sim.Hash(), hashes[target]);
+    QVERIFY(w.Graphs.Samples.empty() || w.Graphs.Samples.back().Step <= target);
+
+    // A branch with less light parts from the original, which goes on beside it; a control
+    // branch stays the same world.
+    TSettings rules = w.Sim.Rules();
+    w.BranchHere({{"SunLight", rules.SunLight / 2}});
+    QVERIFY(w.Other != nullptr);
+    QCOMPARE(QString::fromStdString(w.Other->Name), QString("the original"));
+    QVERIFY2(QString::fromStdString(w.BranchName).startsWith("branch 2 (SunLight"), w.BranchName.c_str());
+    for (int i = 0; i < 200; ++i) w.StepWorld();
+    QCOMPARE(w.Other->Sim.StepCount(), w.Sim.StepCount());
+    QVERIFY(w.PartedAtStep > target);
+    QCOMPARE(w.Other->Sim.Hash(), hashes[target + 200]);
+    o.Refresh(true);
+    QVERIFY(o.Timeline->Compare->isVisible());
+    QVERIFY(o.Timeline->CompareFigures->text().contains("parted at step"));
+    const uint64_t branchHash = w.Sim.Hash();
+    QTest::keyClick(&w, Qt::Key_V);
+    QCOMPARE(w.BranchName, std::string("the original"));
+    QCOMPARE(w.Sim.Hash(), hashes[target + 200]);
+    QCOMPARE(w.Other->Sim.Hash(), branchHash);
+    w.BranchHere({});
+    for (int i = 0; i < 100; ++i) w.StepWorld();
+    QCOMPARE(w.PartedAtStep, int64_t(-1));
+    QCOMPARE(w.Sim.Hash(), hashes[target + 300]);
+    w.StopComparing();
+
+    // Kept with the last world, the timeline comes back with it.
+    w.KeepLastWorld();
+    QVERIFY(fs::exists(TimelineFileFor(TfrmVivarion::LastWorldFile())));
+    TfrmVivarion next(0, shipped);
+    next.show();
+    next.butResume->click();
+    QVERIFY(next.Timeline.has_value());
+    QCOMPARE(next.Timeline->First(), int64_t(0));
+    next.GoToStep(700);
+    QCOMPARE(next.Sim.Hash(), hashes[700]);
+    fs::remove(TfrmVivarion::LastWorldFile());
+    fs::remove(TimelineFileFor(TfrmVivarion::LastWorldFile()));
   }
 
   void theObservatoryListsSpeciesAndRingsTheSelectedOne() {

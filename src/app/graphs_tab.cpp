@@ -39,6 +39,16 @@ TGraphsTab::TGraphsTab(QWidget* parent) : QWidget(parent) {
   connect(EventMarks, &QScatterSeries::hovered, this, [this](const QPointF& p, bool on) {
     if (on) TellEventsAt(p.x());
   });
+  // The branch beside the one shown, when two are compared.
+  for (QLineSeries** s : {&BesideAnimals, &BesidePlants}) {
+    *s = new QLineSeries(c.Population);
+    const QColor colour = (s == &BesideAnimals ? Animals : Plants)->color();
+    QPen pen(colour.lighter(130), 1.5, Qt::DashLine);
+    (*s)->setPen(pen);
+    c.Population->addSeries(*s);
+    for (QAbstractAxis* axis : Animals->attachedAxes()) (*s)->attachAxis(axis);
+    for (QLegendMarker* m : c.Population->legend()->markers(*s)) m->setVisible(false);
+  }
   Values = new QLabel("Point at a graph to read its values.", this);
   auto* save = new QPushButton("Save as PNG...", this);
   connect(save, &QPushButton::clicked, this, [this] {
@@ -69,6 +79,27 @@ void TGraphsTab::Show(const std::vector<TRunSample>& samples, bool byTaxa, const
     if (static_cast<double>(e.Step) <= last) marks.append({static_cast<double>(e.Step), 0});
   EventMarks->replace(marks);
   for (QLegendMarker* m : charts_.Population->legend()->markers(EventMarks)) m->setVisible(!marks.isEmpty());
+}
+
+void TGraphsTab::ShowBeside(const std::vector<TRunSample>& samples, const std::string& name) {
+  QList<QPointF> a, p;
+  double top = 0;
+  for (const TRunSample& r : samples) {
+    a.append({static_cast<double>(r.Step), static_cast<double>(r.Animals)});
+    p.append({static_cast<double>(r.Step), static_cast<double>(r.Plants)});
+    top = std::max({top, static_cast<double>(r.Animals), static_cast<double>(r.Plants)});
+  }
+  BesideAnimals->replace(a);
+  BesidePlants->replace(p);
+  BesideAnimals->setName(QString::fromStdString("Animals, " + name));
+  BesidePlants->setName(QString::fromStdString("Plants, " + name));
+  for (QLineSeries* s : {BesideAnimals, BesidePlants})
+    for (QLegendMarker* m : charts_.Population->legend()->markers(s)) m->setVisible(!samples.empty());
+  // The value axis grows to hold the other branch's lines too.
+  for (QAbstractAxis* axis : Animals->attachedAxes())
+    if (auto* values = qobject_cast<QValueAxis*>(axis);
+        values && axis->orientation() == Qt::Vertical && top > values->max())
+      values->setMax(top * 1.05);
 }
 
 void TGraphsTab::TellEventsAt(double step) {

@@ -34,6 +34,10 @@ class TGraphsTab : public QWidget {
   // Writes the three charts, one under the other, as a PNG file; a failure is shown in a box.
   // Returns whether it worked.
   bool SavePng(const QString& fileName);
+  // The animals and plants of the branch stepped beside the world shown, dashed over its own
+  // (none: empty samples).
+  void ShowBeside(const std::vector<TRunSample>& samples, const std::string& name);
+  QLineSeries *BesideAnimals, *BesidePlants;
 
  private:
   QChartView* View(QChart* chart);

@@ -21,6 +21,8 @@ int BindingKey(const QKeyEvent& e) {
     case 26: return Qt::Key_E;
     case 52: return Qt::Key_Z;
     case 53: return Qt::Key_X;
+    case 56: return Qt::Key_B;
+    case 55: return Qt::Key_V;
     default: return key;
   }
 }
@@ -28,7 +30,9 @@ int BindingKey(const QKeyEvent& e) {
 bool IsWorldKey(int k, bool control) {
   const bool worldKey = k == Qt::Key_O || k == Qt::Key_Space || k == Qt::Key_A || k == Qt::Key_Q || k == Qt::Key_X ||
                         k == Qt::Key_Z || k == Qt::Key_S || k == Qt::Key_Plus || k == Qt::Key_Minus ||
-                        k == Qt::Key_Equal || k == Qt::Key_T || k == Qt::Key_R || k == Qt::Key_L || k == Qt::Key_E;
+                        k == Qt::Key_Equal || k == Qt::Key_T || k == Qt::Key_R || k == Qt::Key_L || k == Qt::Key_E ||
+                        k == Qt::Key_Comma || k == Qt::Key_Period || k == Qt::Key_BracketLeft ||
+                        k == Qt::Key_BracketRight || k == Qt::Key_B || k == Qt::Key_V;
   return worldKey && (!control || k == Qt::Key_O || k == Qt::Key_S);
 }
 

@@ -232,6 +232,7 @@ void TfrmVivarion::butGoClick() {
   Pace.Restart();
   WorldStarted = true;
   Evolution = TEvolutionGraphs();
+  StartTimeline("");
   NoteUnknownKeys(true);
   QCoreApplication::postEvent(this, new QEvent(QEvent::User));
 }
@@ -276,6 +277,7 @@ void TfrmVivarion::RunLoop() {
 
 void TfrmVivarion::StepWorld() {
   Sim.Step();
+  StepBesides();
   if (Sim.StepCount() % EvolutionEvery == 0 && Evolution.Wants(Sim.StepCount()))
     Evolution.Sample(Sim.StepCount(), Sim.EvolutionReport(true), Sim.Taxa());
   RecordTimeLapse();
@@ -286,6 +288,7 @@ void TfrmVivarion::RunFrame() {
   if (!Paused) Pace.RunSteps(LastRedrawTick, Sim.Rules().NiceValue, [this] { StepWorld(); });
   DrawFrame();
   if (WorldStarted) Graphs.Sample(Population, Sim.StepCount());
+  if (Other) Other->Graphs.Sample(Other->Sim.Population(), Other->Sim.StepCount());
   VisitInfoWindows();
   if (observatory_) observatory_->Refresh();
 }
@@ -354,16 +357,27 @@ void TfrmVivarion::timerReloadValuesTimer() {
   // Read into a copy, put in force whole between steps; a bad value keeps the keys read
   // before it, as reading in place did.
   TSettings rules = Sim.Rules();
+  // A branch keeps the keys it was made with; the one beside follows the file with its own.
+  auto putInForce = [this](const TSettings& read) {
+    if (Other) {
+      TSettings others = read;
+      for (const auto& [key, value] : Other->Overrides) others.Set(key, value);
+      Other->Sim.SetRules(others);
+    }
+    TSettings mine = read;
+    for (const auto& [key, value] : Overrides) mine.Set(key, value);
+    Sim.SetRules(mine);
+  };
   try {
     rules.Load();
-    Sim.SetRules(rules);
+    putInForce(rules);
     NoteUnknownKeys(false);
     if (reloadError_) {
       reloadError_->close();
       reloadError_ = nullptr;
     }
   } catch (const std::exception& e) {
-    Sim.SetRules(rules);
+    putInForce(rules);
     // One report, kept up to date while the error lasts; the world goes on meanwhile.
     if (!reloadError_) reloadError_ = ShowBox(QMessageBox::Warning, "");
     reloadError_->setText(QString::fromStdString(e.what()));

@@ -9,8 +9,11 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/run_pace.h"
 #include "app/ticks.h"
@@ -20,6 +23,7 @@
 #include "history/evolution_samples.h"
 #include "history/run_samples.h"
 #include "sim/simulation.h"
+#include "sim/timeline.h"
 #include "view/frame.h"
 #include "view/view_transform.h"
 #include "world/world.h"
@@ -173,6 +177,32 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   }
   void Outline(const std::string& species, uint64_t taxon) override;
 
+  // Time travel. The shown world's timeline, on from each new or opened world (read from
+  // beside an opened world file when one was saved there, kept beside the last world); the
+  // branch stepped beside the shown one, and the shown branch's name and settings of its own.
+  std::optional<TTimeline> Timeline;
+  std::unique_ptr<TBranchWorld> Other;
+  std::string BranchName = "the original";
+  std::map<std::string, double> Overrides;
+  int64_t PartedAtStep = -1;
+  int BranchesMade = 1;
+  std::vector<int64_t> FilmStarts;  // steps where films began, marked on the bar
+  // A new world's timeline; worldFile: the file the world came from, whose timeline is read.
+  void StartTimeline(const std::string& worldFile);
+  // A new branch from the step shown, under these keys changed: the world as it was goes beside.
+  void BranchHere(const std::map<std::string, double>& overrides);
+  // , and . : one step back (paused) and one forward; [ and ]: a keyframe's spacing.
+  void TravelBy(int64_t steps);
+  const TTimeline* ShownTimeline() const override { return Timeline ? &*Timeline : nullptr; }
+  std::vector<TTimelineMark> TimelineMarks() const override;
+  void GoToStep(int64_t step) override;
+  void BranchHereDialog() override;
+  const TBranchWorld* ComparedBranch() const override { return Other.get(); }
+  std::string ShownBranchName() const override { return BranchName; }
+  int64_t PartedAt() const override { return PartedAtStep; }
+  void SwitchBranch() override;
+  void StopComparing() override;
+
   // The non-modal report of a failed settings reload, or nullptr.
   QMessageBox* ReloadError() const { return reloadError_; }
 
@@ -222,6 +252,9 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   // What the overlay says, as DrawFrame draws it.
   TFrameStatus FrameStatus() const;
   std::unique_ptr<TViewFilm> film_;
+  // After a step: the timelines noted, the branch beside stepped with the shown one, and the
+  // step at which they part found.
+  void StepBesides();
   QImage filmImage_;  // a time-lapse frame, drawn apart from the window's
 };
 

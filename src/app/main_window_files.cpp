@@ -9,6 +9,7 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
+#include "sim/timeline_file.h"
 
 namespace viv {
 
@@ -40,6 +41,8 @@ bool TfrmVivarion::OpenWorld(const std::string& fileName) {
   for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly)) info->Release();
   WorldStarted = true;
   Evolution = TEvolutionGraphs();
+  Graphs = TRunGraphs();
+  StartTimeline(fileName);
   NoteUnknownKeys(true);
   NeedsRedraw = true;
   // The world goes on under the settings file's values (reloaded as it is edited); say which
@@ -75,6 +78,14 @@ void TfrmVivarion::KeepLastWorld() {
   try {
     QDir().mkpath(QString::fromStdString(file).section('/', 0, -2));
     Sim.SaveWorld(file);
+    // The timeline goes with it, or none that belonged to an earlier world stays.
+    const std::string timeline = TimelineFileFor(file);
+    if (Timeline) {
+      Timeline->Note(Sim);
+      SaveTimeline(timeline, *Timeline, Sim);
+    } else {
+      std::remove(timeline.c_str());
+    }
   } catch (const std::exception& e) {
     // The program is ending: no box would stay up to be read.
     std::cerr << "vivarion: the world could not be kept: " << e.what() << '\n';

@@ -28,6 +28,7 @@ void TfrmVivarion::ToggleRecording(int64_t everySteps) {
     // The window's picture at its size now (even, as the encoder wants).
     const int32_t width = std::max(16, this->width() & ~1), height = std::max(16, this->height() & ~1);
     film_ = std::make_unique<TViewFilm>(name, width, height, everySteps, FilmClock());
+    FilmStarts.push_back(Sim.StepCount());
   } catch (const std::exception& e) {
     film_.reset();
     ReportError(e);

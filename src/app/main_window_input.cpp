@@ -37,6 +37,14 @@ void TfrmVivarion::FormKeyDown(int key) {
     case Qt::Key_R: ToggleRecording(0); break;
     case Qt::Key_L: ToggleRecording(TimeLapseEvery); break;
     case Qt::Key_E: EditUnderPointer(); break;
+    // Time travel: a step back and forward, a keyframe's spacing back and forward, a branch
+    // from here, the other branch shown.
+    case Qt::Key_Comma: TravelBy(-1); break;
+    case Qt::Key_Period: TravelBy(1); break;
+    case Qt::Key_BracketLeft: TravelBy(Timeline ? -Timeline->Spacing() : 0); break;
+    case Qt::Key_BracketRight: TravelBy(Timeline ? Timeline->Spacing() : 0); break;
+    case Qt::Key_B: BranchHereDialog(); break;
+    case Qt::Key_V: SwitchBranch(); break;
     // The speed control: - slows the world down a step of the ladder, + (or =) speeds it up.
     case Qt::Key_Minus: Pace.Slower(); break;
     case Qt::Key_Plus:

@@ -80,6 +80,8 @@ TfrmObservatory::TfrmObservatory(TWorldWindow* main) : QWidget(nullptr), main_(m
   connect(Inspector->EditButton, &QPushButton::clicked, this, [this] { main_->EditCreature(Inspector->Serial); });
   Evolution = new TEvolutionTab(this);
   Tabs->addTab(Evolution, "Evolution");
+  Timeline = new TTimelineTab(this, main_);
+  Tabs->addTab(Timeline, "Timeline");
   connect(Tabs, &QTabWidget::currentChanged, this, [this] { Refresh(true); });
 
   auto* save = new QPushButton("Save world...", this);
@@ -89,7 +91,8 @@ TfrmObservatory::TfrmObservatory(TWorldWindow* main) : QWidget(nullptr), main_(m
   Help = new QLabel(
       "Keys of the main window, here too: arrows scroll, A/Q zoom, X/Z rotate, space pauses, - and + slow down and "
       "speed up, S saves the species, T colours the taxa, Ctrl+S / Ctrl+O save and open the world, O shows or hides "
-      "this window.",
+      "this window; , and . step back and forward, [ and ] go back and forward a keyframe, B branches, V shows the "
+      "other branch.",
       this);
   Help->setWordWrap(true);
   auto* buttons = new QHBoxLayout;
@@ -171,7 +174,12 @@ void TfrmObservatory::Refresh(bool now) {
   if (!now && tick - refreshedTick_ < 500) return;
   refreshedTick_ = tick;
   // Hidden tabs wait: a tree of tens of thousands of species is laid out only when seen.
-  if (Tabs->currentWidget() == Graphs) Graphs->Show(main_->RunGraphs().Samples, ByTaxa(), main_->Shown().Events());
+  if (Tabs->currentWidget() == Graphs) {
+    Graphs->Show(main_->RunGraphs().Samples, ByTaxa(), main_->Shown().Events());
+    const TBranchWorld* other = main_->ComparedBranch();
+    Graphs->ShowBeside(other ? other->Graphs.Samples : std::vector<TRunSample>(), other ? other->Name : "");
+  }
+  if (Tabs->currentWidget() == Timeline) Timeline->Refresh();
   if (Tabs->currentWidget() == Evolution) Evolution->Show(main_->EvolutionGraphs());
   if (Tabs->currentWidget() == SpeciesTable || Tabs->currentWidget() == Tree) RefreshSpecies();
 }

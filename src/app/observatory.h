@@ -17,6 +17,7 @@ class QTabWidget;
 #include "app/graphs_tab.h"
 #include "app/inspector_tab.h"
 #include "app/species_model.h"
+#include "app/timeline_tab.h"
 #include "app/tree_tab.h"
 
 namespace viv {
@@ -38,6 +39,7 @@ class TfrmObservatory : public QWidget {
   TSpeciesModel* SpeciesRows;  // its rows, in the order they came (the view sorts them)
   TTreeTab* Tree;
   TInspectorTab* Inspector;
+  TTimelineTab* Timeline;
   QLabel* Help;
 
   // Brings the tabs up to date with the world (the main window calls it after its frames):

@@ -3,7 +3,9 @@
 // window that shows the world: they see the world and the view through this and nothing else.
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "app/branch_world.h"
 #include "history/evolution_samples.h"
 #include "history/run_samples.h"
 #include "sim/simulation.h"
@@ -44,6 +46,22 @@ class TWorldWindow {
   virtual void EditCreature(uint64_t serial) = 0;
   virtual void SaveWorldDialog() = 0;
   virtual void OpenWorldDialog() = 0;
+
+  // Time travel. The shown world's timeline (nullptr when it keeps none) and its bar's marks.
+  virtual const TTimeline* ShownTimeline() const = 0;
+  virtual std::vector<TTimelineMark> TimelineMarks() const = 0;
+  // Puts the shown world (and the branch beside it) at step; a failure is shown in a box.
+  virtual void GoToStep(int64_t step) = 0;
+  // Asks for a new branch's settings and starts it from the step shown.
+  virtual void BranchHereDialog() = 0;
+  // The branch stepped beside the one shown (nullptr: none), the shown one's name, and the
+  // first step at which the two worlds differ (-1: none so far).
+  virtual const TBranchWorld* ComparedBranch() const = 0;
+  virtual std::string ShownBranchName() const = 0;
+  virtual int64_t PartedAt() const = 0;
+  // Shows the other branch (the one shown goes beside it); stops stepping the other.
+  virtual void SwitchBranch() = 0;
+  virtual void StopComparing() = 0;
 };
 
 }  // namespace viv

@@ -43,6 +43,10 @@ class TTimeline {
   // Whether Rewind can reach step.
   bool Reaches(int64_t step) const;
 
+  // The timeline goes on with sim, which holds this timeline's world at its step as it was
+  // (moved into another object, as when a window swaps the branch it shows): no change by hand.
+  void Follow(const TSimulation& sim) { edits_ = sim.Edits(), noted_ = sim.StepCount(); }
+
   // The timeline of a branch: a world made from this timeline's world at a step within it,
   // going on apart (perhaps with other rules). It shares the keyframes before that step and
   // starts with a keyframe of the branch's own world.
