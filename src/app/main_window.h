@@ -187,6 +187,9 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   int64_t PartedAtStep = -1;
   int BranchesMade = 1;
   std::vector<int64_t> FilmStarts;  // steps where films began, marked on the bar
+  // The world's marks as seen at the furthest step reached, so that a world gone back still
+  // shows what lies ahead of it.
+  mutable std::vector<TTimelineMark> MarksAhead;
   // A new world's timeline; worldFile: the file the world came from, whose timeline is read.
   void StartTimeline(const std::string& worldFile);
   // A new branch from the step shown, under these keys changed: the world as it was goes beside.

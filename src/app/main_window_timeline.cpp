@@ -31,6 +31,7 @@ void TfrmVivarion::StartTimeline(const std::string& worldFile) {
   PartedAtStep = -1;
   BranchesMade = 1;
   FilmStarts.clear();
+  MarksAhead.clear();
   Timeline.emplace();
   const std::string saved = worldFile.empty() ? std::string() : TimelineFileFor(worldFile);
   if (saved.empty() || !IsRegularFile(saved)) {
@@ -166,6 +167,7 @@ void TfrmVivarion::SwitchBranch() {
     std::swap(Evolution, Other->Evolution);
     std::swap(Overrides, Other->Overrides);
     std::swap(BranchName, Other->Name);
+    MarksAhead.clear();
     ShowNotice("Shown: " + BranchName + "; beside it: " + Other->Name);
   } catch (const std::exception& e) {
     ReportError(e);
@@ -186,9 +188,16 @@ std::vector<TTimelineMark> TfrmVivarion::TimelineMarks() const {
   auto mark = [&](int64_t step, TTimelineMark::TKind kind, const std::string& text) {
     if (step >= first && step <= last) marks.push_back({step, kind, text});
   };
-  for (const TWorldEvent& e : Sim.Events()) mark(e.Step, TTimelineMark::Event, EventText(e));
   for (int64_t s : Timeline->Seams())
     mark(s, TTimelineMark::Seam, "changed by hand (rules, a creature held or put in)");
+  // Gone back, the world does not know its future: the marks seen at the furthest step serve
+  // (those of a future forgotten since left out).
+  if (Sim.StepCount() < last) {
+    for (const TTimelineMark& m : MarksAhead) mark(m.Step, m.Kind, m.Text);
+    return marks;
+  }
+  const size_t own = marks.size();
+  for (const TWorldEvent& e : Sim.Events()) mark(e.Step, TTimelineMark::Event, EventText(e));
   const auto fewest = std::min_element(Graphs.Samples.begin(), Graphs.Samples.end(),
                                        [](const TRunSample& a, const TRunSample& b) { return a.Animals < b.Animals; });
   if (fewest != Graphs.Samples.end())
@@ -199,6 +208,7 @@ std::vector<TTimelineMark> TfrmVivarion::TimelineMarks() const {
     if (t.Alive == 0) mark(t.LastStep, TTimelineMark::Extinct, "taxon " + t.Label + " extinct");
   }
   for (int64_t s : FilmStarts) mark(s, TTimelineMark::Film, "a film started");
+  MarksAhead.assign(marks.begin() + static_cast<std::ptrdiff_t>(own), marks.end());
   return marks;
 }
 
