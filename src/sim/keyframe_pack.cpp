@@ -39,8 +39,8 @@ std::string PackKeyframe(std::string_view body, std::string_view base) {
   std::string packed(ZSTD_compressBound(body.size()), '\0');
   const size_t n = ZSTD_compress2(cctx.get(), packed.data(), packed.size(), body.data(), body.size());
   if (ZSTD_isError(n)) throw EVivarion(std::string("cannot pack a keyframe: ") + ZSTD_getErrorName(n));
-  packed.resize(n);
-  return packed;
+  // A keyframe lives long: it keeps only its own bytes, not the room packing reserved.
+  return {packed.data(), n};
 }
 
 std::string UnpackKeyframe(std::string_view packed, uint64_t rawSize, std::string_view base) {
