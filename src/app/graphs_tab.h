@@ -37,7 +37,7 @@ class TGraphsTab : public QWidget {
   // The animals and plants of the branch stepped beside the world shown, dashed over its own
   // (none: empty samples).
   void ShowBeside(const std::vector<TRunSample>& samples, const std::string& name);
-  QLineSeries *BesideAnimals, *BesidePlants;
+  QLineSeries *BesideAnimals = nullptr, *BesidePlants = nullptr;
 
  private:
   QChartView* View(QChart* chart);

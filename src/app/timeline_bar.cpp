@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
+#include <cmath>
 
 namespace viv {
 namespace {
@@ -45,7 +46,7 @@ int TTimelineBar::XOf(int64_t step) const {
 
 int64_t TTimelineBar::StepAt(int x) const {
   const double share = std::clamp(static_cast<double>(x - Margin) / std::max(1, width() - 2 * Margin), 0.0, 1.0);
-  return first_ + static_cast<int64_t>(share * static_cast<double>(last_ - first_) + 0.5);
+  return first_ + std::llround(share * static_cast<double>(last_ - first_));
 }
 
 void TTimelineBar::paintEvent(QPaintEvent*) {
