@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 #include "config/errors.h"
 #include "config/number_text.h"
@@ -144,6 +146,45 @@ TEST(NumberText, ReadsBooleans) {
   } catch (const EConvertError& e) {
     EXPECT_STREQ(e.what(), "'yes' is not a valid boolean value");
   }
+}
+
+// The browser's build writes numbers with printf where the desktop has to_chars: the same
+// text for every kind of value, so that formulas, settings and rows read the same there.
+TEST(NumberText, PrintfWritesWhatToCharsWrites) {
+  std::vector<double> doubles = {0.13,
+                                 0.1,
+                                 1e-5,
+                                 1200000,
+                                 1234567,
+                                 100000,
+                                 0.0001,
+                                 -2.25,
+                                 1.0 / 3,
+                                 5e-324,
+                                 std::numeric_limits<double>::max(),
+                                 -0.0,
+                                 0.0,
+                                 1e22,
+                                 123456789012345678.0};
+  std::vector<float> floats = {0.13f, 1e-5f, 1200000.f, 3.4e38f, 1e-45f, -0.5f, 0.0001f, 16777217.f, 0.3f};
+  uint64_t state = 88172645463325252ULL;
+  for (int k = 0; k < 20000; ++k) {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    double d;
+    std::memcpy(&d, &state, sizeof d);
+    if (std::isfinite(d)) doubles.push_back(d);
+    doubles.push_back(static_cast<double>(state % 2000001) / 100 - 10000);  // two decimals, as factors
+    float f;
+    const uint32_t bits = static_cast<uint32_t>(state >> 11);
+    std::memcpy(&f, &bits, sizeof f);
+    if (std::isfinite(f)) floats.push_back(f);
+    floats.push_back(static_cast<float>(std::nearbyint(static_cast<double>(state % 100001) - 50000) / 100));
+  }
+  for (double d : doubles) {
+    ASSERT_EQ(PortableShortestText(d), ShortestText(d)) << d;
+    ASSERT_EQ(PortableSixDecimals(d), SixDecimals(d)) << d;
+  }
+  for (float f : floats) ASSERT_EQ(PortableShortestText(f), ShortestText(f)) << f;
 }
 
 }  // namespace

@@ -25,8 +25,10 @@ namespace {
 
 // Moves tmp to target without replacing an existing target. Returns errno, 0 on success.
 int RenameNoReplace(const std::string& tmp, const std::string& target) {
+#ifdef RENAME_NOREPLACE  // Linux; the browser's file system has only the link below
   if (renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
   if (errno != EINVAL && errno != ENOSYS) return errno;
+#endif
   // File systems without the flag: a hard link also refuses an existing name.
   if (link(tmp.c_str(), target.c_str()) != 0) return errno;
   unlink(tmp.c_str());

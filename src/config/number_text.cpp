@@ -2,14 +2,127 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "config/errors.h"
 
 namespace viv {
+namespace {
+
+// The browser's C++ library has no floating-point to_chars and from_chars; its C library's
+// printf and strtod are exact too, and know only the C locale, so the same text comes out.
+#ifdef __EMSCRIPTEN__
+std::string Scientific(double value, int decimals) {
+  char buf[64];
+  const int n = std::snprintf(buf, sizeof buf, "%.*e", decimals, value);
+  return std::string(buf, n > 0 ? static_cast<size_t>(n) : 0);
+}
+std::errc ReadDouble(const std::string& text, double& value, const char*& end) {
+  errno = 0;
+  char* stop = nullptr;
+  const double read = std::strtod(text.c_str(), &stop);
+  end = stop;
+  if (stop == text.c_str()) return std::errc::invalid_argument;
+  if (errno == ERANGE && (std::isinf(read) || read == 0)) return std::errc::result_out_of_range;
+  value = read;
+  return {};
+}
+#else
+std::string Scientific(double value, int decimals) {
+  char buf[64];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, decimals);
+  return std::string(buf, ec == std::errc() ? end : buf);
+}
+std::errc ReadDouble(const std::string& text, double& value, const char*& end) {
+  const auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  end = stop;
+  return ec;
+}
+#endif
+
+}  // namespace
+
+namespace {
+
+// What std::to_chars does without a format: the fewest significant digits that read back to
+// the same value (the nearest of them to it), written plain or in scientific form, whichever
+// is shorter (plain on a tie).
+template <class Real>
+std::string Shortest(Real value, Real (*read)(const char*, char**)) {
+  if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  if (value == 0) return std::signbit(value) ? "-0" : "0";
+  char buf[400];  // room for the largest double's digits
+  for (int digits = 1; digits <= std::numeric_limits<Real>::max_digits10; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*e", digits - 1, static_cast<double>(value));
+    if (read(buf, nullptr) == value) break;
+  }
+  std::string s = buf;
+  const bool negative = s[0] == '-';
+  if (negative) s.erase(0, 1);
+  const size_t e = s.find('e');
+  const int exponent = std::atoi(s.c_str() + e + 1);
+  std::string digits = s.substr(0, 1) + (e > 2 ? s.substr(2, e - 2) : "");
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string scientific = digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "") + "e";
+  scientific += exponent < 0 ? "-" : "+";
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  scientific += (magnitude < 10 ? "0" : "") + std::to_string(magnitude);
+  std::string plain;
+  const int n = static_cast<int>(digits.size());
+  if (exponent < 0) plain = "0." + std::string(-exponent - 1, '0') + digits;
+  else if (n <= exponent + 1) {
+    // A whole number is written with its exact digits, as printf's %f writes it.
+    std::snprintf(buf, sizeof buf, "%.0f", std::fabs(static_cast<double>(value)));
+    plain = buf;
+  } else plain = digits.substr(0, exponent + 1) + "." + digits.substr(exponent + 1);
+  return (negative ? "-" : "") + (scientific.size() < plain.size() ? scientific : plain);
+}
+
+double ReadDoubleText(const char* text, char** end) { return std::strtod(text, end); }
+float ReadFloatText(const char* text, char** end) { return std::strtof(text, end); }
+
+}  // namespace
+
+std::string PortableShortestText(double value) { return Shortest(value, ReadDoubleText); }
+std::string PortableShortestText(float value) { return Shortest(value, ReadFloatText); }
+std::string PortableSixDecimals(double value) {
+  // As to_chars into 64 characters: a value that takes more is "0".
+  char buf[512];
+  const int n = std::snprintf(buf, sizeof buf, "%.6f", value);
+  return n > 0 && n <= 64 ? std::string(buf, static_cast<size_t>(n)) : "0";
+}
+
+#ifdef __EMSCRIPTEN__
+std::string ShortestText(double value) { return PortableShortestText(value); }
+std::string ShortestText(float value) { return PortableShortestText(value); }
+std::string SixDecimals(double value) { return PortableSixDecimals(value); }
+#else
+namespace {
+
+template <class Real>
+std::string Shortest(Real value) {
+  char buf[64];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, ec == std::errc() ? end : buf);
+}
+
+}  // namespace
+
+std::string ShortestText(double value) { return Shortest(value); }
+std::string ShortestText(float value) { return Shortest(value); }
+std::string SixDecimals(double value) {
+  char text[64];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+  return ec == std::errc() ? std::string(text, end) : "0";
+}
+#endif
 
 std::string FloatToText(double value) {
   if (std::isnan(value)) return "NAN";
@@ -17,9 +130,7 @@ std::string FloatToText(double value) {
   if (value == 0) return "0";
   // 15 significant digits: one before the point and fourteen after it. to_chars never
   // consults the locale, so the separator is "." whatever LC_ALL says.
-  char buf[64];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-  std::string s(buf, ec == std::errc() ? end : buf);
+  std::string s = Scientific(value, 14);
   bool negative = s[0] == '-';
   if (negative) s.erase(0, 1);
   size_t ePos = s.find('e');
@@ -145,7 +256,8 @@ double StrToFloat(const std::string& text) {
   std::string clean;
   if (!CleanFloat(text, clean)) BadFloat(text);
   double value = 0;
-  auto [end, ec] = std::from_chars(clean.data(), clean.data() + clean.size(), value);
+  const char* end = nullptr;
+  const std::errc ec = ReadDouble(clean, value, end);
   if (ec == std::errc::result_out_of_range) {
     // Underflow reads as zero; overflow is no number we can hold.
     if (DecimalExponent(clean) >= 0) BadFloat(text);

@@ -12,6 +12,17 @@ std::string FloatToText(double value);
 // for it is written as the largest that fits, never wrapped or negative; NaN as 0.
 std::string WholeText(double value);
 
+// The shortest text that reads back to the same value, as std::to_chars writes it ("0.13",
+// "1e-05", "1200000"), and a value with six decimals: the same on every machine.
+std::string ShortestText(double value);
+std::string ShortestText(float value);
+std::string SixDecimals(double value);
+// The same by printf and strtod, for a C++ library without floating-point to_chars (the
+// browser's); the tests hold them to the above.
+std::string PortableShortestText(double value);
+std::string PortableShortestText(float value);
+std::string PortableSixDecimals(double value);
+
 // Reads a real: optional spaces, sign, digits with at most one ".", an optional exponent,
 // optional spaces. Throws EConvertError "'text' is not a valid floating point value".
 double StrToFloat(const std::string& text);

@@ -136,10 +136,7 @@ std::string TSettings::IniText() const {
     if (key.Whole) {
       text += std::to_string(this->*key.Whole);
     } else {
-      // The shortest text that reads back to the same double.
-      char number[32];
-      auto [end, ec] = std::to_chars(number, number + sizeof number, this->*key.Real);
-      text.append(number, ec == std::errc() ? end : number);
+      text += ShortestText(this->*key.Real);
     }
     text += '\n';
   }

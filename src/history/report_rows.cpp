@@ -19,11 +19,7 @@ const char* const EvolutionHeader =
 namespace {
 
 // Six decimals, "." whatever the locale.
-std::string Fixed(double v) {
-  char text[64];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 6);
-  return ec == std::errc() ? std::string(text, end) : "0";
-}
+std::string Fixed(double v) { return SixDecimals(v); }
 
 }  // namespace
 

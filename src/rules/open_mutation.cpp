@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "config/number_text.h"
 #include "parts/organ_limits.h"
 #include "parts/part_list.h"
 
@@ -13,11 +14,7 @@ namespace {
 
 // The shortest text that reads back as the same single-precision value ("0.13", not
 // "0.129999995231628"), so that a factor left alone keeps its look.
-std::string FactorText(float factor) {
-  char buf[32];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, factor);
-  return std::string(buf, ec == std::errc() ? end : buf);
-}
+std::string FactorText(float factor) { return ShortestText(factor); }
 
 // A factor to two decimals: new factors are written as a person would write them.
 float Rounded(double factor) { return static_cast<float>(std::nearbyint(factor * 100) / 100); }

@@ -12,6 +12,7 @@
 
 #include "config/errors.h"
 #include "config/files.h"
+#include "config/number_text.h"
 #include "config/thread_pool.h"
 #include "history/report_rows.h"
 #include "sim/row_file.h"
@@ -28,11 +29,7 @@ std::string In(const TStudy& study, const TStudyRun& run, const std::string& fil
   return (fs::path(study.Folder) / run.Folder / file).string();
 }
 
-std::string Number(double v) {
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-  return std::string(text, ec == std::errc() ? end : text);
-}
+std::string Number(double v) { return ShortestText(v); }
 
 // A run stopped because another failed: its checkpoint stays for the next start.
 struct EStudyStopped {};

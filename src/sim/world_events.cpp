@@ -5,17 +5,14 @@
 #include <numbers>
 
 #include "config/errors.h"
+#include "config/number_text.h"
 #include "history/tree_text.h"
 
 namespace viv {
 
 namespace {
 
-std::string Number(double v) {
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-  return std::string(text, ec == std::errc() ? end : text);
-}
+std::string Number(double v) { return ShortestText(v); }
 
 std::string Percent(double share) { return Number(std::round(share * 1000.0) / 10.0) + "%"; }
 

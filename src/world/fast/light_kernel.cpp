@@ -11,10 +11,15 @@ typedef double v8d __attribute__((vector_size(64)));
 typedef float v8f __attribute__((vector_size(32)));
 typedef int64_t v8l __attribute__((vector_size(64)));
 
+#if defined(__x86_64__)
 TLightCounts GatherBatchAvx512(const TLightScene& scene, float width, TLightBatch& batch);
+// On x86-64 the compiler makes an AVX2 copy too, taken where the processor has AVX2.
+#define VIV_PORTABLE_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define VIV_PORTABLE_CLONES
+#endif
 
-__attribute__((target_clones("avx2", "default"))) TLightCounts GatherBatchPortable(const TLightScene& scene,
-                                                                                   float width, TLightBatch& batch) {
+VIV_PORTABLE_CLONES TLightCounts GatherBatchPortable(const TLightScene& scene, float width, TLightBatch& batch) {
   v8f ex, ey, cosF, sinF;
   v8l viewer;
   for (int l = 0; l < LightLanes; ++l) {
@@ -125,8 +130,11 @@ void BuildLightCells(TLightScene& scene) {
 }
 
 TLightCounts GatherBatch(const TLightScene& scene, float width, TLightBatch& batch) {
+#if defined(__x86_64__)
   static const bool avx512 = __builtin_cpu_supports("avx512f");
-  return avx512 ? GatherBatchAvx512(scene, width, batch) : GatherBatchPortable(scene, width, batch);
+  if (avx512) return GatherBatchAvx512(scene, width, batch);
+#endif
+  return GatherBatchPortable(scene, width, batch);
 }
 
 void GatherOneByOne(const TLightScene& scene, float width, TLightBatch& batch) {

@@ -2,6 +2,8 @@
 // operation the one the plain pass performs, so that the sums are bit for bit the same.
 // First a cheap pass over the whole population notes, without branching, the creatures
 // that some eye of the batch may see; then only those are worked out exactly, in order.
+// Only x86-64 has it (the browser's build does without).
+#if defined(__x86_64__)
 // GCC 12's own AVX-512 conversion intrinsics start from an undefined register and warn about it.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wuninitialized"
@@ -228,3 +230,5 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) TLightCounts GatherBatchAvx
 }
 
 }  // namespace viv
+
+#endif  // __x86_64__

@@ -7,7 +7,6 @@
 // all values within that error round to the same float, that float is the one the library's
 // value gives; where they might not, the caller asks the library, as the plain pass does.
 // So the world is the same bit for bit.
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -26,7 +25,7 @@ inline bool SureFloat(double x, double bound, float& out) {
   // The two subtractions below round too: half a unit of x's last place each way.
   const double margin = bound + std::fabs(x) * 0x1p-50 + 0x1p-1000;
   const float lo = static_cast<float>(x - margin), hi = static_cast<float>(x + margin);
-  if (std::bit_cast<uint32_t>(lo) != std::bit_cast<uint32_t>(hi)) return false;
+  if (FloatBits(lo) != FloatBits(hi)) return false;
   out = lo;
   return true;
 }
