@@ -3,7 +3,7 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test sanitized clang run bench bench-compare fuzz soak clean package install
+.PHONY: deps configure build test sanitized clang web run bench bench-compare fuzz soak clean package install
 
 deps:
 	scripts/install-deps
@@ -17,10 +17,18 @@ build: configure
 # Every test three times: built with AddressSanitizer and UndefinedBehaviorSanitizer, then
 # optimised (whose tests also run the sanitized runner for a soak and compare its worlds with
 # their own), then by clang with warnings as errors.
-test: sanitized build clang
+test: sanitized build clang web
 	ctest --preset asan -j $(JOBS)
 	ctest --preset $(PRESET) -j $(JOBS)
 	ctest --preset clang -j $(JOBS)
+	/usr/bin/python3 tests/web_page.py build/web/site $(BUILD)/src/cli/vivarion-cli VIVARION.ini population.ini
+
+# The page in build/web/site, which any static web server serves: the core compiled to
+# WebAssembly by Emscripten, with zstd and pugixml from Debian's sources (scripts/web-deps).
+web: deps
+	scripts/web-deps
+	cmake --preset web >/dev/null
+	cmake --build --preset web -j $(JOBS)
 
 sanitized: deps
 	cmake --preset asan >/dev/null

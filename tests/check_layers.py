@@ -4,7 +4,7 @@
 Each layer is a library of its own that sees only the headers of the layers it links (see
 src/CMakeLists.txt), so an include of a layer above does not compile. What remains is said
 here: world/fast (the sensing machinery) belongs to the world's library but is for world/
-alone; the programs (view, app, cli, islands, python) never include the grid and never
+alone; the programs (view, app, cli, islands, python, web) never include the grid and never
 include a header by a relative path that would step around the layers (the simulation's
 population is private to it, so the compiler keeps the programs out of it); Qt is for view/ and app/ only (the runner links the view,
 which links Qt, but must not use it itself).
@@ -14,7 +14,7 @@ import os
 import re
 import sys
 
-PROGRAMS = {"view", "app", "cli", "islands", "python"}
+PROGRAMS = {"view", "app", "cli", "islands", "python", "web"}
 QT_FOLDERS = {"view", "app"}
 GRID = {"creature/grid.h", "world/grid_query.h"}
 OUR = re.compile(r'#\s*include\s+"([^"]+)"')
