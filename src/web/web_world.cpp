@@ -68,6 +68,10 @@ class TWebWorld {
   std::string Start(const std::string& settingsFile, double seed, const std::vector<std::string>& animals,
                     int animalCount, int plantCount, int width, int height) {
     return Trying([&] {
+      if (!(seed >= 0 && seed <= 9007199254740992.0) || seed != static_cast<double>(static_cast<uint64_t>(seed)))
+        throw EVivarion("the seed must be a whole number of 0 or more");
+      if (animalCount < 0 || plantCount < 0) throw EVivarion("the counts of animals and plants must be 0 or more");
+      if (width < 1 || height < 1) throw EVivarion("the window a world is seeded over must be at least one pixel");
       TSettings rules;
       rules.Open(settingsFile);
       sim_.StartUp(rules, static_cast<uint64_t>(seed));

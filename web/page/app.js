@@ -101,6 +101,14 @@ async function go() {
   M.FS.writeFile('/VIVARION.ini', '[VIVARION]\n' + page.keys.map((k) => k + '=' + typed[k]).join('\n') + '\n');
   const animals = Number($('count-animals').value), plants = Number($('count-plants').value);
   const seed = $('seed').value === '' ? Math.floor(Math.random() * 4294967296) : Number($('seed').value);
+  for (const [name, value] of [['Animals', animals], ['Plants', plants], ['Seed', seed]]) {
+    if (!Number.isSafeInteger(value) || value < 0 || (name !== 'Seed' && value > 1000000)) {
+      paths.delete();
+      showMessage(`${name}: '${$(name === 'Seed' ? 'seed' : 'count-' + name.toLowerCase()).value}' is not a whole number of 0 or more` +
+                  (name === 'Seed' ? '' : ' (at most 1,000,000)'));
+      return;
+    }
+  }
   const world = new M.World();
   const error = world.start('/VIVARION.ini', seed, paths, animals, plants, SEED_SIZE[0], SEED_SIZE[1]);
   paths.delete();
