@@ -46,10 +46,6 @@ std::errc ReadDouble(const std::string& text, double& value, const char*& end) {
 }
 #endif
 
-}  // namespace
-
-namespace {
-
 // What std::to_chars does without a format: the fewest significant digits that read back to
 // the same value (the nearest of them to it), written plain or in scientific form, whichever
 // is shorter (plain on a tie).

@@ -151,10 +151,11 @@ void TTimeline::Thin() {
   }
 }
 
+int64_t TTimeline::KeyframeBefore(int64_t step) const { return std::prev(frames_.upper_bound(step))->first; }
+
 bool TTimeline::Reaches(int64_t step) const {
   if (frames_.empty() || step < frames_.begin()->first || step > last_) return false;
-  const int64_t from = std::prev(frames_.upper_bound(step))->first;
-  const auto seam = seams_.upper_bound(from);
+  const auto seam = seams_.upper_bound(KeyframeBefore(step));
   return seam == seams_.end() || *seam > step;
 }
 
@@ -168,9 +169,9 @@ void TTimeline::Rewind(TSimulation& sim, int64_t step) {
                     std::to_string(last_) + ")");
   if (!Reaches(step))
     throw EVivarion("step " + std::to_string(step) + " cannot be replayed: the world was changed by hand at step " +
-                    std::to_string(*seams_.upper_bound(std::prev(frames_.upper_bound(step))->first)) +
+                    std::to_string(*seams_.upper_bound(KeyframeBefore(step))) +
                     " and no keyframe was kept between that change and this step");
-  const int64_t from = std::prev(frames_.upper_bound(step))->first;
+  const int64_t from = KeyframeBefore(step);
   const std::string body = Body(from);
   // The keyframe's rules are those that were in force there (events may have changed them).
   const std::string settingsFile = sim.Rules().FileName;

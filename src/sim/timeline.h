@@ -81,6 +81,8 @@ class TTimeline {
   void ForgetAfter(int64_t step);
   // Drops the keyframe of step, packing those that were packed against it anew.
   void Drop(int64_t step);
+  // The step of the keyframe at or before step (which must not lie before the first).
+  int64_t KeyframeBefore(int64_t step) const;
   // Drops every other keyframe of the older half until the budget holds.
   void Thin();
   int64_t spacing_;

@@ -173,9 +173,6 @@ class TWebWorld {
   TSimulation sim_;
 };
 
-// The keys of the settings, for the page's address ("the settings that differ").
-std::vector<std::string> KeysOfSettings() { return SettingsKeys(); }
-
 }  // namespace viv
 
 EMSCRIPTEN_BINDINGS(vivarion) {
@@ -195,5 +192,6 @@ EMSCRIPTEN_BINDINGS(vivarion) {
       .function("creatureAt", &viv::TWebWorld::CreatureAt)
       .function("creature", &viv::TWebWorld::Creature)
       .function("animals", &viv::TWebWorld::Animals);
-  function("settingsKeys", &viv::KeysOfSettings);
+  // The keys of the settings, for the start panel and the page's address.
+  function("settingsKeys", &viv::SettingsKeys);
 }
