@@ -77,6 +77,8 @@ TEST_F(SpeciesHistory, AReportMeasuresDiversityOrgansAndPersistence) {
   EXPECT_EQ(back.SpeciesCsv(), history.SpeciesCsv());
   EXPECT_EQ(back.Newick(), history.Newick());
   EXPECT_THROW(back.FromBytes(history.Bytes().substr(3), WorldFormatVersion), EVivarion);
+  // A history of steps after its world's is damage (it gave negative ages and Newick lengths).
+  EXPECT_THROW(back.FromBytes(history.Bytes(), WorldFormatVersion, 19), EVivarion);
 }
 
 }  // namespace

@@ -65,6 +65,33 @@ cmp -s "$table" "$work/b/study-results/results.csv" || fail "the resumed study's
 cmp -s "$work/a/study-results/summary.csv" "$work/b/study-results/summary.csv" || fail "the resumed summary differs"
 ls "$work/b/study-results/runs/"*/checkpoint.vivw >/dev/null 2>&1 && fail "finished runs kept their checkpoints"
 
+# A run whose rows were lost before its checkpoint (its files emptied) starts over and says so.
+run1="$work/b/study-results/runs/0001"
+seed1=$(awk -F, 'NR > 1 && $1 == 1 { print $5; exit }' "$table")
+"$cli" --settings "$run1/settings.ini" --population "$work/pop.ini" --seed "$seed1" --steps 3000 \
+  --save-world "$run1/checkpoint.vivw" >/dev/null 2>&1 || fail "the checkpoint of run 1"
+head -n 1 "$run1/stats.csv" >"$work/header" && mv "$work/header" "$run1/stats.csv"
+rm "$run1/done" "$work/b/study-results/results.csv"
+"$cli" --experiment "$work/b/study.toml" >/dev/null 2>"$work/b.err" || { cat "$work/b.err"; fail "the study with lost rows"; }
+grep -q "stats.csv: the world goes on from step 3000, but the file holds no rows.*starts again from step 0" "$work/b.err" ||
+  fail "lost rows not told: $(cat "$work/b.err")"
+cmp -s "$table" "$work/b/study-results/results.csv" || fail "the table after lost rows differs"
+
+# Ctrl+C stops a study at once, with a line that says how to go on.
+mkdir "$work/long"
+sed 's/steps = 6000/steps = 100000000/' "$work/a/study.toml" >"$work/long/study.toml"
+"$cli" --experiment "$work/long/study.toml" --jobs 2 >/dev/null 2>"$work/long.err" &
+pid=$!
+for _ in $(seq 200); do ls "$work/long/study-results/runs/0001/settings.ini" >/dev/null 2>&1 && break; sleep 0.05; done
+sleep 0.5
+kill -INT $pid
+wait $pid
+status=$?
+[ $status -eq 130 ] || fail "a stopped study exits $status, not 130"
+grep -q "study study stopped; its runs keep their checkpoints: run the same command again to go on" "$work/long.err" ||
+  fail "no line after Ctrl+C: $(cat "$work/long.err")"
+grep -q "^vivarion 0" "$work/long/study-results/program.txt" || fail "the results do not name the program"
+
 # A changed study is not mixed with the old one's results.
 sed -i 's/seeds = \[1, 2, 3\]/seeds = [1, 2]/' "$work/b/study.toml"
 "$cli" --experiment "$work/b/study.toml" >/dev/null 2>"$work/c.err" && fail "a changed study ran into old results"

@@ -75,6 +75,16 @@ TEST_F(Taxa, PersistenceChangeNoveltyEcologyComplexityAndActivity) {
   copy.PersistenceSteps = 100;
   copy.FromBytes(history.Bytes(), WorldFormatVersion);
   EXPECT_EQ(copy.Bytes(), history.Bytes());
+  // Damage a world file could hold: steps after the world's own (they gave negative ages), and
+  // a shadow kept without its taxa (the taxa founded at loading doubled it: saves did not load).
+  TTaxonHistory damaged;
+  EXPECT_THROW(damaged.FromBytes(history.Bytes(), WorldFormatVersion, 130), EVivarion);
+  size_t taxaBytes = sizeof(uint64_t);
+  for (const TTaxon& t : history.Taxa)
+    taxaBytes += 8 * 8 + 4 + 8 + 1 + 8 + t.Label.size() + 8 + t.Representative.size();
+  damaged.FromBytes(std::string(8, '\0') + history.Bytes().substr(taxaBytes), WorldFormatVersion);
+  EXPECT_TRUE(damaged.Taxa.empty());
+  EXPECT_FALSE(damaged.AgreesWith(Population));
   Birth(3, 4, adamPlan + 2);
   const auto births = Population.Births;
   Step(132);

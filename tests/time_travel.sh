@@ -13,16 +13,31 @@ printf '[Population]\nNumCreatures=4\nNumFood=300\n' >pop.ini
 run() { "$cli" --settings "$settings" --population pop.ini --hash "$@"; }
 hash_at() { grep "^step=$1 " | sed 's/.*hash=//'; }
 
-run --seed 7 --steps 4000 --report 250 --save-world w.vivw --save-timeline --keyframe-every 300 >orig.out 2>&1 \
-  || fail "the first run: $(cat orig.out)"
+run --seed 7 --steps 4000 --report 250 --save-world w.vivw --save-timeline --keyframe-every 300 \
+  --evolution orig-evo.csv --stats orig-stats.csv >orig.out 2>&1 || fail "the first run: $(cat orig.out)"
 [ -s w.vivt ] || fail "no timeline beside the world"
 for at in 0 1234 2999 3999; do
-  run --load-world w.vivw --at $at --until 4000 --report 250 >at.out 2>&1 || fail "--at $at: $(cat at.out)"
+  # The row files of the first run, gone back: the rows after --at are made again, the same.
+  cp orig-evo.csv at-evo.csv; cp orig-stats.csv at-stats.csv
+  run --load-world w.vivw --at $at --until 4000 --report 250 --evolution at-evo.csv --stats at-stats.csv \
+    >at.out 2>&1 || fail "--at $at: $(cat at.out)"
   for step in 1500 3000 4000; do
     [ $step -le $at ] && continue
     [ "$(hash_at $step <at.out)" = "$(hash_at $step <orig.out)" ] || fail "--at $at: another world at $step"
   done
+  cmp -s at-evo.csv orig-evo.csv || fail "--at $at: evolution rows differ: $(diff at-evo.csv orig-evo.csv | head -4)"
+  cmp -s at-stats.csv orig-stats.csv || fail "--at $at: stats rows differ: $(diff at-stats.csv orig-stats.csv | head -4)"
 done
+# Gone back and stopped short, the undone future's rows are gone.
+cp orig-evo.csv short.csv
+run --load-world w.vivw --at 1000 --until 2000 --report 250 --evolution short.csv >/dev/null 2>&1 || fail "a short run"
+[ "$(tail -n 1 short.csv | cut -d, -f1)" = 2000 ] || fail "rows after 2000 kept: $(tail -n 1 short.csv)"
+
+# A world that goes on with a row file that lost its rows says so.
+head -n 1 orig-evo.csv >lost.csv
+run --load-world w.vivw --until 4250 --report 250 --evolution lost.csv >lost.out 2>&1 || fail "lost rows: $(cat lost.out)"
+grep -q "warning: lost.csv: the world goes on from step 4000, but the file holds no rows" lost.out ||
+  fail "lost rows not told: $(cat lost.out)"
 # Forward from the world's own step, without a timeline; and the timeline saved again goes on.
 run --load-world w.vivw --at 4500 --steps 0 --save-world w2.vivw --save-timeline >fwd.out 2>&1 || fail "forward: $(cat fwd.out)"
 run --load-world w2.vivw --at 2000 --steps 0 >back.out 2>&1 || fail "back in the saved-again timeline: $(cat back.out)"
@@ -39,6 +54,13 @@ run --load-world w.vivw --at 2000 --until 4000 --report 250 --branch-settings di
   || fail "branch: $(cat dim.err)"
 grep -q "a branch from step 2000: SunLight" dim.err || fail "the changed key is not named: $(cat dim.err)"
 [ "$(hash_at 2250 <dim.out)" != "$(hash_at 2250 <orig.out)" ] || fail "a branch with less light stayed its parent"
+# A file that names one key changes that key alone, and the same world follows as from a whole file.
+printf '[VIVARION]\nSunLight=0.4\nSunLigth=1\n' >partial.ini
+run --load-world w.vivw --at 2000 --until 4000 --report 250 --branch-settings partial.ini >partial.out 2>partial.err \
+  || fail "a partial branch: $(cat partial.err)"
+grep -q "a branch from step 2000: SunLight [0-9.]* -> 0.4$" partial.err || fail "partial: $(cat partial.err)"
+grep -q "partial.ini: unknown key ignored: SunLigth" partial.err || fail "no warning of an unknown key: $(cat partial.err)"
+[ "$(hash_at 4000 <partial.out)" = "$(hash_at 4000 <dim.out)" ] || fail "a partial branch is another world"
 
 # Refusals: another world's timeline, a damaged one, no timeline at all.
 expect_error() {  # pattern, then the run's arguments
@@ -55,4 +77,9 @@ expect_error "bad.vivt: the timeline file is damaged" --load-world bad.vivw --at
 rm -f other.vivt
 expect_error "no timeline was saved beside it" --load-world other.vivw --at 50
 expect_error "--at goes with --load-world" --at 50
+# Outputs that would take the timeline's name, read or written, are refused before the run.
+expect_error "w.vivt: named by both the timeline read for --at and --stats" --load-world w.vivw --at 1000 --stats w.vivt
+expect_error "c.vivt: named by both --csv and --save-timeline" --steps 10 --save-world c.vivw --save-timeline --csv c.vivt
+mkdir d.vivt
+expect_error "d.vivt" --steps 100000000 --save-world d.vivw --save-timeline
 echo "time travel: all passed"

@@ -119,8 +119,8 @@ TEST(Timeline, SavedWithItsWorldItReplaysTheSameStepsAndRefusesBadFiles) {
   }
   SetWorkerThreads(0);
 
-  // Another world (the same one a step on) is refused; so are damaged bytes and a keyframe
-  // damaged under a good checksum, which only its replay finds: the world is kept.
+  // Another world (the same one a step on) is refused; so are damaged bytes, and bytes forged
+  // under a good checksum: the world is kept.
   sim.Step();
   EXPECT_THROW(
       try { LoadTimeline(file, sim); } catch (const EVivarion& e) {
@@ -139,14 +139,40 @@ TEST(Timeline, SavedWithItsWorldItReplaysTheSameStepsAndRefusesBadFiles) {
   EXPECT_THROW(LoadTimeline(world, at900), EVivarion) << "a world file is no timeline";
   // The first keyframe's packed bytes start after the header (8 + 4 + 4 + 5 x 8 + 8) and the
   // keyframe's own fields (4 x 8).
-  std::string forged = bytes;
-  forged[64 + 32 + 20] ^= 0x5a;
-  const uint64_t sum = XXH64(forged.data(), forged.size() - 8, 0);
-  std::memcpy(forged.data() + forged.size() - 8, &sum, 8);
-  WriteFileAtomically(file, forged, false);
-  TTimeline damaged = LoadTimeline(file, at900);
-  EXPECT_THROW(damaged.Rewind(at900, 10), EVivarion);
-  EXPECT_EQ(at900.Hash(), hashes[900]) << "the running world is kept";
+  // Bytes changed under a good checksum: the message names the file and the fault.
+  auto forge = [&](const std::string& from, size_t at, uint64_t value, size_t size = 8) {
+    std::string forged = from;
+    std::memcpy(forged.data() + at, &value, size);
+    const uint64_t sum = XXH64(forged.data(), forged.size() - 8, 0);
+    std::memcpy(forged.data() + forged.size() - 8, &sum, 8);
+    WriteFileAtomically(file, forged, false);
+  };
+  auto refused = [&](const std::string& fault) {
+    try {
+      TTimeline damaged = LoadTimeline(file, at900);
+      damaged.Rewind(at900, 10);
+      ADD_FAILURE() << "not refused: " << fault;
+    } catch (const EVivarion& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(file + ": ", 0), 0u) << e.what();
+      EXPECT_NE(std::string(e.what()).find(fault), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(at900.Hash(), hashes[900]) << "the running world is kept";
+  };
+  forge(bytes, 64 + 32 + 20, static_cast<uint8_t>(bytes[64 + 32 + 20] ^ 0x5a), 1);
+  refused("the keyframe of step 0");
+  forge(bytes, 24, UINT64_MAX);  // the memory budget
+  refused("a memory budget of 18446744073709551615 bytes");
+  forge(bytes, 80, uint64_t{1} << 30);  // the first keyframe's unpacked size
+  refused("the keyframe of step 0 claims 1073741824 bytes");
+  // Another world's keyframes under this world's step and hash.
+  TSimulation other;
+  other.StartUp(ShippedSettings(), 22);
+  other.Populate(800, 600, {}, {4, 300});
+  TTimeline otherLine(100);
+  RunNoting(other, otherLine, 900);
+  SaveTimeline(file, otherLine, other);
+  forge(ReadRegularFile(file, 1 << 30, "a timeline file"), 48, at900.Hash());
+  refused("its keyframes do not lead to this world");
   fs::remove_all(dir);
 }
 

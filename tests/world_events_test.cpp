@@ -125,6 +125,55 @@ TEST(WorldEvents, ACullTakesItsShareOfTheRegionAndTheHistoryCountsTheDeaths) {
   EXPECT_THROW(sim.SetEvents({cull}), EVivarion) << "a cull of a step that has passed";
 }
 
+// Animals added by events are counted against the creature limit when the events are set or
+// read from a world file, and again at their step, before any is made; a bad animal is refused
+// with the event that names it.
+TEST(WorldEvents, AdditionsAreBoundedByTheLimitAndTheirAnimalsCheckedBeforeTheirStep) {
+  TSimulation sim;
+  Start(sim, 5);
+  TWorldEvent add;
+  add.Kind = TEventKind::AddAnimals, add.Step = 5, add.Count = 100000, add.AnimalName = "ADAM.viv";
+  add.AnimalText = ReadRegularFile(VIVARION_TEST_DATA "/../../animals/ADAM.viv", 1 << 20, "an animal file");
+  const std::vector<TWorldEvent> many(11, add);
+  try {
+    sim.SetEvents(many);
+    ADD_FAILURE() << "1,100,000 animals added to a world of a limit of 1,000,000";
+  } catch (const EVivarion& e) {
+    EXPECT_STREQ(e.what(),
+                 "the events would add 1100000 animals to a world of 305 creatures, more than the limit of 1000000 "
+                 "creatures");
+  }
+  const fs::path file = fs::temp_directory_path() / (TestFolderName("vivarion") + ".vivw");
+  sim.CreatureLimit = 2'000'000;
+  sim.SetEvents(many);
+  sim.SaveWorld(file.string());
+  TSimulation loaded;
+  try {
+    loaded.LoadWorld(file.string());
+    ADD_FAILURE() << "a world file that asks for more creatures than the limit";
+  } catch (const EVivarion& e) {
+    EXPECT_EQ(std::string(e.what()), file.string() +
+                                         ": its events would add 1100000 animals to its 305 creatures, "
+                                         "more than the limit of 1000000 creatures");
+  }
+  fs::remove(file);
+  sim.CreatureLimit = 1000;
+  while (sim.StepCount() < 4) sim.Step();
+  const size_t before = sim.Population().Count();
+  EXPECT_THROW(sim.Step(), EVivarion);
+  EXPECT_LE(sim.Population().Count(), before + 100) << "the animals were made before the limit was checked";
+
+  TSimulation other;
+  Start(other, 5);
+  add.Count = 1, add.AnimalText = "junk", add.AnimalName = "junk.viv";
+  try {
+    other.SetEvents({add});
+    ADD_FAILURE() << "an event adding junk";
+  } catch (const EVivarion& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("the event \"step 5: add 1 of junk.viv\": junk.viv:", 0), 0u) << e.what();
+  }
+}
+
 // A study text with a fault, and the start of the one line it must give.
 struct TBadStudy {
   const char* Text;
@@ -133,9 +182,53 @@ struct TBadStudy {
 
 TEST(StudyFile, FaultsNameTheFileTheLineAndTheKeyBeforeAnyRun) {
   const std::string base = "steps = 1000\nsettings = \"" VIVARION_TEST_DATA "/../../VIVARION.ini\"\n";
+  // Animals that read an organ they lack, and a file that is no animal.
+  const fs::path dir = fs::temp_directory_path() / TestFolderName("vivarion");
+  fs::create_directories(dir);
+  std::string adam = ReadRegularFile(VIVARION_TEST_DATA "/../../animals/ADAM.viv", 1 << 20, "an animal file");
+  adam.replace(adam.find("RightEye.1*8\""), 13, "Tail.0*8\"");
+  WriteFileAtomically((dir / "tail.viv").string(), adam, false);
+  WriteFileAtomically((dir / "junk.viv").string(), "junk", false);
+  const std::string add =
+      "[[event]]\nname = \"a\"\ntype = \"add\"\nstep = 5\nfile = \"" + (dir / "tail.viv").string() + "\"\n";
+  const std::string cull = "[[event]]\nname = \"c\"\ntype = \"cull\"\nstep = 5\nfraction = 0.5\n";
+  const std::string population = "[population]\nfiles = [\"" + (dir / "junk.viv").string() + "\"]\n";
+  const std::string adamAdd = "[[event]]\nname = \"a\"\ntype = \"add\"\nstep = 5\nfile = \"" VIVARION_TEST_DATA
+                              "/../../animals/ADAM.viv\"\ncount = 100000\n";
+  const std::vector<std::pair<std::string, std::string>> made = {
+      {add, "s.toml:7: event[1].file: " + (dir / "tail.viv").string() +
+                ": the formula of 'LeftEngine' (Tail.0*8) "
+                "reads 'Tail', an organ the animal does not have"},
+      {population, "s.toml:4: population.files: " + (dir / "junk.viv").string() + ":"},
+      {cull + "[sweep]\nc.step = [10, 0]\n", "s.toml:9: sweep.c.step: 0: a cull or an addition acts at step 1"},
+      {cull + "[sweep]\nc.step = [1e300]\n", "s.toml:9: sweep.c.step: 1E300: step must be from 0 to 9007199254740992"},
+      {adamAdd + "[sweep]\na.count = [1e12]\n", "s.toml:10: sweep.a.count: 1000000000000: count must be from 1 to"},
+      {"[population]\nanimals = 1000000\nplants = 1000\n",
+       "s.toml: the population's 1001000 creatures and the 0 animals the events add make 1001000, more than the "
+       "limit of 1000000 creatures"},
+      {"[population]\nplants = 950000\n" + adamAdd, "s.toml: the population's 950001 creatures and the 100000"},
+  };
+  for (const auto& [text, message] : made) {
+    try {
+      ReadStudyText(base + text, "s.toml", ".", {});
+      ADD_FAILURE() << "no fault for: " << text;
+    } catch (const EVivarion& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
+    }
+  }
+  fs::remove_all(dir);
   const TBadStudy bad[] = {
+      {"[set]\nSunLight = 9007199254740993\n", "s.toml:4: set.SunLight: 9007199254740993 is too large"},
+      {"[set]\nMaxFood = 9223372036854775807\n", "s.toml:4: set.MaxFood: 9223372036854775807 is too large"},
+      {"results = \".\"\n", "s.toml:3: results: '.' is the study's folder or one above it"},
+      {"results = \"\"\n", "s.toml:3: results: '' is the study's folder or one above it"},
+      {"results = \"..\"\n", "s.toml:3: results: '..' is the study's folder or one above it"},
+      {"results = \"a\\u0000b\"\n", "s.toml:3: results: holds a NUL character"},
       {"stpes = 5\n", "s.toml:3: stpes: unknown key"},
-      {"[set]\nSunLight = -1\n", "s.toml:4: SunLight:"},
+      {"[set]\nSunLight = -1\n", "s.toml:4: SunLight: -1 is out of range"},
+      {"[population]\nanimls = 3\n", "s.toml:4: population.animls: unknown key (population takes animals"},
+      {"[[event]]\ntype = \"set\"\nkey = \"\\u001b[31mX\\n\"\nstep = 5\nvalue = 1\n",
+       "s.toml:5: \\x1b[31mX\\x0a: is not a settings key"},
       {"[set]\nSunLigth = 1\n", "s.toml:4: SunLigth: is not a settings key"},
       {"[sweep]\nBrownian = [1, 2]\n", "s.toml:4: Brownian: is not a settings key"},
       {"[sweep]\nMaxFood = [100, 150.5]\n", "s.toml:4: sweep.MaxFood: takes whole numbers only"},

@@ -98,6 +98,12 @@ void CheckRunOutputs(const TRunnerOptions& o, const std::function<std::string(co
   for (const auto& list : {worlds, others})
     for (const auto& [option, name] : list)
       if (!name->empty()) outputs.emplace_back(option, fileOf(*name));
+  // The timeline written beside the world, and the one read beside the loaded world: no other
+  // output may take their names (the timeline written may replace the one read).
+  if (o.SaveTimeline && !o.SaveWorldFile.empty())
+    outputs.emplace_back("--save-timeline", fileOf(TimelineFileFor(o.SaveWorldFile)));
+  const std::string timelineRead =
+      !o.LoadWorldFile.empty() && (o.At || !o.BranchSettingsFile.empty()) ? TimelineFileFor(o.LoadWorldFile) : "";
   auto refuse = [](const std::string& file, const std::string& a, const std::string& b) {
     throw EVivarion(file + ": named by both " + a + " and " + b + "; give each its own file");
   };
@@ -108,6 +114,8 @@ void CheckRunOutputs(const TRunnerOptions& o, const std::function<std::string(co
       if (!name.empty() && SameFile(file, name)) refuse(file, input, option);
     const bool world = option == "--save-world" || option == "--checkpoint";
     if (!world && !o.LoadWorldFile.empty() && SameFile(file, o.LoadWorldFile)) refuse(file, "--load-world", option);
+    if (option != "--save-timeline" && !timelineRead.empty() && SameFile(file, timelineRead))
+      refuse(file, "the timeline read for --at", option);
     for (size_t j = 0; j < i; ++j) {
       const bool bothWorlds = world && (outputs[j].first == "--save-world" || outputs[j].first == "--checkpoint");
       if (!bothWorlds && SameFile(file, outputs[j].second)) refuse(file, outputs[j].first, option);
@@ -142,6 +150,11 @@ int RunWorld(const TRunnerOptions& o, std::ostream& out, std::ostream& err) {
     // Rows go to their files as they are made, so that tail -f follows a long run.
     // A resumed world's rows go on after the rows its run wrote up to the world's step.
     const int64_t resumedAt = loading ? sim.StepCount() : -1;
+    const std::pair<std::string, std::string> rowFiles[] = {
+        {o.CsvFile, FiguresHeader}, {o.StatsFile, StatsHeader}, {o.EvolutionFile, EvolutionHeader}};
+    for (const auto& [file, header] : rowFiles)
+      if (const std::string missing = TRowFile::MissingRows(file, header, resumedAt, o.Report); !missing.empty())
+        err << "vivarion-cli: warning: " << missing << '\n';
     TRowFile csv(o.CsvFile, FiguresHeader, resumedAt);
     TRowFile stats(o.StatsFile, StatsHeader, resumedAt);
     TRowFile evolution(o.EvolutionFile, EvolutionHeader, resumedAt);

@@ -1,9 +1,13 @@
 #include "cli/study_command.h"
 
+#include <csignal>
+
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 
 #include "cli/runner.h"
+#include "config/duck.h"
 #include "config/errors.h"
 #include "config/files.h"
 #include "config/thread_pool.h"
@@ -17,6 +21,10 @@
 namespace viv {
 
 namespace {
+
+// Ctrl+C (or a kill's SIGTERM) stops the runs at their next step with their checkpoints kept.
+std::atomic<bool> interrupted{false};
+extern "C" void StopStudy(int) { interrupted = true; }
 
 std::string Clock(double seconds) {
   const auto s = static_cast<long long>(seconds);
@@ -39,6 +47,7 @@ int RunStudyCommand(const TRunnerOptions& o, std::ostream& out, std::ostream& er
 #endif
     PrepareStudyFolder(study);
 
+    const std::string name = PrintableText(study.Name);
     const auto start = std::chrono::steady_clock::now();
     int64_t firstSteps = -1;
     int32_t runsTold = -1;
@@ -53,15 +62,31 @@ int RunStudyCommand(const TRunnerOptions& o, std::ostream& out, std::ostream& er
       const std::string left =
           rate > 0 ? ", " + Clock(static_cast<double>(p.StepsTotal - p.StepsDone) / rate) + " left" : "";
       char line[200];
-      std::snprintf(line, sizeof line, "study %s: %d of %d runs done, %.0f%% of the steps%s", study.Name.c_str(),
-                    p.RunsDone, p.RunsTotal, percent, left.c_str());
+      std::snprintf(line, sizeof line, "study %s: %d of %d runs done, %.0f%% of the steps%s", name.c_str(), p.RunsDone,
+                    p.RunsTotal, percent, left.c_str());
       // At a terminal the line is redrawn in place; in a log, a line as each run ends.
       if (terminal) err << '\r' << line << "\033[K" << std::flush;
       else if (p.RunsDone != runsTold) err << "vivarion-cli: " << line << '\n' << std::flush;
       runsTold = p.RunsDone;
     };
-    RunStudy(study, runs, options);
+    options.Note = [&](const std::string& note) {
+      if (terminal) err << "\r\033[K";
+      err << "vivarion-cli: " << note << '\n' << std::flush;
+    };
+    options.Cancel = &interrupted;
+    struct sigaction stop = {}, oldInt = {}, oldTerm = {};
+    stop.sa_handler = StopStudy;
+    sigaction(SIGINT, &stop, &oldInt);
+    sigaction(SIGTERM, &stop, &oldTerm);
+    const bool finished = RunStudy(study, runs, options);
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
     if (terminal) err << "\r\033[K" << std::flush;
+    if (!finished) {
+      err << "vivarion-cli: study " << PrintableText(study.Name)
+          << " stopped; its runs keep their checkpoints: run the same command again to go on\n";
+      return 130;
+    }
     out << WriteStudyTables(study, runs) << '\n';
 #ifdef VIVARION_WITH_VIEW
     if (!o.PlotFile.empty()) WriteStudyChartsPng(SummariseStudy(study, runs), o.PlotFile);

@@ -4,6 +4,7 @@
 #include "config/data_files.h"
 #include "config/errors.h"
 #include "config/files.h"
+#include "sim/run_driver.h"
 #include "sim/timeline_file.h"
 
 namespace viv {
@@ -27,12 +28,17 @@ void TravelLoadedWorld(const TRunnerOptions& o, TSimulation& sim, std::optional<
     } else {
       timeline->Note(sim);
     }
+    // The steps passed on the way take the reports this run's --report would have taken, so
+    // that the rows after --at are those of a run that went straight on.
+    // (A report follows a step: the world's start at step 0 took none.)
+    auto reportedAt = [&](int64_t step) { return o.Report > 0 && step > 0 && step % o.Report == 0; };
     if (o.At && *o.At != sim.StepCount()) {
       if (timeline->Reaches(*o.At)) {
-        timeline->Rewind(sim, *o.At);
+        timeline->Rewind(sim, *o.At, reportedAt);
       } else if (*o.At > sim.StepCount()) {
         while (sim.StepCount() < *o.At) {
           sim.Step();
+          if (reportedAt(sim.StepCount())) TakeRunReport(sim, true);
           timeline->Note(sim);
         }
       } else if (!IsRegularFile(saved)) {
@@ -40,7 +46,7 @@ void TravelLoadedWorld(const TRunnerOptions& o, TSimulation& sim, std::optional<
                         std::to_string(sim.StepCount()) + ", and no timeline was saved beside it (" + saved +
                         ") to go back with");
       } else {
-        timeline->Rewind(sim, *o.At);  // refused with the reason
+        timeline->Rewind(sim, *o.At, reportedAt);  // refused with the reason
       }
     }
     sim.SetRules(fileRules);
@@ -48,8 +54,9 @@ void TravelLoadedWorld(const TRunnerOptions& o, TSimulation& sim, std::optional<
   if (const std::string note = SettleLoadedSettings(o, sim); !note.empty()) err << "vivarion-cli: " << note << '\n';
   if (!o.BranchSettingsFile.empty()) {
     CheckSettingsFile(o.BranchSettingsFile);
-    TSettings branch;
-    branch.Open(o.BranchSettingsFile);
+    TSettings branch = sim.Rules();
+    branch.ReadOver(o.BranchSettingsFile);
+    if (const std::string note = UnknownKeysNote(branch); !note.empty()) err << "vivarion-cli: " << note << '\n';
     const std::string changes = SettingsDifferences(sim.Rules(), branch);
     err << "vivarion-cli: a branch from step " << sim.StepCount() << ": "
         << (changes.empty() ? "no setting differs" : changes) << '\n';

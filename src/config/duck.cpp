@@ -39,6 +39,22 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
+std::string PrintableText(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u != 0x7f) {
+      shown += c;
+      continue;
+    }
+    static const char digits[] = "0123456789abcdef";
+    shown += "\\x";
+    shown += digits[u >> 4];
+    shown += digits[u & 15];
+  }
+  return shown;
+}
+
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
   size_t p = 0, n = 0, star = std::string::npos, mark = 0;
   while (n < name.size()) {

@@ -28,6 +28,10 @@ void ListFiles(const std::string& pattern, uint32_t attributes, std::vector<std:
 // The text with ASCII letters in lower case (names of keys, sections, encodings).
 std::string LowerAscii(std::string text);
 
+// The text with its control characters (ESC, line ends, NUL, DEL) written as "\xNN": a name
+// read from a file, printed in a message, can then neither move the cursor nor forge a line.
+std::string PrintableText(const std::string& text);
+
 // Whether a "*"/"?" wildcard matches the whole name; ASCII letters match without case.
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 

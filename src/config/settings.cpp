@@ -8,6 +8,7 @@
 #include <cmath>
 #include <functional>
 #include <iterator>
+#include <optional>
 
 #include "config/duck.h"
 #include "config/errors.h"
@@ -143,7 +144,14 @@ std::string TSettings::IniText() const {
   return text;
 }
 
-void TSettings::Load() {
+void TSettings::Load() { Read(true); }
+
+void TSettings::ReadOver(const std::string& fileName) {
+  FileName = fileName;
+  Read(false);
+}
+
+void TSettings::Read(bool absentAsZero) {
   // A fresh reader each time, so that edits made while the program runs are seen.
   const TIniFile ini(FileName);
   // A file without the section (another kind of file, a binary one) would give rules of zero.
@@ -151,14 +159,16 @@ void TSettings::Load() {
     throw EVivarion(FileName + ": this is not a settings file: it has no [VIVARION] section");
   WithFileName(FileName, [&] {
     for (const TKey& key : Keys) {
+      const std::optional<std::string> text = ini.Get("VIVARION", key.Name);
+      if (!text && !absentAsZero) continue;
       // A bad value is reported with its key, so the user knows which line to fix.
       try {
         if (key.Real) {
-          const double value = StrToFloat(ini.Get("VIVARION", key.Name).value_or("0.0"));
+          const double value = StrToFloat(text.value_or("0.0"));
           CheckRange(key, value);
           this->*key.Real = value;
         } else {
-          const int32_t value = StrToInt(ini.Get("VIVARION", key.Name).value_or("0"));
+          const int32_t value = StrToInt(text.value_or("0"));
           CheckRange(key, value);
           this->*key.Whole = value;
         }

@@ -63,6 +63,9 @@ class TSettings {
   void Load();
   // Sets FileName and loads.
   void Open(const std::string& fileName);
+  // Sets FileName and reads the keys the file holds over the values held; the keys it lacks
+  // keep theirs (a what-if file that names only what changes). Errors as Load's.
+  void ReadOver(const std::string& fileName);
   // One key by its name (any letter case). Unknown keys throw EVivarion; a value that is not
   // finite, not whole for a whole-number key, or out of the key's range, throws EConvertError
   // naming the key.
@@ -76,6 +79,9 @@ class TSettings {
   void Check() const;
   // All fields back to zero, no file.
   void Reset();
+
+ private:
+  void Read(bool absentAsZero);
 };
 
 // The names of the keys, in the order a settings file is read.

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "config/errors.h"
 #include "parts/formula.h"
 #include "parts/organ_kinds.h"
 
@@ -96,6 +97,25 @@ std::vector<std::string> FormulaWarnings(const TCreature& animal) {
     }
   }
   return warnings;
+}
+
+void CheckAnimalText(const std::string& text, const std::string& name) {
+  TCreature animal;
+  animal.LoadFromText(text, name);
+  CheckAnimalFormulas(animal, name);
+}
+
+void CheckAnimalFormulas(const TCreature& animal, const std::string& name) {
+  const auto organs = FirstOrgans(animal.Parts);
+  for (const TPart* part : animal.Parts.Items) {
+    const std::string* formula = part->FormulaText();
+    if (!formula) continue;
+    for (const TFormulaTerm& t : FormulaTerms(*formula)) {
+      const std::string where = name + ": the formula of '" + part->Id + "' (" + *formula + ")";
+      if (!t.Valid) throw EVivarion(where + " has a term that is not Id.Output*Factor");
+      if (!Named(organs, t.Id)) throw EVivarion(where + " reads '" + t.Id + "', an organ the animal does not have");
+    }
+  }
 }
 
 std::vector<TAnimalProblem> AnimalProblems(const TCreature& animal) {

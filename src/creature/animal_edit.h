@@ -26,6 +26,14 @@ std::string OutputProblem(const TPart& organ, int32_t output);
 // them (the world reads them as 0), so they are told, not refused.
 std::vector<std::string> FormulaWarnings(const TCreature& animal);
 
+// Reads an animal file's text as a world takes the animal and throws EVivarion naming the
+// file when it cannot be read or when a formula cannot be worked out (a term not of the form
+// Id.Output*Factor, or one that reads an organ the animal lacks): such an animal would stop
+// the world at the first step it acts in, so programs refuse it when they read it.
+void CheckAnimalText(const std::string& text, const std::string& name);
+// The formulas' part of it, for an animal already read.
+void CheckAnimalFormulas(const TCreature& animal, const std::string& name);
+
 // Everything that keeps an edited animal from being saved or used: each organ's formula
 // problem, and the animal's own values (radius and energy above 0, finite).
 struct TAnimalProblem {

@@ -185,7 +185,7 @@ std::string TSpeciesHistory::Bytes(bool forHash) const {
   return out;
 }
 
-void TSpeciesHistory::FromBytes(std::string_view bytes, uint32_t version) {
+void TSpeciesHistory::FromBytes(std::string_view bytes, uint32_t version, int64_t worldStep) {
   TByteReader r(bytes, "its species history is cut short", "its species history does not hold together");
   uint64_t n = 0;
   r.Get(n);
@@ -196,12 +196,17 @@ void TSpeciesHistory::FromBytes(std::string_view bytes, uint32_t version) {
     e.Name = r.Text<uint32_t>();
     r.Get(e.Index), r.Get(e.FirstStep), r.Get(e.LastStep), r.Get(e.Parent), r.Get(e.Peak), r.Get(e.Births);
     r.Get(e.Alive);
-    if (e.Parent >= static_cast<int64_t>(k) || e.Parent < -1 || e.Index < 1 || e.Alive < 0) r.Damaged();
+    if (e.Parent >= static_cast<int64_t>(k) || e.Parent < -1 || e.Index < 1 || !StepsWithin(e, worldStep) ||
+        !Countable({e.Peak, e.Births, e.Alive}))
+      r.Damaged();
     h.current_[e.Name] = static_cast<int32_t>(k);
     h.Emergences.push_back(std::move(e));
   }
   r.Get(h.newSpecies_), r.Get(h.extinct_), r.Get(h.births_), r.Get(h.deaths_), r.Get(h.lastStep_);
   if (version >= 2) r.Get(h.arrivals_), r.Get(h.departures_);
+  if (!Countable({h.newSpecies_, h.extinct_, h.births_, h.deaths_, h.arrivals_, h.departures_}) || h.lastStep_ < 0 ||
+      h.lastStep_ > worldStep)
+    r.Damaged();
   if (version >= 7) {
     r.Get(h.sprouts_), r.Get(h.fromPlants_), r.Get(h.fromAnimals_);
     if (h.sprouts_ < 0 || !(h.fromPlants_ >= 0) || !(h.fromAnimals_ >= 0) ||

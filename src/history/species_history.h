@@ -79,7 +79,9 @@ class TSpeciesHistory {
   // species, migrants), which depend on when reports were taken, and the founders' labels that
   // are file names.
   std::string Bytes(bool forHash = false) const;
-  void FromBytes(std::string_view bytes, uint32_t version);
+  // A history whose steps lie outside 0..worldStep (the step of the world it belongs to), or
+  // whose counts could not have been counted, is damaged.
+  void FromBytes(std::string_view bytes, uint32_t version, int64_t worldStep = INT64_C(1) << 62);
   // Whether the living species of the history are those of the world's animals, with as many
   // members each. A history without any species (a world made without one) agrees with any.
   bool AgreesWith(const TCreatureList& world) const;

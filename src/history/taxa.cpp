@@ -385,7 +385,7 @@ std::string TTaxonHistory::Bytes(bool forHash) const {
   return out;
 }
 
-void TTaxonHistory::FromBytes(std::string_view bytes, uint32_t version) {
+void TTaxonHistory::FromBytes(std::string_view bytes, uint32_t version, int64_t worldStep) {
   TByteReader r(bytes, "its taxa are cut short", "its taxa do not hold together");
   TTaxonHistory h;
   const uint64_t n = r.Count(90);
@@ -397,8 +397,8 @@ void TTaxonHistory::FromBytes(std::string_view bytes, uint32_t version) {
     t.Persistent = persistent != 0;
     t.Label = r.Text<uint64_t>();
     t.Representative = r.Text<uint64_t>();
-    if (t.Id == 0 || h.index_.count(t.Id) || (t.Parent && !h.index_.count(t.Parent)) || t.Alive < 0 ||
-        !(t.Activity >= 0) || !std::isfinite(t.Activity))
+    if (t.Id == 0 || h.index_.count(t.Id) || (t.Parent && !h.index_.count(t.Parent)) || !StepsWithin(t, worldStep) ||
+        !Countable({t.Peak, t.Births, t.Alive}) || !(t.Activity >= 0) || !std::isfinite(t.Activity))
       r.Damaged();
     h.index_[t.Id] = h.Taxa.size();
     if (t.Alive > 0 && !h.living_.count(t.Plan)) h.living_[t.Plan] = t.Id;
@@ -417,6 +417,7 @@ void TTaxonHistory::FromBytes(std::string_view bytes, uint32_t version) {
     h.persistentPlans_.insert(plan);
   }
   r.Get(h.newActivity_), r.Get(h.shadowNewActivity_);
+  if (!Countable({h.newActivity_, h.shadowNewActivity_})) r.Damaged();
   TRandomState state;
   for (uint64_t& v : state) r.Get(v);
   h.shadowRandom_.SetState(state);
@@ -426,7 +427,7 @@ void TTaxonHistory::FromBytes(std::string_view bytes, uint32_t version) {
     uint8_t active = 0;
     r.Get(s.Alive), r.Get(s.Activity), r.Get(active);
     s.Active = active != 0;
-    if (s.Alive < 0 || !(s.Activity >= 0) || !std::isfinite(s.Activity)) r.Damaged();
+    if (!Countable({s.Alive}) || !(s.Activity >= 0) || !std::isfinite(s.Activity)) r.Damaged();
     if (s.Alive > 0) h.livingShadow_.push_back(h.shadowTaxa_.size());
     h.shadowTaxa_.push_back(s);
   }
@@ -442,6 +443,7 @@ void TTaxonHistory::FromBytes(std::string_view bytes, uint32_t version) {
       TShadowTaxon& s = h.shadowTaxa_[k];
       r.Get(s.Parent), r.Get(s.FirstStep);
       if (s.Parent > k) r.Damaged();  // a parent is founded before its child
+      if (s.FirstStep < 0 || s.FirstStep > worldStep) r.Damaged();
     }
   if (!r.AtEnd()) r.Damaged();
   Replace(std::move(h));
@@ -452,7 +454,9 @@ bool TTaxonHistory::AgreesWith(const TCreatureList& world) const {
   int64_t animals = 0;
   for (const TCreature* c : world.List)
     if (!c->Vegetable) ++members[c->Taxon], ++animals;
-  if (Taxa.empty()) return true;  // a world kept without taxa
+  // A world kept without taxa has its animals found taxa and shadow lines when it loads: a
+  // shadow kept without taxa would be counted twice.
+  if (Taxa.empty()) return shadowMembers_.empty() && shadowTaxa_.empty();
   int64_t living = 0;
   for (const TTaxon& t : Taxa) living += t.Alive > 0;
   if (living != static_cast<int64_t>(members.size()) || animals != static_cast<int64_t>(shadowMembers_.size()))

@@ -91,7 +91,8 @@ class TTaxonHistory {
   // reports decide (persistence seen at a report, the counts since the last report) and the
   // shadow's lines. Files of format 6 and before have no shadow lines: its taxa read as founders.
   std::string Bytes(bool forHash = false) const;
-  void FromBytes(std::string_view bytes, uint32_t version);
+  // Steps outside 0..worldStep and counts that could not have been counted are damage.
+  void FromBytes(std::string_view bytes, uint32_t version, int64_t worldStep = INT64_C(1) << 62);
   // Whether the living taxa and their members are those of the world's animals.
   bool AgreesWith(const TCreatureList& world) const;
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,18 @@ void PutBytes(std::string& out, T v) {
   char b[sizeof(T)];
   std::memcpy(b, &v, sizeof(T));
   out.append(b, sizeof(T));
+}
+
+// Checks of what a history reads back: counts that a world could have counted (at most 2^62,
+// so that counting on never overflows), and a first and last step within the world's steps.
+inline bool Countable(std::initializer_list<int64_t> counts) {
+  for (int64_t n : counts)
+    if (n < 0 || n > (INT64_C(1) << 62)) return false;
+  return true;
+}
+template <class T>
+bool StepsWithin(const T& line, int64_t worldStep) {
+  return line.FirstStep >= 0 && line.FirstStep <= line.LastStep && line.LastStep <= worldStep;
 }
 
 // Reads back what PutBytes wrote. Reading past the end throws EVivarion with cutShort; Damaged

@@ -2,11 +2,14 @@
 // arrays, their rules as Settings. A thin layer over TSimulation; the world's own errors come
 // out as vivarion.Error with the program's messages.
 #include <dlfcn.h>
+#include <pybind11/eval.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -15,9 +18,11 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/data_files.h"
+#include "config/duck.h"
 #include "config/errors.h"
 #include "config/files.h"
 #include "config/settings.h"
@@ -127,7 +132,10 @@ int64_t WholeArgument(const char* name, const py::handle& value, int64_t low, in
 std::string PathArgument(const char* name, const py::handle& value) {
   if (!py::isinstance<py::str>(value) && !py::hasattr(value, "__fspath__"))
     throw py::type_error(std::string(name) + " needs a file name, not " + py::repr(value).cast<std::string>());
-  return py::str(py::module_::import("os").attr("fspath")(value));
+  std::string path = py::str(py::module_::import("os").attr("fspath")(value));
+  // The system reads a name up to its first NUL: another file than the one given.
+  if (path.find('\0') != std::string::npos) throw py::value_error(std::string(name) + " holds a NUL character");
+  return path;
 }
 
 // Animal files: one name, or a list of names.
@@ -174,7 +182,7 @@ struct TPySettings {
       SetKeys(rules, source.cast<py::dict>());
       return rules;
     }
-    return SettingsFile(py::str(py::module_::import("os").attr("fspath")(source)));
+    return SettingsFile(PathArgument("settings", source));
   }
 
   py::object Get(const std::string& key) const {
@@ -256,7 +264,19 @@ class TPyWorld {
     py::gil_scoped_release free;
     const std::lock_guard<std::mutex> hold(mutex_);
     Timeline().Note(*sim_);  // a change made since the last step is the world's too
-    Timeline().Rewind(*sim_, step);
+    // Reports taken on the way restart their counts again; the rows after the step stay until
+    // the world goes on (a rewind forward shows them again).
+    // Called at every step replayed: Ctrl+C is heard there too (the world stays at the step it
+    // reached, a step of the same run).
+    int64_t k = 0;
+    Timeline().Rewind(*sim_, step, [&](int64_t s) {
+      if (++k % 64 == 0) {
+        py::gil_scoped_acquire python;
+        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+      }
+      return std::binary_search(reports_.begin(), reports_.end(), s,
+                                [](const auto& a, const auto& b) { return StepOf(a) < StepOf(b); });
+    });
   }
   std::unique_ptr<TPyWorld> Branch(const py::object& settings) {
     std::optional<TSettings> rules;
@@ -270,6 +290,8 @@ class TPyWorld {
     w->sim_->LoadWorldBody(sim_->WorldBody(), "the branch");
     w->sim_->SetRules(sim_->Rules());
     w->timeline_ = Timeline().Branch(*w->sim_);
+    w->reports_ = reports_;
+    w->ForgetUndone();
     if (rules) w->sim_->SetRules(*rules);
     return w;
   }
@@ -293,8 +315,12 @@ class TPyWorld {
   void Step(int64_t n, int64_t report) {
     if (n < 0) throw py::value_error("cannot step a world backwards");
     if (report < 0) throw py::value_error("report must be 0 (none) or a number of steps");
+    if (n > MaxStepCount - StepCount())
+      throw py::value_error("n: the world is at step " + std::to_string(StepCount()) +
+                            ", and no world goes beyond step " + std::to_string(MaxStepCount));
     py::gil_scoped_release free;
     const std::lock_guard<std::mutex> hold(mutex_);
+    ForgetUndone();
     TRunDriver driver(*sim_, TRunPlan{report, 0, "", false});
     const int64_t last = sim_->StepCount() + n;
     int64_t k = 0;
@@ -328,7 +354,10 @@ class TPyWorld {
   // The rows of every report taken by this object, as the runner's evolution file has them.
   py::list Evolution() const {
     const auto hold = Hold();
-    return Table(EvolutionHeader + evolutionRows_);
+    std::string rows = EvolutionHeader;
+    for (const auto& [step, row] : reports_)
+      if (step <= sim_->StepCount()) rows += row;
+    return Table(rows);
   }
   uint64_t Hash() const {
     const auto hold = Hold();
@@ -488,12 +517,21 @@ class TPyWorld {
   }
 
   // A report as the runner takes it: its statistics and evolution rows (the latter kept).
-  std::pair<std::string, std::string> Report() { return Keep(TakeRunReport(*sim_, true)); }
+  std::pair<std::string, std::string> Report() {
+    ForgetUndone();
+    return Keep(TakeRunReport(*sim_, true));
+  }
   std::pair<std::string, std::string> Keep(const TRunReport& r) {
     std::string evolution = r.EvolutionRow() + '\n';
-    evolutionRows_ += evolution;
+    reports_.emplace_back(r.Step, evolution);
     return {r.StatsRow() + '\n', std::move(evolution)};
   }
+  // The world goes on from its step: the reports of a future it was rewound from are undone.
+  void ForgetUndone() {
+    while (!reports_.empty() && reports_.back().first > sim_->StepCount()) reports_.pop_back();
+  }
+  static int64_t StepOf(const std::pair<int64_t, std::string>& report) { return report.first; }
+  static int64_t StepOf(int64_t step) { return step; }
 
   std::unique_ptr<TSimulation> sim_ = std::make_unique<TSimulation>();
   std::optional<TTimeline> timeline_;
@@ -510,7 +548,8 @@ class TPyWorld {
     if (py::isinstance<py::bool_>(timeline)) return 1000;
     return WholeArgument("timeline", timeline, 1, INT64_MAX);
   }
-  std::string evolutionRows_;  // of every report taken
+  // The step and evolution row of every report taken, in step order.
+  std::vector<std::pair<int64_t, std::string>> reports_;
 };
 
 TSettings TPySettings::Current() const { return OfWorld() ? World.cast<const TPyWorld&>().Rules() : Rules; }
@@ -528,32 +567,89 @@ class TPyExperiment {
 
   // Runs what is left of the study, jobs runs at a time, and returns its table. Ctrl+C stops
   // it (the runs keep their checkpoints, so that run() goes on from there).
-  py::object Run(int32_t jobs) {
+  // The runs go on threads of their own; this thread (Python's main one, where signals are
+  // heard) waits, hears Ctrl+C within a tenth of a second, and passes the progress on: to
+  // progress(dict) when it is callable, as a line on standard error when it is true.
+  py::object Run(int32_t jobs, const py::object& progress) {
     PrepareStudyFolder(study_);
-    bool interrupted = false;
+    std::atomic<bool> cancel{false}, finished{false};
+    std::mutex mutex;
+    std::optional<TStudyProgress> latest;
+    std::vector<std::string> notes;
+    std::exception_ptr fault;
     TStudyOptions options;
     options.Jobs = jobs;
-    options.Progress = [&](const TStudyProgress&) {
-      py::gil_scoped_acquire python;
-      if (PyErr_CheckSignals() != 0) {
-        interrupted = true;
-        throw EVivarion("interrupted");
+    options.Cancel = &cancel;
+    options.Progress = [&](const TStudyProgress& p) {
+      const std::lock_guard<std::mutex> lock(mutex);
+      latest = p;
+    };
+    options.Note = [&](const std::string& note) {
+      const std::lock_guard<std::mutex> lock(mutex);
+      notes.push_back(note);
+    };
+    std::thread runner([&] {
+      try {
+        RunStudy(study_, runs_, options);
+      } catch (...) {
+        fault = std::current_exception();
       }
+      finished = true;
+    });
+    const bool callback = PyCallable_Check(progress.ptr()) != 0, line = !callback && py::bool_(progress);
+    int32_t runsTold = -1;
+    auto pass = [&] {
+      std::optional<TStudyProgress> p;
+      std::vector<std::string> told;
+      {
+        const std::lock_guard<std::mutex> lock(mutex);
+        p.swap(latest);
+        told.swap(notes);
+      }
+      for (const std::string& note : told) Warn(note);
+      if (!p) return;
+      if (callback) {
+        py::dict d;
+        d["runs_done"] = p->RunsDone, d["runs_total"] = p->RunsTotal;
+        d["steps_done"] = p->StepsDone, d["steps_total"] = p->StepsTotal;
+        progress(d);
+      } else if (line && p->RunsDone != runsTold) {
+        py::print("study " + PrintableText(study_.Name) + ": " + std::to_string(p->RunsDone) + " of " +
+                      std::to_string(p->RunsTotal) + " runs done",
+                  py::arg("file") = py::module_::import("sys").attr("stderr"));
+      }
+      runsTold = p->RunsDone;
     };
     try {
+      while (!finished) {
+        {
+          py::gil_scoped_release free;
+          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+        pass();
+      }
+    } catch (...) {
+      // Ctrl+C or a fault of the callback: the runs stop at their next step, checkpoints kept.
+      cancel = true;
       py::gil_scoped_release free;
-      RunStudy(study_, runs_, options);
-    } catch (const EVivarion&) {
-      if (interrupted) throw py::error_already_set();
+      runner.join();
       throw;
     }
+    runner.join();
+    if (fault) std::rethrow_exception(fault);
+    pass();
     return LoadResults(WriteStudyTables(study_, runs_));
   }
 
   // A finished study's table (results.csv in folder, or the file itself) as a pandas DataFrame.
   static py::object LoadResults(const std::string& where) {
     namespace fs = std::filesystem;
-    const std::string file = fs::is_directory(where) ? (fs::path(where) / "results.csv").string() : where;
+    std::error_code error;
+    const bool folder = fs::is_directory(where, error);
+    if (!folder && !fs::exists(where, error))
+      throw EVivarion(where + ": no such folder or file (a study's results folder, or its results.csv)");
+    const std::string file = folder ? (fs::path(where) / "results.csv").string() : where;
     if (!IsRegularFile(file))
       throw EVivarion(file + ": no table of results here: the study has not finished (run it again to go on)");
     py::object pandas;
@@ -572,6 +668,75 @@ class TPyExperiment {
   TStudy study_;
   std::vector<TStudyRun> runs_;
 };
+
+// pybind11 answers a call whose arguments fit no signature with "incompatible function
+// arguments" and a dump of the signatures. Each function and method of the module is wrapped
+// so that such a call raises a TypeError that names the argument and what it takes.
+void ExplainWrongArguments(py::module_& m) {
+  py::exec(R"py(
+def _explain(name, doc, args, kwargs):
+    import re
+    first = (doc or "").strip().splitlines()[0] if doc else ""
+    inside = first[first.find("(") + 1:first.rfind(")")] if "(" in first else ""
+    params = []
+    for part in re.split(r",\s*(?![^\[]*\])", inside):
+        match = re.match(r"\s*(\w+)\s*:\s*([\w.\[\], ]+?)\s*(=.*)?$", part)
+        if match and match.group(1) != "self":
+            params.append((match.group(1), match.group(2).strip().split(".")[-1]))
+    names = [p for p, _ in params]
+    takes = ", ".join(names) if names else "no arguments"
+    for key in kwargs:
+        if key not in names:
+            return "%s() got an unexpected keyword argument '%s' (it takes %s)" % (name, key, takes)
+    if len(args) > len(params):
+        return "%s() takes %d argument%s (%s), not %d" % (name, len(params), "" if len(params) == 1 else "s", takes, len(args))
+    wants = {"int": (int,), "float": (int, float), "str": (str,), "bool": (bool,)}
+    given = list(zip(names, args)) + [(k, v) for k, v in kwargs.items()]
+    kinds = dict(params)
+    for key, value in given:
+        accepted = wants.get(kinds.get(key))
+        if accepted and (not isinstance(value, accepted) or (isinstance(value, bool) and bool not in accepted)):
+            what = {"int": "a whole number", "float": "a number", "str": "a text (a file name)", "bool": "True or False"}
+            return "%s(): %s needs %s, not %r" % (name, key, what[kinds[key]], value)
+    return "%s() takes (%s)" % (name, takes)
+
+def _wrap(owner, attribute, name, static=False):
+    import functools
+    function = getattr(owner, attribute)
+    @functools.wraps(function)
+    def call(*args, **kwargs):
+        try:
+            return function(*args, **kwargs)
+        except TypeError as fault:
+            text = str(fault)
+            if "incompatible function arguments" not in text and "incompatible constructor arguments" not in text:
+                raise
+            shown = args[1:] if not static and args else args
+            raise TypeError(_explain(name, function.__doc__, shown, kwargs)) from None
+    setattr(owner, attribute, staticmethod(call) if static else call)
+
+import sys as _sys
+_module = _sys.modules[__name__] if __name__ in _sys.modules else None
+)py",
+           m.attr("__dict__"));
+  const py::object wrap = m.attr("_wrap");
+  for (const char* name : {"World", "Settings", "Experiment"}) {
+    const py::object type = m.attr(name);
+    for (const py::handle key : py::list(type.attr("__dict__").attr("keys")())) {
+      const std::string attribute = py::str(key);
+      if (attribute.starts_with("__") && attribute != "__init__" && attribute != "__getitem__" &&
+          attribute != "__setitem__")
+        continue;
+      const py::object raw = type.attr("__dict__")[key];
+      const bool isStatic = py::isinstance(raw, py::module_::import("builtins").attr("staticmethod"));
+      if (!isStatic && !PyCallable_Check(raw.ptr())) continue;  // properties stay as they are
+      const std::string shown = attribute == "__init__" ? std::string(name) : std::string(name) + "." + attribute;
+      wrap(type, attribute, shown, isStatic);
+    }
+  }
+  wrap(m, "load_results", "load_results");
+  py::delattr(m, "_wrap");
+}
 
 }  // namespace
 }  // namespace viv
@@ -649,10 +814,14 @@ PYBIND11_MODULE(vivarion, m) {
            py::arg("settings") = py::none(), py::arg("seed") = py::none(), py::arg("animals") = py::list(),
            py::arg("population") = py::none(), py::arg("size") = py::make_tuple(800, 600),
            py::arg("max_creatures") = 1000000, py::arg("timeline") = 1000)
-      .def_static("load", &TPyWorld::Load, py::arg("path"), py::arg("settings") = py::none(),
-                  py::arg("timeline") = 1000,
-                  "The world of a world file, going on exactly where it was saved, under the rules saved with it "
-                  "unless settings are given; with the timeline saved beside it (PATH.vivt) when there is one.")
+      .def_static(
+          "load",
+          [](const py::object& path, const py::object& settings, const py::object& timeline) {
+            return TPyWorld::Load(PathArgument("path", path), settings, timeline);
+          },
+          py::arg("path"), py::arg("settings") = py::none(), py::arg("timeline") = 1000,
+          "The world of a world file, going on exactly where it was saved, under the rules saved with it "
+          "unless settings are given; with the timeline saved beside it (PATH.vivt) when there is one.")
       .def(
           "rewind", [](TPyWorld& w, const py::object& step) { w.Rewind(WholeArgument("step", step, 0, INT64_MAX)); },
           py::arg("step"),
@@ -710,19 +879,31 @@ PYBIND11_MODULE(vivarion, m) {
                             "A study file (TOML: settings, sweeps, seeds, events), read and checked: "
                             "Experiment(path).run(jobs=1) runs it as vivarion-cli --experiment does and returns its "
                             "table as a pandas DataFrame.")
-      .def(py::init<const std::string&>(), py::arg("path"))
+      .def(py::init([](const py::object& path) { return std::make_unique<TPyExperiment>(PathArgument("path", path)); }),
+           py::arg("path"))
       .def(
           "run",
-          [](TPyExperiment& e, const py::object& jobs) {
-            return e.Run(static_cast<int32_t>(WholeArgument("jobs", jobs, 1, 1024)));
+          [](TPyExperiment& e, const py::object& jobs, const py::object& progress) {
+            return e.Run(static_cast<int32_t>(WholeArgument("jobs", jobs, 1, 1024)), progress);
           },
-          py::arg("jobs") = 1,
-          "Runs the study's runs (those not finished yet), jobs at a time, and returns results.csv as a DataFrame.")
+          py::arg("jobs") = 1, py::arg("progress") = true,
+          "Runs the study's runs (those not finished yet), jobs at a time, and returns results.csv as a DataFrame. "
+          "progress: True prints a line on standard error as runs finish, False nothing, a callable is called "
+          "with a dict (runs_done, runs_total, steps_done, steps_total) now and then. Ctrl+C stops the runs at "
+          "their next step with their checkpoints kept: run() again goes on from there.")
+      .def("__repr__",
+           [](const TPyExperiment& e) {
+             return "vivarion.Experiment('" + e.Study().File + "', name='" + PrintableText(e.Study().Name) +
+                    "', runs=" + std::to_string(e.Runs()) + ", results='" + e.Study().Folder + "')";
+           })
       .def_property_readonly(
           "folder", [](const TPyExperiment& e) { return e.Study().Folder; }, "Where the results go.")
       .def_property_readonly("runs", &TPyExperiment::Runs, "How many runs the study makes.")
       .def_property_readonly(
           "name", [](const TPyExperiment& e) { return e.Study().Name; }, "The study's name.");
-  m.def("load_results", &TPyExperiment::LoadResults, py::arg("folder"),
-        "The table of a finished study (its results folder, or results.csv) as a pandas DataFrame.");
+  m.def(
+      "load_results",
+      [](const py::object& folder) { return TPyExperiment::LoadResults(PathArgument("folder", folder)); },
+      py::arg("folder"), "The table of a finished study (its results folder, or results.csv) as a pandas DataFrame.");
+  ExplainWrongArguments(m);
 }

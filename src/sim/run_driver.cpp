@@ -35,8 +35,8 @@ void TRunDriver::RunTo(int64_t last, const std::function<void()>& afterStep,
                        const std::function<void(const TRunReport&)>& onReport, bool closing) {
   while (sim_.StepCount() < last) {
     Step();
-    if (afterStep) afterStep();
     if (ReportDue()) onReport(TakeRunReport(sim_, true));
+    if (afterStep) afterStep();
     if (CheckpointDue()) sim_.SaveWorld(plan_.CheckpointFile);
   }
   if (closing && !ReportDue()) onReport(TakeRunReport(sim_, false));

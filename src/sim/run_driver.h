@@ -51,8 +51,9 @@ class TRunDriver {
   // Whether the world's step is one for a report, a checkpoint.
   bool ReportDue() const;
   bool CheckpointDue() const;
-  // Steps to last. After each step: afterStep, then the report due (to onReport) and the
-  // checkpoint due. A run whose last step is not a report's ends with a report that does not
+  // Steps to last. After each step: the report due (to onReport), then afterStep and the
+  // checkpoint due, so that a keyframe or checkpoint taken there holds the counts the report
+  // restarted, as a replay from it needs. A run whose last step is not a report's ends with a report that does not
   // restart the counts, when closing.
   void RunTo(int64_t last, const std::function<void()>& afterStep,
              const std::function<void(const TRunReport&)>& onReport, bool closing);

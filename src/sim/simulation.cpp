@@ -5,6 +5,7 @@
 
 #include "config/errors.h"
 #include "config/random.h"
+#include "creature/animal_edit.h"
 #include "creature/creature.h"
 #include "sim/world_file.h"
 
@@ -133,6 +134,7 @@ uint64_t TSimulation::PutAnimal(const std::string& animalText, const std::string
   // The serial is taken only once the text has been read: a bad text takes none.
   auto read = std::make_unique<TCreature>(world_.Context, world_.Context.NextSerial);
   read->LoadFromText(animalText, name);
+  CheckAnimalFormulas(*read, name);
   world_.Context.TakeSerial();
   ++edits_;
   TCreature* c = read.release();
@@ -158,6 +160,13 @@ void TSimulation::SetEvents(const std::vector<TWorldEvent>& events) {
       throw EVivarion("the event \"" + EventText(e) + "\" comes too late: the world is at step " +
                       std::to_string(stepCount_));
   }
+  int64_t added = 0;
+  for (const TWorldEvent& e : events)
+    if (e.Kind == TEventKind::AddAnimals) added += e.Count;
+  if (added > 0 && static_cast<int64_t>(world_.Count()) + added > CreatureLimit)
+    throw EVivarion("the events would add " + std::to_string(added) + " animals to a world of " +
+                    std::to_string(world_.Count()) + " creatures, more than the limit of " +
+                    std::to_string(CreatureLimit) + " creatures");
   events_ = events;
   ++edits_;
   // The keys of the step reached take their values now, as if it had just been stepped to.
@@ -201,6 +210,11 @@ void TSimulation::ApplyEvents() {
         // Half of a window of 800 x 600 around the origin, where a world is seeded, unless a
         // region is given.
         const TRegion area = e.Everywhere ? TRegion{-200, -150, 200, 150} : e.Region;
+        if (static_cast<int64_t>(world_.Count()) + e.Count > CreatureLimit)
+          throw EVivarion("the event \"" + EventText(e) + "\" would grow the world to " +
+                          std::to_string(static_cast<int64_t>(world_.Count()) + e.Count) + " creatures at step " +
+                          std::to_string(step) + ", more than the limit of " + std::to_string(CreatureLimit) +
+                          " (--max-creatures)");
         for (int32_t k = 0; k < e.Count; ++k) {
           const double x = area.X0 + (area.X1 - area.X0) * world_.Context.Random.Real();
           const double y = area.Y0 + (area.Y1 - area.Y0) * world_.Context.Random.Real();
@@ -228,18 +242,18 @@ void TSimulation::SaveWorld(const std::string& fileName) const {
 std::string TSimulation::WorldBytes() const { return WorldFileBytes(world_, stepCount_, &history_, &taxa_, &events_); }
 
 void TSimulation::LoadWorldBytes(std::string_view bytes, const std::string& name) {
-  Adopt(viv::LoadWorldBytes(bytes, name, world_));
+  Adopt(viv::LoadWorldBytes(bytes, name, world_, CreatureLimit));
 }
 
 std::string TSimulation::WorldBody() const { return viv::WorldBody(world_, stepCount_, &history_, &taxa_, &events_); }
 
 void TSimulation::LoadWorldBody(std::string_view body, const std::string& name) {
   TLoadedWorld loaded;
-  WithFileName(name, [&] { loaded = viv::LoadWorldBody(body, world_); });
+  WithFileName(name, [&] { loaded = viv::LoadWorldBody(body, world_, WorldFormatVersion, CreatureLimit); });
   Adopt(std::move(loaded));
 }
 
-void TSimulation::LoadWorld(const std::string& fileName) { Adopt(LoadWorldFile(fileName, world_)); }
+void TSimulation::LoadWorld(const std::string& fileName) { Adopt(LoadWorldFile(fileName, world_, CreatureLimit)); }
 
 void TSimulation::Adopt(TLoadedWorld loaded) {
   ++edits_;

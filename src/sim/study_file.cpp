@@ -12,6 +12,7 @@
 #include "config/errors.h"
 #include "config/files.h"
 #include "config/number_text.h"
+#include "creature/animal_edit.h"
 #include "creature/creature.h"
 #include "world/world.h"
 
@@ -28,6 +29,11 @@ namespace {
 // The most runs a study may expand to: far more than any machine runs, few enough that a typo
 // in a range does not fill a disk with folders.
 constexpr size_t MaxRuns = 100000;
+// Whole numbers up to this size are exact as doubles.
+constexpr int64_t ExactWhole = INT64_C(1) << 53;
+// A run's world may hold at most this many creatures (the programs' default limit): its
+// population and the animals its events add together.
+constexpr int64_t StudyCreatureLimit = 1'000'000;
 
 class TStudyReader {
  public:
@@ -36,11 +42,19 @@ class TStudyReader {
   [[noreturn]] void Fault(const toml::node* node, const std::string& key, const std::string& what) const {
     std::string where = name_;
     if (node && node->source().begin.line > 0) where += ":" + std::to_string(node->source().begin.line);
-    throw EVivarion(where + ": " + key + ": " + what);
+    // Keys and values come from the file: what they hold is shown, never sent to the terminal.
+    throw EVivarion(where + ": " + PrintableText(key) + ": " + PrintableText(what));
   }
 
   double Number(const toml::node& node, const std::string& key) const {
     if (!node.is_number()) Fault(&node, key, "must be a number");
+    // A whole number that a double cannot hold exactly is refused rather than rounded.
+    if (node.is_integer()) {
+      const int64_t whole = *node.value<int64_t>();
+      if (whole > ExactWhole || whole < -ExactWhole)
+        Fault(&node, key, std::to_string(whole) + " is too large (at most 2^53 in size)");
+      return static_cast<double>(whole);
+    }
     const double v = *node.value<double>();
     if (!std::isfinite(v)) Fault(&node, key, "must be a finite number");
     return v;
@@ -55,7 +69,10 @@ class TStudyReader {
   }
   std::string Text(const toml::node& node, const std::string& key) const {
     if (!node.is_string()) Fault(&node, key, "must be a text in quotes");
-    return *node.value<std::string>();
+    std::string text = *node.value<std::string>();
+    // A NUL would cut a file name short where the system reads it.
+    if (text.find('\0') != std::string::npos) Fault(&node, key, "holds a NUL character");
+    return text;
   }
   const toml::table& Table(const toml::node& node, const std::string& key) const {
     if (!node.is_table()) Fault(&node, key, "must be a table");
@@ -73,6 +90,17 @@ class TStudyReader {
     if (!fs::is_regular_file(path, error)) Fault(&node, key, "no such file: " + path.string());
     return path.lexically_normal().string();
   }
+  // An animal file's text, read once now and checked as a world would take the animal, so that
+  // a bad file stops the study before it starts.
+  std::string AnimalText(const toml::node& node, const std::string& key, const std::string& file) const {
+    try {
+      std::string text = ReadRegularFile(file, uint64_t{1} << 24, "an animal file");
+      CheckAnimalText(text, file);
+      return text;
+    } catch (const std::exception& fault) {
+      Fault(&node, key, fault.what());
+    }
+  }
   // Each key of the table must be one of these.
   void OnlyKeys(const toml::table& table, const std::string& where, const std::set<std::string>& known) const {
     for (auto&& [k, v] : table) {
@@ -80,8 +108,8 @@ class TStudyReader {
       if (!known.count(key)) {
         std::string list;
         for (const std::string& name : known) list += (list.empty() ? "" : ", ") + name;
-        Fault(&v, where + key,
-              "unknown key (" + (where.empty() ? std::string("the study") : where) + " takes " + list + ")");
+        const std::string table = where.empty() ? std::string("the study") : where.substr(0, where.size() - 1);
+        Fault(&v, where + key, "unknown key (" + table + " takes " + list + ")");
       }
     }
   }
@@ -96,7 +124,10 @@ class TStudyReader {
     try {
       settings.Set(key, value);
     } catch (const std::exception& e) {
-      Fault(&node, key, e.what());
+      // The settings name the key themselves: it is said once.
+      std::string what = e.what();
+      if (what.rfind(key + ": ", 0) == 0) what.erase(0, key.size() + 2);
+      Fault(&node, key, what);
     }
   }
 
@@ -157,18 +188,9 @@ TWorldEvent TStudyReader::Event(const toml::table& t, const std::string& where, 
       break;
     }
     case TEventKind::AddAnimals: {
-      const std::string file = InputFile(need("file"), where + "file");
-      e.AnimalName = file;
-      e.AnimalText = ReadRegularFile(file, uint64_t{1} << 24, "an animal file");
+      e.AnimalName = InputFile(need("file"), where + "file");
+      e.AnimalText = AnimalText(need("file"), where + "file", e.AnimalName);
       e.Count = t.get("count") ? static_cast<int32_t>(Whole(need("count"), where + "count", 1, 100000)) : 1;
-      // Read once now, so that a bad file stops the study before it starts.
-      TCreatureList probe;
-      try {
-        TCreature animal(probe.Context, 1);
-        animal.LoadFromText(e.AnimalText, file);
-      } catch (const std::exception& fault) {
-        Fault(t.get("file"), where + "file", fault.what());
-      }
       break;
     }
   }
@@ -221,11 +243,32 @@ bool EventWholeField(const std::string& field) {
   return field == "step" || field == "until" || field == "period" || field == "count";
 }
 void SetEventField(TWorldEvent& e, const std::string& field, double v) {
-  if (double* real = EventField(e, field)) *real = v;
-  else if (field == "step") e.Step = static_cast<int64_t>(v);
+  if (double* real = EventField(e, field)) {
+    *real = v;
+    return;
+  }
+  // Whole fields are checked before they are converted: a value beyond them has no conversion.
+  const bool count = field == "count";
+  const double low = count ? 1 : 0, high = count ? 100000 : static_cast<double>(ExactWhole);
+  if (!(v >= low && v <= high))
+    throw EVivarion(field + " must be from " + std::to_string(static_cast<int64_t>(low)) + " to " +
+                    std::to_string(static_cast<int64_t>(high)));
+  if (field == "step") e.Step = static_cast<int64_t>(v);
   else if (field == "until") e.Until = static_cast<int64_t>(v);
   else if (field == "period") e.Period = static_cast<int64_t>(v);
   else if (field == "count") e.Count = static_cast<int32_t>(v);
+}
+
+// What a study asks of an event besides what any world asks: it acts within the study's steps,
+// and a cull or an addition at step 1 or later.
+void CheckStudyEvent(const TWorldEvent& e, int64_t steps) {
+  CheckEvent(e);
+  const int64_t last = e.Kind == TEventKind::Ramp || (e.Kind == TEventKind::Cycle && e.Until) ? e.Until : e.Step;
+  if (e.Step > steps || last > steps)
+    throw EVivarion("acts at step " + std::to_string(std::max(e.Step, last)) + ", after the study's last step (" +
+                    std::to_string(steps) + ")");
+  if ((e.Kind == TEventKind::Cull || e.Kind == TEventKind::AddAnimals) && e.Step == 0)
+    throw EVivarion("a cull or an addition acts at step 1 or later");
 }
 
 }  // namespace
@@ -248,6 +291,18 @@ TStudy ReadStudyText(const std::string& text, const std::string& name, const std
   const fs::path results = doc.get("results") ? fs::path(r.Text(*doc.get("results"), "results"))
                                               : fs::path(fs::path(name).stem().string() + "-results");
   s.Folder = (results.is_absolute() ? results : fs::path(folder) / results).lexically_normal().string();
+  {
+    // The results go into a folder of their own: the study's folder, or one above it, holds the
+    // user's files, which the tables would overwrite.
+    std::error_code error;
+    const fs::path mine = fs::weakly_canonical(fs::absolute(s.Folder), error);
+    const fs::path home = fs::weakly_canonical(fs::absolute(folder), error);
+    const auto [m, h] = std::mismatch(mine.begin(), mine.end(), home.begin(), home.end());
+    if (!error && m == mine.end())
+      r.Fault(
+          doc.get("results"), "results",
+          "'" + results.string() + "' is the study's folder or one above it; " + "name a folder of the results' own");
+  }
 
   const std::string settingsFile =
       doc.get("settings") ? r.InputFile(*doc.get("settings"), "settings") : defaults.SettingsFile;
@@ -306,7 +361,8 @@ TStudy ReadStudyText(const std::string& text, const std::string& name, const std
       s.Population.NumFood = static_cast<int32_t>(r.Whole(*a, "population.plants", 0, 1000000));
     if (const toml::node* a = p.get("files"))
       for (const toml::node& f : r.Array(*a, "population.files"))
-        s.AnimalFiles.push_back(r.InputFile(f, "population.files"));
+        s.AnimalFiles.push_back(r.InputFile(f, "population.files")),
+            r.AnimalText(f, "population.files", s.AnimalFiles.back());
   }
 
   if (const toml::node* n = doc.get("event")) {
@@ -363,6 +419,18 @@ TStudy ReadStudyText(const std::string& text, const std::string& name, const std
       const bool whole = dot == std::string::npos ? IsWholeSettingsKey(key) : EventWholeField(key.substr(dot + 1));
       for (double value : sweep.Values)
         if (whole && value != std::nearbyint(value)) r.Fault(v, "sweep." + key, "takes whole numbers only");
+      if (dot != std::string::npos) {
+        const auto it = std::find(s.EventNames.begin(), s.EventNames.end(), key.substr(0, dot));
+        for (double value : sweep.Values) {
+          TWorldEvent probe = s.Events[static_cast<size_t>(it - s.EventNames.begin())];
+          try {
+            SetEventField(probe, key.substr(dot + 1), value);
+            CheckStudyEvent(probe, s.Steps);
+          } catch (const std::exception& e) {
+            r.Fault(v, "sweep." + key, FloatToText(value) + ": " + e.what());
+          }
+        }
+      }
       if (s.Zip && !s.Sweeps.empty() && s.Sweeps.front().Values.size() != sweep.Values.size())
         r.Fault(v, "sweep." + key, "zipped sweeps must have the same number of values");
       s.Sweeps.push_back(std::move(sweep));
@@ -422,14 +490,20 @@ std::vector<TStudyRun> StudyRuns(const TStudy& s) {
           const auto it = std::find(s.EventNames.begin(), s.EventNames.end(), name.substr(0, dot));
           TWorldEvent& e = point.Events[static_cast<size_t>(it - s.EventNames.begin())];
           SetEventField(e, name.substr(dot + 1), v);
-          CheckEvent(e);
-          const int64_t last = e.Kind == TEventKind::Ramp ? e.Until : e.Step;
-          if (last > s.Steps) throw EVivarion("it acts after the study's last step");
+          CheckStudyEvent(e, s.Steps);
         }
       } catch (const std::exception& e) {
         throw EVivarion("sweep." + name + " = " + FloatToText(v) + ": " + e.what());
       }
     }
+    const int64_t seeded = static_cast<int64_t>(s.Population.NumCreatures) + s.Population.NumFood;
+    int64_t added = 0;
+    for (const TWorldEvent& e : point.Events)
+      if (e.Kind == TEventKind::AddAnimals) added += e.Count;
+    if (seeded + added > StudyCreatureLimit)
+      throw EVivarion("the population's " + std::to_string(seeded) + " creatures and the " + std::to_string(added) +
+                      " animals the events add make " + std::to_string(seeded + added) + ", more than the limit of " +
+                      std::to_string(StudyCreatureLimit) + " creatures");
     for (size_t r = 0; r < s.Seeds.size(); ++r) {
       TStudyRun run = point;
       run.Index = static_cast<int32_t>(runs.size());

@@ -71,6 +71,20 @@ void RunOne(const TStudy& study, const TStudyRun& run, TStudyShared& shared, con
     rules.FileName = run.Settings.FileName;
     sim.SetRules(rules);
     resumedAt = sim.StepCount();
+    // Rows lost before the checkpoint (a file emptied by hand or by an older version's kill)
+    // cannot be made again from it: the run starts over, so that its table stays whole.
+    std::string missing = TRowFile::MissingRows(In(study, run, "stats.csv"), StatsHeader, resumedAt, study.Report);
+    if (missing.empty())
+      missing = TRowFile::MissingRows(In(study, run, "evolution.csv"), EvolutionHeader, resumedAt, study.Report);
+    if (!missing.empty()) {
+      if (options.Note) {
+        std::lock_guard<std::mutex> lock(shared.mutex);
+        options.Note(missing + "; the run starts again from step 0");
+      }
+      fs::remove(checkpoint);
+      RunOne(study, run, shared, options);
+      return;
+    }
     shared.steps += resumedAt;
   } else {
     WriteFileAtomically(In(study, run, "settings.ini"), run.Settings.IniText(), false);
@@ -84,7 +98,7 @@ void RunOne(const TStudy& study, const TStudyRun& run, TStudyShared& shared, con
       study.Steps,
       [&] {
         ++shared.steps;
-        if (shared.stop) throw EStudyStopped();
+        if (shared.stop || options.Cancelled()) throw EStudyStopped();
         if (sim.StepCount() % 256 == 0) ReportProgress(shared, options, false);
       },
       [&](const TRunReport& r) {
@@ -102,7 +116,8 @@ void RunOne(const TStudy& study, const TStudyRun& run, TStudyShared& shared, con
     fs::create_directories(outputs.SpeciesFolder);
   }
   WriteRunOutputs(sim, outputs);
-  WriteFileAtomically(In(study, run, "done"), "seed=" + std::to_string(run.Seed) + "\n", false);
+  WriteFileAtomically(In(study, run, "done"),
+                      "seed=" + std::to_string(run.Seed) + "\nprogram=vivarion " VIVARION_VERSION "\n", false);
   std::error_code ignored;
   fs::remove(checkpoint, ignored);
   ++shared.runsDone;
@@ -142,6 +157,8 @@ void PrepareStudyFolder(const TStudy& study) {
   const std::string studyText = ReadRegularFile(study.File, uint64_t{1} << 24, "a study file");
   const fs::path folder(study.Folder);
   const std::string kept = (folder / "study.toml").string();
+  // The program that made the results (each run's "done" names the one that finished it).
+  const std::string program = (folder / "program.txt").string();
   std::error_code error;
   if (fs::exists(folder, error) && !fs::is_directory(folder, error))
     throw EVivarion(study.Folder + ": the study's results folder is a file");
@@ -149,6 +166,7 @@ void PrepareStudyFolder(const TStudy& study) {
     if (ReadRegularFile(kept, uint64_t{1} << 24, "a study file") != studyText)
       throw EVivarion(study.Folder + ": holds the results of another study (its study.toml differs from " + study.File +
                       "); remove it or name another folder with results = \"...\"");
+    if (!IsRegularFile(program)) WriteFileAtomically(program, "vivarion " VIVARION_VERSION "\n", false);
     return;
   }
   if (fs::exists(folder, error) && !fs::is_empty(folder, error))
@@ -156,9 +174,10 @@ void PrepareStudyFolder(const TStudy& study) {
   fs::create_directories(folder, error);
   if (error) throw EVivarion(study.Folder + ": cannot make the folder: " + error.message());
   WriteFileAtomically(kept, studyText, false);
+  WriteFileAtomically(program, "vivarion " VIVARION_VERSION "\n", false);
 }
 
-void RunStudy(const TStudy& study, const std::vector<TStudyRun>& runs, const TStudyOptions& options) {
+bool RunStudy(const TStudy& study, const std::vector<TStudyRun>& runs, const TStudyOptions& options) {
   TStudyShared shared;
   std::vector<const TStudyRun*> todo;
   for (const TStudyRun& run : runs) {
@@ -178,7 +197,7 @@ void RunStudy(const TStudy& study, const std::vector<TStudyRun>& runs, const TSt
   if (jobs > 1) SetWorkerThreads(1);
   std::atomic<size_t> next{0};
   auto work = [&] {
-    for (size_t k = next++; k < todo.size() && !shared.stop; k = next++) {
+    for (size_t k = next++; k < todo.size() && !shared.stop && !options.Cancelled(); k = next++) {
       try {
         RunOne(study, *todo[k], shared, options);
       } catch (const EStudyStopped&) {
@@ -198,6 +217,7 @@ void RunStudy(const TStudy& study, const std::vector<TStudyRun>& runs, const TSt
   for (std::thread& t : threads) t.join();
   if (!shared.fault.empty()) throw EVivarion(shared.fault);
   ReportProgress(shared, options, true);
+  return shared.runsDone.load() == shared.total.RunsTotal;
 }
 
 namespace {

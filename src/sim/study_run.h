@@ -4,6 +4,7 @@
 // was asked for), and gathers them into one tidy table and a summary per sweep point. A study
 // stopped half-way goes on where it stopped: finished runs are kept, the others resume from
 // their checkpoints, and the tables come out the same.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,6 +25,13 @@ struct TStudyOptions {
   std::function<bool(int32_t)> Mine;
   // Called now and then from the runs' threads, one call at a time.
   std::function<void(const TStudyProgress&)> Progress;
+  // Called from the runs' threads, one call at a time, with what the user should know (a run
+  // that starts over).
+  std::function<void(const std::string&)> Note;
+  // Set (by a signal handler or another thread) to stop the runs at their next step, each
+  // keeping its checkpoint, so that the study goes on from there when it is run again.
+  const std::atomic<bool>* Cancel = nullptr;
+  bool Cancelled() const { return Cancel != nullptr && Cancel->load(); }
 };
 
 // Makes the study's results folder and keeps a copy of the study file in it ("study.toml"); a
@@ -33,7 +41,8 @@ void PrepareStudyFolder(const TStudy& study);
 
 // Runs the runs (those options.Mine takes), options.Jobs at a time. The first fault stops the
 // others at their next step (their checkpoints kept) and is thrown, naming the run's folder.
-void RunStudy(const TStudy& study, const std::vector<TStudyRun>& runs, const TStudyOptions& options);
+// Returns false when options.Cancel stopped it before every run had finished.
+bool RunStudy(const TStudy& study, const std::vector<TStudyRun>& runs, const TStudyOptions& options);
 
 // Whether a run has finished (its folder holds all it writes).
 bool StudyRunDone(const TStudy& study, const TStudyRun& run);

@@ -12,9 +12,11 @@ namespace {
 // dependents anew, which stays quick.
 constexpr int MaxDependents = 64;
 
-std::string StepName(int64_t step) { return "the keyframe of step " + std::to_string(step); }
-
 }  // namespace
+
+std::string TTimeline::StepName(int64_t step) const {
+  return (source_.empty() ? "" : source_ + ": ") + "the keyframe of step " + std::to_string(step);
+}
 
 TTimeline::TTimeline(int64_t spacing, uint64_t budget) : spacing_(std::max<int64_t>(1, spacing)), budget_(budget) {}
 
@@ -159,7 +161,7 @@ bool TTimeline::Reaches(int64_t step) const {
   return seam == seams_.end() || *seam > step;
 }
 
-void TTimeline::Rewind(TSimulation& sim, int64_t step) {
+void TTimeline::Rewind(TSimulation& sim, int64_t step, const std::function<bool(int64_t)>& reportedAt) {
   if (frames_.empty()) throw EVivarion("the timeline holds no keyframe yet");
   if (step < frames_.begin()->first)
     throw EVivarion("step " + std::to_string(step) + " is before the timeline's first keyframe (step " +
@@ -179,7 +181,17 @@ void TTimeline::Rewind(TSimulation& sim, int64_t step) {
   TSettings rules = sim.FileSettings();
   rules.FileName = settingsFile;
   sim.SetRules(rules);
-  while (sim.StepCount() < step) sim.Step();
+  // A restart is idempotent, so a keyframe kept before or after its step's report replays alike.
+  auto restartReported = [&] {
+    if (!reportedAt || !reportedAt(sim.StepCount())) return;
+    sim.SpeciesReport(true);
+    sim.EvolutionReport(true);
+  };
+  restartReported();
+  while (sim.StepCount() < step) {
+    sim.Step();
+    restartReported();
+  }
   edits_ = sim.Edits();
   noted_ = step;
 }
@@ -204,7 +216,9 @@ TTimeline TTimeline::Branch(const TSimulation& branch) const {
   return made;
 }
 
-void TTimeline::Restore(TFrames frames, std::set<int64_t> seams, int64_t last, const TSimulation& sim) {
+void TTimeline::Restore(TFrames frames, std::set<int64_t> seams, int64_t last, const TSimulation& sim,
+                        const std::string& source) {
+  source_ = source;
   frames_ = std::move(frames);
   seams_ = std::move(seams);
   last_ = last;
@@ -214,6 +228,19 @@ void TTimeline::Restore(TFrames frames, std::set<int64_t> seams, int64_t last, c
   anchorBody_.clear();
   noted_ = sim.StepCount();
   edits_ = sim.Edits();
+}
+
+bool TTimeline::LeadsTo(const TSimulation& sim) const {
+  const int64_t step = sim.StepCount();
+  if (!Reaches(step)) return true;
+  const int64_t from = KeyframeBefore(step);
+  TSimulation probe;
+  probe.CreatureLimit = sim.CreatureLimit;
+  probe.SetPasses(sim.Population().Passes);
+  probe.LoadWorldBody(Body(from), StepName(from));
+  probe.SetRules(probe.FileSettings());
+  while (probe.StepCount() < step) probe.Step();
+  return probe.Hash() == sim.Hash();
 }
 
 std::vector<int64_t> TTimeline::Keyframes() const {

@@ -10,6 +10,7 @@
 // a keyframe right after each such change (a seam), never thinned, and forgets the future it
 // had after a change made in the past.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -31,6 +32,8 @@ class TTimeline {
   // A keyframe every spacing steps; older keyframes thinned while they take more than budget bytes.
   explicit TTimeline(int64_t spacing = 1000, uint64_t budget = DefaultBudget);
   static constexpr uint64_t DefaultBudget = uint64_t{200} << 20;
+  // No timeline is given more: a file that asks for more is damaged.
+  static constexpr uint64_t MaxBudget = uint64_t{4} << 30;
 
   // After each step (and at the start): keeps a keyframe when the world's step is a multiple of
   // the spacing, when there is none yet, and right after a change by hand; remembers how far
@@ -38,8 +41,10 @@ class TTimeline {
   void Note(const TSimulation& sim);
   // Puts the world at step: the keyframe at or before it, then steps. A step before the first
   // keyframe, after the furthest step noted, or behind a change by hand that no keyframe follows
-  // throws EVivarion, and the world stays as it was.
-  void Rewind(TSimulation& sim, int64_t step);
+  // throws EVivarion, and the world stays as it was. reportedAt names the steps where the run
+  // took a report: there the counts since the last report restart again as they did, so that
+  // the reports after the step reached are those of the run that went straight on.
+  void Rewind(TSimulation& sim, int64_t step, const std::function<bool(int64_t)>& reportedAt = {});
   // Whether Rewind can reach step.
   bool Reaches(int64_t step) const;
 
@@ -66,9 +71,13 @@ class TTimeline {
   // For the timeline's file: every keyframe as it is kept, and a timeline made of them (checked
   // by the file's reader).
   const std::map<int64_t, std::shared_ptr<const TKeyframe>>& Frames() const { return frames_; }
-  // The world it goes on with is sim, at its step.
+  // The world it goes on with is sim, at its step; source (the file) names the keyframes in
+  // messages.
   void Restore(std::map<int64_t, std::shared_ptr<const TKeyframe>> frames, std::set<int64_t> seams, int64_t last,
-               const TSimulation& sim);
+               const TSimulation& sim, const std::string& source);
+  // Whether the keyframe before sim's step, stepped on to it, is sim's world (a timeline read
+  // from a file holds that world's past, not another's). True when that step is not reached.
+  bool LeadsTo(const TSimulation& sim) const;
 
   // The body of the keyframe of step (which must be kept). Throws EVivarion when it does not unpack.
   std::string Body(int64_t step) const;
@@ -85,6 +94,8 @@ class TTimeline {
   int64_t KeyframeBefore(int64_t step) const;
   // Drops every other keyframe of the older half until the budget holds.
   void Thin();
+  // "FILE: the keyframe of step S", for messages.
+  std::string StepName(int64_t step) const;
   int64_t spacing_;
   uint64_t budget_;
   uint64_t bytes_ = 0;
@@ -93,6 +104,7 @@ class TTimeline {
   uint64_t edits_ = 0;  // the world's count of changes by hand at the last Note
   TFrames frames_;
   std::set<int64_t> seams_;  // steps whose world came from a change by hand, each with its keyframe
+  std::string source_;       // the file it was read from, for messages
   // The newest whole keyframe, unpacked: new keyframes are packed against it.
   int64_t anchor_ = -1;
   std::string anchorBody_;

@@ -2,6 +2,7 @@
 
 #include <xxhash.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "config/errors.h"
@@ -16,6 +17,11 @@ constexpr char Magic[8] = {'V', 'I', 'V', 'T', 'L', 'I', 'N', 'E'};
 constexpr uint32_t TimelineFormatVersion = 1;
 // Far above any budget a timeline is given.
 constexpr uint64_t MaxTimelineFile = uint64_t{64} << 30;
+// A keyframe is a world file's body, which is at most 1 GiB; a whole keyframe unpacks to at
+// most 200 times its packed size (as world files), and one packed against it to at most four
+// times its anchor (a body grown more than that packs to more than a quarter of the anchor,
+// and becomes an anchor itself), with room for small worlds.
+constexpr uint64_t MaxBody = uint64_t{1} << 30, MaxUnpackRatio = 200, UnpackAllowance = uint64_t{4} << 20;
 
 [[noreturn]] void Damaged(const std::string& what) { throw EVivarion("the timeline file is damaged: " + what); }
 
@@ -86,6 +92,8 @@ TTimeline LoadTimeline(const std::string& fileName, const TSimulation& sim) {
                       std::to_string(worldStep) + ", and this world is at step " + std::to_string(sim.StepCount()) +
                       (worldStep == sim.StepCount() ? " but is another world)" : ")"));
     if (spacing < 1 || last < worldStep) r.Damaged();
+    if (budget > TTimeline::MaxBudget)
+      Damaged("it asks for a memory budget of " + std::to_string(budget) + " bytes, more than any timeline keeps");
     std::map<int64_t, std::shared_ptr<const TKeyframe>> frames;
     const uint64_t n = r.Count(32);
     for (uint64_t k = 0; k < n; ++k) {
@@ -99,6 +107,11 @@ TTimeline LoadTimeline(const std::string& fileName, const TSimulation& sim) {
       if (step < 0 || step > last || (!frames.empty() && step <= frames.rbegin()->first)) r.Damaged();
       if (frame->Anchor != step && (!frames.count(frame->Anchor) || frames.at(frame->Anchor)->Anchor != frame->Anchor))
         r.Damaged();
+      const uint64_t most = frame->Anchor == step ? frame->Packed.size() * MaxUnpackRatio + UnpackAllowance
+                                                  : frames.at(frame->Anchor)->RawSize * 4 + UnpackAllowance;
+      if (frame->RawSize > std::min(most, MaxBody))
+        Damaged("the keyframe of step " + std::to_string(step) + " claims " + std::to_string(frame->RawSize) +
+                " bytes, more than its packed bytes can hold");
       frames[step] = std::move(frame);
     }
     if (frames.empty()) r.Damaged();
@@ -112,8 +125,11 @@ TTimeline LoadTimeline(const std::string& fileName, const TSimulation& sim) {
     }
     if (!r.AtEnd()) Damaged("it goes on after its end");
     timeline = TTimeline(spacing, budget);
-    timeline.Restore(std::move(frames), std::move(seams), last, sim);
+    timeline.Restore(std::move(frames), std::move(seams), last, sim, fileName);
   });
+  // The file's step and hash say whose it is; its keyframes must say the same.
+  if (!timeline.LeadsTo(sim))
+    throw EVivarion(fileName + ": this timeline belongs to another world (its keyframes do not lead to this world)");
   return timeline;
 }
 

@@ -4,8 +4,10 @@
 #include <cmath>
 #include <numbers>
 
+#include "config/duck.h"
 #include "config/errors.h"
 #include "config/number_text.h"
+#include "creature/animal_edit.h"
 #include "history/tree_text.h"
 
 namespace viv {
@@ -68,7 +70,10 @@ double EventValueAt(const TWorldEvent& e, int64_t step) {
   return IsWholeSettingsKey(e.Key) ? std::nearbyint(v) : v;
 }
 
-std::string EventText(const TWorldEvent& e) {
+namespace {
+
+// The text with names as the file gave them.
+std::string EventTextAsGiven(const TWorldEvent& e) {
   std::string at = "step " + std::to_string(e.Step) + ": ";
   const std::string where = e.Everywhere ? std::string()
                                          : " in x " + Number(e.Region.X0) + ".." + Number(e.Region.X1) + ", y " +
@@ -90,11 +95,15 @@ std::string EventText(const TWorldEvent& e) {
   return at;
 }
 
+}  // namespace
+
+std::string EventText(const TWorldEvent& e) { return PrintableText(EventTextAsGiven(e)); }
+
 void CheckEvent(const TWorldEvent& e) {
   const std::string name = "the event \"" + EventText(e) + "\"";
   if (e.Step < 0) throw EVivarion(name + " lies before step 0");
   if (ChangesAKey(e)) {
-    if (!IsSettingsKey(e.Key)) throw EVivarion(name + ": " + e.Key + " is not a settings key");
+    if (!IsSettingsKey(e.Key)) throw EVivarion(name + ": " + PrintableText(e.Key) + " is not a settings key");
     const auto [low, high] = SettingsKeyRange(e.Key);
     const bool fromUsed = e.Kind != TEventKind::Set;
     for (double v : {e.To, fromUsed ? e.From : e.To})
@@ -115,6 +124,12 @@ void CheckEvent(const TWorldEvent& e) {
   if (e.Kind == TEventKind::AddAnimals) {
     if (e.Count < 1 || e.Count > 100000) throw EVivarion(name + ": the count of animals must be from 1 to 100000");
     if (e.AnimalText.empty()) throw EVivarion(name + ": no animal to add");
+    // Its animal is read now, so that a bad one is told where the event comes from, not at its step.
+    try {
+      CheckAnimalText(e.AnimalText, e.AnimalName);
+    } catch (const EVivarion& fault) {
+      throw EVivarion(name + ": " + fault.what());
+    }
   }
   if (!e.Everywhere) {
     const TRegion& r = e.Region;

@@ -409,7 +409,7 @@ void CheckCreatures(const TCreatureList& fresh, uint64_t nextSerial, int64_t ste
 
 }  // namespace
 
-TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t version) {
+TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t version, int64_t creatureLimit) {
   TReader r(body);
   r.Version = version;
   TLoadedWorld loaded;
@@ -455,11 +455,13 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
     cells.push_back(std::move(entries));
     where.emplace_back(i, j);
   }
-  loaded.History.FromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))), version);
+  loaded.History.FromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))), version,
+                           loaded.StepCount);
   // Founders from files were one nameless species before format 2; only later files must agree.
   if (version >= 2 && !loaded.History.AgreesWith(fresh)) Damaged("its species history does not match its creatures");
   if (version >= 3) {
-    loaded.Taxa.FromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))), version);
+    loaded.Taxa.FromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))), version,
+                          loaded.StepCount);
     for (const TCreature* c : fresh.List)
       if (c->Taxon >= nextTaxon || (c->Vegetable && c->Taxon != 0)) Damaged("a creature's taxon is out of order");
     if (!loaded.Taxa.Taxa.empty() && loaded.Taxa.Taxa.back().Id >= nextTaxon) Damaged("a taxon is out of order");
@@ -470,6 +472,14 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   if (version >= 8)
     loaded.Events = EventsFromBytes(r.Text(static_cast<uint32_t>(std::min<uint64_t>(body.size(), UINT32_MAX))));
   if (!r.AtEnd()) Damaged("it goes on after its end");
+  // Animals its events will still add are counted now, so that a small file cannot ask for
+  // more memory than the limit allows when a step reaches them.
+  int64_t added = 0;
+  for (const TWorldEvent& e : loaded.Events)
+    if (e.Kind == TEventKind::AddAnimals && e.Step > loaded.StepCount) added += e.Count;
+  if (added > 0 && static_cast<int64_t>(count) + added > creatureLimit)
+    throw EVivarion("its events would add " + std::to_string(added) + " animals to its " + std::to_string(count) +
+                    " creatures, more than the limit of " + std::to_string(creatureLimit) + " creatures");
 
   // Read in full: now the world changes, and nothing below can fail.
   world.Clear();
@@ -487,7 +497,8 @@ TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t
   return loaded;
 }
 
-TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCreatureList& world) {
+TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCreatureList& world,
+                            int64_t creatureLimit) {
   TLoadedWorld loaded;
   WithFileName(name, [&] {
     if (bytes.empty()) throw EVivarion("the file is empty, not a world file");
@@ -517,15 +528,15 @@ TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCr
     std::string body(bodySize, '\0');
     const size_t n = ZSTD_decompress(body.data(), body.size(), packed.data(), packed.size());
     if (ZSTD_isError(n) || n != bodySize) Damaged("its contents do not unpack");
-    loaded = LoadWorldBody(body, world, version);
+    loaded = LoadWorldBody(body, world, version, creatureLimit);
   });
   return loaded;
 }
 
-TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world) {
+TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world, int64_t creatureLimit) {
   // No world is larger than its header and the packed form of the largest body.
   const std::string bytes = ReadRegularFile(fileName, HeaderSize + ZSTD_compressBound(MaxBody), "a world file");
-  return LoadWorldBytes(bytes, fileName, world);
+  return LoadWorldBytes(bytes, fileName, world, creatureLimit);
 }
 
 std::string CreatureBytes(const std::vector<const TCreature*>& creatures) {

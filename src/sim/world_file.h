@@ -65,12 +65,15 @@ struct TLoadedWorld {
 
 // Replaces world (its creatures, its grid, its random stream's state and its serial counter)
 // with the file's; its rules stay (the file's are returned). Throws EVivarion naming the
-// file and the fault; then nothing has changed.
-TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world);
+// file and the fault; then nothing has changed. A world whose events would add animals
+// beyond creatureLimit creatures is refused.
+TLoadedWorld LoadWorldFile(const std::string& fileName, TCreatureList& world, int64_t creatureLimit = INT64_MAX);
 // The same from a file's bytes (for tests and the fuzzer); name goes in front of errors.
-TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCreatureList& world);
+TLoadedWorld LoadWorldBytes(std::string_view bytes, const std::string& name, TCreatureList& world,
+                            int64_t creatureLimit = INT64_MAX);
 // Reads an uncompressed body (for the fuzzer: the checksum stops nearly every mutated file).
-TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t version = WorldFormatVersion);
+TLoadedWorld LoadWorldBody(std::string_view body, TCreatureList& world, uint32_t version = WorldFormatVersion,
+                           int64_t creatureLimit = INT64_MAX);
 
 // Creatures with their full state as bytes, one after another, for moving them between
 // worlds; and back, each read creature taking a new serial of this world's count (serials

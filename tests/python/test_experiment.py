@@ -32,7 +32,10 @@ def test_a_study_run_from_python_gives_the_runners_table(tmp_path):
         (tmp_path / name / "s.toml").write_text(STUDY)
     experiment = vivarion.Experiment(str(tmp_path / "py" / "s.toml"))
     assert experiment.runs == 4
-    table = experiment.run(jobs=2)
+    assert repr(experiment).startswith("vivarion.Experiment('%s', name='s', runs=4" % (tmp_path / "py" / "s.toml"))
+    told = []
+    table = experiment.run(jobs=2, progress=told.append)
+    assert told[-1]["runs_done"] == 4 and told[-1]["steps_done"] == told[-1]["steps_total"] == 4 * 1500
     assert list(table.columns[:6]) == ["run", "point", "MaxFood", "replicate", "seed", "step"]
     assert len(table) == 4 * 3
     assert sorted(set(table.MaxFood)) == [200, 300] and sorted(set(table.seed)) == [1, 2]
@@ -54,3 +57,19 @@ def test_study_faults_are_errors_that_name_the_file(tmp_path):
         vivarion.Experiment(str(bad))
     with pytest.raises(vivarion.Error, match="no table of results here"):
         vivarion.load_results(str(tmp_path))
+
+
+def test_ctrl_c_stops_a_study_on_threads_at_once(tmp_path):
+    import signal
+    import threading
+    import time
+    (tmp_path / "long.toml").write_text(STUDY.replace("steps = 1500", "steps = 10000000"))
+    experiment = vivarion.Experiment(str(tmp_path / "long.toml"))
+    timer = threading.Timer(1.0, lambda: os.kill(os.getpid(), signal.SIGINT))
+    timer.start()
+    start = time.monotonic()
+    with pytest.raises(KeyboardInterrupt):
+        experiment.run(jobs=2, progress=False)
+    assert time.monotonic() - start < 5
+    timer.join()
+    assert not list((tmp_path / "long-results" / "runs").glob("*/done"))

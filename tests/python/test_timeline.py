@@ -69,3 +69,24 @@ def test_time_travel_refuses_what_it_cannot_do(tmp_path):
     off.step(10)
     with pytest.raises(vivarion.Error, match="keeps no timeline"):
         off.rewind(5)
+
+
+def test_reports_after_going_back_are_those_of_a_straight_run():
+    straight = vivarion.World(settings=SETTINGS, seed=4, timeline=None)
+    straight.run(until=5000, report=300)
+    expected = straight.evolution()
+    world = vivarion.World(settings=SETTINGS, seed=4, timeline=1000)
+    world.run(until=5000, report=300)
+    assert world.evolution() == expected
+    # Back between keyframes and reports: the rows after the step are gone until the world goes
+    # on, and those it then takes are the straight run's, row for row.
+    world.rewind(2500)
+    assert world.evolution() == [r for r in expected if r["step"] <= 2500]
+    world.rewind(4400)
+    assert world.evolution() == [r for r in expected if r["step"] <= 4400], "a rewind forward shows them again"
+    world.rewind(2100)
+    world.run(until=4000, report=300)
+    assert world.evolution() == [r for r in expected if r["step"] <= 4000]
+    branch = world.branch()
+    branch.run(until=5000, report=300)
+    assert branch.evolution() == expected, "a branch's rows go on from its parent's"

@@ -174,6 +174,17 @@ def test_wrong_arguments_are_told_in_pythons_terms(tmp_path):
     assert repr(world) == "vivarion.World(step=200, creatures=%d, food=%d, species=%d)" % tuple(
         world.figures()[k] for k in ("creatures", "food", "species"))
     assert all(isinstance(name, str) for name in world.creatures()["name"].tolist())
+    # Calls that fit no signature: the argument named, never pybind11's dump.
+    for call, message in [(lambda: vivarion.World(sed=3), "unexpected keyword argument 'sed'"),
+                          (lambda: world.branch(setting=1), "unexpected keyword argument 'setting'"),
+                          (lambda: vivarion.World.load(123), "path needs a file name"),
+                          (lambda: world.place(1, "a", 2), "x needs a number"),
+                          (lambda: vivarion.Settings(SETTINGS + "\0junk"), "NUL"),
+                          (lambda: world.step(2**63 - 1), "no world goes beyond step")]:
+        with pytest.raises((TypeError, ValueError), match=message):
+            call()
+    with pytest.raises(vivarion.Error, match="no such folder or file"):
+        vivarion.load_results("d" * 300)
     for name in ("step", "run", "report", "save", "load", "creatures", "settings"):
         assert getattr(vivarion.World, name).__doc__, name
     assert vivarion.World.__doc__ and vivarion.Settings.__doc__
