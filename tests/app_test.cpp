@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTableWidget>
@@ -811,6 +812,7 @@ class AppTest : public QObject {
       next.show();
       QVERIFY(next.butResume->isVisible());
       QCOMPARE(next.butResume->text(), QString("Resume last world"));
+      QVERIFY2(next.butResume->sizeHint().width() <= next.butResume->width(), "the button's text is clipped");
       QCOMPARE(next.butGo->geometry(), QRect(136, 232, 75, 25));  // Go stays where it was
       next.butResume->click();
       QVERIFY(!next.gbSettings->isVisible());
@@ -872,6 +874,21 @@ class AppTest : public QObject {
     QCOMPARE(w.PartedAtStep, int64_t(-1));
     QCOMPARE(w.Sim.Hash(), hashes[target + 300]);
     w.StopComparing();
+
+    // A step inside a creature hold cannot be replayed: the tab's status line says so, its
+    // steps written as the window writes them, and no box opens.
+    const uint64_t held = w.Sim.Population().List.front()->Serial;
+    w.Sim.Hold(held);
+    for (int i = 0; i < 5; ++i) w.StepWorld();
+    w.Sim.Hold(0);
+    for (int i = 0; i < 5; ++i) w.StepWorld();
+    o.Refresh(true);
+    const int heightBefore = o.Timeline->Status->height();
+    emit bar.Chosen(w.Sim.StepCount() - 7);
+    QVERIFY2(o.Timeline->Status->text().contains(QRegularExpression("cannot be replayed.* 1,\\d{3}")),
+             qPrintable(o.Timeline->Status->text()));
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QCOMPARE(o.Timeline->Status->height(), heightBefore);
 
     // Kept with the last world, the timeline comes back with it.
     w.KeepLastWorld();

@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -17,7 +18,7 @@ TBranchDialog::TBranchDialog(QWidget* parent, const TSettings& rules, int64_t st
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QString("A new branch from step %1; the world as it is goes on beside it.\n"
                                        "Change the settings the branch runs under (or none, for a control run):")
-                                   .arg(step),
+                                   .arg(QLocale(QLocale::English).toString(static_cast<qlonglong>(step))),
                                this));
   const std::vector<std::string> keys = SettingsKeys();
   Keys = new QTableWidget(static_cast<int>(keys.size()), 3, this);

@@ -40,10 +40,12 @@ TGraphsTab::TGraphsTab(QWidget* parent) : QWidget(parent) {
     if (on) TellEventsAt(p.x());
   });
   // The branch beside the one shown, when two are compared.
+  // Dashed, in colours of their own (purple, dark green), so that they are not taken for
+  // the shown branch's lines.
   for (QLineSeries** s : {&BesideAnimals, &BesidePlants}) {
     *s = new QLineSeries(c.Population);
-    const QColor colour = (s == &BesideAnimals ? Animals : Plants)->color();
-    QPen pen(colour.lighter(130), 1.5, Qt::DashLine);
+    const QColor colour = s == &BesideAnimals ? QColor(120, 60, 180) : QColor(30, 110, 50);
+    QPen pen(colour, 1.5, Qt::DashLine);
     (*s)->setPen(pen);
     c.Population->addSeries(*s);
     for (QAbstractAxis* axis : Animals->attachedAxes()) (*s)->attachAxis(axis);

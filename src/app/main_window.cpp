@@ -71,7 +71,9 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds, const TSettings& rules)
   connect(butGo, &QPushButton::clicked, this, &TfrmVivarion::butGoClick);
   butResume = new QPushButton("Resume last world", gbSettings);
   butResume->setObjectName("butResume");
-  butResume->setGeometry(16, 232, 114, 25);
+  // A row of its own under "Open world...": beside Go there is no room for its text.
+  butResume->setGeometry(16, 360, 195, 25);
+  butResume->setProperty("homeY", 360);
   butResume->hide();
   connect(butResume, &QPushButton::clicked, this, [this] { OpenWorld(LastWorldFile()); });
 
@@ -187,7 +189,6 @@ void TfrmVivarion::LayOutStartPanel() {
   chklAnimals->setGeometry(16, 56, 193 + wider, 169 + taller);
   lblNoAnimals->setGeometry(chklAnimals->geometry().adjusted(8, 8, -8, -8));
   butGo->move(136 + wider, 232 + taller);
-  butResume->move(16, 232 + taller);
   for (QWidget* w : gbSettings->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
     const QVariant home = w->property("homeY");
     if (home.isValid()) w->move(w->x(), home.toInt() + taller);

@@ -198,7 +198,7 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   void TravelBy(int64_t steps);
   const TTimeline* ShownTimeline() const override { return Timeline ? &*Timeline : nullptr; }
   std::vector<TTimelineMark> TimelineMarks() const override;
-  void GoToStep(int64_t step) override;
+  std::string GoToStep(int64_t step) override;
   void BranchHereDialog() override;
   const TBranchWorld* ComparedBranch() const override { return Other.get(); }
   std::string ShownBranchName() const override { return BranchName; }

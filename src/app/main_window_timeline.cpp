@@ -1,6 +1,7 @@
 // Time travel in the window: the shown world's timeline, going to a step, branches from the
 // step shown and the branch stepped beside the shown one.
 #include <algorithm>
+#include <cctype>
 
 #include "app/branch_dialog.h"
 #include "app/main_window.h"
@@ -20,6 +21,32 @@ void DropAfter(Samples& samples, int64_t step) {
 TSettings WithOverrides(TSettings rules, const std::map<std::string, double>& overrides) {
   for (const auto& [key, value] : overrides) rules.Set(key, value);
   return rules;
+}
+
+// Steps in a message as the window writes them everywhere: "37,929".
+std::string GroupedNumbers(const std::string& text) {
+  std::string out;
+  for (size_t k = 0; k < text.size();) {
+    size_t end = k;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    // Only whole numbers standing alone: not parts of names, paths or decimals.
+    auto partOfWord = [](char c) {
+      return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '/';
+    };
+    const bool alone = (k == 0 || !partOfWord(text[k - 1])) &&
+                       (end == text.size() || !partOfWord(text[end]) || (text[end] == '.' && end + 1 == text.size()));
+    if (end == k || !alone) {
+      out.append(text, k, std::max(end, k + 1) - k);
+      k = std::max(end, k + 1);
+      continue;
+    }
+    for (size_t d = k; d < end; ++d) {
+      out += text[d];
+      if (end - d > 1 && (end - d - 1) % 3 == 0) out += ',';
+    }
+    k = end;
+  }
+  return out;
 }
 
 }  // namespace
@@ -63,8 +90,9 @@ void TfrmVivarion::StepBesides() {
   if (PartedAtStep < 0 && Sim.Hash() != Other->Sim.Hash()) PartedAtStep = Sim.StepCount();
 }
 
-void TfrmVivarion::GoToStep(int64_t step) {
-  if (!Timeline || !WorldStarted) return;
+std::string TfrmVivarion::GoToStep(int64_t step) {
+  if (!Timeline || !WorldStarted) return {};
+  std::string failed;
   try {
     Timeline->Note(Sim);  // a change made since the last step is the world's
     Timeline->Rewind(Sim, step);
@@ -83,16 +111,18 @@ void TfrmVivarion::GoToStep(int64_t step) {
     }
     if (PartedAtStep > step) PartedAtStep = -1;
   } catch (const std::exception& e) {
-    ReportError(e);
+    failed = GroupedNumbers(e.what());
   }
   NeedsRedraw = true;
+  return failed;
 }
 
 void TfrmVivarion::TravelBy(int64_t steps) {
   if (!Timeline || !WorldStarted) return;
   if (steps < 0) {
     if (steps == -1) Paused = true;
-    GoToStep(std::max(Sim.StepCount() + steps, Timeline->First()));
+    if (const std::string failed = GoToStep(std::max(Sim.StepCount() + steps, Timeline->First())); !failed.empty())
+      ShowNotice(failed);
     return;
   }
   // Forward is the world's own course from here: the same world the timeline saw, if nothing

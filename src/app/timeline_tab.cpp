@@ -36,7 +36,13 @@ TTimelineTab::TTimelineTab(QWidget* parent, TWorldWindow* main) : QWidget(parent
   layout->addWidget(legend);
   Summary = new QLabel(this);
   Summary->setWordWrap(true);
+  // Heights that do not change with the text, so that the buttons below stay where they are.
+  Summary->setMinimumHeight(3 * Summary->fontMetrics().lineSpacing() + 4);
+  Summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   layout->addWidget(Summary);
+  Status = new QLabel(this);
+  Status->setFixedHeight(Status->fontMetrics().lineSpacing() + 4);
+  layout->addWidget(Status);
   auto* buttons = new QHBoxLayout;
   Back = new QPushButton("[  Back", this);
   Forward = new QPushButton("Forward  ]", this);
@@ -46,7 +52,7 @@ TTimelineTab::TTimelineTab(QWidget* parent, TWorldWindow* main) : QWidget(parent
   for (QPushButton* b : {Back, Forward, Branch, Switch, StopComparing}) buttons->addWidget(b);
   buttons->addStretch(1);
   layout->addLayout(buttons);
-  Compare = new QGroupBox("Two branches", this);
+  Compare = new QGroupBox("The step shown", this);
   auto* compareLayout = new QVBoxLayout(Compare);
   CompareFigures = new QLabel(Compare);
   CompareFigures->setTextFormat(Qt::RichText);
@@ -54,13 +60,17 @@ TTimelineTab::TTimelineTab(QWidget* parent, TWorldWindow* main) : QWidget(parent
   layout->addWidget(Compare);
   layout->addStretch(1);
 
-  connect(Bar, &TTimelineBar::Chosen, this, [this](qint64 step) { main_->GoToStep(step); });
+  auto go = [this](int64_t step) {
+    const std::string failed = main_->GoToStep(step);
+    Status->setText(failed.empty() ? QString() : QString::fromStdString(failed));
+    Status->setToolTip(Status->text());
+  };
+  connect(Bar, &TTimelineBar::Chosen, this, go);
   connect(Bar, &TTimelineBar::Seeking, this,
-          [this](qint64 step) { Summary->setText(QString("Go to step %1").arg(Count(step))); });
-  auto by = [this](int direction) {
+          [this](qint64 step) { Status->setText(QString("Go to step %1").arg(Count(step))); });
+  auto by = [this, go](int direction) {
     if (const TTimeline* t = main_->ShownTimeline())
-      main_->GoToStep(
-          std::clamp<int64_t>(main_->Shown().StepCount() + direction * t->Spacing(), t->First(), t->Last()));
+      go(std::clamp<int64_t>(main_->Shown().StepCount() + direction * t->Spacing(), t->First(), t->Last()));
   };
   connect(Back, &QPushButton::clicked, this, [by] { by(-1); });
   connect(Forward, &QPushButton::clicked, this, [by] { by(1); });
@@ -91,21 +101,29 @@ void TTimelineTab::Refresh() {
                             Count(t->First()), Count(t->Last()), Count(static_cast<int64_t>(t->Keyframes().size())),
                             Count(t->Spacing()))
                        .arg(static_cast<double>(t->Bytes()) / (1 << 20), 0, 'f', 1));
-  Compare->setVisible(other != nullptr);
-  if (!other) return;
-  const TWorldFigures a = shown.Figures(), b = other->Sim.Figures();
-  const int64_t parted = main_->PartedAt();
-  auto row = [](const char* name, const QString& x, const QString& y) {
-    return QString("<tr><td>%1</td><td align=right>%2</td><td align=right>%3</td></tr>").arg(name, x, y);
+  // The figures of the step shown; beside them, those of the branch stepped with it.
+  Compare->setVisible(true);
+  Compare->setTitle(other ? "Two branches" : "The step shown");
+  const TWorldFigures a = shown.Figures();
+  const TWorldFigures b = other ? other->Sim.Figures() : TWorldFigures{};
+  auto row = [&](const char* name, const QString& x, const QString& y) {
+    return QString("<tr><td>%1</td><td align=right>%2</td>").arg(name, x) +
+           (other ? QString("<td align=right>%1</td>").arg(y) : QString()) + "</tr>";
   };
   QString html = "<table cellspacing=6><tr><th></th><th>shown: " +
-                 QString::fromStdString(main_->ShownBranchName()).toHtmlEscaped() +
-                 "</th><th>beside: " + QString::fromStdString(other->Name).toHtmlEscaped() + "</th></tr>";
-  html += row("step", Count(shown.StepCount()), Count(other->Sim.StepCount()));
+                 QString::fromStdString(main_->ShownBranchName()).toHtmlEscaped() + "</th>" +
+                 (other ? "<th>beside: " + QString::fromStdString(other->Name).toHtmlEscaped() + "</th>" : QString()) +
+                 "</tr>";
+  html += row("step", Count(shown.StepCount()), other ? Count(other->Sim.StepCount()) : QString());
   html += row("animals", Count(a.Animals), Count(b.Animals));
   html += row("plants", Count(a.Plants), Count(b.Plants));
   html += row("species", Count(a.Species), Count(b.Species));
   html += row("biomass", Count(a.Biomass), Count(b.Biomass));
+  if (!other) {
+    CompareFigures->setText(html + "</table>");
+    return;
+  }
+  const int64_t parted = main_->PartedAt();
   html += "</table><p>" +
           (parted >= 0
                ? QString("The two worlds parted at step <b>%1</b> (their hashes differ from there).").arg(Count(parted))

@@ -21,9 +21,10 @@ class TTimelineTab : public QWidget {
 
   TTimelineBar* Bar;
   QLabel* Summary;  // the step shown, the steps reached, keyframes and their memory
+  QLabel* Status;   // one line: the step pointed at, or why a step could not be reached
   QPushButton *Back, *Forward, *Branch, *Switch, *StopComparing;
   QGroupBox* Compare;
-  QLabel* CompareFigures;  // the two branches' figures side by side, and where they part
+  QLabel* CompareFigures;  // the figures of the step shown; with two branches, side by side and where they part
 
   void Refresh();
 

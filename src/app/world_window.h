@@ -50,8 +50,9 @@ class TWorldWindow {
   // Time travel. The shown world's timeline (nullptr when it keeps none) and its bar's marks.
   virtual const TTimeline* ShownTimeline() const = 0;
   virtual std::vector<TTimelineMark> TimelineMarks() const = 0;
-  // Puts the shown world (and the branch beside it) at step; a failure is shown in a box.
-  virtual void GoToStep(int64_t step) = 0;
+  // Puts the shown world (and the branch beside it) at step. Returns why it could not (steps
+  // written with thousands separators), or empty: the caller shows it where it was asked.
+  virtual std::string GoToStep(int64_t step) = 0;
   // Asks for a new branch's settings and starts it from the step shown.
   virtual void BranchHereDialog() = 0;
   // The branch stepped beside the one shown (nullptr: none), the shown one's name, and the

@@ -57,6 +57,8 @@ QChart* MakeChart(const QString& title, const std::vector<QLineSeries*>& series,
   small.setPixelSize(10);
   x->setLabelsFont(small);
   y->setLabelsFont(small);
+  // Qt elides value labels it thinks too tall for a short chart ("..."): they fit, show them.
+  y->setTruncateLabels(false);
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
   for (QLineSeries* s : series) {
