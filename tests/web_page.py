@@ -189,6 +189,29 @@ try:
     screenshot("web-bad-file.png")
     print("a bad file: " + message)
 
+    # The page's feedback: an animal file put into the world says where it went; the link's
+    # confirmation stays for seconds; a link with a key that is not a settings key says so and
+    # starts nothing; a bad setting's message names its field, not a file the user never wrote.
+    status = "return document.getElementById('status').textContent"
+    call("POST", base + "/url", {"url": f"{page}?seed=5&animals=3&plants=300&paused=1"})
+    wait_for("return document.body.dataset.ready === '1' && window.vivarion", "the link's world did not start")
+    with open(os.path.join(animals, "ADAM.viv"), "rb") as f:
+        run("vivarion.open('ADAM.viv', arguments[0])", base64.b64encode(f.read()).decode())
+    if "ADAM.viv is in the world at the view's centre" not in run(status):
+        fail("an animal put into the world is not told: " + run(status))
+    run("document.getElementById('link').click()")
+    time.sleep(1.5)
+    if not run(status).startswith(("Link copied", "The link is in the address bar")):
+        fail("the link's confirmation did not stay: " + run(status))
+    call("POST", base + "/url", {"url": f"{page}?seed=1&SunLigth=0.2"})
+    wait_for("return document.body.dataset.ready === '1'", "the page did not get ready")
+    if "SunLigth" not in run("return vivarion.message()") or run("return document.getElementById('start').hidden"):
+        fail("a link with a misspelt key: " + repr(run("return vivarion.message()")))
+    run("document.getElementById('key-SunLight').value = 'abc'; document.getElementById('go').click()")
+    wait_for("return vivarion.message().startsWith('Settings, SunLight:')",
+             "a bad setting's message does not name its field")
+    print("feedback: an animal put in, the link copied, a misspelt key and a bad setting are told")
+
     if measure:
         size = sum(os.path.getsize(os.path.join(d, f)) for d, _, files in os.walk(site) for f in files)
         wasm = os.path.getsize(os.path.join(site, "vivarion.wasm"))

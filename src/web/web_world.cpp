@@ -99,10 +99,11 @@ class TWebWorld {
       for (int k = 0; k < n; ++k) sim_.Step();
     });
   }
-  // Puts an animal file's animal into the world at (x, y).
+  // Puts an animal file's animal into the world at (x, y); LastPut() gives its serial.
   std::string PutAnimal(const std::string& text, const std::string& name, double x, double y) {
-    return Trying([&] { sim_.PutAnimal(text, name, static_cast<float>(x), static_cast<float>(y)); });
+    return Trying([&] { lastPut_ = sim_.PutAnimal(text, name, static_cast<float>(x), static_cast<float>(y)); });
   }
+  double LastPut() const { return static_cast<double>(lastPut_); }
 
   double StepCount() const { return static_cast<double>(sim_.StepCount()); }
   std::string Hash() const { return HexOf(sim_.Hash()); }
@@ -117,7 +118,8 @@ class TWebWorld {
     return o;
   }
   // The creatures drawn at a view, as the desktop draws them, last first (so that the first
-  // lies on top): a Float64Array of shapes for the page.
+  // lies on top), the plants before the animals, so that an animal is never hidden under the
+  // plants around it (one put in by the user comes last of all): a Float64Array of shapes.
   emscripten::val Draw(double scrollX, double scrollY, double zoom, int width, int height) const {
     TView view;
     view.ScrollX = static_cast<float>(scrollX), view.ScrollY = static_cast<float>(scrollY);
@@ -126,14 +128,16 @@ class TWebWorld {
     TRecordingCanvas canvas;
     TLogoCanvas turtle(canvas);
     const TWorld& world = sim_.Population();
-    for (int32_t i = world.Count() - 1; i >= 0; --i) {
-      const TCreature* c = world.List[i];
-      const TScreenPoint p = WorldToScreen(view, c->X, c->Y, c->Heading);
-      const double r = static_cast<double>(c->Radius) * zoom + 8;
-      if (p.X < -r || p.Y < -r || p.X > width + r || p.Y > height + r) continue;
-      turtle.Reset(p.X, p.Y, p.A, view.Zoom);
-      c->Draw(turtle);
-    }
+    for (const bool plants : {true, false})
+      for (int32_t i = world.Count() - 1; i >= 0; --i) {
+        const TCreature* c = world.List[i];
+        if (c->Vegetable != plants) continue;
+        const TScreenPoint p = WorldToScreen(view, c->X, c->Y, c->Heading);
+        const double r = static_cast<double>(c->Radius) * zoom + 8;
+        if (p.X < -r || p.Y < -r || p.X > width + r || p.Y > height + r) continue;
+        turtle.Reset(p.X, p.Y, p.A, view.Zoom);
+        c->Draw(turtle);
+      }
     return emscripten::val(emscripten::typed_memory_view(canvas.Shapes.size(), canvas.Shapes.data()))
         .call<emscripten::val>("slice");
   }
@@ -171,6 +175,7 @@ class TWebWorld {
 
  private:
   TSimulation sim_;
+  uint64_t lastPut_ = 0;
 };
 
 }  // namespace viv
@@ -185,6 +190,7 @@ EMSCRIPTEN_BINDINGS(vivarion) {
       .function("save", &viv::TWebWorld::Save)
       .function("step", &viv::TWebWorld::Step)
       .function("putAnimal", &viv::TWebWorld::PutAnimal)
+      .function("lastPut", &viv::TWebWorld::LastPut)
       .function("stepCount", &viv::TWebWorld::StepCount)
       .function("hash", &viv::TWebWorld::Hash)
       .function("figures", &viv::TWebWorld::Figures)

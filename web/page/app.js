@@ -12,7 +12,15 @@ const page = {
   view: { scrollX: 0, scrollY: 0, zoom: 0.2 },
   shipped: {}, keys: [], counts: [3, 300], seed: 0, animalNames: [], extraAnimals: {},
   samples: [], selected: 0, lastFrame: 0, rate: 0,
+  notice: '', noticeUntil: 0,  // a confirmation on the status line, kept a few seconds
 };
+
+// Says something on the status line for a few seconds (the figures' status comes back after).
+function notify(text) {
+  page.notice = text;
+  page.noticeUntil = performance.now() + 4000;
+  $('status').textContent = text;
+}
 
 function showMessage(text) {
   $('message').textContent = text;
@@ -74,7 +82,10 @@ function fillStartPanel() {
       const input = document.createElement('input');
       input.id = 'key-' + key;
       input.value = page.shipped[key] ?? '0';
-      input.addEventListener('input', () => input.classList.toggle('changed', Number(input.value) !== Number(page.shipped[key] ?? 0)));
+      input.addEventListener('input', () => {
+        input.classList.toggle('changed', Number(input.value) !== Number(page.shipped[key] ?? 0));
+        input.classList.remove('bad');
+      });
       grid.append(label, input);
     }
   }
@@ -114,7 +125,16 @@ async function go() {
   paths.delete();
   if (error) {
     world.delete();
-    showMessage(error);
+    // The settings were typed on this page, not in a file: the field is named and marked.
+    const bad = page.keys.find((key) => error.startsWith('/VIVARION.ini: ' + key + ':'));
+    if (bad) {
+      $('settings-panel').open = true;
+      $('key-' + bad).classList.add('bad');
+      $('key-' + bad).focus();
+      showMessage('Settings, ' + error.slice('/VIVARION.ini: '.length));
+    } else {
+      showMessage(error.replace(/^\/VIVARION\.ini: /, 'Settings: '));
+    }
     return;
   }
   Object.assign(page, { seed, counts: [animals, plants], chosen, fromFile: false });
@@ -144,8 +164,15 @@ function openFile(name, bytes) {
   if (/\.viv$/i.test(name)) {
     const text = new TextDecoder().decode(bytes);
     if (page.running) {
-      const error = page.world.putAnimal(text, name, -page.view.scrollX, -page.view.scrollY);
-      if (error) showMessage(error);
+      const x = -page.view.scrollX, y = -page.view.scrollY;
+      const error = page.world.putAnimal(text, name, x, y);
+      if (error) {
+        showMessage(error);
+      } else {
+        // Shown as a click would show it, and said where it went.
+        page.selected = page.world.lastPut();
+        notify(`${name} is in the world at the view's centre (${Math.round(x)}, ${Math.round(y)})`);
+      }
     } else {
       page.extraAnimals[name] = text;
       fillStartPanel();
@@ -193,9 +220,15 @@ function applyLink() {
   for (const input of document.querySelectorAll('#animals input')) input.checked = files.includes(input.value);
   const unknown = files.filter((f) => !page.animalNames.includes(f));
   for (const key of page.keys) if (params.has(key)) $('key-' + key).value = params.get(key);
-  if (unknown.length) showMessage('The link names animal files this page does not have: ' + unknown.join(', '));
+  // A misspelt key would start another world than the link's: it is said, and nothing starts.
+  const known = ['seed', 'animals', 'plants', 'files', 'paused', ...page.keys];
+  const strange = [...params.keys()].filter((k) => !known.includes(k));
+  const problems = [];
+  if (unknown.length) problems.push('animal files this page does not have: ' + unknown.join(', '));
+  if (strange.length) problems.push((strange.length > 1 ? 'names that are not settings keys: ' : 'a name that is not a settings key: ') + strange.join(', '));
+  if (problems.length) showMessage('The link holds ' + problems.join('; and ') + '. Check it, or start the world below.');
   page.paused = params.get('paused') === '1';
-  return !unknown.length;
+  return !problems.length;
 }
 
 function sample() {
@@ -276,7 +309,8 @@ function tell() {
   const f = page.world.figures();
   $('figures').innerHTML = `Step <b>${grouped(f.step)}</b> &nbsp; ${page.paused ? 'paused' : grouped(page.rate) + ' steps a second'}<br>` +
     `Animals ${grouped(f.animals)} &nbsp; Plants ${grouped(f.plants)} &nbsp; Biomass ${grouped(f.biomass)} &nbsp; Species ${f.species}`;
-  $('status').textContent = page.fromFile ? 'A world from a file' : `Seed ${page.seed}`;
+  $('status').textContent = performance.now() < page.noticeUntil ? page.notice
+    : page.fromFile ? 'A world from a file' : `Seed ${page.seed}`;
   $('pause').textContent = page.paused ? 'Run' : 'Pause';
   $('speed-text').textContent = SPEEDS[Number($('speed').value)] + ' steps a frame';
   drawGraph();
@@ -384,9 +418,9 @@ function wireInput() {
     try {
       await navigator.clipboard.writeText(link);
       showMessage('');
-      $('status').textContent = 'Link copied';
+      notify('Link copied: anyone who opens it gets this world');
     } catch {
-      $('status').textContent = 'The link is in the address bar';
+      notify('The link is in the address bar: copy it from there');
     }
   });
   $('file').addEventListener('change', async () => {
