@@ -3,12 +3,17 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test sanitized clang web run bench bench-compare fuzz soak clean package install
+.PHONY: deps deps-run configure build test sanitized clang web run bench bench-compare fuzz soak clean package install
 
+# Every package the commands need (make test, CI); make run and make build install only those
+# the desktop program and its build need.
 deps:
 	scripts/install-deps
 
-configure: deps
+deps-run:
+	scripts/install-deps run
+
+configure: deps-run
 	cmake --preset $(PRESET) >/dev/null
 
 build: configure
@@ -40,7 +45,7 @@ clang: deps
 
 # The Debian package (build/release/vivarion_VERSION_ARCH.deb), and an installation into
 # PREFIX (default /usr/local).
-package: build
+package: deps build
 	cd $(BUILD) && cpack -G DEB
 
 PREFIX ?= /usr/local
@@ -50,10 +55,10 @@ install: build
 # The program runs in a working folder of its own (build/run), so that the species S saves
 # stay out of the repository's samples; the samples are copied there once, and the settings
 # it reads are the repository's VIVARION.ini (linked beside the programs by the build).
-SAMPLES := ADAM ELEDIG OCONOG OGOGOF OLEHOL
+SAMPLES := $(wildcard animals/*.viv)
 run: build
 	mkdir -p build/run/animals
-	cp -n $(foreach s,$(SAMPLES),animals/$(s).viv) build/run/animals/
+	cp -n $(SAMPLES) build/run/animals/
 	cd build/run && ../../$(BUILD)/src/app/vivarion $(ARGS)
 
 bench: deps
