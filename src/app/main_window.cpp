@@ -72,7 +72,7 @@ TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds, const TSettings& rules)
   butResume = new QPushButton("Resume last world", gbSettings);
   butResume->setObjectName("butResume");
   // A row of its own under "Open world...": beside Go there is no room for its text.
-  butResume->setGeometry(16, 360, 195, 25);
+  butResume->setGeometry(16, 360, std::max(195, butResume->sizeHint().width()), 25);
   butResume->setProperty("homeY", 360);
   butResume->hide();
   connect(butResume, &QPushButton::clicked, this, [this] { OpenWorld(LastWorldFile()); });
