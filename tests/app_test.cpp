@@ -1137,7 +1137,7 @@ class AppTest : public QObject {
     QProcess runner;
     runner.start(VIVARION_CLI_PATH, {"--load-world", world, "--steps", "0", "--phylogeny", runners});
     QVERIFY(runner.waitForFinished(60000));
-    QCOMPARE(runner.exitCode(), 0);
+    QVERIFY2(runner.exitCode() == 0, runner.readAllStandardError().constData());
     QFile a(mine), b(runners);
     QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     const QByteArray text = a.readAll();
