@@ -274,8 +274,9 @@ class TPyWorld {
         py::gil_scoped_acquire python;
         if (PyErr_CheckSignals() != 0) throw py::error_already_set();
       }
-      return std::binary_search(reports_.begin(), reports_.end(), s,
-                                [](const auto& a, const auto& b) { return StepOf(a) < StepOf(b); });
+      const auto at = std::lower_bound(reports_.begin(), reports_.end(), s,
+                                       [](const auto& report, int64_t step) { return report.first < step; });
+      return at != reports_.end() && at->first == s;
     });
   }
   std::unique_ptr<TPyWorld> Branch(const py::object& settings) {
@@ -530,8 +531,6 @@ class TPyWorld {
   void ForgetUndone() {
     while (!reports_.empty() && reports_.back().first > sim_->StepCount()) reports_.pop_back();
   }
-  static int64_t StepOf(const std::pair<int64_t, std::string>& report) { return report.first; }
-  static int64_t StepOf(int64_t step) { return step; }
 
   std::unique_ptr<TSimulation> sim_ = std::make_unique<TSimulation>();
   std::optional<TTimeline> timeline_;
