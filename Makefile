@@ -3,15 +3,21 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps deps-run configure build test sanitized clang web run bench bench-compare fuzz soak clean package install
+.PHONY: deps deps-run deps-test deps-web configure build test check sanitized clang web run bench bench-compare fuzz soak clean package install
 
-# Every package the commands need (make test, CI); make run and make build install only those
-# the desktop program and its build need.
+# The packages each command needs (scripts/install-deps names the tiers): make run and make build
+# install only the desktop program's, make test adds its checks' tools, make check everything.
 deps:
-	scripts/install-deps
+	scripts/install-deps check
 
 deps-run:
 	scripts/install-deps run
+
+deps-test:
+	scripts/install-deps test
+
+deps-web:
+	scripts/install-deps web
 
 configure: deps-run
 	cmake --preset $(PRESET) >/dev/null
@@ -19,18 +25,24 @@ configure: deps-run
 build: configure
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
-# Every test three times: built with AddressSanitizer and UndefinedBehaviorSanitizer, then
-# optimised (whose tests also run the sanitized runner for a soak and compare its worlds with
-# their own), then by clang with warnings as errors.
-test: sanitized build clang web
+# The release tree's unit and end-to-end tests and the format and layer checks (CTest labels
+# unit, e2e and lint). The quick loop while working: ctest --preset release -L unit.
+test: deps-test build
+	ctest --preset $(PRESET) -j $(JOBS) -L 'unit|e2e|lint'
+
+# Everything CI runs: make test, then the release tree's slow tests (a soak of the sanitized
+# runner, its worlds against this build's), every test of the tree built with the sanitizers,
+# the clang tree's (warnings as errors, clang-tidy, its runner against the sanitized one) but
+# the soak the release tree ran, and the page in a browser.
+check: deps test sanitized clang web
+	ctest --preset $(PRESET) -j $(JOBS) -L slow
 	ctest --preset asan -j $(JOBS)
-	ctest --preset $(PRESET) -j $(JOBS)
-	ctest --preset clang -j $(JOBS)
+	ctest --preset clang -j $(JOBS) -E '^short_soak$$'
 	/usr/bin/python3 tests/web_page.py build/web/site $(BUILD)/src/cli/vivarion-cli VIVARION.ini population.ini
 
 # The page in build/web/site, which any static web server serves: the core compiled to
 # WebAssembly by Emscripten, with zstd and pugixml from Debian's sources (scripts/web-deps).
-web: deps
+web: deps-web
 	scripts/web-deps
 	cmake --preset web >/dev/null
 	cmake --build --preset web -j $(JOBS)
@@ -45,7 +57,7 @@ clang: deps
 
 # The Debian package (build/release/vivarion_VERSION_ARCH.deb), and an installation into
 # PREFIX (default /usr/local).
-package: deps build
+package: deps-test build
 	cd $(BUILD) && cpack -G DEB
 
 PREFIX ?= /usr/local
@@ -61,7 +73,7 @@ run: build
 	cp -n $(SAMPLES) build/run/animals/
 	cd build/run && ../../$(BUILD)/src/app/vivarion $(ARGS)
 
-bench: deps
+bench: deps-test
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/vivarion_bench --benchmark_out=build/bench/results.json --benchmark_out_format=json $(BENCH_ARGS)
@@ -69,7 +81,7 @@ bench: deps
 	@if [ -d build/bench/src/python ]; then /usr/bin/python3 bench/python_bench.py --module build/bench/src/python; fi
 
 # A new benchmark run against the baselines committed in bench/results/.
-bench-compare: deps
+bench-compare: deps-test
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench -j $(JOBS)
 	scripts/bench-compare $(BENCH_ARGS)

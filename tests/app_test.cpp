@@ -61,7 +61,7 @@ class AppTest : public QObject {
   // A world of one ADAM at (100, 50) in a shown window, without going through Go.
   void Place(TfrmVivarion& w, TCreature* c, float x, float y) {
     c->X = x, c->Y = y;
-    WorldOf(w.Sim).Add(c);
+    WorldOf(w.Document().Sim()).Add(c);
   }
   // A shown window past its start panel, as after Go but with no world seeded.
   static void Stage(TfrmVivarion& w) {
@@ -120,11 +120,11 @@ class AppTest : public QObject {
     w.show();
     QTest::mouseClick(w.butGo, Qt::LeftButton);
     QVERIFY(!w.gbSettings->isVisible());
-    QCOMPARE(w.Population.Count(), 301);
-    QCOMPARE(w.Population.Items(0)->Name, std::string("ADAM"));
+    QCOMPARE(w.Document().Population().Count(), 301);
+    QCOMPARE(w.Document().Population().Items(0)->Name, std::string("ADAM"));
     QCoreApplication::processEvents();  // dispatches the start event: the loop runs to the limit
     QVERIFY(w.Terminated);
-    QVERIFY(w.Sim.StepCount() > 0);
+    QVERIFY(w.Document().Sim().StepCount() > 0);
     QVERIFY(!w.StageBitmap.isNull());
     QCOMPARE(w.StageBitmap.size(), w.size());
   }
@@ -136,7 +136,7 @@ class AppTest : public QObject {
     w.chklAnimals->item(0)->setCheckState(Qt::Checked);
     QTest::mouseClick(w.butGo, Qt::LeftButton);
     QVERIFY(w.gbSettings->isVisible());
-    QCOMPARE(w.Population.Count(), 0);
+    QCOMPARE(w.Document().Population().Count(), 0);
     auto boxes = w.findChildren<QMessageBox*>();
     QCOMPARE(boxes.size(), 1);
     QVERIFY(boxes[0]->text().contains("animals/bad.viv"));
@@ -149,10 +149,10 @@ class AppTest : public QObject {
   void theAnimalEditorEditsSavesTriesAndPutsAnimals() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
     Place(w, adam, 100, 50);
-    HistoryOf(w.Sim).Found(w.Population, 0);
-    TaxaOf(w.Sim).Found(WorldOf(w.Sim), 0);
+    HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
+    TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);
     w.EditCreature(adam->Serial);
     TAnimalEditor* e = w.Editor();
     QVERIFY(e != nullptr && e->isVisible());
@@ -164,7 +164,7 @@ class AppTest : public QObject {
       std::ifstream in(file, std::ios::binary);
       return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    QCOMPARE(SaveSpeciesFiles(w.Population, folder.string()), 1);
+    QCOMPARE(SaveSpeciesFiles(w.Document().Population(), folder.string()), 1);
     QVERIFY(e->SaveFile((folder / "mine.viv").string()));
     QCOMPARE(read(folder / "mine.viv"), read(folder / "ADAM.viv"));
 
@@ -260,19 +260,20 @@ class AppTest : public QObject {
     QCOMPARE(e->Sandbox()->Figures().Plants > 0, true);
 
     // Into the running world, at the view's centre.
-    const int32_t count = w.Population.Count();
+    const int32_t count = w.Document().Population().Count();
     const uint64_t serial = e->PutIntoWorld();
     QVERIFY(serial > adam->Serial);
-    QCOMPARE(w.Population.Count(), count + 1);
-    const TCreature* put = w.Population.FindSerial(serial);
+    QCOMPARE(w.Document().Population().Count(), count + 1);
+    const TCreature* put = w.Document().Population().FindSerial(serial);
     QVERIFY(put != nullptr);
     QVERIFY(put->X == -w.ScrollX && put->Y == -w.ScrollY);
     QCOMPARE(put->ToXmlText(), e->Text());
-    QVERIFY(put->Taxon != 0 && put->Taxon != adam->Taxon && TaxaOf(w.Sim).Find(put->Taxon) != nullptr);
+    QVERIFY(put->Taxon != 0 && put->Taxon != adam->Taxon && TaxaOf(w.Document().Sim()).Find(put->Taxon) != nullptr);
     bool noted = false;
-    for (const TEmergence& s : HistoryOf(w.Sim).Emergences) noted = noted || (s.Name == "edited" && s.Alive == 1);
+    for (const TEmergence& s : HistoryOf(w.Document().Sim()).Emergences)
+      noted = noted || (s.Name == "edited" && s.Alive == 1);
     QVERIFY(noted);
-    w.Sim.Step();  // and it lives in the world's step
+    w.Document().Sim().Step();  // and it lives in the world's step
   }
 
   // An edited animal is not lost without asking: the title marks it, New and closing ask to
@@ -282,10 +283,10 @@ class AppTest : public QObject {
     TfrmVivarion w;
     Stage(w);
     w.show();
-    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
     Place(w, adam, 0, 0);
-    HistoryOf(w.Sim).Found(w.Population, 0);
-    TaxaOf(w.Sim).Found(WorldOf(w.Sim), 0);
+    HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
+    TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);
     w.EditCreature(adam->Serial);
     TAnimalEditor* e = w.Editor();
     int asked = 0;
@@ -326,7 +327,7 @@ class AppTest : public QObject {
   void recordingKeysFilmTheViewAndTimeLapses() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(WorldOf(w.Sim).Context), 100, 50);
+    Place(w, CreateAdam(WorldOf(w.Document().Sim()).Context), 100, 50);
     const fs::path folder = dir_ / "films";
     fs::remove_all(folder);
     w.FilmFolder = folder.string();
@@ -383,13 +384,13 @@ class AppTest : public QObject {
     Stage(w);
     QTest::keyClick(&w, Qt::Key_Space);
     QVERIFY(w.Paused);
-    const int before = w.Population.Count();
+    const int before = w.Document().Population().Count();
     w.RunFrame();  // paused: no steps
-    QCOMPARE(w.Sim.StepCount(), int64_t(0));
-    QCOMPARE(w.Population.Count(), before);
+    QCOMPARE(w.Document().Sim().StepCount(), int64_t(0));
+    QCOMPARE(w.Document().Population().Count(), before);
     QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(10, 10));
     QVERIFY(!w.Paused);
-    QCOMPARE(w.Sim.Held(), uint64_t(0));
+    QCOMPARE(w.Document().Sim().Held(), uint64_t(0));
   }
 
   void keysSteerTheView() {
@@ -417,26 +418,26 @@ class AppTest : public QObject {
   void aPressPicksTheCreatureUnderThePointerAndDragsIt() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* plant = TCreature::CreateFood(WorldOf(w.Sim).Context);
+    TCreature* plant = TCreature::CreateFood(WorldOf(w.Document().Sim()).Context);
     Place(w, plant, 100, 50);
     const QPoint at = At100And50(w);
     QTest::mousePress(&w, Qt::LeftButton, {}, at);
     QCOMPARE(w.DraggedCreature(), plant);
     QTest::mouseMove(&w, at + QPoint(10, 0));
     QCOMPARE(plant->X, 150.0f);
-    QCOMPARE(WorldOf(w.Sim).Context.Grid.Cell(3, 1).size(), size_t(1));
+    QCOMPARE(WorldOf(w.Document().Sim()).Context.Grid.Cell(3, 1).size(), size_t(1));
     // A held creature stays put through world steps.
     plant->VX = 5;
     w.RunFrame();
     QCOMPARE(plant->X, 150.0f);
     QTest::mouseRelease(&w, Qt::LeftButton, {}, at);
-    QCOMPARE(w.Sim.Held(), uint64_t(0));
+    QCOMPARE(w.Document().Sim().Held(), uint64_t(0));
   }
 
   void aDoubleClickOpensAnInformationWindowThatFollowsItsCreature() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
     Place(w, adam, 100, 50);
     QTest::mouseDClick(&w, Qt::LeftButton, {}, At100And50(w));
     auto windows = w.findChildren<TfrmInfo*>();
@@ -449,8 +450,8 @@ class AppTest : public QObject {
     QCOMPARE(w.ScrollX, -100.0f);
     QCOMPARE(w.ScrollY, -50.0f);
     // Its links open the inspector and the editor on its creature.
-    HistoryOf(w.Sim).Found(w.Population, 0);
-    TaxaOf(w.Sim).Found(WorldOf(w.Sim), 0);
+    HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
+    TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);
     QTest::mouseClick(info->butInspect, Qt::LeftButton);
     QVERIFY(w.Observatory() && w.Observatory()->isVisible());
     QCOMPARE(w.Observatory()->Tabs->currentWidget(), static_cast<QWidget*>(w.Observatory()->Inspector));
@@ -466,7 +467,7 @@ class AppTest : public QObject {
     w.RunFrame();
     QCOMPARE(w.ScrollX, -300.0f);
     // The creature dies: the window says so, then goes.
-    WorldOf(w.Sim).List.clear();
+    WorldOf(w.Document().Sim()).List.clear();
     delete adam;
     w.RunFrame();
     QVERIFY(info->Mourning());
@@ -482,15 +483,16 @@ class AppTest : public QObject {
   void theSpeedControlSlowsTheWorldDown() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(WorldOf(w.Sim).Context), 0, 0);
+    Place(w, CreateAdam(WorldOf(w.Document().Sim()).Context), 0, 0);
     QCOMPARE(w.SpeedLimit(), 0);
     for (int i = 0; i < 6; ++i) QTest::keyClick(&w, Qt::Key_Minus);
     QCOMPARE(w.SpeedLimit(), 10);
-    const int64_t before = w.Sim.StepCount();
+    const int64_t before = w.Document().Sim().StepCount();
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(400)) w.RunFrame();
-    QVERIFY(w.Sim.StepCount() - before >= 1);
-    QVERIFY2(w.Sim.StepCount() - before <= 6, std::to_string(w.Sim.StepCount() - before).c_str());
+    QVERIFY(w.Document().Sim().StepCount() - before >= 1);
+    QVERIFY2(w.Document().Sim().StepCount() - before <= 6,
+             std::to_string(w.Document().Sim().StepCount() - before).c_str());
     for (int i = 0; i < 20; ++i) QTest::keyClick(&w, Qt::Key_Minus);
     QCOMPARE(w.SpeedLimit(), 1);
     for (int i = 0; i < 20; ++i) QTest::keyClick(&w, Qt::Key_Plus);
@@ -539,11 +541,11 @@ class AppTest : public QObject {
     w.seAnimals->setValue(3);
     w.sePlants->setValue(7);
     QTest::mouseClick(w.butGo, Qt::LeftButton);
-    const TWorldFigures f = w.Sim.Figures();
+    const TWorldFigures f = w.Document().Sim().Figures();
     QCOMPARE(f.Animals, int64_t(3));
     QCOMPARE(f.Plants, int64_t(7));
     std::set<std::string> origins;
-    for (const TCreature* c : w.Population.List)
+    for (const TCreature* c : w.Document().Population().List)
       if (!c->Vegetable) origins.insert(c->Origin);
     QCOMPARE(origins.size(), size_t(3));
   }
@@ -556,10 +558,10 @@ class AppTest : public QObject {
     rules.MaxFood = 1000;
     TfrmVivarion w(0, rules);
     Stage(w);
-    TCreature* parent = TCreature::CreateFood(WorldOf(w.Sim).Context);
+    TCreature* parent = TCreature::CreateFood(WorldOf(w.Document().Sim()).Context);
     parent->Radius = 20;  // energy 400 > 160: divides
     Place(w, parent, 0, 0);
-    TCreature* doomed = TCreature::CreateFood(WorldOf(w.Sim).Context);
+    TCreature* doomed = TCreature::CreateFood(WorldOf(w.Document().Sim()).Context);
     doomed->Radius = 5;  // energy 25 < 50: dies first, the pass walks down the list
     Place(w, doomed, 300, 0);
     const uintptr_t doomedAddress = reinterpret_cast<uintptr_t>(doomed);
@@ -567,10 +569,10 @@ class AppTest : public QObject {
     test::RecycleOnce(doomed, sizeof(TCreature));
     auto* info = new TfrmInfo(&w, doomedSerial);
     info->RefreshInfo(*doomed);
-    w.Sim.Hold(doomedSerial);
-    WorldOf(w.Sim).WorldStep();
-    QCOMPARE(w.Population.Count(), 2);
-    const TCreature* child = w.Population.Items(1);
+    w.Document().Sim().Hold(doomedSerial);
+    WorldOf(w.Document().Sim()).WorldStep();
+    QCOMPARE(w.Document().Population().Count(), 2);
+    const TCreature* child = w.Document().Population().Items(1);
     QCOMPARE(reinterpret_cast<uintptr_t>(child), doomedAddress);
     QVERIFY(child->Serial > doomedSerial);
     QCOMPARE(w.DraggedCreature(), nullptr);
@@ -590,8 +592,8 @@ class AppTest : public QObject {
   void theViewFollowsTheLastInformationWindowAndArrowsDoNotLast() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* a = CreateAdam(WorldOf(w.Sim).Context);
-    TCreature* b = TCreature::CreateFood(WorldOf(w.Sim).Context);
+    TCreature* a = CreateAdam(WorldOf(w.Document().Sim()).Context);
+    TCreature* b = TCreature::CreateFood(WorldOf(w.Document().Sim()).Context);
     Place(w, a, 100, 50);
     Place(w, b, -300, 200);
     (new TfrmInfo(&w, a->Serial))->RefreshInfo(*a);
@@ -607,7 +609,7 @@ class AppTest : public QObject {
   void anErrorInAFrameStopsTheWorldAndIsShown() {
     TfrmVivarion w(30);
     Stage(w);
-    TCreature* c = new TCreature(WorldOf(w.Sim).Context);
+    TCreature* c = new TCreature(WorldOf(w.Document().Sim()).Context);
     c->Radius = 40;
     c->MaxEnergy = 1e9f;
     c->Origin = "animals/broken.viv";
@@ -625,8 +627,8 @@ class AppTest : public QObject {
   void sSavesTheSpecies() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(WorldOf(w.Sim).Context), 0, 0);
-    Place(w, TCreature::CreateFood(WorldOf(w.Sim).Context), 0, 0);
+    Place(w, CreateAdam(WorldOf(w.Document().Sim()).Context), 0, 0);
+    Place(w, TCreature::CreateFood(WorldOf(w.Document().Sim()).Context), 0, 0);
     QTest::keyClick(&w, Qt::Key_S);
     QVERIFY(fs::exists(dir_ / "animals" / "ADAM.viv"));
     QCOMPARE(std::distance(fs::directory_iterator(dir_ / "animals"), fs::directory_iterator()), 1L);
@@ -635,7 +637,7 @@ class AppTest : public QObject {
   void theInformationWindowMovesWhenItsCaptionIsDragged() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
     Place(w, adam, 100, 50);
     auto* info = new TfrmInfo(&w, adam->Serial);
     QCOMPARE(info->pos(), QPoint(w.width() / 2 + 40, 68));
@@ -651,7 +653,7 @@ class AppTest : public QObject {
   void aDoubleClickOpensOnTheCreatureOfItsFirstPress() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
     Place(w, adam, 100, 50);
     const QPoint at = At100And50(w);
     QTest::mousePress(&w, Qt::LeftButton, {}, at);
@@ -680,7 +682,7 @@ class AppTest : public QObject {
     paused.RunLoop();
     QVERIFY(paused.Terminated);
     QVERIFY2(paused.FramesDrawn >= 1 && paused.FramesDrawn <= 3, QByteArray::number(paused.FramesDrawn));
-    QCOMPARE(paused.Sim.StepCount(), int64_t(0));
+    QCOMPARE(paused.Document().Sim().StepCount(), int64_t(0));
   }
 
   void theWindowsKeysWorkWhateverHasTheFocus() {
@@ -698,7 +700,7 @@ class AppTest : public QObject {
     QTest::keyClick(w.ReloadError(), Qt::Key_Space);
     QVERIFY(w.Paused);
     // A click into the information window's text leaves the keys with the main window.
-    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
     Place(w, adam, 0, 0);
     auto* info = new TfrmInfo(&w, adam->Serial);
     QTest::mouseClick(info->Memo1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
@@ -715,8 +717,8 @@ class AppTest : public QObject {
   void sAndAnEmptyWorldAreToldInTheOverlay() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(WorldOf(w.Sim).Context), 0, 0);
-    TCreature* other = CreateAdam(WorldOf(w.Sim).Context);
+    Place(w, CreateAdam(WorldOf(w.Document().Sim()).Context), 0, 0);
+    TCreature* other = CreateAdam(WorldOf(w.Document().Sim()).Context);
     other->Name = "ODAM";
     Place(w, other, 100, 0);
     std::ofstream(dir_ / "animals" / "ODAM.viv") << "kept";
@@ -733,9 +735,9 @@ class AppTest : public QObject {
     QVERIFY(fs::exists(fs::path(data) / "ODAM.viv"));
     QVERIFY(!fs::exists(dir_ / "animals"));
     w.NoticeUntilTick = 0;  // the notice has had its time
-    WorldOf(w.Sim).Clear();
-    WorldOf(w.Sim).Add(TCreature::CreateFood(WorldOf(w.Sim).Context));
-    StepCountOf(w.Sim) = 10;
+    WorldOf(w.Document().Sim()).Clear();
+    WorldOf(w.Document().Sim()).Add(TCreature::CreateFood(WorldOf(w.Document().Sim()).Context));
+    StepCountOf(w.Document().Sim()) = 10;
     w.DrawFrame();
     bool yellow = false;
     for (int y = 72; y < 90; ++y)
@@ -760,37 +762,37 @@ class AppTest : public QObject {
     TfrmVivarion w;
     w.show();
     QTest::mouseClick(w.butGo, Qt::LeftButton);
-    for (int i = 0; i < 50; ++i) w.Sim.Step();
+    for (int i = 0; i < 50; ++i) w.Document().Sim().Step();
     const std::string file = (dir_ / "kept.vivw").string();
     QVERIFY(w.SaveWorldTo(file));
-    for (int i = 0; i < 50; ++i) w.Sim.Step();
-    const uint64_t later = w.Sim.Hash();
+    for (int i = 0; i < 50; ++i) w.Document().Sim().Step();
+    const uint64_t later = w.Document().Sim().Hash();
     // A second window opens it from its start panel and runs the same 50 steps.
     TfrmVivarion other;
     other.show();
     QVERIFY(other.OpenWorld(file));
     QVERIFY(!other.gbSettings->isVisible());
-    QCOMPARE(other.Sim.StepCount(), int64_t(50));
+    QCOMPARE(other.Document().Sim().StepCount(), int64_t(50));
     QVERIFY2(other.Notice.empty(), other.Notice.c_str());  // the same settings: nothing to say
-    for (int i = 0; i < 50; ++i) other.Sim.Step();
-    QCOMPARE(other.Sim.Hash(), later);
+    for (int i = 0; i < 50; ++i) other.Document().Sim().Step();
+    QCOMPARE(other.Document().Sim().Hash(), later);
     // Opened under other settings, the overlay names the keys that differ for a while.
-    const double brown = other.Sim.Rules().Brown;
-    TSettings changed = other.Sim.Rules();
+    const double brown = other.Document().Sim().Rules().Brown;
+    TSettings changed = other.Document().Sim().Rules();
     changed.Brown = brown + 1;
-    other.Sim.SetRules(changed);
+    other.Document().Sim().SetRules(changed);
     QVERIFY(other.OpenWorld(file));
     changed.Brown = brown;
-    other.Sim.SetRules(changed);
+    other.Document().Sim().SetRules(changed);
     QCOMPARE(QString::fromStdString(other.Notice),
              QString("Settings differ from the world file's: Brown %1 -> %2")
                  .arg(QString::fromStdString(FloatToText(brown)), QString::fromStdString(FloatToText(brown + 1))));
     QVERIFY(other.NoticeUntilTick > TickCount());
-    const uint64_t reopened = other.Sim.Hash();
+    const uint64_t reopened = other.Document().Sim().Hash();
     // A file that is no world: a message, and the world runs on unchanged.
     std::ofstream(dir_ / "bad.vivw") << "nonsense";
     QVERIFY(!other.OpenWorld((dir_ / "bad.vivw").string()));
-    QCOMPARE(other.Sim.Hash(), reopened);
+    QCOMPARE(other.Document().Sim().Hash(), reopened);
     QVERIFY(w.findChildren<QMessageBox*>().isEmpty());
     QCOMPARE(other.findChildren<QMessageBox*>().size(), 1);
   }
@@ -807,7 +809,7 @@ class AppTest : public QObject {
       first.RunLoop();  // runs to the limit, then keeps the world
       QVERIFY(first.Terminated);
       QVERIFY(fs::exists(TfrmVivarion::LastWorldFile()));
-      const uint64_t hash = first.Sim.Hash();
+      const uint64_t hash = first.Document().Sim().Hash();
       TfrmVivarion next;
       next.show();
       QVERIFY(next.butResume->isVisible());
@@ -817,8 +819,8 @@ class AppTest : public QObject {
       QCOMPARE(next.butGo->geometry(), QRect(136, 232, 75, 25));  // Go stays where it was
       next.butResume->click();
       QVERIFY(!next.gbSettings->isVisible());
-      QCOMPARE(next.Sim.StepCount(), first.Sim.StepCount());
-      QCOMPARE(next.Sim.Hash(), hash);
+      QCOMPARE(next.Document().Sim().StepCount(), first.Document().Sim().StepCount());
+      QCOMPARE(next.Document().Sim().Hash(), hash);
     }
     fs::remove(TfrmVivarion::LastWorldFile());
   }
@@ -831,15 +833,15 @@ class AppTest : public QObject {
     w.show();
     QTest::mouseClick(w.butGo, Qt::LeftButton);
     w.Paused = true;
-    std::vector<uint64_t> hashes{w.Sim.Hash()};
+    std::vector<uint64_t> hashes{w.Document().Sim().Hash()};
     for (int i = 0; i < 2500; ++i) {
       w.StepWorld();
-      hashes.push_back(w.Sim.Hash());
+      hashes.push_back(w.Document().Sim().Hash());
     }
     // , steps back one; a click on the bar of the Timeline tab goes to the step under it.
     QTest::keyClick(&w, Qt::Key_Comma);
-    QCOMPARE(w.Sim.StepCount(), int64_t(2499));
-    QCOMPARE(w.Sim.Hash(), hashes[2499]);
+    QCOMPARE(w.Document().Sim().StepCount(), int64_t(2499));
+    QCOMPARE(w.Document().Sim().Hash(), hashes[2499]);
     w.ToggleObservatory();
     TfrmObservatory& o = *w.Observatory();
     o.Tabs->setCurrentWidget(o.Timeline);
@@ -847,45 +849,46 @@ class AppTest : public QObject {
     TTimelineBar& bar = *o.Timeline->Bar;
     const int64_t target = bar.StepAt(bar.XOf(1200));
     QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(bar.XOf(1200), bar.height() / 2));
-    QCOMPARE(w.Sim.StepCount(), target);
-    QCOMPARE(w.Sim.Hash(), hashes[target]);
-    QVERIFY(w.Graphs.Samples.empty() || w.Graphs.Samples.back().Step <= target);
+    QCOMPARE(w.Document().Sim().StepCount(), target);
+    QCOMPARE(w.Document().Sim().Hash(), hashes[target]);
+    QVERIFY(w.Document().Graphs().Samples.empty() || w.Document().Graphs().Samples.back().Step <= target);
 
     // A branch with less light parts from the original, which goes on beside it; a control
     // branch stays the same world.
-    TSettings rules = w.Sim.Rules();
-    w.BranchHere({{"SunLight", rules.SunLight / 2}});
-    QVERIFY(w.Other != nullptr);
-    QCOMPARE(QString::fromStdString(w.Other->Name), QString("the original"));
-    QVERIFY2(QString::fromStdString(w.BranchName).startsWith("branch 2 (SunLight"), w.BranchName.c_str());
+    TSettings rules = w.Document().Sim().Rules();
+    w.Document().BranchHere({{"SunLight", rules.SunLight / 2}});
+    QVERIFY(w.Document().Other() != nullptr);
+    QCOMPARE(QString::fromStdString(w.Document().Other()->Name), QString("the original"));
+    QVERIFY2(QString::fromStdString(w.Document().BranchName()).startsWith("branch 2 (SunLight"),
+             w.Document().BranchName().c_str());
     for (int i = 0; i < 200; ++i) w.StepWorld();
-    QCOMPARE(w.Other->Sim.StepCount(), w.Sim.StepCount());
-    QVERIFY(w.PartedAtStep > target);
-    QCOMPARE(w.Other->Sim.Hash(), hashes[target + 200]);
+    QCOMPARE(w.Document().Other()->Sim.StepCount(), w.Document().Sim().StepCount());
+    QVERIFY(w.Document().PartedAt() > target);
+    QCOMPARE(w.Document().Other()->Sim.Hash(), hashes[target + 200]);
     o.Refresh(true);
     QVERIFY(o.Timeline->Compare->isVisible());
     QVERIFY(o.Timeline->CompareFigures->text().contains("parted at step"));
-    const uint64_t branchHash = w.Sim.Hash();
+    const uint64_t branchHash = w.Document().Sim().Hash();
     QTest::keyClick(&w, Qt::Key_V);
-    QCOMPARE(w.BranchName, std::string("the original"));
-    QCOMPARE(w.Sim.Hash(), hashes[target + 200]);
-    QCOMPARE(w.Other->Sim.Hash(), branchHash);
-    w.BranchHere({});
+    QCOMPARE(w.Document().BranchName(), std::string("the original"));
+    QCOMPARE(w.Document().Sim().Hash(), hashes[target + 200]);
+    QCOMPARE(w.Document().Other()->Sim.Hash(), branchHash);
+    w.Document().BranchHere({});
     for (int i = 0; i < 100; ++i) w.StepWorld();
-    QCOMPARE(w.PartedAtStep, int64_t(-1));
-    QCOMPARE(w.Sim.Hash(), hashes[target + 300]);
-    w.StopComparing();
+    QCOMPARE(w.Document().PartedAt(), int64_t(-1));
+    QCOMPARE(w.Document().Sim().Hash(), hashes[target + 300]);
+    w.Document().StopComparing();
 
     // A step inside a creature hold cannot be replayed: the tab's status line says so, its
     // steps written as the window writes them, and no box opens.
-    const uint64_t held = w.Sim.Population().List.front()->Serial;
-    w.Sim.Hold(held);
+    const uint64_t held = w.Document().Sim().Population().List.front()->Serial;
+    w.Document().Sim().Hold(held);
     for (int i = 0; i < 5; ++i) w.StepWorld();
-    w.Sim.Hold(0);
+    w.Document().Sim().Hold(0);
     for (int i = 0; i < 5; ++i) w.StepWorld();
     o.Refresh(true);
     const int heightBefore = o.Timeline->Status->height();
-    emit bar.Chosen(w.Sim.StepCount() - 7);
+    emit bar.Chosen(w.Document().Sim().StepCount() - 7);
     QVERIFY2(o.Timeline->Status->text().contains(QRegularExpression("cannot be replayed.* 1,\\d{3}")),
              qPrintable(o.Timeline->Status->text()));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
@@ -897,10 +900,10 @@ class AppTest : public QObject {
     TfrmVivarion next(0, shipped);
     next.show();
     next.butResume->click();
-    QVERIFY(next.Timeline.has_value());
-    QCOMPARE(next.Timeline->First(), int64_t(0));
-    next.GoToStep(700);
-    QCOMPARE(next.Sim.Hash(), hashes[700]);
+    QVERIFY(next.Document().Timeline() != nullptr);
+    QCOMPARE(next.Document().Timeline()->First(), int64_t(0));
+    next.Document().GoToStep(700);
+    QCOMPARE(next.Document().Sim().Hash(), hashes[700]);
     fs::remove(TfrmVivarion::LastWorldFile());
     fs::remove(TimelineFileFor(TfrmVivarion::LastWorldFile()));
   }
@@ -908,13 +911,13 @@ class AppTest : public QObject {
   void theObservatoryListsSpeciesAndRingsTheSelectedOne() {
     TfrmVivarion w;
     Stage(w);
-    Place(w, CreateAdam(WorldOf(w.Sim).Context), -100, 0);
-    Place(w, CreateAdam(WorldOf(w.Sim).Context), 100, 0);
-    TCreature* other = CreateAdam(WorldOf(w.Sim).Context);
+    Place(w, CreateAdam(WorldOf(w.Document().Sim()).Context), -100, 0);
+    Place(w, CreateAdam(WorldOf(w.Document().Sim()).Context), 100, 0);
+    TCreature* other = CreateAdam(WorldOf(w.Document().Sim()).Context);
     other->Name = "ODOM";
     Place(w, other, 0, 150);
-    HistoryOf(w.Sim).Found(w.Population, 0);
-    TaxaOf(w.Sim).Found(WorldOf(w.Sim), 0);  // one taxon of the two ADAMs, one of ODOM
+    HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
+    TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);  // one taxon of the two ADAMs, one of ODOM
     QTest::keyClick(&w, Qt::Key_O);
     TfrmObservatory* o = w.Observatory();
     QVERIFY(o && o->isVisible());
@@ -947,7 +950,7 @@ class AppTest : public QObject {
     QCOMPARE(o->SpeciesTable->model()->rowCount(), 2);
     QCOMPARE(o->SpeciesTable->model()->index(0, 2).data().toInt(), 2);
     o->SpeciesTable->selectRow(0);
-    QCOMPARE(w.OutlinedTaxon, w.Population.List[0]->Taxon);
+    QCOMPARE(w.OutlinedTaxon, w.Document().Population().List[0]->Taxon);
     w.DrawFrame();
     QVERIFY(ringed(-20, 0));
     QVERIFY(!ringed(0, 30));
@@ -956,9 +959,9 @@ class AppTest : public QObject {
     o->Refresh(true);
     QVERIFY(o->SpeciesTable->horizontalHeader()->isSortIndicatorShown());
     QCOMPARE(o->SelectedSpecies(), std::string("ADAM"));
-    for (TCreature* adamToGo : {w.Population.List[0], w.Population.List[1]}) {
-      TaxaOf(w.Sim).Depart(*adamToGo, 0);
-      WorldOf(w.Sim).Remove(adamToGo);
+    for (TCreature* adamToGo : {w.Document().Population().List[0], w.Document().Population().List[1]}) {
+      TaxaOf(w.Document().Sim()).Depart(*adamToGo, 0);
+      WorldOf(w.Document().Sim()).Remove(adamToGo);
     }
     o->Refresh(true);
     QCOMPARE(o->SpeciesTable->model()->rowCount(), 1);
@@ -986,14 +989,14 @@ class AppTest : public QObject {
     w.show();
     QTest::mouseClick(w.butGo, Qt::LeftButton);
     for (int frame = 0; frame < 30; ++frame) {
-      for (int i = 0; i < 20; ++i) w.Sim.Step();
+      for (int i = 0; i < 20; ++i) w.Document().Sim().Step();
       w.Paused = true;
       w.RunFrame();  // draws and samples without stepping
     }
     QTest::keyClick(&w, Qt::Key_O);
     TGraphsTab* g = w.Observatory()->Graphs;
     QCOMPARE(g->Animals->count(), 30);
-    const TWorldFigures f = w.Sim.Figures();
+    const TWorldFigures f = w.Document().Sim().Figures();
     QCOMPARE(g->Animals->at(29), QPointF(600, f.Animals));
     QCOMPARE(g->Plants->at(29).y(), static_cast<double>(f.Plants));
     QCOMPARE(g->Biomass->at(29).y(), static_cast<double>(f.Biomass));
@@ -1004,7 +1007,7 @@ class AppTest : public QObject {
     QCOMPARE(g->findChildren<QMessageBox*>().size(), 1);
     // Millions of steps keep a few thousand points, the first and the newest among them.
     TRunGraphs thin;
-    for (int64_t step = 1; step <= 5000; ++step) thin.Sample(w.Population, step);
+    for (int64_t step = 1; step <= 5000; ++step) thin.Sample(w.Document().Population(), step);
     QVERIFY(thin.Samples.size() <= TRunGraphs::MaxSamples);
     QVERIFY(thin.Samples.size() > TRunGraphs::MaxSamples / 2);
     QCOMPARE(thin.Samples.front().Step, int64_t(1));
@@ -1025,17 +1028,17 @@ class AppTest : public QObject {
     TSimulation twin;  // the same world, reported by hand as the runner does
     twin.StartUp(rules, 77);
     twin.Populate(800, 600, {}, {1, 300});
-    w.Sim.Clear();
-    w.Sim.StartUp(rules, 77);
-    w.Sim.Populate(800, 600, {}, {1, 300});
-    w.Evolution = TEvolutionGraphs();
+    w.Document().Sim().Clear();
+    w.Document().Sim().StartUp(rules, 77);
+    w.Document().Sim().Populate(800, 600, {}, {1, 300});
+    w.Document().Begin("");  // the samples start again with the new world
     std::vector<TEvolutionStats> expected;
     for (int step = 1; step <= 12000; ++step) {
       w.StepWorld();
       twin.Step();
       if (step % 1000 == 0) expected.push_back(TaxaOf(twin).Report(step));
     }
-    QCOMPARE(w.Sim.Hash(), twin.Hash());
+    QCOMPARE(w.Document().Sim().Hash(), twin.Hash());
     QTest::keyClick(&w, Qt::Key_O);
     w.Observatory()->Tabs->setCurrentWidget(w.Observatory()->Evolution);
     TEvolutionTab* e = w.Observatory()->Evolution;
@@ -1066,17 +1069,17 @@ class AppTest : public QObject {
     TfrmVivarion w(0, rules);
     Stage(w);
     for (int i = 0; i < 4; ++i) {
-      TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
+      TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
       adam->Radius = std::sqrt(adam->MaxEnergy * 6);
       Place(w, adam, -300.0f + 200 * i, 0);
     }
-    TCreature* odom = CreateAdam(WorldOf(w.Sim).Context);
+    TCreature* odom = CreateAdam(WorldOf(w.Document().Sim()).Context);
     odom->Name = "ODOM", odom->Radius = 1;
     Place(w, odom, 0, 300);
-    HistoryOf(w.Sim).Found(w.Population, 0);
-    TaxaOf(w.Sim).Found(WorldOf(w.Sim), 0);
-    for (int i = 0; i < 20; ++i) w.Sim.Step();
-    const TSpeciesHistory& history = HistoryOf(w.Sim);
+    HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
+    TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);
+    for (int i = 0; i < 20; ++i) w.Document().Sim().Step();
+    const TSpeciesHistory& history = HistoryOf(w.Document().Sim());
     QVERIFY(history.Emergences.size() > 8);
     QTest::keyClick(&w, Qt::Key_O);
     TfrmObservatory* o = w.Observatory();
@@ -1153,7 +1156,7 @@ class AppTest : public QObject {
   void theInspectorShowsTheOrgansOfTheLastWindowsCreatureLive() {
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
     Place(w, adam, 100, 50);
     QTest::keyClick(&w, Qt::Key_O);
     TfrmObservatory* o = w.Observatory();
@@ -1180,7 +1183,7 @@ class AppTest : public QObject {
     const int mouthRow = static_cast<int>(std::find(adam->Parts.Items.begin(), adam->Parts.Items.end(), mouth) -
                                           adam->Parts.Items.begin());
     mouth->Intake = 12.5f;
-    w.Sim.Step();
+    w.Document().Sim().Step();
     mouth->Intake = 12.5f;
     w.RunFrame();
     QCOMPARE(cell(mouthRow, 5), QString("12.5"));
@@ -1199,7 +1202,7 @@ class AppTest : public QObject {
     QVERIFY(cell(0, 1) != cell(t->rowCount() - 1, 1));
     // It dies: the tab says so and keeps its last figures.
     const int organs = adam->Parts.Count();
-    WorldOf(w.Sim).List.clear();
+    WorldOf(w.Document().Sim()).List.clear();
     delete adam;
     w.RunFrame();
     QVERIFY(o->Inspector->Header->text().contains("Died at step 1."));
@@ -1212,7 +1215,7 @@ class AppTest : public QObject {
     QCOMPARE(std::string(std::localeconv()->decimal_point), std::string("\xD9\xAB"));
     TfrmVivarion w;
     Stage(w);
-    TCreature* adam = CreateAdam(WorldOf(w.Sim).Context);
+    TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
     adam->Radius = 4.5f;
     Place(w, adam, 0, 0);
     QTest::keyClick(&w, Qt::Key_S);
@@ -1241,7 +1244,7 @@ class AppTest : public QObject {
     std::ofstream(file) << "[VIVARION]\nBrown=3\n";
     w.timerReloadValuesTimer();
     QVERIFY(w.ReloadError() == nullptr);
-    QCOMPARE(w.Sim.Rules().Brown, 3.0);
+    QCOMPARE(w.Document().Sim().Rules().Brown, 3.0);
     // A misspelt key is named in the overlay once, when it appears, never as an error.
     std::ofstream(file) << "[VIVARION]\nBrown=3\nSunLigth=0.75\n";
     w.timerReloadValuesTimer();

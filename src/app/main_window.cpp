@@ -38,7 +38,7 @@ int64_t TickCount() { return TickCountAt(std::chrono::steady_clock::now()); }
 
 TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds, const TSettings& rules)
     : StartTick(TickCount()), RunLimitMs(1000 * static_cast<int64_t>(runLimitSeconds)) {
-  Sim.StartUp(rules, std::nullopt);
+  doc_.Sim().StartUp(rules, std::nullopt);
   setWindowTitle("Vivarion 0.35");
   setObjectName("frmVivarion");
   setMouseTracking(true);
@@ -220,7 +220,7 @@ void TfrmVivarion::butGoClick() {
     TPopulationCounts counts;
     counts.NumCreatures = seAnimals->value();
     counts.NumFood = sePlants->value();
-    Sim.Populate(outer.width(), outer.height(), files, counts);
+    doc_.Sim().Populate(outer.width(), outer.height(), files, counts);
   } catch (const std::exception& e) {
     // Back to the start panel (the world is empty again), so that the user can untick the
     // file and go again.
@@ -231,9 +231,7 @@ void TfrmVivarion::butGoClick() {
   // Step timing starts now, not at window creation, so the first pause is not inflated by
   // the time spent on the start panel.
   Pace.Restart();
-  WorldStarted = true;
-  Evolution = TEvolutionGraphs();
-  StartTimeline("");
+  doc_.Begin("");
   NoteUnknownKeys(true);
   QCoreApplication::postEvent(this, new QEvent(QEvent::User));
 }
@@ -277,30 +275,26 @@ void TfrmVivarion::RunLoop() {
 }
 
 void TfrmVivarion::StepWorld() {
-  Sim.Step();
-  StepBesides();
-  if (Sim.StepCount() % EvolutionEvery == 0 && Evolution.Wants(Sim.StepCount()))
-    Evolution.Sample(Sim.StepCount(), Sim.EvolutionReport(true), Sim.Taxa());
+  doc_.Step();
   RecordTimeLapse();
 }
 
 void TfrmVivarion::RunFrame() {
   // A held creature is put back where the mouse holds it at every step.
-  if (!Paused) Pace.RunSteps(LastRedrawTick, Sim.Rules().NiceValue, [this] { StepWorld(); });
+  if (!Paused) Pace.RunSteps(LastRedrawTick, doc_.Sim().Rules().NiceValue, [this] { StepWorld(); });
   DrawFrame();
-  if (WorldStarted) Graphs.Sample(Population, Sim.StepCount());
-  if (Other) Other->Graphs.Sample(Other->Sim.Population(), Other->Sim.StepCount());
+  doc_.SampleGraphs();
   VisitInfoWindows();
   if (observatory_) observatory_->Refresh();
 }
 
 TFrameStatus TfrmVivarion::FrameStatus() const {
   TFrameStatus status;
-  status.StepCount = Sim.StepCount();
+  status.StepCount = doc_.Sim().StepCount();
   status.StepsPerSecond = Pace.StepsPerSecond();
   status.Paused = Paused;
   status.SpeedLimit = SpeedLimit();
-  status.SayWhenNoAnimals = Sim.StepCount() > 0;
+  status.SayWhenNoAnimals = doc_.Sim().StepCount() > 0;
   status.OutlinedSpecies = OutlinedSpecies;
   status.OutlinedTaxon = OutlinedTaxon;
   status.TaxonColours = TaxonColours;
@@ -310,7 +304,7 @@ TFrameStatus TfrmVivarion::FrameStatus() const {
 
 void TfrmVivarion::DrawFrame() {
   if (StageBitmap.size() != size()) StageBitmap = QImage(size(), QImage::Format_RGB32);
-  viv::DrawFrame(Population, View(), FrameStatus(), StageBitmap);
+  viv::DrawFrame(doc_.Population(), View(), FrameStatus(), StageBitmap);
   RecordViewFrame();
   DrawRecordingMark();
   repaint();
@@ -323,8 +317,8 @@ void TfrmVivarion::VisitInfoWindows() {
   const QList<TfrmInfo*> windows = findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly);
   for (TfrmInfo* w : windows) {
     if (!w->Serial || w->Mourning()) continue;  // released, or saying its creature died
-    if (const TCreature* c = Population.FindSerial(w->Serial)) w->RefreshInfo(*c);
-    else w->SayDied(Sim.StepCount());
+    if (const TCreature* c = doc_.Population().FindSerial(w->Serial)) w->RefreshInfo(*c);
+    else w->SayDied(doc_.Sim().StepCount());
   }
 }
 
@@ -336,11 +330,11 @@ uint64_t TfrmVivarion::InspectedSerial() const {
       if (w->Serial == InspectRequested) return InspectRequested;
   for (auto it = windows.rbegin(); it != windows.rend(); ++it)
     if ((*it)->Serial) return (*it)->Serial;
-  return Sim.Held();
+  return doc_.Sim().Held();
 }
 
 void TfrmVivarion::NoteUnknownKeys(bool again) {
-  const std::string note = UnknownKeysNote(Sim.Rules());
+  const std::string note = UnknownKeysNote(doc_.Sim().Rules());
   if (!again && note == unknownKeysShown_) return;
   unknownKeysShown_ = note;
   if (note.empty()) return;
@@ -357,28 +351,18 @@ void TfrmVivarion::ShowNotice(const std::string& text) {
 void TfrmVivarion::timerReloadValuesTimer() {
   // Read into a copy, put in force whole between steps; a bad value keeps the keys read
   // before it, as reading in place did.
-  TSettings rules = Sim.Rules();
+  TSettings rules = doc_.Sim().Rules();
   // A branch keeps the keys it was made with; the one beside follows the file with its own.
-  auto putInForce = [this](const TSettings& read) {
-    if (Other) {
-      TSettings others = read;
-      for (const auto& [key, value] : Other->Overrides) others.Set(key, value);
-      Other->Sim.SetRules(others);
-    }
-    TSettings mine = read;
-    for (const auto& [key, value] : Overrides) mine.Set(key, value);
-    Sim.SetRules(mine);
-  };
   try {
     rules.Load();
-    putInForce(rules);
+    doc_.PutRulesInForce(rules);
     NoteUnknownKeys(false);
     if (reloadError_) {
       reloadError_->close();
       reloadError_ = nullptr;
     }
   } catch (const std::exception& e) {
-    putInForce(rules);
+    doc_.PutRulesInForce(rules);
     // One report, kept up to date while the error lasts; the world goes on meanwhile.
     if (!reloadError_) reloadError_ = ShowBox(QMessageBox::Warning, "");
     reloadError_->setText(QString::fromStdString(e.what()));

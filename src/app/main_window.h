@@ -18,6 +18,7 @@
 #include "app/run_pace.h"
 #include "app/ticks.h"
 #include "app/view_film.h"
+#include "app/world_document.h"
 #include "app/world_window.h"
 #include "film/film_encoder.h"
 #include "history/evolution_samples.h"
@@ -59,8 +60,6 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   QSpinBox* seAnimals = nullptr;  // the animals and plants Go seeds (the population file's at first)
   QSpinBox* sePlants = nullptr;
 
-  TSimulation Sim;  // the world and its stepping
-  const TWorld& Population = Sim.Population();
   float ScrollX = 0, ScrollY = 0;
   float Zoom = 0.2f;
   float Rotation = 0;
@@ -73,21 +72,15 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   bool TaxonColours = false;  // T: animals filled in their taxon's colour
   // The most steps a second the world runs at, 0 for no limit (- and + change it).
   int SpeedLimit() const { return Pace.SpeedLimit(); }
-  bool Terminated = false;    // the run-time limit has passed
-  bool Running = false;       // inside the run loop
-  bool FirstShow = true;      // the animal list is filled at the first showing only
-  bool WorldStarted = false;  // Go or an opened world: there is a world to keep at the end
-  bool NeedsRedraw = true;    // while paused, frames are drawn only when something changed
+  bool Terminated = false;  // the run-time limit has passed
+  bool Running = false;     // inside the run loop
+  bool FirstShow = true;    // the animal list is filled at the first showing only
+  bool NeedsRedraw = true;  // while paused, frames are drawn only when something changed
   int64_t FramesDrawn = 0;
   uint64_t PressedSerial = 0;             // the creature under the last press, for a double click
   std::string AnimalsFolder = "animals";  // listed on the start panel
   std::string OutlinedSpecies;            // ringed in the view: the species selected in the observatory
   uint64_t OutlinedTaxon = 0;             // or the taxon selected there
-  TRunGraphs Graphs;                      // the run's figures over time, sampled every frame
-  // The measures of evolution, reported every EvolutionEvery steps of the world as the
-  // runner's --report would.
-  static constexpr int64_t EvolutionEvery = 1000;
-  TEvolutionGraphs Evolution;
   // A short message under the overlay (the outcome of S) and when it goes.
   std::string Notice;
   int64_t NoticeUntilTick = 0;
@@ -96,7 +89,7 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   void butGoClick();
   void RunLoop();
   void RunFrame();
-  // One step of the world, and a sample of its evolution when one is due.
+  // One step of the world (and its film's time-lapse frame when one is due).
   void StepWorld();
   void DrawFrame();
   void timerReloadValuesTimer();
@@ -106,7 +99,7 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   // Shows text under the overlay for a few seconds.
   void ShowNotice(const std::string& text) override;
   // The held creature while it lives, else nullptr.
-  TCreature* DraggedCreature() const { return Population.FindSerial(Sim.Held()); }
+  TCreature* DraggedCreature() const { return doc_.Population().FindSerial(doc_.Sim().Held()); }
   // The view as the transform sees it: the fields above and the window's outer size.
   TView View() const;
 
@@ -167,44 +160,19 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
 
   // What the other windows see of this one.
   QWidget* Widget() override { return this; }
-  const TSimulation& Shown() const override { return Sim; }
+  TWorldDocument& Document() override { return doc_; }
+  const TWorldDocument& Document() const override { return doc_; }
   bool WorldRuns() const override;
-  const TRunGraphs& RunGraphs() const override { return Graphs; }
-  const TEvolutionGraphs& EvolutionGraphs() const override { return Evolution; }
   void CentreOn(float x, float y) override { ScrollX = -x, ScrollY = -y; }
   uint64_t PutAnimalAtCentre(const std::string& text, const std::string& name) override {
-    return Sim.PutAnimal(text, name, -ScrollX, -ScrollY);
+    return doc_.Sim().PutAnimal(text, name, -ScrollX, -ScrollY);
   }
   void Outline(const std::string& species, uint64_t taxon) override;
 
-  // Time travel. The shown world's timeline, on from each new or opened world (read from
-  // beside an opened world file when one was saved there, kept beside the last world); the
-  // branch stepped beside the shown one, and the shown branch's name and settings of its own.
-  std::optional<TTimeline> Timeline;
-  std::unique_ptr<TBranchWorld> Other;
-  std::string BranchName = "the original";
-  std::map<std::string, double> Overrides;
-  int64_t PartedAtStep = -1;
-  int BranchesMade = 1;
-  std::vector<int64_t> FilmStarts;  // steps where films began, marked on the bar
-  // The world's marks as seen at the furthest step reached, so that a world gone back still
-  // shows what lies ahead of it.
-  mutable std::vector<TTimelineMark> MarksAhead;
-  // A new world's timeline; worldFile: the file the world came from, whose timeline is read.
-  void StartTimeline(const std::string& worldFile);
-  // A new branch from the step shown, under these keys changed: the world as it was goes beside.
-  void BranchHere(const std::map<std::string, double>& overrides);
-  // , and . : one step back (paused) and one forward; [ and ]: a keyframe's spacing.
+  // Time travel: , and . one step back (paused) and one forward; [ and ] a keyframe's spacing.
   void TravelBy(int64_t steps);
-  const TTimeline* ShownTimeline() const override { return Timeline ? &*Timeline : nullptr; }
-  std::vector<TTimelineMark> TimelineMarks() const override;
-  std::string GoToStep(int64_t step) override;
   void BranchHereDialog() override;
-  const TBranchWorld* ComparedBranch() const override { return Other.get(); }
-  std::string ShownBranchName() const override { return BranchName; }
-  int64_t PartedAt() const override { return PartedAtStep; }
   void SwitchBranch() override;
-  void StopComparing() override;
 
   // The non-modal report of a failed settings reload, or nullptr.
   QMessageBox* ReloadError() const { return reloadError_; }
@@ -255,10 +223,8 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   // What the overlay says, as DrawFrame draws it.
   TFrameStatus FrameStatus() const;
   std::unique_ptr<TViewFilm> film_;
-  // After a step: the timelines noted, the branch beside stepped with the shown one, and the
-  // step at which they part found.
-  void StepBesides();
-  QImage filmImage_;  // a time-lapse frame, drawn apart from the window's
+  TWorldDocument doc_;  // the world shown
+  QImage filmImage_;    // a time-lapse frame, drawn apart from the window's
 };
 
 }  // namespace viv

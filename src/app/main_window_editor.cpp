@@ -29,7 +29,7 @@ void TfrmVivarion::OpenEditor(const std::string& text, const std::string& name, 
 }
 
 void TfrmVivarion::EditCreature(uint64_t serial) {
-  const TCreature* c = Population.FindSerial(serial);
+  const TCreature* c = doc_.Population().FindSerial(serial);
   if (!c) return;
   const std::string name = c->SpeciesLabel();
   OpenEditor(c->ToXmlText(), name.empty() ? "UNNAMED" : name, "");
@@ -39,7 +39,7 @@ void TfrmVivarion::EditCreature(uint64_t serial) {
 void TfrmVivarion::EditUnderPointer() {
   const QPoint at = mapFromGlobal(QCursor::pos());
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(at.x()), static_cast<float>(at.y()), 0);
-  const TCreature* under = rect().contains(at) ? Population.CreatureAt(p.X, p.Y) : nullptr;
+  const TCreature* under = rect().contains(at) ? doc_.Population().CreatureAt(p.X, p.Y) : nullptr;
   if (const uint64_t serial = under ? under->Serial : InspectedSerial()) EditCreature(serial);
   else ShowNotice("E: no creature under the pointer (point at one, or double-click one first)");
 }

@@ -9,7 +9,6 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
-#include "sim/timeline_file.h"
 
 namespace viv {
 
@@ -19,7 +18,7 @@ std::string TfrmVivarion::LastWorldFile() {
 
 bool TfrmVivarion::SaveWorldTo(const std::string& fileName) {
   try {
-    Sim.SaveWorld(fileName);
+    doc_.Sim().SaveWorld(fileName);
     Notice = "World saved in " + fileName;
     NoticeUntilTick = TickCount() + 5000;
     NeedsRedraw = true;
@@ -32,22 +31,20 @@ bool TfrmVivarion::SaveWorldTo(const std::string& fileName) {
 
 bool TfrmVivarion::OpenWorld(const std::string& fileName) {
   try {
-    Sim.LoadWorld(fileName);
+    doc_.Sim().LoadWorld(fileName);
   } catch (const std::exception& e) {
     ReportError(e);
     return false;
   }
   // Serials count again in the opened world: windows on creatures of the old one close.
   for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly)) info->Release();
-  WorldStarted = true;
-  Evolution = TEvolutionGraphs();
-  Graphs = TRunGraphs();
-  StartTimeline(fileName);
+  doc_.Begin(fileName);
   NoteUnknownKeys(true);
   NeedsRedraw = true;
   // The world goes on under the settings file's values (reloaded as it is edited); say which
   // of them differ from those it was saved under.
-  if (const std::string differences = SettingsDifferences(Sim.FileSettings(), Sim.Rules()); !differences.empty())
+  if (const std::string differences = SettingsDifferences(doc_.Sim().FileSettings(), doc_.Sim().Rules());
+      !differences.empty())
     ShowNotice("Settings differ from the world file's: " + differences);
   Pace.Restart();
   if (gbSettings->isVisible()) {
@@ -58,7 +55,7 @@ bool TfrmVivarion::OpenWorld(const std::string& fileName) {
 }
 
 void TfrmVivarion::SaveWorldDialog() {
-  if (!WorldStarted) return;
+  if (!doc_.Started()) return;
   QString name = QFileDialog::getSaveFileName(this, "Save the world", QDir::currentPath() + "/world.vivw",
                                               "Vivarion worlds (*.vivw)");
   if (name.isEmpty()) return;
@@ -73,19 +70,12 @@ void TfrmVivarion::OpenWorldDialog() {
 }
 
 void TfrmVivarion::KeepLastWorld() {
-  if (!WorldStarted) return;
+  if (!doc_.Started()) return;
   const std::string file = LastWorldFile();
   try {
     QDir().mkpath(QString::fromStdString(file).section('/', 0, -2));
-    Sim.SaveWorld(file);
     // The timeline goes with it, or none that belonged to an earlier world stays.
-    const std::string timeline = TimelineFileFor(file);
-    if (Timeline) {
-      Timeline->Note(Sim);
-      SaveTimeline(timeline, *Timeline, Sim);
-    } else {
-      std::remove(timeline.c_str());
-    }
+    doc_.Keep(file);
   } catch (const std::exception& e) {
     // The program is ending: no box would stay up to be read.
     std::cerr << "vivarion: the world could not be kept: " << e.what() << '\n';

@@ -28,7 +28,7 @@ void TfrmVivarion::ToggleRecording(int64_t everySteps) {
     // The window's picture at its size now (even, as the encoder wants).
     const int32_t width = std::max(16, this->width() & ~1), height = std::max(16, this->height() & ~1);
     film_ = std::make_unique<TViewFilm>(name, width, height, everySteps, FilmClock());
-    FilmStarts.push_back(Sim.StepCount());
+    doc_.FilmStarted();
   } catch (const std::exception& e) {
     film_.reset();
     ReportError(e);
@@ -64,9 +64,9 @@ void TfrmVivarion::RecordViewFrame() {
 
 // After each step of a time-lapse: a frame of the view when one is due.
 void TfrmVivarion::RecordTimeLapse() {
-  if (!film_ || !film_->WantsStep(Sim.StepCount())) return;
+  if (!film_ || !film_->WantsStep(doc_.Sim().StepCount())) return;
   if (filmImage_.size() != StageBitmap.size()) filmImage_ = QImage(StageBitmap.size(), QImage::Format_RGB32);
-  viv::DrawFrame(Population, View(), FrameStatus(), filmImage_);
+  viv::DrawFrame(doc_.Population(), View(), FrameStatus(), filmImage_);
   RecordOrStop([this](TViewFilm& film) { film.Record(filmImage_); });
 }
 

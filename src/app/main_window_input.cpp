@@ -41,8 +41,8 @@ void TfrmVivarion::FormKeyDown(int key) {
     // from here, the other branch shown.
     case Qt::Key_Comma: TravelBy(-1); break;
     case Qt::Key_Period: TravelBy(1); break;
-    case Qt::Key_BracketLeft: TravelBy(Timeline ? -Timeline->Spacing() : 0); break;
-    case Qt::Key_BracketRight: TravelBy(Timeline ? Timeline->Spacing() : 0); break;
+    case Qt::Key_BracketLeft: TravelBy(doc_.Timeline() ? -doc_.Timeline()->Spacing() : 0); break;
+    case Qt::Key_BracketRight: TravelBy(doc_.Timeline() ? doc_.Timeline()->Spacing() : 0); break;
     case Qt::Key_B: BranchHereDialog(); break;
     case Qt::Key_V: SwitchBranch(); break;
     // The speed control: - slows the world down a step of the ladder, + (or =) speeds it up.
@@ -65,7 +65,7 @@ void TfrmVivarion::SaveSpecies() {
       std::filesystem::create_directories(folder, made);
     }
     int kept = 0;
-    const int written = SaveSpeciesFiles(Population, folder, &kept);
+    const int written = SaveSpeciesFiles(doc_.Population(), folder, &kept);
     std::error_code ec;
     const std::string where = std::filesystem::absolute(folder, ec).lexically_normal().string();
     if (written == 0 && kept == 0) Notice = "No animal species to save";
@@ -113,9 +113,9 @@ bool TfrmVivarion::eventFilter(QObject* watched, QEvent* e) {
 
 void TfrmVivarion::sbStageMouseDown(int x, int y) {
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
-  const TCreature* picked = Population.CreatureAt(p.X, p.Y);
-  Sim.Hold(picked ? picked->Serial : 0);
-  PressedSerial = Sim.Held();
+  const TCreature* picked = doc_.Population().CreatureAt(p.X, p.Y);
+  doc_.Sim().Hold(picked ? picked->Serial : 0);
+  PressedSerial = doc_.Sim().Held();
   // A press on the empty background takes hold of the picture instead, to pan it.
   panning_ = picked == nullptr;
   panFrom_ = QPoint(x, y);
@@ -151,22 +151,22 @@ void TfrmVivarion::sbStageMouseMove(int x, int y) {
   }
   if (!DraggedCreature()) return;
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
-  Sim.MoveHeld(p.X, p.Y);
+  doc_.Sim().MoveHeld(p.X, p.Y);
   NeedsRedraw = true;
 }
 
 void TfrmVivarion::FormMouseUp() {
-  Sim.Hold(0);
+  doc_.Sim().Hold(0);
   panning_ = false;
 }
 
 void TfrmVivarion::sbStageDblClick(int x, int y) {
   // The first press of the double click resumed the world, so by the second press its
   // creature may have moved on: the creature that press picked is the one meant.
-  const TCreature* c = Population.FindSerial(PressedSerial);
+  const TCreature* c = doc_.Population().FindSerial(PressedSerial);
   if (!c) {
     const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
-    c = Population.CreatureAt(p.X, p.Y);
+    c = doc_.Population().CreatureAt(p.X, p.Y);
   }
   if (c) OpenInfoWindow(*c);
   NeedsRedraw = true;

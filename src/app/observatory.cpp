@@ -175,12 +175,12 @@ void TfrmObservatory::Refresh(bool now) {
   refreshedTick_ = tick;
   // Hidden tabs wait: a tree of tens of thousands of species is laid out only when seen.
   if (Tabs->currentWidget() == Graphs) {
-    Graphs->Show(main_->RunGraphs().Samples, ByTaxa(), main_->Shown().Events());
-    const TBranchWorld* other = main_->ComparedBranch();
+    Graphs->Show(main_->Document().Graphs().Samples, ByTaxa(), main_->Shown().Events());
+    const TBranchWorld* other = main_->Document().Other();
     Graphs->ShowBeside(other ? other->Graphs.Samples : std::vector<TRunSample>(), other ? other->Name : "");
   }
   if (Tabs->currentWidget() == Timeline) Timeline->Refresh();
-  if (Tabs->currentWidget() == Evolution) Evolution->Show(main_->EvolutionGraphs());
+  if (Tabs->currentWidget() == Evolution) Evolution->Show(main_->Document().Evolution());
   if (Tabs->currentWidget() == SpeciesTable || Tabs->currentWidget() == Tree) RefreshSpecies();
 }
 

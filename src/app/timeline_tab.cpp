@@ -61,7 +61,7 @@ TTimelineTab::TTimelineTab(QWidget* parent, TWorldWindow* main) : QWidget(parent
   layout->addStretch(1);
 
   auto go = [this](int64_t step) {
-    const std::string failed = main_->GoToStep(step);
+    const std::string failed = main_->Document().GoToStep(step);
     Status->setText(failed.empty() ? QString() : QString::fromStdString(failed));
     Status->setToolTip(Status->text());
   };
@@ -69,21 +69,21 @@ TTimelineTab::TTimelineTab(QWidget* parent, TWorldWindow* main) : QWidget(parent
   connect(Bar, &TTimelineBar::Seeking, this,
           [this](qint64 step) { Status->setText(QString("Go to step %1").arg(Count(step))); });
   auto by = [this, go](int direction) {
-    if (const TTimeline* t = main_->ShownTimeline())
+    if (const TTimeline* t = main_->Document().Timeline())
       go(std::clamp<int64_t>(main_->Shown().StepCount() + direction * t->Spacing(), t->First(), t->Last()));
   };
   connect(Back, &QPushButton::clicked, this, [by] { by(-1); });
   connect(Forward, &QPushButton::clicked, this, [by] { by(1); });
   connect(Branch, &QPushButton::clicked, this, [this] { main_->BranchHereDialog(); });
   connect(Switch, &QPushButton::clicked, this, [this] { main_->SwitchBranch(); });
-  connect(StopComparing, &QPushButton::clicked, this, [this] { main_->StopComparing(); });
+  connect(StopComparing, &QPushButton::clicked, this, [this] { main_->Document().StopComparing(); });
   Refresh();
 }
 
 void TTimelineTab::Refresh() {
-  const TTimeline* t = main_->ShownTimeline();
+  const TTimeline* t = main_->Document().Timeline();
   const TSimulation& shown = main_->Shown();
-  const TBranchWorld* other = main_->ComparedBranch();
+  const TBranchWorld* other = main_->Document().Other();
   for (QPushButton* b : {Back, Forward, Branch}) b->setEnabled(t != nullptr && main_->WorldRuns());
   Switch->setEnabled(other != nullptr);
   StopComparing->setEnabled(other != nullptr);
@@ -93,11 +93,11 @@ void TTimelineTab::Refresh() {
     Compare->hide();
     return;
   }
-  Bar->Show(t->First(), t->Last(), shown.StepCount(), t->Keyframes(), main_->TimelineMarks());
+  Bar->Show(t->First(), t->Last(), shown.StepCount(), t->Keyframes(), main_->Document().TimelineMarks());
   Summary->setText(QString("Step %1 shown (%2). The timeline reaches steps %3 to %4: %5 keyframes, one every %6 "
                            "steps, %7 MB. Click or drag on the bar to go back and watch from there; , and . step "
                            "one back and forward.")
-                       .arg(Count(shown.StepCount()), QString::fromStdString(main_->ShownBranchName()),
+                       .arg(Count(shown.StepCount()), QString::fromStdString(main_->Document().BranchName()),
                             Count(t->First()), Count(t->Last()), Count(static_cast<int64_t>(t->Keyframes().size())),
                             Count(t->Spacing()))
                        .arg(static_cast<double>(t->Bytes()) / (1 << 20), 0, 'f', 1));
@@ -111,7 +111,7 @@ void TTimelineTab::Refresh() {
            (other ? QString("<td align=right>%1</td>").arg(y) : QString()) + "</tr>";
   };
   QString html = "<table cellspacing=6><tr><th></th><th>shown: " +
-                 QString::fromStdString(main_->ShownBranchName()).toHtmlEscaped() + "</th>" +
+                 QString::fromStdString(main_->Document().BranchName()).toHtmlEscaped() + "</th>" +
                  (other ? "<th>beside: " + QString::fromStdString(other->Name).toHtmlEscaped() + "</th>" : QString()) +
                  "</tr>";
   html += row("step", Count(shown.StepCount()), other ? Count(other->Sim.StepCount()) : QString());
@@ -123,7 +123,7 @@ void TTimelineTab::Refresh() {
     CompareFigures->setText(html + "</table>");
     return;
   }
-  const int64_t parted = main_->PartedAt();
+  const int64_t parted = main_->Document().PartedAt();
   html += "</table><p>" +
           (parted >= 0
                ? QString("The two worlds parted at step <b>%1</b> (their hashes differ from there).").arg(Count(parted))

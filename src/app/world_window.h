@@ -1,14 +1,12 @@
 #pragma once
 // What the other windows (the observatory, information windows, the animal editor) ask of the
-// window that shows the world: they see the world and the view through this and nothing else.
+// window that shows the world: they read the world from its document and reach the view
+// through this, and nothing else.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "app/branch_world.h"
-#include "history/evolution_samples.h"
-#include "history/run_samples.h"
-#include "sim/simulation.h"
+#include "app/world_document.h"
 
 class QWidget;
 
@@ -22,12 +20,12 @@ class TWorldWindow {
 
   // The window itself: where the other windows place themselves and send the world's keys.
   virtual QWidget* Widget() = 0;
-  // The world shown; whether it runs (the start panel is away).
-  virtual const TSimulation& Shown() const = 0;
+  // The world shown, with its timeline, branches and samples; whether it runs (the start panel
+  // is away).
+  virtual TWorldDocument& Document() = 0;
+  virtual const TWorldDocument& Document() const = 0;
+  const TSimulation& Shown() const { return Document().Sim(); }
   virtual bool WorldRuns() const = 0;
-  // The run's figures over time and the measures of evolution, as the window samples them.
-  virtual const TRunGraphs& RunGraphs() const = 0;
-  virtual const TEvolutionGraphs& EvolutionGraphs() const = 0;
 
   // Centres the view on a point of the world.
   virtual void CentreOn(float x, float y) = 0;
@@ -47,22 +45,10 @@ class TWorldWindow {
   virtual void SaveWorldDialog() = 0;
   virtual void OpenWorldDialog() = 0;
 
-  // Time travel. The shown world's timeline (nullptr when it keeps none) and its bar's marks.
-  virtual const TTimeline* ShownTimeline() const = 0;
-  virtual std::vector<TTimelineMark> TimelineMarks() const = 0;
-  // Puts the shown world (and the branch beside it) at step. Returns why it could not (steps
-  // written with thousands separators), or empty: the caller shows it where it was asked.
-  virtual std::string GoToStep(int64_t step) = 0;
-  // Asks for a new branch's settings and starts it from the step shown.
+  // Time travel the document cannot do alone: asking for a branch's settings, and changing
+  // branches (a failure is shown in a box).
   virtual void BranchHereDialog() = 0;
-  // The branch stepped beside the one shown (nullptr: none), the shown one's name, and the
-  // first step at which the two worlds differ (-1: none so far).
-  virtual const TBranchWorld* ComparedBranch() const = 0;
-  virtual std::string ShownBranchName() const = 0;
-  virtual int64_t PartedAt() const = 0;
-  // Shows the other branch (the one shown goes beside it); stops stepping the other.
   virtual void SwitchBranch() = 0;
-  virtual void StopComparing() = 0;
 };
 
 }  // namespace viv

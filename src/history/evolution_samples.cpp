@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "history/run_samples.h"
-
 namespace viv {
 
 void TEvolutionGraphs::Sample(int64_t step, const TEvolutionStats& report, const TTaxonHistory& taxa) {
@@ -11,11 +9,15 @@ void TEvolutionGraphs::Sample(int64_t step, const TEvolutionStats& report, const
   Samples.push_back({step, report});
   for (double a : taxa.ActiveActivities()) Waves.push_back({step, a, false});
   for (double a : taxa.ShadowActiveActivities()) Waves.push_back({step, a, true});
-  if (Samples.size() <= MaxSamples) return;
-  Samples = EveryOther(Samples);
+  if (!Thin(MaxSamples)) return;
   std::vector<int64_t> kept;
   for (const TEvolutionSample& s : Samples) kept.push_back(s.Step);
   std::erase_if(Waves, [&](const TWavePoint& w) { return !std::binary_search(kept.begin(), kept.end(), w.Step); });
+}
+
+void TEvolutionGraphs::DropAfter(int64_t step) {
+  TStepSamples::DropAfter(step);
+  std::erase_if(Waves, [&](const TWavePoint& w) { return w.Step > step; });
 }
 
 }  // namespace viv

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "history/run_samples.h"
 #include "history/taxa.h"
 
 namespace viv {
@@ -20,18 +21,19 @@ struct TWavePoint {
   bool Shadow = false;
 };
 
-class TEvolutionGraphs {
+class TEvolutionGraphs : public TStepSamples<TEvolutionSample> {
  public:
   static constexpr size_t MaxSamples = 2000;
-  std::vector<TEvolutionSample> Samples;
   std::vector<TWavePoint> Waves;
 
   // Whether a sample at step would be new (steps only go forward).
   bool Wants(int64_t step) const { return Samples.empty() || Samples.back().Step < step; }
   // A sample of a report of the taxa at step (taken as the runner's reports are, restarting
-  // their counts) and of their activities; past MaxSamples every other sample goes, with its
-  // wave points.
+  // their counts) and of their activities, kept a point per interval of steps as the run's
+  // figures are, at most MaxSamples; a sample's wave points go with it.
   void Sample(int64_t step, const TEvolutionStats& report, const TTaxonHistory& taxa);
+  // The samples and wave points up to step.
+  void DropAfter(int64_t step);
 };
 
 }  // namespace viv

@@ -23,7 +23,7 @@ void TRunGraphs::Sample(const TCreatureList& world, int64_t step) {
   }
   Samples.back().Taxa = static_cast<int32_t>(taxa.size());
   Samples.back().TaxonDiversity = diversity;
-  if (Samples.size() > MaxSamples) Samples = EveryOther(Samples);
+  Thin(MaxSamples);
 }
 
 }  // namespace viv

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "config/byte_codec.h"
 #include "config/errors.h"
 #include "history/diet_types.h"
 #include "history/tree_text.h"
@@ -171,8 +172,7 @@ std::string TSpeciesHistory::Bytes(bool forHash) const {
     // A founder's label that is a file name (species names are letters only) stays out of the
     // hash, as the creatures' files of origin do.
     const std::string_view name = forHash && !IsSpeciesName(e.Name) ? std::string_view() : std::string_view(e.Name);
-    PutBytes(out, static_cast<uint32_t>(name.size()));
-    out += name;
+    PutText<uint32_t>(out, name);
     PutBytes(out, e.Index), PutBytes(out, e.FirstStep), PutBytes(out, e.LastStep), PutBytes(out, e.Parent);
     PutBytes(out, e.Peak), PutBytes(out, e.Births), PutBytes(out, e.Alive);
   }
@@ -186,7 +186,8 @@ std::string TSpeciesHistory::Bytes(bool forHash) const {
 }
 
 void TSpeciesHistory::FromBytes(std::string_view bytes, uint32_t version, int64_t worldStep) {
-  TByteReader r(bytes, "its species history is cut short", "its species history does not hold together");
+  TByteReader r(bytes, TByteFaults::Two("the world file is damaged: ", "its species history is cut short",
+                                        "its species history does not hold together"));
   uint64_t n = 0;
   r.Get(n);
   if (n > bytes.size() / 48) r.Damaged();

@@ -8,21 +8,13 @@
 #include <map>
 #include <sstream>
 
+#include "config/byte_codec.h"
 #include "config/errors.h"
 #include "config/number_text.h"
 #include "creature/body_plan.h"
 #include "history/tree_text.h"
 
 namespace viv {
-
-namespace {
-
-void PutText(std::string& out, std::string_view text) {
-  PutBytes(out, static_cast<uint64_t>(text.size()));
-  out += text;
-}
-
-}  // namespace
 
 void TTaxonHistory::Replace(TTaxonHistory&& other) {
   const int64_t persistence = PersistenceSteps;
@@ -360,8 +352,9 @@ std::string TTaxonHistory::Bytes(bool forHash) const {
         PutBytes(out, t.Activity);
     if (!forHash) PutBytes(out, static_cast<uint8_t>(t.Persistent));
     // Founders' labels that are file names stay out of the hash, as files of origin do.
-    PutText(out, forHash && t.Parent == 0 && !IsSpeciesName(t.Label) ? std::string_view() : std::string_view(t.Label));
-    if (!forHash) PutText(out, t.Representative);
+    PutText<uint64_t>(
+        out, forHash && t.Parent == 0 && !IsSpeciesName(t.Label) ? std::string_view() : std::string_view(t.Label));
+    if (!forHash) PutText<uint64_t>(out, t.Representative);
   }
   // What reports decide (persistence seen at a report, the counts since the last one) stays out
   // of the hash: the same world has the same hash whenever it was reported on.
@@ -386,7 +379,8 @@ std::string TTaxonHistory::Bytes(bool forHash) const {
 }
 
 void TTaxonHistory::FromBytes(std::string_view bytes, uint32_t version, int64_t worldStep) {
-  TByteReader r(bytes, "its taxa are cut short", "its taxa do not hold together");
+  TByteReader r(bytes, TByteFaults::Two("the world file is damaged: ", "its taxa are cut short",
+                                        "its taxa do not hold together"));
   TTaxonHistory h;
   const uint64_t n = r.Count(90);
   for (uint64_t k = 0; k < n; ++k) {

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+
+#include "config/byte_codec.h"
 
 namespace viv {
 
@@ -13,22 +14,14 @@ namespace {
 // The texts of one process as one string: each with its length in front.
 std::string Pack(const std::vector<std::string>& texts) {
   std::string packed;
-  for (const std::string& t : texts) {
-    const uint64_t n = t.size();
-    packed.append(reinterpret_cast<const char*>(&n), sizeof n);
-    packed += t;
-  }
+  for (const std::string& t : texts) PutText<uint64_t>(packed, t);
   return packed;
 }
 
 void Unpack(const std::string& packed, std::vector<std::string>& texts) {
-  for (size_t at = 0; at + sizeof(uint64_t) <= packed.size();) {
-    uint64_t n = 0;
-    std::memcpy(&n, packed.data() + at, sizeof n);
-    at += sizeof n;
-    texts.push_back(packed.substr(at, n));
-    at += n;
-  }
+  TByteReader r(packed,
+                TByteFaults::Two("the islands' exchange is damaged: ", "it is cut short", "a text runs past its end"));
+  while (!r.AtEnd()) texts.push_back(r.Text<uint64_t>());
 }
 
 // Bytes from this rank to `to` and from `from` back, sizes first.

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "config/byte_codec.h"
 #include "config/errors.h"
 #include "config/files.h"
-#include "history/tree_text.h"
 #include "sim/world_file.h"
 
 namespace viv {
@@ -70,8 +70,9 @@ TTimeline LoadTimeline(const std::string& fileName, const TSimulation& sim) {
     uint64_t sum = 0;
     std::memcpy(&sum, bytes.data() + bytes.size() - 8, 8);
     if (XXH64(bytes.data(), bytes.size() - 8, 0) != sum) Damaged("its checksum does not match its contents");
-    TByteReader r(std::string_view(bytes).substr(sizeof Magic, bytes.size() - sizeof Magic - 8), "it is cut short",
-                  "its keyframes do not fit together", "the timeline file is damaged: ");
+    TByteReader r(
+        std::string_view(bytes).substr(sizeof Magic, bytes.size() - sizeof Magic - 8),
+        TByteFaults::Two("the timeline file is damaged: ", "it is cut short", "its keyframes do not fit together"));
     uint32_t version = 0, worldVersion = 0;
     r.Get(version);
     r.Get(worldVersion);

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "config/byte_codec.h"
 #include "config/duck.h"
 #include "config/errors.h"
 #include "config/number_text.h"
 #include "creature/animal_edit.h"
-#include "history/tree_text.h"
 
 namespace viv {
 
@@ -26,22 +26,12 @@ bool ChangesAKey(const TWorldEvent& e) {
   throw EVivarion("the world file is damaged: its events hold " + what);
 }
 
-void PutText(std::string& out, const std::string& text) {
-  PutBytes(out, static_cast<uint32_t>(text.size()));
-  out += text;
-}
-
-template <class T>
-T Get(TByteReader& r) {
-  T v{};
-  r.Get(v);
-  return v;
-}
-
-double Real(TByteReader& r) {
-  const double v = Get<double>(r);
-  if (!std::isfinite(v)) Damaged("a value that is not a finite number");
-  return v;
+// The events' texts are short: a length beyond the bytes left is damage of the text.
+TByteFaults EventFaults() {
+  TByteFaults faults = TByteFaults::Two("the world file is damaged: ", "its events are cut short",
+                                        "its events hold a text longer than they are");
+  faults.NotFinite = "its events hold a value that is not a finite number";
+  return faults;
 }
 
 }  // namespace
@@ -146,39 +136,39 @@ std::string EventBytes(const std::vector<TWorldEvent>& events) {
     PutBytes(w, static_cast<uint8_t>(e.Kind));
     PutBytes(w, e.Step);
     PutBytes(w, e.Until);
-    PutText(w, e.Key);
+    PutText<uint32_t>(w, e.Key);
     for (double v : {e.From, e.To}) PutBytes(w, v);
     PutBytes(w, e.Period);
     PutBytes(w, e.Fraction);
     PutBytes(w, e.Count);
     PutBytes(w, static_cast<uint8_t>((e.Animals ? 1 : 0) | (e.Plants ? 2 : 0) | (e.Everywhere ? 4 : 0)));
     for (double v : {e.Region.X0, e.Region.Y0, e.Region.X1, e.Region.Y1}) PutBytes(w, v);
-    PutText(w, e.AnimalText);
-    PutText(w, e.AnimalName);
+    PutText<uint32_t>(w, e.AnimalText);
+    PutText<uint32_t>(w, e.AnimalName);
   }
   return w;
 }
 
 std::vector<TWorldEvent> EventsFromBytes(std::string_view bytes) {
-  TByteReader r(bytes, "its events are cut short", "its events hold a text longer than they are");
-  const auto count = Get<uint32_t>(r);
+  TByteReader r(bytes, EventFaults());
+  const auto count = r.Get<uint32_t>();
   if (count > bytes.size() / 64) Damaged("more events than they have room for");
   std::vector<TWorldEvent> events(count);
   for (TWorldEvent& e : events) {
-    const auto kind = Get<uint8_t>(r);
+    const auto kind = r.Get<uint8_t>();
     if (kind > static_cast<uint8_t>(TEventKind::AddAnimals)) Damaged("a kind of event this program does not know");
     e.Kind = static_cast<TEventKind>(kind);
-    e.Step = Get<int64_t>(r);
-    e.Until = Get<int64_t>(r);
+    e.Step = r.Get<int64_t>();
+    e.Until = r.Get<int64_t>();
     e.Key = r.Text<uint32_t>();
-    e.From = Real(r);
-    e.To = Real(r);
-    e.Period = Get<int64_t>(r);
-    e.Fraction = Real(r);
-    e.Count = Get<int32_t>(r);
-    const auto flags = Get<uint8_t>(r);
+    e.From = r.Finite<double>();
+    e.To = r.Finite<double>();
+    e.Period = r.Get<int64_t>();
+    e.Fraction = r.Finite<double>();
+    e.Count = r.Get<int32_t>();
+    const auto flags = r.Get<uint8_t>();
     e.Animals = flags & 1, e.Plants = flags & 2, e.Everywhere = flags & 4;
-    for (double* v : {&e.Region.X0, &e.Region.Y0, &e.Region.X1, &e.Region.Y1}) *v = Real(r);
+    for (double* v : {&e.Region.X0, &e.Region.Y0, &e.Region.X1, &e.Region.Y1}) *v = r.Finite<double>();
     e.AnimalText = r.Text<uint32_t>();
     e.AnimalName = r.Text<uint32_t>();
     try {

@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "config/byte_codec.h"
 #include "config/duck.h"
 #include "config/errors.h"
 #include "config/files.h"
@@ -56,57 +57,21 @@ class TWriter {
   std::string Bytes;
   template <class T>
   void Put(T v) {
-    static_assert(std::is_trivially_copyable_v<T>);
-    char b[sizeof(T)];
-    std::memcpy(b, &v, sizeof(T));
-    Bytes.append(b, sizeof(T));
+    PutBytes(Bytes, v);
   }
-  void Text(const std::string& s) {
-    Put(static_cast<uint32_t>(s.size()));
-    Bytes += s;
-  }
+  void Text(const std::string& s) { PutText<uint32_t>(Bytes, s); }
 };
 
 [[noreturn]] void Damaged(const std::string& what) { throw EVivarion("the world file is damaged: " + what); }
 
-// Reads what TWriter wrote; running off the end is a damaged file, never a read past it.
-class TReader {
+// Reads what TWriter wrote, with the world file's messages for its faults.
+class TReader : public TByteReader {
  public:
-  explicit TReader(std::string_view bytes) : bytes_(bytes) {}
-  template <class T>
-  T Get() {
-    if (bytes_.size() - pos_ < sizeof(T)) Damaged("it ends in the middle of a value");
-    T v;
-    std::memcpy(&v, bytes_.data() + pos_, sizeof(T));
-    pos_ += sizeof(T);
-    return v;
-  }
-  float Real() {
-    const float v = Get<float>();
-    if (!std::isfinite(v)) Damaged("a value that is not a finite number");
-    return v;
-  }
-  std::string Text(uint32_t maxLength) {
-    const uint32_t n = Get<uint32_t>();
-    if (n > maxLength) Damaged("a text longer than any world holds");
-    if (bytes_.size() - pos_ < n) Damaged("it ends in the middle of a text");
-    std::string s(bytes_.substr(pos_, n));
-    pos_ += n;
-    return s;
-  }
-  // A count of items that take at least minBytes each: more than the rest can hold is damage.
-  uint64_t Count(size_t minBytes) {
-    const uint64_t n = Get<uint64_t>();
-    if (n > (bytes_.size() - pos_) / minBytes) Damaged("a count larger than the file");
-    return n;
-  }
-  bool AtEnd() const { return pos_ == bytes_.size(); }
+  explicit TReader(std::string_view bytes) : TByteReader(bytes) {}
+  float Real() { return Finite<float>(); }
+  std::string Text(uint32_t maxLength) { return TByteReader::Text<uint32_t>(maxLength); }
   // The world file's format version, which decides the fields read.
   uint32_t Version = WorldFormatVersion;
-
- private:
-  std::string_view bytes_;
-  size_t pos_ = 0;
 };
 
 // Every key by name and value (format 6), so that a key added later needs no new format; the
