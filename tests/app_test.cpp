@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTableWidget>
@@ -66,7 +67,12 @@ class AppTest : public QObject {
   // A shown window past its start panel, as after Go but with no world seeded.
   static void Stage(TfrmVivarion& w) {
     w.show();
-    w.gbSettings->hide();
+    w.StartPanel()->hide();
+  }
+  // The line under the overlay while it shows, else empty.
+  static std::string NoticeOf(const TfrmVivarion& w) {
+    const std::vector<std::string> notices = w.FrameStatus().Notices;
+    return notices.empty() ? std::string() : notices.front();
   }
   // Where the world point (100, 50) is drawn at the opening view.
   static QPoint At100And50(const TfrmVivarion& w) {
@@ -103,39 +109,39 @@ class AppTest : public QObject {
     for (const char* n : {"b.viv", "a.viv", "notes.txt"}) std::ofstream(dir_ / "animals" / n) << "x";
     TfrmVivarion w;
     QCOMPARE(w.windowTitle(), QString("Vivarion 0.35"));
-    QCOMPARE(w.gbSettings->title(), QString("Use these animals:"));
-    QVERIFY(w.butGo->isDefault());
-    QCOMPARE(w.timerReloadValues->interval(), 2500);
+    QCOMPARE(w.StartPanel()->title(), QString("Use these animals:"));
+    QVERIFY(w.StartPanel()->butGo->isDefault());
+    QCOMPARE(w.findChild<QTimer*>("timerReloadValues")->interval(), 2500);
     w.show();
-    QCOMPARE(w.chklAnimals->count(), 2);
-    QCOMPARE(w.chklAnimals->item(0)->text(), QString("a.viv"));
-    QCOMPARE(w.chklAnimals->item(0)->checkState(), Qt::Unchecked);
+    QCOMPARE(w.StartPanel()->chklAnimals->count(), 2);
+    QCOMPARE(w.StartPanel()->chklAnimals->item(0)->text(), QString("a.viv"));
+    QCOMPARE(w.StartPanel()->chklAnimals->item(0)->checkState(), Qt::Unchecked);
     w.hide();
     w.show();
-    QCOMPARE(w.chklAnimals->count(), 2);
+    QCOMPARE(w.StartPanel()->chklAnimals->count(), 2);
   }
 
   void goSeedsTheBuiltInAnimalAndRunsUntilTheLimit() {
     TfrmVivarion w(1);
     w.show();
-    QTest::mouseClick(w.butGo, Qt::LeftButton);
-    QVERIFY(!w.gbSettings->isVisible());
+    QTest::mouseClick(w.StartPanel()->butGo, Qt::LeftButton);
+    QVERIFY(!w.StartPanel()->isVisible());
     QCOMPARE(w.Document().Population().Count(), 301);
     QCOMPARE(w.Document().Population().Items(0)->Name, std::string("ADAM"));
     QCoreApplication::processEvents();  // dispatches the start event: the loop runs to the limit
-    QVERIFY(w.Terminated);
+    QVERIFY(w.State().Terminated);
     QVERIFY(w.Document().Sim().StepCount() > 0);
-    QVERIFY(!w.StageBitmap.isNull());
-    QCOMPARE(w.StageBitmap.size(), w.size());
+    QVERIFY(!w.Picture().isNull());
+    QCOMPARE(w.Picture().size(), w.size());
   }
 
   void aBrokenAnimalFileBringsThePanelBack() {
     std::ofstream(dir_ / "animals" / "bad.viv") << "<vivarion/>";
     TfrmVivarion w;
     w.show();
-    w.chklAnimals->item(0)->setCheckState(Qt::Checked);
-    QTest::mouseClick(w.butGo, Qt::LeftButton);
-    QVERIFY(w.gbSettings->isVisible());
+    w.StartPanel()->chklAnimals->item(0)->setCheckState(Qt::Checked);
+    QTest::mouseClick(w.StartPanel()->butGo, Qt::LeftButton);
+    QVERIFY(w.StartPanel()->isVisible());
     QCOMPARE(w.Document().Population().Count(), 0);
     auto boxes = w.findChildren<QMessageBox*>();
     QCOMPARE(boxes.size(), 1);
@@ -154,7 +160,7 @@ class AppTest : public QObject {
     HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
     TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);
     w.EditCreature(adam->Serial);
-    TAnimalEditor* e = w.Editor();
+    TAnimalEditor* e = w.Companions().Editor();
     QVERIFY(e != nullptr && e->isVisible());
     QCOMPARE(e->Text(), adam->ToXmlText());
     const fs::path folder = dir_ / "editor";
@@ -266,7 +272,7 @@ class AppTest : public QObject {
     QCOMPARE(w.Document().Population().Count(), count + 1);
     const TCreature* put = w.Document().Population().FindSerial(serial);
     QVERIFY(put != nullptr);
-    QVERIFY(put->X == -w.ScrollX && put->Y == -w.ScrollY);
+    QVERIFY(put->X == -w.View().ScrollX && put->Y == -w.View().ScrollY);
     QCOMPARE(put->ToXmlText(), e->Text());
     QVERIFY(put->Taxon != 0 && put->Taxon != adam->Taxon && TaxaOf(w.Document().Sim()).Find(put->Taxon) != nullptr);
     bool noted = false;
@@ -288,7 +294,7 @@ class AppTest : public QObject {
     HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
     TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);
     w.EditCreature(adam->Serial);
-    TAnimalEditor* e = w.Editor();
+    TAnimalEditor* e = w.Companions().Editor();
     int asked = 0;
     TAnimalEditor::TAnswer answer = TAnimalEditor::TAnswer::Cancel;
     e->AskToSave = [&] {
@@ -310,10 +316,10 @@ class AppTest : public QObject {
     QCOMPARE(asked, 3);
     answer = TAnimalEditor::TAnswer::Discard;
     QTest::keyClick(&w, Qt::Key_O);
-    QVERIFY(w.Observatory()->isVisible());
+    QVERIFY(w.Companions().Observatory()->isVisible());
     QVERIFY(w.close());
     QCOMPARE(asked, 4);
-    QVERIFY(!w.Observatory()->isVisible());
+    QVERIFY(!w.Companions().Observatory()->isVisible());
     QVERIFY(!e->isVisible());
     // Saved, an animal is no longer marked, and nothing is asked.
     e->SetValue(-1, "radius", "36");
@@ -330,7 +336,7 @@ class AppTest : public QObject {
     Place(w, CreateAdam(WorldOf(w.Document().Sim()).Context), 100, 50);
     const fs::path folder = dir_ / "films";
     fs::remove_all(folder);
-    w.FilmFolder = folder.string();
+    w.Recorder().Folder = folder.string();
     auto probe = [](const std::string& file) {
       QProcess p;
       p.start("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
@@ -339,41 +345,41 @@ class AppTest : public QObject {
       p.waitForFinished(60000);
       return QString(p.readAllStandardOutput()).trimmed();
     };
-    w.Paused = true;
+    w.SetPaused(true);
     // The film keeps the clock's time: pictures drawn every 300 ms fill 11 frames a second,
     // those drawn faster are left out, and a long stall is cut to three seconds.
     int64_t now = 1000;
-    w.FilmClock = [&now] { return now; };
+    w.Recorder().Clock = [&now] { return now; };
     QTest::keyClick(&w, Qt::Key_R);
-    QVERIFY(w.Film() != nullptr);
+    QVERIFY(w.Recorder().Film() != nullptr);
     for (int k = 0; k < 5; ++k, now += 300) w.DrawFrame();  // 0 to 1.2 s: 14 frames
     for (int k = 0; k < 5; ++k, now += 10) w.DrawFrame();   // 1.5 s: 17 in all
     now += 60000;
     w.DrawFrame();  // 33 more
-    QCOMPARE(w.Film()->Frames(), int64_t{17 + 33});
+    QCOMPARE(w.Recorder().Film()->Frames(), int64_t{17 + 33});
     now += 1000;
     w.DrawFrame();  // the clock goes on from the cut: 11 more
-    const std::string view = w.Film()->FileName();
-    const QString size = QString("%1,%2").arg(w.StageBitmap.width() & ~1).arg(w.StageBitmap.height() & ~1);
+    const std::string view = w.Recorder().Film()->FileName();
+    const QString size = QString("%1,%2").arg(w.Picture().width() & ~1).arg(w.Picture().height() & ~1);
     QTest::keyClick(&w, Qt::Key_R);
-    QVERIFY(w.Film() == nullptr);
+    QVERIFY(w.Recorder().Film() == nullptr);
     QCOMPARE(probe(view), "h264," + size + ",11/1,61");
     // The mark is drawn on the window, not into the film.
     QTest::keyClick(&w, Qt::Key_L);
     w.DrawFrame();
-    const QImage marked = w.StageBitmap.copy();
+    const QImage marked = w.Picture().copy();
     for (int k = 0; k < 450; ++k) w.StepWorld();
-    QCOMPARE(w.Film()->Frames(), int64_t{4});
-    const std::string lapse = w.Film()->FileName();
+    QCOMPARE(w.Recorder().Film()->Frames(), int64_t{4});
+    const std::string lapse = w.Recorder().Film()->FileName();
     QVERIFY(QString::fromStdString(lapse).contains("/Vivarion time-lapse "));
     QTest::keyClick(&w, Qt::Key_L);
     w.DrawFrame();
-    QVERIFY(w.StageBitmap != marked);
+    QVERIFY(w.Picture() != marked);
     QCOMPARE(probe(lapse), "h264," + size + ",30/1,4");
     // A folder that cannot be made: a box names the film, and nothing records.
-    w.FilmFolder = "/proc/vivarion-films";
+    w.Recorder().Folder = "/proc/vivarion-films";
     QTest::keyClick(&w, Qt::Key_R);
-    QVERIFY(w.Film() == nullptr);
+    QVERIFY(w.Recorder().Film() == nullptr);
     auto boxes = w.findChildren<QMessageBox*>();
     QCOMPARE(boxes.size(), 1);
     QVERIFY(boxes[0]->text().contains("/proc/vivarion-films/Vivarion "));
@@ -383,32 +389,32 @@ class AppTest : public QObject {
     TfrmVivarion w;
     Stage(w);
     QTest::keyClick(&w, Qt::Key_Space);
-    QVERIFY(w.Paused);
+    QVERIFY(w.State().Paused);
     const int before = w.Document().Population().Count();
     w.RunFrame();  // paused: no steps
     QCOMPARE(w.Document().Sim().StepCount(), int64_t(0));
     QCOMPARE(w.Document().Population().Count(), before);
     QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(10, 10));
-    QVERIFY(!w.Paused);
+    QVERIFY(!w.State().Paused);
     QCOMPARE(w.Document().Sim().Held(), uint64_t(0));
   }
 
   void keysSteerTheView() {
     TfrmVivarion w;
     Stage(w);
-    const float zoom = w.Zoom;
+    const float zoom = w.View().Zoom;
     QTest::keyClick(&w, Qt::Key_A);
-    QVERIFY(w.Zoom > zoom);
+    QVERIFY(w.View().Zoom > zoom);
     QTest::keyClick(&w, Qt::Key_Q);
-    QVERIFY(std::abs(w.Zoom - zoom) < 1e-7);
+    QVERIFY(std::abs(w.View().Zoom - zoom) < 1e-7);
     QTest::keyClick(&w, Qt::Key_Left);
     QTest::keyClick(&w, Qt::Key_Up);
-    QCOMPARE(w.ScrollX, 10.0f);
-    QCOMPARE(w.ScrollY, -10.0f);
+    QCOMPARE(w.View().ScrollX, 10.0f);
+    QCOMPARE(w.View().ScrollY, -10.0f);
     QTest::keyClick(&w, Qt::Key_X);
     QTest::keyClick(&w, Qt::Key_X);
     QTest::keyClick(&w, Qt::Key_Z);
-    QVERIFY(std::abs(w.Rotation - 0.1f) < 1e-6);
+    QVERIFY(std::abs(w.View().Rotation - 0.1f) < 1e-6);
     QTest::keyClick(&w, Qt::Key_Escape);
     QVERIFY(w.isMaximized());
     QTest::keyClick(&w, Qt::Key_Escape);
@@ -422,7 +428,7 @@ class AppTest : public QObject {
     Place(w, plant, 100, 50);
     const QPoint at = At100And50(w);
     QTest::mousePress(&w, Qt::LeftButton, {}, at);
-    QCOMPARE(w.DraggedCreature(), plant);
+    QCOMPARE(w.Document().Population().FindSerial(w.Document().Sim().Held()), plant);
     QTest::mouseMove(&w, at + QPoint(10, 0));
     QCOMPARE(plant->X, 150.0f);
     QCOMPARE(WorldOf(w.Document().Sim()).Context.Grid.Cell(3, 1).size(), size_t(1));
@@ -447,25 +453,26 @@ class AppTest : public QObject {
     // Beside the creature, which the view centres, not over it.
     QCOMPARE(info->geometry(), QRect(w.width() / 2 + 40, 68, 243, 443));
     QVERIFY(!info->geometry().contains(At100And50(w) - QPoint(20, 10)));
-    QCOMPARE(w.ScrollX, -100.0f);
-    QCOMPARE(w.ScrollY, -50.0f);
+    QCOMPARE(w.View().ScrollX, -100.0f);
+    QCOMPARE(w.View().ScrollY, -50.0f);
     // Its links open the inspector and the editor on its creature.
     HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
     TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);
     QTest::mouseClick(info->butInspect, Qt::LeftButton);
-    QVERIFY(w.Observatory() && w.Observatory()->isVisible());
-    QCOMPARE(w.Observatory()->Tabs->currentWidget(), static_cast<QWidget*>(w.Observatory()->Inspector));
+    QVERIFY(w.Companions().Observatory() && w.Companions().Observatory()->isVisible());
+    QCOMPARE(w.Companions().Observatory()->Tabs->currentWidget(),
+             static_cast<QWidget*>(w.Companions().Observatory()->Inspector));
     QCOMPARE(w.InspectedSerial(), adam->Serial);
     QTest::mouseClick(info->butEdit, Qt::LeftButton);
-    QVERIFY(w.Editor() && w.Editor()->isVisible());
-    QCOMPARE(w.Editor()->Text(), adam->ToXmlText());
-    w.Editor()->hide();
-    w.Observatory()->hide();
+    QVERIFY(w.Companions().Editor() && w.Companions().Editor()->isVisible());
+    QCOMPARE(w.Companions().Editor()->Text(), adam->ToXmlText());
+    w.Companions().Editor()->hide();
+    w.Companions().Observatory()->hide();
     info->hide();  // closing only hides: it still follows
     adam->X = 300;
-    w.Paused = true;
+    w.SetPaused(true);
     w.RunFrame();
-    QCOMPARE(w.ScrollX, -300.0f);
+    QCOMPARE(w.View().ScrollX, -300.0f);
     // The creature dies: the window says so, then goes.
     WorldOf(w.Document().Sim()).List.clear();
     delete adam;
@@ -484,9 +491,9 @@ class AppTest : public QObject {
     TfrmVivarion w;
     Stage(w);
     Place(w, CreateAdam(WorldOf(w.Document().Sim()).Context), 0, 0);
-    QCOMPARE(w.SpeedLimit(), 0);
+    QCOMPARE(w.FrameStatus().SpeedLimit, 0);
     for (int i = 0; i < 6; ++i) QTest::keyClick(&w, Qt::Key_Minus);
-    QCOMPARE(w.SpeedLimit(), 10);
+    QCOMPARE(w.FrameStatus().SpeedLimit, 10);
     const int64_t before = w.Document().Sim().StepCount();
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(400)) w.RunFrame();
@@ -494,9 +501,9 @@ class AppTest : public QObject {
     QVERIFY2(w.Document().Sim().StepCount() - before <= 6,
              std::to_string(w.Document().Sim().StepCount() - before).c_str());
     for (int i = 0; i < 20; ++i) QTest::keyClick(&w, Qt::Key_Minus);
-    QCOMPARE(w.SpeedLimit(), 1);
+    QCOMPARE(w.FrameStatus().SpeedLimit, 1);
     for (int i = 0; i < 20; ++i) QTest::keyClick(&w, Qt::Key_Plus);
-    QCOMPARE(w.SpeedLimit(), 0);
+    QCOMPARE(w.FrameStatus().SpeedLimit, 0);
   }
 
   // The wheel zooms about the pointer; a drag on the empty background pans the picture with
@@ -510,11 +517,11 @@ class AppTest : public QObject {
       return QPointF(p.X, p.Y);
     };
     const QPointF before = under(pointer);
-    const float zoom = w.Zoom;
+    const float zoom = w.View().Zoom;
     QWheelEvent wheel(pointer, w.mapToGlobal(pointer), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(&w, &wheel);
-    QVERIFY(std::fabs(w.Zoom - zoom / 0.81f) < 1e-4f);
+    QVERIFY(std::fabs(w.View().Zoom - zoom / 0.81f) < 1e-4f);
     QVERIFY((under(pointer) - before).manhattanLength() < 0.01);
     const QPointF grabbed = under(QPoint(100, 100));
     QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(100, 100));
@@ -535,12 +542,13 @@ class AppTest : public QObject {
       std::ofstream(dir_ / "animals" / (std::string(n) + ".viv")) << adam->ToXmlText();
     TfrmVivarion w;
     w.show();
-    QCOMPARE(w.seAnimals->value(), 1);
-    QCOMPARE(w.sePlants->value(), 40);
-    for (int i = 0; i < w.chklAnimals->count(); ++i) w.chklAnimals->item(i)->setCheckState(Qt::Checked);
-    w.seAnimals->setValue(3);
-    w.sePlants->setValue(7);
-    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    QCOMPARE(w.StartPanel()->seAnimals->value(), 1);
+    QCOMPARE(w.StartPanel()->sePlants->value(), 40);
+    for (int i = 0; i < w.StartPanel()->chklAnimals->count(); ++i)
+      w.StartPanel()->chklAnimals->item(i)->setCheckState(Qt::Checked);
+    w.StartPanel()->seAnimals->setValue(3);
+    w.StartPanel()->sePlants->setValue(7);
+    QTest::mouseClick(w.StartPanel()->butGo, Qt::LeftButton);
     const TWorldFigures f = w.Document().Sim().Figures();
     QCOMPARE(f.Animals, int64_t(3));
     QCOMPARE(f.Plants, int64_t(7));
@@ -575,8 +583,8 @@ class AppTest : public QObject {
     const TCreature* child = w.Document().Population().Items(1);
     QCOMPARE(reinterpret_cast<uintptr_t>(child), doomedAddress);
     QVERIFY(child->Serial > doomedSerial);
-    QCOMPARE(w.DraggedCreature(), nullptr);
-    w.Paused = true;
+    QCOMPARE(w.Document().Population().FindSerial(w.Document().Sim().Held()), nullptr);
+    w.SetPaused(true);
     w.RunFrame();
     // The window says its creature died, follows nobody (not the newborn at its address),
     // and goes a few seconds later.
@@ -598,11 +606,11 @@ class AppTest : public QObject {
     Place(w, b, -300, 200);
     (new TfrmInfo(&w, a->Serial))->RefreshInfo(*a);
     (new TfrmInfo(&w, b->Serial))->RefreshInfo(*b);
-    w.Paused = true;
+    w.SetPaused(true);
     QTest::keyClick(&w, Qt::Key_Left);
     w.RunFrame();
-    QCOMPARE(w.ScrollX, 300.0f);  // the window opened last is visited last
-    QCOMPARE(w.ScrollY, -200.0f);
+    QCOMPARE(w.View().ScrollX, 300.0f);  // the window opened last is visited last
+    QCOMPARE(w.View().ScrollY, -200.0f);
     QCOMPARE(w.findChildren<TfrmInfo*>().size(), 2);
   }
 
@@ -616,8 +624,8 @@ class AppTest : public QObject {
     c->Parts.Add(new TEngine(c, "E", 3, 0, "Nowhere.1*1"));
     Place(w, c, 0, 0);
     w.RunLoop();  // returns at once: the first step fails
-    QVERIFY(!w.Running);
-    QVERIFY(!w.Terminated);
+    QVERIFY(!w.State().Running);
+    QVERIFY(!w.State().Terminated);
     auto boxes = w.findChildren<QMessageBox*>();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0]->text(), QString("animals/broken.viv: TPart.EvalFormula: part not found (Nowhere)"));
@@ -665,7 +673,7 @@ class AppTest : public QObject {
     auto windows = w.findChildren<TfrmInfo*>();
     QCOMPARE(windows.size(), 1);
     QCOMPARE(windows[0]->Serial, adam->Serial);
-    QCOMPARE(w.ScrollX, -400.0f);
+    QCOMPARE(w.View().ScrollX, -400.0f);
   }
 
   void theRateIsTrueAboveTwoThousandAndAPausedWorldIsNotRedrawn() {
@@ -678,10 +686,11 @@ class AppTest : public QObject {
     // platform settles the window's size (a loop that kept drawing drew hundreds).
     TfrmVivarion paused(1);
     Stage(paused);
-    paused.Paused = true;
+    paused.SetPaused(true);
     paused.RunLoop();
-    QVERIFY(paused.Terminated);
-    QVERIFY2(paused.FramesDrawn >= 1 && paused.FramesDrawn <= 3, QByteArray::number(paused.FramesDrawn));
+    QVERIFY(paused.State().Terminated);
+    QVERIFY2(paused.State().FramesDrawn >= 1 && paused.State().FramesDrawn <= 3,
+             QByteArray::number(paused.State().FramesDrawn));
     QCOMPARE(paused.Document().Sim().StepCount(), int64_t(0));
   }
 
@@ -698,7 +707,7 @@ class AppTest : public QObject {
     w.timerReloadValuesTimer();
     QVERIFY(w.ReloadError()->testAttribute(Qt::WA_ShowWithoutActivating));
     QTest::keyClick(w.ReloadError(), Qt::Key_Space);
-    QVERIFY(w.Paused);
+    QVERIFY(w.State().Paused);
     // A click into the information window's text leaves the keys with the main window.
     TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
     Place(w, adam, 0, 0);
@@ -706,12 +715,12 @@ class AppTest : public QObject {
     QTest::mouseClick(info->Memo1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
     QVERIFY(!info->Memo1->hasFocus());
     QTest::keyClick(info->Memo1, Qt::Key_Space);
-    QVERIFY(!w.Paused);
+    QVERIFY(!w.State().Paused);
     // A Cyrillic layout gives no Latin letter: the physical key (A: evdev code 38) zooms.
-    const float zoom = w.Zoom;
+    const float zoom = w.View().Zoom;
     QKeyEvent ef(QEvent::KeyPress, 0x424, Qt::NoModifier, 38, 0x6c6, 0, QString::fromUtf8("\xD1\x84"));
     QCoreApplication::sendEvent(&w, &ef);
-    QVERIFY(w.Zoom > zoom);
+    QVERIFY(w.View().Zoom > zoom);
   }
 
   void sAndAnEmptyWorldAreToldInTheOverlay() {
@@ -723,25 +732,25 @@ class AppTest : public QObject {
     Place(w, other, 100, 0);
     std::ofstream(dir_ / "animals" / "ODAM.viv") << "kept";
     QTest::keyClick(&w, Qt::Key_S);
-    QVERIFY2(w.Notice.find("Saved 1 species in ") == 0, w.Notice.c_str());
-    QVERIFY(w.Notice.find("animals (1 kept: its file exists)") != std::string::npos);
-    QVERIFY(w.NoticeUntilTick > TickCount());
+    QVERIFY2(NoticeOf(w).find("Saved 1 species in ") == 0, NoticeOf(w).c_str());
+    QVERIFY(NoticeOf(w).find("animals (1 kept: its file exists)") != std::string::npos);
+    QVERIFY(!NoticeOf(w).empty());
     // Started where there is no animals folder (from a menu): into the user's data folder.
     fs::remove_all(dir_ / "animals");
     QTest::keyClick(&w, Qt::Key_S);
     const std::string data =
         (QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/animals").toStdString();
-    QVERIFY2(w.Notice == "Saved 2 species in " + data, w.Notice.c_str());
+    QVERIFY2(NoticeOf(w) == "Saved 2 species in " + data, NoticeOf(w).c_str());
     QVERIFY(fs::exists(fs::path(data) / "ODAM.viv"));
     QVERIFY(!fs::exists(dir_ / "animals"));
-    w.NoticeUntilTick = 0;  // the notice has had its time
+    w.ClearNotice();  // the notice has had its time
     WorldOf(w.Document().Sim()).Clear();
     WorldOf(w.Document().Sim()).Add(TCreature::CreateFood(WorldOf(w.Document().Sim()).Context));
     StepCountOf(w.Document().Sim()) = 10;
     w.DrawFrame();
     bool yellow = false;
     for (int y = 72; y < 90; ++y)
-      for (int x = 0; x < 300; ++x) yellow |= (w.StageBitmap.pixel(x, y) & 0xFFFFFF) == 0xFFFF80;
+      for (int x = 0; x < 300; ++x) yellow |= (w.Picture().pixel(x, y) & 0xFFFFFF) == 0xFFFF80;
     QVERIFY(yellow);
   }
 
@@ -749,19 +758,19 @@ class AppTest : public QObject {
     std::ofstream(dir_ / "animals" / "a.viv") << "x";
     TfrmVivarion w;
     w.show();
-    QListWidgetItem* item = w.chklAnimals->item(0);
-    const QRect text = w.chklAnimals->visualItemRect(item);
+    QListWidgetItem* item = w.StartPanel()->chklAnimals->item(0);
+    const QRect text = w.StartPanel()->chklAnimals->visualItemRect(item);
     const QPoint onName(text.right() - 10, text.center().y());
-    QTest::mouseClick(w.chklAnimals->viewport(), Qt::LeftButton, {}, onName);
+    QTest::mouseClick(w.StartPanel()->chklAnimals->viewport(), Qt::LeftButton, {}, onName);
     QCOMPARE(item->checkState(), Qt::Checked);
-    QTest::mouseClick(w.chklAnimals->viewport(), Qt::LeftButton, {}, onName);
+    QTest::mouseClick(w.StartPanel()->chklAnimals->viewport(), Qt::LeftButton, {}, onName);
     QCOMPARE(item->checkState(), Qt::Unchecked);
   }
 
   void aWorldSavedAndOpenedThroughTheWindowGoesOn() {
     TfrmVivarion w;
     w.show();
-    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    QTest::mouseClick(w.StartPanel()->butGo, Qt::LeftButton);
     for (int i = 0; i < 50; ++i) w.Document().Sim().Step();
     const std::string file = (dir_ / "kept.vivw").string();
     QVERIFY(w.SaveWorldTo(file));
@@ -771,9 +780,9 @@ class AppTest : public QObject {
     TfrmVivarion other;
     other.show();
     QVERIFY(other.OpenWorld(file));
-    QVERIFY(!other.gbSettings->isVisible());
+    QVERIFY(!other.StartPanel()->isVisible());
     QCOMPARE(other.Document().Sim().StepCount(), int64_t(50));
-    QVERIFY2(other.Notice.empty(), other.Notice.c_str());  // the same settings: nothing to say
+    QVERIFY2(NoticeOf(other).empty(), NoticeOf(other).c_str());  // the same settings: nothing to say
     for (int i = 0; i < 50; ++i) other.Document().Sim().Step();
     QCOMPARE(other.Document().Sim().Hash(), later);
     // Opened under other settings, the overlay names the keys that differ for a while.
@@ -784,10 +793,10 @@ class AppTest : public QObject {
     QVERIFY(other.OpenWorld(file));
     changed.Brown = brown;
     other.Document().Sim().SetRules(changed);
-    QCOMPARE(QString::fromStdString(other.Notice),
+    QCOMPARE(QString::fromStdString(NoticeOf(other)),
              QString("Settings differ from the world file's: Brown %1 -> %2")
                  .arg(QString::fromStdString(FloatToText(brown)), QString::fromStdString(FloatToText(brown + 1))));
-    QVERIFY(other.NoticeUntilTick > TickCount());
+    QVERIFY(!NoticeOf(other).empty());
     const uint64_t reopened = other.Document().Sim().Hash();
     // A file that is no world: a message, and the world runs on unchanged.
     std::ofstream(dir_ / "bad.vivw") << "nonsense";
@@ -799,30 +808,30 @@ class AppTest : public QObject {
 
   void theLastWorldIsKeptAtTheLimitAndCanBeResumed() {
     QStandardPaths::setTestModeEnabled(true);
-    fs::remove(TfrmVivarion::LastWorldFile());
+    fs::remove(LastWorldFile());
     {
-      TfrmVivarion first;
+      TfrmVivarion first(1);
       first.show();
-      QVERIFY(!first.butResume->isVisible());
-      QTest::mouseClick(first.butGo, Qt::LeftButton);
-      first.RunLimitMs = 300;
+      QVERIFY(!first.StartPanel()->butResume->isVisible());
+      QTest::mouseClick(first.StartPanel()->butGo, Qt::LeftButton);
       first.RunLoop();  // runs to the limit, then keeps the world
-      QVERIFY(first.Terminated);
-      QVERIFY(fs::exists(TfrmVivarion::LastWorldFile()));
+      QVERIFY(first.State().Terminated);
+      QVERIFY(fs::exists(LastWorldFile()));
       const uint64_t hash = first.Document().Sim().Hash();
       TfrmVivarion next;
       next.show();
-      QVERIFY(next.butResume->isVisible());
-      QCOMPARE(next.butResume->text(), QString("Resume last world"));
-      QVERIFY2(next.butResume->fontMetrics().horizontalAdvance(next.butResume->text()) < next.butResume->width(),
+      QVERIFY(next.StartPanel()->butResume->isVisible());
+      QCOMPARE(next.StartPanel()->butResume->text(), QString("Resume last world"));
+      QVERIFY2(next.StartPanel()->butResume->fontMetrics().horizontalAdvance(next.StartPanel()->butResume->text()) <
+                   next.StartPanel()->butResume->width(),
                "the button's text is clipped");
-      QCOMPARE(next.butGo->geometry(), QRect(136, 232, 75, 25));  // Go stays where it was
-      next.butResume->click();
-      QVERIFY(!next.gbSettings->isVisible());
+      QCOMPARE(next.StartPanel()->butGo->geometry(), QRect(136, 232, 75, 25));  // Go stays where it was
+      next.StartPanel()->butResume->click();
+      QVERIFY(!next.StartPanel()->isVisible());
       QCOMPARE(next.Document().Sim().StepCount(), first.Document().Sim().StepCount());
       QCOMPARE(next.Document().Sim().Hash(), hash);
     }
-    fs::remove(TfrmVivarion::LastWorldFile());
+    fs::remove(LastWorldFile());
   }
 
   void timeTravelGoesBackBranchesComparesAndIsKeptWithTheLastWorld() {
@@ -831,8 +840,8 @@ class AppTest : public QObject {
     shipped.Open(VIVARION_SHIPPED_SETTINGS);
     TfrmVivarion w(0, shipped);
     w.show();
-    QTest::mouseClick(w.butGo, Qt::LeftButton);
-    w.Paused = true;
+    QTest::mouseClick(w.StartPanel()->butGo, Qt::LeftButton);
+    w.SetPaused(true);
     std::vector<uint64_t> hashes{w.Document().Sim().Hash()};
     for (int i = 0; i < 2500; ++i) {
       w.StepWorld();
@@ -842,8 +851,8 @@ class AppTest : public QObject {
     QTest::keyClick(&w, Qt::Key_Comma);
     QCOMPARE(w.Document().Sim().StepCount(), int64_t(2499));
     QCOMPARE(w.Document().Sim().Hash(), hashes[2499]);
-    w.ToggleObservatory();
-    TfrmObservatory& o = *w.Observatory();
+    w.Companions().ToggleObservatory();
+    TfrmObservatory& o = *w.Companions().Observatory();
     o.Tabs->setCurrentWidget(o.Timeline);
     o.Refresh(true);
     TTimelineBar& bar = *o.Timeline->Bar;
@@ -896,16 +905,16 @@ class AppTest : public QObject {
 
     // Kept with the last world, the timeline comes back with it.
     w.KeepLastWorld();
-    QVERIFY(fs::exists(TimelineFileFor(TfrmVivarion::LastWorldFile())));
+    QVERIFY(fs::exists(TimelineFileFor(LastWorldFile())));
     TfrmVivarion next(0, shipped);
     next.show();
-    next.butResume->click();
+    next.StartPanel()->butResume->click();
     QVERIFY(next.Document().Timeline() != nullptr);
     QCOMPARE(next.Document().Timeline()->First(), int64_t(0));
     next.Document().GoToStep(700);
     QCOMPARE(next.Document().Sim().Hash(), hashes[700]);
-    fs::remove(TfrmVivarion::LastWorldFile());
-    fs::remove(TimelineFileFor(TfrmVivarion::LastWorldFile()));
+    fs::remove(LastWorldFile());
+    fs::remove(TimelineFileFor(LastWorldFile()));
   }
 
   void theObservatoryListsSpeciesAndRingsTheSelectedOne() {
@@ -919,7 +928,7 @@ class AppTest : public QObject {
     HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
     TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);  // one taxon of the two ADAMs, one of ODOM
     QTest::keyClick(&w, Qt::Key_O);
-    TfrmObservatory* o = w.Observatory();
+    TfrmObservatory* o = w.Companions().Observatory();
     QVERIFY(o && o->isVisible());
     QCOMPARE(o->windowTitle(), QString("Vivarion Observatory"));
     QCOMPARE(o->SpeciesTable->model()->rowCount(), 0);  // tabs out of sight wait
@@ -930,14 +939,14 @@ class AppTest : public QObject {
     QCOMPARE(o->SpeciesTable->model()->index(0, 1).data().toString(), QString("ADAM"));  // sorted by count alive
     QCOMPARE(o->SpeciesTable->model()->index(0, 2).data().toInt(), 2);
     o->SpeciesTable->selectRow(0);
-    QCOMPARE(w.OutlinedSpecies, std::string("ADAM"));
+    QCOMPARE(w.FrameStatus().OutlinedSpecies, std::string("ADAM"));
     w.DrawFrame();
     const TView v = w.View();
     auto ringed = [&](int dx, int dy) {
       const int cx = v.WindowWidth / 2 + dx, cy = v.WindowHeight / 2 + dy;
       for (int y = cy - 14; y <= cy + 14; ++y)
         for (int x = cx - 14; x <= cx + 14; ++x)
-          if ((w.StageBitmap.pixel(x, y) & 0xFFFFFF) == 0xFFFF00) return true;
+          if ((w.Picture().pixel(x, y) & 0xFFFFFF) == 0xFFFF00) return true;
       return false;
     };
     QVERIFY(ringed(-20, 0));
@@ -945,12 +954,12 @@ class AppTest : public QObject {
     QVERIFY(!ringed(0, 30));  // ODOM is not selected
     // Grouped by body plan, the table lists the taxa, and a taxon is ringed by its id.
     o->GroupBy->setCurrentIndex(0);
-    QCOMPARE(w.OutlinedSpecies, std::string());
+    QCOMPARE(w.FrameStatus().OutlinedSpecies, std::string());
     QCOMPARE(o->SpeciesTable->model()->headerData(1, Qt::Horizontal).toString(), QString("Taxon"));
     QCOMPARE(o->SpeciesTable->model()->rowCount(), 2);
     QCOMPARE(o->SpeciesTable->model()->index(0, 2).data().toInt(), 2);
     o->SpeciesTable->selectRow(0);
-    QCOMPARE(w.OutlinedTaxon, w.Document().Population().List[0]->Taxon);
+    QCOMPARE(w.FrameStatus().OutlinedTaxon, w.Document().Population().List[0]->Taxon);
     w.DrawFrame();
     QVERIFY(ringed(-20, 0));
     QVERIFY(!ringed(0, 30));
@@ -966,7 +975,7 @@ class AppTest : public QObject {
     o->Refresh(true);
     QCOMPARE(o->SpeciesTable->model()->rowCount(), 1);
     QCOMPARE(o->SelectedSpecies(), std::string());
-    QCOMPARE(w.OutlinedTaxon, uint64_t{0});
+    QCOMPARE(w.FrameStatus().OutlinedTaxon, uint64_t{0});
     // It opened beside the main window, not over it, where the screen has room.
     const QRect screen = w.screen()->availableGeometry();
     if (screen.width() >= w.frameGeometry().right() + 8 + o->frameGeometry().width())
@@ -974,12 +983,12 @@ class AppTest : public QObject {
     if (screen.right() - w.frameGeometry().center().x() > o->frameGeometry().width())
       QVERIFY(!o->frameGeometry().contains(w.frameGeometry().center()));
     // The main window's keys work from it, whichever of its parts has the focus.
-    w.Paused = false;
+    w.SetPaused(false);
     QTest::keyClick(o->SpeciesTable, Qt::Key_Space);
-    QVERIFY(w.Paused);
-    const float zoom = w.Zoom;
+    QVERIFY(w.State().Paused);
+    const float zoom = w.View().Zoom;
     QTest::keyClick(o->SpeciesTable, Qt::Key_A);
-    QVERIFY(w.Zoom > zoom);
+    QVERIFY(w.View().Zoom > zoom);
     QTest::keyClick(o->SpeciesTable, Qt::Key_O);
     QVERIFY(!o->isVisible());  // hidden, not gone: it opens again where it was
   }
@@ -987,14 +996,14 @@ class AppTest : public QObject {
   void theGraphsFollowTheRunAndStayThin() {
     TfrmVivarion w;
     w.show();
-    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    QTest::mouseClick(w.StartPanel()->butGo, Qt::LeftButton);
     for (int frame = 0; frame < 30; ++frame) {
       for (int i = 0; i < 20; ++i) w.Document().Sim().Step();
-      w.Paused = true;
+      w.SetPaused(true);
       w.RunFrame();  // draws and samples without stepping
     }
     QTest::keyClick(&w, Qt::Key_O);
-    TGraphsTab* g = w.Observatory()->Graphs;
+    TGraphsTab* g = w.Companions().Observatory()->Graphs;
     QCOMPARE(g->Animals->count(), 30);
     const TWorldFigures f = w.Document().Sim().Figures();
     QCOMPARE(g->Animals->at(29), QPointF(600, f.Animals));
@@ -1024,7 +1033,7 @@ class AppTest : public QObject {
     rules.Open(VIVARION_SHIPPED_SETTINGS);
     TfrmVivarion w(0, rules);
     w.show();
-    QTest::mouseClick(w.butGo, Qt::LeftButton);
+    QTest::mouseClick(w.StartPanel()->butGo, Qt::LeftButton);
     TSimulation twin;  // the same world, reported by hand as the runner does
     twin.StartUp(rules, 77);
     twin.Populate(800, 600, {}, {1, 300});
@@ -1040,8 +1049,8 @@ class AppTest : public QObject {
     }
     QCOMPARE(w.Document().Sim().Hash(), twin.Hash());
     QTest::keyClick(&w, Qt::Key_O);
-    w.Observatory()->Tabs->setCurrentWidget(w.Observatory()->Evolution);
-    TEvolutionTab* e = w.Observatory()->Evolution;
+    w.Companions().Observatory()->Tabs->setCurrentWidget(w.Companions().Observatory()->Evolution);
+    TEvolutionTab* e = w.Companions().Observatory()->Evolution;
     QCOMPARE(e->Taxa->count(), 12);
     for (int k = 0; k < 12; ++k) {
       QCOMPARE(e->Persistent->at(k).y(), static_cast<double>(expected[k].Persistent));
@@ -1049,16 +1058,16 @@ class AppTest : public QObject {
     }
     QVERIFY(e->Waves->count() > 0);
     QVERIFY(e->Summary->text().startsWith("Step 12000: "));
-    w.Paused = true;
+    w.SetPaused(true);
     w.DrawFrame();
-    const QImage own = w.StageBitmap.copy();
+    const QImage own = w.Picture().copy();
     QTest::keyClick(&w, Qt::Key_T);
-    QVERIFY(w.TaxonColours);
+    QVERIFY(w.FrameStatus().TaxonColours);
     w.DrawFrame();
-    QVERIFY(w.StageBitmap != own);
+    QVERIFY(w.Picture() != own);
     QTest::keyClick(&w, Qt::Key_T);
     w.DrawFrame();
-    QCOMPARE(w.StageBitmap, own);
+    QCOMPARE(w.Picture(), own);
     SetWorkerThreads(0);
   }
 
@@ -1082,7 +1091,7 @@ class AppTest : public QObject {
     const TSpeciesHistory& history = HistoryOf(w.Document().Sim());
     QVERIFY(history.Emergences.size() > 8);
     QTest::keyClick(&w, Qt::Key_O);
-    TfrmObservatory* o = w.Observatory();
+    TfrmObservatory* o = w.Companions().Observatory();
     o->GroupBy->setCurrentIndex(1);  // the species
     o->Tabs->setCurrentWidget(o->Tree);
     // At first the living lineages only: every row alive or an ancestor of a row below it.
@@ -1101,7 +1110,7 @@ class AppTest : public QObject {
     for (const TEmergence& e : history.Emergences)
       holds = holds || (e.Name == found && QString::fromStdString(e.Label()).contains(sought, Qt::CaseInsensitive));
     QVERIFY(holds);
-    QCOMPARE(w.OutlinedSpecies, found);  // picked everywhere
+    QCOMPARE(w.FrameStatus().OutlinedSpecies, found);  // picked everywhere
     QVERIFY(!o->Tree->FindNext("no such name"));
     // Zoomed, the time axis is wider than the tab and scrolls.
     const int fitted = o->Tree->View->width();
@@ -1129,7 +1138,7 @@ class AppTest : public QObject {
     const std::string name = history.Emergences[rows[living].Emergence].Name;
     QTest::mouseClick(o->Tree->View, Qt::LeftButton, {},
                       QPoint(20, 22 + static_cast<int>(living) * TSpeciesTreeView::RowHeight + 8));
-    QCOMPARE(w.OutlinedSpecies, name);
+    QCOMPARE(w.FrameStatus().OutlinedSpecies, name);
     QCOMPARE(o->SelectedSpecies(), name);
     // The export is the runner's text for the same world.
     const QString world = QString::fromStdString((dir_ / "tree.vivw").string());
@@ -1159,12 +1168,12 @@ class AppTest : public QObject {
     TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
     Place(w, adam, 100, 50);
     QTest::keyClick(&w, Qt::Key_O);
-    TfrmObservatory* o = w.Observatory();
+    TfrmObservatory* o = w.Companions().Observatory();
     o->Tabs->setCurrentWidget(o->Inspector);
     auto* chart = o->Inspector->findChild<QChartView*>();
     QVERIFY(chart && !chart->isVisible());  // no creature yet: no empty axes
     w.OpenInfoWindow(*adam);
-    w.Paused = true;
+    w.SetPaused(true);
     w.RunFrame();
     QVERIFY(!chart->isVisible());  // one point: still no line to draw
     QCOMPARE(o->Inspector->Serial, adam->Serial);
@@ -1249,11 +1258,11 @@ class AppTest : public QObject {
     std::ofstream(file) << "[VIVARION]\nBrown=3\nSunLigth=0.75\n";
     w.timerReloadValuesTimer();
     QVERIFY(w.ReloadError() == nullptr);
-    QCOMPARE(QString::fromStdString(w.Notice), QString::fromStdString(file + ": unknown key ignored: SunLigth"));
-    QVERIFY(w.NoticeUntilTick > TickCount());
-    w.Notice.clear();
+    QCOMPARE(QString::fromStdString(NoticeOf(w)), QString::fromStdString(file + ": unknown key ignored: SunLigth"));
+    QVERIFY(!NoticeOf(w).empty());
+    w.ClearNotice();
     w.timerReloadValuesTimer();
-    QVERIFY(w.Notice.empty());
+    QVERIFY(NoticeOf(w).empty());
   }
 };
 

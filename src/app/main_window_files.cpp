@@ -12,16 +12,16 @@
 
 namespace viv {
 
-std::string TfrmVivarion::LastWorldFile() {
+std::string LastWorldFile() {
   return (QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/last-world.vivw").toStdString();
 }
 
 bool TfrmVivarion::SaveWorldTo(const std::string& fileName) {
   try {
     doc_.Sim().SaveWorld(fileName);
-    Notice = "World saved in " + fileName;
-    NoticeUntilTick = TickCount() + 5000;
-    NeedsRedraw = true;
+    notice_ = "World saved in " + fileName;
+    noticeUntil_ = TickCount() + 5000;
+    state_.NeedsRedraw = true;
     return true;
   } catch (const std::exception& e) {
     ReportError(e);
@@ -37,10 +37,10 @@ bool TfrmVivarion::OpenWorld(const std::string& fileName) {
     return false;
   }
   // Serials count again in the opened world: windows on creatures of the old one close.
-  for (TfrmInfo* info : findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly)) info->Release();
+  companions_.ReleaseInfoWindows();
   doc_.Begin(fileName);
   NoteUnknownKeys(true);
-  NeedsRedraw = true;
+  state_.NeedsRedraw = true;
   // The world goes on under the settings file's values (reloaded as it is edited); say which
   // of them differ from those it was saved under.
   if (const std::string differences = SettingsDifferences(doc_.Sim().FileSettings(), doc_.Sim().Rules());

@@ -23,19 +23,19 @@ void TfrmVivarion::FormKeyDown(int key) {
       if (isMaximized() || isMinimized()) showNormal();
       else showMaximized();
       break;
-    case Qt::Key_Space: Paused = !Paused; break;
-    case Qt::Key_Left: ScrollX = ScrollX + 10; break;
-    case Qt::Key_Up: ScrollY = ScrollY - 10; break;
-    case Qt::Key_Right: ScrollX = ScrollX - 10; break;
-    case Qt::Key_Down: ScrollY = ScrollY + 10; break;
-    case Qt::Key_A: Zoom = static_cast<float>(Zoom / 0.9); break;
-    case Qt::Key_Q: Zoom = static_cast<float>(Zoom * 0.9); break;
-    case Qt::Key_X: Rotation = static_cast<float>(Rotation + 0.1); break;
-    case Qt::Key_Z: Rotation = static_cast<float>(Rotation - 0.1); break;
+    case Qt::Key_Space: state_.Paused = !state_.Paused; break;
+    case Qt::Key_Left: view_.ScrollX = view_.ScrollX + 10; break;
+    case Qt::Key_Up: view_.ScrollY = view_.ScrollY - 10; break;
+    case Qt::Key_Right: view_.ScrollX = view_.ScrollX - 10; break;
+    case Qt::Key_Down: view_.ScrollY = view_.ScrollY + 10; break;
+    case Qt::Key_A: view_.Zoom = static_cast<float>(view_.Zoom / 0.9); break;
+    case Qt::Key_Q: view_.Zoom = static_cast<float>(view_.Zoom * 0.9); break;
+    case Qt::Key_X: view_.Rotation = static_cast<float>(view_.Rotation + 0.1); break;
+    case Qt::Key_Z: view_.Rotation = static_cast<float>(view_.Rotation - 0.1); break;
     case Qt::Key_S: SaveSpecies(); break;
-    case Qt::Key_T: TaxonColours = !TaxonColours; break;
+    case Qt::Key_T: taxonColours_ = !taxonColours_; break;
     case Qt::Key_R: ToggleRecording(0); break;
-    case Qt::Key_L: ToggleRecording(TimeLapseEvery); break;
+    case Qt::Key_L: ToggleRecording(TFilmRecorder::TimeLapseEvery); break;
     case Qt::Key_E: EditUnderPointer(); break;
     // Time travel: a step back and forward, a keyframe's spacing back and forward, a branch
     // from here, the other branch shown.
@@ -51,7 +51,7 @@ void TfrmVivarion::FormKeyDown(int key) {
     case Qt::Key_Equal: Pace.Faster(); break;
     default: break;
   }
-  NeedsRedraw = true;
+  state_.NeedsRedraw = true;
 }
 
 void TfrmVivarion::SaveSpecies() {
@@ -68,11 +68,11 @@ void TfrmVivarion::SaveSpecies() {
     const int written = SaveSpeciesFiles(doc_.Population(), folder, &kept);
     std::error_code ec;
     const std::string where = std::filesystem::absolute(folder, ec).lexically_normal().string();
-    if (written == 0 && kept == 0) Notice = "No animal species to save";
-    else Notice = "Saved " + std::to_string(written) + " species" + " in " + where;
+    if (written == 0 && kept == 0) notice_ = "No animal species to save";
+    else notice_ = "Saved " + std::to_string(written) + " species" + " in " + where;
     if (kept > 0)
-      Notice += " (" + std::to_string(kept) + " kept: " + (kept == 1 ? "its file exists" : "their files exist") + ")";
-    NoticeUntilTick = TickCount() + 5000;
+      notice_ += " (" + std::to_string(kept) + " kept: " + (kept == 1 ? "its file exists" : "their files exist") + ")";
+    noticeUntil_ = TickCount() + 5000;
   } catch (const std::exception& e) {
     ReportError(e);
   }
@@ -87,10 +87,10 @@ void TfrmVivarion::keyPressEvent(QKeyEvent* e) {
   }
   // O, beside the keys of the design: the observatory.
   if (!gbSettings->isVisible() && BindingKey(*e) == Qt::Key_O && !(e->modifiers() & Qt::ControlModifier))
-    return ToggleObservatory();
+    return companions_.ToggleObservatory();
   if (gbSettings->isVisible()) {
     // On the start panel Enter presses the default button.
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) butGo->click();
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) gbSettings->butGo->click();
     else QWidget::keyPressEvent(e);
     return;
   }
@@ -115,27 +115,27 @@ void TfrmVivarion::sbStageMouseDown(int x, int y) {
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
   const TCreature* picked = doc_.Population().CreatureAt(p.X, p.Y);
   doc_.Sim().Hold(picked ? picked->Serial : 0);
-  PressedSerial = doc_.Sim().Held();
+  pressedSerial_ = doc_.Sim().Held();
   // A press on the empty background takes hold of the picture instead, to pan it.
   panning_ = picked == nullptr;
   panFrom_ = QPoint(x, y);
   panView_ = View();
-  Paused = false;
-  NeedsRedraw = true;
+  state_.Paused = false;
+  state_.NeedsRedraw = true;
 }
 
 void TfrmVivarion::wheelEvent(QWheelEvent* e) {
-  // Zoom about the pointer: the world point under it stays under it. A notch (120) is one
+  // view_.Zoom about the pointer: the world point under it stays under it. A notch (120) is one
   // step of A or Q.
   const QPointF at = e->position();
   const float steps = static_cast<float>(e->angleDelta().y()) / 120.0f;
   if (steps == 0 || gbSettings->isVisible()) return;
   const TScreenPoint before = ScreenToWorld(View(), static_cast<float>(at.x()), static_cast<float>(at.y()), 0);
-  Zoom = static_cast<float>(Zoom * std::pow(1 / 0.9, static_cast<double>(steps)));
+  view_.Zoom = static_cast<float>(view_.Zoom * std::pow(1 / 0.9, static_cast<double>(steps)));
   const TScreenPoint after = ScreenToWorld(View(), static_cast<float>(at.x()), static_cast<float>(at.y()), 0);
-  ScrollX += after.X - before.X;
-  ScrollY += after.Y - before.Y;
-  NeedsRedraw = true;
+  view_.ScrollX += after.X - before.X;
+  view_.ScrollY += after.Y - before.Y;
+  state_.NeedsRedraw = true;
   e->accept();
 }
 
@@ -144,15 +144,15 @@ void TfrmVivarion::sbStageMouseMove(int x, int y) {
     const TScreenPoint from =
         ScreenToWorld(panView_, static_cast<float>(panFrom_.x()), static_cast<float>(panFrom_.y()), 0);
     const TScreenPoint to = ScreenToWorld(panView_, static_cast<float>(x), static_cast<float>(y), 0);
-    ScrollX = panView_.ScrollX + (to.X - from.X);
-    ScrollY = panView_.ScrollY + (to.Y - from.Y);
-    NeedsRedraw = true;
+    view_.ScrollX = panView_.ScrollX + (to.X - from.X);
+    view_.ScrollY = panView_.ScrollY + (to.Y - from.Y);
+    state_.NeedsRedraw = true;
     return;
   }
-  if (!DraggedCreature()) return;
+  if (!doc_.Population().FindSerial(doc_.Sim().Held())) return;
   const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
   doc_.Sim().MoveHeld(p.X, p.Y);
-  NeedsRedraw = true;
+  state_.NeedsRedraw = true;
 }
 
 void TfrmVivarion::FormMouseUp() {
@@ -163,18 +163,18 @@ void TfrmVivarion::FormMouseUp() {
 void TfrmVivarion::sbStageDblClick(int x, int y) {
   // The first press of the double click resumed the world, so by the second press its
   // creature may have moved on: the creature that press picked is the one meant.
-  const TCreature* c = doc_.Population().FindSerial(PressedSerial);
+  const TCreature* c = doc_.Population().FindSerial(pressedSerial_);
   if (!c) {
     const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
     c = doc_.Population().CreatureAt(p.X, p.Y);
   }
   if (c) OpenInfoWindow(*c);
-  NeedsRedraw = true;
+  state_.NeedsRedraw = true;
 }
 
 void TfrmVivarion::OpenInfoWindow(const TCreature& creature) {
   (new TfrmInfo(this, creature.Serial))->RefreshInfo(creature);
-  NeedsRedraw = true;  // the view moves to it
+  state_.NeedsRedraw = true;  // the view moves to it
 }
 
 void TfrmVivarion::mousePressEvent(QMouseEvent* e) {

@@ -11,7 +11,7 @@ void TfrmVivarion::TravelBy(int64_t steps) {
   const TTimeline* timeline = doc_.Timeline();
   if (!timeline || !doc_.Started()) return;
   if (steps < 0) {
-    if (steps == -1) Paused = true;
+    if (steps == -1) state_.Paused = true;
     if (const std::string failed = doc_.GoToStep(std::max(doc_.Sim().StepCount() + steps, timeline->First()));
         !failed.empty())
       ShowNotice(failed);
@@ -19,7 +19,7 @@ void TfrmVivarion::TravelBy(int64_t steps) {
   }
   // Forward is the world's own course from here: the same world the timeline saw, if nothing
   // was changed by hand on the way.
-  if (steps == 1) Paused = true;
+  if (steps == 1) state_.Paused = true;
   try {
     for (int64_t k = 0; k < steps; ++k) {
       StepWorld();
@@ -28,7 +28,7 @@ void TfrmVivarion::TravelBy(int64_t steps) {
   } catch (const std::exception& e) {
     ReportError(e);
   }
-  NeedsRedraw = true;
+  state_.NeedsRedraw = true;
 }
 
 void TfrmVivarion::BranchHereDialog() {
@@ -48,7 +48,7 @@ void TfrmVivarion::SwitchBranch() {
   } catch (const std::exception& e) {
     ReportError(e);
   }
-  NeedsRedraw = true;
+  state_.NeedsRedraw = true;
 }
 
 }  // namespace viv
