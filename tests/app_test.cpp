@@ -159,7 +159,7 @@ class AppTest : public QObject {
     Place(w, adam, 100, 50);
     HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
     TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);
-    w.EditCreature(adam->Serial);
+    w.Companions().EditCreature(adam->Serial);
     TAnimalEditor* e = w.Companions().Editor();
     QVERIFY(e != nullptr && e->isVisible());
     QCOMPARE(e->Text(), adam->ToXmlText());
@@ -293,7 +293,7 @@ class AppTest : public QObject {
     Place(w, adam, 0, 0);
     HistoryOf(w.Document().Sim()).Found(w.Document().Population(), 0);
     TaxaOf(w.Document().Sim()).Found(WorldOf(w.Document().Sim()), 0);
-    w.EditCreature(adam->Serial);
+    w.Companions().EditCreature(adam->Serial);
     TAnimalEditor* e = w.Companions().Editor();
     int asked = 0;
     TAnimalEditor::TAnswer answer = TAnimalEditor::TAnswer::Cancel;
@@ -462,7 +462,7 @@ class AppTest : public QObject {
     QVERIFY(w.Companions().Observatory() && w.Companions().Observatory()->isVisible());
     QCOMPARE(w.Companions().Observatory()->Tabs->currentWidget(),
              static_cast<QWidget*>(w.Companions().Observatory()->Inspector));
-    QCOMPARE(w.InspectedSerial(), adam->Serial);
+    QCOMPARE(w.Companions().InspectedSerial(), adam->Serial);
     QTest::mouseClick(info->butEdit, Qt::LeftButton);
     QVERIFY(w.Companions().Editor() && w.Companions().Editor()->isVisible());
     QCOMPARE(w.Companions().Editor()->Text(), adam->ToXmlText());
@@ -705,8 +705,8 @@ class AppTest : public QObject {
     // The reload error box comes up without taking the focus.
     std::ofstream(file) << "[VIVARION]\nBrown=abc\n";
     w.timerReloadValuesTimer();
-    QVERIFY(w.ReloadError()->testAttribute(Qt::WA_ShowWithoutActivating));
-    QTest::keyClick(w.ReloadError(), Qt::Key_Space);
+    QVERIFY(w.Messages().ReloadError()->testAttribute(Qt::WA_ShowWithoutActivating));
+    QTest::keyClick(w.Messages().ReloadError(), Qt::Key_Space);
     QVERIFY(w.State().Paused);
     // A click into the information window's text leaves the keys with the main window.
     TCreature* adam = CreateAdam(WorldOf(w.Document().Sim()).Context);
@@ -743,7 +743,7 @@ class AppTest : public QObject {
     QVERIFY2(NoticeOf(w) == "Saved 2 species in " + data, NoticeOf(w).c_str());
     QVERIFY(fs::exists(fs::path(data) / "ODAM.viv"));
     QVERIFY(!fs::exists(dir_ / "animals"));
-    w.ClearNotice();  // the notice has had its time
+    w.Messages().Clear();  // the notice has had its time
     WorldOf(w.Document().Sim()).Clear();
     WorldOf(w.Document().Sim()).Add(TCreature::CreateFood(WorldOf(w.Document().Sim()).Context));
     StepCountOf(w.Document().Sim()) = 10;
@@ -1172,7 +1172,7 @@ class AppTest : public QObject {
     o->Tabs->setCurrentWidget(o->Inspector);
     auto* chart = o->Inspector->findChild<QChartView*>();
     QVERIFY(chart && !chart->isVisible());  // no creature yet: no empty axes
-    w.OpenInfoWindow(*adam);
+    w.Companions().OpenInfoWindow(*adam);
     w.SetPaused(true);
     w.RunFrame();
     QVERIFY(!chart->isVisible());  // one point: still no line to draw
@@ -1246,21 +1246,22 @@ class AppTest : public QObject {
     std::ofstream(file) << "[VIVARION]\nBrown=abc\n";
     w.timerReloadValuesTimer();
     w.timerReloadValuesTimer();
-    QVERIFY(w.ReloadError() != nullptr);
+    QVERIFY(w.Messages().ReloadError() != nullptr);
     QCOMPARE(w.findChildren<QMessageBox*>().size(), 1);
-    QVERIFY(w.ReloadError()->text().contains("VIVARION.ini: Brown: 'abc' is not a valid floating point value"));
-    QVERIFY(w.ReloadError()->text().contains("VIVARION.ini"));
+    QVERIFY(
+        w.Messages().ReloadError()->text().contains("VIVARION.ini: Brown: 'abc' is not a valid floating point value"));
+    QVERIFY(w.Messages().ReloadError()->text().contains("VIVARION.ini"));
     std::ofstream(file) << "[VIVARION]\nBrown=3\n";
     w.timerReloadValuesTimer();
-    QVERIFY(w.ReloadError() == nullptr);
+    QVERIFY(w.Messages().ReloadError() == nullptr);
     QCOMPARE(w.Document().Sim().Rules().Brown, 3.0);
     // A misspelt key is named in the overlay once, when it appears, never as an error.
     std::ofstream(file) << "[VIVARION]\nBrown=3\nSunLigth=0.75\n";
     w.timerReloadValuesTimer();
-    QVERIFY(w.ReloadError() == nullptr);
+    QVERIFY(w.Messages().ReloadError() == nullptr);
     QCOMPARE(QString::fromStdString(NoticeOf(w)), QString::fromStdString(file + ": unknown key ignored: SunLigth"));
     QVERIFY(!NoticeOf(w).empty());
-    w.ClearNotice();
+    w.Messages().Clear();
     w.timerReloadValuesTimer();
     QVERIFY(NoticeOf(w).empty());
   }

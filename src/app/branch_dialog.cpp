@@ -1,5 +1,8 @@
 #include "app/branch_dialog.h"
 
+#include "app/window_messages.h"
+#include "app/world_document.h"
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -82,6 +85,25 @@ void TBranchDialog::Check() {
                                          : QString::fromStdString("The branch changes " + differences + "."));
   } catch (const EConvertError& e) {
     Changes->setText(QString("Not taken: ") + e.what());
+  }
+}
+
+void BranchHereAsked(QWidget* parent, TWorldDocument& doc, TWindowMessages& messages) {
+  if (!doc.Timeline() || !doc.Started()) return;
+  TBranchDialog dialog(parent, doc.Sim().Rules(), doc.Sim().StepCount());
+  if (dialog.exec() != QDialog::Accepted) return;
+  try {
+    doc.BranchHere(dialog.Overrides());
+  } catch (const std::exception& e) {
+    messages.Report(e);
+  }
+}
+
+void SwitchBranchTold(TWorldDocument& doc, TWindowMessages& messages) {
+  try {
+    doc.SwitchBranch();
+  } catch (const std::exception& e) {
+    messages.Report(e);
   }
 }
 

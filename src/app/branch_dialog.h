@@ -30,4 +30,13 @@ class TBranchDialog : public QDialog {
   TSettings rules_;
 };
 
+class TWindowMessages;
+class TWorldDocument;
+
+// B and the Timeline tab's button: asks for a new branch's settings and starts it from the step
+// shown (nothing while the world keeps no timeline); V and the tab's other button: the branch
+// beside is shown. A failure is told in a box.
+void BranchHereAsked(QWidget* parent, TWorldDocument& doc, TWindowMessages& messages);
+void SwitchBranchTold(TWorldDocument& doc, TWindowMessages& messages);
+
 }  // namespace viv

@@ -60,10 +60,10 @@ TfrmInfo::TfrmInfo(TWorldWindow* main, uint64_t serial) : QFrame(main->Widget())
     links->addWidget(b);
   }
   connect(butInspect, &QPushButton::clicked, this, [this] {
-    if (Serial) main_->ShowInspector(Serial);
+    if (Serial) main_->Companions().ShowInspector(Serial);
   });
   connect(butEdit, &QPushButton::clicked, this, [this] {
-    if (Serial) main_->EditCreature(Serial);
+    if (Serial) main_->Companions().EditCreature(Serial);
   });
 
   auto* layout = new QVBoxLayout(this);

@@ -37,7 +37,7 @@ int64_t TickCountAt(std::chrono::steady_clock::time_point moment) {
 int64_t TickCount() { return TickCountAt(std::chrono::steady_clock::now()); }
 
 TfrmVivarion::TfrmVivarion(int32_t runLimitSeconds, const TSettings& rules)
-    : StartTick(TickCount()), RunLimitMs(1000 * static_cast<int64_t>(runLimitSeconds)), companions_(*this) {
+    : StartTick(TickCount()), RunLimitMs(1000 * static_cast<int64_t>(runLimitSeconds)) {
   doc_.Sim().StartUp(rules, std::nullopt);
   doc_.Listen([this](const std::string& text) { ShowNotice(text); }, [this] { state_.NeedsRedraw = true; });
   setWindowTitle("Vivarion 0.35");
@@ -90,20 +90,6 @@ void TfrmVivarion::showEvent(QShowEvent* e) {
   gbSettings->Fill(FileExists(LastWorldFile()));
 }
 
-QMessageBox* TfrmVivarion::ShowBox(QMessageBox::Icon icon, const QString& text) {
-  auto* box = new QMessageBox(icon, "Vivarion", text, QMessageBox::Ok, this);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setAttribute(Qt::WA_ShowWithoutActivating);
-  box->setModal(false);
-  box->installEventFilter(this);
-  return box;
-}
-
-void TfrmVivarion::ReportError(const std::exception& e) {
-  ShowBox(QMessageBox::Critical, QString::fromStdString(e.what()))->show();
-  state_.NeedsRedraw = true;
-}
-
 void TfrmVivarion::butGoClick() {
   gbSettings->hide();
   const QRect outer = frameGeometry();
@@ -113,14 +99,14 @@ void TfrmVivarion::butGoClick() {
     // Back to the start panel (the world is empty again), so that the user can untick the
     // file and go again.
     gbSettings->show();
-    ReportError(e);
+    messages_.Report(e);
     return;
   }
   // Step timing starts now, not at window creation, so the first pause is not inflated by
   // the time spent on the start panel.
   Pace.Restart();
   doc_.Begin("");
-  NoteUnknownKeys(true);
+  messages_.UnknownKeys(UnknownKeysNote(doc_.Sim().Rules()), true);
   QCoreApplication::postEvent(this, new QEvent(QEvent::User));
 }
 
@@ -157,7 +143,7 @@ void TfrmVivarion::RunLoop() {
     }
   } catch (const std::exception& e) {
     // The world stops stepping; the window stays open with the last picture.
-    ReportError(e);
+    messages_.Report(e);
   }
   state_.Running = false;
 }
@@ -168,7 +154,7 @@ void TfrmVivarion::StepWorld() {
     recorder_.AfterStep(doc_.Sim().StepCount(), StageBitmap.size(),
                         [this](QImage& image) { viv::DrawFrame(doc_.Population(), View(), FrameStatus(), image); });
   } catch (const std::exception& e) {
-    ReportError(e);
+    messages_.Report(e);
   }
 }
 
@@ -190,7 +176,7 @@ TFrameStatus TfrmVivarion::FrameStatus() const {
   status.OutlinedSpecies = outlinedSpecies_;
   status.OutlinedTaxon = outlinedTaxon_;
   status.TaxonColours = taxonColours_;
-  if (!notice_.empty() && TickCount() < noticeUntil_) status.Notices.push_back(notice_);
+  if (const std::string notice = messages_.Current(); !notice.empty()) status.Notices.push_back(notice);
   return status;
 }
 
@@ -200,7 +186,7 @@ void TfrmVivarion::DrawFrame() {
   try {
     recorder_.AfterDraw(StageBitmap);
   } catch (const std::exception& e) {
-    ReportError(e);
+    messages_.Report(e);
   }
   repaint();
   LastRedrawTick = TickCount();
@@ -208,20 +194,8 @@ void TfrmVivarion::DrawFrame() {
   ++state_.FramesDrawn;
 }
 
-uint64_t TfrmVivarion::InspectedSerial() const { return companions_.InspectedSerial(doc_.Sim().Held()); }
-
-void TfrmVivarion::NoteUnknownKeys(bool again) {
-  const std::string note = UnknownKeysNote(doc_.Sim().Rules());
-  if (!again && note == unknownKeysShown_) return;
-  unknownKeysShown_ = note;
-  if (note.empty()) return;
-  ShowNotice(note);
-}
-
 void TfrmVivarion::ShowNotice(const std::string& text) {
-  // A notice still showing keeps its place; the new one joins it.
-  notice_ = noticeUntil_ > TickCount() && !notice_.empty() && notice_ != text ? notice_ + "; " + text : text;
-  noticeUntil_ = TickCount() + 6000;
+  messages_.Notice(text);
   state_.NeedsRedraw = true;
 }
 
@@ -233,17 +207,12 @@ void TfrmVivarion::timerReloadValuesTimer() {
   try {
     rules.Load();
     doc_.PutRulesInForce(rules);
-    NoteUnknownKeys(false);
-    if (reloadError_) {
-      reloadError_->close();
-      reloadError_ = nullptr;
-    }
+    messages_.UnknownKeys(UnknownKeysNote(rules), false);
+    messages_.ReloadWorked();
   } catch (const std::exception& e) {
     doc_.PutRulesInForce(rules);
     // One report, kept up to date while the error lasts; the world goes on meanwhile.
-    if (!reloadError_) reloadError_ = ShowBox(QMessageBox::Warning, "");
-    reloadError_->setText(QString::fromStdString(e.what()));
-    reloadError_->show();
+    messages_.ReloadFailed(e.what());
   }
   state_.NeedsRedraw = true;  // a paused world is drawn once more after a reload
 }
@@ -278,14 +247,13 @@ void TfrmVivarion::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, StageBitmap);
 }
 
-void TfrmVivarion::SetPaused(bool paused) {
-  state_.Paused = paused;
+void TfrmVivarion::CentreOn(float x, float y) {
+  view_.ScrollX = -x, view_.ScrollY = -y;
   state_.NeedsRedraw = true;
 }
 
-void TfrmVivarion::ClearNotice() {
-  notice_.clear();
-  noticeUntil_ = 0;
+void TfrmVivarion::SetPaused(bool paused) {
+  state_.Paused = paused;
   state_.NeedsRedraw = true;
 }
 

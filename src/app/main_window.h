@@ -19,6 +19,7 @@
 #include "app/start_panel.h"
 #include "app/ticks.h"
 #include "app/window_companions.h"
+#include "app/window_messages.h"
 #include "app/world_document.h"
 #include "app/world_window.h"
 #include "sim/simulation.h"
@@ -74,10 +75,9 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   const TRunState& State() const { return state_; }
   void SetPaused(bool paused);
   const QImage& Picture() const { return StageBitmap; }
-  void ClearNotice();
   TStartPanel* StartPanel() const { return gbSettings; }
   TFilmRecorder& Recorder() { return recorder_; }
-  TWindowCompanions& Companions() { return companions_; }
+  TWindowMessages& Messages() override { return messages_; }
 
   // Writes the running world; an error is shown in a box. Returns whether it was written.
   bool SaveWorldTo(const std::string& fileName);
@@ -86,29 +86,22 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   bool OpenWorld(const std::string& fileName);
   // Keeps the world in LastWorldFile() if one was started (at the close and at the run-time limit).
   void KeepLastWorld();
-  // The non-modal report of a failed settings reload, or nullptr.
-  QMessageBox* ReloadError() const { return reloadError_; }
 
   // What the other windows see of this one.
   QWidget* Widget() override { return this; }
   TWorldDocument& Document() override { return doc_; }
   const TWorldDocument& Document() const override { return doc_; }
   bool WorldRuns() const override;
-  void CentreOn(float x, float y) override { view_.ScrollX = -x, view_.ScrollY = -y; }
+  void CentreOn(float x, float y) override;
   uint64_t PutAnimalAtCentre(const std::string& text, const std::string& name) override {
     return doc_.Sim().PutAnimal(text, name, -view_.ScrollX, -view_.ScrollY);
   }
   void Outline(const std::string& species, uint64_t taxon) override;
   void ShowNotice(const std::string& text) override;
-  uint64_t InspectedSerial() const override;
-  void ShowInspector(uint64_t serial) override { companions_.ShowInspector(serial); }
-  void OpenInfoWindow(const TCreature& creature) override;
-  void EditCreature(uint64_t serial) override;
+  TWindowCompanions& Companions() override { return companions_; }
   // Ctrl+S and Ctrl+O: a file dialog, then SaveWorldTo or OpenWorld.
   void SaveWorldDialog() override;
   void OpenWorldDialog() override;
-  void BranchHereDialog() override;
-  void SwitchBranch() override;
 
  protected:
   bool event(QEvent* e) override;
@@ -125,9 +118,6 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
-  // Names unknown keys of the settings file in the overlay for a few seconds: when they
-  // change at a reload, and again (again) when a world starts.
-  void NoteUnknownKeys(bool again);
   // Time travel: , and . one step back (paused) and one forward; [ and ] a keyframe's spacing.
   void TravelBy(int64_t steps);
   // R and L: a film starts, or the one being made stops and is put in place; a failure stops
@@ -137,13 +127,6 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   // E: the creature under the pointer, else the one followed by an information window or held.
   void EditUnderPointer();
   void SaveSpecies();
-  // Waits for input while paused, waking up in time for the run-time limit.
-  void WaitForInput();
-  // Shows an error in a non-modal box, so that the window stays usable.
-  void ReportError(const std::exception& e);
-  // An error box shown beside the window: it does not take the focus, and the window's
-  // keys keep working while it is up.
-  QMessageBox* ShowBox(QMessageBox::Icon icon, const QString& text);
 
   TWorldDocument doc_;  // the world shown
   TStartPanel* gbSettings;
@@ -156,20 +139,17 @@ class TfrmVivarion : public QWidget, public TWorldWindow {
   int64_t RunLimitMs = 0;
   QImage StageBitmap;
   TFilmRecorder recorder_;
-  TWindowCompanions companions_;
+  TWindowMessages messages_{this};
+  TWindowCompanions companions_{*this, messages_};
   bool taxonColours_ = false;                          // T: animals filled in their taxon's colour
   std::string outlinedSpecies_;                        // ringed in the view: the species selected in the observatory
   uint64_t outlinedTaxon_ = 0;                         // or the taxon selected there
-  std::string notice_;                                 // a short message under the overlay (the outcome of S)
-  int64_t noticeUntil_ = 0;                            // and when it goes
   uint64_t pressedSerial_ = 0;                         // the creature under the last press, for a double click
   uint64_t inspectRequested_ = 0;                      // the creature an information window sent to the inspector
-  std::string unknownKeysShown_;                       // the unknown keys last named
   std::chrono::steady_clock::time_point nextStepDue_;  // under a speed limit
   bool panning_ = false;                               // the press was on the empty background: moves pan the picture
   QPoint panFrom_;                                     // where that press was
   TView panView_;                                      // the view when it was made
-  QPointer<QMessageBox> reloadError_;                  // cleared by Qt when the box goes
   QTimer* limitTimer_ = nullptr;                       // wakes a paused loop at the run-time limit
 };
 

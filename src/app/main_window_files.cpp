@@ -19,12 +19,11 @@ std::string LastWorldFile() {
 bool TfrmVivarion::SaveWorldTo(const std::string& fileName) {
   try {
     doc_.Sim().SaveWorld(fileName);
-    notice_ = "World saved in " + fileName;
-    noticeUntil_ = TickCount() + 5000;
+    messages_.Outcome("World saved in " + fileName);
     state_.NeedsRedraw = true;
     return true;
   } catch (const std::exception& e) {
-    ReportError(e);
+    messages_.Report(e);
     return false;
   }
 }
@@ -33,13 +32,13 @@ bool TfrmVivarion::OpenWorld(const std::string& fileName) {
   try {
     doc_.Sim().LoadWorld(fileName);
   } catch (const std::exception& e) {
-    ReportError(e);
+    messages_.Report(e);
     return false;
   }
   // Serials count again in the opened world: windows on creatures of the old one close.
   companions_.ReleaseInfoWindows();
   doc_.Begin(fileName);
-  NoteUnknownKeys(true);
+  messages_.UnknownKeys(UnknownKeysNote(doc_.Sim().Rules()), true);
   state_.NeedsRedraw = true;
   // The world goes on under the settings file's values (reloaded as it is edited); say which
   // of them differ from those it was saved under.

@@ -13,7 +13,7 @@ void TfrmVivarion::ToggleRecording(int64_t everySteps) {
     recorder_.Start(everySteps, width(), height());
     doc_.FilmStarted();
   } catch (const std::exception& e) {
-    ReportError(e);
+    messages_.Report(e);
   }
   state_.NeedsRedraw = true;
 }
@@ -22,7 +22,7 @@ void TfrmVivarion::StopRecording() {
   try {
     if (const std::string saved = recorder_.Finish(); !saved.empty()) ShowNotice(saved);
   } catch (const std::exception& e) {
-    ReportError(e);
+    messages_.Report(e);
   }
   state_.NeedsRedraw = true;
 }

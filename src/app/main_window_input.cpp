@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <iterator>
 
+#include "app/branch_dialog.h"
 #include "app/info_window.h"
 #include "app/key_bindings.h"
 #include "app/main_window.h"
@@ -43,8 +44,8 @@ void TfrmVivarion::FormKeyDown(int key) {
     case Qt::Key_Period: TravelBy(1); break;
     case Qt::Key_BracketLeft: TravelBy(doc_.Timeline() ? -doc_.Timeline()->Spacing() : 0); break;
     case Qt::Key_BracketRight: TravelBy(doc_.Timeline() ? doc_.Timeline()->Spacing() : 0); break;
-    case Qt::Key_B: BranchHereDialog(); break;
-    case Qt::Key_V: SwitchBranch(); break;
+    case Qt::Key_B: BranchHereAsked(this, doc_, messages_); break;
+    case Qt::Key_V: SwitchBranchTold(doc_, messages_); break;
     // The speed control: - slows the world down a step of the ladder, + (or =) speeds it up.
     case Qt::Key_Minus: Pace.Slower(); break;
     case Qt::Key_Plus:
@@ -68,13 +69,13 @@ void TfrmVivarion::SaveSpecies() {
     const int written = SaveSpeciesFiles(doc_.Population(), folder, &kept);
     std::error_code ec;
     const std::string where = std::filesystem::absolute(folder, ec).lexically_normal().string();
-    if (written == 0 && kept == 0) notice_ = "No animal species to save";
-    else notice_ = "Saved " + std::to_string(written) + " species" + " in " + where;
+    std::string said = written == 0 && kept == 0 ? "No animal species to save"
+                                                 : "Saved " + std::to_string(written) + " species in " + where;
     if (kept > 0)
-      notice_ += " (" + std::to_string(kept) + " kept: " + (kept == 1 ? "its file exists" : "their files exist") + ")";
-    noticeUntil_ = TickCount() + 5000;
+      said += " (" + std::to_string(kept) + " kept: " + (kept == 1 ? "its file exists" : "their files exist") + ")";
+    messages_.Outcome(said);
   } catch (const std::exception& e) {
-    ReportError(e);
+    messages_.Report(e);
   }
 }
 
@@ -168,13 +169,8 @@ void TfrmVivarion::sbStageDblClick(int x, int y) {
     const TScreenPoint p = ScreenToWorld(View(), static_cast<float>(x), static_cast<float>(y), 0);
     c = doc_.Population().CreatureAt(p.X, p.Y);
   }
-  if (c) OpenInfoWindow(*c);
+  if (c) companions_.OpenInfoWindow(*c);
   state_.NeedsRedraw = true;
-}
-
-void TfrmVivarion::OpenInfoWindow(const TCreature& creature) {
-  (new TfrmInfo(this, creature.Serial))->RefreshInfo(creature);
-  state_.NeedsRedraw = true;  // the view moves to it
 }
 
 void TfrmVivarion::mousePressEvent(QMouseEvent* e) {

@@ -1,8 +1,6 @@
-// Time travel from the window's keys and the Timeline tab: the document goes back and branches,
-// the window pauses, steps and asks.
+// Time travel from the window's keys: the document goes back, the window pauses and steps.
 #include <algorithm>
 
-#include "app/branch_dialog.h"
 #include "app/main_window.h"
 
 namespace viv {
@@ -26,27 +24,7 @@ void TfrmVivarion::TravelBy(int64_t steps) {
       doc_.SampleGraphs();
     }
   } catch (const std::exception& e) {
-    ReportError(e);
-  }
-  state_.NeedsRedraw = true;
-}
-
-void TfrmVivarion::BranchHereDialog() {
-  if (!doc_.Timeline() || !doc_.Started()) return;
-  TBranchDialog dialog(this, doc_.Sim().Rules(), doc_.Sim().StepCount());
-  if (dialog.exec() != QDialog::Accepted) return;
-  try {
-    doc_.BranchHere(dialog.Overrides());
-  } catch (const std::exception& e) {
-    ReportError(e);
-  }
-}
-
-void TfrmVivarion::SwitchBranch() {
-  try {
-    doc_.SwitchBranch();
-  } catch (const std::exception& e) {
-    ReportError(e);
+    messages_.Report(e);
   }
   state_.NeedsRedraw = true;
 }

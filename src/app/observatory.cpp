@@ -77,7 +77,8 @@ TfrmObservatory::TfrmObservatory(TWorldWindow* main) : QWidget(nullptr), main_(m
   connect(Tree->LivingOnly, &QCheckBox::toggled, this, [this] { Refresh(true); });
   Inspector = new TInspectorTab(this);
   Tabs->addTab(Inspector, "Inspector");
-  connect(Inspector->EditButton, &QPushButton::clicked, this, [this] { main_->EditCreature(Inspector->Serial); });
+  connect(Inspector->EditButton, &QPushButton::clicked, this,
+          [this] { main_->Companions().EditCreature(Inspector->Serial); });
   Evolution = new TEvolutionTab(this);
   Tabs->addTab(Evolution, "Evolution");
   Timeline = new TTimelineTab(this, main_);
@@ -167,7 +168,7 @@ void TfrmObservatory::Refresh(bool now) {
   if (!isVisible()) return;
   // The inspector follows the creature of the last information window opened, else the one
   // held with the mouse; it stays on one that died until another is chosen.
-  const uint64_t wanted = main_->InspectedSerial();
+  const uint64_t wanted = main_->Companions().InspectedSerial();
   if (wanted && wanted != Inspector->Serial) Inspector->Follow(wanted);
   Inspector->Show(main_->Shown().Population().FindSerial(Inspector->Serial), main_->Shown().StepCount());
   const int64_t tick = TickCount();
@@ -252,7 +253,7 @@ void TfrmObservatory::FollowSelected() {
   const std::string name = SelectedSpecies();
   for (const TCreature* c : main_->Shown().Population().List) {
     if (c->Vegetable || GroupLabel(*c) != name) continue;
-    main_->OpenInfoWindow(*c);
+    main_->Companions().OpenInfoWindow(*c);
     return;
   }
 }

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/branch_dialog.h"
 #include "app/world_window.h"
 
 namespace viv {
@@ -74,8 +75,8 @@ TTimelineTab::TTimelineTab(QWidget* parent, TWorldWindow* main) : QWidget(parent
   };
   connect(Back, &QPushButton::clicked, this, [by] { by(-1); });
   connect(Forward, &QPushButton::clicked, this, [by] { by(1); });
-  connect(Branch, &QPushButton::clicked, this, [this] { main_->BranchHereDialog(); });
-  connect(Switch, &QPushButton::clicked, this, [this] { main_->SwitchBranch(); });
+  connect(Branch, &QPushButton::clicked, this, [this] { BranchHereAsked(this, main_->Document(), main_->Messages()); });
+  connect(Switch, &QPushButton::clicked, this, [this] { SwitchBranchTold(main_->Document(), main_->Messages()); });
   connect(StopComparing, &QPushButton::clicked, this, [this] { main_->Document().StopComparing(); });
   Refresh();
 }

@@ -6,6 +6,7 @@
 #include "app/animal_editor.h"
 #include "app/info_window.h"
 #include "app/observatory.h"
+#include "app/window_messages.h"
 #include "app/world_window.h"
 
 namespace viv {
@@ -30,14 +31,29 @@ void TWindowCompanions::ShowInspector(uint64_t serial) {
   observatory_->raise();
 }
 
-uint64_t TWindowCompanions::InspectedSerial(uint64_t held) const {
+uint64_t TWindowCompanions::InspectedSerial() const {
   const QList<TfrmInfo*> windows = main_.Widget()->findChildren<TfrmInfo*>(Qt::FindDirectChildrenOnly);
   if (inspectRequested_ != 0)
     for (const TfrmInfo* w : windows)
       if (w->Serial == inspectRequested_) return inspectRequested_;
   for (auto it = windows.rbegin(); it != windows.rend(); ++it)
     if ((*it)->Serial) return (*it)->Serial;
-  return held;
+  return main_.Shown().Held();
+}
+
+void TWindowCompanions::OpenInfoWindow(const TCreature& creature) {
+  (new TfrmInfo(&main_, creature.Serial))->RefreshInfo(creature);
+}
+
+void TWindowCompanions::EditCreature(uint64_t serial) {
+  const TCreature* c = main_.Shown().Population().FindSerial(serial);
+  if (!c) return;
+  const std::string name = c->SpeciesLabel();
+  try {
+    OpenEditor(c->ToXmlText(), name.empty() ? "UNNAMED" : name, "");
+  } catch (const std::exception& e) {
+    messages_.Report(e);
+  }
 }
 
 void TWindowCompanions::Refresh() {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/window_companions.h"
+#include "app/window_messages.h"
 #include "app/world_document.h"
 
 class QWidget;
@@ -37,18 +39,13 @@ class TWorldWindow {
   // Shows text under the overlay for a few seconds.
   virtual void ShowNotice(const std::string& text) = 0;
 
-  // The creature the observatory's inspector follows, 0 for none.
-  virtual uint64_t InspectedSerial() const = 0;
-  virtual void ShowInspector(uint64_t serial) = 0;
-  virtual void OpenInfoWindow(const TCreature& creature) = 0;
-  virtual void EditCreature(uint64_t serial) = 0;
+  // The observatory, the editor and the information windows.
+  virtual TWindowCompanions& Companions() = 0;
   virtual void SaveWorldDialog() = 0;
   virtual void OpenWorldDialog() = 0;
 
-  // Time travel the document cannot do alone: asking for a branch's settings, and changing
-  // branches (a failure is shown in a box).
-  virtual void BranchHereDialog() = 0;
-  virtual void SwitchBranch() = 0;
+  // Notices under the overlay and boxes beside the window.
+  virtual TWindowMessages& Messages() = 0;
 };
 
 }  // namespace viv
