@@ -15,8 +15,7 @@
 #include "app/organ_model.h"
 #include "creature/creature.h"
 #include "history/run_samples.h"
-#include "parts/brain.h"
-#include "parts/engine.h"
+#include "parts/part.h"
 #include "view/run_charts.h"
 
 namespace viv {
@@ -118,17 +117,12 @@ void TInspectorTab::ShowOrgans(const TCreature& creature) {
   rows.reserve(parts.size());
   for (const TPart* organ : parts) {
     const TPart& part = *organ;
-    const auto* engine = dynamic_cast<const TEngine*>(&part);
-    QString angle, formula;
-    if (engine) {
-      angle = Degrees(engine->Angle);
-      formula = QString::fromStdString(engine->Formula());
-    } else if (const auto* brain = dynamic_cast<const TBrain*>(&part)) {
-      formula = QString::fromStdString(brain->Formula());
-    }
+    const std::optional<float> turn = part.DirectionAngle(), power = part.MomentaryPower();
+    const std::string* text = part.FormulaText();
+    const QString angle = turn ? Degrees(*turn) : QString(), formula = text ? QString::fromStdString(*text) : QString();
     QStringList outputs;
     for (int32_t i = 0; i < part.OutputCount(); ++i) outputs << QString::number(part.Output(i), 'g', 4);
-    if (engine) outputs << QString("power %1").arg(engine->Power, 0, 'f', 1);
+    if (power) outputs << QString("power %1").arg(*power, 0, 'f', 1);
     rows.push_back({KindName(part.Kind()), QString::fromStdString(part.Id),
                     QString("r %1, %2").arg(part.R, 0, 'f', 2).arg(Degrees(part.Phi)), angle, formula,
                     outputs.join("  ")});

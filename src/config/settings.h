@@ -30,7 +30,7 @@ class TSettings {
   // Rules beside the fourteen original keys; absent or 0, the world is as it always was.
   double OrganLoss = 0;    // chance that a division drops each copied organ of the child
   int32_t PlantFloor = 0;  // fewer plants than this: one sprouts near the origin each step
-  // Rules of open evolution (creature/reproduction, creature/sunlight).
+  // Rules of open evolution (rules/open_mutation, rules/division_rules, rules/sunlight).
   double CopySkip = 0;         // chance that a division skips the organ copy and the new name
   double FreshIds = 0;         // chance that the copied organ gets an id of its own
   double FormulaMutation = 0;  // chance that a division changes each formula of the child
@@ -40,7 +40,7 @@ class TSettings {
   double PatchShade = 0;       // the light between the patches, as a share of SunLight
   int32_t SeasonLength = 0;    // steps of one cycle of the seasons
   double SeasonDepth = 0;      // how far the light swings with the seasons, 0 to 1
-  // Rules of diet (creature/diet): food of several kinds.
+  // Rules of diet (rules/diet): food of several kinds.
   int32_t PlantColors = 0;      // plants come in this many colours (2 or more), each its parent's
   double PlantColorChange = 0;  // chance that a plant's child takes a colour of them at random
   double ColorDiet = 0;         // share of a bite lost per unit of colour difference (0 to 1)

@@ -28,6 +28,8 @@ class TEngine : public TPart {
   void Update(TRandom& random) override;
   std::string PropertyNames() const override;
   const std::string* FormulaText() const override { return &formula_; }
+  std::optional<float> DirectionAngle() const override { return Angle; }
+  std::optional<float> MomentaryPower() const override { return Power; }
   void PutState(TOrganStateOut& out) const override;
   void UpdatePlain(TRandom& random) override;
 

@@ -2,6 +2,7 @@
 // The organ base class: named text properties, the formula evaluator, and the ten
 // operations every organ kind provides.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "config/errors.h"
@@ -66,6 +67,10 @@ class TPart {
   virtual std::string PropertyNames() const;
   // The organ's formula, for the kinds that have one; nullptr for the others.
   virtual const std::string* FormulaText() const { return nullptr; }
+  // Its turn on the body (radians) for the kinds that point somewhere of their own (an
+  // engine's thrust), and its momentary pull (an engine's power), for inspection.
+  virtual std::optional<float> DirectionAngle() const { return std::nullopt; }
+  virtual std::optional<float> MomentaryPower() const { return std::nullopt; }
   // What a world file keeps of this organ beyond its id, size, place and kind: its own values
   // and its momentary state, in the order its kind reads them back.
   virtual void PutState(TOrganStateOut& out) const = 0;
