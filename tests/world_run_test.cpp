@@ -66,9 +66,11 @@ void UseRules(TCreatureList& world, bool open) {
   s.LightPatches = 3, s.PatchRadius = 150, s.PatchDistance = 300, s.SeasonLength = 500, s.SeasonDepth = 0.8;
 }
 
-std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bool plain, bool open = false) {
+std::string RunScattered(uint64_t seed, int32_t count, float side, int steps, bool plain, bool open = false,
+                         void (*more)(TSettings&) = nullptr) {
   TWorld world;
   UseRules(world, open);
+  if (more) more(world.Context.Rules);
   world.Passes = plain ? TPasses::Plain : TPasses::Fast;
   BuildScatteredWorld(world, count, side, seed);
   for (int step = 0; step < steps; ++step) {
@@ -94,6 +96,16 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
           << "seed " << c.seed << " with " << threads << " threads";
     }
   }
+  SetWorkerThreads(0);
+}
+
+// Eyes that see their owners' food and a floor for each plant kind change nothing of that.
+TEST_F(WorldRun, SightDietAndKindFloorGiveTheSameWorldOnEitherPass) {
+  auto coexistence = [](TSettings& s) { s.PlantColors = 3, s.DietWidth = 0.25, s.SightDiet = 1.5, s.KindFloor = 30; };
+  const std::string plain = RunScattered(6, 400, 1500, 400, true, true, coexistence);
+  EXPECT_NE(plain, RunScattered(6, 400, 1500, 400, true, true));  // the rules act
+  SetWorkerThreads(3);
+  EXPECT_TRUE(RunScattered(6, 400, 1500, 400, false, true, coexistence) == plain);
   SetWorkerThreads(0);
 }
 

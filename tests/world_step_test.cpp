@@ -308,6 +308,44 @@ TEST_F(WorldStep, EachPlantKindDividesInARoomOfItsOwn) {
   EXPECT_EQ(green[0]->Energy(), 160);
 }
 
+// SightDiet: an eye's green light is weighed by how near what it sees is to its owner's colour,
+// so an eater of one kind is drawn to its own plants and less to the others; KindFloor sprouts a
+// plant of each kind that has fewer than the floor.
+TEST_F(WorldStep, EyesSeeTheirOwnersFoodAndAGrazedKindSproutsAgain) {
+  Settings.PlantColors = 3;
+  TCreature* eater = Body(0, 0, 10);
+  eater->Color = PlantColor(0, 3);
+  TCreature* plant = Put(TCreature::CreateFood(World), 100, 0, 10);
+  auto greenSeen = [&](uint32_t plantColor, double sightDiet) {
+    Settings.SightDiet = sightDiet;
+    plant->Color = plantColor;
+    float r, g, b;
+    world.GatherLight(0, 0, 0, 0, 0.5f, r, g, b);
+    return g;
+  };
+  const float plain = greenSeen(PlantColor(0, 3), 0);
+  ASSERT_GT(plain, 0);
+  EXPECT_EQ(greenSeen(PlantColor(1, 3), 0), plain);  // without the rule every kind is alike
+  // The owner's own kind (a likeness of about 1) twice as bright, a kind a third of the circle
+  // away (-1/2) half as bright; at strength 2 the others vanish.
+  EXPECT_NEAR(greenSeen(PlantColor(0, 3), 1) / plain, 2.0, 0.02);
+  EXPECT_NEAR(greenSeen(PlantColor(1, 3), 1) / plain, 0.5, 0.02);
+  EXPECT_LT(greenSeen(PlantColor(2, 3), 2), plain * 0.001);
+
+  Settings.SightDiet = 0, Settings.KindFloor = 2;
+  plant->Color = PlantColor(1, 3);  // one plant of kind 1, none of 0 and 2
+  world.SproutKinds();
+  world.SproutKinds();
+  int32_t kinds[3] = {};
+  for (const TCreature* c : world.List)
+    if (c->Vegetable) ++kinds[NearestPlantKind(c->Color, 3)];
+  EXPECT_EQ(kinds[0], 2);
+  EXPECT_EQ(kinds[1], 2);  // one sprouted beside the one there
+  EXPECT_EQ(kinds[2], 2);
+  world.SproutKinds();  // at the floor: nothing more
+  EXPECT_EQ(world.Count(), 1 + 6);
+}
+
 TEST_F(WorldStep, AnimalsDivideRegardlessOfMaxFood) {
   Settings.MaxFood = 0;
   TCreature* adam = CreateAdam(World);

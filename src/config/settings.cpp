@@ -34,7 +34,7 @@ struct TKey {
   double Min = 0, Max = 0;
   int Family = 0;
 };
-enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2, Ecology = 3 };
+enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2, Ecology = 3, Coexistence = 4 };
 constexpr double Huge = 1e300;  // keys that nothing uses: any finite value
 constexpr TKey Keys[] = {
     {"Remming", &TSettings::Remming, nullptr, 0, 1e6},
@@ -70,6 +70,8 @@ constexpr TKey Keys[] = {
     {"DietWidth", &TSettings::DietWidth, nullptr, 0, 100, Ecology},
     {"BiteWaste", &TSettings::BiteWaste, nullptr, 0, 1, Ecology},
     {"MeatLoss", &TSettings::MeatLoss, nullptr, 0, 1, Ecology},
+    {"SightDiet", &TSettings::SightDiet, nullptr, 0, 4, Coexistence},
+    {"KindFloor", nullptr, &TSettings::KindFloor, 0, 100000, Coexistence},
 };
 
 const TKey* FindKey(const std::string& name) {

@@ -50,6 +50,9 @@ class TSettings {
   double DietWidth = 0;    // a plant bite's share falls as a Gaussian of colour difference, this wide
   double BiteWaste = 0;    // under DietWidth: share of the part of a plant bite not kept that is lost
   double MeatLoss = 0;     // share of an animal bite that the eater does not keep
+  // Rules of coexistence (rules/diet, world/plant_floor): kinds of food that eaters can tell apart.
+  double SightDiet = 0;   // eyes' green light weighed by the likeness of what they see to their owner's colour
+  int32_t KindFloor = 0;  // a plant kind with fewer plants than this: one of it sprouts each step
 
   std::string FileName;
   // Keys of the file's section that are none of the above (a misspelt "SunLigth"), as the

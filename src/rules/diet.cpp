@@ -53,6 +53,17 @@ TBiteShares BiteShares(uint32_t eater, uint32_t food, bool plant, const TSetting
   return s;
 }
 
+float DietTunedGreen(uint32_t owner, float red, float green, float blue, double strength) {
+  constexpr double Centre = 80;
+  const double weights = static_cast<double>(green) / PlantGreen;
+  const double seenRed = static_cast<double>(red) - Centre * weights;
+  const double seenBlue = static_cast<double>(blue) - Centre * weights;
+  const double ownRed = static_cast<double>(Byte(owner, 0)) - Centre;
+  const double ownBlue = static_cast<double>(Byte(owner, 16)) - Centre;
+  const double likeness = (ownRed * seenRed + ownBlue * seenBlue) / (PlantReach * PlantReach);
+  return static_cast<float>(std::max(0.0, static_cast<double>(green) + strength * PlantGreen * likeness));
+}
+
 int32_t NearestPlantKind(uint32_t color, int32_t kinds) {
   int32_t nearest = 0;
   int best = 511;

@@ -39,6 +39,17 @@ TBiteShares BiteShares(uint32_t eater, uint32_t food, bool plant, const TSetting
 // an animal's diet type.
 int32_t NearestPlantKind(uint32_t color, int32_t kinds);
 
+// SightDiet: the green light an eye of an owner of this colour reports, from the red, green and
+// blue it gathered. Each seen creature's green is weighed by 1 + strength x the likeness of its
+// red and blue to the owner's (their offsets from the centre of the plant kinds' circle, as a
+// product over the circle's radius squared: 1 for a plant of the owner's own kind when the owner
+// wears it, -1 for the kind opposite), so that an eye that steers by green is drawn to the
+// plants its owner digests best and less (or not) to the others. The weighing is linear in the
+// seen colour, so it is made from the three sums alone (every plant's green is 160, which gives
+// the sum of the weights; an animal seen counts as if its green were a plant's), and both passes
+// of the world step take it from the same sums. Never below 0.
+float DietTunedGreen(uint32_t owner, float red, float green, float blue, double strength);
+
 // Each colour byte moved by a whole number drawn evenly from -step to step, kept within 0-255.
 uint32_t ShiftColor(TRandom& random, uint32_t color, int32_t step);
 

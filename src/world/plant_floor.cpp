@@ -1,6 +1,11 @@
 // The PlantFloor rule: while fewer plants live than the floor, one sprouts each step near the
 // origin (on a light patch, where there are patches), so that grazing never ends the plants.
+// KindFloor does the same for each plant kind: a kind grazed down keeps a seed stock.
+#include <algorithm>
+#include <vector>
+
 #include "creature/grid.h"
+#include "rules/diet.h"
 #include "world/world.h"
 
 namespace viv {
@@ -20,6 +25,35 @@ void TWorld::SproutPlants() {
   Context.Grid.Add(plant, plant->X, plant->Y);
   Add(plant);
   ++Context.Flows.Sprouts;
+}
+
+void TWorld::SproutKinds() {
+  const int32_t kinds = std::max(Context.Rules.PlantColors, 1);
+  std::vector<uint32_t> colors(static_cast<size_t>(kinds));
+  for (int32_t k = 0; k < kinds; ++k) colors[static_cast<size_t>(k)] = PlantColor(k, kinds);
+  std::vector<int32_t> plants(static_cast<size_t>(kinds));
+  for (const TCreature* c : List) {
+    if (!c->Vegetable) continue;
+    // The kind whose colour is nearest in red and blue (as NearestPlantKind finds it).
+    size_t nearest = 0;
+    for (size_t k = 1; k < colors.size(); ++k)
+      if (RedBlueDistance(c->Color, colors[k]) < RedBlueDistance(c->Color, colors[nearest])) nearest = k;
+    ++plants[nearest];
+  }
+  for (size_t k = 0; k < colors.size(); ++k) {
+    if (plants[k] >= Context.Rules.KindFloor) continue;
+    TCreature* plant = TCreature::CreateFood(Context);
+    plant->Color = colors[k];
+    if (Context.Sunlight.Patches().empty()) {
+      plant->SetX(static_cast<float>(Context.Random.Int(400) - 200));
+      plant->SetY(static_cast<float>(Context.Random.Int(300) - 150));
+    } else {
+      PlaceOnAPatch(*plant);
+    }
+    Context.Grid.Add(plant, plant->X, plant->Y);
+    Add(plant);
+    ++Context.Flows.Sprouts;
+  }
 }
 
 }  // namespace viv

@@ -5,6 +5,7 @@
 
 #include "parts/eye.h"
 #include "parts/mouth.h"
+#include "rules/diet.h"
 #include "world/fast/organ_actions.h"
 #include "world/fast/sensing_fast.h"
 #include "world/world.h"
@@ -24,6 +25,8 @@ void TWorld::GatherLight(int32_t viewer, float x, float y, float direction, floa
     float weight;
     if (LightFrom(o->X, o->Y, x, y, cosD, sinD, w2, weight)) AddLight(o->Color, weight, red, green, blue);
   }
+  if (Context.Rules.SightDiet != 0)
+    green = DietTunedGreen(List[viewer]->Color, red, green, blue, Context.Rules.SightDiet);
 }
 
 void TWorld::SenseAndActPlain() {

@@ -74,6 +74,7 @@ class TWorld : public TCreatureList {
   // The PlantFloor rule: while fewer plants live than the floor, one sprouts each step at a
   // random place near the origin.
   void SproutPlants();
+  void SproutKinds();
   // Sets the creature at a random place on a random light patch (with LightPatches).
   void PlaceOnAPatch(TCreature& creature);
   // Removes these creatures (listed in the world's order) as deaths of the step under way: a

@@ -26,6 +26,7 @@ void TWorld::WorldStep() {
   Gravity();
   RemoveNonFinite();
   if (Context.Rules.PlantFloor > 0) SproutPlants();
+  if (Context.Rules.KindFloor > 0) SproutKinds();
 }
 
 void TWorld::SenseAndAct() {

@@ -9,8 +9,10 @@
 #include <cmath>
 
 #include "config/thread_pool.h"
+#include "creature/world_context.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
+#include "rules/diet.h"
 #include "world/fast/organ_actions.h"
 
 namespace viv {
@@ -91,7 +93,7 @@ void TFastSensing::GatherAllLight(const std::vector<TCreature*>& list) {
   CollectEyes(list, f.Headings, f.Eyes);
   const size_t batches = (f.Eyes.size() + LightLanes - 1) / LightLanes;
   f.Batches.resize(batches);
-  WorkerPool().ParallelFor(static_cast<int64_t>(batches), [&f](int64_t b) {
+  WorkerPool().ParallelFor(static_cast<int64_t>(batches), [&f, &list](int64_t b) {
     TLightBatch& batch = f.Batches[b];
     const size_t first = static_cast<size_t>(b) * LightLanes;
     for (int l = 0; l < LightLanes; ++l) {
@@ -108,8 +110,14 @@ void TFastSensing::GatherAllLight(const std::vector<TCreature*>& list) {
     const TLightCounts counts = GatherBatch(f.Scene, EyeWidth, batch);
     f.PairsTested += counts.Tested;
     f.PairsCulled += counts.Culled;
-    for (int l = 0; l < LightLanes && first + l < f.Eyes.size(); ++l)
-      f.Eyes[first + l].Eye->SetColors(batch.Red[l], batch.Green[l], batch.Blue[l]);
+    for (int l = 0; l < LightLanes && first + l < f.Eyes.size(); ++l) {
+      const TCreature& owner = *list[static_cast<size_t>(batch.Viewer[l])];
+      const double sightDiet = owner.World->Rules.SightDiet;
+      const float green = sightDiet != 0
+                              ? DietTunedGreen(owner.Color, batch.Red[l], batch.Green[l], batch.Blue[l], sightDiet)
+                              : batch.Green[l];
+      f.Eyes[first + l].Eye->SetColors(batch.Red[l], green, batch.Blue[l]);
+    }
   });
 }
 
