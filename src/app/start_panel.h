@@ -25,8 +25,8 @@ class TStartPanel : public QGroupBox {
   QPushButton* butResume;  // "Resume last world", shown when the program left one
   QPushButton* butEditor;
   QPushButton* butOpenWorld;
-  QSpinBox* seAnimals;  // the animals and plants Go seeds (the population file's at first)
-  QSpinBox* sePlants;
+  QSpinBox* seAnimals = nullptr;  // the animals and plants Go seeds (the population file's at first)
+  QSpinBox* sePlants = nullptr;
   QLabel* lblNoAnimals;  // said over an empty list
 
   // At the first showing: the animal files listed, the counts of the population file, "Resume
