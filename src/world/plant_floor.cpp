@@ -14,8 +14,11 @@ void TWorld::SproutPlants() {
   int32_t plants = 0;
   for (const TCreature* c : List) plants += c->Vegetable;
   if (plants >= Context.Rules.PlantFloor) return;
+  Sprout(TCreature::CreateFood(Context));
+}
+
+void TWorld::Sprout(TCreature* plant) {
   // Over the area that seeding covers in the default window of 800 x 600.
-  TCreature* plant = TCreature::CreateFood(Context);
   if (Context.Sunlight.Patches().empty()) {
     plant->SetX(static_cast<float>(Context.Random.Int(400) - 200));
     plant->SetY(static_cast<float>(Context.Random.Int(300) - 150));
@@ -44,15 +47,7 @@ void TWorld::SproutKinds() {
     if (plants[k] >= Context.Rules.KindFloor) continue;
     TCreature* plant = TCreature::CreateFood(Context);
     plant->Color = colors[k];
-    if (Context.Sunlight.Patches().empty()) {
-      plant->SetX(static_cast<float>(Context.Random.Int(400) - 200));
-      plant->SetY(static_cast<float>(Context.Random.Int(300) - 150));
-    } else {
-      PlaceOnAPatch(*plant);
-    }
-    Context.Grid.Add(plant, plant->X, plant->Y);
-    Add(plant);
-    ++Context.Flows.Sprouts;
+    Sprout(plant);
   }
 }
 

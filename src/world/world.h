@@ -75,6 +75,8 @@ class TWorld : public TCreatureList {
   // random place near the origin.
   void SproutPlants();
   void SproutKinds();
+  // A new plant near the origin (on a light patch, where there are patches), into the world.
+  void Sprout(TCreature* plant);
   // Sets the creature at a random place on a random light patch (with LightPatches).
   void PlaceOnAPatch(TCreature& creature);
   // Removes these creatures (listed in the world's order) as deaths of the step under way: a
