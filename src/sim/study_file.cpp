@@ -346,8 +346,8 @@ TStudy ReadStudyText(const std::string& text, const std::string& name, const std
   if (const toml::node* n = doc.get("outputs"))
     for (const toml::node& v : r.Array(*n, "outputs")) {
       const std::string output = r.Text(v, "outputs");
-      if (output != "taxa" && output != "species" && output != "animals" && output != "world")
-        r.Fault(&v, "outputs", "'" + output + "' is not one of taxa, species, animals, world");
+      if (output != "taxa" && output != "species" && output != "animals" && output != "world" && output != "origins")
+        r.Fault(&v, "outputs", "'" + output + "' is not one of taxa, species, animals, world, origins");
       s.Outputs.push_back(output);
     }
 

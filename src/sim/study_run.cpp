@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -15,9 +16,11 @@
 #include "config/number_text.h"
 #include "config/thread_pool.h"
 #include "history/report_rows.h"
+#include "history/tree_text.h"
 #include "sim/row_file.h"
 #include "sim/run_driver.h"
 #include "sim/simulation.h"
+#include "world/world_figures.h"
 
 namespace viv {
 
@@ -93,6 +96,9 @@ void RunOne(const TStudy& study, const TStudyRun& run, TStudyShared& shared, con
   }
   TRowFile stats(In(study, run, "stats.csv"), StatsHeader, resumedAt);
   TRowFile evolution(In(study, run, "evolution.csv"), EvolutionHeader, resumedAt);
+  // The living animals by the file they descend from, a row per file at each report.
+  std::optional<TRowFile> origins;
+  if (study.Wants("origins")) origins.emplace(In(study, run, "origins.csv"), "step,origin,animals\n", resumedAt);
   TRunDriver driver(sim, TRunPlan{study.Report, study.Checkpoint, checkpoint, false});
   driver.RunTo(
       study.Steps,
@@ -104,6 +110,10 @@ void RunOne(const TStudy& study, const TStudyRun& run, TStudyShared& shared, con
       [&](const TRunReport& r) {
         stats.Write(r.StatsRow() + '\n');
         evolution.Write(r.EvolutionRow() + '\n');
+        if (origins)
+          for (const auto& [origin, animals] : AnimalsByOrigin(sim.Population()))
+            origins->Write(std::to_string(r.Step) + ',' + CsvField(fs::path(origin).filename().string()) + ',' +
+                           std::to_string(animals) + '\n');
       },
       true);
   TRunOutputs outputs;

@@ -33,4 +33,11 @@ TWorldFigures CountWorld(const TCreatureList& world) {
   return figures;
 }
 
+std::map<std::string, int64_t> AnimalsByOrigin(const TCreatureList& world) {
+  std::map<std::string, int64_t> animals;
+  for (const TCreature* c : world.List)
+    if (!c->Vegetable) ++animals[c->Origin];
+  return animals;
+}
+
 }  // namespace viv

@@ -1,6 +1,7 @@
 #pragma once
 // The figures shown in the overlay and printed by the runner.
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "world/creature_list.h"
@@ -16,6 +17,11 @@ struct TWorldFigures {
 
 // Counts the animals, plants, biomass and species of a world.
 TWorldFigures CountWorld(const TCreatureList& world);
+
+// The living animals by the file they descend from (a founder's file, or the file of animals an
+// event put in; children keep their parent's): a tag that lasts through names and body plans,
+// so that animals put into a world can be traced. The built-in animal's line is "".
+std::map<std::string, int64_t> AnimalsByOrigin(const TCreatureList& world);
 
 // round(energy) div 100 without overflow: too large (or infinite) gives INT64_MAX,
 // never a negative value for a non-negative sum.
