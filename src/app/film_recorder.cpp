@@ -18,7 +18,6 @@ void TFilmRecorder::Start(int64_t everySteps, int32_t width, int32_t height) {
   const std::string kind = everySteps > 0 ? "time-lapse " : "";
   const std::string name = folder + "/Vivarion " + kind +
                            QDateTime::currentDateTime().toString("yyyy-MM-dd HH-mm-ss").toStdString() + ".mp4";
-  film_.reset();
   // The window's picture at its size now (even, as the encoder wants).
   film_ = std::make_unique<TViewFilm>(name, std::max(16, width & ~1), std::max(16, height & ~1), everySteps, Clock());
 }

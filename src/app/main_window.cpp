@@ -5,10 +5,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -16,14 +12,8 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
-#include <filesystem>
-#include <thread>
 
-#include "app/animal_editor.h"
 #include "app/info_window.h"
-#include "app/observatory.h"
-#include "config/data_files.h"
-#include "config/duck.h"
 #include "config/files.h"
 #include "config/settings.h"
 #include "view/frame.h"

@@ -2,17 +2,10 @@
 // The main window: the start panel, the run loop that steps and draws the world, and the
 // keyboard and mouse.
 #include <QImage>
-#include <QMessageBox>
-#include <QPointer>
 #include <QWidget>
 #include <chrono>
 #include <cstdint>
-#include <functional>
-#include <map>
-#include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "app/film_recorder.h"
 #include "app/run_pace.h"
@@ -22,10 +15,8 @@
 #include "app/window_messages.h"
 #include "app/world_document.h"
 #include "app/world_window.h"
-#include "sim/simulation.h"
 #include "view/frame.h"
 #include "view/view_transform.h"
-#include "world/world.h"
 
 class QKeyEvent;
 class QTimer;

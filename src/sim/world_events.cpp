@@ -26,7 +26,7 @@ bool ChangesAKey(const TWorldEvent& e) {
   throw EVivarion("the world file is damaged: its events hold " + what);
 }
 
-// The events' texts are short: a length beyond the bytes left is damage of the text.
+// The events' reader names its faults as the events always have.
 TByteFaults EventFaults() {
   TByteFaults faults = TByteFaults::Two("the world file is damaged: ", "its events are cut short",
                                         "its events hold a text longer than they are");

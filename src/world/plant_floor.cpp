@@ -32,21 +32,13 @@ void TWorld::Sprout(TCreature* plant) {
 
 void TWorld::SproutKinds() {
   const int32_t kinds = std::max(Context.Rules.PlantColors, 1);
-  std::vector<uint32_t> colors(static_cast<size_t>(kinds));
-  for (int32_t k = 0; k < kinds; ++k) colors[static_cast<size_t>(k)] = PlantColor(k, kinds);
   std::vector<int32_t> plants(static_cast<size_t>(kinds));
-  for (const TCreature* c : List) {
-    if (!c->Vegetable) continue;
-    // The kind whose colour is nearest in red and blue (as NearestPlantKind finds it).
-    size_t nearest = 0;
-    for (size_t k = 1; k < colors.size(); ++k)
-      if (RedBlueDistance(c->Color, colors[k]) < RedBlueDistance(c->Color, colors[nearest])) nearest = k;
-    ++plants[nearest];
-  }
-  for (size_t k = 0; k < colors.size(); ++k) {
-    if (plants[k] >= Context.Rules.KindFloor) continue;
+  for (const TCreature* c : List)
+    if (c->Vegetable) ++plants[static_cast<size_t>(NearestPlantKind(c->Color, kinds))];
+  for (int32_t k = 0; k < kinds; ++k) {
+    if (plants[static_cast<size_t>(k)] >= Context.Rules.KindFloor) continue;
     TCreature* plant = TCreature::CreateFood(Context);
-    plant->Color = colors[k];
+    plant->Color = PlantColor(k, kinds);
     Sprout(plant);
   }
 }

@@ -93,6 +93,7 @@ void TFastSensing::GatherAllLight(const std::vector<TCreature*>& list) {
   CollectEyes(list, f.Headings, f.Eyes);
   const size_t batches = (f.Eyes.size() + LightLanes - 1) / LightLanes;
   f.Batches.resize(batches);
+  // Two references only: the work item stays small enough to need no allocation.
   WorkerPool().ParallelFor(static_cast<int64_t>(batches), [&f, &list](int64_t b) {
     TLightBatch& batch = f.Batches[b];
     const size_t first = static_cast<size_t>(b) * LightLanes;
@@ -110,12 +111,12 @@ void TFastSensing::GatherAllLight(const std::vector<TCreature*>& list) {
     const TLightCounts counts = GatherBatch(f.Scene, EyeWidth, batch);
     f.PairsTested += counts.Tested;
     f.PairsCulled += counts.Culled;
+    // Eyes tuned to their owners' diet: the world's rule, the same for every eye.
+    const double sightDiet = list.front()->World->Rules.SightDiet;
     for (int l = 0; l < LightLanes && first + l < f.Eyes.size(); ++l) {
-      const TCreature& owner = *list[static_cast<size_t>(batch.Viewer[l])];
-      const double sightDiet = owner.World->Rules.SightDiet;
-      const float green = sightDiet != 0
-                              ? DietTunedGreen(owner.Color, batch.Red[l], batch.Green[l], batch.Blue[l], sightDiet)
-                              : batch.Green[l];
+      const uint32_t owner = list[static_cast<size_t>(batch.Viewer[l])]->Color;
+      const float green = sightDiet != 0 ? DietTunedGreen(owner, batch.Red[l], batch.Green[l], batch.Blue[l], sightDiet)
+                                         : batch.Green[l];
       f.Eyes[first + l].Eye->SetColors(batch.Red[l], green, batch.Blue[l]);
     }
   });
