@@ -95,6 +95,8 @@ bool IsSettingsKey(const std::string& key);
 bool IsWholeSettingsKey(const std::string& key);
 // The lowest and highest value the key takes (unknown keys throw EVivarion).
 std::pair<double, double> SettingsKeyRange(const std::string& key);
+// What the key does, in a line (unknown keys throw EVivarion).
+std::string SettingsKeyMeaning(const std::string& key);
 
 // The values a world's hash covers, in its order: put(value, whether the key is whole) for
 // every key but NiceValue (which paces the window), the keys of rules added later only when

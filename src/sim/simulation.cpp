@@ -193,19 +193,9 @@ void TSimulation::ApplyEvents() {
         if (rules.Get(e.Key) != value) rules.Set(e.Key, value), changed = true;
         break;
       }
-      case TEventKind::Cull: {
-        // Each creature of the kinds and region is drawn for in the world's order.
-        std::vector<TCreature*> chosen;
-        for (TCreature* c : world_.List) {
-          if (!(c->Vegetable ? e.Plants : e.Animals)) continue;
-          if (!e.Everywhere && !e.Region.Contains(c->X, c->Y)) continue;
-          if (world_.Context.Random.Real() < e.Fraction) chosen.push_back(c);
-        }
-        if (held_ && std::any_of(chosen.begin(), chosen.end(), [&](const TCreature* c) { return c->Serial == held_; }))
-          held_ = 0;
-        world_.Cull(chosen);
+      case TEventKind::Cull:
+        Cull(e.Fraction, e.Animals, e.Plants, e.Everywhere ? std::nullopt : std::optional<TRegion>(e.Region));
         break;
-      }
       case TEventKind::AddAnimals: {
         // Half of a window of 800 x 600 around the origin, where a world is seeded, unless a
         // region is given.
@@ -226,6 +216,21 @@ void TSimulation::ApplyEvents() {
   }
   if (changed) SetRules(rules);
   edits_ = edits;
+}
+
+int64_t TSimulation::Cull(double fraction, bool animals, bool plants, const std::optional<TRegion>& region) {
+  // Each creature of the kinds and region is drawn for in the world's order.
+  std::vector<TCreature*> chosen;
+  for (TCreature* c : world_.List) {
+    if (!(c->Vegetable ? plants : animals)) continue;
+    if (region && !region->Contains(c->X, c->Y)) continue;
+    if (world_.Context.Random.Real() < fraction) chosen.push_back(c);
+  }
+  if (held_ && std::any_of(chosen.begin(), chosen.end(), [&](const TCreature* c) { return c->Serial == held_; }))
+    held_ = 0;
+  world_.Cull(chosen);
+  ++edits_;
+  return static_cast<int64_t>(chosen.size());
 }
 
 void TSimulation::SetRules(const TSettings& rules) {

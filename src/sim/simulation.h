@@ -86,6 +86,10 @@ class TSimulation {
   // joins the living taxon of its body plan. Returns its serial; a bad text throws, naming it,
   // and leaves the world as it was.
   uint64_t PutAnimal(const std::string& animalText, const std::string& name, float x, float y);
+  // Removes a share of the animals, the plants or both, within region unless it is none: each
+  // creature of those drawn for from the world's stream in population order, as a cull event
+  // does. Returns how many went.
+  int64_t Cull(double fraction, bool animals, bool plants, const std::optional<TRegion>& region);
   // Admits the creatures of bytes from another world where they were, each with a serial of
   // this world and its parent marked as of another world; the history notes their arrival.
   // Returns how many came.

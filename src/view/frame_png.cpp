@@ -43,8 +43,7 @@ void WriteFramePng(const TWorld& world, int32_t width, int32_t height, int64_t s
   WriteFramePng(world, view, stepCount, fileName, caption);
 }
 
-void WriteFramePng(const TWorld& world, const TView& view, int64_t stepCount, const std::string& fileName,
-                   bool caption) {
+std::string FramePngBytes(const TWorld& world, const TView& view, int64_t stepCount, bool caption) {
   EnsureGuiApplication();
   QImage image(view.WindowWidth, view.WindowHeight, QImage::Format_RGB32);
   TFrameStatus status;
@@ -55,8 +54,19 @@ void WriteFramePng(const TWorld& world, const TView& view, int64_t stepCount, co
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) throw EVivarion(fileName + ": cannot encode the picture");
-  WriteFileAtomically(fileName, std::string(bytes.constData(), static_cast<size_t>(bytes.size())), false);
+  if (!image.save(&buffer, "PNG")) throw EVivarion("cannot encode the picture of the world as PNG");
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+void WriteFramePng(const TWorld& world, const TView& view, int64_t stepCount, const std::string& fileName,
+                   bool caption) {
+  std::string png;
+  try {
+    png = FramePngBytes(world, view, stepCount, caption);
+  } catch (const EVivarion&) {
+    throw EVivarion(fileName + ": cannot encode the picture");
+  }
+  WriteFileAtomically(fileName, png, false);
 }
 
 }  // namespace viv

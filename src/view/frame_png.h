@@ -23,5 +23,7 @@ void WriteFramePng(const TWorld& world, int32_t width, int32_t height, int64_t s
 // The same from another view (its window size is the picture's).
 void WriteFramePng(const TWorld& world, const TView& view, int64_t stepCount, const std::string& fileName,
                    bool caption = true);
+// The same picture as the bytes of a PNG file (for pictures sent rather than written).
+std::string FramePngBytes(const TWorld& world, const TView& view, int64_t stepCount, bool caption = true);
 
 }  // namespace viv

@@ -1,6 +1,7 @@
 #include "view/run_charts.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QPainter>
@@ -124,31 +125,46 @@ double RoundTickInterval(double span, double parts) {
   return (ratio < 1.5 ? 1 : ratio < 3.5 ? 2 : ratio < 7.5 ? 5 : 10) * power;
 }
 
-void WriteRunChartsPng(const std::vector<TRunSample>& samples, const std::string& fileName, int width, int height) {
+namespace {
+
+QImage RunChartsImage(const std::vector<TRunSample>& samples, int width, int height) {
   // Charts are graphics items: they need an application object, which a runner has not.
   EnsureGuiApplication();
-  {
-    QGraphicsScene scene;
-    const TRunCharts c = MakeRunCharts();
-    ShowRunSamples(c, samples);
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const int heights[] = {height / 2, height / 4, height - height / 2 - height / 4};
-    int y = 0, k = 0;
-    for (QChart* chart : {c.Population, c.Biomass, c.Diversity}) {
-      scene.addItem(chart);  // the scene deletes it
-      chart->setGeometry(0, 0, width, heights[k]);
-      scene.setSceneRect(0, 0, width, heights[k]);
-      scene.render(&painter, QRectF(0, y, width, heights[k]), QRectF(0, 0, width, heights[k]));
-      scene.removeItem(chart);
-      delete chart;
-      y += heights[k++];
-    }
-    painter.end();
-    if (!image.save(QString::fromStdString(fileName), "PNG")) throw EVivarion(fileName + ": cannot write the picture");
+  QGraphicsScene scene;
+  const TRunCharts c = MakeRunCharts();
+  ShowRunSamples(c, samples);
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const int heights[] = {height / 2, height / 4, height - height / 2 - height / 4};
+  int y = 0, k = 0;
+  for (QChart* chart : {c.Population, c.Biomass, c.Diversity}) {
+    scene.addItem(chart);  // the scene deletes it
+    chart->setGeometry(0, 0, width, heights[k]);
+    scene.setSceneRect(0, 0, width, heights[k]);
+    scene.render(&painter, QRectF(0, y, width, heights[k]), QRectF(0, 0, width, heights[k]));
+    scene.removeItem(chart);
+    delete chart;
+    y += heights[k++];
   }
+  painter.end();
+  return image;
+}
+
+}  // namespace
+
+void WriteRunChartsPng(const std::vector<TRunSample>& samples, const std::string& fileName, int width, int height) {
+  if (!RunChartsImage(samples, width, height).save(QString::fromStdString(fileName), "PNG"))
+    throw EVivarion(fileName + ": cannot write the picture");
+}
+
+std::string RunChartsPngBytes(const std::vector<TRunSample>& samples, int width, int height) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!RunChartsImage(samples, width, height).save(&buffer, "PNG")) throw EVivarion("cannot encode the charts as PNG");
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 }  // namespace viv

@@ -45,5 +45,7 @@ void ShowRunSamples(const TRunCharts& charts, const std::vector<TRunSample>& sam
 // the file when it cannot be written.
 void WriteRunChartsPng(const std::vector<TRunSample>& samples, const std::string& fileName, int width = 1000,
                        int height = 900);
+// The same charts as the bytes of a PNG file.
+std::string RunChartsPngBytes(const std::vector<TRunSample>& samples, int width = 1000, int height = 900);
 
 }  // namespace viv
