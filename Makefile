@@ -33,12 +33,13 @@ test: deps-test build
 # Everything CI runs: make test, then the release tree's slow tests (a soak of the sanitized
 # runner, its worlds against this build's), every test of the tree built with the sanitizers,
 # the clang tree's (warnings as errors, clang-tidy, its runner against the sanitized one) but
-# the soak the release tree ran, and the page in a browser.
+# the soak the release tree ran, the page in a browser, and the agents' server driven by the MCP SDK.
 check: deps test sanitized clang web
 	ctest --preset $(PRESET) -j $(JOBS) -L slow
 	ctest --preset asan -j $(JOBS)
 	ctest --preset clang -j $(JOBS) -E '^short_soak$$'
 	/usr/bin/python3 tests/web_page.py build/web/site $(BUILD)/src/cli/vivarion-cli VIVARION.ini population.ini
+	tests/mcp/run-client-test $(BUILD)
 
 # The page in build/web/site, which any static web server serves: the core compiled to
 # WebAssembly by Emscripten, with zstd and pugixml from Debian's sources (scripts/web-deps).

@@ -33,7 +33,8 @@ TJson RulesSchema() {
 }
 
 TJson WithRules(TJson properties) {
-  for (auto& [key, schema] : RulesSchema().items()) properties[key] = schema;
+  const TJson rules = RulesSchema();
+  for (const auto& [key, schema] : rules.items()) properties[key] = schema;
   return properties;
 }
 
@@ -212,15 +213,26 @@ TToolResult Branch(const TJson& a, TCall& call) {
   return result;
 }
 
+// The hash of a keyframe's world (its body holds the report counts too, which the hash leaves out).
+uint64_t WorldHashOf(const std::string& body) {
+  TSimulation sim;
+  sim.LoadWorldBody(body, "a keyframe");
+  return sim.Hash();
+}
+
 // Where two worlds part: the steps of keyframes both timelines hold, the last where their
-// worlds are alike and the first where they differ (keyframes shared by a branch are alike
-// without being unpacked).
+// worlds are alike (the same hash) and the first where they differ (keyframes shared by a
+// branch are alike without being unpacked).
 TJson Parting(const TTimeline& a, const TTimeline& b) {
-  TJson parting = {{"alike_at", nullptr}, {"apart_at", nullptr}};
+  TJson parting = {{"alike_at", nullptr},
+                   {"apart_at", nullptr},
+                   {"note",
+                    "by the keyframes both keep: the worlds, their rules included, were alike at alike_at and "
+                    "differ at apart_at (null: none seen)"}};
   for (const auto& [step, frame] : a.Frames()) {
     const auto other = b.Frames().find(step);
     if (other == b.Frames().end()) continue;
-    const bool alike = frame == other->second || a.Body(step) == b.Body(step);
+    const bool alike = frame == other->second || WorldHashOf(a.Body(step)) == WorldHashOf(b.Body(step));
     if (!alike) {
       parting["apart_at"] = step;
       break;
@@ -280,7 +292,9 @@ void AddWorldTools(TToolbox& box) {
                     {"name"}),
        NewWorld});
   box.push_back(
-      {"load_world", "Load a world file (.vivw) under a name, with its timeline when one lies beside it.",
+      {"load_world",
+       "Load a world file (.vivw) under a name, under the settings saved in it unless settings or keys are given, "
+       "with its timeline when one lies beside it.",
        ObjectSchema(WithRules({{"name", TextSchema("a name for the world")}, {"path", TextSchema("the world file")}}),
                     {"name", "path"}),
        LoadWorld});
