@@ -9,9 +9,16 @@ namespace viv {
 TMessageChannel::TMessageChannel(int in, int out, size_t mostBytes) : in_(in), out_(out), most_(mostBytes) {}
 
 TMessageChannel::~TMessageChannel() {
-  // The reader ends at the end of input; a server that stops before that leaves it blocked in
-  // read(), and the process's exit ends it.
-  if (reader_.joinable()) reader_.detach();
+  if (!reader_.joinable()) return;
+  bool ended = false;
+  {
+    const std::lock_guard<std::mutex> hold(queueMutex_);
+    ended = ended_;
+  }
+  // At the end of input the reader has finished; a server that stops before that leaves it
+  // blocked in read(), and the process's exit ends it.
+  if (ended) reader_.join();
+  else reader_.detach();
 }
 
 void TMessageChannel::Start(std::function<bool(const TJson&)> intercept) {

@@ -94,7 +94,7 @@ void CheckArguments(const std::string& tool, const TJson& schema, const TJson& a
   }
 }
 
-TJson ObjectSchema(TJson properties, std::vector<std::string> required) {
+TJson ObjectSchema(TJson properties, const std::vector<std::string>& required) {
   if (properties.is_null()) properties = TJson::object();  // {} reads as null
   TJson schema = {{"type", "object"}, {"properties", std::move(properties)}, {"additionalProperties", false}};
   if (!required.empty()) schema["required"] = required;

@@ -60,7 +60,7 @@ void AddPictureTools(TToolbox& box);  // picture, chart, run_study
 void CheckArguments(const std::string& tool, const TJson& schema, const TJson& arguments);
 
 // Schema helpers for the tools' tables.
-TJson ObjectSchema(TJson properties, std::vector<std::string> required = {});
+TJson ObjectSchema(TJson properties, const std::vector<std::string>& required = {});
 TJson WholeSchema(const std::string& description, double minimum, double maximum);
 TJson NumberSchema(const std::string& description);
 TJson TextSchema(const std::string& description);
