@@ -17,7 +17,7 @@ done
 grep -q "^Exec=vivarion$" "$work/prefix/share/applications/vivarion.desktop" || fail "the menu entry does not start vivarion"
 # The samples kept in the repository and nothing else (S may have saved more into animals/).
 samples=$(cd "$work/prefix/share/vivarion/animals" && ls | tr '\n' ' ')
-[ "$samples" = "ADAM.viv ELEDIG.viv IHOTET.viv OCONOG.viv OGOGOF.viv OLEHOL.viv " ] || fail "installed samples: $samples"
+[ "$samples" = "ADAM.viv ELEDIG.viv IHOTET.viv OCONOG.viv OGOGOF.viv OLEHOL.viv UDEVOH.viv " ] || fail "installed samples: $samples"
 [ -s "$work/prefix/share/doc/vivarion/copyright" ] || fail "no copyright file"
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$work/prefix/share/applications/vivarion.desktop" || fail "the menu entry does not validate"
