@@ -109,6 +109,12 @@ TJson NumberSchema(const std::string& description) { return {{"type", "number"},
 TJson TextSchema(const std::string& description) { return {{"type", "string"}, {"description", description}}; }
 TJson FlagSchema(const std::string& description) { return {{"type", "boolean"}, {"description", description}}; }
 
+TJson WorldNameSchema() { return TextSchema("the world's name, as new_world or load_world gave it"); }
+
+TJson KeysSchema(const std::string& description) {
+  return {{"type", "object"}, {"description", description}, {"additionalProperties", NumberSchema("the key's value")}};
+}
+
 std::string WorldName(const TJson& arguments, const char* key) { return arguments.at(key).get<std::string>(); }
 
 }  // namespace viv

@@ -65,6 +65,9 @@ TJson WholeSchema(const std::string& description, double minimum, double maximum
 TJson NumberSchema(const std::string& description);
 TJson TextSchema(const std::string& description);
 TJson FlagSchema(const std::string& description);
+// A world's name, and settings keys with their values (an object of numbers).
+TJson WorldNameSchema();
+TJson KeysSchema(const std::string& description);
 
 // A world name argument ("name" unless said).
 std::string WorldName(const TJson& arguments, const char* key = "name");

@@ -65,10 +65,8 @@ TToolResult Cull(const TJson& a, TCall& call) {
 }  // namespace
 
 void AddChangeTools(TToolbox& box) {
-  const TJson name = TextSchema("the world's name");
-  const TJson keys = {{"type", "object"},
-                      {"description", "settings keys and their new values, e.g. {\"SunLight\": 1.0}"},
-                      {"additionalProperties", NumberSchema("the key's value")}};
+  const TJson name = WorldNameSchema();
+  const TJson keys = KeysSchema("settings keys and their new values, e.g. {\"SunLight\": 1.0}");
   box.push_back(
       {"set_settings",
        "Change settings keys of a world from its next step on; names what changed, refuses unknown keys "

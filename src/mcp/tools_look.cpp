@@ -11,8 +11,6 @@ namespace viv {
 
 namespace {
 
-TJson NameSchema() { return TextSchema("the world's name"); }
-
 TJson CreatureRow(const TCreature& c, int64_t step) {
   return {{"serial", c.Serial},
           {"name", c.Name},
@@ -132,7 +130,7 @@ TToolResult Taxa(const TJson& a, TCall& call) {
 }  // namespace
 
 void AddLookTools(TToolbox& box) {
-  const TJson name = NameSchema();
+  const TJson name = WorldNameSchema();
   box.push_back({"figures",
                  "A world's step, creatures, food, biomass, species and hash (vivarion-cli's status line and --hash).",
                  ObjectSchema({{"name", name}}, {"name"}), Figures});

@@ -129,7 +129,7 @@ TToolResult RunStudyTool(const TJson& a, TCall& call) {
 }  // namespace
 
 void AddPictureTools(TToolbox& box) {
-  const TJson name = TextSchema("the world's name");
+  const TJson name = WorldNameSchema();
   const TJson pixels = WholeSchema("pixels", 16, 4096);
   box.push_back({"picture",
                  "A PNG picture of a world as the window shows it: centred on a point or following a creature "

@@ -22,14 +22,9 @@ using TClock = std::chrono::steady_clock;
 constexpr double MostSteps = static_cast<double>(MaxStepCount);
 constexpr int64_t MostRows = 10'000;  // report rows one run call gives back
 
-TJson NameSchema() { return TextSchema("the world's name, as new_world or load_world gave it"); }
-
 TJson RulesSchema() {
   return {{"settings", TextSchema("a settings file (VIVARION.ini format); default: the programs' own")},
-          {"keys",
-           {{"type", "object"},
-            {"description", "settings keys and their values put over the file's, e.g. {\"SunLight\": 1.0}"},
-            {"additionalProperties", NumberSchema("the key's value")}}}};
+          {"keys", KeysSchema("settings keys and their values put over the file's, e.g. {\"SunLight\": 1.0}")}};
 }
 
 TJson WithRules(TJson properties) {
@@ -264,7 +259,7 @@ TToolResult Compare(const TJson& a, TCall& call) {
 }  // namespace
 
 void AddWorldTools(TToolbox& box) {
-  const TJson name = NameSchema();
+  const TJson name = WorldNameSchema();
   const TJson steps = WholeSchema("steps to run", 0, MostSteps);
   box.push_back(
       {"new_world",
