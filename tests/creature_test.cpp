@@ -317,6 +317,20 @@ TEST_F(Creature, AColourDietSplitsFoodIntoKinds) {
   EXPECT_NEAR(prey->Energy(), 400 - 10, 0.001);
   EXPECT_NEAR(World.Flows.FromPlants, 10 * far, 0.01);
   EXPECT_NEAR(World.Flows.FromAnimals, 2.5, 0.001);
+  // The diet's shape: of two kinds (0, 0) and (160, 160) a specialist keeps 1 of its own and
+  // the far share of the other, an eater halfway the near share of both. Under the Gaussian the
+  // eater halfway gains more of the two; under DietShape 1 or 0.5, at the same width, less.
+  for (const double shape : {0.0, 1.0, 0.5}) {
+    Settings.DietWidth = 0.6, Settings.DietShape = shape;
+    const uint32_t kind0 = PlantColor(0, 2), kind1 = PlantColor(1, 2), halfway = 0x2005050;
+    const double specialist =
+        BiteShares(kind0, kind0, true, Settings).Kept + BiteShares(kind0, kind1, true, Settings).Kept;
+    const double generalist =
+        BiteShares(halfway, kind0, true, Settings).Kept + BiteShares(halfway, kind1, true, Settings).Kept;
+    EXPECT_EQ(generalist > specialist, shape == 0) << "shape " << shape;
+    EXPECT_GT(BiteShares(kind0, kind1, true, Settings).Kept, 0.3) << "shape " << shape;  // wide enough to live on
+  }
+  Settings.DietShape = 0;
   EXPECT_EQ(NearestPlantKind(0x2003310, 3), 0);  // red and blue near (0, 0)
   EXPECT_EQ(NearestPlantKind(0x2B00040, 3), 2);  // blue above red
   EXPECT_EQ(NearestPlantKind(0x2123456, 1), 0);

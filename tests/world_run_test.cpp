@@ -99,13 +99,20 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
   SetWorkerThreads(0);
 }
 
-// Eyes that see their owners' food and a floor for each plant kind change nothing of that.
+// Eyes that see their owners' food, a floor for each plant kind and the diet's shape change
+// nothing of that.
 TEST_F(WorldRun, SightDietAndKindFloorGiveTheSameWorldOnEitherPass) {
   auto coexistence = [](TSettings& s) { s.PlantColors = 3, s.DietWidth = 0.25, s.SightDiet = 1.5, s.KindFloor = 30; };
+  auto breadth = [](TSettings& s) {
+    s.PlantColors = 3, s.DietWidth = 0.45, s.DietShape = 1, s.SightDiet = 1.5, s.KindFloor = 30;
+  };
   const std::string plain = RunScattered(6, 400, 1500, 400, true, true, coexistence);
+  const std::string shaped = RunScattered(6, 400, 1500, 400, true, true, breadth);
   EXPECT_NE(plain, RunScattered(6, 400, 1500, 400, true, true));  // the rules act
+  EXPECT_NE(plain, shaped);
   SetWorkerThreads(3);
   EXPECT_TRUE(RunScattered(6, 400, 1500, 400, false, true, coexistence) == plain);
+  EXPECT_TRUE(RunScattered(6, 400, 1500, 400, false, true, breadth) == shaped);
   SetWorkerThreads(0);
 }
 

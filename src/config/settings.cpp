@@ -35,7 +35,7 @@ struct TKey {
   int Family = 0;
   const char* Meaning = "";  // what the key does, in a line, for whoever lists the keys
 };
-enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2, Ecology = 3, Coexistence = 4 };
+enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2, Ecology = 3, Coexistence = 4, Breadth = 5 };
 constexpr double Huge = 1e300;  // keys that nothing uses: any finite value
 constexpr TKey Keys[] = {
     {"Remming", &TSettings::Remming, nullptr, 0, 1e6, Classic,
@@ -103,6 +103,9 @@ constexpr TKey Keys[] = {
      "eyes' green light weighed by how near each seen creature's red and blue are to the eye's owner's"},
     {"KindFloor", nullptr, &TSettings::KindFloor, 0, 100000, Coexistence,
      "while a plant kind has fewer plants than this, one of its plants sprouts each step"},
+    {"DietShape", &TSettings::DietShape, nullptr, 0, 8, Breadth,
+     "under DietWidth an eater keeps exp(-(d/w)^p / 2) of a plant bite, p this exponent (0: 2); "
+     "below 2 an eater between two kinds keeps less than their specialists"},
 };
 
 const TKey* FindKey(const std::string& name) {

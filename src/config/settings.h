@@ -53,6 +53,8 @@ class TSettings {
   // Rules of coexistence (rules/diet, world/plant_floor): kinds of food that eaters can tell apart.
   double SightDiet = 0;   // eyes' green light weighed by the likeness of what they see to their owner's colour
   int32_t KindFloor = 0;  // a plant kind with fewer plants than this: one of it sprouts each step
+  // Rules of breadth (rules/diet): what a diet between two kinds costs.
+  double DietShape = 0;  // under DietWidth: the exponent of the diet's curve (0: 2, a Gaussian)
 
   std::string FileName;
   // Keys of the file's section that are none of the above (a misspelt "SunLigth"), as the

@@ -43,10 +43,12 @@ TBiteShares BiteShares(uint32_t eater, uint32_t food, bool plant, const TSetting
   TBiteShares s;
   if (rules.ColorDiet != 0) s.Kept = DietShare(eater, food, rules.ColorDiet);
   if (plant && rules.DietWidth > 0) {
-    // A narrow curve: an eater between two kinds gains less of each than the eaters of each
-    // (a convex trade-off), so that specialists beat a generalist.
+    // A Gaussian by default. A narrow one lets an eater between two kinds gain less of each
+    // than the eaters of each (a convex trade-off), but it starves eaters of a kind that is
+    // scarce. DietShape of 1 or less makes the curve convex at every width: steep near the eater's
+    // own colour and flat far from it, so that a generalist pays at any width.
     const double d = RedBlueDistance(eater, food) / 510.0 / rules.DietWidth;
-    s.Kept *= std::exp(-0.5 * d * d);
+    s.Kept *= rules.DietShape > 0 ? std::exp(-0.5 * std::pow(d, rules.DietShape)) : std::exp(-0.5 * d * d);
     s.Lost = s.Kept + rules.BiteWaste * (1 - s.Kept);
   }
   if (!plant && rules.MeatLoss > 0) s.Kept *= 1 - rules.MeatLoss;
