@@ -10,7 +10,9 @@
 #include "parts/engine.h"
 #include "parts/eye.h"
 #include "parts/mouth.h"
+#include "parts/part_list.h"
 #include "rules/diet.h"
+#include "rules/division_rules.h"
 #include "rules/open_mutation.h"
 #include "test_support.h"
 #include "world/fast/organ_actions.h"
@@ -344,6 +346,24 @@ TEST_F(Creature, AColourDietSplitsFoodIntoKinds) {
   }
   EXPECT_EQ(*bytes.begin(), 0u);
   EXPECT_EQ(*bytes.rbegin(), 255u);  // a walk that reaches both ends, never beyond them
+
+  // DietJump: an animal child takes a plant kind's red and blue and keeps its own green; a
+  // plant child keeps its colour.
+  Settings.PlantColors = 3, Settings.DietJump = 1;
+  std::set<int32_t> kinds;
+  for (int i = 0; i < 200; ++i) {
+    TPartList organs(nullptr);  // no organs: only the colour rules draw
+    uint32_t animal = 0x2123456, plant = PlantColor(1, 3);
+    ApplyDivisionRules(organs, animal, false, Settings, Random);
+    ApplyDivisionRules(organs, plant, true, Settings, Random);
+    const int32_t kind = NearestPlantKind(animal, 3);
+    ASSERT_EQ(RedBlueDistance(animal, PlantColor(kind, 3)), 0);
+    ASSERT_EQ(animal & 0xFF00FF00u, 0x2003400u);  // the flag and green kept
+    ASSERT_EQ(plant, PlantColor(1, 3));
+    kinds.insert(kind);
+  }
+  EXPECT_EQ(kinds.size(), 3u);
+  Settings.PlantColors = 0, Settings.DietJump = 0;
 }
 
 TEST_F(Creature, NamesMutateWithTheirStatedChances) {

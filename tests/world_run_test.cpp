@@ -104,7 +104,7 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
 TEST_F(WorldRun, SightDietAndKindFloorGiveTheSameWorldOnEitherPass) {
   auto coexistence = [](TSettings& s) { s.PlantColors = 3, s.DietWidth = 0.25, s.SightDiet = 1.5, s.KindFloor = 30; };
   auto breadth = [](TSettings& s) {
-    s.PlantColors = 3, s.DietWidth = 0.45, s.DietShape = 1, s.SightDiet = 1.5, s.KindFloor = 30;
+    s.PlantColors = 3, s.DietWidth = 0.45, s.DietShape = 1, s.DietJump = 0.05, s.SightDiet = 1.5, s.KindFloor = 30;
   };
   const std::string plain = RunScattered(6, 400, 1500, 400, true, true, coexistence);
   const std::string shaped = RunScattered(6, 400, 1500, 400, true, true, breadth);

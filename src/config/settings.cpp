@@ -106,6 +106,8 @@ constexpr TKey Keys[] = {
     {"DietShape", &TSettings::DietShape, nullptr, 0, 8, Breadth,
      "under DietWidth an eater keeps exp(-(d/w)^p / 2) of a plant bite, p this exponent (0: 2); "
      "below 2 an eater between two kinds keeps less than their specialists"},
+    {"DietJump", &TSettings::DietJump, nullptr, 0, 1, Breadth,
+     "chance that an animal child takes the red and blue of a plant kind drawn at random, its green kept"},
 };
 
 const TKey* FindKey(const std::string& name) {

@@ -55,6 +55,7 @@ class TSettings {
   int32_t KindFloor = 0;  // a plant kind with fewer plants than this: one of it sprouts each step
   // Rules of breadth (rules/diet): what a diet between two kinds costs.
   double DietShape = 0;  // under DietWidth: the exponent of the diet's curve (0: 2, a Gaussian)
+  double DietJump = 0;   // chance that an animal child takes a plant kind's red and blue
 
   std::string FileName;
   // Keys of the file's section that are none of the above (a misspelt "SunLigth"), as the

@@ -74,6 +74,11 @@ int32_t NearestPlantKind(uint32_t color, int32_t kinds) {
   return nearest;
 }
 
+uint32_t TakeKindOfFood(TRandom& random, uint32_t colour, int32_t kinds) {
+  constexpr uint32_t RedAndBlue = 0xFF00FF;
+  return (colour & ~RedAndBlue) | (RandomPlantColor(random, kinds) & RedAndBlue);
+}
+
 uint32_t ShiftColor(TRandom& random, uint32_t color, int32_t step) {
   step = std::clamp(step, 0, 255);
   uint32_t shifted = color & ~0xFFFFFFu;

@@ -51,6 +51,11 @@ int32_t NearestPlantKind(uint32_t color, int32_t kinds);
 // of the world step take it from the same sums. Never below 0.
 float DietTunedGreen(uint32_t owner, float red, float green, float blue, double strength);
 
+// DietJump: the colour with the red and blue bytes of a plant kind drawn at random (one draw),
+// its green kept, so that an eater of one kind can have a child of another in one step where
+// small colour steps would cross a valley of poor diets.
+uint32_t TakeKindOfFood(TRandom& random, uint32_t colour, int32_t kinds);
+
 // Each colour byte moved by a whole number drawn evenly from -step to step, kept within 0-255.
 uint32_t ShiftColor(TRandom& random, uint32_t color, int32_t step);
 

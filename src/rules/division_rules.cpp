@@ -16,6 +16,8 @@ void ApplyDivisionRules(TPartList& organs, uint32_t& colour, bool vegetable, con
   if (rules.ColorMutation > 0 && !vegetable) colour = ShiftColor(random, colour, rules.ColorMutation);
   if (vegetable && rules.PlantColors >= 2 && rules.PlantColorChange > 0 && random.Real() < rules.PlantColorChange)
     colour = RandomPlantColor(random, rules.PlantColors);
+  if (!vegetable && rules.PlantColors >= 2 && rules.DietJump > 0 && random.Real() < rules.DietJump)
+    colour = TakeKindOfFood(random, colour, rules.PlantColors);
 }
 
 void LoseCopies(TPartList& organs, double chance, bool freshIds, TRandom& random) {

@@ -1,7 +1,7 @@
 #pragma once
 // The rules beside the design that act on a newborn after the design's own mutation (its
-// values, its name and the copy of an organ): OrganLoss, FormulaMutation, ColorMutation and
-// PlantColorChange, in this order. A new rule of division goes here, after them, so that
+// values, its name and the copy of an organ): OrganLoss, FormulaMutation, ColorMutation,
+// PlantColorChange and DietJump, in this order. A new rule of division goes here, after them, so that
 // worlds without it draw as before.
 #include <cstdint>
 
