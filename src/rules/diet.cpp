@@ -43,10 +43,11 @@ TBiteShares BiteShares(uint32_t eater, uint32_t food, bool plant, const TSetting
   TBiteShares s;
   if (rules.ColorDiet != 0) s.Kept = DietShare(eater, food, rules.ColorDiet);
   if (plant && rules.DietWidth > 0) {
-    // A Gaussian by default. A narrow one lets an eater between two kinds gain less of each
-    // than the eaters of each (a convex trade-off), but it starves eaters of a kind that is
-    // scarce. DietShape of 1 or less makes the curve convex at every width: steep near the eater's
-    // own colour and flat far from it, so that a generalist pays at any width.
+    // A Gaussian by default. Only a narrow one makes an eater halfway between two kinds gain
+    // less of the two together than a specialist of either (a convex trade-off), and a narrow
+    // one starves the eaters of a scarce kind. DietShape of 1 or less makes the curve convex at
+    // every width: steep near the eater's own colour and flat far from it, so that a generalist
+    // pays however wide the diet.
     const double d = RedBlueDistance(eater, food) / 510.0 / rules.DietWidth;
     s.Kept *= rules.DietShape > 0 ? std::exp(-0.5 * std::pow(d, rules.DietShape)) : std::exp(-0.5 * d * d);
     s.Lost = s.Kept + rules.BiteWaste * (1 - s.Kept);
