@@ -75,9 +75,13 @@ int32_t NearestPlantKind(uint32_t color, int32_t kinds) {
   return nearest;
 }
 
-uint32_t TakeKindOfFood(TRandom& random, uint32_t colour, int32_t kinds) {
+uint32_t WithKindOfFood(uint32_t colour, int32_t kind, int32_t kinds) {
   constexpr uint32_t RedAndBlue = 0xFF00FF;
-  return (colour & ~RedAndBlue) | (RandomPlantColor(random, kinds) & RedAndBlue);
+  return (colour & ~RedAndBlue) | (PlantColor(kind, kinds) & RedAndBlue);
+}
+
+uint32_t TakeKindOfFood(TRandom& random, uint32_t colour, int32_t kinds) {
+  return WithKindOfFood(colour, random.Int(kinds), kinds);
 }
 
 uint32_t ShiftColor(TRandom& random, uint32_t color, int32_t step) {

@@ -51,9 +51,11 @@ int32_t NearestPlantKind(uint32_t color, int32_t kinds);
 // of the world step take it from the same sums. Never below 0.
 float DietTunedGreen(uint32_t owner, float red, float green, float blue, double strength);
 
-// DietJump: the colour with the red and blue bytes of a plant kind drawn at random (one draw),
-// its green kept, so that an eater of one kind can have a child of another in one step where
-// small colour steps would cross a valley of poor diets.
+// The colour with the red and blue bytes of plant kind k of kinds, its green and flag kept: an
+// eater of that kind, which eyes still see by its own green.
+uint32_t WithKindOfFood(uint32_t colour, int32_t kind, int32_t kinds);
+// DietJump: the same for a kind drawn at random (one draw), so that an eater of one kind can
+// have a child of another in one step where small colour steps would cross a valley of poor diets.
 uint32_t TakeKindOfFood(TRandom& random, uint32_t colour, int32_t kinds);
 
 // Each colour byte moved by a whole number drawn evenly from -step to step, kept within 0-255.

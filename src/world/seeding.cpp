@@ -54,8 +54,7 @@ void TWorld::Populate(int32_t width, int32_t height, const std::vector<std::stri
       // Under a narrow diet the built-in founders take the plant kinds' red and blue in turn,
       // so that each kind has eaters from the start (green stays what eyes see of them).
       const int32_t kinds = Context.Rules.PlantColors;
-      if (kinds >= 2 && Context.Rules.DietWidth > 0)
-        c->Color = (c->Color & 0xFF00FF00u) | (PlantColor(i % kinds, kinds) & 0x00FF00FFu);
+      if (kinds >= 2 && Context.Rules.DietWidth > 0) c->Color = WithKindOfFood(c->Color, i % kinds, kinds);
     }
     place(Add(c));
   }
