@@ -107,6 +107,19 @@ TEST_F(Creature, DampingKicksSpinAndSunlightAsComputed) {
   Settings.Remming = 2 / (static_cast<double>(fast.VX) * fast.VX);
   fast.Step();
   EXPECT_FLOAT_EQ(fast.VX, -std::sqrt(200.0f));
+  // PlantDrag takes its share of a plant's velocity before the damping, and the plant grows
+  // by the slower speed; an animal drifts on as before.
+  Settings.Remming = 0.01, Settings.PlantDrag = 0.5;
+  plant->VX = 6, plant->VY = 8, plant->SetEnergy(100);
+  TCreature animal(World);
+  animal.VX = 3, animal.VY = 4;
+  plant->Step();
+  animal.Step();
+  EXPECT_EQ(plant->VX, 2.25f);
+  EXPECT_EQ(plant->VY, 3.0f);
+  EXPECT_FLOAT_EQ(plant->Energy(), static_cast<float>(100 + 2 / (2.25 * 2.25 + 9 + 0.2)));
+  EXPECT_EQ(animal.VX, 2.25f);
+  Settings.PlantDrag = 0;
   delete plant;
   delete rest;
 }

@@ -7,7 +7,7 @@ cli="$1" settings="$2" examples="$3"
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 for study in "$examples"/*.toml; do
   name=$(basename "$study" .toml)
-  sed -E -e 's/\b([0-9]+)000\b/\1/g' -e "s|\"\.\./animals/|\"$examples/../animals/|" "$study" >"$work/$name.toml"
+  sed -E -e 's/\b([0-9]+)000\b/\1/g' -e "s|\"\.\./|\"$examples/../|g" "$study" >"$work/$name.toml"
   "$cli" --settings "$settings" --experiment "$work/$name.toml" --jobs 2 --plot "$work/$name.png" >/dev/null \
     2>"$work/$name.err" || { echo "FAIL: $study: $(cat "$work/$name.err")"; exit 1; }
   rows=$(($(wc -l <"$work/$name-results/results.csv") - 1))

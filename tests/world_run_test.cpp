@@ -99,12 +99,13 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
   SetWorkerThreads(0);
 }
 
-// Eyes that see their owners' food, a floor for each plant kind and the diet's shape change
-// nothing of that.
+// Eyes that see their owners' food, a floor for each plant kind, the diet's shape, jumps between
+// diets and plants that come to rest change nothing of that.
 TEST_F(WorldRun, SightDietAndKindFloorGiveTheSameWorldOnEitherPass) {
   auto coexistence = [](TSettings& s) { s.PlantColors = 3, s.DietWidth = 0.25, s.SightDiet = 1.5, s.KindFloor = 30; };
   auto breadth = [](TSettings& s) {
-    s.PlantColors = 3, s.DietWidth = 0.45, s.DietShape = 1, s.DietJump = 0.05, s.SightDiet = 1.5, s.KindFloor = 30;
+    s.PlantColors = 3, s.DietWidth = 0.45, s.DietShape = 1, s.DietJump = 0.05, s.SightDiet = 1.5, s.KindFloor = 30,
+    s.PlantDrag = 0.5;
   };
   const std::string plain = RunScattered(6, 400, 1500, 400, true, true, coexistence);
   const std::string shaped = RunScattered(6, 400, 1500, 400, true, true, breadth);

@@ -35,7 +35,7 @@ struct TKey {
   int Family = 0;
   const char* Meaning = "";  // what the key does, in a line, for whoever lists the keys
 };
-enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2, Ecology = 3, Coexistence = 4, Breadth = 5 };
+enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2, Ecology = 3, Coexistence = 4, Breadth = 5, Rest = 6 };
 constexpr double Huge = 1e300;  // keys that nothing uses: any finite value
 constexpr TKey Keys[] = {
     {"Remming", &TSettings::Remming, nullptr, 0, 1e6, Classic,
@@ -108,6 +108,8 @@ constexpr TKey Keys[] = {
      "below 2 an eater between two kinds keeps less than their specialists"},
     {"DietJump", &TSettings::DietJump, nullptr, 0, 1, Breadth,
      "chance that an animal child takes the red and blue of a plant kind drawn at random, its green kept"},
+    {"PlantDrag", &TSettings::PlantDrag, nullptr, 0, 1, Rest,
+     "share of its velocity a plant loses each step, so that a plant pushed aside comes to rest and grows again"},
 };
 
 const TKey* FindKey(const std::string& name) {

@@ -56,6 +56,8 @@ class TSettings {
   // Rules of breadth (rules/diet): what a diet between two kinds costs.
   double DietShape = 0;  // under DietWidth: the exponent of the diet's curve (0: 2, a Gaussian)
   double DietJump = 0;   // chance that an animal child takes a plant kind's red and blue
+  // Rules of rest (creature/creature): plants that animals push about.
+  double PlantDrag = 0;  // share of its velocity a plant loses each step
 
   std::string FileName;
   // Keys of the file's section that are none of the above (a misspelt "SunLigth"), as the

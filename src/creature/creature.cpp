@@ -61,7 +61,10 @@ void TCreature::Step() {
   SetX(X + VX);
   SetY(Y + VY);
   Heading = Heading + Spin;
-  const double vx = VX, vy = VY;
+  double vx = VX, vy = VY;
+  // A plant grows only while it keeps still; under PlantDrag one that animals pushed aside
+  // comes to rest within a few steps instead of drifting on and starving.
+  if (Vegetable && rules.PlantDrag > 0) vx *= 1 - rules.PlantDrag, vy *= 1 - rules.PlantDrag;
   const float f = static_cast<float>(1 - (vx * vx + vy * vy) * rules.Remming);
   const int32_t n = KickRange(rules.Brown);
   VX = static_cast<float>(RandomOffset(World->Random, n) / 100.0 + vx * f);
