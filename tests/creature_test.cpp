@@ -332,6 +332,17 @@ TEST_F(Creature, AColourDietSplitsFoodIntoKinds) {
   EXPECT_NEAR(prey->Energy(), 400 - 10, 0.001);
   EXPECT_NEAR(World.Flows.FromPlants, 10 * far, 0.01);
   EXPECT_NEAR(World.Flows.FromAnimals, 2.5, 0.001);
+  // MeatSpared leaves that share of an animal bite untaken: the eater and the bitten both move
+  // only the rest. A plant bite is as before.
+  Settings.MeatSpared = 0.6;
+  prey->SetEnergy(400), eater->SetEnergy(10000), plant->SetEnergy(400);
+  Bite(*eater, *static_cast<TMouth*>(eater->Parts.GetPart(3)), prey.get());
+  EXPECT_NEAR(eater->Energy(), 10000 + 10 * 0.25 * 0.4, 0.01);
+  EXPECT_NEAR(prey->Energy(), 400 - 10 * 0.4, 0.001);
+  eater->SetEnergy(10000);
+  Bite(*eater, *static_cast<TMouth*>(eater->Parts.GetPart(3)), plant.get());
+  EXPECT_NEAR(plant->Energy(), 400 - 10 * (far + 0.25 * (1 - far)), 0.001);
+  Settings.MeatSpared = 0;
   // The diet's shape: of two kinds (0, 0) and (160, 160) a specialist keeps 1 of its own and
   // the far share of the other, an eater halfway the near share of both. Under the Gaussian the
   // eater halfway gains more of the two; under DietShape 1 or 0.5, at the same width, less.

@@ -35,7 +35,16 @@ struct TKey {
   int Family = 0;
   const char* Meaning = "";  // what the key does, in a line, for whoever lists the keys
 };
-enum TFamily { Classic = 0, OpenEvolution = 1, Diet = 2, Ecology = 3, Coexistence = 4, Breadth = 5, Rest = 6 };
+enum TFamily {
+  Classic = 0,
+  OpenEvolution = 1,
+  Diet = 2,
+  Ecology = 3,
+  Coexistence = 4,
+  Breadth = 5,
+  Rest = 6,
+  Bites = 7
+};
 constexpr double Huge = 1e300;  // keys that nothing uses: any finite value
 constexpr TKey Keys[] = {
     {"Remming", &TSettings::Remming, nullptr, 0, 1e6, Classic,
@@ -110,6 +119,8 @@ constexpr TKey Keys[] = {
      "chance that an animal child takes the red and blue of a plant kind drawn at random, its green kept"},
     {"PlantDrag", &TSettings::PlantDrag, nullptr, 0, 1, Rest,
      "share of its velocity a plant loses each step, so that a plant pushed aside comes to rest and grows again"},
+    {"MeatSpared", &TSettings::MeatSpared, nullptr, 0, 1, Bites,
+     "share of a bite of another animal that is never taken: the eater gains and the bitten loses only the rest"},
 };
 
 const TKey* FindKey(const std::string& name) {

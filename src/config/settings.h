@@ -58,6 +58,8 @@ class TSettings {
   double DietJump = 0;   // chance that an animal child takes a plant kind's red and blue
   // Rules of rest (creature/creature): plants that animals push about.
   double PlantDrag = 0;  // share of its velocity a plant loses each step
+  // Rules of bites (rules/diet): how much animals take of each other.
+  double MeatSpared = 0;  // share of an animal bite never taken, by the eater or from the bitten
 
   std::string FileName;
   // Keys of the file's section that are none of the above (a misspelt "SunLigth"), as the

@@ -53,6 +53,7 @@ TBiteShares BiteShares(uint32_t eater, uint32_t food, bool plant, const TSetting
     s.Lost = s.Kept + rules.BiteWaste * (1 - s.Kept);
   }
   if (!plant && rules.MeatLoss > 0) s.Kept *= 1 - rules.MeatLoss;
+  if (!plant && rules.MeatSpared > 0) s.Kept *= 1 - rules.MeatSpared, s.Lost *= 1 - rules.MeatSpared;
   return s;
 }
 

@@ -28,9 +28,9 @@ double DietShare(uint32_t eater, uint32_t food, double colorDiet);
 // What a bite moves under the rules of diet, as shares of the bite: what the eater keeps and
 // what the victim loses (1 and 1 without them). ColorDiet takes its share of every bite;
 // DietWidth keeps of a plant bite a Gaussian of the colour difference (that width; DietShape
-// another exponent than the Gaussian's 2), and the
-// plant then loses what the eater keeps and BiteWaste of the rest; MeatLoss goes of an animal
-// bite, which the victim loses whole.
+// another exponent than the Gaussian's 2), and the plant then loses what the eater keeps and
+// BiteWaste of the rest; MeatLoss goes of an animal bite, which the victim loses whole, and
+// MeatSpared is never taken of it at all (the eater and the victim both move only the rest).
 struct TBiteShares {
   double Kept = 1, Lost = 1;
 };

@@ -63,7 +63,7 @@ void Bite(TCreature& k, TMouth& mouth, TCreature* victim) {
   // less than the whole bite.
   const TSettings& rules = k.World->Rules;
   float gain = bite, lost = bite;
-  if (rules.ColorDiet != 0 || rules.DietWidth > 0 || rules.MeatLoss > 0) {
+  if (rules.ColorDiet != 0 || rules.DietWidth > 0 || rules.MeatLoss > 0 || rules.MeatSpared > 0) {
     const TBiteShares shares = BiteShares(k.Color, victim->Color, victim->Vegetable, rules);
     gain = static_cast<float>(bite * shares.Kept);
     lost = static_cast<float>(bite * shares.Lost);
