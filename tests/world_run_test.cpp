@@ -100,12 +100,14 @@ TEST_F(WorldRun, FastAndPlainPassesGiveTheSameWorld) {
 }
 
 // Eyes that see their owners' food, a floor for each plant kind, the diet's shape, jumps between
-// diets, plants that come to rest and bites of animals spared change nothing of that.
+// diets, plants that come to rest, bites of animals spared and a patch for each plant kind change
+// nothing of that.
 TEST_F(WorldRun, SightDietAndKindFloorGiveTheSameWorldOnEitherPass) {
   auto coexistence = [](TSettings& s) { s.PlantColors = 3, s.DietWidth = 0.25, s.SightDiet = 1.5, s.KindFloor = 30; };
   auto breadth = [](TSettings& s) {
     s.PlantColors = 3, s.DietWidth = 0.45, s.DietShape = 1, s.DietJump = 0.05, s.SightDiet = 1.5, s.KindFloor = 30,
-    s.PlantDrag = 0.5, s.MeatSpared = 0.5;
+    s.PlantDrag = 0.5, s.MeatSpared = 0.5, s.LightPatches = 2, s.PatchRadius = 200, s.PatchDistance = 150,
+    s.PatchShade = 0.2, s.KindPatches = 1;
   };
   const std::string plain = RunScattered(6, 400, 1500, 400, true, true, coexistence);
   const std::string shaped = RunScattered(6, 400, 1500, 400, true, true, breadth);

@@ -130,6 +130,25 @@ TEST_F(WorldStep, LightFallsOnPatchesThatHoldTheirCreatures) {
   EXPECT_LE(lit->Energy() - before, 0.5 / 0.2 + 1e-3);
 }
 
+// KindPatches: each plant kind has light on its own patch only, and the floor of each kind sows
+// it there.
+TEST_F(WorldStep, EachPlantKindGrowsAndIsSownOnItsOwnPatch) {
+  Settings.SunLight = 1, Settings.PlantColors = 2, Settings.KindFloor = 2, Settings.KindPatches = 1;
+  Settings.LightPatches = 2, Settings.PatchRadius = 50, Settings.PatchDistance = 500, Settings.PatchShade = 0.1;
+  TCreature* home = Put(TCreature::CreateFood(World), 480, 0, 10);
+  TCreature* astray = Put(TCreature::CreateFood(World), 480, 10, 10);
+  TCreature* away = Put(TCreature::CreateFood(World), -480, 0, 10);
+  home->Color = PlantColor(0, 2), astray->Color = away->Color = PlantColor(1, 2);
+  world.WorldStep();
+  EXPECT_NEAR(home->Energy(), 100 + 1 / 0.2, 1e-3);
+  EXPECT_NEAR(astray->Energy(), 100 + 0.1 / 0.2, 1e-3);  // the other kind's patch is shade to it
+  EXPECT_NEAR(away->Energy(), 100 + 1 / 0.2, 1e-3);
+  ASSERT_EQ(world.Count(), 4);  // the first kind had one plant of two: one sprouts, on its patch
+  const TCreature* sprout = world.Items(3);
+  EXPECT_EQ(NearestPlantKind(sprout->Color, 2), 0);
+  EXPECT_LE(std::hypot(sprout->X - 500, sprout->Y), 50.001);
+}
+
 TEST_F(WorldStep, BirthsAndDeathsAreReportedWithTheirSerialsNamesAndCauses) {
   Settings.MinEnergy = 50;
   Settings.MaxFood = 1000;

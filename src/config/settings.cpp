@@ -43,7 +43,8 @@ enum TFamily {
   Coexistence = 4,
   Breadth = 5,
   Rest = 6,
-  Bites = 7
+  Bites = 7,
+  Habitats = 8
 };
 constexpr double Huge = 1e300;  // keys that nothing uses: any finite value
 constexpr TKey Keys[] = {
@@ -121,6 +122,8 @@ constexpr TKey Keys[] = {
      "share of its velocity a plant loses each step, so that a plant pushed aside comes to rest and grows again"},
     {"MeatSpared", &TSettings::MeatSpared, nullptr, 0, 1, Bites,
      "share of a bite of another animal that is never taken: the eater gains and the bitten loses only the rest"},
+    {"KindPatches", nullptr, &TSettings::KindPatches, 0, 1, Habitats,
+     "1: with LightPatches, plant kind k has light only on patch k (the patches taken in turn), where it is sown"},
 };
 
 const TKey* FindKey(const std::string& name) {

@@ -73,7 +73,11 @@ void TCreature::Step() {
   double energy = Energy();
   if (Vegetable) {
     const double nvx = VX, nvy = VY;
-    const double light = World->Sunlight.Varies() ? rules.SunLight * World->Sunlight.At(X, Y) : rules.SunLight;
+    const TSunlight& sun = World->Sunlight;
+    double light = rules.SunLight;
+    if (const int32_t patch = KindPatch(true, Color, rules, sun.Patches().size()); patch >= 0)
+      light *= sun.AtPatch(X, Y, patch);
+    else if (sun.Varies()) light *= sun.At(X, Y);
     energy += light / (nvx * nvx + nvy * nvy + 0.2);
   }
   energy -= Upkeep();

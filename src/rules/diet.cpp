@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace viv {
 
@@ -69,11 +70,26 @@ float DietTunedGreen(uint32_t owner, float red, float green, float blue, double 
 }
 
 int32_t NearestPlantKind(uint32_t color, int32_t kinds) {
+  // The kinds' colours are asked for every plant at every step under some rules: kept, not
+  // recomputed (each thread its own copy, as worlds step on several).
+  thread_local std::vector<uint32_t> colours;
+  thread_local int32_t known = 0;
+  kinds = std::max(kinds, 1);
+  if (known != kinds) {
+    colours.clear();
+    for (int32_t k = 0; k < kinds; ++k) colours.push_back(PlantColor(k, kinds));
+    known = kinds;
+  }
   int32_t nearest = 0;
   int best = 511;
-  for (int32_t k = 0; k < std::max(kinds, 1); ++k)
-    if (const int d = RedBlueDistance(color, PlantColor(k, kinds)); d < best) best = d, nearest = k;
+  for (int32_t k = 0; k < kinds; ++k)
+    if (const int d = RedBlueDistance(color, colours[static_cast<size_t>(k)]); d < best) best = d, nearest = k;
   return nearest;
+}
+
+int32_t KindPatch(bool plant, uint32_t color, const TSettings& rules, size_t patches) {
+  if (rules.KindPatches == 0 || !plant || patches == 0) return -1;
+  return NearestPlantKind(color, rules.PlantColors) % static_cast<int32_t>(patches);
 }
 
 uint32_t WithKindOfFood(uint32_t colour, int32_t kind, int32_t kinds) {

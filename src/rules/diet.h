@@ -4,6 +4,7 @@
 // that move far enough at division for a lineage to turn to another food (ColorMutation).
 // Each runs only when its rule is set, so that a world without these rules draws exactly as
 // before.
+#include <cstddef>
 #include <cstdint>
 
 #include "config/random.h"
@@ -39,6 +40,11 @@ TBiteShares BiteShares(uint32_t eater, uint32_t food, bool plant, const TSetting
 // The kind (0 to kinds - 1) whose plant colour is nearest in red and blue: a plant's own kind,
 // an animal's diet type.
 int32_t NearestPlantKind(uint32_t color, int32_t kinds);
+
+// KindPatches: the light patch (of this many) that lights a plant of this colour, its kind's
+// (kind k on patch k, the patches taken in turn); -1 for an animal, or where the rule is off or
+// there are no patches.
+int32_t KindPatch(bool plant, uint32_t color, const TSettings& rules, size_t patches);
 
 // SightDiet: the green light an eye of an owner of this colour reports, from the red, green and
 // blue it gathered. Each seen creature's green is weighed by 1 + strength x the likeness of its

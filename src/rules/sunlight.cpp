@@ -44,6 +44,13 @@ double TSunlight::At(double x, double y) const {
   return light;
 }
 
+double TSunlight::AtPatch(double x, double y, int32_t patch) const {
+  if (patch < 0 || static_cast<size_t>(patch) >= patches_.size()) return At(x, y);
+  const TLightPatch& p = patches_[static_cast<size_t>(patch)];
+  const double dx = x - p.X, dy = y - p.Y;
+  return dx * dx + dy * dy <= radius_ * radius_ ? p.Light : shade_;
+}
+
 int32_t TSunlight::Nearest(double x, double y) const {
   int32_t nearest = -1;
   double best = 0;

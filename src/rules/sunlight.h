@@ -25,6 +25,9 @@ class TSunlight {
   // The factor of SunLight at a place: the light of the patch it lies on (PatchShade off the
   // patches) or the seasons' factor where there are no patches.
   double At(double x, double y) const;
+  // The same for a creature that only one patch lights (KindPatches): that patch's light on its
+  // disc, PatchShade elsewhere.
+  double AtPatch(double x, double y, int32_t patch) const;
   // The patch whose centre is nearest the place; -1 without patches.
   int32_t Nearest(double x, double y) const;
   const std::vector<TLightPatch>& Patches() const { return patches_; }

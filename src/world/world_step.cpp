@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "creature/grid.h"
+#include "rules/diet.h"
 #include "world/fast/sensing_fast.h"
 #include "world/grid_query.h"
 #include "world/world.h"
@@ -146,7 +147,10 @@ void TWorld::Gravity() {
 
 void TWorld::PlaceOnAPatch(TCreature& creature) {
   const std::vector<TLightPatch>& patches = Context.Sunlight.Patches();
-  const TLightPatch& p = patches[Context.Random.Int(static_cast<int32_t>(patches.size()))];
+  // A plant whose kind has a patch of its own (KindPatches) is sown there; the rest on any.
+  int32_t patch = KindPatch(creature.Vegetable, creature.Color, Context.Rules, patches.size());
+  if (patch < 0) patch = Context.Random.Int(static_cast<int32_t>(patches.size()));
+  const TLightPatch& p = patches[static_cast<size_t>(patch)];
   const double angle = 2 * std::numbers::pi * Context.Random.Real();
   const double r = Context.Sunlight.PatchRadius() * std::sqrt(Context.Random.Real());
   creature.SetX(static_cast<float>(p.X + r * std::cos(angle)));
