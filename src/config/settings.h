@@ -60,7 +60,7 @@ class TSettings {
   double PlantDrag = 0;  // share of its velocity a plant loses each step
   // Rules of bites (rules/diet): how much animals take of each other.
   double MeatSpared = 0;  // share of an animal bite never taken, by the eater or from the bitten
-  // Rules of habitats (rules/sunlight, world/plant_floor): each plant kind in a place of its own.
+  // Rules of habitats (creature/creature, world/world_step): each plant kind in a place of its own.
   int32_t KindPatches = 0;  // 1: plant kind k has light only on light patch k, and is sown there
 
   std::string FileName;
