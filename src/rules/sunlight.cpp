@@ -37,18 +37,20 @@ void TSunlight::Update(const TSettings& rules, int64_t step) {
 double TSunlight::At(double x, double y) const {
   if (patches_.empty()) return everywhere_;
   double light = shade_;
-  for (const TLightPatch& p : patches_) {
-    const double dx = x - p.X, dy = y - p.Y;
-    if (dx * dx + dy * dy <= radius_ * radius_) light = std::max(light, p.Light);
-  }
+  for (const TLightPatch& p : patches_)
+    if (On(p, x, y)) light = std::max(light, p.Light);
   return light;
 }
 
 double TSunlight::AtPatch(double x, double y, int32_t patch) const {
   if (patch < 0 || static_cast<size_t>(patch) >= patches_.size()) return At(x, y);
   const TLightPatch& p = patches_[static_cast<size_t>(patch)];
+  return On(p, x, y) ? p.Light : shade_;
+}
+
+bool TSunlight::On(const TLightPatch& p, double x, double y) const {
   const double dx = x - p.X, dy = y - p.Y;
-  return dx * dx + dy * dy <= radius_ * radius_ ? p.Light : shade_;
+  return dx * dx + dy * dy <= radius_ * radius_;
 }
 
 int32_t TSunlight::Nearest(double x, double y) const {

@@ -34,6 +34,9 @@ class TSunlight {
   double PatchRadius() const { return radius_; }
 
  private:
+  // Whether a place lies on a patch's disc.
+  bool On(const TLightPatch& p, double x, double y) const;
+
   std::vector<TLightPatch> patches_;
   double radius_ = 0;
   double everywhere_ = 1;
